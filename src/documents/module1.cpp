@@ -1,0 +1,58 @@
+#include "documents/module1.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QFontDatabase>
+
+#include "documents/globals.h"
+#include "mainwindow/frmSplash.h"
+#include "mainwindow/mdiMain.h"
+#include "platform/screen.h"
+
+namespace kavrin {
+
+void startUp() {
+    twipsPerPixelX = kTwipsPerPixel;
+    twipsPerPixelY = kTwipsPerPixel;
+
+    auto* splash = new frmSplash();
+    splash->show();
+    splash->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+
+    mainWindow = new mdiMain();
+    mainWindow->show();
+
+    splash->unload();
+}
+
+int runProgram(int argc, char** argv) {
+    // The design and browse views run a web engine, which as root only runs without its sandbox.
+    if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kavrin Pro"));
+    resetProgramState();
+    startUp();
+    return app.exec();
+}
+
+void sortStringArray(QStringList& list) {
+    // A stable sort on the lower-case forms by character code; the entries keep their case.
+    std::stable_sort(list.begin(), list.end(), [](const QString& a, const QString& b) {
+        return a.toLower() < b.toLower();
+    });
+}
+
+void loadFontNames(const QStringList& installed) {
+    fontNames = installed.mid(0, 400);
+    fontCount = int(fontNames.size());
+    sortStringArray(fontNames);
+}
+
+void loadFontNames() {
+    loadFontNames(QFontDatabase::families());
+}
+
+}  // namespace kavrin

@@ -1,0 +1,24 @@
+#pragma once
+// The per-user settings store: one INI file per application in the user's config folder.
+// Section and key names are compared without regard to case; values are kept exactly.
+#include <QString>
+#include <QStringList>
+
+namespace kavrin {
+
+// Value of app / section / key, or defaultValue when there is none.
+QString getSetting(const QString& app, const QString& section, const QString& key,
+                   const QString& defaultValue = QString());
+// Writes one value at once (atomic rewrite of the file). Returns false when the file could not be written.
+bool saveSetting(const QString& app, const QString& section, const QString& key,
+                 const QString& value);
+// Deletes a key, or with an empty key the whole section.
+bool deleteSetting(const QString& app, const QString& section, const QString& key = QString());
+// Keys of a section in stored order.
+QStringList settingKeys(const QString& app, const QString& section);
+// Path of an application's file ($XDG_CONFIG_HOME, else ~/.config).
+QString settingsFilePath(const QString& app);
+// Forgets what was read, so the next access reads the file again (tests change the environment).
+void resetSettingsCache();
+
+}  // namespace kavrin

@@ -1,0 +1,77 @@
+#include <QMdiArea>
+
+#include "fixture.h"
+#include "platform/form.h"
+
+namespace kavrin::test {
+namespace {
+
+class Probe : public Form {
+public:
+    QStringList* log;
+    bool refuse = false;
+    bool document = false;
+    explicit Probe(QStringList* l, bool doc = false) : log(l), document(doc) { setMdiChild(doc); }
+    bool isDocumentWindow() const override { return document; }
+
+protected:
+    void Form_Initialize() override { *log << "init"; }
+    void Form_Load() override { *log << "load"; }
+    void Form_Activate() override { *log << "activate"; }
+    void Form_Deactivate() override { *log << "deactivate"; }
+    void Form_QueryUnload(int& cancel, int) override { *log << "query"; cancel = refuse; }
+    void Form_Unload(int&) override { *log << "unload"; }
+};
+
+using FormTest = KavrinTest;
+
+TEST_F(FormTest, LifecycleEventsRunInOrderAndRegistryFollowsLoads) {
+    QStringList log;
+    auto* a = new Probe(&log);
+    a->load();
+    a->load();
+    EXPECT_EQ(log, (QStringList{"init", "load"}));
+    ASSERT_EQ(Form::forms().size(), 1u);
+
+    a->refuse = true;
+    EXPECT_FALSE(a->unload());
+    EXPECT_TRUE(a->isLoaded());
+    a->refuse = false;
+    EXPECT_TRUE(a->unload());
+    EXPECT_TRUE(Form::forms().empty());
+    EXPECT_EQ(log.mid(2), (QStringList{"query", "query", "unload"}));
+}
+
+TEST_F(FormTest, MdiChildrenActivateInTurnAndCountAsDocuments) {
+    QMdiArea area;
+    Form::setMdiArea(&area);
+    area.show();
+    QStringList logA, logB;
+    auto* tool = new Probe(&logA);
+    tool->load();
+    auto* a = new Probe(&logA, true);
+    auto* b = new Probe(&logB, true);
+    a->show();
+    b->show();
+    EXPECT_EQ(Form::documentCount(), 2);
+    EXPECT_EQ(Form::activeMdiChild(), b);
+    EXPECT_TRUE(logA.contains("deactivate"));
+    EXPECT_EQ(logB.last(), "activate");
+    EXPECT_TRUE(b->unload());
+    EXPECT_EQ(Form::documentCount(), 1);
+    EXPECT_EQ(Form::activeMdiChild(), a);
+    tool->unload();
+    a->unload();
+    Form::setMdiArea(nullptr);
+}
+
+TEST_F(FormTest, ModalShowIsDrivenByTheScript) {
+    QStringList log;
+    auto* f = new Probe(&log);
+    expectModal("Probe", [](Form& form) { form.unload(); });
+    f->showModal();
+    EXPECT_TRUE(Form::forms().empty());
+}
+
+}  // namespace
+}  // namespace kavrin::test

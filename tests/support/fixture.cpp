@@ -1,0 +1,192 @@
+#include "fixture.h"
+
+#include <cxxabi.h>
+
+#include <cstdlib>
+#include <typeinfo>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMdiArea>
+
+#include "documents/globals.h"
+#include "platform/dialoghooks.h"
+#include "platform/msgbox.h"
+#include "platform/settingsstore.h"
+
+namespace kavrin::test {
+
+namespace {
+
+QString folder(const QString& path) {
+    QDir().mkpath(path);
+    return path.endsWith('/') ? path : path + '/';
+}
+
+QString shortClassName(const Form& form) {
+    // The dynamic type, so windows without their own meta-object are named too.
+    int status = 0;
+    char* demangled = abi::__cxa_demangle(typeid(form).name(), nullptr, nullptr, &status);
+    QString name = QString::fromLatin1(status == 0 && demangled ? demangled : typeid(form).name());
+    std::free(demangled);
+    const int colon = name.lastIndexOf(':');
+    return colon >= 0 ? name.mid(colon + 1) : name;
+}
+
+}  // namespace
+
+void KavrinTest::SetUp() {
+    ASSERT_TRUE(root.isValid());
+    const QString base = root.path() + '/';
+    programDir = folder(base + "program");
+    userDir = folder(base + "userdata");
+    tempDir = folder(base + "temp");
+    configDir = folder(base + "config");
+    homeDir = folder(base + "home");
+    workDir = folder(base + "work");
+    qputenv("XDG_CONFIG_HOME", configDir.toUtf8());
+    qputenv("XDG_DATA_HOME", (homeDir + ".local/share").toUtf8());
+    qputenv("HOME", homeDir.toUtf8());
+
+    // The program folder holds copies of the shipped data files, so a test may remove or spoil them.
+    const QDir data(QStringLiteral(KAVRIN_DATA_DIR));
+    for (const QFileInfo& info : data.entryInfoList(QDir::Files))
+        QFile::copy(info.filePath(), programDir + info.fileName());
+
+    resetProgramState();
+    resetSettingsCache();
+    installPath = programDir;
+    userDataPath = userDir;
+    tempPath = tempDir;
+
+    auto& hooks = dialogHooks();
+    hooks.msgBox = [this](const QString& prompt, int buttons, const QString& title) {
+        shownMessages << prompt;
+        if (expectations_.empty() || expectations_.front().kind != Expectation::Msg) {
+            ADD_FAILURE() << "Unexpected message box: \"" << prompt.toStdString() << "\" (title \""
+                          << title.toStdString() << "\", buttons " << buttons << ")";
+            return int(vbCancel);
+        }
+        Expectation e = expectations_.front();
+        expectations_.pop_front();
+        EXPECT_TRUE(prompt.contains(e.text))
+            << "Message box \"" << prompt.toStdString() << "\" does not contain \"" << e.text.toStdString() << "\"";
+        return e.answer;
+    };
+    hooks.inputBox = [this](const QString& prompt, const QString&, const QString&) -> std::optional<QString> {
+        if (expectations_.empty() || expectations_.front().kind != Expectation::Input) {
+            ADD_FAILURE() << "Unexpected input box: \"" << prompt.toStdString() << "\"";
+            return std::nullopt;
+        }
+        Expectation e = expectations_.front();
+        expectations_.pop_front();
+        EXPECT_TRUE(prompt.contains(e.text)) << "Input box \"" << prompt.toStdString() << "\"";
+        return e.inputAnswer;
+    };
+    hooks.commonDialog = [this](CommonDialog& dialog, const QString& kind) {
+        if (expectations_.empty() || expectations_.front().kind != Expectation::Dialog ||
+            expectations_.front().text != kind) {
+            ADD_FAILURE() << "Unexpected " << kind.toStdString() << " dialog \""
+                          << dialog.dialogTitle.toStdString() << "\"";
+            return false;
+        }
+        Expectation e = expectations_.front();
+        expectations_.pop_front();
+        return e.dialog(dialog);
+    };
+    hooks.modalForm = [this](Form& form) {
+        const QString name = shortClassName(form);
+        if (expectations_.empty() || expectations_.front().kind != Expectation::Modal ||
+            expectations_.front().text != name) {
+            ADD_FAILURE() << "Unexpected modal window " << name.toStdString();
+            form.unload();
+            return;
+        }
+        Expectation e = expectations_.front();
+        expectations_.pop_front();
+        e.modal(form);
+    };
+}
+
+void KavrinTest::TearDown() {
+    EXPECT_TRUE(allAnswered()) << expectations_.size() << " expected dialog(s) never came";
+    // Close what the test left open without asking anyone.
+    auto& hooks = dialogHooks();
+    hooks.msgBox = [](const QString&, int buttons, const QString&) {
+        return (buttons & 7) == vbYesNoCancel || (buttons & 7) == vbYesNo ? int(vbNo) : int(vbOK);
+    };
+    hooks.inputBox = [](const QString&, const QString&, const QString&) { return std::optional<QString>(); };
+    hooks.commonDialog = [](CommonDialog&, const QString&) { return false; };
+    hooks.modalForm = [](Form& form) { form.unload(); };
+    const std::vector<Form*> open = Form::forms();
+    for (auto it = open.rbegin(); it != open.rend(); ++it) (*it)->unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    hooks = DialogHooks();
+    resetProgramState();
+    resetSettingsCache();
+}
+
+void KavrinTest::expectMsgBox(const QString& containing, int answer) {
+    Expectation e{Expectation::Msg, containing};
+    e.answer = answer;
+    expectations_.push_back(e);
+}
+
+void KavrinTest::expectInputBox(const QString& containing, std::optional<QString> answer) {
+    Expectation e{Expectation::Input, containing};
+    e.inputAnswer = std::move(answer);
+    expectations_.push_back(e);
+}
+
+void KavrinTest::expectDialog(const QString& kind, std::function<bool(CommonDialog&)> answer) {
+    Expectation e{Expectation::Dialog, kind};
+    e.dialog = std::move(answer);
+    expectations_.push_back(e);
+}
+
+void KavrinTest::expectOpen(const QString& path) {
+    expectDialog("open", [path](CommonDialog& d) {
+        d.fileName = path;
+        d.fileNames = QStringList{path};
+        return true;
+    });
+}
+
+void KavrinTest::expectSave(const QString& path) {
+    expectDialog("save", [path](CommonDialog& d) {
+        d.fileName = path;
+        return true;
+    });
+}
+
+void KavrinTest::expectDialogCancel(const QString& kind) {
+    expectDialog(kind, [](CommonDialog&) { return false; });
+}
+
+void KavrinTest::expectModal(const QString& className, std::function<void(Form&)> drive) {
+    Expectation e{Expectation::Modal, className};
+    e.modal = std::move(drive);
+    expectations_.push_back(e);
+}
+
+bool KavrinTest::allAnswered() const { return expectations_.empty(); }
+
+QString KavrinTest::writeFile(const QString& relativePath, const QByteArray& bytes) {
+    const QString path = workDir + relativePath;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) ADD_FAILURE() << "cannot write " << path.toStdString();
+    f.write(bytes);
+    return path;
+}
+
+QByteArray KavrinTest::readFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return f.readAll();
+}
+
+}  // namespace kavrin::test

@@ -1,0 +1,69 @@
+#pragma once
+// The one shared test fixture: a fresh program folder (with the data files), user data folder,
+// temp folder and settings store per test, program state reset, and a scripted responder for
+// message boxes, input boxes, common dialogs and modal windows. A test says what it expects to
+// be asked and how to answer; anything unexpected fails the test.
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <deque>
+#include <functional>
+#include <optional>
+
+#include "platform/commondialog.h"
+#include "platform/form.h"
+
+namespace kavrin::test {
+
+class KavrinTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Answers the next message box, which must contain `containing` in its prompt.
+    void expectMsgBox(const QString& containing, int answer);
+    // Answers the next input box (nullopt = Cancel).
+    void expectInputBox(const QString& containing, std::optional<QString> answer);
+    // Answers the next common dialog of `kind` ("open", "save", "color", "print", "folder");
+    // the function fills the dialog's result fields and returns false for Cancel.
+    void expectDialog(const QString& kind, std::function<bool(CommonDialog&)> answer);
+    // Shorthands: choose `path` in the next open / save dialog, or cancel it.
+    void expectOpen(const QString& path);
+    void expectSave(const QString& path);
+    void expectDialogCancel(const QString& kind);
+    // Drives the next modal window whose class name (metaObject()->className() without the
+    // namespace) is `className`.
+    void expectModal(const QString& className, std::function<void(Form&)> drive);
+    // True when every expectation has been used.
+    bool allAnswered() const;
+
+    // Writes a file (bytes as given) under the test's root and returns its path.
+    QString writeFile(const QString& relativePath, const QByteArray& bytes);
+    static QByteArray readFile(const QString& path);
+
+    // Prompts of every message box shown so far.
+    QStringList shownMessages;
+
+    QTemporaryDir root;
+    QString programDir;  // installPath: holds copies of the data files
+    QString userDir;     // userDataPath
+    QString tempDir;     // tempPath
+    QString configDir;   // XDG_CONFIG_HOME (settings store)
+    QString homeDir;     // HOME (trash lives below it)
+    QString workDir;     // a place for the test's own files
+
+private:
+    struct Expectation {
+        enum Kind { Msg, Input, Dialog, Modal } kind;
+        QString text;  // containing / dialog kind / class name
+        int answer = 0;
+        std::optional<QString> inputAnswer;
+        std::function<bool(CommonDialog&)> dialog;
+        std::function<void(Form&)> modal;
+    };
+    std::deque<Expectation> expectations_;
+};
+
+}  // namespace kavrin::test
