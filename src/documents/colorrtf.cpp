@@ -152,7 +152,9 @@ QByteArray documentToColorRtf(QStringView text, const TagColors& colors, const Q
                               int fontSize, const std::function<void(qsizetype)>& progress) {
     const qsizetype n = text.size();
     const char16_t* s = text.utf16();
-    RtfWriter out(n + n / 4 + 1024);
+    // Tags, line breaks and escapes make ordinary HTML about half as long again; a little more
+    // room spares the copy of a late grow.
+    RtfWriter out(n + n / 2 + n / 8 + 1024);
 
     out.putChecked(kHeaderStart, qsizetype(sizeof kHeaderStart - 1));
     for (QChar ch : fontName) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <compare>
+#include <cstdint>
 #include <string_view>
 
 #include "documents/globals.h"
@@ -49,30 +51,57 @@ constexpr Member kMembers[] = {
     {"span", OtherKnown}, {"style", OtherKnown}, {"var", OtherKnown},
 };
 
-constexpr std::size_t kMemberCount = std::size(kMembers);
-
 constexpr std::size_t longestMember() {
     std::size_t n = 0;
     for (const Member& m : kMembers) n = std::max(n, m.name.size());
     return n;
 }
 constexpr std::size_t kLongest = longestMember();
+static_assert(kLongest <= 11, "a name must fit one packed key");
 
-const std::array<Member, kMemberCount>& sortedMembers() {
-    static const std::array<Member, kMemberCount> sorted = [] {
-        std::array<Member, kMemberCount> a;
-        std::copy(std::begin(kMembers), std::end(kMembers), a.begin());
-        std::sort(a.begin(), a.end(), [](const Member& x, const Member& y) { return x.name < y.name; });
+// A name packed into two integers with its length, so the lookup, which runs for every tag of
+// a page, compares integers instead of strings.
+struct Key {
+    std::uint64_t low;
+    std::uint32_t high;
+    auto operator<=>(const Key&) const = default;
+};
+
+Key pack(const char* name, std::size_t len) {
+    Key k{0, std::uint32_t(len) << 24};
+    for (std::size_t i = 0; i < len; ++i) {
+        if (i < 8) k.low |= std::uint64_t(std::uint8_t(name[i])) << (8 * i);
+        else k.high |= std::uint32_t(std::uint8_t(name[i])) << (8 * (i - 8));
+    }
+    return k;
+}
+
+struct PackedMember {
+    Key key;
+    TagClass cls;
+};
+
+constexpr std::size_t kMemberCount = std::size(kMembers);
+
+const std::array<PackedMember, kMemberCount>& packedMembers() {
+    static const std::array<PackedMember, kMemberCount> sorted = [] {
+        std::array<PackedMember, kMemberCount> a;
+        for (std::size_t i = 0; i < kMemberCount; ++i)
+            a[i] = {pack(kMembers[i].name.data(), kMembers[i].name.size()), kMembers[i].cls};
+        std::sort(a.begin(), a.end(),
+                  [](const PackedMember& x, const PackedMember& y) { return x.key < y.key; });
         return a;
     }();
     return sorted;
 }
 
-TagClass lookup(std::string_view name) {
-    const auto& members = sortedMembers();
-    auto it = std::lower_bound(members.begin(), members.end(), name,
-                               [](const Member& m, std::string_view n) { return m.name < n; });
-    return (it != members.end() && it->name == name) ? it->cls : Unrecognized;
+// `name`: ASCII, lower case, 1 to kLongest characters.
+TagClass lookup(const char* name, std::size_t len) {
+    const Key key = pack(name, len);
+    const auto& members = packedMembers();
+    auto it = std::lower_bound(members.begin(), members.end(), key,
+                               [](const PackedMember& m, const Key& k) { return m.key < k; });
+    return (it != members.end() && it->key == key) ? it->cls : Unrecognized;
 }
 
 }  // namespace
@@ -99,7 +128,7 @@ TagClass tagClassOfName(QStringView name) {
         if (u >= u'A' && u <= u'Z') u = char16_t(u + 32);
         buf[k] = char(u);
     }
-    return lookup(std::string_view(buf, std::size_t(name.size())));
+    return lookup(buf, std::size_t(name.size()));
 }
 
 TagClass tagClassOf(QStringView text) {
@@ -116,7 +145,7 @@ TagClass tagClassOf(QStringView text) {
         buf[len++] = char(u);
     }
     if (len > kLongest) return Unrecognized;
-    return lookup(std::string_view(buf, len));
+    return lookup(buf, len);
 }
 
 int colorOfClass(TagClass cls, const TagColors& colors) {
