@@ -249,12 +249,12 @@ QString withCrLfBreaks(QStringView text) {
 
 QVector<ColorSpan> expectedColorSpans(QStringView text, const TagColors& colors) {
     QVector<ColorSpan> spans;
-    auto add = [&spans](QStringView piece, int color) {
-        if (piece.isEmpty()) return;
+    auto add = [&spans](QStringView chunk, int color) {
+        if (chunk.isEmpty()) return;
         if (!spans.isEmpty() && spans.back().color == color)
-            spans.back().text += piece;
+            spans.back().text += chunk;
         else
-            spans.push_back({piece.toString(), color});
+            spans.push_back({chunk.toString(), color});
     };
     const int comment = rtfTableColor(colors.comment);
     int current = 0;
