@@ -21,6 +21,7 @@ enum CommonDialogFlags : int {
     cdlCCRGBInit = 0x1,
     cdlCCFullOpen = 0x2,
     cdlPDSelection = 0x1,
+    cdlPDNoSelection = 0x4,
     cdlPDNoPageNums = 0x8,
     cdlPDReturnDC = 0x100,
 };
