@@ -41,6 +41,8 @@ public:
         const bool sel = box->pendingSel_;
         box->pendingChange_ = outerChange_;
         box->pendingSel_ = outerSel_;
+        // Flags from before the scope whose queued delivery ran meanwhile must not be lost.
+        if (box->scopeDepth_ == 0 && (outerChange_ || outerSel_)) box->scheduleFlush();
         if (change) emit box->Change();
         if (sel && box_) emit box_->SelChange();
     }
@@ -218,7 +220,8 @@ void RichTextBox::onContentsChange(int position, int removed, int added) {
     if (ok) {
         // The text before `position` is untouched, so its line breaks can be counted now.
         const qsizetype start = position + doc->findBlock(position).blockNumber();
-        const qsizetype len = crlf_.size();
+        const QStringView cache(crlf_);  // reading through the QString would detach it
+        const qsizetype len = cache.size();
         qsizetype end = start;
         ok = start <= len;
         for (int k = 0; ok && k < removed; ++k) {
@@ -226,7 +229,7 @@ void RichTextBox::onContentsChange(int position, int removed, int added) {
                 ok = false;
                 break;
             }
-            end += (crlf_[end] == u'\r' && end + 1 < len && crlf_[end + 1] == u'\n') ? 2 : 1;
+            end += (cache[end] == u'\r' && end + 1 < len && cache[end + 1] == u'\n') ? 2 : 1;
         }
         if (ok) {
             QString addedText;
@@ -261,9 +264,8 @@ void RichTextBox::spliceCache(qsizetype start, qsizetype removed, const QString&
         return;
     }
     // The program keeps a copy of the text after every change, so the cache is usually shared
-    // here: build the new text in one pass and with little spare room, rather than copying it
-    // whole and then moving its tail (and rather than a doubled capacity, which for a large page
-    // means fresh pages from the system on every keystroke).
+    // here: build the new text in one pass, rather than copying it whole and then moving its
+    // tail, and with little spare room, as its copies are many and large.
     QString next;
     next.reserve(crlf_.size() - removed + added.size() + 4096);
     next.append(QStringView(crlf_).left(start));
@@ -529,8 +531,9 @@ int RichTextBox::find(const QString& what, int start, int end, int options) {
         at = crlf_.indexOf(what, at, cs);
         if (at < 0 || at + n > to) return -1;
         if (!wholeWord) break;
-        const bool startOk = !isWordChar(what.front()) || at == 0 || !isWordChar(crlf_[at - 1]);
-        const bool endOk = !isWordChar(what.back()) || at + n >= crlf_.size() || !isWordChar(crlf_[at + n]);
+        const QStringView text(crlf_);
+        const bool startOk = !isWordChar(what.front()) || at == 0 || !isWordChar(text[at - 1]);
+        const bool endOk = !isWordChar(what.back()) || at + n >= text.size() || !isWordChar(text[at + n]);
         if (startOk && endOk) break;
         ++at;
     }
@@ -1119,9 +1122,8 @@ private:
         } else if (w == "u") {
             long long v = param;
             if (v < 0) v += 65536;
-            if (v >= 0 && v <= 0xFFFF) {
-                if (st_.dest == Dest::Text && skip_ == 0) out(QString(QChar(char16_t(v))));
-            }
+            // A new character ends whatever fallback of the previous one was still to skip.
+            if (v >= 0 && v <= 0xFFFF && st_.dest == Dest::Text) out(QString(QChar(char16_t(v))));
             skip_ = st_.uc;
         } else if (w == "uc") {
             st_.uc = int(qBound(0LL, param, 10LL));
