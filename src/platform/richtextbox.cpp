@@ -1,0 +1,1229 @@
+#include "platform/richtextbox.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <cstring>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+namespace kavrin {
+
+// Holds back Change and SelChange while an operation or a Qt event is under way and sends each
+// at most once when it ends. An inner operation (a handler editing during a key event) sends
+// its own and leaves the outer one's state as it was.
+class RichTextBoxScope {
+public:
+    explicit RichTextBoxScope(RichTextBox* box)
+        : box_(box), outerChange_(box->pendingChange_), outerSel_(box->pendingSel_) {
+        box->pendingChange_ = false;
+        box->pendingSel_ = false;
+        ++box->scopeDepth_;
+    }
+    ~RichTextBoxScope() {
+        if (!box_) return;
+        RichTextBox* box = box_;
+        --box->scopeDepth_;
+        const bool change = box->pendingChange_;
+        const bool sel = box->pendingSel_;
+        box->pendingChange_ = outerChange_;
+        box->pendingSel_ = outerSel_;
+        // Flags from before the scope whose queued delivery ran meanwhile must not be lost.
+        if (box->scopeDepth_ == 0 && (outerChange_ || outerSel_)) box->scheduleFlush();
+        if (change) emit box->Change();
+        if (sel && box_) emit box_->SelChange();
+    }
+    RichTextBoxScope(const RichTextBoxScope&) = delete;
+    RichTextBoxScope& operator=(const RichTextBoxScope&) = delete;
+
+private:
+    QPointer<RichTextBox> box_;
+    bool outerChange_;
+    bool outerSel_;
+};
+
+namespace {
+
+using RunSink = ColorRunSink;
+
+QColor toQColor(int color) {
+    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
+
+int colorOf(const QTextCharFormat& f) {
+    if (!f.hasProperty(QTextFormat::ForegroundBrush)) return 0;
+    const QBrush b = f.foreground();
+    if (b.style() == Qt::NoBrush) return 0;
+    const QColor c = b.color();
+    return c.red() | (c.green() << 8) | (c.blue() << 16);
+}
+
+// CR LF text as the document holds it: every line break (CR LF, lone CR, lone LF, U+2029) one
+// '\n', which QTextCursor::insertText turns into a block. The frame markers QTextDocument
+// reserves are replaced so that they cannot shift offsets. The CR LF form goes to `crlf`.
+QString toDocumentText(QStringView text, QString* crlf) {
+    QString doc;
+    doc.reserve(text.size());
+    const qsizetype n = text.size();
+    qsizetype run = 0;
+    auto flush = [&](qsizetype to) {
+        if (to > run) {
+            doc.append(text.mid(run, to - run));
+            if (crlf) crlf->append(text.mid(run, to - run));
+        }
+    };
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u'\r' || c == u'\n' || c == 0x2029) {
+            flush(i);
+            doc.append(u'\n');
+            if (crlf) crlf->append(u"\r\n");
+            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n') ++i;
+            run = i + 1;
+        } else if (c == 0xFDD0 || c == 0xFDD1) {
+            flush(i);
+            doc.append(QChar(0xFFFD));
+            if (crlf) crlf->append(QChar(0xFFFD));
+            run = i + 1;
+        }
+    }
+    flush(n);
+    return doc;
+}
+
+// QTextCursor::insertText itself takes CR LF, CR, LF and U+2029 as one line break each; only the
+// frame markers need replacing, and the cache needs the CR LF form.
+bool needsDocumentText(QStringView text) {
+    const char16_t* p = text.utf16();
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i];
+        if (c > u'\r' && c < 0x2029) continue;
+        if (c == u'\r') {
+            if (i + 1 < n && p[i + 1] == u'\n') {
+                ++i;
+                continue;
+            }
+            return true;
+        }
+        if (c == u'\n' || c == 0x2029 || c == 0xFDD0 || c == 0xFDD1) return true;
+    }
+    return false;
+}
+
+// Document text (U+2029 between blocks) as CR LF text.
+void appendCrlf(QString* out, QStringView raw) {
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (raw[i].unicode() != 0x2029) continue;
+        out->append(raw.mid(run, i - run));
+        out->append(u"\r\n");
+        run = i + 1;
+    }
+    out->append(raw.mid(run));
+}
+
+int buttonCode(Qt::MouseButton b) {
+    switch (b) {
+    case Qt::LeftButton: return vbLeftButton;
+    case Qt::RightButton: return vbRightButton;
+    case Qt::MiddleButton: return vbMiddleButton;
+    default: return 0;
+    }
+}
+
+bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
+
+// The character a key types, as a KeyPress receives it; 0 for keys that type nothing.
+int keyAsciiOf(const QKeyEvent* e) {
+    const Qt::KeyboardModifiers mods = e->modifiers();
+    const bool ctrl = mods & Qt::ControlModifier, alt = mods & Qt::AltModifier;
+    if (alt && !ctrl) return 0;  // menu mnemonics
+    switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return 9;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Delete: return 0;
+    default: break;
+    }
+    if (ctrl && !alt) {
+        if (e->key() >= Qt::Key_A && e->key() <= Qt::Key_Z) return e->key() - Qt::Key_A + 1;
+        return 0;
+    }
+    const QString t = e->text();
+    if (t.isEmpty()) return 0;
+    const QList<uint> ucs = t.toUcs4();
+    if (ucs.isEmpty() || ucs[0] < 32 || ucs[0] == 127) return 0;
+    return int(ucs[0]);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+RichTextBox::RichTextBox(QWidget* parent) : QPlainTextEdit(parent) {
+    // Every edit goes through the program's own undo history.
+    setUndoRedoEnabled(false);
+    document()->setUndoRedoEnabled(false);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setAcceptDrops(true);
+    // The colour settings are chosen for dark text on white, whatever the desktop theme.
+    QPalette pal = palette();
+    pal.setColor(QPalette::Base, Qt::white);
+    pal.setColor(QPalette::Text, Qt::black);
+    setPalette(pal);
+    connect(document(), &QTextDocument::contentsChange, this, &RichTextBox::onContentsChange);
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, &RichTextBox::noteSelChange);
+    connect(this, &QPlainTextEdit::selectionChanged, this, &RichTextBox::noteSelChange);
+}
+
+// --- text cache ------------------------------------------------------------------------------
+
+bool RichTextBox::cacheConsistent() const {
+    const QTextDocument* doc = document();
+    return crlf_.size() == qsizetype(doc->characterCount() - 1) + (doc->blockCount() - 1);
+}
+
+void RichTextBox::rebuildCache() {
+    const QString raw = document()->toRawText();
+    QString out;
+    out.reserve(raw.size() + document()->blockCount());
+    appendCrlf(&out, raw);
+    crlf_ = std::move(out);
+}
+
+void RichTextBox::onContentsChange(int position, int removed, int added) {
+    if (formatting_ || bulk_) return;
+    QTextDocument* doc = document();
+    const int docLen = doc->characterCount() - 1;
+    bool changed = true;
+    // The counts Qt reports are not always the text's own (format changes report removed ==
+    // added, a first fill may count the final separator): anything that does not add up is
+    // settled by a full rebuild.
+    bool ok = position >= 0 && removed >= 0 && added >= 0 && position + added <= docLen;
+    if (ok) {
+        // The text before `position` is untouched, so its line breaks can be counted now.
+        const qsizetype start = position + doc->findBlock(position).blockNumber();
+        const QStringView cache(crlf_);  // reading through the QString would detach it
+        const qsizetype len = cache.size();
+        qsizetype end = start;
+        ok = start <= len;
+        for (int k = 0; ok && k < removed; ++k) {
+            if (end >= len) {
+                ok = false;
+                break;
+            }
+            end += (cache[end] == u'\r' && end + 1 < len && cache[end + 1] == u'\n') ? 2 : 1;
+        }
+        if (ok) {
+            QString addedText;
+            if (added > 0) {
+                QTextCursor c(doc);
+                c.setPosition(position);
+                c.setPosition(position + added, QTextCursor::KeepAnchor);
+                const QString raw = c.selectedText();
+                addedText.reserve(raw.size() + 16);
+                appendCrlf(&addedText, raw);
+            }
+            if (removed == added && QStringView(crlf_).mid(start, end - start) == addedText)
+                changed = false;
+            else
+                spliceCache(start, end - start, addedText);
+            ok = cacheConsistent();
+        }
+    }
+    if (!ok) {
+        const QString before = crlf_;
+        rebuildCache();
+        changed = before != crlf_;
+    }
+    if (!changed) return;
+    pendingChange_ = true;
+    if (scopeDepth_ == 0) scheduleFlush();
+}
+
+void RichTextBox::spliceCache(qsizetype start, qsizetype removed, const QString& added) {
+    if (crlf_.isDetached()) {
+        crlf_.replace(start, removed, added);
+        return;
+    }
+    // The program keeps a copy of the text after every change, so the cache is usually shared
+    // here: build the new text in one pass, rather than copying it whole and then moving its
+    // tail, and with little spare room, as its copies are many and large.
+    QString next;
+    next.reserve(crlf_.size() - removed + added.size() + 4096);
+    next.append(QStringView(crlf_).left(start));
+    next.append(added);
+    next.append(QStringView(crlf_).mid(start + removed));
+    crlf_ = std::move(next);
+}
+
+void RichTextBox::noteSelChange() {
+    pendingSel_ = true;
+    if (scopeDepth_ == 0) scheduleFlush();
+}
+
+void RichTextBox::scheduleFlush() {
+    if (flushQueued_) return;
+    flushQueued_ = true;
+    QMetaObject::invokeMethod(this, &RichTextBox::flushPending, Qt::QueuedConnection);
+}
+
+void RichTextBox::flushPending() {
+    flushQueued_ = false;
+    if (scopeDepth_ > 0) return;  // the running scope sends them
+    const bool change = pendingChange_, sel = pendingSel_;
+    pendingChange_ = pendingSel_ = false;
+    QPointer<RichTextBox> alive(this);
+    if (change) emit Change();
+    if (sel && alive) emit SelChange();
+}
+
+// --- offsets -------------------------------------------------------------------------------
+
+int RichTextBox::toOffset(int position) const {
+    const QTextDocument* doc = document();
+    position = qBound(0, position, doc->characterCount() - 1);
+    return position + doc->findBlock(position).blockNumber();
+}
+
+int RichTextBox::toPosition(int offset) const {
+    const QTextDocument* doc = document();
+    if (offset <= 0) return 0;
+    // Block b starts at offset position(b) + b, and position(b) >= b.
+    int lo = 0, hi = qMin(doc->blockCount() - 1, offset / 2);
+    while (lo < hi) {
+        const int mid = lo + (hi - lo + 1) / 2;
+        if (doc->findBlockByNumber(mid).position() + mid <= offset)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    const QTextBlock b = doc->findBlockByNumber(lo);
+    // The LF of a line break, and anything past the end, fall on the line's end.
+    return qMin(offset - lo, b.position() + b.length() - 1);
+}
+
+// --- selection -----------------------------------------------------------------------------
+
+int RichTextBox::selStart() const { return toOffset(textCursor().selectionStart()); }
+
+int RichTextBox::selLength() const {
+    const QTextCursor c = textCursor();
+    if (!c.hasSelection()) return 0;
+    return toOffset(c.selectionEnd()) - toOffset(c.selectionStart());
+}
+
+void RichTextBox::setSelStart(int offset) {
+    RichTextBoxScope scope(this);
+    QTextCursor c = textCursor();
+    c.setPosition(toPosition(offset));
+    setTextCursor(c);
+}
+
+void RichTextBox::setSelLength(int length) {
+    RichTextBoxScope scope(this);
+    const int start = selStart();
+    QTextCursor c = textCursor();
+    c.setPosition(toPosition(start));
+    c.setPosition(toPosition(start + qMax(0, length)), QTextCursor::KeepAnchor);
+    setTextCursor(c);
+}
+
+void RichTextBox::select(int start, int length) {
+    RichTextBoxScope scope(this);
+    QTextCursor c = textCursor();
+    start = qBound(0, start, textLength());
+    c.setPosition(toPosition(start));
+    c.setPosition(toPosition(start + qMax(0, length)), QTextCursor::KeepAnchor);
+    setTextCursor(c);
+}
+
+QString RichTextBox::selText() const {
+    const QTextCursor c = textCursor();
+    if (!c.hasSelection()) return {};
+    const int from = toOffset(c.selectionStart());
+    return crlf_.mid(from, toOffset(c.selectionEnd()) - from);
+}
+
+QTextCharFormat RichTextBox::formatAt(int position) const {
+    const QTextDocument* doc = document();
+    position = qBound(0, position, doc->characterCount() - 1);
+    const QTextBlock b = doc->findBlock(position);
+    if (position >= b.position() + b.length() - 1) {
+        // A line break: its format is the one the next block records as its own.
+        const QTextBlock next = b.next();
+        if (next.isValid()) return next.charFormat();
+        QTextCursor c(const_cast<QTextDocument*>(doc));
+        c.setPosition(position);
+        return c.charFormat();
+    }
+    QTextCursor c(const_cast<QTextDocument*>(doc));
+    c.setPosition(position + 1);
+    return c.charFormat();
+}
+
+int RichTextBox::colorAt(int offset) const { return colorOf(formatAt(toPosition(offset))); }
+
+int RichTextBox::selColor() const {
+    const QTextCursor c = textCursor();
+    if (!c.hasSelection()) return colorOf(c.charFormat());
+    return colorOf(formatAt(c.selectionStart()));
+}
+
+void RichTextBox::setSelColor(int color) {
+    QTextCharFormat f;
+    f.setForeground(toQColor(color));
+    const QTextCursor c = textCursor();
+    if (!c.hasSelection()) {
+        // The typing colour: no change to the text, so no Change.
+        mergeCurrentCharFormat(f);
+        return;
+    }
+    // A cursor of our own, so that neither the view nor the selection moves.
+    QTextCursor w(document());
+    w.setPosition(c.selectionStart());
+    w.setPosition(c.selectionEnd(), QTextCursor::KeepAnchor);
+    formatting_ = true;
+    w.mergeCharFormat(f);
+    formatting_ = false;
+}
+
+void RichTextBox::replaceRange(int from, int to, const QString& text, int color) {
+    QTextCursor c = textCursor();
+    QTextCharFormat fmt = c.charFormat();
+    if (color >= 0) fmt.setForeground(toQColor(color));
+    c.beginEditBlock();
+    c.setPosition(from);
+    c.setPosition(to, QTextCursor::KeepAnchor);
+    c.insertText(needsDocumentText(text) ? toDocumentText(text, nullptr) : text, fmt);
+    c.endEditBlock();
+    setTextCursor(c);
+}
+
+void RichTextBox::setSelText(const QString& text) {
+    RichTextBoxScope scope(this);
+    const QTextCursor c = textCursor();
+    if (!c.hasSelection() && text.isEmpty()) return;
+    // Replacing a selection types in the colour of its first character, as selColor reads it.
+    const int color = c.hasSelection() ? colorOf(formatAt(c.selectionStart())) : -1;
+    replaceRange(c.selectionStart(), c.selectionEnd(), text, color);
+    // An edit even when the new text equals the old one.
+    pendingChange_ = true;
+}
+
+// --- whole text ----------------------------------------------------------------------------
+
+void RichTextBox::replaceAll(const std::function<void(const RunSink&)>& produce, int emptyColor) {
+    RichTextBoxScope scope(this);
+    QTextDocument* doc = document();
+    const bool updates = viewport()->updatesEnabled();
+    viewport()->setUpdatesEnabled(false);
+
+    // One format object per colour, so Qt finds each in its format collection by a cached hash.
+    QHash<int, QTextCharFormat> formats;
+    auto formatOf = [&formats](int color) -> const QTextCharFormat& {
+        auto it = formats.find(color);
+        if (it == formats.end()) {
+            QTextCharFormat f;
+            f.setForeground(toQColor(color));
+            it = formats.insert(color, f);
+        }
+        return *it;
+    };
+
+    QString cache;
+    bulk_ = true;
+    QTextCursor c(doc);
+    c.beginEditBlock();
+    c.select(QTextCursor::Document);
+    c.removeSelectedText();
+    c.setBlockCharFormat(formatOf(emptyColor));  // the typing colour of an empty text
+    produce([&](const QString& text, int color) {
+        if (text.isEmpty()) return;
+        if (needsDocumentText(text)) {
+            c.insertText(toDocumentText(text, &cache), formatOf(color));
+        } else {
+            c.insertText(text, formatOf(color));
+            cache.append(text);
+        }
+    });
+    c.endEditBlock();
+    bulk_ = false;
+
+    cache.squeeze();
+    crlf_ = std::move(cache);
+    if (!cacheConsistent()) rebuildCache();
+    setTextCursor(QTextCursor(doc));
+    pendingChange_ = true;
+    viewport()->setUpdatesEnabled(updates);
+}
+
+void RichTextBox::replaceAll(const QVector<ColorRun>& runs) {
+    replaceAll(
+        [&](const RunSink& sink) {
+            for (const ColorRun& r : runs) sink(r.text, r.color);
+        },
+        runs.isEmpty() ? 0 : runs.first().color);
+}
+
+void RichTextBox::setText(const QString& text) { replaceAll({ColorRun{text, colorOf(textCursor().charFormat())}}); }
+
+void RichTextBox::setColorRuns(const QVector<ColorRun>& runs) { replaceAll(runs); }
+
+QVector<ColorRun> RichTextBox::colorRuns() const {
+    QVector<ColorRun> runs;
+    auto add = [&runs](QStringView text, int color) {
+        if (text.isEmpty()) return;
+        if (!runs.isEmpty() && runs.last().color == color)
+            runs.last().text.append(text);
+        else
+            runs.append(ColorRun{text.toString(), color});
+    };
+    for (QTextBlock b = document()->firstBlock(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (f.isValid()) add(f.text(), colorOf(f.charFormat()));
+        }
+        const QTextBlock next = b.next();
+        if (next.isValid()) add(u"\r\n", colorOf(next.charFormat()));
+    }
+    return runs;
+}
+
+// --- find ----------------------------------------------------------------------------------
+
+int RichTextBox::find(const QString& what, int start, int end, int options) {
+    if (what.isEmpty()) return -1;
+    const int len = textLength();
+    int from, to;
+    if (start < 0) {
+        from = selStart();
+        to = selLength() > 0 ? from + selLength() : len;
+        if (end >= 0) to = end;
+    } else {
+        from = start;
+        to = end < 0 ? len : end;
+    }
+    from = qBound(0, from, len);
+    to = qBound(from, to, len);
+    const Qt::CaseSensitivity cs = (options & rtfMatchCase) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const bool wholeWord = options & rtfWholeWord;
+    const qsizetype n = what.size();
+    qsizetype at = from;
+    for (;;) {
+        at = crlf_.indexOf(what, at, cs);
+        if (at < 0 || at + n > to) return -1;
+        if (!wholeWord) break;
+        const QStringView text(crlf_);
+        const bool startOk = !isWordChar(what.front()) || at == 0 || !isWordChar(text[at - 1]);
+        const bool endOk = !isWordChar(what.back()) || at + n >= text.size() || !isWordChar(text[at + n]);
+        if (startOk && endOk) break;
+        ++at;
+    }
+    if (!(options & rtfNoHighlight)) select(int(at), int(n));
+    return int(at);
+}
+
+// --- files ---------------------------------------------------------------------------------
+
+bool RichTextBox::loadFile(const QString& path, int fileType) {
+    lastError_.clear();
+    if (fileType == rtfText) {
+        const TextFileResult r = readTextFile(path);
+        if (!r.ok) {
+            lastError_ = r.error;
+            return false;
+        }
+        format_ = r.format;
+        replaceAll({ColorRun{r.text, 0}});
+        return true;
+    }
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        lastError_ = QStringLiteral("Cannot open \"%1\": %2").arg(path, f.errorString());
+        return false;
+    }
+    if (f.size() > maxTextFileSize) {
+        lastError_ = QStringLiteral("Cannot open \"%1\": the file is too large.").arg(path);
+        return false;
+    }
+    const QByteArray bytes = f.readAll();
+    if (!loadRtf(bytes)) {
+        lastError_ = QStringLiteral("Cannot open \"%1\": it is not an RTF file.").arg(path);
+        return false;
+    }
+    return true;
+}
+
+bool RichTextBox::saveFile(const QString& path, int fileType) {
+    lastError_.clear();
+    if (fileType == rtfText) {
+        TextFormat written;
+        if (!writeTextFile(path, crlf_, format_, &lastError_, &written)) return false;
+        format_ = written;
+        return true;
+    }
+    return writeFileAtomically(path, writeRtf(colorRuns(), font().family(), qMax(1, font().pointSize())),
+                               &lastError_);
+}
+
+// --- view ----------------------------------------------------------------------------------
+
+void RichTextBox::setRightMargin(int margin) {
+    rightMargin_ = margin;
+    setLineWrapMode(margin == 0 ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+}
+
+void RichTextBox::setRedraw(bool on) {
+    redraw_ = on;
+    viewport()->setUpdatesEnabled(on);
+    if (on && isVisible()) viewport()->repaint();
+}
+
+int RichTextBox::lineFromChar(int offset) const {
+    if (offset < 0) offset = selStart();
+    return document()->findBlock(toPosition(offset)).blockNumber();
+}
+
+int RichTextBox::lineIndex(int line) const {
+    if (line < 0) line = lineFromChar(-1);
+    const QTextBlock b = document()->findBlockByNumber(line);
+    if (!b.isValid()) return -1;
+    return b.position() + line;
+}
+
+int RichTextBox::lineCount() const { return document()->blockCount(); }
+
+QRect RichTextBox::caretRect() const { return cursorRect().translated(viewport()->geometry().topLeft()); }
+
+// --- events --------------------------------------------------------------------------------
+
+bool RichTextBox::event(QEvent* e) {
+    if (e->type() == QEvent::ShortcutOverride) {
+        // Ctrl and Alt keys belong to the main window's menus; what no shortcut takes still
+        // arrives here as a key press.
+        const auto* k = static_cast<QKeyEvent*>(e);
+        if (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) {
+            e->ignore();
+            return true;
+        }
+    }
+    switch (e->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::InputMethod:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::FocusIn:
+    case QEvent::FocusOut: {
+        // What the user did is one operation: its Change and SelChange come once, after Qt
+        // has finished with it.
+        RichTextBoxScope scope(this);
+        return QPlainTextEdit::event(e);
+    }
+    default: return QPlainTextEdit::event(e);
+    }
+}
+
+void RichTextBox::keyPressEvent(QKeyEvent* e) {
+    const Qt::KeyboardModifiers mods = e->modifiers();
+    QPointer<RichTextBox> alive(this);
+    int code = windowsKeyCode(e->key(), mods);
+    const int original = code;
+    emit KeyDown(code, shiftStateOf(mods));
+    if (!alive) return;
+    e->accept();
+    if (original != 0 && code == 0) return;
+    // Qt's own undo, redo, cut, copy and paste keys: the program has its own.
+    if (e->matches(QKeySequence::Undo) || e->matches(QKeySequence::Redo) || e->matches(QKeySequence::Cut) ||
+        e->matches(QKeySequence::Copy) || e->matches(QKeySequence::Paste))
+        return;
+
+    const int ascii = keyAsciiOf(e);
+    if (ascii != 0) {
+        int typed = ascii;
+        emit KeyPress(typed);
+        if (!alive || typed == 0) return;
+        if (typed != ascii) {
+            switch (typed) {
+            case 13: {
+                QKeyEvent k(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+                QPlainTextEdit::keyPressEvent(&k);
+                break;
+            }
+            case 8: {
+                QKeyEvent k(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QString(QChar(8)));
+                QPlainTextEdit::keyPressEvent(&k);
+                break;
+            }
+            default:
+                if (typed >= 32 || typed == 9) {
+                    const char32_t cp = char32_t(typed);
+                    QKeyEvent k(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUcs4(&cp, 1));
+                    QPlainTextEdit::keyPressEvent(&k);
+                }
+                break;
+            }
+            return;
+        }
+    }
+    if (e->matches(QKeySequence::InsertLineSeparator)) {
+        // Shift+Enter is a line break like Enter, not Qt's soft line separator.
+        QKeyEvent k(QEvent::KeyPress, Qt::Key_Return, mods & ~Qt::ShiftModifier, QStringLiteral("\r"));
+        QPlainTextEdit::keyPressEvent(&k);
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(e);
+}
+
+void RichTextBox::keyReleaseEvent(QKeyEvent* e) {
+    if (!e->isAutoRepeat()) {
+        int code = windowsKeyCode(e->key(), e->modifiers());
+        QPointer<RichTextBox> alive(this);
+        emit KeyUp(code, shiftStateOf(e->modifiers()));
+        if (!alive) return;
+    }
+    QPlainTextEdit::keyReleaseEvent(e);
+}
+
+void RichTextBox::mousePressEvent(QMouseEvent* e) {
+    const QPoint p = e->position().toPoint();
+    QPointer<RichTextBox> alive(this);
+    emit MouseDown(buttonCode(e->button()), shiftStateOf(e->modifiers()), p.x(), p.y());
+    if (!alive) return;
+    if (e->button() != Qt::LeftButton) {
+        // No caret move and no paste of the X11 selection.
+        e->accept();
+        return;
+    }
+    leftPressed_ = true;
+    QTextCursor c = textCursor();
+    if (c.hasSelection() && !(e->modifiers() & Qt::ShiftModifier)) {
+        // A press inside a selection would start dragging the text away; make it an ordinary
+        // click instead.
+        c.clearSelection();
+        setTextCursor(c);
+    }
+    QPlainTextEdit::mousePressEvent(e);
+}
+
+void RichTextBox::mouseReleaseEvent(QMouseEvent* e) {
+    const QPoint p = e->position().toPoint();
+    const bool left = e->button() == Qt::LeftButton;
+    if (left)
+        QPlainTextEdit::mouseReleaseEvent(e);
+    else
+        e->accept();
+    QPointer<RichTextBox> alive(this);
+    emit MouseUp(buttonCode(e->button()), shiftStateOf(e->modifiers()), p.x(), p.y());
+    if (!alive) return;
+    if (left && leftPressed_) {
+        leftPressed_ = false;
+        emit Click();
+    }
+}
+
+void RichTextBox::mouseMoveEvent(QMouseEvent* e) { QPlainTextEdit::mouseMoveEvent(e); }
+
+void RichTextBox::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton)
+        QPlainTextEdit::mouseDoubleClickEvent(e);
+    else
+        e->accept();
+}
+
+void RichTextBox::contextMenuEvent(QContextMenuEvent* e) {
+    // The program shows its own menu from MouseUp.
+    e->accept();
+}
+
+void RichTextBox::focusInEvent(QFocusEvent* e) {
+    QPlainTextEdit::focusInEvent(e);
+    if (e->reason() != Qt::PopupFocusReason) emit GotFocus();
+}
+
+void RichTextBox::focusOutEvent(QFocusEvent* e) {
+    QPlainTextEdit::focusOutEvent(e);
+    if (e->reason() != Qt::PopupFocusReason) emit LostFocus();
+}
+
+// Only drags that start inside the program (file list items) are taken, and a drop never
+// inserts text: the program decides what a drop means.
+void RichTextBox::dragEnterEvent(QDragEnterEvent* e) {
+    if (e->source())
+        e->acceptProposedAction();
+    else
+        e->ignore();
+}
+
+void RichTextBox::dragMoveEvent(QDragMoveEvent* e) {
+    if (!e->source()) {
+        e->ignore();
+        return;
+    }
+    e->acceptProposedAction();
+    emit DragOver(e);
+}
+
+void RichTextBox::dropEvent(QDropEvent* e) {
+    if (!e->source()) {
+        e->ignore();
+        return;
+    }
+    e->acceptProposedAction();
+    emit DragDrop(e);
+}
+
+bool RichTextBox::canInsertFromMimeData(const QMimeData*) const { return false; }
+
+void RichTextBox::insertFromMimeData(const QMimeData*) {}
+
+QMimeData* RichTextBox::createMimeDataFromSelection() const {
+    auto* data = new QMimeData;
+    QString text = selText();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    data->setText(text);
+    return data;
+}
+
+// --- keys ----------------------------------------------------------------------------------
+
+int windowsKeyCode(int qtKey, Qt::KeyboardModifiers modifiers) {
+    if (modifiers & Qt::KeypadModifier) {
+        if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return 96 + (qtKey - Qt::Key_0);
+        switch (qtKey) {
+        case Qt::Key_Asterisk: return 106;
+        case Qt::Key_Plus: return 107;
+        case Qt::Key_Minus: return 109;
+        case Qt::Key_Period:
+        case Qt::Key_Comma: return 110;
+        case Qt::Key_Slash: return 111;
+        default: break;
+        }
+    }
+    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) return qtKey;
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return qtKey;
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return 112 + (qtKey - Qt::Key_F1);
+    switch (qtKey) {
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return 9;
+    case Qt::Key_Clear: return 12;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
+    case Qt::Key_Shift: return 16;
+    case Qt::Key_Control: return 17;
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr: return 18;
+    case Qt::Key_Pause: return 19;
+    case Qt::Key_CapsLock: return 20;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Space: return 32;
+    case Qt::Key_PageUp: return 33;
+    case Qt::Key_PageDown: return 34;
+    case Qt::Key_End: return 35;
+    case Qt::Key_Home: return 36;
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
+    case Qt::Key_Print: return 44;
+    case Qt::Key_Insert: return 45;
+    case Qt::Key_Delete: return 46;
+    case Qt::Key_Meta: return 91;
+    case Qt::Key_Menu: return 93;
+    case Qt::Key_NumLock: return 144;
+    case Qt::Key_ScrollLock: return 145;
+    // Punctuation, shifted or not, is the US key that carries it.
+    case Qt::Key_ParenRight: return '0';
+    case Qt::Key_Exclam: return '1';
+    case Qt::Key_At: return '2';
+    case Qt::Key_NumberSign: return '3';
+    case Qt::Key_Dollar: return '4';
+    case Qt::Key_Percent: return '5';
+    case Qt::Key_AsciiCircum: return '6';
+    case Qt::Key_Ampersand: return '7';
+    case Qt::Key_Asterisk: return '8';
+    case Qt::Key_ParenLeft: return '9';
+    case Qt::Key_Semicolon:
+    case Qt::Key_Colon: return 186;
+    case Qt::Key_Equal:
+    case Qt::Key_Plus: return 187;
+    case Qt::Key_Comma:
+    case Qt::Key_Less: return 188;
+    case Qt::Key_Minus:
+    case Qt::Key_Underscore: return 189;
+    case Qt::Key_Period:
+    case Qt::Key_Greater: return 190;
+    case Qt::Key_Slash:
+    case Qt::Key_Question: return 191;
+    case Qt::Key_QuoteLeft:
+    case Qt::Key_AsciiTilde: return 192;
+    case Qt::Key_BracketLeft:
+    case Qt::Key_BraceLeft: return 219;
+    case Qt::Key_Backslash:
+    case Qt::Key_Bar: return 220;
+    case Qt::Key_BracketRight:
+    case Qt::Key_BraceRight: return 221;
+    case Qt::Key_Apostrophe:
+    case Qt::Key_QuoteDbl: return 222;
+    default: return 0;
+    }
+}
+
+int shiftStateOf(Qt::KeyboardModifiers modifiers) {
+    int s = 0;
+    if (modifiers & Qt::ShiftModifier) s |= vbShiftMask;
+    if (modifiers & Qt::ControlModifier) s |= vbCtrlMask;
+    if (modifiers & Qt::AltModifier) s |= vbAltMask;
+    return s;
+}
+
+// --- RTF -----------------------------------------------------------------------------------
+
+namespace {
+
+enum class Dest { Text, Skip, Colors };
+
+struct RtfState {
+    Dest dest = Dest::Text;
+    int color = -1;  // index into the colour table; -1: automatic (black)
+    int uc = 1;      // fallback characters after \uN
+};
+
+// Groups whose content is not text.
+bool isSkippedDestination(std::string_view w) {
+    static constexpr std::string_view kSkipped[] = {
+        "fonttbl", "stylesheet", "info", "pict", "object", "header", "headerl", "headerr", "headerf",
+        "footer", "footerl", "footerr", "footerf", "footnote", "fldinst", "listtable", "listoverridetable",
+        "rsidtbl", "generator", "xmlnstbl", "themedata", "colorschememapping", "latentstyles", "datastore",
+        "filetbl", "revtbl", "pgdsctbl", "nonshppict", "bkmkstart", "bkmkend", "annotation", "atnid",
+        "atnauthor", "comment", "txe", "xe", "tc", "private", "userprops", "docvar", "template",
+    };
+    for (std::string_view s : kSkipped)
+        if (s == w) return true;
+    return false;
+}
+
+class RtfReader {
+public:
+    RtfReader(const QByteArray& rtf, const RunSink& sink) : p_(rtf.constData()), n_(rtf.size()), sink_(sink) {}
+
+    // Where the document's group begins, or -1 when the bytes are not RTF.
+    static qsizetype start(const QByteArray& rtf) {
+        const char* p = rtf.constData();
+        const qsizetype n = rtf.size();
+        qsizetype i = 0;
+        if (n >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0) i = 3;
+        while (i < n && (p[i] == ' ' || p[i] == '\t' || p[i] == '\r' || p[i] == '\n')) ++i;
+        if (n - i < 5 || std::memcmp(p + i, "{\\rtf", 5) != 0) return -1;
+        return i;
+    }
+
+    bool read() {
+        i_ = start(QByteArray::fromRawData(p_, n_));
+        if (i_ < 0) return false;
+        run();
+        if (!cur_.isEmpty()) sink_(cur_, curColor_);
+        return true;
+    }
+
+private:
+    void run() {
+        while (i_ < n_) {
+            const char ch = p_[i_];
+            if (ch == '{') {
+                stack_.push_back(st_);
+                skip_ = 0;
+                ++i_;
+            } else if (ch == '}') {
+                ++i_;
+                skip_ = 0;
+                if (stack_.empty()) return;
+                st_ = stack_.back();
+                stack_.pop_back();
+                if (stack_.empty()) return;  // the document's own group has closed
+            } else if (ch == '\\') {
+                ++i_;
+                control();
+            } else if (ch == '\r' || ch == '\n' || ch == '\0') {
+                ++i_;
+            } else if (uchar(ch) >= 0x80) {
+                highByte();
+            } else {
+                plainRun();
+            }
+        }
+    }
+
+    // A stretch of ordinary ASCII text goes out in one piece.
+    void plainRun() {
+        qsizetype j = i_;
+        while (j < n_) {
+            const uchar c = uchar(p_[j]);
+            if (c == '{' || c == '}' || c == '\\' || c == '\r' || c == '\n' || c == 0 || c >= 0x80) break;
+            ++j;
+        }
+        if (st_.dest == Dest::Colors) {
+            for (qsizetype k = i_; k < j; ++k)
+                if (p_[k] == ';') endColorEntry();
+        } else if (st_.dest == Dest::Text) {
+            qsizetype k = i_;
+            while (skip_ > 0 && k < j) {
+                --skip_;
+                ++k;
+            }
+            if (k < j) out(QLatin1StringView(p_ + k, j - k));
+        }
+        i_ = j;
+    }
+
+    void highByte() {
+        const uchar c = uchar(p_[i_]);
+        const int len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        if (len > 1 && n_ - i_ >= len && isValidUtf8(p_ + i_, len)) {
+            textChar(QString::fromUtf8(p_ + i_, len));
+            i_ += len;
+            return;
+        }
+        textChar(QString(windows1252ToUnicode(c)));
+        ++i_;
+    }
+
+    void textChar(const QString& s) {
+        if (st_.dest != Dest::Text) return;
+        if (skip_ > 0) {
+            --skip_;
+            return;
+        }
+        out(s);
+    }
+
+    // Text goes out in runs of one colour: the sink sees each run once it is complete.
+    template <typename Text>
+    void out(Text s) {
+        const int color =
+            (st_.color >= 0 && st_.color < colors_.size() && colors_[st_.color] >= 0) ? colors_[st_.color] : 0;
+        if (color != curColor_ && !cur_.isEmpty()) {
+            sink_(cur_, curColor_);
+            cur_.truncate(0);
+        }
+        curColor_ = color;
+        cur_.append(s);
+    }
+
+    void endColorEntry() {
+        colors_.append(anySet_ ? (red_ | (green_ << 8) | (blue_ << 16)) : -1);
+        red_ = green_ = blue_ = 0;
+        anySet_ = false;
+    }
+
+    static int hexValue(char c) {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    }
+
+    void control() {
+        if (i_ >= n_) return;
+        const char c = p_[i_];
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+            const qsizetype start = i_;
+            while (i_ < n_ && ((p_[i_] >= 'a' && p_[i_] <= 'z') || (p_[i_] >= 'A' && p_[i_] <= 'Z'))) ++i_;
+            const std::string_view word(p_ + start, size_t(qMin<qsizetype>(i_ - start, 32)));
+            bool hasParam = false;
+            bool negative = false;
+            long long param = 0;
+            if (i_ + 1 < n_ && p_[i_] == '-' && p_[i_ + 1] >= '0' && p_[i_ + 1] <= '9') {
+                negative = true;
+                ++i_;
+            }
+            while (i_ < n_ && p_[i_] >= '0' && p_[i_] <= '9') {
+                hasParam = true;
+                if (param < 1000000000LL) param = param * 10 + (p_[i_] - '0');
+                ++i_;
+            }
+            if (negative) param = -param;
+            if (i_ < n_ && p_[i_] == ' ') ++i_;
+            word_(word, hasParam, param);
+            return;
+        }
+        ++i_;
+        switch (c) {
+        case '\\':
+        case '{':
+        case '}': textChar(QString(QChar(c))); break;
+        case '\'': {
+            int v = 0, digits = 0;
+            while (digits < 2 && i_ < n_ && hexValue(p_[i_]) >= 0) {
+                v = v * 16 + hexValue(p_[i_]);
+                ++i_;
+                ++digits;
+            }
+            if (digits > 0) textChar(QString(windows1252ToUnicode(uchar(v))));
+            break;
+        }
+        case '~': textChar(QString(QChar(0x00A0))); break;
+        case '_': textChar(QString(QChar(0x2011))); break;
+        case '*': st_.dest = Dest::Skip; break;
+        case '\r':
+        case '\n': textChar(QStringLiteral("\r\n")); break;
+        default: break;  // \- optional hyphen, \: index entry and the like
+        }
+    }
+
+    void word_(std::string_view w, bool hasParam, long long param) {
+        if (w == "bin") {
+            // Binary data: skipped whatever the destination.
+            i_ += qBound<qsizetype>(0, param, n_ - i_);
+            return;
+        }
+        if (st_.dest == Dest::Skip) return;
+        if (st_.dest == Dest::Colors) {
+            const int v = int(qBound(0LL, param, 255LL));
+            if (w == "red") red_ = v, anySet_ = true;
+            else if (w == "green") green_ = v, anySet_ = true;
+            else if (w == "blue") blue_ = v, anySet_ = true;
+            return;
+        }
+        if (w == "cf") {
+            st_.color = hasParam ? int(qBound(-1LL, param, 1LL << 20)) : 0;
+        } else if (w == "par" || w == "line") {
+            textChar(QStringLiteral("\r\n"));
+        } else if (w == "plain") {
+            st_.color = -1;
+        } else if (w == "pard" || w == "f" || w == "fs" || w == "deflang") {
+            // paragraph defaults, font and size: the editor has one font
+        } else if (w == "tab") {
+            textChar(QStringLiteral("\t"));
+        } else if (w == "u") {
+            long long v = param;
+            if (v < 0) v += 65536;
+            // A new character ends whatever fallback of the previous one was still to skip.
+            if (v >= 0 && v <= 0xFFFF && st_.dest == Dest::Text) out(QString(QChar(char16_t(v))));
+            skip_ = st_.uc;
+        } else if (w == "uc") {
+            st_.uc = int(qBound(0LL, param, 10LL));
+        } else if (w == "colortbl") {
+            st_.dest = Dest::Colors;
+            colors_.clear();
+            red_ = green_ = blue_ = 0;
+            anySet_ = false;
+        } else if (isSkippedDestination(w)) {
+            st_.dest = Dest::Skip;
+        } else if (w == "emdash") {
+            textChar(QString(QChar(0x2014)));
+        } else if (w == "endash") {
+            textChar(QString(QChar(0x2013)));
+        } else if (w == "lquote") {
+            textChar(QString(QChar(0x2018)));
+        } else if (w == "rquote") {
+            textChar(QString(QChar(0x2019)));
+        } else if (w == "ldblquote") {
+            textChar(QString(QChar(0x201C)));
+        } else if (w == "rdblquote") {
+            textChar(QString(QChar(0x201D)));
+        } else if (w == "bullet") {
+            textChar(QString(QChar(0x2022)));
+        } else if (w == "emspace" || w == "enspace" || w == "qmspace") {
+            textChar(QStringLiteral(" "));
+        }
+    }
+
+    const char* p_;
+    qsizetype n_;
+    qsizetype i_ = 0;
+    const RunSink& sink_;
+    QString cur_;
+    int curColor_ = 0;
+    RtfState st_;
+    std::vector<RtfState> stack_;
+    QVector<int> colors_;
+    int red_ = 0, green_ = 0, blue_ = 0;
+    bool anySet_ = false;
+    int skip_ = 0;
+};
+
+void appendRtfText(QByteArray* out, QStringView text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u'\r') {
+            if (i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+            out->append("\r\n\\par ");
+        } else if (c == u'\n') {
+            out->append("\r\n\\par ");
+        } else if (c == u'\\' || c == u'{' || c == u'}') {
+            out->append('\\').append(char(c));
+        } else if (c == u'\t') {
+            out->append("\\tab ");
+        } else if (c < 0x80) {
+            out->append(char(c));
+        } else {
+            out->append("\\u").append(QByteArray::number(int(qint16(c)))).append('?');
+        }
+    }
+}
+
+}  // namespace
+
+bool parseRtf(const QByteArray& rtf, QVector<ColorRun>* runs) {
+    QVector<ColorRun> local;
+    QVector<ColorRun>* out = runs ? runs : &local;
+    out->clear();
+    const RunSink sink = [out](const QString& text, int color) { out->append(ColorRun{text, color}); };
+    RtfReader reader(rtf, sink);
+    return reader.read();
+}
+
+QByteArray writeRtf(const QVector<ColorRun>& runs, const QString& fontName, int fontSize) {
+    QVector<int> table{0};
+    for (const ColorRun& r : runs)
+        if (!table.contains(r.color)) table.append(r.color);
+    QByteArray out;
+    out.append("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deftab720{\\fonttbl{\\f0\\fmodern ");
+    appendRtfText(&out, fontName);
+    out.append(";}}\r\n{\\colortbl");
+    for (int c : table)
+        out.append(QStringLiteral("\\red%1\\green%2\\blue%3;").arg(c & 0xFF).arg((c >> 8) & 0xFF).arg((c >> 16) & 0xFF).toLatin1());
+    out.append("}\r\n\\deflang1033\\pard\\plain\\f0\\fs").append(QByteArray::number(2 * fontSize)).append(' ');
+    for (const ColorRun& r : runs) {
+        out.append("\\cf").append(QByteArray::number(table.indexOf(r.color))).append(' ');
+        appendRtfText(&out, r.text);
+    }
+    out.append("\r\n}\r\n");
+    return out;
+}
+
+bool RichTextBox::loadRtf(const QByteArray& rtf) {
+    if (RtfReader::start(rtf) < 0) {
+        lastError_ = QStringLiteral("The text is not RTF.");
+        return false;
+    }
+    replaceAll([&](const RunSink& sink) { RtfReader(rtf, sink).read(); }, 0);
+    return true;
+}
+
+}  // namespace kavrin

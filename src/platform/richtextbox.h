@@ -1,0 +1,189 @@
+#pragma once
+// The source editor. Text is seen as CR LF text and every offset counts a line break as two
+// characters; colours are 24-bit integers with red in the low byte. Qt's own undo, shortcuts,
+// context menu, rich paste, text drag and middle-click paste are off: every edit comes through
+// the program's own paths and fires Change exactly once.
+#include <QByteArray>
+#include <QPlainTextEdit>
+#include <QString>
+#include <QVector>
+
+#include <functional>
+
+#include "platform/textfile.h"
+
+namespace kavrin {
+
+// Options of find().
+enum FindOptions : int { rtfWholeWord = 2, rtfMatchCase = 4, rtfNoHighlight = 8 };
+// File types of loadFile() / saveFile().
+enum RtfFileType : int { rtfRTF = 0, rtfText = 1 };
+// Shift states of the key and mouse events.
+enum ShiftState : int { vbShiftMask = 1, vbCtrlMask = 2, vbAltMask = 4 };
+// Mouse buttons.
+enum MouseButtonCode : int { vbLeftButton = 1, vbRightButton = 2, vbMiddleButton = 4 };
+
+// One run of coloured text, as the RTF reader produces it.
+struct ColorRun {
+    QString text;  // CR LF line breaks
+    int color = 0;
+};
+// Receives text run by run, as the loaders produce it.
+using ColorRunSink = std::function<void(const QString& text, int color)>;
+
+class RichTextBox : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit RichTextBox(QWidget* parent = nullptr);
+
+    // Whole text with CR LF line breaks; kept up to date on every change, so reading is cheap.
+    const QString& text() const { return crlf_; }
+    // Replaces the whole text (in the current typing colour) and fires Change.
+    void setText(const QString& text);
+    int textLength() const { return int(crlf_.size()); }
+
+    int selStart() const;
+    // Moves the caret and collapses the selection.
+    void setSelStart(int offset);
+    int selLength() const;
+    // Extends the selection from selStart.
+    void setSelLength(int length);
+    void select(int start, int length);
+    QString selText() const;
+    // Replaces the selection as typing would (in the typing colour) and fires Change at once.
+    void setSelText(const QString& text);
+    // Colour of the selection (of its first character), or the typing colour with no selection.
+    int selColor() const;
+    void setSelColor(int color);
+    // Colour of the character at offset.
+    int colorAt(int offset) const;
+
+    // Finds text from start to end (-1: end of text); selects the hit unless rtfNoHighlight.
+    // Without a start (-1) the search covers the current selection, or runs from the caret to
+    // the end when nothing is selected. A whole word is not touched by a letter, digit or "_".
+    // Returns the hit's offset or -1.
+    int find(const QString& what, int start = -1, int end = -1, int options = 0);
+
+    // Plain text or RTF. A text file is read as readTextFile() does and its format remembered,
+    // so saveFile writes it back the same way. Both return false with lastError() set.
+    bool loadFile(const QString& path, int fileType = rtfRTF);
+    bool saveFile(const QString& path, int fileType = rtfRTF);
+    QString lastError() const { return lastError_; }
+    // The format text is saved in (taken from the last loaded text file; new text: UTF-8, CR LF).
+    TextFormat textFormat() const { return format_; }
+    void setTextFormat(const TextFormat& format) { format_ = format; }
+    // Replaces the whole text with the runs (one Change); the caret goes to the start.
+    void setColorRuns(const QVector<ColorRun>& runs);
+    // The text cut into runs of one colour each.
+    QVector<ColorRun> colorRuns() const;
+    // Loads RTF text as the colouring writes it; false when it is not RTF.
+    bool loadRtf(const QByteArray& rtf);
+
+    // 0: wrap at the window's edge; anything else: no wrapping.
+    int rightMargin() const { return rightMargin_; }
+    void setRightMargin(int margin);
+
+    // Free text the program keeps on the control.
+    QString tag;
+
+    // Off: the view does not repaint until switched on again.
+    void setRedraw(bool on);
+    bool redraw() const { return redraw_; }
+
+    // 0-based line of an offset (-1: of the caret), and the first offset of a line (-1: caret's line).
+    int lineFromChar(int offset) const;
+    int lineIndex(int line) const;
+    int lineCount() const;
+    // Caret rectangle in the editor's own pixel coordinates.
+    QRect caretRect() const;
+
+    // Offset mapping between CR LF offsets and document positions.
+    int toPosition(int offset) const;
+    int toOffset(int position) const;
+
+signals:
+    void Change();
+    void SelChange();
+    // keyCode is a Windows virtual-key code; setting it to 0 swallows the key.
+    void KeyDown(int& keyCode, int shift);
+    // keyAscii is the character typed; setting it to 0 swallows it.
+    void KeyPress(int& keyAscii);
+    void KeyUp(int& keyCode, int shift);
+    // x and y in pixels of the editor.
+    void MouseDown(int button, int shift, int x, int y);
+    void MouseUp(int button, int shift, int x, int y);
+    void Click();
+    void GotFocus();
+    void LostFocus();
+    // Drags from the program's own panes (file list items).
+    void DragOver(QDragMoveEvent* event);
+    void DragDrop(QDropEvent* event);
+
+protected:
+    bool event(QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
+    QMimeData* createMimeDataFromSelection() const override;
+
+private:
+    friend class RichTextBoxScope;
+    void onContentsChange(int position, int removed, int added);
+    void rebuildCache();
+    void spliceCache(qsizetype start, qsizetype removed, const QString& added);
+    bool cacheConsistent() const;
+    void noteSelChange();
+    void scheduleFlush();
+    void flushPending();
+    // Replaces the whole document by the runs `produce` hands to its sink, in one edit block,
+    // the cache built from them; `emptyColor` is the typing colour when no text comes.
+    void replaceAll(const std::function<void(const ColorRunSink&)>& produce, int emptyColor);
+    void replaceAll(const QVector<ColorRun>& runs);
+    // Replaces the document range with CR LF text in one edit block (the cache follows through
+    // contentsChange); `color` < 0: the typing colour.
+    void replaceRange(int from, int to, const QString& text, int color);
+    QTextCharFormat formatAt(int position) const;
+
+    QString crlf_;
+    QString lastError_;
+    TextFormat format_;
+    int rightMargin_ = 0;
+    bool redraw_ = true;
+    bool formatting_ = false;  // colour changes only: no Change
+    bool bulk_ = false;        // replaceAll builds the cache itself
+    bool leftPressed_ = false;
+    // Change and SelChange are held back while Qt is inside its own edit or event and sent
+    // once when it has finished, so handlers may edit the text again.
+    int scopeDepth_ = 0;
+    bool pendingChange_ = false;
+    bool pendingSel_ = false;
+    bool flushQueued_ = false;
+};
+
+// Windows virtual-key code of a Qt key (letters and digits are their upper-case character codes).
+// A shifted character counts as the key that carries it on a US keyboard ("<" is the "," key).
+// Keys without a code give 0.
+int windowsKeyCode(int qtKey, Qt::KeyboardModifiers modifiers = {});
+int shiftStateOf(Qt::KeyboardModifiers modifiers);
+
+// Reads the RTF the colouring writes: colour table, \cfN, \par, escapes; skips the rest.
+// Returns false when the text is not RTF.
+// Literal bytes of 0x80 and above are read as UTF-8 when they form a UTF-8 sequence, else as
+// Windows-1252, like \'hh escapes; \uN gives a Unicode character.
+bool parseRtf(const QByteArray& rtf, QVector<ColorRun>* runs);
+// Writes runs as RTF that parseRtf reads back (colour table of the colours used).
+QByteArray writeRtf(const QVector<ColorRun>& runs, const QString& fontName = QStringLiteral("Courier New"),
+                    int fontSize = 10);
+
+}  // namespace kavrin

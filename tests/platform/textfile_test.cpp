@@ -1,0 +1,213 @@
+#include <errno.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "fixture.h"
+#include "platform/textfile.h"
+
+namespace kavrin::test {
+namespace {
+
+using TextFileTest = KavrinTest;
+using Enc = TextFormat::Encoding;
+using End = TextFormat::LineEnd;
+
+struct RoundTrip {
+    const char* name;
+    QByteArray bytes;
+    QString text;  // as the editor sees it
+    Enc encoding;
+    bool bom;
+    End lineEnd;
+};
+
+TEST_F(TextFileTest, EncodingsAndLineEndsRoundTripByteForByte) {
+    QByteArray all1252;
+    for (int b = 1; b < 256; ++b)
+        if (b != '\r' && b != '\n') all1252.append(char(b));
+    const QString all1252Text = decodeWindows1252(all1252) + "\r\n";
+    all1252.append("\r\n");
+
+    const RoundTrip cases[] = {
+        {"utf8 crlf", "<p>h\xC3\xA9llo</p>\r\n<b>\xE2\x82\xAC</b>\r\n", QStringLiteral("<p>héllo</p>\r\n<b>€</b>\r\n"), Enc::Utf8,
+         false, End::CrLf},
+        {"utf8 lf", "a\nb\n\nc", "a\r\nb\r\n\r\nc", Enc::Utf8, false, End::Lf},
+        {"utf8 cr", "a\rb\r", "a\r\nb\r\n", Enc::Utf8, false, End::Cr},
+        {"utf8 bom", "\xEF\xBB\xBFx\r\ny", "x\r\ny", Enc::Utf8, true, End::CrLf},
+        {"bom only", "\xEF\xBB\xBF", "", Enc::Utf8, true, End::CrLf},
+        {"cp1252", "caf\xE9 \x80 5\r\n", QStringLiteral("café € 5\r\n"), Enc::Windows1252, false, End::CrLf},
+        {"cp1252 lf", "\x93quoted\x94\n\x81\x8D\x8F\x90\x9D", QStringLiteral("\u201Cquoted\u201D\r\n\u0081\u008D\u008F\u0090\u009D"),
+         Enc::Windows1252, false, End::Lf},
+        {"every byte", all1252, all1252Text, Enc::Windows1252, false, End::CrLf},
+        {"bom then invalid", "\xEF\xBB\xBF\xE9t\xE9", QStringLiteral("ï»¿été"), Enc::Windows1252, false, End::CrLf},
+        {"no final line end", "one\r\ntwo", "one\r\ntwo", Enc::Utf8, false, End::CrLf},
+        {"no line end at all", "single", "single", Enc::Utf8, false, End::CrLf},
+        {"empty", "", "", Enc::Utf8, false, End::CrLf},
+    };
+    for (const RoundTrip& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = writeFile(QStringLiteral("in.txt"), c.bytes);
+        const TextFileResult r = readTextFile(path);
+        ASSERT_TRUE(r.ok) << r.error.toStdString();
+        EXPECT_EQ(r.text, c.text);
+        EXPECT_EQ(r.format.encoding, c.encoding);
+        EXPECT_EQ(r.format.utf8Bom, c.bom);
+        EXPECT_EQ(r.format.lineEnd, c.lineEnd);
+
+        const QString out = workDir + "out.txt";
+        QString error;
+        TextFormat written;
+        ASSERT_TRUE(writeTextFile(out, r.text, r.format, &error, &written)) << error.toStdString();
+        EXPECT_EQ(written, r.format);
+        EXPECT_EQ(readFile(out), c.bytes);
+    }
+}
+
+TEST_F(TextFileTest, MalformedUtf8IsReadAsWindows1252) {
+    const QByteArray invalid[] = {
+        "\xC0\xAF",          // overlong "/"
+        "\xE0\x80\xAF",      // overlong, three bytes
+        "\xED\xA0\x80",      // a surrogate
+        "\xF4\x90\x80\x80",  // past U+10FFFF
+        "ab\xC3",            // cut short at the end
+        "\xC3(",             // lead byte without continuation
+        "\xF8\x88\x80\x80\x80",
+    };
+    for (const QByteArray& bytes : invalid) {
+        SCOPED_TRACE(bytes.toHex().toStdString());
+        const TextFileResult r = decodeText(bytes);
+        ASSERT_TRUE(r.ok);
+        EXPECT_EQ(r.format.encoding, Enc::Windows1252);
+        EXPECT_EQ(encodeText(r.text, r.format), bytes);
+    }
+    EXPECT_TRUE(isValidUtf8("\xF0\x9F\x98\x80 \xEF\xBF\xBF", 8));
+    EXPECT_EQ(decodeText("\xF0\x9F\x98\x80").text, QString::fromUtf8("\xF0\x9F\x98\x80"));
+}
+
+TEST_F(TextFileTest, MixedLineEndsFollowTheFirstAndAllBecomeCrLf) {
+    const TextFileResult r = decodeText("a\nb\r\nc\rd");
+    EXPECT_EQ(r.format.lineEnd, End::Lf);
+    EXPECT_EQ(r.text, "a\r\nb\r\nc\r\nd");
+    EXPECT_EQ(encodeText(r.text, r.format), "a\nb\nc\nd");
+    EXPECT_EQ(decodeText("x\r\r\n").format.lineEnd, End::Cr);
+}
+
+TEST_F(TextFileTest, BinaryMissingAndFolderAreRefusedWithAReason) {
+    const TextFileResult bin = readTextFile(writeFile("pic.gif", QByteArray("GIF89a\0\0\x01", 9)));
+    EXPECT_FALSE(bin.ok);
+    EXPECT_TRUE(bin.binary);
+    EXPECT_TRUE(bin.error.contains("pic.gif"));
+    EXPECT_TRUE(bin.error.contains("binary"));
+
+    const TextFileResult missing = readTextFile(workDir + "nothing.htm");
+    EXPECT_FALSE(missing.ok);
+    EXPECT_FALSE(missing.binary);
+    EXPECT_TRUE(missing.error.contains("does not exist"));
+
+    const TextFileResult folder = readTextFile(workDir);
+    EXPECT_FALSE(folder.ok);
+    EXPECT_TRUE(folder.error.contains("folder"));
+}
+
+TEST_F(TextFileTest, TextWindows1252CannotHoldIsSavedAsUtf8NotLost) {
+    const QString path = workDir + "page.htm";
+    TextFormat cp1252;
+    cp1252.encoding = Enc::Windows1252;
+    cp1252.lineEnd = End::Lf;
+    const QString text = QStringLiteral("€ and → and 😀\r\n");
+    TextFormat written;
+    QString error;
+    ASSERT_TRUE(writeTextFile(path, text, cp1252, &error, &written));
+    EXPECT_EQ(written.encoding, Enc::Utf8);
+    EXPECT_EQ(written.lineEnd, End::Lf);
+    const TextFileResult back = readTextFile(path);
+    EXPECT_EQ(back.text, text);
+    EXPECT_EQ(back.format, written);
+}
+
+TEST_F(TextFileTest, FailedWriteReportsTheReasonAndKeepsTheOldFile) {
+    QString error;
+    EXPECT_FALSE(writeTextFile(workDir + "no/such/folder/a.htm", "x", TextFormat{}, &error));
+    EXPECT_TRUE(error.contains("a.htm"));
+    EXPECT_FALSE(error.isEmpty());
+
+    // A folder standing where the file should go.
+    QDir().mkpath(workDir + "taken.htm");
+    EXPECT_FALSE(writeFileAtomically(workDir + "taken.htm", "x", &error));
+    EXPECT_TRUE(QFileInfo(workDir + "taken.htm").isDir());
+}
+
+// Runs `body` in a child process with its own mount namespace and a 64 KB tmpfs at `dir`.
+// Returns the child's exit code (77: namespaces or mounts not permitted) and its message.
+std::pair<int, std::string> inTinyTmpfs(const QString& dir, const std::function<std::string()>& body) {
+    int fds[2];
+    if (pipe(fds) != 0) return {77, "pipe failed"};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        auto finish = [&](int code, const std::string& msg) {
+            (void)!write(fds[1], msg.data(), msg.size());
+            _exit(code);
+        };
+        if (unshare(CLONE_NEWNS) != 0) finish(77, std::string("unshare: ") + std::strerror(errno));
+        if (mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            finish(77, std::string("private mounts: ") + std::strerror(errno));
+        const QByteArray d = QFile::encodeName(dir);
+        if (mount("tmpfs", d.constData(), "tmpfs", 0, "size=64k") != 0)
+            finish(77, std::string("mount tmpfs: ") + std::strerror(errno));
+        const std::string failure = body();
+        umount2(d.constData(), MNT_DETACH);
+        finish(failure.empty() ? 0 : 1, failure);
+    }
+    close(fds[1]);
+    std::string msg;
+    char buf[512];
+    ssize_t n;
+    while ((n = read(fds[0], buf, sizeof buf)) > 0) msg.append(buf, size_t(n));
+    close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 1, msg};
+}
+
+TEST_F(TextFileTest, SaveOntoAFullDiskLeavesTheOldFileWhole) {
+    const QString dir = workDir + "tiny";
+    QDir().mkpath(dir);
+    const auto [code, msg] = inTinyTmpfs(dir, [&]() -> std::string {
+        const QString path = dir + "/page.htm";
+        const QByteArray old = "<html>old page</html>\r\n";
+        QString error;
+        if (!writeFileAtomically(path, old, &error)) return "could not write the old file: " + error.toStdString();
+
+        const QString big = QString(200 * 1024, u'x');
+        if (writeTextFile(path, big, TextFormat{}, &error)) return "a 200 KB save onto 64 KB reported success";
+        if (error.isEmpty() || !error.contains("page.htm")) return "no reason given: " + error.toStdString();
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly) || f.readAll() != old) return "the old file was damaged";
+        const QStringList left = QDir(dir).entryList(QDir::Files | QDir::Hidden);
+        if (left != QStringList{"page.htm"}) return "work files left behind: " + left.join(',').toStdString();
+
+        // The same on a volume that has become read-only.
+        if (mount("tmpfs", QFile::encodeName(dir).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+            return std::string("remount read-only: ") + std::strerror(errno);
+        if (writeTextFile(path, "new", TextFormat{}, &error)) return "a save onto a read-only volume reported success";
+        if (error.isEmpty()) return "no reason for the read-only failure";
+        QFile g(path);
+        if (!g.open(QIODevice::ReadOnly) || g.readAll() != old) return "the old file was damaged (read-only)";
+        return {};
+    });
+    if (code == 77) GTEST_SKIP() << "cannot mount a tmpfs here: " << msg;
+    EXPECT_EQ(code, 0) << msg;
+}
+
+}  // namespace
+}  // namespace kavrin::test
