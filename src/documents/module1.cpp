@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QIcon>
 
 #include "documents/globals.h"
 #include "mainwindow/frmSplash.h"
@@ -33,6 +34,9 @@ int runProgram(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kavrin Pro"));
+    // Outside a desktop session no icon theme is set; the toolbars want one.
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
     resetProgramState();
     startUp();
     return app.exec();

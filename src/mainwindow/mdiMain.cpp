@@ -1,16 +1,39 @@
 #include "mainwindow/mdiMain.h"
 
+#include <QApplication>
+#include <QHBoxLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPainter>
 #include <QVBoxLayout>
 
+#include "documents/docfile.h"
+#include "documents/docstate.h"
+#include "documents/documentwindow.h"
 #include "documents/globals.h"
+#include "documents/progress.h"
+#include "platform/msgbox.h"
 
 namespace kavrin {
 
+namespace {
+
+QIcon notSavedIcon() {
+    QPixmap pixmap(10, 10);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(0xd0, 0x30, 0x30));
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(1, 1, 8, 8);
+    return QIcon(pixmap);
+}
+
+}  // namespace
+
 mdiMain::mdiMain(QWidget* parent) : Form(parent) {
     setObjectName("mdiMain");
-    setCaption(appTitleText());
+    setCaption(appTitle);
     buildWindow();
 }
 
@@ -19,7 +42,222 @@ mdiMain::~mdiMain() {
     if (mainWindow == this) mainWindow = nullptr;
 }
 
-QString mdiMain::appTitleText() { return QStringLiteral("Kavrin Pro"); }
+QAction* mdiMain::addItem(QMenu* menu, const QString& name, const QString& caption, const QKeySequence& shortcut) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    if (!shortcut.isEmpty()) action->setShortcut(shortcut);
+    items_.insert(name, action);
+    return action;
+}
+
+QAction* mdiMain::item(const QString& name) const { return items_.value(name); }
+
+void mdiMain::buildMenus() {
+    auto submenu = [this](QMenu* parent, const QString& name, const QString& caption) {
+        QMenu* menu = parent ? parent->addMenu(caption) : menuBar->addMenu(caption);
+        menu->setObjectName(name);
+        items_.insert(name, menu->menuAction());
+        return menu;
+    };
+
+    QMenu* file = submenu(nullptr, "mnuFile", tr("&File"));
+    QMenu* fileNew = submenu(file, "mnuFileNew", "&New");
+    addItem(fileNew, "mnuFileNewBlank", "&Blank Document", QKeySequence("Ctrl+N"));
+    fileNew->addSeparator();
+    for (int i = 0; i < 6; ++i)
+        mnuFileNewTemplate << addItem(fileNew, "mnuFileNewTemplate" + QString::number(i), "Template " + QString::number(i + 1));
+    addItem(file, "mnuFileOpen", "&Open...", QKeySequence("Ctrl+O"));
+    QMenu* reopen = submenu(file, "mnuFileReopen", "&Reopen");
+    for (int i = 0; i < 10; ++i) {
+        QAction* a = addItem(reopen, "mnuFileReopenArr" + QString::number(i), QString());
+        a->setVisible(false);
+        mnuFileReopenArr << a;
+    }
+    addItem(file, "mnuFileOpenFromWeb", "Open From &Web");
+    file->addSeparator();
+    addItem(file, "mnuFileNewProject", "New Projec&t...");
+    addItem(file, "mnuFileOpenProject", "Open Pro&ject...");
+    file->addSeparator();
+    addItem(file, "mnuFileClose", "&Close");
+    addItem(file, "mnuFileCloseAll", "C&lose All");
+    file->addSeparator();
+    addItem(file, "mnuFileSave", "&Save", QKeySequence("Ctrl+S"));
+    addItem(file, "mnuFileSaveAs", "Save &As...");
+    addItem(file, "mnuFileSaveAll", "Sa&ve All");
+    file->addSeparator();
+    addItem(file, "mnuFilePrintSource", "&Print Source");
+    addItem(file, "mnuFilePrintBrowser", "Print &Browser View");
+    file->addSeparator();
+    addItem(file, "mnuFileExit", "&Exit");
+
+    QMenu* edit = submenu(nullptr, "mnuEdit", "&Edit");
+    addItem(edit, "mnuEditUndo", "&Undo", QKeySequence("Ctrl+Z"));
+    addItem(edit, "mnuEditRedo", "&Redo", QKeySequence("Ctrl+Y"));
+    edit->addSeparator();
+    addItem(edit, "mnuEditCut", "&Cut", QKeySequence("Ctrl+X"));
+    addItem(edit, "mnuEditCopy", "C&opy", QKeySequence("Ctrl+C"));
+    addItem(edit, "mnuEditPaste", "&Paste", QKeySequence("Ctrl+V"));
+    addItem(edit, "mnuEditSelectAll", "&Select All", QKeySequence("Ctrl+A"));
+    edit->addSeparator();
+    addItem(edit, "mnuEditFindReplace", "&Find/Replace...", QKeySequence("Ctrl+F"));
+    addItem(edit, "mnuEditExtendedReplace", "&Extended Replace...");
+    edit->addSeparator();
+    addItem(edit, "mnuEditIndent", "&Indent");
+    addItem(edit, "mnuEditUnindent", "&Unindent");
+    edit->addSeparator();
+    addItem(edit, "mnuEditGotoLine", "Go to &Line", QKeySequence("Ctrl+G"));
+
+    QMenu* view = submenu(nullptr, "mnuOptions", "&View");
+    addItem(view, "mnuOptionsToolbar", "&Toolbar")->setCheckable(true);
+    addItem(view, "mnuOptionsStatusbar", "&Status Bar")->setCheckable(true);
+    addItem(view, "mnuOptionsFileList", "&Resource Panel")->setCheckable(true);
+    view->addSeparator();
+    addItem(view, "mnuOptionsFileExplorer", "&File Explorer");
+    addItem(view, "mnuOptionsHtmlExplorer", "&HTML Explorer");
+    addItem(view, "mnuOptionsJavascriptExplorer", "&JavaScript Explorer");
+    addItem(view, "mnuOptionsProjectExplorer", "&Project Explorer");
+    view->addSeparator();
+    for (const auto& [name, caption] : {std::pair{"mnuViewEdit", "&Edit"}, {"mnuViewBrowse", "&Browse"},
+                                        {"mnuViewDesign", "&Design"}}) {
+        QAction* a = addItem(view, name, caption);
+        a->setCheckable(true);
+        a->setEnabled(false);
+    }
+
+    QMenu* format = submenu(nullptr, "mnuFormat", "F&ormat");
+    addItem(format, "mnuFormatFont", "&Font");
+    QMenu* heading = submenu(format, "mnuFormatHeading", "&Heading");
+    for (int i = 0; i < 6; ++i)
+        mnuFormatHeadingArr << addItem(heading, "mnuFormatHeadingArr" + QString::number(i),
+                                       "Heading &" + QString::number(i + 1));
+    format->addSeparator();
+    addItem(format, "mnuFormatBold", "&Bold");
+    addItem(format, "mnuFormatItalics", "&Italics");
+    addItem(format, "mnuFormatBoldAndItalics", "B&old And Italics");
+    addItem(format, "mnuFormatBig", "Bi&g");
+    addItem(format, "mnuFormatSmall", "&Small");
+    addItem(format, "mnuFormatStrike", "Stri&kethrough");
+    addItem(format, "mnuFormatSub", "S&ubscript");
+    addItem(format, "mnuFormatSup", "Sup&erscript");
+    addItem(format, "mnuFormatTT", "&True Type");
+    addItem(format, "mnuFormatUnderline", "Under&line");
+    addItem(format, "mnuFormatPre", "&Preformatted Text");
+
+    QMenu* insert = submenu(nullptr, "mnuInsert", "&Insert");
+    addItem(insert, "mnuInsertP", "&Paragraph Break");
+    addItem(insert, "mnuInsertBr", "Line &Break");
+    addItem(insert, "mnuInsertDiv", "Text &Division");
+    addItem(insert, "mnuInsertHr", "H&orizontal Line");
+    addItem(insert, "mnuInsertComment", "&Comment");
+    insert->addSeparator();
+    addItem(insert, "mnuInsertImage", "&Image");
+    addItem(insert, "mnuInsertHyperlink", "&Hyperlink");
+    addItem(insert, "mnuInsertSymbol", "&Symbol");
+    QMenu* list = submenu(insert, "mnuInsertList", "&List");
+    addItem(list, "mnuInsertListList", "List &Wizard");
+    addItem(list, "mnuInsertListItem", "List &Item");
+    addItem(list, "mnuInsertDefinitionTerm", "Definition &Term");
+    addItem(list, "mnuInsertDefinitionData", "Definition &Data");
+    QMenu* form = submenu(insert, "mnuInsertForm", "&Form");
+    addItem(form, "mnuInsertFormForm", "&Form");
+    addItem(form, "mnuInsertFormElement", "Form &Element");
+    QMenu* table = submenu(insert, "mnuInsertTable", "&Table");
+    addItem(table, "mnuInsertTableTable", "&Table");
+    addItem(table, "mnuInsertTableRow", "Table &Row");
+    addItem(table, "mnuInsertTableHeading", "Table &Heading");
+    addItem(table, "mnuInsertTableData", "Table &Data");
+    QMenu* frame = submenu(insert, "mnuInsertFrame", "F&rame");
+    addItem(frame, "mnuInsertFrameset", "&Frameset");
+    addItem(frame, "mnuInsertFrameFrame", "F&rame");
+    addItem(frame, "mnuInsertFloatingFrame", "Fl&oating Frame");
+    QMenu* advanced = submenu(insert, "mnuInsertAdvanced", "&Advanced");
+    addItem(advanced, "mnuInsertApplet", "&Java Applet");
+    addItem(advanced, "mnuInsertParam", "Applet &Parameter");
+    addItem(advanced, "mnuInsertMarquee", "&Marquee");
+    addItem(advanced, "mnuInsertScript", "&Script");
+    addItem(advanced, "mnuInsertMeta", "&Meta Information");
+
+    QMenu* tools = submenu(nullptr, "mnuTools", "&Tools");
+    addItem(tools, "mnuToolsSpell", "&Spell Check...", QKeySequence("F7"));
+    addItem(tools, "mnuToolsChangeTagCase", "Change Tag &Case...");
+    addItem(tools, "mnuToolsRemoveTags", "Strip &HTML Tags...");
+    QMenu* formatting = submenu(tools, "mnuToolsFormat", "&Formatting");
+    addItem(formatting, "mnuToolsFormatUppercase", "Set Selection &Uppercase");
+    addItem(formatting, "mnuToolsFormatLowercase", "Set Selection &Lowercase");
+    addItem(formatting, "mnuToolsFormatPropercase", "Set Selection &Propercase");
+    tools->addSeparator();
+    addItem(tools, "mnuToolsColorPicker", "Color &Palette");
+    addItem(tools, "mnuToolsImageBrowser", "&Image Browser");
+    addItem(tools, "mnuToolsFileDependencies", "File &Dependencies...");
+    addItem(tools, "mnuToolsTableWizard", "Tab&le Wizard");
+    addItem(tools, "mnuToolsListWizard", "Lis&t Wizard");
+    QMenu* colorCode = submenu(tools, "mnuToolsColorCode", "&Color Code Document");
+    addItem(colorCode, "mnuToolsColorCodeYes", "Yes")->setCheckable(true);
+    addItem(colorCode, "mnuToolsColorCodeNo", "No")->setCheckable(true);
+    addItem(colorCode, "mnuToolsColorCodeRefresh", "Refresh");
+    tools->addSeparator();
+    QMenu* helpers = submenu(tools, "mnuToolsHelperApps", "&Helper Applications");
+    for (int i = 0; i < 4; ++i)
+        mnuToolsHelperAppsBrowser << addItem(helpers, "mnuToolsHelperAppsBrowser" + QString::number(i),
+                                             "Web Browser " + QString::number(i + 1));
+    helpers->addSeparator();
+    addItem(helpers, "mnuToolsHelperFtp", "&FTP Program");
+    addItem(helpers, "mnuToolsHelperImage", "&Image Editor");
+    addItem(helpers, "mnuToolsHelperIsmap", "Image &Map Editor");
+    addItem(helpers, "mnuToolsHelperValidator", "HTML &Validator");
+    tools->addSeparator();
+    addItem(tools, "mnuToolsOptions", "&Options...");
+
+    QMenu* window = submenu(nullptr, "mnuWindow", "&Window");
+    addItem(window, "mnuWindowCascade", "&Cascade");
+    addItem(window, "mnuWindowTileHorizontally", "Tile &Horizontally");
+    addItem(window, "mnuWindowTileVertically", "Tile &Vertically");
+    addItem(window, "mnuWindowArrangeIcons", "&Arrange Icons");
+
+    QMenu* help = submenu(nullptr, "mnuHelp", "&Help");
+    addItem(help, "mnuHelpHtml4", "WDG HTML &4.0 Reference");
+    addItem(help, "mnuHelpCSS", "WDG &CSS Reference");
+    help->addSeparator();
+    addItem(help, "mnuHelpTips", "Kavrin &Tips");
+    help->addSeparator();
+    addItem(help, "mnuHelpAbout", "&About Kavrin");
+
+    // The editor's pop-up menu.
+    mnuPopup = new QMenu(this);
+    mnuPopup->setObjectName("mnuPopup");
+    addItem(mnuPopup, "mnuPopupUndo", "Undo");
+    addItem(mnuPopup, "mnuPopupRedo", "Redo");
+    mnuPopup->addSeparator();
+    addItem(mnuPopup, "mnuPopupCut", "Cut");
+    addItem(mnuPopup, "mnuPopupCopy", "Copy");
+    addItem(mnuPopup, "mnuPopupPaste", "Paste");
+    mnuPopup->addSeparator();
+    addItem(mnuPopup, "mnuPopupIndent", "Indent");
+    addItem(mnuPopup, "mnuPopupUnindent", "Unindent");
+    mnuPopup->addSeparator();
+    addItem(mnuPopup, "mnuPopupEditTag", "Edit Tag");
+
+#define KAVRIN_BIND_ITEM(name) name = items_.value(QStringLiteral(#name));
+    KAVRIN_MAIN_MENU_ITEMS(KAVRIN_BIND_ITEM)
+#undef KAVRIN_BIND_ITEM
+
+    // Items that wait for a document start disabled; the document-state operations switch them.
+    for (QAction* a : {mnuFileClose, mnuFileCloseAll, mnuFileSave, mnuFileSaveAs, mnuFileSaveAll,
+                       mnuFilePrintSource, mnuWindowCascade, mnuWindowTileHorizontally, mnuWindowTileVertically,
+                       mnuWindowArrangeIcons, mnuToolsColorCodeRefresh})
+        a->setEnabled(false);
+    mnuToolsColorCodeNo->setChecked(true);
+
+    connect(mnuFileNewBlank, &QAction::triggered, this, &mdiMain::mnuFileNewBlank_Click);
+    connect(mnuFileClose, &QAction::triggered, this, &mdiMain::mnuFileClose_Click);
+    connect(mnuFileCloseAll, &QAction::triggered, this, &mdiMain::mnuFileCloseAll_Click);
+    connect(mnuFileSave, &QAction::triggered, this, &mdiMain::mnuFileSave_Click);
+    connect(mnuFileSaveAs, &QAction::triggered, this, &mdiMain::mnuFileSaveAs_Click);
+    connect(mnuFileExit, &QAction::triggered, this, &mdiMain::mnuFileExit_Click);
+    connect(mnuWindowCascade, &QAction::triggered, this, [this] { mdi_->cascadeSubWindows(); });
+    connect(mnuWindowTileHorizontally, &QAction::triggered, this, [this] { mdi_->tileSubWindows(); });
+    connect(mnuWindowTileVertically, &QAction::triggered, this, [this] { mdi_->tileSubWindows(); });
+}
 
 void mdiMain::buildWindow() {
     auto* layout = new QVBoxLayout(this);
@@ -27,43 +265,88 @@ void mdiMain::buildWindow() {
     layout->setSpacing(0);
     menuBar = new QMenuBar(this);
     layout->setMenuBar(menuBar);
+    buildMenus();
 
-    QMenu* file = menuBar->addMenu(tr("&File"));
-    mnuFileCloseAll = file->addAction(tr("Close A&ll"));
-    mnuFileCloseAll->setEnabled(false);
-    QMenu* tools = menuBar->addMenu(tr("&Tools"));
-    QMenu* colorCode = tools->addMenu(tr("&Color Code"));
-    mnuToolsColorCodeYes = colorCode->addAction(tr("&Yes"));
-    mnuToolsColorCodeYes->setCheckable(true);
-    mnuToolsColorCodeNo = colorCode->addAction(tr("&No"));
-    mnuToolsColorCodeNo->setCheckable(true);
-    mnuToolsColorCodeRefresh = colorCode->addAction(tr("&Refresh"));
+    picTools = new QWidget(this);
+    auto* toolsLayout = new QHBoxLayout(picTools);
+    toolsLayout->setContentsMargins(2, 1, 2, 1);
+    toolsLayout->setSpacing(4);
+    tbrMainA = new Toolbar("tbrMainA", picTools);
+    tbrMainA->addButton("new", "New", "document-new");
+    tbrMainA->addButton("open", "Open", "document-open");
+    tbrMainA->addButton("save", "Save", "document-save");
+    tbrMainA->addButton("saveall", "Save All", "document-save-all");
+    tbrMainA->addSeparator();
+    tbrMainA->addButton("cut", "Cut", "edit-cut");
+    tbrMainA->addButton("copy", "Copy", "edit-copy");
+    tbrMainA->addButton("paste", "Paste", "edit-paste");
+    tbrMainA->addButton("print", "Print", "document-print");
+    tbrMainB = new Toolbar("tbrMainB", picTools);
+    tbrMainB->addButton("spell", "Spell Check", "tools-check-spelling");
+    tbrMainB->addButton("panel", "Resource Panel", "sidebar-show", true);
+    tbrMainB->addButton("find", "Find/Replace", "edit-find-replace");
+    tbrMainB->addButton("ie", "Preview in Browser", "web-browser");
+    tbrMainB->addSeparator();
+    tbrMainB->addButton("indent", "Indent", "format-indent-more");
+    tbrMainB->addButton("unindent", "Unindent", "format-indent-less");
+    tbrMainB->addButton("undo", "Undo", "edit-undo");
+    tbrMainB->addButton("redo", "Redo", "edit-redo");
+    for (const char* key : {"save", "saveall", "cut", "copy", "paste", "print", "indent", "unindent", "find",
+                            "spell", "undo", "redo"}) {
+        tbrMainA->setButtonEnabled(key, false);
+        tbrMainB->setButtonEnabled(key, false);
+    }
+    connect(tbrMainA, &Toolbar::ButtonClick, this, &mdiMain::tbrMainA_ButtonClick);
+    connect(tbrMainB, &Toolbar::ButtonClick, this, &mdiMain::tbrMainB_ButtonClick);
+    toolsLayout->addWidget(tbrMainA);
+    toolsLayout->addWidget(tbrMainB);
+    toolsLayout->addStretch(1);
+    layout->addWidget(picTools);
 
+    auto* middle = new QHBoxLayout();
+    middle->setSpacing(0);
+    picFile = new QWidget(this);
+    picFile->setObjectName("picFile");
+    picFile->setVisible(false);
+    middle->addWidget(picFile);
     mdi_ = new QMdiArea(this);
-    mdi_->setViewMode(QMdiArea::SubWindowView);
-    layout->addWidget(mdi_, 1);
+    mdi_->setObjectName("mdiArea");
+    mdi_->setBackground(QColor(0x80, 0x80, 0x80));
+    middle->addWidget(mdi_, 1);
+    layout->addLayout(middle, 1);
     Form::setMdiArea(mdi_);
 
     picPop = new QWidget(this);
+    picPop->setObjectName("picPop");
     auto* popLayout = new QHBoxLayout(picPop);
     popLayout->setContentsMargins(0, 0, 0, 0);
     tbsPop = new QTabBar(picPop);
+    tbsPop->setObjectName("tbsPop");
     tbsPop->setExpanding(false);
-    tbsPop->setDocumentMode(true);
+    tbsPop->setShape(QTabBar::RoundedSouth);
+    tbsPop->setMovable(false);
     popLayout->addWidget(tbsPop);
     popLayout->addStretch(1);
     picPop->setVisible(false);
     layout->addWidget(picPop);
+    connect(tbsPop, &QTabBar::tabBarClicked, this, [this](int index) {
+        if (index >= 0) tbsPop->setCurrentIndex(index);
+        tbsPop_Click();
+    });
 
     stbMain = new QStatusBar(this);
+    stbMain->setObjectName("stbMain");
     for (int i = 0; i < 3; ++i) {
         auto* panel = new QLabel(stbMain);
-        panel->setMinimumWidth(80);
+        panel->setMinimumWidth(i == 0 ? 200 : 90);
         panels_ << panel;
         if (i == 0) stbMain->addWidget(panel, 1);
         else stbMain->addPermanentWidget(panel);
     }
+    picPbr = new ProgressBox(stbMain);
+    stbMain->addPermanentWidget(picPbr);
     lblCursorPos = new QLabel(stbMain);
+    lblCursorPos->setObjectName("lblCursorPos");
     lblCursorPos->setMinimumWidth(120);
     stbMain->addPermanentWidget(lblCursorPos);
     layout->addWidget(stbMain);
@@ -73,16 +356,130 @@ QLabel* mdiMain::stbPanel(int index) const {
     return index >= 1 && index <= panels_.size() ? panels_[index - 1] : nullptr;
 }
 
-DocumentWindow* mdiMain::activeDocument() const {
-    return nullptr;
+DocumentWindow* mdiMain::activeDocument() const { return kavrin::activeDocument(); }
+
+// ---- Document task bar ---------------------------------------------------------------------------
+
+void mdiMain::addDocumentTab(DocumentWindow* doc, const QString& key, const QString& caption) {
+    if (documentTabIndex(doc) >= 0) return;
+    tabs_.push_back({doc, key});
+    const int index = tbsPop->addTab(caption);
+    tbsPop->setTabToolTip(index, key);
 }
+
+int mdiMain::documentTabIndex(DocumentWindow* doc) const {
+    for (int i = 0; i < tabs_.size(); ++i)
+        if (tabs_[i].window == doc) return i;
+    return -1;
+}
+
+int mdiMain::removeDocumentTab(DocumentWindow* doc) {
+    const int index = documentTabIndex(doc);
+    if (index < 0) return -1;
+    tabs_.removeAt(index);
+    const QSignalBlocker block(tbsPop);
+    tbsPop->removeTab(index);
+    return index;
+}
+
+void mdiMain::renameDocumentTab(DocumentWindow* doc) {
+    const int index = documentTabIndex(doc);
+    if (index < 0) return;
+    const QString key = QString(doc->filePath).replace('\\', '/');
+    tabs_[index].key = key;
+    const int slash = key.lastIndexOf('/');
+    tbsPop->setTabText(index, slash >= 0 ? key.mid(slash + 1) : key);
+    tbsPop->setTabToolTip(index, key);
+}
+
+void mdiMain::selectDocumentTab(DocumentWindow* doc) {
+    const int index = documentTabIndex(doc);
+    if (index < 0 || tbsPop->currentIndex() == index) return;
+    const QSignalBlocker block(tbsPop);
+    tbsPop->setCurrentIndex(index);
+}
+
+void mdiMain::setDocumentTabSaved(DocumentWindow* doc, bool saved) {
+    const int index = documentTabIndex(doc);
+    if (index < 0) return;
+    static const QIcon icon = notSavedIcon();
+    tbsPop->setTabIcon(index, saved ? QIcon() : icon);
+}
+
+QString mdiMain::documentTabKey(int index) const {
+    return index >= 0 && index < tabs_.size() ? tabs_[index].key : QString();
+}
+
+void mdiMain::showTaskBarStrip(bool on) {
+    picPop->setVisible(on && tbsPop->count() + (on ? 1 : 0) > 0);
+}
+
+void mdiMain::tbsPop_Click() {
+    const int index = tbsPop->currentIndex();
+    if (index < 0 || index >= tabs_.size()) return;
+    DocumentWindow* doc = tabs_[index].window;
+    if (doc && doc->subWindow()) mdi_->setActiveSubWindow(doc->subWindow());
+}
+
+// ---- View states -------------------------------------------------------------------------------
 
 void mdiMain::setToEdit() {}
 void mdiMain::setToBrowse() {}
 void mdiMain::setToDesign() {}
+void mdiMain::populateFileList() {}
+
+// ---- Handlers ----------------------------------------------------------------------------------
+
+void mdiMain::mnuFileNewBlank_Click() { newDocument(); }
+
+void mdiMain::mnuFileClose_Click() {
+    if (DocumentWindow* doc = activeDocument()) doc->unload();
+}
+
+void mdiMain::mnuFileCloseAll_Click() {
+    unloadCancelled = false;
+    closingAll = true;
+    closeAllDocuments();
+    closingAll = false;
+    if (Form::documentCount() == 0) {
+        enableEditButtons(false);
+        enableSaveAllButton(false);
+        mnuFileCloseAll->setEnabled(false);
+        if (QLabel* panel = stbPanel(2)) panel->setText("0 KB");
+        lblCursorPos->clear();
+    }
+}
+
+void mdiMain::mnuFileSave_Click() { saveDocument(); }
+void mdiMain::mnuFileSaveAs_Click() { saveDocumentAs(); }
+
+void mdiMain::mnuFileExit_Click() { unload(vbFormCode); }
+
+void mdiMain::tbrMainA_ButtonClick(const QString& key) {
+    if (key == "new") mnuFileNewBlank_Click();
+    else if (key == "save") mnuFileSave_Click();
+}
+
+void mdiMain::tbrMainB_ButtonClick(const QString& key) { (void)key; }
+
+bool mdiMain::closeAllDocuments() {
+    const QVector<DocumentWindow*> docs = documentWindows();
+    for (auto it = docs.rbegin(); it != docs.rend(); ++it) {
+        if (!(*it)->unload(vbFormMDIForm) || unloadCancelled) return false;
+    }
+    return true;
+}
+
+// ---- Start and end ------------------------------------------------------------------------------
 
 void mdiMain::Form_Load() {
     resize(1000, 700);
+}
+
+void mdiMain::Form_QueryUnload(int& cancel, int) {
+    // Every document asks about its own changes first; one Cancel keeps the program running.
+    unloadCancelled = false;
+    if (!closeAllDocuments()) cancel = 1;
 }
 
 void mdiMain::Form_Unload(int& cancel) {

@@ -1,0 +1,105 @@
+#include "documents/colorcoding.h"
+
+#include <QFile>
+
+#include "documents/colorrtf.h"
+#include "documents/documentwindow.h"
+#include "documents/globals.h"
+#include "documents/progress.h"
+#include "documents/tagclasses.h"
+#include "mainwindow/mdiMain.h"
+#include "platform/msgbox.h"
+#include "platform/screen.h"
+#include "platform/textfile.h"
+
+namespace kavrin {
+
+namespace {
+
+void setColorMenus(bool on) {
+    if (mdiMain* main = mainWindow) {
+        main->mnuToolsColorCodeRefresh->setEnabled(on);
+        main->mnuToolsColorCodeYes->setChecked(on);
+        main->mnuToolsColorCodeNo->setChecked(!on);
+    }
+}
+
+// Reads the work file back; empty with the reason when it cannot be read.
+QByteArray readWorkFile(const QString& path, QString* error) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        *error = f.errorString();
+        return {};
+    }
+    return f.readAll();
+}
+
+}  // namespace
+
+void colorCodeDocument(DocumentWindow* doc) {
+    if (!doc) return;
+    RichTextBox* editor = doc->txtMain;
+    const QString original = editor->text();
+    if (original.isEmpty()) return;
+
+    setBusy(true);
+    const int caret = editor->selStart();
+    editor->tag = "T";
+    colorCoding = true;
+
+    QString failure;
+    const QString htmPath = tempPath + "temp.htm";
+    const QString rtfPath = tempPath + "temp.rtf";
+    TextFormat plain;  // the work copy is always UTF-8 with CR LF
+    if (!writeTextFile(htmPath, original, plain, &failure)) failure = "temp.htm: " + failure;
+
+    showProgress(true, int(qMin<qsizetype>(original.size(), INT_MAX)));
+    setColorMenus(true);
+
+    QByteArray rtf;
+    if (failure.isEmpty()) {
+        rtf = documentToColorRtf(original, currentTagColors(), fontName, fontSize,
+                                 [](qsizetype done) { updateProgress(int(qMin<qsizetype>(done, INT_MAX))); });
+        // The file is what gets loaded: a pass never loads a file an earlier pass left behind.
+        QFile::remove(rtfPath);
+        if (!writeFileAtomically(rtfPath, rtf, &failure)) failure = "temp.rtf: " + failure;
+    }
+
+    ignoreChange = true;
+    editor->setRedraw(false);
+    bool loaded = false;
+    if (failure.isEmpty()) {
+        const QByteArray back = readWorkFile(rtfPath, &failure);
+        if (failure.isEmpty()) {
+            loaded = editor->loadRtf(back);
+            if (!loaded) failure = editor->lastError().isEmpty() ? QStringLiteral("Invalid file format") : editor->lastError();
+            // The colours may change, the characters never: anything else counts as a failed load.
+            else if (editor->text() != original) {
+                loaded = false;
+                failure = QStringLiteral("The colored text differs from the document");
+            }
+        }
+    }
+
+    if (!loaded) {
+        msgBox("An error occurred while Kavrin was color coding this document.", vbExclamation,
+               failure.isEmpty() ? QStringLiteral("Error") : failure);
+        // The document's own text stays, unsaved edits included; never reloaded from disk.
+        if (editor->text() != original) editor->setText(original);
+        editor->select(0, editor->textLength());
+        editor->setSelColor(0);
+        editor->setSelStart(0);
+        setColorMenus(false);
+        editor->tag = "F";
+        colorCoding = false;
+    }
+
+    showProgress(false);
+    editor->setSelStart(qMin(caret, editor->textLength()));
+    editor->setRedraw(true);
+    editor->setFocus();
+    ignoreChange = false;
+    setBusy(false);
+}
+
+}  // namespace kavrin

@@ -1,0 +1,108 @@
+#include "documents/docfile.h"
+
+#include "documents/colorops.h"
+#include "documents/docstate.h"
+#include "documents/documentwindow.h"
+#include "documents/fileops.h"
+#include "documents/globals.h"
+#include "mainwindow/mdiMain.h"
+#include "platform/commondialog.h"
+#include "platform/msgbox.h"
+
+namespace kavrin {
+
+namespace {
+
+constexpr int kMaxDocuments = 99;
+
+bool isUntitled(const QString& path) { return path.left(8) == QLatin1String("Untitled"); }
+
+DocumentWindow* orActive(DocumentWindow* doc) { return doc ? doc : activeDocument(); }
+
+}  // namespace
+
+QString nextUntitledName() {
+    // Reusing a number that an open document still has would give two windows one name.
+    QSet<QString> used;
+    for (DocumentWindow* doc : documentWindows()) used.insert(doc->filePath);
+    for (int n = 0;; ++n) {
+        const QString name = "Untitled_" + trimNumber(n);
+        if (!used.contains(name)) return name;
+    }
+}
+
+void newDocument() {
+    if (Form::documentCount() >= kMaxDocuments) {
+        msgBox("You already have 99 documents open.", vbExclamation, "Error: Too Many Documents Open.");
+        return;
+    }
+    const QString name = nextUntitledName();
+    DocumentWindow* doc = createDocumentWindow();
+    doc->filePath = name;
+    doc->load();
+    doc->setCaption("Untitled");
+    doc->show();
+    setFileSaved(doc, true);
+}
+
+bool writeDocumentFile(DocumentWindow* doc, const QString& path) {
+    if (doc->txtMain->saveFile(path, rtfText)) return true;
+    msgBox("The file '" + path + "' could not be saved.\r\n\r\n" + doc->txtMain->lastError(), vbExclamation,
+           "Error Saving File");
+    return false;
+}
+
+void saveDocument(DocumentWindow* target) {
+    DocumentWindow* doc = orActive(target);
+    if (!doc) return;
+    if (isUntitled(doc->filePath)) {
+        saveDocumentAs(doc);
+        return;
+    }
+    if (!writeDocumentFile(doc, doc->filePath)) return;
+    setFileSaved(doc, true);
+    showDocumentSize();
+}
+
+void saveDocumentAs(DocumentWindow* target) {
+    DocumentWindow* doc = orActive(target);
+    if (!doc) return;
+
+    CommonDialog dialog;
+    dialog.dialogTitle = "Save Filen As";
+    dialog.filter = fileDialogFilter;
+    dialog.flags = 0x200804;
+    dialog.owner = mainWindow;
+    if (!dialog.showSave()) return;
+    const QString path = dialog.fileName;
+    if (path.isEmpty()) return;
+
+    if (fileExists(path)) {
+        if (msgBox("The file '" + path + "' already exists.\n\nDo you want to replace it?", vbYesNo + vbExclamation,
+                   "Confirm File Replace") == vbNo)
+            return;
+    }
+
+    // Another window showing the target closes first; if the user keeps it open, writing the file
+    // under it would leave that window's unsaved text and the file disagreeing, so stop.
+    for (DocumentWindow* other : documentWindows()) {
+        if (other == doc || !samePath(other->filePath, path)) continue;
+        unloadCancelled = false;
+        if (!other->unload() || unloadCancelled) {
+            unloadCancelled = false;
+            return;
+        }
+        break;
+    }
+
+    if (!writeDocumentFile(doc, path)) return;
+    doc->filePath = path;
+    if (mainWindow) mainWindow->renameDocumentTab(doc);
+    setFileSaved(doc, true);
+    doc->setCaption(fileNameOf(path));
+    documentFolder = folderOf(QString(path).replace('\\', '/'));
+    showDocumentSize();
+    if (mainWindow) mainWindow->populateFileList();
+}
+
+}  // namespace kavrin

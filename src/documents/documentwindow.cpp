@@ -1,0 +1,276 @@
+#include "documents/documentwindow.h"
+
+#include <QFile>
+#include <QMdiSubWindow>
+
+#include "documents/docfile.h"
+#include "documents/colorcoding.h"
+#include "documents/docstate.h"
+#include "documents/fileops.h"
+#include "documents/globals.h"
+#include "mainwindow/mdiMain.h"
+#include "platform/msgbox.h"
+#include "platform/textfile.h"
+
+namespace kavrin {
+
+namespace {
+
+bool isUntitled(const QString& path) { return path.left(8) == QLatin1String("Untitled"); }
+
+bool colorsOnOpen(const QString& key) {
+    const QString lower = key.toLower();
+    for (const char* ext : {".htm", ".html", ".css", ".shtml", ".asp"})
+        if (lower.endsWith(QLatin1String(ext))) return true;
+    return false;
+}
+
+}  // namespace
+
+DocumentWindow::DocumentWindow(bool withViews, QWidget* parent) : Form(parent), withViews_(withViews) {
+    setMdiChild(true);
+    setObjectName(withViews ? "frmChildIe" : "frmChild");
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setMinimumSize(120, 80);
+
+    if (withViews_) {
+        tbsMain = new QTabBar(this);
+        tbsMain->addTab(tr("Edit"));
+        tbsMain->addTab(tr("Browse"));
+        tbsMain->addTab(tr("Design"));
+        tbsMain->setShape(QTabBar::RoundedNorth);
+        tbsMain->setDrawBase(true);
+        webBrowser = new WebBrowser(this);
+        webBrowser->hide();
+        dhtm = new DhtmlEdit(this);
+        dhtm->hide();
+    }
+    txtMain = new RichTextBox(this);
+    txtMain->setObjectName("txtMain");
+    lstTip = new QListWidget(this);
+    lstTip->setObjectName("lstTip");
+    lstTip->hide();
+    tmrCheck4Focus = new QTimer(this);
+    tmrCheck4Focus->setSingleShot(true);
+    tmrTipPause = new QTimer(this);
+    tmrTipPause->setSingleShot(true);
+
+    connect(txtMain, &RichTextBox::Change, this, &DocumentWindow::txtMain_Change);
+    connect(txtMain, &RichTextBox::SelChange, this, &DocumentWindow::txtmain_SelChange);
+    connect(txtMain, &RichTextBox::GotFocus, this, [this] { editorHasFocus_ = true; });
+    connect(txtMain, &RichTextBox::LostFocus, this, [this] { editorHasFocus_ = false; });
+}
+
+DocumentWindow::~DocumentWindow() = default;
+
+void DocumentWindow::Form_Initialize() {
+    if (!withViews_) return;
+    designButtonKeys = {"bold", "italic", "underline", "ol", "ul", "unindent", "indent",
+                        "left", "center", "right", "color"};
+    designButtonCommands = {5000, 5023, 5048, 5030, 5051, 5031, 5018, 5025, 5024, 5026, 5046};
+}
+
+void DocumentWindow::Form_Load() {
+    QFont font(fontName.isEmpty() ? QStringLiteral("Monospace") : fontName);
+    font.setStyleHint(QFont::TypeWriter);
+    if (fontSize > 0) font.setPointSize(fontSize);
+    txtMain->setFont(font);
+    if (withViews_) {
+        dhtm->ShowBorders = designerShowBorders;
+        dhtm->ShowDetails = designerShowDetails;
+        dhtm->UseDivOnCarriageReturn = designerDivOnReturn;
+    }
+    setWindowState(vbMaximized);
+    if (colorOnOpen) {
+        txtMain->tag = "T";
+        colorCoding = true;
+    }
+    // Decisions about "the only document" count document windows: tool windows that happen to be
+    // open must not change them.
+    const int count = Form::documentCount();
+    if (count == 1) {
+        enableEditButtons(true);
+    } else if (count > 1) {
+        enableSaveAllButton(true);
+        if (mainWindow && mainWindow->mnuFileCloseAll) mainWindow->mnuFileCloseAll->setEnabled(true);
+    }
+    if (mainWindow) mainWindow->showTaskBarStrip(true);
+}
+
+void DocumentWindow::Form_Activate() { activateDocument(this); }
+
+void DocumentWindow::Form_Deactivate() {
+    selectionLen = txtMain->selLength();
+    selectionStart = txtMain->selStart();
+    txtMain->setSelLength(0);
+}
+
+void DocumentWindow::Form_Resize() {
+    if (windowState() == vbMinimized) return;
+    placeViews();
+}
+
+void DocumentWindow::placeViews() {
+    const int W = width();
+    const int H = height();
+    const bool maximised = windowState() == vbMaximized;
+    if (withViews_) {
+        tbsMain->setGeometry(0, 0, W, 20);
+        if (maximised) {
+            txtMain->setGeometry(-3, 20, W + 6, H - 17);
+            webBrowser->setGeometry(-3, 21, W + 5, H - 19);
+        } else {
+            txtMain->setGeometry(-2, 20, W + 3, H - 19);
+            webBrowser->setGeometry(-1, 21, W + 1, H - 21);
+        }
+        dhtm->setGeometry(webBrowser->geometry());
+    } else if (maximised) {
+        txtMain->setGeometry(-3, -3, W + 6, H + 6);
+    } else {
+        txtMain->setGeometry(-2, -2, W + 3, H + 3);
+    }
+}
+
+void DocumentWindow::Form_Unload(int& cancel) {
+    if (!fileSaved) {
+        const int answer = msgBox("Save changes to '" + fileTitle(filePath) + "'?", vbYesNoCancel + vbExclamation);
+        if (answer == vbYes) {
+            saveDocument(this);
+            if (!fileSaved) {
+                cancel = 1;
+                unloadCancelled = true;
+                return;
+            }
+        } else if (answer != vbNo) {
+            cancel = 1;
+            unloadCancelled = true;
+            return;
+        }
+    }
+    for (const QString& file : browseFiles) QFile::remove(file);
+    browseFiles.clear();
+
+    mdiMain* main = mainWindow;
+    if (!main) return;
+    const int removedAt = main->removeDocumentTab(this);
+    if (main->tbsPop->count() == 0) main->showTaskBarStrip(false);
+    // This window is still counted while it unloads.
+    const int remaining = Form::documentCount() - (isLoaded() ? 1 : 0);
+    if (!closingAll) {
+        if (remaining == 0) {
+            enableEditButtons(false);
+            if (QLabel* panel = main->stbPanel(2)) panel->setText("0 KB");
+        }
+        if (remaining < 2) {
+            enableSaveAllButton(false);
+            if (main->mnuFileCloseAll) main->mnuFileCloseAll->setEnabled(false);
+        }
+        if (main->tbsPop->count() >= 2 && removedAt >= 0)
+            main->tbsPop->setCurrentIndex(removedAt > 0 ? removedAt - 1 : 0);
+    }
+    if (remaining == 0 && main->lblCursorPos) main->lblCursorPos->clear();
+}
+
+void DocumentWindow::txtMain_Change() {
+    if (ignoreChange || colorBusy) return;
+    // The full undo record and colouring while typing hook in here.
+    if (activeDocSaved || fileSaved) setFileSaved(this, false);
+}
+
+void DocumentWindow::txtmain_SelChange() {
+    if (ignoreChange || colorBusy) return;
+    if (!mainWindow || !mainWindow->lblCursorPos) return;
+    const int line = txtMain->lineFromChar(-1);
+    const int lineStart = txtMain->lineIndex(-1);
+    mainWindow->lblCursorPos->setText("Ln " + QString::number(line + 1) + ", Col " +
+                                      QString::number(txtMain->selStart() - lineStart + 1));
+}
+
+void DocumentWindow::readyUndo() {}
+
+void DocumentWindow::clearDocument() {
+    undoList_.clear();
+    redoList_.clear();
+    undoI = redoI = 0;
+    prevText = curText = txtMain->text();
+    enableUndo(false);
+    enableRedo(false);
+}
+
+void DocumentWindow::undoChange() {}
+void DocumentWindow::redoChange() {}
+
+void DocumentWindow::switchToEdit() {
+    if (!withViews_) return;
+    webBrowser->hide();
+    dhtm->hide();
+    mode = 0;
+    txtMain->show();
+    txtmain_SelChange();
+    txtMain->setFocus();
+}
+
+void DocumentWindow::switchToBrowse() {}
+
+bool DocumentWindow::loadDocumentFile(const QString& path, QString* error) {
+    const bool ok = txtMain->loadFile(path, rtfText);
+    if (!ok && error) *error = txtMain->lastError();
+    return ok;
+}
+
+DocumentWindow* createDocumentWindow() {
+    if (enableBrowserAndDesigner) return new frmChildIe();
+    return new frmChild();
+}
+
+DocumentWindow* activeDocument() {
+    return qobject_cast<DocumentWindow*>(Form::activeMdiChild());
+}
+
+QVector<DocumentWindow*> documentWindows() {
+    QVector<DocumentWindow*> docs;
+    for (Form* f : Form::forms())
+        if (auto* d = qobject_cast<DocumentWindow*>(f)) docs << d;
+    return docs;
+}
+
+void activateDocument(DocumentWindow* doc) {
+    if (!doc) return;
+    doc->txtMain->select(doc->selectionStart, doc->selectionLen);
+    const QString key = QString(doc->filePath).replace('\\', '/');
+    // The folder keeps its case: relative links must work on case-sensitive servers.
+    documentFolder = isUntitled(doc->filePath) ? QStringLiteral("Untitled") : folderOf(key);
+    colorCoding = doc->txtMain->tag == "T";
+    setFileSaved(doc, doc->fileSaved);
+    showDocumentSize();
+    doc->txtmain_SelChange();
+
+    mdiMain* main = mainWindow;
+    if (!doc->firstActivate) {
+        doc->firstActivate = true;
+        if (main) main->addDocumentTab(doc, key, fileTitle(doc->filePath));
+        doc->txtMain->setRightMargin(wordWrap ? 0 : 9999999);
+        if (colorOnOpen) {
+            if (colorsOnOpen(key)) {
+                colorCodeDocument(doc);
+            } else if (isUntitled(doc->filePath)) {
+                colorCoding = true;
+            } else {
+                doc->txtMain->tag = "F";
+                colorCoding = false;
+            }
+        }
+    }
+    if (!main) return;
+    switch (doc->mode) {
+    case 1: main->setToBrowse(); break;
+    case 2: main->setToDesign(); break;
+    default: main->setToEdit(); break;
+    }
+    main->selectDocumentTab(doc);
+    main->mnuToolsColorCodeYes->setChecked(colorCoding);
+    main->mnuToolsColorCodeNo->setChecked(!colorCoding);
+    main->mnuToolsColorCodeRefresh->setEnabled(colorCoding);
+}
+
+}  // namespace kavrin

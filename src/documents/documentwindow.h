@@ -1,0 +1,125 @@
+#pragma once
+// One open document: its source editor and, in the build with views, its browse and design views.
+#include <QListWidget>
+#include <QStringList>
+#include <QTabBar>
+#include <QTimer>
+#include <QVector>
+
+#include "platform/form.h"
+#include "platform/richtextbox.h"
+#include "platform/webviews.h"
+
+namespace kavrin {
+
+// One change the undo and redo lists keep.
+struct UndoEntry {
+    int start = 0;
+    int length = 0;
+    QString text;
+};
+
+class DocumentWindow : public Form {
+    Q_OBJECT
+public:
+    explicit DocumentWindow(bool withViews, QWidget* parent = nullptr);
+    ~DocumentWindow() override;
+
+    bool isDocumentWindow() const override { return true; }
+    // The build with the browse and design views.
+    bool hasViews() const { return withViews_; }
+
+    // ---- Public variables ----
+    QString lstTipStr;
+    QString filePath;
+    int mode = 0;  // 0 source, 1 browse, 2 design
+    QString dhtmDocPath;
+    bool mbDontNavigateNow = false;
+    bool fileSaved = false;
+    bool attValueHelp = false;
+    bool firstActivate = false;
+    int changeLevel = 0;
+    int selectionStart = 0;
+    int selectionLen = 0;
+    QString prevText;
+    QString curText;
+    int undoI = 0;
+    int redoI = 0;
+
+    // ---- Controls ----
+    RichTextBox* txtMain = nullptr;
+    QListWidget* lstTip = nullptr;
+    QTimer* tmrCheck4Focus = nullptr;
+    QTimer* tmrTipPause = nullptr;
+    QTabBar* tbsMain = nullptr;       // views build only
+    DhtmlEdit* dhtm = nullptr;        // views build only
+    WebBrowser* webBrowser = nullptr; // views build only
+
+    // Design toolbar keys and the design commands whose state each button shows.
+    QStringList designButtonKeys;
+    QVector<int> designButtonCommands;
+
+    // The ".browse" preview copies the browse view wrote; deleted when the window closes.
+    QStringList browseFiles;
+
+    // ---- Public procedures ----
+    void readyUndo();
+    void clearDocument();
+    void undoChange();
+    void redoChange();
+    void txtmain_SelChange();
+    void switchToEdit();
+    void switchToBrowse();
+
+    const QVector<UndoEntry>& undoList() const { return undoList_; }
+    const QVector<UndoEntry>& redoList() const { return redoList_; }
+
+    // Loads a file into the editor as plain text; false with the reason when it cannot be read.
+    bool loadDocumentFile(const QString& path, QString* error = nullptr);
+
+protected:
+    void Form_Initialize() override;
+    void Form_Load() override;
+    void Form_Activate() override;
+    void Form_Deactivate() override;
+    void Form_Resize() override;
+    void Form_Unload(int& cancel) override;
+
+    // Editor events.
+    void txtMain_Change();
+
+private:
+    void placeViews();
+
+    bool withViews_;
+    QVector<UndoEntry> undoList_;
+    QVector<UndoEntry> redoList_;
+    bool editorHasFocus_ = false;
+    bool tipListHasFocus_ = false;
+};
+
+// The source-only build.
+class frmChild : public DocumentWindow {
+    Q_OBJECT
+public:
+    explicit frmChild(QWidget* parent = nullptr) : DocumentWindow(false, parent) {}
+};
+
+// The build with browse and design views.
+class frmChildIe : public DocumentWindow {
+    Q_OBJECT
+public:
+    explicit frmChildIe(QWidget* parent = nullptr) : DocumentWindow(true, parent) {}
+};
+
+// A new, not yet loaded window of the build the settings ask for.
+DocumentWindow* createDocumentWindow();
+// What every activation of a document window does: selection back, document folder, state
+// indicators, and at the first activation the task-bar tab, word wrap and colouring on open.
+void activateDocument(DocumentWindow* doc);
+// The main window's active document, or nullptr.
+DocumentWindow* activeDocument();
+// Every open document window, in load order.
+QVector<DocumentWindow*> documentWindows();
+
+}  // namespace kavrin

@@ -1,0 +1,38 @@
+#include "platform/toolbar.h"
+
+#include <QIcon>
+
+namespace kavrin {
+
+Toolbar::Toolbar(const QString& name, QWidget* parent) : QToolBar(parent) {
+    setObjectName(name);
+    setIconSize(QSize(16, 16));
+    setToolButtonStyle(Qt::ToolButtonIconOnly);
+}
+
+QAction* Toolbar::addButton(const QString& key, const QString& toolTip, const QString& themeIcon, bool checkable) {
+    QIcon icon;
+    if (!themeIcon.isEmpty()) {
+        // Current themes ship many action icons only in their symbolic form.
+        icon = QIcon::fromTheme(themeIcon);
+        if (icon.isNull()) icon = QIcon::fromTheme(themeIcon + "-symbolic");
+    }
+    auto* action = addAction(icon, toolTip);
+    action->setObjectName(key);
+    action->setToolTip(toolTip);
+    action->setCheckable(checkable);
+    if (icon.isNull()) {
+        // Without a themed icon the button shows its short text.
+        action->setText(toolTip);
+    }
+    connect(action, &QAction::triggered, this, [this, key] { emit ButtonClick(key); });
+    buttons_.insert(key, action);
+    order_ << key;
+    return action;
+}
+
+void Toolbar::setButtonEnabled(const QString& key, bool on) {
+    if (QAction* a = buttons_.value(key)) a->setEnabled(on);
+}
+
+}  // namespace kavrin

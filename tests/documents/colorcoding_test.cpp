@@ -1,0 +1,102 @@
+#include <QDir>
+#include <QFile>
+
+#include "documents/colorcoding.h"
+#include "documents/colorrtf.h"
+#include "documents/docfile.h"
+#include "documents/documentwindow.h"
+#include "documents/globals.h"
+#include "documents/progress.h"
+#include "fixture.h"
+#include "mainwindow/mdiMain.h"
+#include "platform/msgbox.h"
+
+namespace kavrin::test {
+namespace {
+
+class ColorCodingTest : public KavrinTest {
+protected:
+    void SetUp() override {
+        KavrinTest::SetUp();
+        fontName = "Courier New";
+        fontSize = 10;
+        tagColor = 0xA00000;
+        commentColor = 0x808080;
+        tableColor = 0x80;
+        imageColor = 0x8000;
+        anchorColor = 0xFF8000;
+        fontColor = 0x408080;
+        formColor = 0x808040;
+        unrecognizedColor = 0xFF;
+        mainWindow = new mdiMain();
+        mainWindow->show();
+        newDocument();
+        doc = activeDocument();
+    }
+
+    // The colours the editor shows, as maximal runs of one colour.
+    QVector<ColorSpan> shownSpans() const {
+        QVector<ColorSpan> spans;
+        const QString& text = doc->txtMain->text();
+        for (int i = 0; i < text.size(); ++i) {
+            const int color = doc->txtMain->colorAt(i);
+            if (spans.isEmpty() || spans.last().color != color) spans.push_back({QString(), color});
+            spans.last().text += text[i];
+        }
+        return spans;
+    }
+
+    DocumentWindow* doc = nullptr;
+};
+
+TEST_F(ColorCodingTest, ColoursLandOnTheRightCharactersAndTheTextStaysExact) {
+    const QString text = "a<b>c\r\n<!-- x > y -->\r\n<td>\\{}</td><img src=x>\r\n<zz\r\nq>\r\n";
+    doc->txtMain->setText(text);
+    doc->txtMain->setSelStart(5);
+    colorCodeDocument(doc);
+    EXPECT_EQ(doc->txtMain->text(), text);  // final line end included
+    EXPECT_EQ(shownSpans(), expectedColorSpans(text, currentTagColors()));
+    EXPECT_EQ(doc->txtMain->selStart(), 5);
+    EXPECT_EQ(doc->txtMain->tag, "T");
+    EXPECT_TRUE(colorCoding);
+    EXPECT_TRUE(mainWindow->mnuToolsColorCodeYes->isChecked());
+    EXPECT_TRUE(mainWindow->mnuToolsColorCodeRefresh->isEnabled());
+    // The work files are the pass's interface: the plain text and the RTF that was loaded.
+    EXPECT_EQ(readFile(tempDir + "temp.rtf"), documentToColorRtf(text, currentTagColors(), fontName, fontSize));
+    EXPECT_EQ(readFile(tempDir + "temp.htm"), text.toUtf8());
+    EXPECT_FALSE(mainWindow->picPbr->frameShown());
+}
+
+TEST_F(ColorCodingTest, AnEmptyDocumentIsLeftAlone) {
+    doc->txtMain->tag = "F";
+    colorCoding = false;
+    colorCodeDocument(doc);
+    EXPECT_EQ(doc->txtMain->tag, "F");
+    EXPECT_FALSE(colorCoding);
+    EXPECT_FALSE(QFile::exists(tempDir + "temp.rtf"));
+}
+
+TEST_F(ColorCodingTest, AFailedPassKeepsTheEditedTextAndSwitchesColouringOff) {
+    QFile::remove(tempDir + "temp.rtf");
+    doc->txtMain->setText("<p>unsaved edit</p>");
+    // A work folder that cannot be written to; an old RTF left there must not be loaded.
+    tempPath = workDir + "missing/folder/";
+    expectMsgBox("An error occurred while Kavrin was color coding this document.", vbOK);
+    colorCodeDocument(doc);
+    EXPECT_EQ(doc->txtMain->text(), "<p>unsaved edit</p>");
+    EXPECT_EQ(doc->txtMain->tag, "F");
+    EXPECT_FALSE(colorCoding);
+    EXPECT_TRUE(mainWindow->mnuToolsColorCodeNo->isChecked());
+    EXPECT_FALSE(mainWindow->mnuToolsColorCodeRefresh->isEnabled());
+    EXPECT_EQ(doc->txtMain->colorAt(0), 0);
+}
+
+TEST(ProgressPercent, GrowsByWholePercentsAndStopsAt97) {
+    EXPECT_EQ(progressPercent(0, 1000), 2);
+    EXPECT_EQ(progressPercent(1000, 1000), 102);
+    EXPECT_EQ(progressPercent(9995, 1000000), 3);  // 0.9995 % counts as 1 %
+    EXPECT_EQ(progressPercent(5, 0), 0);
+}
+
+}  // namespace
+}  // namespace kavrin::test
