@@ -77,9 +77,41 @@ public:
     void populateFileList();
 
     // ---- Settings, start-up and shut-down ----
+    // The arguments the program was started with (without the program itself); the first
+    // activation opens the files among them. Set before the window is shown.
+    QStringList commandLineArguments;
+    // Window placement read from the settings (twips), applied by MDIForm_Load.
+    void loadWindowPlacement();
+    // Help > Kavrin Tips and Help > About Kavrin.
+    void mnuHelpTips_Click();
+    void mnuHelpAbout_Click();
+    // The side panes' operations that start-up calls; until the panes exist they are the empty
+    // stand-ins of panestubs.cpp.
+    void initTreMain();
+    void setTreePath(const QString& folder);
+    void mnuFileListViewStyle_Click(int index);
+    // Gives the file list's filter menu the names of fileFilters (items 0 to numFilters - 1
+    // shown, item 0 checked) and the file list the pattern of filter 1.
+    void showFileListFilters();
+    // Top of the splitter between folder tree and file list, in twips.
+    double picHSplitterTop() const;
+    void setPicHSplitterTop(double twips);
+    // Lays the side panel's panes out for its current size.
+    void picFile_Resize();
+    // The folder the file explorer shows ("" when it shows none).
+    QString fileListFolder() const;
+    // The user's custom tags of the tag tree, in order; false when the tag tree was not loaded
+    // in this run (the stored custom tags are then left as they are).
+    bool customTagsOfTagTree(QStringList* tags) const;
+    // Loads the hidden window that holds the side panes' pop-up menus.
+    void loadMenuForm();
 
     // ---- Opening files and the recent-files list ----
     void openFile(const QString& path);
+    void mnuFileOpen_Click();
+    void mnuFileReopenArr_Click(int index);
+    // The recent files of File > Reopen, most recent first (empty captions left out).
+    QStringList recentFiles() const;
 
     // ---- Edit commands ----
 
@@ -100,9 +132,10 @@ public:
     void tbrMainB_ButtonClick(const QString& key);
 
 protected:
-    void Form_Load() override;
-    void Form_QueryUnload(int& cancel, int unloadMode) override;
-    void Form_Unload(int& cancel) override;
+    void Form_Initialize() override { MDIForm_Initialize(); }
+    void Form_Load() override { MDIForm_Load(); }
+    void Form_Activate() override { MDIForm_Activate(); }
+    void Form_Unload(int& cancel) override { MDIForm_Unload(cancel); }
 
 private:
     void buildMenus();
@@ -120,6 +153,26 @@ private:
     QMdiArea* mdi_ = nullptr;
     QVector<QLabel*> panels_;
     QHash<QString, QAction*> items_;
+
+    // ---- Settings, start-up and shut-down ----
+private:
+    void MDIForm_Initialize();
+    void MDIForm_Load();
+    void MDIForm_Activate();
+    void MDIForm_Unload(int& cancel);
+    void openCommandLineFiles();
+    void loadSettings();
+    void saveSettings();
+    void createTemplates();
+    void showDataFileNotices();
+    void askBrowserAndDesigner();
+    void connectStartupItems();
+    // Puts path at the head of File > Reopen.
+    void addRecentFile(const QString& path);
+    void showRecentItems();
+
+    int firstActivation_ = 0;
+    double picHSplitterTop_ = 3500;
 };
 
 }  // namespace kavrin

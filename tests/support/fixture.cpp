@@ -60,6 +60,12 @@ void KavrinTest::SetUp() {
     installPath = programDir;
     userDataPath = userDir;
     tempPath = tempDir;
+    // A main window created by a test starts quietly: the one-time question about the browser
+    // and designer and the tip of the day have been dealt with. Tests of them remove the keys.
+    saveSetting(QStringLiteral("Kavrin Pro"), QStringLiteral("Settings"), QStringLiteral("ShowIeMessage"),
+                QStringLiteral("False"));
+    saveSetting(QStringLiteral("Kavrin Pro"), QStringLiteral("Help"), QStringLiteral("TipsOnStartup"),
+                QStringLiteral("False"));
 
     auto& hooks = dialogHooks();
     hooks.msgBox = [this](const QString& prompt, int buttons, const QString& title) {
