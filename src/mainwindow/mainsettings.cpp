@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <cmath>
 
 #include "documents/colorops.h"
 #include "documents/globals.h"
@@ -19,18 +20,25 @@ QString get(const QString& section, const QString& key, const QString& defaultVa
     return getSetting(settingsApp, section, key, defaultValue);
 }
 
-// A stored value that does not convert leaves the variable as it was.
+// A stored value that does not convert (a hand-edited or damaged store) gives the default, so
+// that no setting starts at a value nobody chose (a font of size 0, black tags, no filters).
+template <typename Convert>
+void read(const QString& section, const QString& key, const QString& defaultValue, Convert convert,
+          decltype(*convert(QString()))& variable) {
+    if (const auto v = convert(get(section, key, defaultValue))) variable = *v;
+    else if (const auto d = convert(defaultValue)) variable = *d;
+}
 void readBool(const QString& section, const QString& key, const QString& defaultValue, bool& variable) {
-    if (const auto v = cbool(get(section, key, defaultValue))) variable = *v;
+    read(section, key, defaultValue, cbool, variable);
 }
 void readInteger(const QString& section, const QString& key, const QString& defaultValue, int& variable) {
-    if (const auto v = cint(get(section, key, defaultValue))) variable = *v;
+    read(section, key, defaultValue, cint, variable);
 }
 void readLong(const QString& section, const QString& key, const QString& defaultValue, int& variable) {
-    if (const auto v = clng(get(section, key, defaultValue))) variable = *v;
+    read(section, key, defaultValue, clng, variable);
 }
 void readByte(const QString& section, const QString& key, const QString& defaultValue, int& variable) {
-    if (const auto v = cbyte(get(section, key, defaultValue))) variable = *v;
+    read(section, key, defaultValue, cbyte, variable);
 }
 
 void put(const QString& section, const QString& key, const QString& value) {
@@ -117,7 +125,9 @@ void mdiMain::loadSettings() {
     if (!fileDialogFilter.isEmpty()) fileDialogFilter.chop(1);
     showFileListFilters();
 
-    if (const auto view = cint(get(kSettings, "ListView", "2"))) mnuFileListViewStyle_Click(*view);
+    int view = 2;
+    readInteger(kSettings, "ListView", "2", view);
+    mnuFileListViewStyle_Click(view);
 
     readLong(kColors, "TagColor", "10485760", tagColor);
     readLong(kColors, "CommentColor", "8421504", commentColor);
@@ -141,7 +151,8 @@ void mdiMain::loadSettings() {
     readInteger(kOptions, "TagTipDelay", "1000", tagTipDelay);
     readBool(kOptions, "TagCompletion", "True", tagCompletion);
 
-    if (const auto top = cdbl(get(kSettings, "PicHSplitterTop", "3500"))) setPicHSplitterTop(*top);
+    const auto top = cdbl(get(kSettings, "PicHSplitterTop", "3500"));
+    setPicHSplitterTop(top && std::isfinite(*top) ? *top : 3500.0);
     picFile_Resize();
 
     readBool(kSettings, "DesingerShowDetails", "False", designerShowDetails);
