@@ -145,9 +145,23 @@ void frmAbout::lblLink_MouseDown() {
 
 bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
     if (watched == lblLink) {
-        if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) lblLink_MouseMove();
-        else if (event->type() == QEvent::Leave) Line1->hide();
-        else if (event->type() == QEvent::MouseButtonPress) lblLink_MouseDown();
+        switch (event->type()) {
+        case QEvent::Enter:
+            lblLink_MouseMove();
+            break;
+        case QEvent::Leave:
+            Line1->hide();
+            break;
+        // Taken here, so that the picture beneath does not see them too.
+        case QEvent::MouseMove:
+            lblLink_MouseMove();
+            return true;
+        case QEvent::MouseButtonPress:
+            lblLink_MouseDown();
+            return true;
+        default:
+            break;
+        }
     } else if (watched == picAbout && event->type() == QEvent::MouseMove) {
         picAbout_MouseMove();
     }
