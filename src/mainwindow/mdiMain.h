@@ -88,6 +88,8 @@ public:
     // ---- Side panel and panes ----
 
     // ---- Tools ----
+    void connectToolsCommands();
+    void mnuEditFindReplace_Click();
 
     // ---- File menu handlers ----
     void mnuFileNewBlank_Click();
