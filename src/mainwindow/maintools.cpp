@@ -1,12 +1,15 @@
-// The main window's side of the tools: Edit > Find/Replace, and the toolbar button that stands for it.
+// The main window's side of the tools: Edit > Find/Replace and Tools > Spell Check, and the
+// toolbar buttons that stand for them.
 #include "documents/documentwindow.h"
 #include "mainwindow/mdiMain.h"
 #include "tools/frmReplace.h"
+#include "tools/spellcheck.h"
 
 namespace kavrin {
 
 void mdiMain::connectToolsCommands() {
     connect(mnuEditFindReplace, &QAction::triggered, this, &mdiMain::mnuEditFindReplace_Click);
+    connect(mnuToolsSpell, &QAction::triggered, this, &mdiMain::mnuToolsSpell_Click);
 }
 
 void mdiMain::mnuEditFindReplace_Click() {
@@ -22,5 +25,7 @@ void mdiMain::mnuEditFindReplace_Click() {
     }
     replaceForm(true)->show();
 }
+
+void mdiMain::mnuToolsSpell_Click() { startSpellCheck(); }
 
 }  // namespace kavrin

@@ -463,6 +463,7 @@ void mdiMain::tbrMainA_ButtonClick(const QString& key) {
 
 void mdiMain::tbrMainB_ButtonClick(const QString& key) {
     if (key == "find") mnuEditFindReplace_Click();
+    else if (key == "spell") mnuToolsSpell_Click();
 }
 
 bool mdiMain::closeAllDocuments() {

@@ -90,6 +90,7 @@ public:
     // ---- Tools ----
     void connectToolsCommands();
     void mnuEditFindReplace_Click();
+    void mnuToolsSpell_Click();
 
     // ---- File menu handlers ----
     void mnuFileNewBlank_Click();
