@@ -53,7 +53,7 @@ bool isBlank(const QString& s) {
 frmSpell::frmSpell(QWidget* parent) : Form(parent) {
     setObjectName(QStringLiteral("frmSpell"));
     // A window of its own, kept above the main window it belongs to.
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setCaption(QStringLiteral("Spelling"));
 
     QFont bold = font();
@@ -104,7 +104,12 @@ frmSpell::frmSpell(QWidget* parent) : Form(parent) {
     chkSkipNums = checkBox(this, QStringLiteral("Ignore words with numbers"), 240, 3540, 2500);
     chkSkipUCase = checkBox(this, QStringLiteral("Ignore words in UPPERCASE"), 2850, 3540, 2940);
 
-    // The options reach past the drawn width with this system's fonts; widen to fit them.
+    // With this system's fonts the left options run into the right ones: move the right column
+    // clear of them, and widen the window to fit.
+    const int rightColumn = qMax(chkSkipFiles->x(), qMax(chkSkipTags->geometry().right(), chkSkipNums->geometry().right()) +
+                                                        twipsToPixels(240));
+    chkSkipFiles->move(rightColumn, chkSkipFiles->y());
+    chkSkipUCase->move(rightColumn, chkSkipUCase->y());
     int width = twipsToPixels(5865);
     for (QWidget* w : {static_cast<QWidget*>(chkSkipFiles), static_cast<QWidget*>(chkSkipUCase)})
         width = qMax(width, w->geometry().right() + twipsToPixels(120));

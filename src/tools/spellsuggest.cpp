@@ -72,26 +72,7 @@ bool tokenize(const QString& pattern, std::vector<LikeToken>& tokens) {
     return true;
 }
 
-QChar lastLower(const QString& s) { return s.isEmpty() ? QChar() : s.back().toLower(); }
-
-QString pattern(const QString& w, int left, int right) {
-    return w.left(left) + u'*' + (right > 0 ? w.right(right) : QString());
-}
-
-// Visits the candidates in order; each match is listed and blanked.
-void listPattern(const QString& pat, QStringList& candidates, QStringList& out) {
-    for (QString& c : candidates) {
-        if (c.isEmpty() || !likeMatch(c, pat)) continue;
-        out << c;
-        c.clear();
-    }
-}
-
-}  // namespace
-
-bool likeMatch(const QString& text, const QString& pattern) {
-    std::vector<LikeToken> tokens;
-    if (!tokenize(pattern, tokens)) return false;
+bool matchTokens(const QString& text, const std::vector<LikeToken>& tokens) {
     const QString t = text.toLower();
     const qsizetype n = t.size();
     const qsizetype m = qsizetype(tokens.size());
@@ -104,6 +85,7 @@ bool likeMatch(const QString& text, const QString& pattern) {
             ++ti;
             ++pi;
         } else if (starP >= 0) {
+            // Let the last "*" take one more character and try again from there.
             pi = starP + 1;
             ti = ++starT;
         } else {
@@ -112,6 +94,30 @@ bool likeMatch(const QString& text, const QString& pattern) {
     }
     while (pi < m && tokens[size_t(pi)].kind == LikeToken::Star) ++pi;
     return pi == m;
+}
+
+QChar lastLower(const QString& s) { return s.isEmpty() ? QChar() : s.back().toLower(); }
+
+QString pattern(const QString& w, int left, int right) {
+    return w.left(left) + u'*' + (right > 0 ? w.right(right) : QString());
+}
+
+// Visits the candidates in order; each match is listed and blanked.
+void listPattern(const QString& pat, QStringList& candidates, QStringList& out) {
+    std::vector<LikeToken> tokens;
+    if (!tokenize(pat, tokens)) return;
+    for (QString& c : candidates) {
+        if (c.isEmpty() || !matchTokens(c, tokens)) continue;
+        out << c;
+        c.clear();
+    }
+}
+
+}  // namespace
+
+bool likeMatch(const QString& text, const QString& pattern) {
+    std::vector<LikeToken> tokens;
+    return tokenize(pattern, tokens) && matchTokens(text, tokens);
 }
 
 QStringList suggestionCandidates(const MainWordList& list, const QString& lowerWord) {

@@ -99,6 +99,20 @@ TEST_F(FindReplaceTest, OpensModelessOnTopWithTheSelectionAsFindText) {
     f->cmdFindNext->click();
     EXPECT_EQ(selStart(doc), 7);
     EXPECT_EQ(selLength(doc), 2);
+    f->cmdClose->click();
+
+    // The toolbar button opens it too; a selection over a line break is found as it stands.
+    doc->txtMain->setText("one\r\ntwo\r\none\r\ntwo");
+    doc->txtMain->select(1, 5);
+    mainWindow->tbrMainB_ButtonClick("find");
+    f = replaceForm();
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->txtFind->text(), "ne\r\nt");
+    f->cmdFindNext->click();
+    EXPECT_EQ(selStart(doc), 1);
+    f->cmdFindNext->click();
+    EXPECT_EQ(selStart(doc), 11);
+    EXPECT_EQ(selLength(doc), 5);
 }
 
 TEST_F(FindReplaceTest, PassesRunToTheEndWithoutWrappingThenStartAgain) {
