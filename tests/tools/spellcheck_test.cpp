@@ -132,6 +132,10 @@ TEST_F(SpellCheckTest, RunSelectsEachUnknownWordOffersSuggestionsAndEndsComplete
     doc->txtMain->select(0, 2);
     QTest::mouseClick(doc->txtMain->viewport(), Qt::LeftButton);
     expectSelected(doc, "qzxv");
+    // So does a click on the main window's panes, which hand the focus back to the Spelling window.
+    doc->txtMain->select(0, 2);
+    QTest::mouseClick(mainWindow->picTools, Qt::LeftButton, {}, QPoint(2, 2));
+    expectSelected(doc, "qzxv");
 
     expectMsgBox(kComplete, vbOK);
     f->cmdIgnore->click();
