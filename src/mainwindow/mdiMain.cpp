@@ -35,6 +35,7 @@ mdiMain::mdiMain(QWidget* parent) : Form(parent) {
     setObjectName("mdiMain");
     setCaption(appTitle);
     buildWindow();
+    connectToolsCommands();
 }
 
 mdiMain::~mdiMain() {
@@ -461,7 +462,10 @@ void mdiMain::tbrMainA_ButtonClick(const QString& key) {
     else if (key == "save") mnuFileSave_Click();
 }
 
-void mdiMain::tbrMainB_ButtonClick(const QString& key) { (void)key; }
+void mdiMain::tbrMainB_ButtonClick(const QString& key) {
+    if (key == "find") mnuEditFindReplace_Click();
+    else if (key == "spell") mnuToolsSpell_Click();
+}
 
 bool mdiMain::closeAllDocuments() {
     const QVector<DocumentWindow*> docs = documentWindows();

@@ -120,6 +120,9 @@ public:
     // ---- Side panel and panes ----
 
     // ---- Tools ----
+    void connectToolsCommands();
+    void mnuEditFindReplace_Click();
+    void mnuToolsSpell_Click();
 
     // ---- File menu handlers ----
     void mnuFileNewBlank_Click();
