@@ -257,6 +257,7 @@ void mdiMain::buildMenus() {
     connect(mnuWindowCascade, &QAction::triggered, this, [this] { mdi_->cascadeSubWindows(); });
     connect(mnuWindowTileHorizontally, &QAction::triggered, this, [this] { mdi_->tileSubWindows(); });
     connect(mnuWindowTileVertically, &QAction::triggered, this, [this] { mdi_->tileSubWindows(); });
+    connectEditCommands();
 }
 
 void mdiMain::buildWindow() {
@@ -458,9 +459,15 @@ void mdiMain::mnuFileExit_Click() { unload(vbFormCode); }
 void mdiMain::tbrMainA_ButtonClick(const QString& key) {
     if (key == "new") mnuFileNewBlank_Click();
     else if (key == "save") mnuFileSave_Click();
+    else if (key == "cut") mnuEditCut_Click();
+    else if (key == "copy") mnuEditCopy_Click();
+    else if (key == "paste") mnuEditPaste_Click();
 }
 
-void mdiMain::tbrMainB_ButtonClick(const QString& key) { (void)key; }
+void mdiMain::tbrMainB_ButtonClick(const QString& key) {
+    if (key == "undo") mnuEditUndo_Click();
+    else if (key == "redo") mnuEditRedo_Click();
+}
 
 bool mdiMain::closeAllDocuments() {
     const QVector<DocumentWindow*> docs = documentWindows();

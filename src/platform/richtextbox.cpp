@@ -405,6 +405,27 @@ void RichTextBox::setSelColor(int color) {
     formatting_ = false;
 }
 
+void RichTextBox::setRangeColor(int start, int length, int color) { setRangeColors({ColorRange{start, length, color}}); }
+
+void RichTextBox::setRangeColors(const QVector<ColorRange>& ranges) {
+    const int len = textLength();
+    QTextCursor w(document());
+    formatting_ = true;
+    w.beginEditBlock();
+    for (const ColorRange& r : ranges) {
+        const int start = qBound(0, r.start, len);
+        const int end = qBound(start, start + qMax(0, r.length), len);
+        if (end == start) continue;
+        QTextCharFormat f;
+        f.setForeground(toQColor(r.color));
+        w.setPosition(toPosition(start));
+        w.setPosition(toPosition(end), QTextCursor::KeepAnchor);
+        w.mergeCharFormat(f);
+    }
+    w.endEditBlock();
+    formatting_ = false;
+}
+
 void RichTextBox::replaceRange(int from, int to, const QString& text, int color) {
     QTextCursor c = textCursor();
     QTextCharFormat fmt = c.charFormat();
