@@ -161,6 +161,9 @@ private:
     // the cache built from them; `emptyColor` is the typing colour when no text comes.
     void replaceAll(const std::function<void(const ColorRunSink&)>& produce, int emptyColor);
     void replaceAll(const QVector<ColorRun>& runs);
+    // Applies the colours of RTF that holds exactly the text shown; false (nothing changed)
+    // when its text differs.
+    bool recolorInPlace(const QByteArray& rtf);
     // Replaces the document range with CR LF text in one edit block (the cache follows through
     // contentsChange); `color` < 0: the typing colour.
     void replaceRange(int from, int to, const QString& text, int color);
