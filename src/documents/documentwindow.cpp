@@ -57,8 +57,15 @@ DocumentWindow::DocumentWindow(bool withViews, QWidget* parent) : Form(parent), 
 
     connect(txtMain, &RichTextBox::Change, this, &DocumentWindow::txtMain_Change);
     connect(txtMain, &RichTextBox::SelChange, this, &DocumentWindow::txtmain_SelChange);
-    connect(txtMain, &RichTextBox::GotFocus, this, [this] { editorHasFocus_ = true; });
-    connect(txtMain, &RichTextBox::LostFocus, this, [this] { editorHasFocus_ = false; });
+    connect(txtMain, &RichTextBox::KeyDown, this, &DocumentWindow::txtMain_KeyDown);
+    connect(txtMain, &RichTextBox::Click, this, &DocumentWindow::txtMain_Click);
+    connect(txtMain, &RichTextBox::MouseUp, this, &DocumentWindow::txtMain_MouseUp);
+    connect(txtMain, &RichTextBox::DragOver, this, &DocumentWindow::txtMain_DragOver);
+    connect(txtMain, &RichTextBox::DragDrop, this, &DocumentWindow::txtMain_DragDrop);
+    connect(txtMain, &RichTextBox::GotFocus, this, &DocumentWindow::txtMain_GotFocus);
+    connect(txtMain, &RichTextBox::LostFocus, this, &DocumentWindow::txtMain_LostFocus);
+    // Composed characters (dead keys, input methods) arrive without a key event.
+    txtMain->installEventFilter(this);
 }
 
 DocumentWindow::~DocumentWindow() = default;
@@ -172,9 +179,16 @@ void DocumentWindow::Form_Unload(int& cancel) {
 }
 
 void DocumentWindow::txtMain_Change() {
-    if (ignoreChange || colorBusy) return;
-    // The full undo record and colouring while typing hook in here.
+    // A recolour only changes formats; it must not move the texts the undo record compares.
+    if (colorBusy) return;
+    prevText = curText;
+    curText = txtMain->text();
+    ++changeLevel;
+    if (ignoreChange) return;
+    readyUndo();
+    // The window's own flag too: a change may reach a document that is not the active one.
     if (activeDocSaved || fileSaved) setFileSaved(this, false);
+    if (colorCoding) colorAroundCaret();
 }
 
 void DocumentWindow::txtmain_SelChange() {
@@ -185,20 +199,6 @@ void DocumentWindow::txtmain_SelChange() {
     mainWindow->lblCursorPos->setText("Ln " + QString::number(line + 1) + ", Col " +
                                       QString::number(txtMain->selStart() - lineStart + 1));
 }
-
-void DocumentWindow::readyUndo() {}
-
-void DocumentWindow::clearDocument() {
-    undoList_.clear();
-    redoList_.clear();
-    undoI = redoI = 0;
-    prevText = curText = txtMain->text();
-    enableUndo(false);
-    enableRedo(false);
-}
-
-void DocumentWindow::undoChange() {}
-void DocumentWindow::redoChange() {}
 
 void DocumentWindow::switchToEdit() {
     if (!withViews_) return;
@@ -213,7 +213,11 @@ void DocumentWindow::switchToEdit() {
 void DocumentWindow::switchToBrowse() {}
 
 bool DocumentWindow::loadDocumentFile(const QString& path, QString* error) {
+    // Loading is no edit: the text only becomes the one later changes are compared with.
+    const bool wasIgnoring = ignoreChange;
+    ignoreChange = true;
     const bool ok = txtMain->loadFile(path, rtfText);
+    ignoreChange = wasIgnoring;
     if (!ok && error) *error = txtMain->lastError();
     return ok;
 }

@@ -17,6 +17,7 @@ struct UndoEntry {
     int start = 0;
     int length = 0;
     QString text;
+    bool operator==(const UndoEntry&) const = default;
 };
 
 class DocumentWindow : public Form {
@@ -87,9 +88,31 @@ protected:
 
     // Editor events.
     void txtMain_Change();
+    void txtMain_KeyDown(int& keyCode, int shift);
+    void txtMain_Click();
+    void txtMain_MouseUp(int button, int shift, int x, int y);
+    void txtMain_DragOver(QDragMoveEvent* event);
+    void txtMain_DragDrop(QDropEvent* event);
+    void txtMain_GotFocus();
+    void txtMain_LostFocus();
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void placeViews();
+    // Colour as you type: the typing colour at a tag's border, before the key.
+    void prepareTypingColor(int start, int keyCode, int shift);
+    // Colour as you type: the tag or comment around the caret, after the change.
+    void colorAroundCaret();
+    void spaceTyped(int& keyCode, int start);
+    void equalsTyped(int start);
+    void autoIndentOnEnter(int& keyCode, int start);
+    void tipListKey(int& keyCode);
+    void hideTipList();
+    // Up to 501 characters before `start`, as the tips look at them.
+    QString textBefore(int start) const;
+    // Recolours after an undo or redo put `length` characters at `start`.
+    void recolorAfter(int start, int length);
 
     bool withViews_;
     QVector<UndoEntry> undoList_;

@@ -258,6 +258,7 @@ void mdiMain::buildMenus() {
     connect(mnuWindowCascade, &QAction::triggered, this, [this] { mdi_->cascadeSubWindows(); });
     connect(mnuWindowTileHorizontally, &QAction::triggered, this, [this] { mdi_->tileSubWindows(); });
     connect(mnuWindowTileVertically, &QAction::triggered, this, [this] { mdi_->tileSubWindows(); });
+    connectEditCommands();
 }
 
 void mdiMain::buildWindow() {
@@ -460,11 +461,16 @@ void mdiMain::tbrMainA_ButtonClick(const QString& key) {
     if (key == "new") mnuFileNewBlank_Click();
     else if (key == "open") mnuFileOpen_Click();
     else if (key == "save") mnuFileSave_Click();
+    else if (key == "cut") mnuEditCut_Click();
+    else if (key == "copy") mnuEditCopy_Click();
+    else if (key == "paste") mnuEditPaste_Click();
 }
 
 void mdiMain::tbrMainB_ButtonClick(const QString& key) {
     if (key == "find") mnuEditFindReplace_Click();
     else if (key == "spell") mnuToolsSpell_Click();
+    else if (key == "undo") mnuEditUndo_Click();
+    else if (key == "redo") mnuEditRedo_Click();
 }
 
 bool mdiMain::closeAllDocuments() {

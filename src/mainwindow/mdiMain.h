@@ -114,6 +114,14 @@ public:
     QStringList recentFiles() const;
 
     // ---- Edit commands ----
+    void mnuEditUndo_Click();
+    void mnuEditRedo_Click();
+    void mnuEditCut_Click();
+    void mnuEditCopy_Click();
+    void mnuEditPaste_Click();
+    // Hooks the Edit menu's and the pop-up menu's undo, redo and clipboard items to their
+    // handlers; their keys stay with the editor.
+    void connectEditCommands();
 
     // ---- Format and Insert menus, Edit Tag ----
 

@@ -405,6 +405,27 @@ void RichTextBox::setSelColor(int color) {
     formatting_ = false;
 }
 
+void RichTextBox::setRangeColor(int start, int length, int color) { setRangeColors({ColorRange{start, length, color}}); }
+
+void RichTextBox::setRangeColors(const QVector<ColorRange>& ranges) {
+    const int len = textLength();
+    QTextCursor w(document());
+    formatting_ = true;
+    w.beginEditBlock();
+    for (const ColorRange& r : ranges) {
+        const int start = qBound(0, r.start, len);
+        const int end = qBound(start, start + qMax(0, r.length), len);
+        if (end == start) continue;
+        QTextCharFormat f;
+        f.setForeground(toQColor(r.color));
+        w.setPosition(toPosition(start));
+        w.setPosition(toPosition(end), QTextCursor::KeepAnchor);
+        w.mergeCharFormat(f);
+    }
+    w.endEditBlock();
+    formatting_ = false;
+}
+
 void RichTextBox::replaceRange(int from, int to, const QString& text, int color) {
     QTextCursor c = textCursor();
     QTextCharFormat fmt = c.charFormat();
@@ -1222,7 +1243,89 @@ bool RichTextBox::loadRtf(const QByteArray& rtf) {
         lastError_ = QStringLiteral("The text is not RTF.");
         return false;
     }
+    if (recolorInPlace(rtf)) return true;
     replaceAll([&](const RunSink& sink) { RtfReader(rtf, sink).read(); }, 0);
+    return true;
+}
+
+// A colouring pass hands back the text the editor already shows. Changing only the colours
+// that differ keeps the caret and the view where they are, and on a page that is mostly
+// coloured already (after a paste or an undo) costs a fraction of building the text anew.
+bool RichTextBox::recolorInPlace(const QByteArray& rtf) {
+    if (crlf_.isEmpty()) return false;
+    struct Piece {
+        qsizetype length;
+        int color;
+    };
+    auto add = [](std::vector<Piece>& pieces, qsizetype length, int color) {
+        if (length <= 0) return;
+        if (!pieces.empty() && pieces.back().color == color)
+            pieces.back().length += length;
+        else
+            pieces.push_back({length, color});
+    };
+
+    const QStringView text(crlf_);
+    std::vector<Piece> wanted;
+    qsizetype off = 0;
+    bool same = true;
+    const RunSink sink = [&](const QString& t, int color) {
+        if (!same || t.isEmpty()) return;
+        if (t.size() > text.size() - off || text.mid(off, t.size()) != QStringView(t)) {
+            same = false;
+            return;
+        }
+        add(wanted, t.size(), color);
+        off += t.size();
+    };
+    RtfReader(rtf, sink).read();
+    if (!same || off != text.size()) return false;
+
+    std::vector<Piece> shown;
+    for (QTextBlock b = document()->firstBlock(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (f.isValid()) add(shown, f.length(), colorOf(f.charFormat()));
+        }
+        const QTextBlock next = b.next();
+        if (next.isValid()) add(shown, 2, colorOf(next.charFormat()));
+    }
+
+    QVector<ColorRange> ranges;
+    // Far fewer colour runs shown than wanted (a page shown in black): most of it changes.
+    const bool rebuild = 2 * shown.size() < wanted.size();
+    size_t i = 0, j = rebuild ? wanted.size() : 0;
+    qsizetype inShown = 0, inWanted = 0, pos = 0;
+    while (i < shown.size() && j < wanted.size()) {
+        const qsizetype step = qMin(shown[i].length - inShown, wanted[j].length - inWanted);
+        if (shown[i].color != wanted[j].color) {
+            if (!ranges.isEmpty() && ranges.last().start + ranges.last().length == pos &&
+                ranges.last().color == wanted[j].color)
+                ranges.last().length += int(step);
+            else
+                ranges.append({int(pos), int(step), wanted[j].color});
+        }
+        pos += step;
+        inShown += step;
+        inWanted += step;
+        if (inShown == shown[i].length) ++i, inShown = 0;
+        if (inWanted == wanted[j].length) ++j, inWanted = 0;
+    }
+    if (!rebuild && 2 * qsizetype(ranges.size()) <= qsizetype(wanted.size())) {
+        if (!ranges.isEmpty()) setRangeColors(ranges);
+        return true;
+    }
+    // Most of it changes colour (a page shown in black): building it anew is quicker.
+    const QString shownText = crlf_;
+    replaceAll(
+        [&](const RunSink& out) {
+            qsizetype at = 0;
+            for (const Piece& p : wanted) {
+                out(shownText.mid(at, p.length), p.color);
+                at += p.length;
+            }
+        },
+        0);
     return true;
 }
 

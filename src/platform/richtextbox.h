@@ -28,6 +28,12 @@ struct ColorRun {
     QString text;  // CR LF line breaks
     int color = 0;
 };
+// A stretch of text to colour: 0-based offset, length, colour.
+struct ColorRange {
+    int start = 0;
+    int length = 0;
+    int color = 0;
+};
 // Receives text run by run, as the loaders produce it.
 using ColorRunSink = std::function<void(const QString& text, int color)>;
 
@@ -55,6 +61,11 @@ public:
     // Colour of the selection (of its first character), or the typing colour with no selection.
     int selColor() const;
     void setSelColor(int color);
+    // Colours a range without touching the selection or the view; no Change.
+    void setRangeColor(int start, int length, int color);
+    // The same for several ranges at once, later ones over earlier ones: the text is laid out
+    // again once, not once per range, which matters on long lines.
+    void setRangeColors(const QVector<ColorRange>& ranges);
     // Colour of the character at offset.
     int colorAt(int offset) const;
 
@@ -150,6 +161,9 @@ private:
     // the cache built from them; `emptyColor` is the typing colour when no text comes.
     void replaceAll(const std::function<void(const ColorRunSink&)>& produce, int emptyColor);
     void replaceAll(const QVector<ColorRun>& runs);
+    // Applies the colours of RTF that holds exactly the text shown; false (nothing changed)
+    // when its text differs.
+    bool recolorInPlace(const QByteArray& rtf);
     // Replaces the document range with CR LF text in one edit block (the cache follows through
     // contentsChange); `color` < 0: the typing colour.
     void replaceRange(int from, int to, const QString& text, int color);

@@ -541,6 +541,38 @@ TEST_F(RichTextBoxTest, RtfWrittenIsReadBackTheSame) {
     for (int i = 0; i < runs.size(); ++i) EXPECT_EQ(back[i].color, runs[i].color);
 }
 
+TEST_F(RichTextBoxTest, RtfOfTheShownTextOnlyRecoloursItInPlace) {
+    // Mostly coloured already, as after a paste into a coloured page.
+    QVector<ColorRun> runs;
+    for (int i = 0; i < 20; ++i) runs += {{"<b>", kBlue}, {"x\r\n", 0}};
+    RichTextBox box;
+    box.setColorRuns(runs);
+    box.select(6, 3);
+    box.setSelColor(kRed);
+    box.setSelStart(13);
+    QSignalSpy changes(&box, &RichTextBox::Change);
+    ASSERT_TRUE(box.loadRtf(writeRtf(runs)));
+    EXPECT_EQ(changes.count(), 0);  // the text did not change
+    EXPECT_EQ(box.selStart(), 13);  // nor did the caret
+    EXPECT_EQ(box.colorAt(6), kBlue);
+    EXPECT_EQ(box.colorAt(8), kBlue);
+    EXPECT_EQ(box.colorAt(9), 0);
+    EXPECT_EQ(box.colorRuns().size(), runs.size());
+
+    // All in black: built anew, with the same result.
+    box.select(0, box.textLength());
+    box.setSelColor(0);
+    ASSERT_TRUE(box.loadRtf(writeRtf(runs)));
+    QVector<ColorRun> back = box.colorRuns();
+    ASSERT_EQ(back.size(), runs.size());
+    for (int i = 0; i < runs.size(); ++i) EXPECT_EQ(back[i].color, runs[i].color) << i;
+
+    // Other text replaces it.
+    ASSERT_TRUE(box.loadRtf(writeRtf({{"new", kGreen}})));
+    EXPECT_EQ(box.text(), "new");
+    EXPECT_EQ(changes.count(), 2);
+}
+
 // --- find and files ------------------------------------------------------------------------
 
 TEST_F(RichTextBoxTest, FindHonoursWholeWordMatchCaseAndRange) {

@@ -1,0 +1,311 @@
+// The source editor's key, mouse, focus and drop handling, and colour as you type.
+#include "documents/editorevents.h"
+
+#include <QEvent>
+#include <QListWidget>
+
+#include "documents/colorrange.h"
+#include "documents/docstate.h"
+#include "documents/documentwindow.h"
+#include "documents/globals.h"
+#include "documents/tagclasses.h"
+#include "documents/tiphooks.h"
+#include "mainwindow/mdiMain.h"
+#include "platform/richtextbox.h"
+
+namespace kavrin {
+
+namespace {
+
+// The tips look back this far from the caret, never further.
+constexpr int kTipWindow = 501;
+// Auto-indent reads at most this much of the caret's line.
+constexpr int kIndentWindow = 500;
+
+// Keys that leave the text alone: moving the caret, the modifiers themselves, function keys.
+bool keyChangesNothing(int keyCode, int shift) {
+    if (shift & (vbCtrlMask | vbAltMask)) return true;
+    switch (keyCode) {
+    case 16: case 17: case 18: case 19: case 20: case 27:
+    case 33: case 34: case 35: case 36: case 37: case 38: case 39: case 40:
+    case 44: case 45: case 91: case 93: case 144: case 145:
+        return true;
+    default: return keyCode >= 112 && keyCode <= 135;
+    }
+}
+
+}  // namespace
+
+void setEditorRedraw(bool on) {
+    if (DocumentWindow* doc = activeDocument()) doc->txtMain->setRedraw(on);
+}
+
+void selectRange(int start, int length) {
+    DocumentWindow* doc = activeDocument();
+    if (!doc) return;
+    doc->txtMain->setSelStart(start);
+    doc->txtMain->setSelLength(length);
+}
+
+// ---- Keys ---------------------------------------------------------------------------------------
+
+void DocumentWindow::txtMain_KeyDown(int& keyCode, int shift) {
+    const int start = txtMain->selStart();
+    selStartBeforeChange = start;
+    selLengthBeforeChange = txtMain->selLength();
+    if (colorCoding) prepareTypingColor(start, keyCode, shift);
+    const bool tipsShown = !lstTip->isHidden();
+
+    switch (keyCode) {
+    case 9:
+        if (tipsShown)
+            acceptTip(this);
+        else
+            txtMain->setSelText(indentText);
+        keyCode = 0;
+        return;
+    case 190:
+        hideTipList();
+        if (shift == vbShiftMask) closeAngleTyped(this, keyCode);
+        return;
+    case 187:
+        hideTipList();
+        if (shift == 0 && tagTipDelay >= 0) equalsTyped(start);
+        return;
+    case 32:
+        spaceTyped(keyCode, start);
+        return;
+    case 13:
+        if (tipsShown) {
+            acceptTip(this);
+            keyCode = 0;
+        } else if (selLengthBeforeChange == 0 && autoIndent) {
+            autoIndentOnEnter(keyCode, start);
+        }
+        return;
+    default: break;
+    }
+
+    if (tipsShown) tipListKey(keyCode);
+    if (shift != vbCtrlMask) return;
+    mdiMain* main = mainWindow;
+    switch (keyCode) {
+    case 67:
+        keyCode = 0;
+        if (main) main->mnuEditCopy_Click();
+        break;
+    case 86:
+        keyCode = 0;
+        if (main) main->mnuEditPaste_Click();
+        break;
+    case 88:
+        keyCode = 0;
+        if (main) main->mnuEditCut_Click();
+        break;
+    case 89:
+        keyCode = 0;
+        redoChange();
+        break;
+    case 90:
+        keyCode = 0;
+        undoChange();
+        break;
+    default: break;
+    }
+}
+
+void DocumentWindow::prepareTypingColor(int start, int keyCode, int shift) {
+    // With text selected, the colour would land on the selection itself: only a key that
+    // replaces it may change it, or selecting a tag and pressing an arrow or Ctrl+C would
+    // leave the tag black.
+    if (txtMain->selLength() > 0 && keyChangesNothing(keyCode, shift)) return;
+    const QStringView t(txtMain->text());
+    if (start < t.size() && t[start] == u'<') {
+        colorBusy = true;
+        if (t.mid(start, 4) == u"<!--" || txtMain->selColor() != commentColor) txtMain->setSelColor(0);
+        colorBusy = false;
+    } else if (start > 0 && start <= t.size() && t[start - 1] == u'>') {
+        colorBusy = true;
+        if ((start >= 3 && t.mid(start - 3, 3) == u"-->") || txtMain->selColor() != commentColor)
+            txtMain->setSelColor(0);
+        colorBusy = false;
+    }
+}
+
+QString DocumentWindow::textBefore(int start) const {
+    const QString& t = txtMain->text();
+    start = qBound(0, start, int(t.size()));
+    const int from = qMax(0, start - kTipWindow);
+    return t.mid(from, start - from);
+}
+
+void DocumentWindow::equalsTyped(int start) {
+    const QString w = textBefore(start);
+    const qsizetype lt = w.lastIndexOf(u'<');
+    if (lt < 0 || lt < w.lastIndexOf(u'>')) return;
+    // Without a blank after the name there is no attribute to offer values for.
+    const qsizetype blank = w.indexOf(u' ', lt);
+    if (blank < 0) return;
+    const QString tagName = w.mid(lt + 1, blank - lt - 1);
+    const QString attribute = w.mid(w.lastIndexOf(u' ') + 1);
+    showValueTips(this, tagName, attribute, true);
+}
+
+void DocumentWindow::spaceTyped(int& keyCode, int start) {
+    hideTipList();
+    const QString w = textBefore(start) + u' ';
+    const qsizetype lt = w.lastIndexOf(u'<');
+    if (lt < 0 || w.indexOf(u'>', lt) >= 0) return;
+    if (tagCompletion) completeTagOnKey(this, w.mid(lt), keyCode);
+    if (tagTipDelay < 0) return;
+    // An odd number of quotes since the last "<" or "=" means the blank is inside a value.
+    int quotes = 0;
+    for (qsizetype i = w.size() - 1; i >= 0; --i) {
+        const QChar c = w[i];
+        if (c == u'<' || c == u'=') break;
+        if (c == u'"') ++quotes;
+    }
+    if (quotes % 2 != 0) return;
+    const qsizetype blank = w.indexOf(u' ', lt);
+    showAttributeTips(this, w.mid(lt, blank - lt), start);
+}
+
+void DocumentWindow::autoIndentOnEnter(int& keyCode, int start) {
+    const QString& t = txtMain->text();
+    const int lineStart = qMax(0, txtMain->lineIndex(txtMain->lineFromChar(start)));
+    const QStringView line = QStringView(t).mid(lineStart, kIndentWindow);
+    qsizetype blanks = 0;
+    while (blanks < line.size() && line[blanks] == u' ') ++blanks;
+    if (blanks == 0) return;
+    const QString indent = line.left(blanks).toString();
+
+    // The line break and the indent are two steps, so one undo takes back only the indent.
+    ignoreChange = true;
+    txtMain->setSelText(QStringLiteral("\r\n"));
+    readyUndo();
+    selStartBeforeChange = txtMain->selStart();
+    selLengthBeforeChange = txtMain->selLength();
+    txtMain->setSelText(indent);
+    readyUndo();
+    ignoreChange = false;
+    keyCode = 0;
+    // The change handling skipped its own marking while the indent went in.
+    if (activeDocSaved || fileSaved) setFileSaved(this, false);
+}
+
+void DocumentWindow::tipListKey(int& keyCode) {
+    const int row = lstTip->currentRow();
+    if (keyCode == 38) {
+        keyCode = 0;
+        if (row > 0) {
+            lstTip->setCurrentRow(row - 1);
+            lstTip->scrollToItem(lstTip->currentItem());
+        }
+    } else if (keyCode == 40) {
+        keyCode = 0;
+        if (row < lstTip->count() - 1) {
+            lstTip->setCurrentRow(row + 1);
+            lstTip->scrollToItem(lstTip->currentItem());
+        }
+    } else if (keyCode >= 65 && keyCode <= 90) {
+        lstTipStr += QChar(keyCode).toLower();
+        for (int i = 0; i < lstTip->count(); ++i) {
+            if (lstTip->item(i)->text().toLower().startsWith(lstTipStr)) {
+                lstTip->setCurrentRow(i);
+                lstTip->scrollToItem(lstTip->item(i));
+                txtMain->setFocus();
+                break;
+            }
+        }
+    } else {
+        hideTipList();
+    }
+}
+
+void DocumentWindow::hideTipList() { lstTip->hide(); }
+
+// ---- Colour as you type ------------------------------------------------------------------------
+
+void DocumentWindow::colorAroundCaret() {
+    colorBusy = true;
+    const QStringView t(curText);
+    const qsizetype p = qBound(0, txtMain->selStart(), int(t.size()));
+
+    const qsizetype comment = openCommentBefore(t, p);
+    if (comment >= 0) {
+        const qsizetype close = t.indexOf(u"-->", qMax<qsizetype>(0, p - 1));
+        if (close >= 0) {
+            if (txtMain->selColor() != commentColor) {
+                txtMain->setRangeColor(int(comment), int(close - comment + 3), commentColor);
+                txtMain->setSelStart(int(p));
+            }
+            colorBusy = false;
+            return;
+        }
+    }
+
+    const qsizetype lt = lastIndexBefore(t, u'<', p);
+    const qsizetype gt = lastIndexBefore(t, u'>', p);
+    const qsizetype nextGt = t.indexOf(u'>', p);
+    const qsizetype nextLt = t.indexOf(u'<', p);
+    // The tag's own ">" comes before any further tag.
+    const bool closes = nextGt >= 0 && (nextLt < 0 || nextGt < nextLt);
+    if (lt < 0 || lt < gt) {
+        if (txtMain->selColor() != 0) {
+            if (closes) {
+                txtMain->setRangeColor(int(gt + 1), int(nextGt - gt - 1), 0);
+                txtMain->setSelStart(int(p));
+            } else {
+                txtMain->setSelColor(0);
+            }
+        }
+    } else {
+        const int color = tagColorFor(t.mid(lt + 1, 12));
+        if (txtMain->selColor() != color) {
+            const qsizetype last = closes ? nextGt + 1 : p;
+            txtMain->setRangeColor(int(lt), int(last - lt), color);
+            txtMain->setSelStart(int(p));
+        }
+    }
+    colorBusy = false;
+}
+
+// ---- Mouse, focus and drops ---------------------------------------------------------------------
+
+void DocumentWindow::txtMain_Click() {
+    if (spellCheckRunning) {
+        selectRange(spellWordStart, spellWordLength);
+        focusSpellCheck();
+    }
+    if (!lstTip->isHidden()) hideTipList();
+}
+
+void DocumentWindow::txtMain_MouseUp(int button, int, int x, int y) {
+    if (button == vbLeftButton) return;
+    initEditTag();
+    if (mainWindow && mainWindow->mnuPopup)
+        mainWindow->mnuPopup->popup(txtMain->viewport()->mapToGlobal(QPoint(x, y)));
+}
+
+void DocumentWindow::txtMain_DragOver(QDragMoveEvent* event) { editorDragOver(this, event); }
+
+void DocumentWindow::txtMain_DragDrop(QDropEvent* event) { editorDragDrop(this, event); }
+
+void DocumentWindow::txtMain_GotFocus() { editorHasFocus_ = true; }
+
+void DocumentWindow::txtMain_LostFocus() {
+    editorHasFocus_ = false;
+    tmrCheck4Focus->start(100);
+}
+
+bool DocumentWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtMain && event->type() == QEvent::InputMethod) {
+        // A composed character replaces the selection like a typed one; the undo record needs
+        // the selection it replaced.
+        selStartBeforeChange = txtMain->selStart();
+        selLengthBeforeChange = txtMain->selLength();
+    }
+    return Form::eventFilter(watched, event);
+}
+
+}  // namespace kavrin

@@ -1,0 +1,30 @@
+#include "documents/tiphooks.h"
+
+#include "documents/globals.h"
+#include "mainwindow/mdiMain.h"
+
+namespace kavrin {
+
+void showValueTips(DocumentWindow*, const QString&, const QString&, bool) {}
+
+void showAttributeTips(DocumentWindow*, const QString&, int) {}
+
+void acceptTip(DocumentWindow*) {}
+
+void closeAngleTyped(DocumentWindow*, int&) {}
+
+void completeTagOnKey(DocumentWindow*, const QString&, int&) {}
+
+void initEditTag() {
+    // No tag can be edited yet: the item stays off rather than promise a dialog.
+    editTagName.clear();
+    if (mainWindow && mainWindow->mnuPopupEditTag) mainWindow->mnuPopupEditTag->setEnabled(false);
+}
+
+void focusSpellCheck() {}
+
+void editorDragOver(DocumentWindow*, QDragMoveEvent*) {}
+
+void editorDragDrop(DocumentWindow*, QDropEvent*) {}
+
+}  // namespace kavrin

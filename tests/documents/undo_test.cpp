@@ -1,0 +1,191 @@
+#include <QTest>
+
+#include "documents/docstate.h"
+#include "editing.h"
+
+namespace kavrin::test {
+namespace {
+
+class UndoTest : public EditingTest {
+protected:
+    bool undoEnabled() const {
+        return mainWindow->mnuEditUndo->isEnabled() && mainWindow->mnuPopupUndo->isEnabled() &&
+               mainWindow->tbrMainB->button("undo")->isEnabled();
+    }
+    bool redoEnabled() const {
+        return mainWindow->mnuEditRedo->isEnabled() && mainWindow->mnuPopupRedo->isEnabled() &&
+               mainWindow->tbrMainB->button("redo")->isEnabled();
+    }
+    void ctrl(Qt::Key k) { key(k, Qt::ControlModifier); }
+};
+
+TEST_F(UndoTest, TypedCharactersAreOneStepEachAndUndoTakesThemBackLastFirst) {
+    setColoured("<p>text</p>");
+    setFileSaved(doc, true);
+    editor->setSelStart(3);
+    type("abc");
+    EXPECT_EQ(editor->text(), "<p>abctext</p>");
+    EXPECT_EQ(undoSteps(), (QVector<UndoEntry>{{3, 1, ""}, {4, 1, ""}, {5, 1, ""}}));
+    EXPECT_TRUE(undoEnabled());
+    EXPECT_FALSE(redoEnabled());
+
+    setFileSaved(doc, true);
+    ctrl(Qt::Key_Z);
+    EXPECT_EQ(editor->text(), "<p>abtext</p>");
+    EXPECT_EQ(editor->selStart(), 5);
+    EXPECT_FALSE(doc->fileSaved);  // an undo is a change like any other
+    ctrl(Qt::Key_Z);
+    ctrl(Qt::Key_Z);
+    EXPECT_EQ(editor->text(), "<p>text</p>");
+    EXPECT_EQ(editor->selStart(), 3);
+    EXPECT_EQ(doc->undoI, 0);
+    EXPECT_EQ(redoSteps(), (QVector<UndoEntry>{{5, 0, "c"}, {4, 0, "b"}, {3, 0, "a"}}));
+    EXPECT_FALSE(undoEnabled());
+    EXPECT_TRUE(redoEnabled());
+    EXPECT_EQ(shownColors(), passColors());
+
+    ctrl(Qt::Key_Z);  // nothing left: nothing happens
+    EXPECT_EQ(editor->text(), "<p>text</p>");
+
+    ctrl(Qt::Key_Y);
+    ctrl(Qt::Key_Y);
+    EXPECT_EQ(editor->text(), "<p>abtext</p>");
+    EXPECT_EQ(editor->selStart(), 5);
+    EXPECT_EQ(doc->undoI, 2);
+    EXPECT_EQ(doc->redoI, 1);
+    EXPECT_TRUE(undoEnabled());
+    EXPECT_TRUE(redoEnabled());
+}
+
+TEST_F(UndoTest, AReplacedWordComesBackAndUndoRedoUndoGivesTheSameText) {
+    setColoured("0123456789hello <b>world</b>");
+    editor->select(10, 5);
+    type("X");
+    EXPECT_EQ(undoSteps(), (QVector<UndoEntry>{{10, 1, "hello"}}));
+
+    mainWindow->mnuEditUndo->trigger();
+    EXPECT_EQ(editor->text(), "0123456789hello <b>world</b>");
+    EXPECT_EQ(redoSteps(), (QVector<UndoEntry>{{10, 5, "X"}}));
+    EXPECT_EQ(editor->selStart(), 15);
+
+    mainWindow->mnuPopupRedo->trigger();
+    EXPECT_EQ(editor->text(), "0123456789X <b>world</b>");
+    mainWindow->tbrMainB->button("undo")->trigger();
+    EXPECT_EQ(editor->text(), "0123456789hello <b>world</b>");
+    EXPECT_EQ(shownColors(), passColors());
+    mainWindow->tbrMainB->button("redo")->trigger();
+    mainWindow->mnuPopupUndo->trigger();
+    EXPECT_EQ(editor->text(), "0123456789hello <b>world</b>");
+    EXPECT_EQ(doc->undoI, 0);
+    EXPECT_EQ(doc->redoI, 1);
+}
+
+TEST_F(UndoTest, BackspaceAndDeleteRecordTheRemovedCharacterWhereItStood) {
+    setColoured("abcdefgh");
+    editor->setSelStart(5);
+    key(Qt::Key_Backspace);
+    editor->setSelStart(5);
+    key(Qt::Key_Delete);
+    EXPECT_EQ(editor->text(), "abcdfh");
+    EXPECT_EQ(undoSteps(), (QVector<UndoEntry>{{4, 0, "e"}, {5, 0, "g"}}));
+    ctrl(Qt::Key_Z);
+    ctrl(Qt::Key_Z);
+    EXPECT_EQ(editor->text(), "abcdefgh");
+    EXPECT_EQ(editor->selStart(), 5);
+}
+
+TEST_F(UndoTest, AChangeToTheSameTextKeepsTheHistoriesAndANewEditEmptiesRedo) {
+    setColoured("abc");
+    editor->setSelStart(3);
+    type("x");
+    ctrl(Qt::Key_Z);
+    ASSERT_EQ(doc->redoI, 1);
+
+    editor->select(1, 1);
+    type("b");  // the same character over itself
+    EXPECT_EQ(editor->text(), "abc");
+    EXPECT_EQ(doc->undoI, 0);
+    EXPECT_EQ(doc->redoI, 1);
+    EXPECT_TRUE(redoEnabled());
+
+    type("y");
+    EXPECT_EQ(doc->redoI, 0);
+    EXPECT_FALSE(redoEnabled());
+    ctrl(Qt::Key_Y);
+    EXPECT_EQ(editor->text(), "abyc");
+}
+
+TEST_F(UndoTest, OverwrittenCharactersComeBack) {
+    setColoured("<b>abcd</b>");
+    editor->setOverwriteMode(true);
+    editor->setSelStart(4);
+    type("XY");
+    EXPECT_EQ(editor->text(), "<b>aXYd</b>");
+    EXPECT_EQ(undoSteps(), (QVector<UndoEntry>{{4, 1, "b"}, {5, 1, "c"}}));
+    ctrl(Qt::Key_Z);
+    ctrl(Qt::Key_Z);
+    EXPECT_EQ(editor->text(), "<b>abcd</b>");
+    ctrl(Qt::Key_Y);
+    ctrl(Qt::Key_Y);
+    EXPECT_EQ(editor->text(), "<b>aXYd</b>");
+    EXPECT_EQ(shownColors(), passColors());
+}
+
+TEST_F(UndoTest, UpTo12000CharactersAreRecolouredAroundTheChangeAndMoreWhole) {
+    // Tags all through, so that a wrong recolour would show; whole tags only, then plain text.
+    const QString tail = "<a href=x>end</a>";
+    for (const int n : {12000, 12001}) {
+        SCOPED_TRACE(n);
+        QString block;
+        while (block.size() < n - 30) block += "<td>cell</td><!-- c -->text ";
+        block += QString(n - block.size(), 'x');
+        setColoured("<p>" + block + "</p>" + tail);
+        editor->select(3, n);
+        key(Qt::Key_Delete);
+        EXPECT_EQ(undoSteps().last().text.size(), n);
+        EXPECT_FALSE(wholePassRan());  // deleting alone recolours around the caret
+
+        ctrl(Qt::Key_Z);
+        EXPECT_EQ(wholePassRan(), n == 12001);
+        EXPECT_EQ(editor->text(), "<p>" + block + "</p>" + tail);
+        EXPECT_EQ(editor->selStart(), 3 + n);
+        EXPECT_EQ(shownColors(), passColors());
+
+        ctrl(Qt::Key_Y);
+        EXPECT_FALSE(wholePassRan());
+        EXPECT_EQ(editor->text(), "<p></p>" + tail);
+        EXPECT_EQ(shownColors(), passColors());
+    }
+}
+
+TEST_F(UndoTest, ClearDocumentEmptiesTheTextAndBothHistories) {
+    setColoured("<p>x</p>");
+    editor->setSelStart(3);
+    type("ab");
+    ctrl(Qt::Key_Z);
+    doc->clearDocument();
+    EXPECT_EQ(editor->text(), "");
+    EXPECT_EQ(doc->undoI, 0);
+    EXPECT_EQ(doc->redoI, 0);
+    EXPECT_FALSE(undoEnabled());
+    EXPECT_FALSE(redoEnabled());
+    EXPECT_TRUE(doc->fileSaved);
+    EXPECT_TRUE(mainWindow->tbsPop->tabIcon(0).isNull());
+    ctrl(Qt::Key_Z);
+    ctrl(Qt::Key_Y);
+    EXPECT_EQ(editor->text(), "");
+}
+
+TEST_F(UndoTest, LoadingAFileRecordsNoStep) {
+    const QString path = writeFile("page.htm", "<p>loaded</p>\r\n");
+    ASSERT_TRUE(doc->loadDocumentFile(path));
+    EXPECT_EQ(doc->undoI, 0);
+    EXPECT_EQ(doc->curText, "<p>loaded</p>\r\n");
+    editor->setSelStart(3);
+    type("z");
+    ctrl(Qt::Key_Z);
+    EXPECT_EQ(editor->text(), "<p>loaded</p>\r\n");
+}
+
+}  // namespace
+}  // namespace kavrin::test
