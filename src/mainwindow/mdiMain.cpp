@@ -257,6 +257,7 @@ void mdiMain::buildMenus() {
     connect(mnuWindowCascade, &QAction::triggered, this, [this] { mdi_->cascadeSubWindows(); });
     connect(mnuWindowTileHorizontally, &QAction::triggered, this, [this] { mdi_->tileSubWindows(); });
     connect(mnuWindowTileVertically, &QAction::triggered, this, [this] { mdi_->tileSubWindows(); });
+    connectFormatAndInsertMenus();
 }
 
 void mdiMain::buildWindow() {
