@@ -51,7 +51,7 @@ int paletteEntryAt(int xTwips, int yTwips) {
 
 frmColor::frmColor(QWidget* parent) : Form(parent) {
     setObjectName(QStringLiteral("frmColor"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setCaption(QStringLiteral("Web-Safe Color Palette"));
     setFixedSize(twipsToPixels(3270), twipsToPixels(3180));
 

@@ -124,7 +124,8 @@ void setDigitsOnly(QLineEdit* field) {
 
 TagDialog::TagDialog(const QString& elementName, const QString& caption, QWidget* parent)
     : Form(parent), element(elementName) {
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     setCaption(caption);
 
     auto* outer = new QVBoxLayout(this);
@@ -168,6 +169,13 @@ void TagDialog::finishLayout() {
     buttons->addWidget(cmdCancel);
     static_cast<QVBoxLayout*>(layout())->addLayout(buttons);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Tab goes through the fields in the order they were made, then OK and Cancel.
+    tabChain_.clear();
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child != cmdOk && child != cmdCancel && (child->focusPolicy() & Qt::TabFocus)) tabChain_ << child;
+    tabChain_ << cmdOk << cmdCancel;
+    for (int i = 1; i < tabChain_.size(); ++i) setTabOrder(tabChain_[i - 1], tabChain_[i]);
 }
 
 void TagDialog::bindText(const QString& attribute, QWidget* field) {
@@ -260,6 +268,7 @@ void TagDialog::Form_Load() {
     if (editingTag)
         for (const TagAttribute& attribute : editTagAttributes) fill(attribute);
     afterLoad();
+    if (!tabChain_.isEmpty()) tabChain_.first()->setFocus();
 }
 
 QString TagDialog::buildStartTag() const {

@@ -145,6 +145,7 @@ private:
     QVector<PickerSource> pickerSources_;
     QGridLayout* grid_ = nullptr;
     int rows_ = 0;
+    QVector<QWidget*> tabChain_;
 };
 
 // The window that owns the dialogs: the main window when there is one.

@@ -87,6 +87,11 @@ TEST_F(NewElementTest, RuleWritesItsFieldsInOrderWithAPickedColour) {
     insertWith<frmHr>("frmHr", [this](frmHr& d) {
         EXPECT_EQ(d.caption(), "Horizontal Rule");
         EXPECT_EQ(d.cmdColor->toolTip(), "Select color");
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+        EXPECT_TRUE(d.cboAlign->hasFocus());  // the first field, and Tab ends on OK and Cancel
+        d.cmdColor->setFocus();
+        QTest::keyClick(d.cmdColor, Qt::Key_Tab);
+        EXPECT_TRUE(d.cmdOk->hasFocus());
         d.chkHrNoshade->setChecked(true);
         type(d.txtWidth, "50%");
         d.updWidth->upButton->click();  // 51%

@@ -11,8 +11,6 @@ frmDiv::frmDiv(QWidget* parent) : TagDialog(QStringLiteral("div"), QStringLitera
     // This dialog has neither a default nor a cancel button: Enter and Esc do not close it.
     enterPressesOk = false;
     escapePressesCancel = false;
-    setTabOrder(cboAlign, cmdOk);
-    setTabOrder(cmdOk, cmdCancel);
 }
 
 }  // namespace kavrin
