@@ -39,6 +39,7 @@ inline int progressTotal = 0;
 struct TagAttribute {
     QString name;   // as written
     QString value;  // without its surrounding quotes
+    bool bare = false;  // written without "=" (a flag word, or a value left out)
 };
 inline QString editTagName;
 inline QVector<TagAttribute> editTagAttributes;

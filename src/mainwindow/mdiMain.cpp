@@ -259,6 +259,7 @@ void mdiMain::buildMenus() {
     connect(mnuWindowTileHorizontally, &QAction::triggered, this, [this] { mdi_->tileSubWindows(); });
     connect(mnuWindowTileVertically, &QAction::triggered, this, [this] { mdi_->tileSubWindows(); });
     connectEditCommands();
+    connectFormatAndInsertMenus();
 }
 
 void mdiMain::buildWindow() {

@@ -124,6 +124,35 @@ public:
     void connectEditCommands();
 
     // ---- Format and Insert menus, Edit Tag ----
+    // Sets editTagName and enables Edit Tag when the active document's caret stands in a tag
+    // that has a dialog.
+    void initEditTag();
+    // Opens the dialog of the tag at the caret on that tag; OK writes the changed start tag in
+    // its place.
+    void mnuPopupEditTag_Click();
+    // The editor's pop-up menu at a point of the screen (default: the pointer), with Edit Tag
+    // set up for the caret first.
+    void showEditorPopup(const QPoint& globalPos);
+    void showEditorPopup();
+    void mnuFormatHeadingArr_Click(int index);
+    void mnuFormatBold_Click();
+    void mnuFormatItalics_Click();
+    void mnuFormatBoldAndItalics_Click();
+    void mnuFormatBig_Click();
+    void mnuFormatSmall_Click();
+    void mnuFormatStrike_Click();
+    void mnuFormatSub_Click();
+    void mnuFormatSup_Click();
+    void mnuFormatTT_Click();
+    void mnuFormatUnderline_Click();
+    void mnuFormatPre_Click();
+    void mnuInsertP_Click();
+    void mnuInsertBr_Click();
+    void mnuInsertDiv_Click();
+    void mnuInsertHr_Click();
+    void mnuInsertComment_Click();
+    // Connects the items above; run once while the menus are built.
+    void connectFormatAndInsertMenus();
 
     // ---- Side panel and panes ----
 

@@ -1,0 +1,71 @@
+#include "tagdialogs/edittag.h"
+
+#include "documents/globals.h"
+#include "tagdialogs/structure/frmDiv.h"
+#include "tagdialogs/tagdialog.h"
+#include "tagdialogs/text/frmBr.h"
+#include "tagdialogs/text/frmHr.h"
+#include "tagdialogs/text/frmP.h"
+
+namespace kavrin {
+
+namespace {
+
+template <class Dialog>
+Form* make(QWidget* owner) {
+    return new Dialog(owner);
+}
+
+}  // namespace
+
+const QVector<EditableTag>& editableTags() {
+    // Each dialog, once it exists, puts its factory into its row.
+    static const QVector<EditableTag> tags{
+        {"A", "", nullptr},
+        {"APPLET", "", nullptr},
+        {"BODY", "", nullptr},
+        {"BR", "", &make<frmBr>},
+        {"CAPTION", "", nullptr},
+        {"DIV", "", &make<frmDiv>},
+        {"FONT", "", nullptr},
+        {"FORM", "", nullptr},
+        {"FRAME", "", nullptr},
+        {"FRAMESET", "", nullptr},
+        {"HR", "", &make<frmHr>},
+        {"IFRAME", "", nullptr},
+        {"IMG", "", nullptr},
+        {"INPUT", "", nullptr},
+        {"MARQUEE", "", nullptr},
+        {"META", "", nullptr},
+        {"OPTION", "option", nullptr},
+        {"P", "", &make<frmP>},
+        {"PARAM", "", nullptr},
+        {"SELECT", "select", nullptr},
+        {"SCRIPT", "", nullptr},
+        // frmTableIe when enableBrowserAndDesigner is on, else frmTable.
+        {"TABLE", "", nullptr},
+        {"TD", "td", nullptr},
+        {"TEXTAREA", "textarea", nullptr},
+        {"TH", "th", nullptr},
+        {"TR", "", nullptr},
+        {"THEAD", "thead", nullptr},
+        {"TBODY", "tbody", nullptr},
+        {"TFOOT", "tfoot", nullptr},
+    };
+    return tags;
+}
+
+const EditableTag* editableTag(const QString& upperName) {
+    for (const EditableTag& tag : editableTags())
+        if (tag.name == upperName) return &tag;
+    return nullptr;
+}
+
+bool showEditableTagDialog(const EditableTag& tag) {
+    if (!tag.create) return false;
+    if (!tag.kind.isEmpty()) dialogKind = tag.kind;
+    runModal(tag.create(dialogOwner()));
+    return true;
+}
+
+}  // namespace kavrin

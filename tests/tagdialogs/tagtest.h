@@ -1,0 +1,80 @@
+#pragma once
+// A main window with one new document, and ways to drive the tag dialogs over it.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+#include <functional>
+
+#include "documents/docfile.h"
+#include "documents/documentwindow.h"
+#include "documents/globals.h"
+#include "fixture.h"
+#include "mainwindow/mdiMain.h"
+#include "tagdialogs/frmColor.h"
+
+namespace kavrin::test {
+
+class TagDialogTest : public KavrinTest {
+protected:
+    void SetUp() override {
+        KavrinTest::SetUp();
+        uppercaseTags = false;
+        addEndingP = false;
+        frmColor::hexColor.clear();
+        frmColor::winColor.clear();
+        mainWindow = new mdiMain();
+        mainWindow->show();
+        newDocument();
+        doc = activeDocument();
+        ASSERT_NE(doc, nullptr);
+    }
+
+    RichTextBox* editor() const { return doc->txtMain; }
+    QString text() const { return editor()->text(); }
+    int caret() const { return editor()->selStart(); }
+
+    // Sets the document's text; "|" marks the caret, or two "|" the selection.
+    void setDocument(const QString& marked) {
+        QString plain = marked;
+        const int first = int(plain.indexOf('|'));
+        plain.remove(first, 1);
+        const int second = int(plain.indexOf('|'));
+        if (second >= 0) plain.remove(second, 1);
+        editor()->setText(plain);
+        editor()->select(first, second >= 0 ? second - first : 0);
+    }
+
+    // The next modal window is a `Dialog`; `drive` works it as a user.
+    template <class Dialog>
+    void expectDialogWindow(const QString& className, std::function<void(Dialog&)> drive) {
+        expectModal(className, [drive](Form& form) {
+            auto* dialog = dynamic_cast<Dialog*>(&form);
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_TRUE(dialog->isVisible());
+            drive(*dialog);
+        });
+    }
+
+    // Right-click: Edit Tag set up for the caret; true when the item may be chosen.
+    bool editTagOffered() {
+        mainWindow->initEditTag();
+        return mainWindow->mnuPopupEditTag->isEnabled();
+    }
+
+    // Types into a field as a user does (into a combo box's own text).
+    static void type(QWidget* field, const QString& text) {
+        if (auto* combo = qobject_cast<QComboBox*>(field); combo && combo->lineEdit()) field = combo->lineEdit();
+        QTest::keyClicks(field, text);
+    }
+    static void clear(QWidget* field) {
+        if (auto* combo = qobject_cast<QComboBox*>(field); combo && combo->lineEdit()) field = combo->lineEdit();
+        if (auto* edit = qobject_cast<QLineEdit*>(field)) {
+            edit->selectAll();
+            QTest::keyClick(edit, Qt::Key_Delete);
+        }
+    }
+
+    DocumentWindow* doc = nullptr;
+};
+
+}  // namespace kavrin::test
