@@ -10,6 +10,7 @@
 #include "documents/globals.h"
 #include "documents/tagclasses.h"
 #include "documents/tiphooks.h"
+#include "tools/spellcheck.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/richtextbox.h"
 
@@ -275,16 +276,14 @@ void DocumentWindow::colorAroundCaret() {
 void DocumentWindow::txtMain_Click() {
     if (spellCheckRunning) {
         selectRange(spellWordStart, spellWordLength);
-        focusSpellCheck();
+        focusSpellDialog();
     }
     if (!lstTip->isHidden()) hideTipList();
 }
 
 void DocumentWindow::txtMain_MouseUp(int button, int, int x, int y) {
     if (button == vbLeftButton) return;
-    initEditTag();
-    if (mainWindow && mainWindow->mnuPopup)
-        mainWindow->mnuPopup->popup(txtMain->viewport()->mapToGlobal(QPoint(x, y)));
+    if (mainWindow) mainWindow->showEditorPopup(txtMain->viewport()->mapToGlobal(QPoint(x, y)));
 }
 
 void DocumentWindow::txtMain_DragOver(QDragMoveEvent* event) { editorDragOver(this, event); }

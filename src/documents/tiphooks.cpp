@@ -15,14 +15,6 @@ void closeAngleTyped(DocumentWindow*, int&) {}
 
 void completeTagOnKey(DocumentWindow*, const QString&, int&) {}
 
-void initEditTag() {
-    // No tag can be edited yet: the item stays off rather than promise a dialog.
-    editTagName.clear();
-    if (mainWindow && mainWindow->mnuPopupEditTag) mainWindow->mnuPopupEditTag->setEnabled(false);
-}
-
-void focusSpellCheck() {}
-
 void editorDragOver(DocumentWindow*, QDragMoveEvent*) {}
 
 void editorDragDrop(DocumentWindow*, QDropEvent*) {}

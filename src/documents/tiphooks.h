@@ -22,11 +22,6 @@ void acceptTip(DocumentWindow* doc);
 void closeAngleTyped(DocumentWindow* doc, int& keyCode);
 // Blank typed inside an unclosed start tag (`tagText` from its "<" up to the caret).
 void completeTagOnKey(DocumentWindow* doc, const QString& tagText, int& keyCode);
-// Sets up the pop-up menu's Edit Tag item for the tag at the caret, just before the menu shows.
-void initEditTag();
-// A spell check is under way and the user clicked the document: the spelling window takes the
-// focus back.
-void focusSpellCheck();
 // File list items dragged over or dropped on a document's editor.
 void editorDragOver(DocumentWindow* doc, QDragMoveEvent* event);
 void editorDragDrop(DocumentWindow* doc, QDropEvent* event);

@@ -18,6 +18,10 @@ class EditingTest : public KavrinTest {
 protected:
     void SetUp() override {
         KavrinTest::SetUp();
+        mainWindow = new mdiMain();
+        mainWindow->show();
+        // The main window's start has read the settings; the tests choose their own.
+        uppercaseTags = addEndingP = colorOnOpen = autoIndent = tagCompletion = wordWrap = false;
         fontName = "Courier New";
         fontSize = 10;
         tagColor = 0xA00000;
@@ -30,8 +34,6 @@ protected:
         unrecognizedColor = 0xFF;
         indentText = "    ";
         tagTipDelay = 0;
-        mainWindow = new mdiMain();
-        mainWindow->show();
         newDocument();
         doc = activeDocument();
         ASSERT_NE(doc, nullptr);

@@ -18,12 +18,13 @@ class TagDialogTest : public KavrinTest {
 protected:
     void SetUp() override {
         KavrinTest::SetUp();
-        uppercaseTags = false;
-        addEndingP = false;
         frmColor::hexColor.clear();
         frmColor::winColor.clear();
         mainWindow = new mdiMain();
         mainWindow->show();
+        // The main window's start has read the settings; the tests choose their own.
+        uppercaseTags = false;
+        addEndingP = false;
         newDocument();
         doc = activeDocument();
         ASSERT_NE(doc, nullptr);
