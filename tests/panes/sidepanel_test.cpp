@@ -1,0 +1,189 @@
+// The side panel in the shown main window: layout, tabs, splitters, kept sizes, minimising.
+#include <QTabBar>
+
+#include "panes_fixture.h"
+
+namespace kavrin::test {
+namespace {
+
+class SidePanelTest : public PanesTest {
+protected:
+    void press(QWidget* w, QPoint at) { sendMouse(w, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton); }
+    void move(QWidget* w, QPoint at) { sendMouse(w, QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton); }
+    void release(QWidget* w, QPoint at) {
+        sendMouse(w, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+        QApplication::processEvents();
+    }
+};
+
+// A tool window of the kind that floats beside the main window.
+class ToolWindow : public Form {
+public:
+    ToolWindow() { setCaption("Tool"); }
+};
+
+TEST_F(SidePanelTest, ThePanelHoldsTheExplorerOverItsTabStrip) {
+    openMainWindow();
+    QWidget* panel = mainWindow->picFile;
+    ASSERT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->width(), 200);
+    EXPECT_EQ(panel->x(), 0);
+    const int h = panel->height();
+    ASSERT_GT(h, 300);
+    EXPECT_EQ(mainWindow->tbsMain->geometry(), QRect(2, 3, 192, h - 3));
+    EXPECT_EQ(mainWindow->picSplitter->geometry(), QRect(194, 2, 6, h - 4));
+    EXPECT_EQ(mainWindow->picHSplitter->geometry(), QRect(6, 233, 183, 6));
+    EXPECT_EQ(mainWindow->treMain->geometry(), QRect(6, 29, 183, 204));
+    EXPECT_EQ(mainWindow->filList->geometry(), QRect(5, 238, 185, h - 204 - 38));
+    EXPECT_EQ(mainWindow->picHSplitter->backColor(), QColor(0xC0, 0xC0, 0xC0));
+
+    QTabBar* tabs = mainWindow->tbsMain->tabBar();
+    ASSERT_EQ(tabs->count(), 4);
+    QStringList keys, tips;
+    for (int i = 0; i < 4; ++i) {
+        keys << tabs->tabData(i).toString();
+        tips << tabs->tabToolTip(i);
+        EXPECT_TRUE(tabs->tabText(i).isEmpty());
+    }
+    EXPECT_EQ(keys, (QStringList{"file", "html", "script", "project"}));
+    EXPECT_EQ(tips, (QStringList{"File Explorer", "HTML Explorer", "JavaScript Explorer", "Project Explorer"}));
+
+    // Each tab shows its own panes; the explorer comes back as it was.
+    mainWindow->tbsMain->setCurrentIndex(1);
+    EXPECT_TRUE(mainWindow->treTags->isVisible());
+    EXPECT_FALSE(mainWindow->treMain->isVisible());
+    EXPECT_FALSE(mainWindow->filList->isVisible());
+    mainWindow->tbsMain->setCurrentIndex(3);
+    EXPECT_TRUE(mainWindow->lstProjects->isVisible());
+    EXPECT_TRUE(mainWindow->txtProjects->isVisible());
+    EXPECT_TRUE(mainWindow->picProjectTbr->isVisible());
+    EXPECT_FALSE(mainWindow->treTags->isVisible());
+    mainWindow->tbsMain->setCurrentIndex(0);
+    EXPECT_TRUE(mainWindow->treMain->isVisible());
+    EXPECT_TRUE(mainWindow->picHSplitter->isVisible());
+    EXPECT_TRUE(mainWindow->filList->isVisible());
+    EXPECT_FALSE(mainWindow->lstProjects->isVisible());
+    EXPECT_FALSE(mainWindow->picProjectTbr->isVisible());
+}
+
+TEST_F(SidePanelTest, TheSplitterBetweenTreeAndListMovesThePanesWhenReleased) {
+    openMainWindow();
+    SplitterBar* bar = mainWindow->picHSplitter;
+    const int h = mainWindow->picFile->height();
+
+    press(bar, QPoint(20, 3));
+    EXPECT_EQ(bar->backColor(), QColor(Qt::black));
+    move(bar, QPoint(20, 53));
+    EXPECT_EQ(bar->y(), 286);
+    EXPECT_EQ(mainWindow->treMain->height(), 204);  // the panes wait for the release
+    release(bar, QPoint(20, 3));
+    EXPECT_EQ(bar->backColor(), QColor(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(mainWindow->treMain->geometry(), QRect(6, 29, 183, 257));
+    EXPECT_EQ(mainWindow->filList->y(), 291);
+    EXPECT_EQ(mainWindow->picHSplitterTop(), 286 * 15);
+
+    // Moves stop 60 pixels from either end; a move without the button pressed does nothing.
+    press(bar, QPoint(20, 3));
+    move(bar, QPoint(20, -5000));
+    EXPECT_EQ(bar->y(), 60);
+    move(bar, QPoint(20, 5000));
+    EXPECT_EQ(bar->y(), h - 60);
+    release(bar, QPoint(20, 3));
+    sendMouse(bar, QEvent::MouseMove, QPoint(20, -100), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(bar->y(), h - 60);
+    EXPECT_EQ(mainWindow->filList->height(), h - (h - 60 - 29) - 38);
+}
+
+TEST_F(SidePanelTest, TheSplitterBesideTheDocumentsSetsThePanelWidth) {
+    openMainWindow();
+    SplitterBar* bar = mainWindow->picSplitter;
+    QRubberBand* drawn = mainWindow->splitterBar();
+
+    // A press and release in place leaves the width as it was.
+    press(bar, QPoint(3, 100));
+    EXPECT_TRUE(drawn->isVisible());
+    EXPECT_EQ(drawn->geometry().x(), bar->mapTo(mainWindow, QPoint(0, 0)).x());
+    release(bar, QPoint(3, 100));
+    EXPECT_FALSE(drawn->isVisible());
+    EXPECT_EQ(mainWindow->picFileWidth(), 3000);
+
+    press(bar, QPoint(3, 100));
+    move(bar, QPoint(103, 100));
+    EXPECT_EQ(mainWindow->picFile->width(), 200);  // only the bar follows the mouse
+    // Too far to the left the bar stays where it was; the release takes the last bar drawn.
+    move(bar, QPoint(-180, 100));
+    release(bar, QPoint(-180, 100));
+    QApplication::processEvents();
+    EXPECT_EQ(mainWindow->picFileWidth(), 300 * 15);
+    EXPECT_EQ(mainWindow->picFile->width(), 300);
+    EXPECT_EQ(mainWindow->treMain->width(), 300 - 17);
+
+    // Nor does it go beyond nine tenths of the window less 90 twips.
+    press(bar, QPoint(3, 100));
+    move(bar, QPoint(2000, 100));
+    release(bar, QPoint(2000, 100));
+    EXPECT_EQ(mainWindow->picFileWidth(), 300 * 15);
+}
+
+TEST_F(SidePanelTest, TheSizesTheSettingsKeepComeBackAsGiven) {
+    openMainWindow();
+    mainWindow->setPicFileWidth(4500);
+    mainWindow->setPicHSplitterTop(2000);
+    QApplication::processEvents();
+    EXPECT_EQ(mainWindow->picFile->width(), 300);
+    EXPECT_EQ(mainWindow->picHSplitter->y(), 133);
+    EXPECT_EQ(mainWindow->picFileWidth(), 4500);
+    EXPECT_EQ(mainWindow->picHSplitterTop(), 2000);
+
+    // A top the panel cannot hold is kept, and used once the panel is tall enough.
+    mainWindow->setPicHSplitterTop(30000);
+    EXPECT_EQ(mainWindow->picHSplitter->y(), mainWindow->picFile->height() - 60);
+    EXPECT_EQ(mainWindow->picHSplitterTop(), 30000);
+
+    // A panel wider than nine tenths of the window is cut to that.
+    mainWindow->setPicFileWidth(30000);
+    QApplication::processEvents();
+    EXPECT_EQ(mainWindow->picFile->width(), 900);
+    EXPECT_EQ(mainWindow->picFileWidth(), 900 * 15);
+
+    // Sizes given before the window shows are applied when it does.
+    delete mainWindow;
+    mainWindow = new mdiMain();
+    mainWindow->setPicFileWidth(3300);
+    mainWindow->setPicHSplitterTop(4000);
+    mainWindow->resize(1000, 700);
+    mainWindow->show();
+    QApplication::processEvents();
+    EXPECT_EQ(mainWindow->picFile->width(), 220);
+    EXPECT_EQ(mainWindow->picHSplitter->y(), 267);
+    EXPECT_EQ(mainWindow->treMain->height(), 267 - 29);
+    EXPECT_EQ(mainWindow->picFileWidth(), 3300);
+    EXPECT_EQ(mainWindow->picHSplitterTop(), 4000);
+}
+
+TEST_F(SidePanelTest, MinimisingTakesTheShowingToolWindowsAlong) {
+    openMainWindow();
+    frmMenuInstance();
+    auto* shown = new ToolWindow();
+    shown->show();
+    auto* hidden = new ToolWindow();
+    hidden->load();
+    ASSERT_TRUE(shown->isVisible());
+    ASSERT_FALSE(hidden->isVisible());
+
+    mainWindow->setWindowState(vbMinimized);
+    QApplication::processEvents();
+    mainWindow->MDIForm_Resize();
+    EXPECT_FALSE(shown->isVisible());
+
+    mainWindow->setWindowState(vbNormal);
+    QApplication::processEvents();
+    mainWindow->MDIForm_Resize();
+    EXPECT_TRUE(shown->isVisible());
+    // A window that was hidden before stays hidden, and so does the menu window.
+    EXPECT_FALSE(hidden->isVisible());
+    EXPECT_FALSE(frmMenuInstance()->isVisible());
+}
+
+}  // namespace
+}  // namespace kavrin::test
