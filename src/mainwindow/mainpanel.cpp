@@ -637,6 +637,7 @@ void mdiMain::populateFileList() {
                          entry.modified);
     }
     filList->resort();
+    filList->fitGrid();
     setBusy(false);
 }
 

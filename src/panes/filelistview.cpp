@@ -186,6 +186,7 @@ void FileListView::setItemName(int row, const QString& name, const QString& icon
         type->setText(typeText);
         type->setData(typeText.toLower(), SortRole);
     }
+    fitGrid();
 }
 
 int FileListView::findText(const QString& name) const {
@@ -234,12 +235,21 @@ void FileListView::setView(int view) {
         // Small icons run in rows across; the list runs down in columns.
         icons_->setFlow(view == SmallIcons ? QListView::LeftToRight : QListView::TopToBottom);
         icons_->setWrapping(true);
+        fitGrid();
         stack_->setCurrentWidget(icons_);
     }
 }
 
 QAbstractItemView* FileListView::currentView() const {
     return view_ == Report ? static_cast<QAbstractItemView*>(report_) : static_cast<QAbstractItemView*>(icons_);
+}
+
+void FileListView::fitGrid() {
+    const QFontMetrics metrics(icons_->font());
+    int widest = 0;
+    for (int row = 0; row < count(); ++row) widest = std::max(widest, metrics.horizontalAdvance(text(row)));
+    const int width = std::min(240, widest + icons_->iconSize().width() + 16);
+    icons_->setGridSize(QSize(std::max(60, width), std::max(metrics.height(), icons_->iconSize().height()) + 4));
 }
 
 void FileListView::setSort(int key, bool descending) {

@@ -77,6 +77,8 @@ public:
     // Sorts by column `key` (0 name, 1 size, 2 type, 3 date) and keeps it sorted after refills.
     void setSort(int key, bool descending);
     void resort();
+    // Gives the icon views one cell size that fits the longest name, as a grid does.
+    void fitGrid();
 
     // ---- In-place editing ----
     // Starts editing the name of `row`.

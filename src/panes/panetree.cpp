@@ -1,6 +1,7 @@
 #include "panes/panetree.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
@@ -50,6 +51,10 @@ int vbShift(Qt::KeyboardModifiers modifiers) {
 PaneTree::PaneTree(QWidget* parent) : QTreeWidget(parent) {
     setHeaderHidden(true);
     setColumnCount(1);
+    // Deep nodes scroll sideways rather than losing the end of their names.
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    setIndentation(16);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     setItemDelegate(new LabelEditDelegate(
