@@ -376,6 +376,7 @@ void mdiMain::tbsMain_Click() {
 // ---- Folder tree -----------------------------------------------------------------------------
 
 void mdiMain::initTreMain() {
+    if (!treMain) return;
     treMain->clear();
     currentFolderIndex_ = QPersistentModelIndex();
     QTreeWidgetItem* root = treMain->addNode(nullptr, QStringLiteral("top"), QStringLiteral("My Computer"),
@@ -513,6 +514,7 @@ void mdiMain::treMain_Collapse(QTreeWidgetItem* node) {
 }
 
 void mdiMain::setTreePath(const QString& path) {
+    if (!treMain || !files) return;
     QString wanted = path.trimmed();
     if (!wanted.startsWith(QLatin1Char('/'))) return;
     wanted = QDir::cleanPath(wanted);
@@ -642,6 +644,7 @@ void mdiMain::populateFileList() {
 }
 
 void mdiMain::files_PathChange() {
+    if (!files) return;
     if (currentFilter >= 1 && currentFilter <= fileFilters.size())
         files->setPattern(fileFilters[currentFilter - 1].pattern);
     populateFileList();
@@ -789,7 +792,7 @@ void mdiMain::mnuFileListFilter_Click(int index) {
 }
 
 void mdiMain::mnuFileListViewStyle_Click(int index) {
-    if (index >= 0 && index < mnuFileListViewStyle.size()) {
+    if (filList && index >= 0 && index < mnuFileListViewStyle.size()) {
         filList->setView(index);
         for (int i = 0; i < mnuFileListViewStyle.size(); ++i) mnuFileListViewStyle[i]->setChecked(i == index);
     }

@@ -373,7 +373,7 @@ FolderListing listFolder(const QString& path, ListWhat what) {
     auto pending = std::make_shared<Pending>();
     // A read that hangs in the kernel cannot be called back: the worker is left to finish on
     // its own and only frees the volume when it does.
-    std::thread([pending, reader, path, what, root] {
+    auto work = [pending, reader, path, what, root] {
         FolderListing result = reader(path, what);
         {
             // Free first: a caller that has its answer may ask the volume again at once.
@@ -387,7 +387,17 @@ FolderListing listFolder(const QString& path, ListWhat what) {
             pending->finished = true;
         }
         pending->done.notify_all();
-    }).detach();
+    };
+    try {
+        std::thread(std::move(work)).detach();
+    } catch (const std::system_error&) {
+        std::lock_guard<std::mutex> lock(busy.mutex);
+        busy.roots.erase(root);
+        FolderListing none;
+        none.status = ListStatus::NotReady;
+        none.error = QStringLiteral("The volume could not be read now.");
+        return none;
+    }
 
     std::unique_lock<std::mutex> lock(pending->mutex);
     if (!pending->done.wait_for(lock, std::chrono::milliseconds(networkWait()), [&] { return pending->finished; })) {

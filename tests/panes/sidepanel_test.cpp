@@ -30,12 +30,12 @@ TEST_F(SidePanelTest, ThePanelHoldsTheExplorerOverItsTabStrip) {
     EXPECT_EQ(panel->x(), 0);
     const int h = panel->height();
     ASSERT_GT(h, 300);
-    EXPECT_EQ(mainWindow->tbsMain->geometry(), QRect(2, 3, 192, h - 3));
-    EXPECT_EQ(mainWindow->picSplitter->geometry(), QRect(194, 2, 6, h - 4));
-    EXPECT_EQ(mainWindow->picHSplitter->geometry(), QRect(6, 233, 183, 6));
-    EXPECT_EQ(mainWindow->treMain->geometry(), QRect(6, 29, 183, 204));
-    EXPECT_EQ(mainWindow->filList->geometry(), QRect(5, 238, 185, h - 204 - 38));
-    EXPECT_EQ(mainWindow->picHSplitter->backColor(), QColor(0xC0, 0xC0, 0xC0));
+    const PanelGeometry g = layoutPanel(200, h, 233, 1, mainWindow->txtProjects->sizeHint().height(),
+                                        mainWindow->picProjectTbr->size());
+    for (auto [pane, place] : {std::pair<QWidget*, QRect>{mainWindow->tbsMain, g.tbsMain},
+                               {mainWindow->picSplitter, g.picSplitter}, {mainWindow->picHSplitter, g.picHSplitter},
+                               {mainWindow->treMain, g.treMain}, {mainWindow->filList, g.filList}})
+        EXPECT_EQ(pane->geometry(), place) << pane->objectName().toStdString();
 
     QTabBar* tabs = mainWindow->tbsMain->tabBar();
     ASSERT_EQ(tabs->count(), 4);
