@@ -13,7 +13,7 @@
 
 namespace kavrin {
 
-void startUp() {
+void startUp(const QStringList& arguments) {
     twipsPerPixelX = kTwipsPerPixel;
     twipsPerPixelY = kTwipsPerPixel;
 
@@ -23,9 +23,12 @@ void startUp() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
     mainWindow = new mdiMain();
-    mainWindow->show();
-
+    mainWindow->commandLineArguments = arguments;
+    // Initialisation and placement run behind the splash window; it goes before the main
+    // window's first activation, whose notices and questions it would otherwise cover.
+    mainWindow->load();
     splash->unload();
+    mainWindow->show();
 }
 
 int runProgram(int argc, char** argv) {
@@ -38,7 +41,7 @@ int runProgram(int argc, char** argv) {
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
         QIcon::setThemeName(QStringLiteral("Adwaita"));
     resetProgramState();
-    startUp();
+    startUp(QCoreApplication::arguments().mid(1));
     return app.exec();
 }
 

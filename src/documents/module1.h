@@ -5,8 +5,9 @@
 namespace kavrin {
 
 // The program's start: records the screen's twips, shows the splash window, creates and shows
-// the main window, removes the splash window. The caller runs the event loop afterwards.
-void startUp();
+// the main window with the program's arguments (without the program itself), removes the
+// splash window. The caller runs the event loop afterwards.
+void startUp(const QStringList& arguments = {});
 
 // Runs the whole program (QApplication, start-up, event loop); what src/main.cpp calls.
 int runProgram(int argc, char** argv);

@@ -1,31 +1,30 @@
 #include "mainwindow/frmSplash.h"
 
 #include <QGuiApplication>
-#include <QPainter>
 #include <QScreen>
+
+#include "mainwindow/frmAbout.h"
+#include "platform/screen.h"
 
 namespace kavrin {
 
 frmSplash::frmSplash(QWidget* parent) : Form(parent) {
-    setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
-    setFixedSize(420, 240);
+    setObjectName(QStringLiteral("frmSplash"));
+    setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    resize(twipsToPixels(6075), twipsToPixels(3705));
+    picAbout = new AboutPicture(this);
+    picAbout->edge = true;
+    picAbout->setGeometry(rect());
+}
+
+void frmSplash::Form_Load() {
+    // The main window's first activation takes the hourglass away again.
+    setBusy(true);
+    picAbout->setGeometry(rect());
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void frmSplash::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.fillRect(rect(), QColor(0x20, 0x3a, 0x60));
-    p.setPen(Qt::white);
-    QFont f = font();
-    f.setPointSize(26);
-    f.setBold(true);
-    p.setFont(f);
-    p.drawText(rect().adjusted(0, 0, 0, -40), Qt::AlignCenter, QStringLiteral("Kavrin Pro"));
-    f.setPointSize(10);
-    f.setBold(false);
-    p.setFont(f);
-    p.drawText(rect().adjusted(0, 100, 0, 0), Qt::AlignCenter, QStringLiteral("HTML editor  \u2022  version 3.0"));
-}
+void frmSplash::Form_Resize() { picAbout->setGeometry(rect()); }
 
 }  // namespace kavrin

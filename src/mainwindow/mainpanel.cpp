@@ -1,8 +1,10 @@
 // The main window's side panel: its layout and splitters, the folder tree, the file list and the
 // file commands.
 #include <QDir>
+#include <cmath>
 #include <QEvent>
 #include <QLocale>
+#include <QMdiArea>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QWindowStateChangeEvent>
@@ -77,8 +79,7 @@ QWidget* mdiMain::buildSidePanel() {
     panel->setObjectName(QStringLiteral("picFile"));
     picFile = panel;
     panelWidthTwips_ = pixelsToTwips(200);
-    panelWidth_ = 200;
-    panel->setFixedWidth(panelWidth_);
+    panel->setFixedWidth(200);
     hSplitterTopTwips_ = 3500;
     hSplitterTop_ = twipsToPixels(hSplitterTopTwips_);
 
@@ -222,19 +223,35 @@ void mdiMain::buildFileListMenu() {
     connect(mnuFileListProperties, &QAction::triggered, this, &mdiMain::mnuFileListProperties_Click);
 }
 
+void mdiMain::showFileListFilters() {
+    for (int i = 0; i < mnuFileListFilter.size(); ++i) {
+        QAction* item = mnuFileListFilter[i];
+        const bool named = i < fileFilters.size() && i < numFilters;
+        if (named) item->setText(fileFilters[i].name);
+        item->setVisible(named);
+        item->setChecked(named && i == 0);
+    }
+    if (files && !fileFilters.isEmpty()) files->setPattern(fileFilters.first().pattern);
+}
+
+QString mdiMain::fileListFolder() const { return files ? files->path() : QString(); }
+
+void mdiMain::loadMenuForm() { frmMenuInstance(); }
+
 // ---- Layout and splitters --------------------------------------------------------------------
 
 void mdiMain::picFile_Resize() {
     if (!picFile || laying_) return;
     laying_ = true;
+    // The panel's width is the one it was fixed to, whoever fixed it.
+    int w = picFile->maximumWidth() < QWIDGETSIZE_MAX ? picFile->maximumWidth() : picFile->width();
     // Before the window is shown its size is not yet the one the user will see.
     if (isVisible()) {
-        const int widest = int(0.9 * width());
-        if (panelWidth_ > widest) panelWidth_ = widest;
-        if (panelWidth_ < 4) panelWidth_ = 4;
-        if (picFile->maximumWidth() != panelWidth_) picFile->setFixedWidth(panelWidth_);
+        const int widest = widestPanel();
+        if (w > widest) w = widest;
+        if (w < 4) w = 4;
+        if (picFile->maximumWidth() != w) picFile->setFixedWidth(w);
     }
-    const int w = panelWidth_;
     const int h = picFile->height();
     const int tab = tbsMain->currentIndex() + 1;
     const PanelGeometry g = layoutPanel(w, h, hSplitterTop_, tab, txtProjects->sizeHint().height(),
@@ -253,26 +270,38 @@ void mdiMain::picFile_Resize() {
     laying_ = false;
 }
 
+// Nine tenths of the window, less what the document area needs to stay usable.
+int mdiMain::widestPanel() const {
+    const int room = mdi_ ? width() - mdi_->minimumSizeHint().width() : width();
+    return std::max(4, std::min(int(0.9 * width()), room));
+}
+
 // The sizes come back in the twips they were given as long as the panel keeps them, so what
 // the settings hold does not drift from run to run.
 int mdiMain::picFileWidth() const {
-    return twipsToPixels(panelWidthTwips_) == panelWidth_ ? panelWidthTwips_ : pixelsToTwips(panelWidth_);
+    const int pixels = picFile ? picFile->maximumWidth() : 0;
+    return twipsToPixels(panelWidthTwips_) == pixels ? panelWidthTwips_ : pixelsToTwips(pixels);
 }
 
 void mdiMain::setPicFileWidth(int twips) {
     panelWidthTwips_ = std::max(0, twips);
-    panelWidth_ = twipsToPixels(panelWidthTwips_);
-    if (picFile) picFile->setFixedWidth(std::max(4, panelWidth_));
+    int pixels = std::max(4, twipsToPixels(panelWidthTwips_));
+    // A panel wider than the window would push the window wider first.
+    if (isVisible()) pixels = std::min(pixels, std::max(4, widestPanel()));
+    if (picFile) picFile->setFixedWidth(pixels);
     picFile_Resize();
 }
 
-int mdiMain::picHSplitterTop() const {
-    return twipsToPixels(hSplitterTopTwips_) == hSplitterTop_ ? hSplitterTopTwips_ : pixelsToTwips(hSplitterTop_);
+double mdiMain::picHSplitterTop() const {
+    return twipsToPixels(int(hSplitterTopTwips_)) == hSplitterTop_ ? hSplitterTopTwips_
+                                                                    : double(pixelsToTwips(hSplitterTop_));
 }
 
-void mdiMain::setPicHSplitterTop(int twips) {
+void mdiMain::setPicHSplitterTop(double twips) {
+    if (!std::isfinite(twips)) return;
+    twips = std::clamp(twips, -1.0e9, 1.0e9);
     hSplitterTopTwips_ = twips;
-    hSplitterTop_ = twipsToPixels(twips);
+    hSplitterTop_ = twipsToPixels(int(twips));
     picFile_Resize();
 }
 
@@ -289,7 +318,7 @@ void mdiMain::picHSplitter_MouseMove(int button, int, int, int y) {
     int top = picHSplitter->y() + y;
     if (top < 60) top = 60;
     else if (top > h - 60) top = h - 60;
-    picHSplitter->setGeometry(6, top, std::max(0, panelWidth_ - 17), 6);
+    picHSplitter->setGeometry(6, top, std::max(0, picFile->width() - 17), 6);
 }
 
 void mdiMain::picHSplitter_MouseUp(int button, int, int, int) {
@@ -314,7 +343,7 @@ void mdiMain::picSplitter_MouseMove(int button, int, int x, int) {
     if (!(button & 1) || !splitterDragging_) return;
     // The bar stays where it was when the panel would get too narrow or too wide.
     const int left = picSplitter->x() + x;
-    if (left < twipsToPixels(585) || left > 0.9 * width() - twipsToPixels(90)) return;
+    if (left < twipsToPixels(585) || left > widestPanel() - twipsToPixels(90)) return;
     const QRect bar(picSplitter->mapTo(this, QPoint(x - splitterGrabX_, 0)), picSplitter->size());
     splitterBand_->setGeometry(bar);
 }
@@ -325,7 +354,7 @@ void mdiMain::picSplitter_MouseUp(int button, int, int, int) {
     const int barLeft = splitterBand_->geometry().x() - picFile->mapTo(this, QPoint(0, 0)).x();
     splitterBand_->hide();
     int twips = pixelsToTwips(barLeft + 6);
-    const int widest = int(0.9 * pixelsToTwips(width()));
+    const int widest = pixelsToTwips(widestPanel());
     if (twips < 80) twips = 80;
     else if (twips > widest) twips = widest;
     setPicFileWidth(twips);

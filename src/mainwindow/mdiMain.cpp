@@ -35,6 +35,7 @@ mdiMain::mdiMain(QWidget* parent) : Form(parent) {
     setObjectName("mdiMain");
     setCaption(appTitle);
     buildWindow();
+    connectToolsCommands();
 }
 
 mdiMain::~mdiMain() {
@@ -408,7 +409,7 @@ QString mdiMain::documentTabKey(int index) const {
 }
 
 void mdiMain::showTaskBarStrip(bool on) {
-    picPop->setVisible(on && tbsPop->count() + (on ? 1 : 0) > 0);
+    picPop->setVisible(on && showTaskBar && showStatusbar);
 }
 
 void mdiMain::tbsPop_Click() {
@@ -453,10 +454,14 @@ void mdiMain::mnuFileExit_Click() { unload(vbFormCode); }
 
 void mdiMain::tbrMainA_ButtonClick(const QString& key) {
     if (key == "new") mnuFileNewBlank_Click();
+    else if (key == "open") mnuFileOpen_Click();
     else if (key == "save") mnuFileSave_Click();
 }
 
-void mdiMain::tbrMainB_ButtonClick(const QString& key) { (void)key; }
+void mdiMain::tbrMainB_ButtonClick(const QString& key) {
+    if (key == "find") mnuEditFindReplace_Click();
+    else if (key == "spell") mnuToolsSpell_Click();
+}
 
 bool mdiMain::closeAllDocuments() {
     const QVector<DocumentWindow*> docs = documentWindows();
@@ -466,20 +471,6 @@ bool mdiMain::closeAllDocuments() {
     return true;
 }
 
-// ---- Start and end ------------------------------------------------------------------------------
-
-void mdiMain::Form_Load() {
-    resize(1000, 700);
-}
-
-void mdiMain::Form_QueryUnload(int& cancel, int) {
-    // Every document asks about its own changes first; one Cancel keeps the program running.
-    unloadCancelled = false;
-    if (!closeAllDocuments()) cancel = 1;
-}
-
-void mdiMain::Form_Unload(int& cancel) {
-    (void)cancel;
-}
+// Start-up, shut-down and the settings: mainstartup.cpp and mainsettings.cpp.
 
 }  // namespace kavrin

@@ -78,9 +78,40 @@ public:
     void populateFileList();
 
     // ---- Settings, start-up and shut-down ----
+    // The arguments the program was started with (without the program itself); the first
+    // activation opens the files among them. Set before the window is shown.
+    QStringList commandLineArguments;
+    // Window placement read from the settings (twips), applied by MDIForm_Load.
+    void loadWindowPlacement();
+    // Help > Kavrin Tips and Help > About Kavrin.
+    void mnuHelpTips_Click();
+    void mnuHelpAbout_Click();
+    // The side panes' operations that start-up and shut-down call (mainpanel.cpp).
+    void initTreMain();
+    void setTreePath(const QString& folder);
+    void mnuFileListViewStyle_Click(int index);
+    // Gives the file list's filter menu the names of fileFilters (items 0 to numFilters - 1
+    // shown, item 0 checked) and the file list the pattern of filter 1.
+    void showFileListFilters();
+    // Top of the splitter between folder tree and file list, in twips.
+    double picHSplitterTop() const;
+    void setPicHSplitterTop(double twips);
+    // Lays the side panel's panes out for its current size.
+    void picFile_Resize();
+    // The folder the file explorer shows ("" when it shows none).
+    QString fileListFolder() const;
+    // The user's custom tags of the tag tree, in order; false when the tag tree was not loaded
+    // in this run (the stored custom tags are then left as they are).
+    bool customTagsOfTagTree(QStringList* tags) const;
+    // Loads the hidden window that holds the side panes' pop-up menus.
+    void loadMenuForm();
 
     // ---- Opening files and the recent-files list ----
     void openFile(const QString& path);
+    void mnuFileOpen_Click();
+    void mnuFileReopenArr_Click(int index);
+    // The recent files of File > Reopen, most recent first (empty captions left out).
+    QStringList recentFiles() const;
 
     // ---- Edit commands ----
 
@@ -114,10 +145,6 @@ public:
     // Key of the folder node whose folder the file list shows; "" when none.
     QString currentFolderKey;
 
-    // Builds the root and one node per volume (clearing the tree first).
-    void initTreMain();
-    // Expands the tree down to `path` and makes it the current folder.
-    void setTreePath(const QString& path);
     // populateFileList() (declared above) refills the file list from `files`.
     void files_PathChange();
     void filList_DblClick();
@@ -127,7 +154,6 @@ public:
     void mnuFileListRename_Click();
     void mnuFileListProperties_Click();
     void mnuFileListFilter_Click(int index);
-    void mnuFileListViewStyle_Click(int index);
     void filList_Click();
     void filList_ColumnClick(int column);
     void filList_KeyDown(int& keyCode, int shift);
@@ -147,12 +173,9 @@ public:
     void treMain_AfterLabelEdit(int& cancel, const QString& newString, QTreeWidgetItem* node = nullptr);
     void tbsMain_Click();
 
-    // Panel layout and splitters. The sizes the settings keep are in twips.
-    void picFile_Resize();
+    // Splitters. The panel's width in twips (what "FileListWidth" keeps).
     int picFileWidth() const;
     void setPicFileWidth(int twips);
-    int picHSplitterTop() const;
-    void setPicHSplitterTop(int twips);
     void picHSplitter_MouseDown(int button, int shift, int x, int y);
     void picHSplitter_MouseMove(int button, int shift, int x, int y);
     void picHSplitter_MouseUp(int button, int shift, int x, int y);
@@ -164,6 +187,9 @@ public:
     void MDIForm_Resize();
 
     // ---- Tools ----
+    void connectToolsCommands();
+    void mnuEditFindReplace_Click();
+    void mnuToolsSpell_Click();
 
     // ---- File menu handlers ----
     void mnuFileNewBlank_Click();
@@ -176,9 +202,10 @@ public:
     void tbrMainB_ButtonClick(const QString& key);
 
 protected:
-    void Form_Load() override;
-    void Form_QueryUnload(int& cancel, int unloadMode) override;
-    void Form_Unload(int& cancel) override;
+    void Form_Initialize() override { MDIForm_Initialize(); }
+    void Form_Load() override { MDIForm_Load(); }
+    void Form_Activate() override { MDIForm_Activate(); }
+    void Form_Unload(int& cancel) override { MDIForm_Unload(cancel); }
 
 private:
     void buildMenus();
@@ -197,18 +224,37 @@ private:
     QVector<QLabel*> panels_;
     QHash<QString, QAction*> items_;
 
+    // ---- Settings, start-up and shut-down ----
+private:
+    void MDIForm_Initialize();
+    void MDIForm_Load();
+    void MDIForm_Activate();
+    void MDIForm_Unload(int& cancel);
+    void openCommandLineFiles();
+    void loadSettings();
+    void saveSettings();
+    void createTemplates();
+    void showDataFileNotices();
+    void askBrowserAndDesigner();
+    void connectStartupItems();
+    // Puts path at the head of File > Reopen.
+    void addRecentFile(const QString& path);
+    void showRecentItems();
+
+    int firstActivation_ = 0;
+
     // ---- Side panel and panes (private) ----
     QWidget* buildSidePanel();
     void buildFileListMenu();
     void expandFolderNode(QTreeWidgetItem* node, const FolderListing* listing = nullptr);
     QTreeWidgetItem* currentFolderNode() const;
+    int widestPanel() const;
     void makeCurrentFolder(QTreeWidgetItem* node);
     QVector<Volume> volumes_;
     QPersistentModelIndex currentFolderIndex_;
-    int panelWidth_ = 200;     // pixels
-    int panelWidthTwips_ = 3000;
-    int hSplitterTop_ = 233;   // pixels, as last asked; the layout keeps it inside the panel
-    int hSplitterTopTwips_ = 3500;
+    int panelWidthTwips_ = 3000;   // as last given, while the panel keeps that width
+    int hSplitterTop_ = 233;       // pixels, as last asked; the layout keeps it inside the panel
+    double hSplitterTopTwips_ = 3500;
     bool laying_ = false;
     QRubberBand* splitterBand_ = nullptr;
     int splitterGrabX_ = 0;

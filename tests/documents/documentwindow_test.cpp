@@ -16,10 +16,11 @@ class DocumentWindowTest : public KavrinTest, public ::testing::WithParamInterfa
 protected:
     void SetUp() override {
         KavrinTest::SetUp();
-        enableBrowserAndDesigner = GetParam();
-        colorOnOpen = true;
         mainWindow = new mdiMain();
         mainWindow->show();
+        // The main window's start reads these from the settings; the test then chooses.
+        enableBrowserAndDesigner = GetParam();
+        colorOnOpen = true;
     }
 
     // Opens a file as the File menu does: a window of the configured build with the file's text.

@@ -309,8 +309,8 @@ TEST_F(FolderTreeTest, RefreshFallsBackToTheStartFolder) {
     makeFolder("gone");
     makeFolder("kept");
     diskFile("start/home.htm");
-    startupFolder = disk + "/start";
     openMainWindow();
+    startupFolder = disk + "/start";
     mainWindow->setTreePath(disk + "/gone");
     QDir(disk + "/gone").removeRecursively();
 

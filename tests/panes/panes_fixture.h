@@ -34,10 +34,6 @@ protected:
         QDir().mkpath(disk);
         volumes = {Volume{disk, "/dev/sda1", "ext4", "Data", VolumeKind::Fixed}};
         setVolumeSource([this] { return volumes; });
-        fileFilters = {{"HTML Files (*.html;*.htm)", "*.html;*.htm"}, {"Text Files (*.txt)", "*.txt"},
-                       {"All Files (*.*)", "*.*"}};
-        numFilters = 3;
-        currentFilter = 1;
         tagDialogRequests().clear();
     }
 
@@ -54,12 +50,11 @@ protected:
         mainWindow = new mdiMain();
         mainWindow->resize(1000, 700);
         mainWindow->show();
-        for (int i = 0; i < fileFilters.size(); ++i) {
-            mainWindow->mnuFileListFilter[i]->setText(fileFilters[i].name);
-            mainWindow->mnuFileListFilter[i]->setVisible(true);
-        }
-        mainWindow->mnuFileListFilter[0]->setChecked(true);
-        mainWindow->files->setPattern(fileFilters[0].pattern);
+        // The settings gave the window their filters; the tests use their own.
+        fileFilters = filters;
+        numFilters = int(filters.size());
+        currentFilter = 1;
+        mainWindow->showFileListFilters();
         mainWindow->initTreMain();
         QApplication::processEvents();
         return mainWindow;
@@ -121,6 +116,9 @@ protected:
 
     QString disk;
     QVector<Volume> volumes;
+    QVector<FileFilter> filters{{"HTML Files (*.html;*.htm)", "*.html;*.htm"},
+                                {"Text Files (*.txt)", "*.txt"},
+                                {"All Files (*.*)", "*.*"}};
 };
 
 }  // namespace kavrin::test

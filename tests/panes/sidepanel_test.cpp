@@ -1,5 +1,8 @@
 // The side panel in the shown main window: layout, tabs, splitters, kept sizes, minimising.
+#include <QMdiArea>
 #include <QTabBar>
+
+#include "platform/settingsstore.h"
 
 #include "panes_fixture.h"
 
@@ -139,26 +142,30 @@ TEST_F(SidePanelTest, TheSizesTheSettingsKeepComeBackAsGiven) {
     mainWindow->setPicHSplitterTop(30000);
     EXPECT_EQ(mainWindow->picHSplitter->y(), mainWindow->picFile->height() - 60);
     EXPECT_EQ(mainWindow->picHSplitterTop(), 30000);
+    mainWindow->setPicHSplitterTop(2000);
 
-    // A panel wider than nine tenths of the window is cut to that.
-    mainWindow->setPicFileWidth(30000);
+    // A panel wider than nine tenths of the window is cut, and the documents keep their room:
+    // the window does not grow for it.
+    const int windowWidth = mainWindow->width();
+    mainWindow->setPicFileWidth(60000);
     QApplication::processEvents();
-    EXPECT_EQ(mainWindow->picFile->width(), 900);
-    EXPECT_EQ(mainWindow->picFileWidth(), 900 * 15);
+    EXPECT_EQ(mainWindow->width(), windowWidth);
+    EXPECT_LE(mainWindow->picFile->width(), int(0.9 * windowWidth));
+    EXPECT_GT(mainWindow->mdiArea()->width(), 0);
+    EXPECT_EQ(mainWindow->picFileWidth(), mainWindow->picFile->width() * 15);
 
-    // Sizes given before the window shows are applied when it does.
-    delete mainWindow;
-    mainWindow = new mdiMain();
-    mainWindow->setPicFileWidth(3300);
-    mainWindow->setPicHSplitterTop(4000);
-    mainWindow->resize(1000, 700);
-    mainWindow->show();
+    // The next run finds them where this one left them.
+    mainWindow->setPicFileWidth(4500);
     QApplication::processEvents();
-    EXPECT_EQ(mainWindow->picFile->width(), 220);
-    EXPECT_EQ(mainWindow->picHSplitter->y(), 267);
-    EXPECT_EQ(mainWindow->treMain->height(), 267 - 29);
-    EXPECT_EQ(mainWindow->picFileWidth(), 3300);
-    EXPECT_EQ(mainWindow->picHSplitterTop(), 4000);
+    ASSERT_TRUE(mainWindow->unload());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(getSetting("Kavrin Pro", "Settings", "FileListWidth"), "4500");
+    EXPECT_EQ(getSetting("Kavrin Pro", "Settings", "PicHSplitterTop"), "2000");
+    openMainWindow();
+    QApplication::processEvents();
+    EXPECT_EQ(mainWindow->picFile->width(), 300);
+    EXPECT_EQ(mainWindow->picHSplitter->y(), 133);
+    EXPECT_EQ(mainWindow->treMain->height(), 133 - 29);
 }
 
 TEST_F(SidePanelTest, MinimisingTakesTheShowingToolWindowsAlong) {

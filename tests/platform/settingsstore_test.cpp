@@ -15,6 +15,12 @@ const QString app = QStringLiteral("Kavrin Pro");
 
 class SettingsStoreTest : public KavrinTest {
 protected:
+    void SetUp() override {
+        KavrinTest::SetUp();
+        // These cases look at the whole file: start from none at all.
+        QFile::remove(iniPath());
+        resetSettingsCache();
+    }
     QString iniPath() const { return settingsFilePath(app); }
     void writeIni(const QByteArray& bytes) {
         QDir().mkpath(QFileInfo(iniPath()).absolutePath());

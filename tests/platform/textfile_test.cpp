@@ -146,39 +146,6 @@ TEST_F(TextFileTest, FailedWriteReportsTheReasonAndKeepsTheOldFile) {
     EXPECT_TRUE(QFileInfo(workDir + "taken.htm").isDir());
 }
 
-// Runs `body` in a child process with its own mount namespace and a 64 KB tmpfs at `dir`.
-// Returns the child's exit code (77: namespaces or mounts not permitted) and its message.
-std::pair<int, std::string> inTinyTmpfs(const QString& dir, const std::function<std::string()>& body) {
-    int fds[2];
-    if (pipe(fds) != 0) return {77, "pipe failed"};
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        auto finish = [&](int code, const std::string& msg) {
-            (void)!write(fds[1], msg.data(), msg.size());
-            _exit(code);
-        };
-        if (unshare(CLONE_NEWNS) != 0) finish(77, std::string("unshare: ") + std::strerror(errno));
-        if (mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-            finish(77, std::string("private mounts: ") + std::strerror(errno));
-        const QByteArray d = QFile::encodeName(dir);
-        if (mount("tmpfs", d.constData(), "tmpfs", 0, "size=64k") != 0)
-            finish(77, std::string("mount tmpfs: ") + std::strerror(errno));
-        const std::string failure = body();
-        umount2(d.constData(), MNT_DETACH);
-        finish(failure.empty() ? 0 : 1, failure);
-    }
-    close(fds[1]);
-    std::string msg;
-    char buf[512];
-    ssize_t n;
-    while ((n = read(fds[0], buf, sizeof buf)) > 0) msg.append(buf, size_t(n));
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 1, msg};
-}
-
 TEST_F(TextFileTest, SaveOntoAFullDiskLeavesTheOldFileWhole) {
     const QString dir = workDir + "tiny";
     QDir().mkpath(dir);

@@ -1,6 +1,13 @@
 #include "fixture.h"
 
 #include <cxxabi.h>
+#include <errno.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
 
 #include <cstdlib>
 #include <typeinfo>
@@ -37,6 +44,37 @@ QString shortClassName(const Form& form) {
 
 }  // namespace
 
+std::pair<int, std::string> inTinyTmpfs(const QString& dir, const std::function<std::string()>& body) {
+    int fds[2];
+    if (pipe(fds) != 0) return {77, "pipe failed"};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        auto finish = [&](int code, const std::string& msg) {
+            (void)!write(fds[1], msg.data(), msg.size());
+            _exit(code);
+        };
+        if (unshare(CLONE_NEWNS) != 0) finish(77, std::string("unshare: ") + std::strerror(errno));
+        if (mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            finish(77, std::string("private mounts: ") + std::strerror(errno));
+        const QByteArray d = QFile::encodeName(dir);
+        if (mount("tmpfs", d.constData(), "tmpfs", 0, "size=64k") != 0)
+            finish(77, std::string("mount tmpfs: ") + std::strerror(errno));
+        const std::string failure = body();
+        umount2(d.constData(), MNT_DETACH);
+        finish(failure.empty() ? 0 : 1, failure);
+    }
+    close(fds[1]);
+    std::string msg;
+    char buf[512];
+    ssize_t n;
+    while ((n = read(fds[0], buf, sizeof buf)) > 0) msg.append(buf, size_t(n));
+    close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 1, msg};
+}
+
 void KavrinTest::SetUp() {
     ASSERT_TRUE(root.isValid());
     const QString base = root.path() + '/';
@@ -60,6 +98,12 @@ void KavrinTest::SetUp() {
     installPath = programDir;
     userDataPath = userDir;
     tempPath = tempDir;
+    // A main window created by a test starts quietly: the one-time question about the browser
+    // and designer and the tip of the day have been dealt with. Tests of them remove the keys.
+    saveSetting(QStringLiteral("Kavrin Pro"), QStringLiteral("Settings"), QStringLiteral("ShowIeMessage"),
+                QStringLiteral("False"));
+    saveSetting(QStringLiteral("Kavrin Pro"), QStringLiteral("Help"), QStringLiteral("TipsOnStartup"),
+                QStringLiteral("False"));
 
     auto& hooks = dialogHooks();
     hooks.msgBox = [this](const QString& prompt, int buttons, const QString& title) {

@@ -11,11 +11,17 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <string>
+#include <utility>
 
 #include "platform/commondialog.h"
 #include "platform/form.h"
 
 namespace kavrin::test {
+
+// Runs `body` in a child process with its own mount namespace and a 64 KB tmpfs at `dir`.
+// Returns the child's exit code (77: namespaces or mounts not permitted) and its message.
+std::pair<int, std::string> inTinyTmpfs(const QString& dir, const std::function<std::string()>& body);
 
 class KavrinTest : public ::testing::Test {
 protected:

@@ -1,0 +1,145 @@
+// The spell checker: reading both word lists, suggestions for one unknown word, and a whole run
+// over a 1 MB page in which every word is known. Qt runs offscreen.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include "documents/docfile.h"
+#include "documents/documentwindow.h"
+#include "documents/globals.h"
+#include "mainwindow/mdiMain.h"
+#include "platform/dialoghooks.h"
+#include "platform/msgbox.h"
+#include "platform/textfile.h"
+#include "tools/spellcheck.h"
+#include "tools/spelllists.h"
+#include "tools/spellsuggest.h"
+
+using namespace kavrin;
+
+namespace {
+
+// The build copies the data files beside the program; the source tree has them too.
+QString dataFolder() {
+    for (const QString& dir : {QCoreApplication::applicationDirPath() + "/..",
+                               QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../data"}) {
+        if (QFileInfo::exists(dir + "/kvEnglish.dct")) return QDir(dir).absolutePath() + '/';
+    }
+    return {};
+}
+
+QTemporaryDir& userFolder() {
+    static QTemporaryDir dir;
+    return dir;
+}
+
+void useFolders() {
+    installPath = dataFolder();
+    userDataPath = userFolder().path() + '/';
+    // A personal list of a few hundred words, as a user builds up.
+    QString words;
+    for (int i = 0; i < 300; ++i) words += QStringLiteral("Kavrinword%1\r\n").arg(i);
+    writeTextFile(userDataPath + "kvCustom.dct", words, TextFormat());
+}
+
+void loadBothLists(benchmark::State& state) {
+    useFolders();
+    for (auto _ : state) {
+        unloadWordLists();
+        if (!loadWordLists()) state.SkipWithError("the main list could not be read");
+    }
+    state.counters["main"] = double(spellLists().main.count());
+    state.counters["user"] = double(spellLists().user.words.size());
+}
+
+void suggestions(benchmark::State& state) {
+    useFolders();
+    unloadWordLists();
+    loadWordLists();
+    static const QStringList words{"recieve", "seperate", "accomodation", "zeebra", "teh"};
+    const QString word = words[int(state.range(0))];
+    qsizetype n = 0;
+    for (auto _ : state) {
+        const QStringList s = suggestionsFor(spellLists().main, word);
+        n = s.size();
+        benchmark::DoNotOptimize(s.constData());
+    }
+    state.SetLabel(word.toStdString());
+    state.counters["suggestions"] = double(n);
+}
+
+// A page of known words in paragraphs and links, with tags and comments around them; tags with
+// attributes only for the scan that skips tags (the plain scan would check their words).
+QString knownPage(qsizetype bytes, bool attributes) {
+    const MainWordList& list = spellLists().main;
+    QRandomGenerator rng(42);
+    QString page = QStringLiteral("<html>\r\n<head><title>Words</title></head>\r\n<body>\r\n");
+    while (page.size() < bytes) {
+        page += attributes ? QStringLiteral("<p class=\"text\">") : QStringLiteral("<p>");
+        for (int i = 0; i < 12; ++i) {
+            page += list.words[size_t(rng.bounded(list.count()))];
+            page += i % 5 == 4 ? QStringLiteral(", ") : QStringLiteral(" ");
+        }
+        page += attributes ? QStringLiteral("</p>\r\n<!-- note -->\r\n<a href=\"page.html\">")
+                           : QStringLiteral("</p>\r\n<!-- note -->\r\n<a>");
+        page += list.words[size_t(rng.bounded(list.count()))];
+        page += QStringLiteral("</a>\r\n");
+    }
+    page += QStringLiteral("</body>\r\n</html>\r\n");
+    return page;
+}
+
+void runOverKnownPage(benchmark::State& state) {
+    useFolders();
+    unloadWordLists();
+    loadWordLists();
+    IgnoreTags = state.range(0) != 0;
+    int completions = 0;
+    dialogHooks().msgBox = [&completions](const QString& prompt, int, const QString&) {
+        if (prompt == QLatin1String("Spell check complete.")) ++completions;
+        return int(vbOK);
+    };
+    auto* main = new mdiMain();
+    mainWindow = main;
+    main->show();
+    newDocument();
+    DocumentWindow* doc = activeDocument();
+    const QString page = knownPage(1024 * 1024, IgnoreTags);
+    doc->txtMain->setText(page);
+    QApplication::processEvents();
+    for (auto _ : state) {
+        startSpellCheck();
+        if (spellCheckRunning) {
+            state.SkipWithError("a word was not known");
+            endSpellCheck();
+            break;
+        }
+    }
+    if (completions != int(state.iterations())) state.SkipWithError("the run did not complete");
+    state.counters["KB"] = double(page.size()) / 1024.0;
+    doc->fileSaved = true;
+    dialogHooks() = DialogHooks();
+    main->unload();
+    QApplication::processEvents();
+    mainWindow = nullptr;
+}
+
+}  // namespace
+
+BENCHMARK(loadBothLists)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(suggestions)->DenseRange(0, 4)->Unit(benchmark::kMicrosecond);
+BENCHMARK(runOverKnownPage)->ArgName("skipTags")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

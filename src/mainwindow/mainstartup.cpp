@@ -1,0 +1,264 @@
+// The main window's life: initialisation from the settings, placement, the first activation
+// (command-line files, notices, the browser question, the tip of the day) and the shut-down.
+#include "mainwindow/mainstartup.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
+
+#include "documents/colorops.h"
+#include "documents/documentwindow.h"
+#include "documents/fileops.h"
+#include "documents/globals.h"
+#include "mainwindow/frmAbout.h"
+#include "mainwindow/frmDontShow.h"
+#include "mainwindow/frmTips.h"
+#include "mainwindow/mainsettings.h"
+#include "mainwindow/mdiMain.h"
+#include "platform/msgbox.h"
+#include "platform/paths.h"
+#include "platform/screen.h"
+#include "platform/textfile.h"
+
+namespace kavrin {
+
+namespace {
+
+const QString kSettingsSection = QStringLiteral("Settings");
+
+struct DataFileNotice {
+    const char* file;
+    const char* key;
+    const char* ending;
+    const char* title;
+};
+
+const DataFileNotice kDataFileNotices[] = {
+    {"html.dat", "htmlData",
+     ", was not found.  Without this file the following features will not work: Tag Tips and HTML Explorer.",
+     "HTML Data File Not Found"},
+    {"script.dat", "scriptData",
+     ", was not found.  Without this file the following features will not work: JavaScript Explorer.",
+     "JavaScript Data File Not Found"},
+    {"tips.dat", "tipsData",
+     ", was not found.  Without this file the following features will not work: Kavrin Tips.",
+     "Tips Data File Not Found"},
+};
+
+}  // namespace
+
+QByteArray templatePage() {
+    return QByteArrayLiteral(
+        "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2 Final//EN\">\r\n"
+        "<HTML>\r\n"
+        "<HEAD>\r\n"
+        "    <TITLE>Untitled</TITLE>\r\n"
+        "    <META NAME=\"GENERATOR\" CONTENT=\"Kavrin Pro 2.0\">\r\n"
+        "</HEAD>\r\n"
+        "\r\n"
+        "<BODY BGCOLOR=\"#FFFFFF\">\r\n"
+        "\r\n"
+        "\r\n"
+        "\r\n"
+        "</BODY>\r\n"
+        "</HTML>\r\n");
+}
+
+QString templateFilePath(int number) {
+    return userDataPath + QStringLiteral("Custom") + trimNumber(number) + QStringLiteral(".htm");
+}
+
+QStringList commandLineFiles(const QStringList& arguments) {
+    // The system hands the arguments over already split, quotes removed: each one is a path.
+    QStringList files;
+    for (const QString& argument : arguments.mid(0, 10)) {
+        if (argument.isEmpty()) continue;
+        const QString path = QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
+        if (fileExists(path)) files << path;
+    }
+    return files;
+}
+
+QString browserQuestion() {
+    return QStringLiteral(
+               "Kavrin Pro contains an integrated Web browser and Web page designer which require Microsoft "
+               "Internet Explorer version 5.0 or greater.  "
+               "If Internet Explorer 5.0 or greater is installed on your system it is recommended that you "
+               "enable these tools.  "
+               "However, if Internet Explorer 5.0 or greater is not installed on your system and you enable "
+               "these tools, Kavrin may crash when you try to open a document.") +
+           "\n\n" + QStringLiteral("You may enable or disable these tools at any time by accessing Options from the Tools menu.") +
+           "\n\n" + QStringLiteral("Enable the Web browser and Web page Designer?");
+}
+
+// ---- Initialisation ------------------------------------------------------------------------------
+
+void mdiMain::MDIForm_Initialize() {
+    if (installPath.isEmpty()) installPath = programFolder();
+    if (!installPath.endsWith('/')) installPath += '/';
+    if (userDataPath.isEmpty()) userDataPath = userDataFolder();
+    if (!userDataPath.endsWith('/')) userDataPath += '/';
+
+    // ---- Side panes: the folder tree gets its root before the settings are read.
+    initTreMain();
+    // The toolbar area lays itself out (arrangeToolbars comes with the toolbar area).
+
+    settingsModelWriter(settingsApp, kSettingsSection, QStringLiteral("InstalPath"), installPath);
+    settingsModelWriter(settingsApp, kSettingsSection, QStringLiteral("VersionInfo"), QStringLiteral("3.0"));
+
+    // The shortcut keys show beside the captions.
+    mnuEditUndo->setText(QStringLiteral("&Undo"));
+    mnuEditRedo->setText(QStringLiteral("&Redo"));
+    mnuEditCut->setText(QStringLiteral("Cu&t"));
+    mnuEditCopy->setText(QStringLiteral("&Copy"));
+    mnuEditPaste->setText(QStringLiteral("&Paste"));
+    mnuToolsColorCodeRefresh->setText(QStringLiteral("Refresh\tF3"));
+
+    connectStartupItems();
+    loadSettings();
+
+    if (QLabel* size = stbPanel(2)) size->setText(QStringLiteral("0 KB"));
+
+    // ---- Side panes: the file explorer opens in the start folder when it still exists.
+    QString folder = startupFolder;
+    if (folderExists(folder) && QFileInfo(folder).isDir()) {
+        setTreePath(folder);
+        populateFileList();
+    }
+
+    for (int i = 1; i <= mnuToolsHelperAppsBrowser.size(); ++i)
+        mnuToolsHelperAppsBrowser[i - 1]->setText(getSetting(
+            settingsApp, QStringLiteral("HelperApps"), "BrowserName" + trimNumber(i), "Web Browser " + trimNumber(i)));
+
+    createTemplates();
+}
+
+void mdiMain::createTemplates() {
+    for (int i = 1; i <= mnuFileNewTemplate.size(); ++i) {
+        QString title = getSetting(settingsApp, QStringLiteral("TemplateTitles"), "Custom" + trimNumber(i),
+                                   "Template" + trimNumber(i))
+                            .trimmed();
+        if (title.isEmpty()) title = "Custom" + trimNumber(i);
+        mnuFileNewTemplate[i - 1]->setText(title);
+        // An existing template is the user's own page and is never touched.
+        const QString path = templateFilePath(i);
+        if (!QFileInfo::exists(path)) writeFileAtomically(path, templatePage());
+    }
+}
+
+void mdiMain::connectStartupItems() {
+    connect(mnuFileOpen, &QAction::triggered, this, &mdiMain::mnuFileOpen_Click);
+    for (int i = 0; i < mnuFileReopenArr.size(); ++i)
+        connect(mnuFileReopenArr[i], &QAction::triggered, this, [this, i] { mnuFileReopenArr_Click(i); });
+    connect(mnuHelpTips, &QAction::triggered, this, &mdiMain::mnuHelpTips_Click);
+    connect(mnuHelpAbout, &QAction::triggered, this, &mdiMain::mnuHelpAbout_Click);
+}
+
+void mdiMain::MDIForm_Load() { loadWindowPlacement(); }
+
+// ---- First activation ----------------------------------------------------------------------------
+
+void mdiMain::MDIForm_Activate() {
+    setBusy(false);
+    if (firstActivation_ != 0) return;
+    firstActivation_ = 1;
+
+    tbrMainA->update();
+    tbrMainB->update();
+    if (showPanel)
+        if (QAction* panel = tbrMainB->button(QStringLiteral("panel"))) panel->setChecked(true);
+
+    openCommandLineFiles();
+    // ---- Side panes: the hidden window with their pop-up menus stays loaded from here on.
+    loadMenuForm();
+    showDataFileNotices();
+    askBrowserAndDesigner();
+
+    if (getSetting(settingsApp, QStringLiteral("Help"), QStringLiteral("TipsOnStartup"), QStringLiteral("True")) ==
+        QLatin1String("True")) {
+        QPointer<frmTips> tips = new frmTips(this);
+        tips->load();
+        if (tips && tips->isLoaded()) {
+            tips->chkShowTips->setChecked(true);
+            tips->showModal();
+        }
+        if (tips && tips->isLoaded()) tips->unload();
+    }
+}
+
+void mdiMain::openCommandLineFiles() {
+    for (const QString& path : commandLineFiles(commandLineArguments)) {
+        openFile(path);
+        doEvents();
+    }
+}
+
+void mdiMain::showDataFileNotices() {
+    for (const DataFileNotice& notice : kDataFileNotices) {
+        if (fileExists(installPath + notice.file)) continue;
+        if (!noticeWanted(QString::fromLatin1(notice.key))) continue;
+        showNotice("An important resource file, " + installPath + notice.file + notice.ending,
+                   QString::fromLatin1(notice.title), QStringLiteral("critical"));
+    }
+}
+
+void mdiMain::askBrowserAndDesigner() {
+    if (enableBrowserAndDesigner) return;
+    if (getSetting(settingsApp, kSettingsSection, QStringLiteral("ShowIeMessage"), QStringLiteral("True")) !=
+        QLatin1String("True"))
+        return;
+    // Written before asking, so that the question never comes back whatever happens next.
+    settingsModelWriter(settingsApp, kSettingsSection, QStringLiteral("ShowIeMessage"), QStringLiteral("False"));
+    const int answer = msgBox(browserQuestion(), vbOKCancel + vbExclamation + vbDefaultButton2, appTitle);
+    enableBrowserAndDesigner = answer == vbOK;
+    for (QAction* a : {mnuViewEdit, mnuViewBrowse, mnuViewDesign}) a->setEnabled(enableBrowserAndDesigner);
+}
+
+// ---- Help menu ---------------------------------------------------------------------------------
+
+void mdiMain::mnuHelpTips_Click() {
+    QPointer<frmTips> tips = new frmTips(this);
+    tips->showModal();
+    if (tips && tips->isLoaded()) tips->unload();
+}
+
+void mdiMain::mnuHelpAbout_Click() {
+    QPointer<frmAbout> about = new frmAbout(this);
+    about->showModal();
+    if (about && about->isLoaded()) about->unload();
+}
+
+// ---- Shut-down ----------------------------------------------------------------------------------
+
+void mdiMain::MDIForm_Unload(int& cancel) {
+    unloadCancelled = false;
+    // Every other window goes first, newest first; a document whose save question is cancelled
+    // keeps the program running, and nothing is saved.
+    const std::vector<Form*> open = Form::forms();
+    for (auto it = open.rbegin(); it != open.rend(); ++it) {
+        Form* form = *it;
+        if (form == this) continue;
+        const QPointer<Form> alive(form);
+        if (!alive || !alive->isLoaded()) continue;
+        const bool gone = form->unload(vbFormMDIForm);
+        if (unloadCancelled || !gone) {
+            cancel = 1;
+            unloadCancelled = false;
+            return;
+        }
+    }
+
+    if (rememberLastFolder) {
+        const QString folder = fileListFolder();
+        if (!folder.isEmpty()) startupFolder = folder;
+    }
+    saveSettings();
+    // The colour picker, when loaded, went with the other windows above.
+    doEvents();
+    // The spell checker's word list is freed by the spell checker when it goes.
+    editTagAttributes.clear();
+    fileFilters.clear();
+    if (mainWindow == this) mainWindow = nullptr;
+}
+
+}  // namespace kavrin

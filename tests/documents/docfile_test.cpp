@@ -1,0 +1,163 @@
+#include <QDir>
+#include <QMdiArea>
+#include <QTest>
+
+#include "documents/docfile.h"
+#include "documents/docstate.h"
+#include "documents/documentwindow.h"
+#include "documents/globals.h"
+#include "fixture.h"
+#include "mainwindow/mdiMain.h"
+#include "platform/msgbox.h"
+
+namespace kavrin::test {
+namespace {
+
+class SaveTest : public KavrinTest {
+protected:
+    void SetUp() override {
+        KavrinTest::SetUp();
+        fileDialogFilter = "HTML Files|*.htm;*.html|All Files|*.*";
+        mainWindow = new mdiMain();
+        mainWindow->show();
+    }
+
+    DocumentWindow* newWithText(const QString& text) {
+        newDocument();
+        DocumentWindow* doc = activeDocument();
+        QTest::keyClicks(doc->txtMain, text);
+        return doc;
+    }
+
+    QString tabText(DocumentWindow* doc) const {
+        return mainWindow->tbsPop->tabText(mainWindow->documentTabIndex(doc));
+    }
+};
+
+TEST_F(SaveTest, SaveAsRenamesWindowTabAndFolderAndLaterSavesGoThere) {
+    DocumentWindow* doc = newWithText("<p>");
+    const QString path = workDir + "Pages/index.htm";
+    QDir().mkpath(workDir + "Pages");
+    expectSave(path);
+    saveDocument(doc);  // an untitled document goes through Save As
+    EXPECT_EQ(readFile(path), QByteArray("<p>"));
+    EXPECT_EQ(doc->filePath, path);
+    EXPECT_EQ(doc->caption(), "index.htm");
+    EXPECT_EQ(tabText(doc), "index.htm");
+    EXPECT_EQ(mainWindow->documentTabKey(mainWindow->documentTabIndex(doc)), path);
+    EXPECT_EQ(documentFolder, workDir + "Pages/");
+    EXPECT_TRUE(doc->fileSaved);
+    EXPECT_FALSE(mainWindow->mnuFileSave->isEnabled());
+    EXPECT_TRUE(mainWindow->tbsPop->tabIcon(0).isNull());
+
+    QTest::keyClicks(doc->txtMain, "x");
+    saveDocument(doc);
+    EXPECT_EQ(readFile(path), QByteArray("<p>x"));
+}
+
+TEST_F(SaveTest, AnExistingTargetAsksBeforeItIsReplaced) {
+    const QString path = writeFile("there.htm", "old");
+    DocumentWindow* doc = newWithText("new");
+    expectSave(path);
+    expectMsgBox("The file '" + path + "' already exists.", vbNo);
+    saveDocumentAs(doc);
+    EXPECT_EQ(readFile(path), QByteArray("old"));
+    EXPECT_FALSE(doc->fileSaved);
+    EXPECT_EQ(doc->filePath, "Untitled_0");
+
+    expectSave(path);
+    expectMsgBox("Do you want to replace it?", vbYes);
+    saveDocumentAs(doc);
+    EXPECT_EQ(readFile(path), QByteArray("new"));
+
+    expectDialogCancel("save");
+    saveDocumentAs(doc);
+    EXPECT_EQ(doc->filePath, path);
+}
+
+TEST_F(SaveTest, AFailedWriteIsReportedAndChangesNothing) {
+    DocumentWindow* doc = newWithText("text");
+    QDir().mkpath(workDir + "taken.htm");  // a folder where the file should go
+    expectSave(workDir + "taken.htm");
+    expectMsgBox("could not be saved", vbOK);
+    saveDocumentAs(doc);
+    EXPECT_FALSE(doc->fileSaved);
+    EXPECT_EQ(doc->filePath, "Untitled_0");
+    EXPECT_EQ(tabText(doc), "Untitled");
+    EXPECT_TRUE(QFileInfo(workDir + "taken.htm").isDir());
+
+    expectSave(workDir + "no/such/folder/a.htm");
+    expectMsgBox("a.htm", vbOK);
+    saveDocumentAs(doc);
+    EXPECT_FALSE(doc->fileSaved);
+}
+
+TEST_F(SaveTest, SaveOntoAFullDiskKeepsTheOldFileAndTheDocumentUnsaved) {
+    const QString dir = workDir + "tiny";
+    QDir().mkpath(dir);
+    const QString path = dir + "/page.htm";
+    const auto [code, message] = inTinyTmpfs(dir, [&]() -> std::string {
+        QFile old(path);
+        if (!old.open(QIODevice::WriteOnly) || old.write("<html>old</html>") < 0) return "no old file";
+        old.close();
+        mainWindow->openFile(path);
+        DocumentWindow* doc = activeDocument();
+        if (!doc) return "not opened";
+        doc->txtMain->setSelStart(doc->txtMain->textLength());
+        doc->txtMain->setSelText(QString(200 * 1024, u'x'));
+        expectMsgBox("could not be saved", vbOK);
+        saveDocument(doc);
+        if (doc->fileSaved) return "marked saved";
+        if (readFile(path) != "<html>old</html>") return "old file damaged";
+        if (!allAnswered()) return "no message";
+        return {};
+    });
+    if (code == 77) GTEST_SKIP() << message;
+    EXPECT_EQ(code, 0) << message;
+}
+
+TEST_F(SaveTest, SaveAsOntoAnOpenDocumentClosesItOrStops) {
+    const QString path = writeFile("shared.htm", "file");
+    mainWindow->openFile(path);
+    DocumentWindow* other = activeDocument();
+    QTest::keyClicks(other->txtMain, "edit ");
+    DocumentWindow* doc = newWithText("mine");
+
+    // Keeping the other window open stops the Save As: its edits and the file must not part.
+    expectSave(path);
+    expectMsgBox("Do you want to replace it?", vbYes);
+    expectMsgBox("Save changes to 'shared.htm'?", vbCancel);
+    saveDocumentAs(doc);
+    EXPECT_EQ(readFile(path), QByteArray("file"));
+    EXPECT_EQ(Form::documentCount(), 2);
+    EXPECT_FALSE(unloadCancelled);
+
+    expectSave(path);
+    expectMsgBox("Do you want to replace it?", vbYes);
+    expectMsgBox("Save changes to 'shared.htm'?", vbNo);
+    saveDocumentAs(doc);
+    EXPECT_EQ(readFile(path), QByteArray("mine"));
+    EXPECT_EQ(Form::documentCount(), 1);
+}
+
+TEST_F(SaveTest, EachDocumentShowsItsOwnStateWhenActivated) {
+    DocumentWindow* first = newWithText("changed");
+    newDocument();
+    DocumentWindow* second = activeDocument();
+    second->txtMain->setText(QString(1500, u'a'));
+    setFileSaved(second, true);
+    EXPECT_FALSE(mainWindow->mnuFileSave->isEnabled());
+    EXPECT_EQ(mainWindow->stbPanel(2)->text(), "0 bytes");  // size is shown on activation and save
+
+    mainWindow->mdiArea()->setActiveSubWindow(first->subWindow());
+    EXPECT_TRUE(mainWindow->mnuFileSave->isEnabled());
+    EXPECT_FALSE(activeDocSaved);
+    EXPECT_EQ(mainWindow->stbPanel(2)->text(), "7 bytes");
+    mainWindow->mdiArea()->setActiveSubWindow(second->subWindow());
+    EXPECT_FALSE(mainWindow->mnuFileSave->isEnabled());
+    EXPECT_EQ(mainWindow->stbPanel(2)->text(), "1.46 KB");
+    EXPECT_NE(first->filePath, second->filePath);
+}
+
+}  // namespace
+}  // namespace kavrin::test

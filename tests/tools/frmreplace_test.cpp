@@ -1,0 +1,336 @@
+// Find/Replace driven through its window on real documents of a shown main window.
+#include <QApplication>
+#include <QTest>
+
+#include "documents/docfile.h"
+#include "documents/documentwindow.h"
+#include "documents/globals.h"
+#include "fixture.h"
+#include "mainwindow/mdiMain.h"
+#include "platform/msgbox.h"
+#include "tools/frmReplace.h"
+
+namespace kavrin::test {
+namespace {
+
+struct Edit {
+    int start;
+    int length;
+    QString text;  // the page right after the edit
+    bool operator==(const Edit&) const = default;
+};
+
+class FindReplaceTest : public KavrinTest {
+protected:
+    void SetUp() override {
+        KavrinTest::SetUp();
+        mainWindow = new mdiMain();
+        mainWindow->show();
+    }
+
+    DocumentWindow* page(const QString& text) {
+        newDocument();
+        DocumentWindow* doc = activeDocument();
+        doc->txtMain->setText(text);
+        doc->txtMain->select(0, 0);
+        // Every program edit that is to be undone by itself announces its range first.
+        QObject::connect(doc->txtMain, &RichTextBox::Change, doc->txtMain, [this, doc] {
+            edits.push_back({selStartBeforeChange, selLengthBeforeChange, doc->txtMain->text()});
+        });
+        return doc;
+    }
+
+    frmReplace* openDialog() {
+        mainWindow->mnuEditFindReplace->trigger();
+        frmReplace* f = replaceForm();
+        EXPECT_NE(f, nullptr);
+        return f;
+    }
+
+    frmReplace* dialogFor(const QString& find, const QString& replace = QString()) {
+        frmReplace* f = openDialog();
+        f->txtFind->setText(find);
+        f->txtReplace->setText(replace);
+        return f;
+    }
+
+    static int selStart(DocumentWindow* doc) { return doc->txtMain->selStart(); }
+    static int selLength(DocumentWindow* doc) { return doc->txtMain->selLength(); }
+
+    std::vector<Edit> edits;
+};
+
+TEST_F(FindReplaceTest, OpensModelessOnTopWithTheSelectionAsFindText) {
+    DocumentWindow* doc = page("xx abc yy");
+    doc->txtMain->select(3, 3);
+    frmReplace* f = openDialog();
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_FALSE(f->isModal());
+    EXPECT_EQ(f->caption(), "Find/Replace");
+    EXPECT_TRUE(f->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(f->txtFind->text(), "abc");
+    EXPECT_TRUE(f->cmdFindNext->isEnabled());
+    EXPECT_TRUE(f->cmdReplaceAll->isEnabled());
+    EXPECT_FALSE(f->cmdReplace->isEnabled());
+    EXPECT_TRUE(f->optAll->isChecked());
+
+    // Choosing the command again brings the same window forward with its fields as they are.
+    f->txtReplace->setText("keep");
+    doc->txtMain->select(0, 2);
+    EXPECT_EQ(openDialog(), f);
+    EXPECT_EQ(f->txtFind->text(), "abc");
+    EXPECT_EQ(f->txtReplace->text(), "keep");
+
+    QTest::keyClick(f, Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_EQ(replaceForm(), nullptr);
+
+    // Without a selection nothing can be pressed until something is typed.
+    doc->txtMain->select(0, 0);
+    f = openDialog();
+    EXPECT_EQ(f->txtFind->text(), "");
+    EXPECT_FALSE(f->cmdFindNext->isEnabled());
+    EXPECT_FALSE(f->cmdReplace->isEnabled());
+    EXPECT_FALSE(f->cmdReplaceAll->isEnabled());
+    QTest::keyClicks(f->txtFind, "yy");
+    EXPECT_TRUE(f->cmdFindNext->isEnabled());
+    EXPECT_TRUE(f->cmdReplaceAll->isEnabled());
+    f->cmdFindNext->click();
+    EXPECT_EQ(selStart(doc), 7);
+    EXPECT_EQ(selLength(doc), 2);
+    f->cmdClose->click();
+
+    // The toolbar button opens it too; a selection over a line break is found as it stands.
+    doc->txtMain->setText("one\r\ntwo\r\none\r\ntwo");
+    doc->txtMain->select(1, 5);
+    mainWindow->tbrMainB_ButtonClick("find");
+    f = replaceForm();
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->txtFind->text(), "ne\r\nt");
+    f->cmdFindNext->click();
+    EXPECT_EQ(selStart(doc), 1);
+    f->cmdFindNext->click();
+    EXPECT_EQ(selStart(doc), 11);
+    EXPECT_EQ(selLength(doc), 5);
+}
+
+TEST_F(FindReplaceTest, PassesRunToTheEndWithoutWrappingThenStartAgain) {
+    DocumentWindow* doc = page("a a a");
+    frmReplace* f = dialogFor("a");
+    for (int expected : {0, 2, 4}) {
+        f->cmdFindNext->click();
+        EXPECT_EQ(selStart(doc), expected);
+        EXPECT_EQ(selLength(doc), 1);
+    }
+    expectMsgBox("The string \"a\" was not found.", vbOK);
+    f->cmdFindNext->click();
+    EXPECT_EQ(selStart(doc), 4);  // the caret stays at the start of the former selection
+    EXPECT_EQ(selLength(doc), 0);
+    f->cmdFindNext->click();
+    EXPECT_EQ(selStart(doc), 0);
+    EXPECT_EQ(selLength(doc), 1);
+
+    // From the caret: the first hit at or after it.
+    f->optStart->click();
+    doc->txtMain->select(3, 0);
+    f->cmdFindNext->click();  // the pass in progress goes on
+    EXPECT_EQ(selStart(doc), 2);
+    f->chkMatchCase->click();  // any option change starts a new pass
+    f->chkMatchCase->click();
+    doc->txtMain->select(3, 0);
+    f->cmdFindNext->click();
+    EXPECT_EQ(selStart(doc), 4);
+}
+
+TEST_F(FindReplaceTest, MatchCaseAndWholeWordsNarrowTheHits) {
+    DocumentWindow* doc = page("A cat a\r\nCAT");
+    frmReplace* f = dialogFor("a");
+    f->chkMatchCase->click();
+    f->cmdFindNext->click();
+    EXPECT_EQ(selStart(doc), 3);  // the "a" in "cat"; "A" is not a hit
+    f->chkWholeWords->click();
+    f->cmdFindNext->click();
+    EXPECT_EQ(selStart(doc), 6);
+    expectMsgBox("was not found", vbOK);
+    f->cmdFindNext->click();
+
+    // Whole words without match case; offsets count the line break as two characters.
+    f->chkMatchCase->click();
+    f->txtFind->setText("cat");
+    f->cmdFindNext->click();
+    EXPECT_EQ(selStart(doc), 2);
+    f->cmdFindNext->click();
+    EXPECT_EQ(selStart(doc), 9);
+    EXPECT_EQ(doc->txtMain->selText(), "CAT");
+}
+
+TEST_F(FindReplaceTest, SearchSelectedTextKeepsToTheRememberedRange) {
+    DocumentWindow* doc = page("a a a");
+    frmReplace* f = dialogFor("a");
+    expectMsgBox("You must select some text to use this option.", vbOK);
+    f->optSelected->click();
+    EXPECT_TRUE(f->optAll->isChecked());
+    EXPECT_FALSE(f->optSelected->isChecked());
+
+    doc->txtMain->select(0, 3);
+    f->optSelected->click();
+    EXPECT_TRUE(f->optSelected->isChecked());
+    EXPECT_EQ(f->txtFind->text(), "");  // the selection is the range now, not the find text
+    f->txtFind->setText("a");
+    f->cmdFindNext->click();
+    EXPECT_EQ(selStart(doc), 0);
+    f->cmdFindNext->click();
+    EXPECT_EQ(selStart(doc), 2);
+    expectMsgBox("The string \"a\" was not found.", vbOK);
+    f->cmdFindNext->click();
+    // The range has been used up: a new pass misses at once.
+    expectMsgBox("The string \"a\" was not found.", vbOK);
+    f->cmdFindNext->click();
+
+    // Choosing the option anew takes the selection again.
+    doc->txtMain->select(2, 3);
+    f->optSelected->click();
+    f->txtFind->setText("a");
+    f->cmdFindNext->click();
+    EXPECT_EQ(selStart(doc), 2);
+}
+
+TEST_F(FindReplaceTest, ReplaceChangesTheHitAsOneEditAndFindsTheNext) {
+    DocumentWindow* doc = page("a a");
+    frmReplace* f = dialogFor("a", "xyz");
+    EXPECT_FALSE(f->cmdReplace->isEnabled());
+    f->cmdFindNext->click();
+    EXPECT_TRUE(f->cmdReplace->isEnabled());
+    f->cmdReplace->click();
+    EXPECT_EQ(doc->txtMain->text(), "xyz a");
+    EXPECT_EQ(edits, (std::vector<Edit>{{0, 1, "xyz a"}}));
+    EXPECT_EQ(selStart(doc), 4);  // found after the inserted text
+    EXPECT_EQ(selLength(doc), 1);
+    EXPECT_FALSE(doc->fileSaved);
+
+    // The last hit replaced; the pass then misses and Replace stays as the miss left it.
+    expectMsgBox("The string \"a\" was not found.", vbOK);
+    f->cmdReplace->click();
+    EXPECT_EQ(doc->txtMain->text(), "xyz xyz");
+    EXPECT_EQ(edits.size(), 2u);
+    EXPECT_EQ(edits[1], (Edit{4, 1, "xyz xyz"}));
+
+    // In the selected-text scope the range grows with each longer replacement.
+    doc->txtMain->setText("b b b b");
+    edits.clear();
+    doc->txtMain->select(0, 5);
+    f->optSelected->click();
+    f->txtFind->setText("b");
+    f->txtReplace->setText("cc");
+    f->cmdFindNext->click();
+    f->cmdReplace->click();
+    f->cmdReplace->click();
+    EXPECT_EQ(doc->txtMain->text(), "cc cc b b");
+    EXPECT_EQ(selStart(doc), 6);  // the third "b", still inside the range
+    // The last "b" of the range: the search after it ends the range (the fourth lies outside).
+    expectMsgBox("was not found", vbOK);
+    f->cmdReplace->click();
+    EXPECT_EQ(doc->txtMain->text(), "cc cc cc b");
+    EXPECT_EQ(edits.size(), 3u);
+}
+
+TEST_F(FindReplaceTest, ReplaceOnlyOverwritesTheHitThatIsStillSelected) {
+    DocumentWindow* first = page("one two one");
+    frmReplace* f = dialogFor("one", "1");
+    f->cmdFindNext->click();
+    ASSERT_EQ(selStart(first), 0);
+
+    // The user selects something else: Replace looks for the next hit instead.
+    first->txtMain->select(4, 3);
+    f->cmdReplace->click();
+    EXPECT_EQ(first->txtMain->text(), "one two one");
+    EXPECT_EQ(selStart(first), 8);
+    EXPECT_TRUE(edits.empty());
+    expectMsgBox("was not found", vbOK);
+    f->cmdReplace->click();
+    EXPECT_EQ(first->txtMain->text(), "one two 1");
+
+    // Another document comes to the front with a selection of its own: it is not overwritten,
+    // and its search starts from its own beginning.
+    edits.clear();
+    f->txtFind->setText("two");
+    f->cmdFindNext->click();
+    ASSERT_EQ(selStart(first), 4);
+    DocumentWindow* second = page("keep this two");
+    second->txtMain->select(0, 4);
+    ASSERT_EQ(activeDocument(), second);
+    f->cmdReplace->click();
+    EXPECT_EQ(second->txtMain->text(), "keep this two");
+    EXPECT_EQ(first->txtMain->text(), "one two 1");
+    EXPECT_EQ(selStart(second), 10);
+    EXPECT_TRUE(edits.empty());
+}
+
+TEST_F(FindReplaceTest, ReplaceAllCountsRestoresTheCaretAndRecordsEachEdit) {
+    DocumentWindow* doc = page("a a a");
+    doc->txtMain->select(1, 0);
+    frmReplace* f = dialogFor("a", "aa");
+    expectMsgBox("The string 'a' was replaced 3 times.", vbOK);
+    f->cmdReplaceAll->click();
+    EXPECT_EQ(doc->txtMain->text(), "aa aa aa");  // inserted text is not searched again
+    EXPECT_EQ(selStart(doc), 1);
+    EXPECT_EQ(selLength(doc), 0);
+    EXPECT_EQ(edits, (std::vector<Edit>{{0, 1, "aa a a"}, {3, 1, "aa aa a"}, {6, 1, "aa aa aa"}}));
+    EXPECT_TRUE(f->cmdClose->isEnabled());
+    EXPECT_TRUE(doc->txtMain->redraw());
+    EXPECT_FALSE(doc->fileSaved);
+
+    // Deleting every hit ends too, and a second Replace All starts a new pass.
+    edits.clear();
+    f->txtFind->setText("aa");
+    f->txtReplace->setText("");
+    expectMsgBox("The string 'aa' was replaced 3 times.", vbOK);
+    f->cmdReplaceAll->click();
+    EXPECT_EQ(doc->txtMain->text(), "  ");
+    expectMsgBox("The string 'aa' was replaced 0 times.", vbOK);
+    f->cmdReplaceAll->click();
+}
+
+TEST_F(FindReplaceTest, ReplaceAllRightAfterAHitReplacesThatHitToo) {
+    DocumentWindow* doc = page("a a a a");
+    frmReplace* f = dialogFor("a", "b");
+    f->cmdFindNext->click();
+    f->cmdFindNext->click();
+    ASSERT_EQ(selStart(doc), 2);
+    expectMsgBox("The string 'a' was replaced 3 times.", vbOK);
+    f->cmdReplaceAll->click();
+    EXPECT_EQ(doc->txtMain->text(), "a b b b");
+
+    // In the selected-text scope as well.
+    doc->txtMain->setText("a a a a");
+    doc->txtMain->select(2, 3);
+    f->optSelected->click();
+    f->txtFind->setText("a");
+    f->cmdFindNext->click();
+    ASSERT_EQ(selStart(doc), 2);
+    expectMsgBox("The string 'a' was replaced 2 times.", vbOK);
+    f->cmdReplaceAll->click();
+    EXPECT_EQ(doc->txtMain->text(), "a b b a");
+}
+
+TEST_F(FindReplaceTest, CommandsWithoutADocumentDoNothing) {
+    DocumentWindow* doc = page("a");
+    frmReplace* f = dialogFor("a", "b");
+    expectMsgBox("Save changes", vbNo);
+    doc->unload();
+    QApplication::processEvents();
+    ASSERT_EQ(activeDocument(), nullptr);
+    f->cmdFindNext->click();
+    f->cmdReplace->click();
+    f->cmdReplaceAll->click();
+    EXPECT_TRUE(f->cmdClose->isEnabled());
+    f->cmdClose->click();
+    EXPECT_EQ(replaceForm(), nullptr);
+    // With no document the menu command opens nothing.
+    mainWindow->mnuEditFindReplace->trigger();
+    EXPECT_EQ(replaceForm(), nullptr);
+}
+
+}  // namespace
+}  // namespace kavrin::test
