@@ -308,10 +308,7 @@ void mdiMain::buildWindow() {
 
     auto* middle = new QHBoxLayout();
     middle->setSpacing(0);
-    picFile = new QWidget(this);
-    picFile->setObjectName("picFile");
-    picFile->setVisible(false);
-    middle->addWidget(picFile);
+    middle->addWidget(buildSidePanel());
     mdi_ = new QMdiArea(this);
     mdi_->setObjectName("mdiArea");
     mdi_->setBackground(QColor(0x80, 0x80, 0x80));
@@ -429,7 +426,6 @@ void mdiMain::tbsPop_Click() {
 void mdiMain::setToEdit() {}
 void mdiMain::setToBrowse() {}
 void mdiMain::setToDesign() {}
-void mdiMain::populateFileList() {}
 
 // ---- Handlers ----------------------------------------------------------------------------------
 

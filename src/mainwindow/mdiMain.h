@@ -9,6 +9,7 @@
 #include <QVector>
 
 #include "mainwindow/menuitems.h"
+#include "panes/panewidgets.h"
 #include "platform/form.h"
 #include "platform/toolbar.h"
 
@@ -85,8 +86,7 @@ public:
     // Help > Kavrin Tips and Help > About Kavrin.
     void mnuHelpTips_Click();
     void mnuHelpAbout_Click();
-    // The side panes' operations that start-up calls; until the panes exist they are the empty
-    // stand-ins of panestubs.cpp.
+    // The side panes' operations that start-up and shut-down call (mainpanel.cpp).
     void initTreMain();
     void setTreePath(const QString& folder);
     void mnuFileListViewStyle_Click(int index);
@@ -155,6 +155,73 @@ public:
     void connectFormatAndInsertMenus();
 
     // ---- Side panel and panes ----
+    // The panel's own tab strip (tabs "file", "html", "script", "project") and what it holds.
+    QTabWidget* tbsMain = nullptr;
+    SplitterBar* picSplitter = nullptr;   // between the panel and the documents
+    SplitterBar* picHSplitter = nullptr;  // between the folder tree and the file list
+    PaneTree* treMain = nullptr;          // folder tree
+    FileListView* filList = nullptr;      // file list
+    FileListBox* files = nullptr;         // the folder and pattern the file list shows
+    QTreeWidget* treTags = nullptr;
+    QTreeWidget* treScript = nullptr;
+    QLineEdit* txtProjects = nullptr;
+    QWidget* picProjectTbr = nullptr;
+    Toolbar* tbrProjects = nullptr;
+    QListWidget* lstProjects = nullptr;
+    // The file list's pop-up menu.
+    QMenu* mnuFileList = nullptr;
+    QMenu* mnuFileListFilters = nullptr;
+    QMenu* mnuFileListView = nullptr;
+    QVector<QAction*> mnuFileListFilter;     // 10 filters, hidden until the settings name them
+    QVector<QAction*> mnuFileListViewStyle;  // 0 "Small Icons", 1 "List", 2 "Details"
+    QAction* mnuFileListOpen = nullptr;
+    QAction* mnuFileListInsert = nullptr;
+    QAction* mnuFileListDelete = nullptr;
+    QAction* mnuFileListRename = nullptr;
+    QAction* mnuFileListProperties = nullptr;
+    // Key of the folder node whose folder the file list shows; "" when none.
+    QString currentFolderKey;
+
+    // populateFileList() (declared above) refills the file list from `files`.
+    void files_PathChange();
+    void filList_DblClick();
+    void mnuFileListOpen_Click();
+    void mnuFileListInsert_Click();
+    void mnuFileListDelete_Click();
+    void mnuFileListRename_Click();
+    void mnuFileListProperties_Click();
+    void mnuFileListFilter_Click(int index);
+    void filList_Click();
+    void filList_ColumnClick(int column);
+    void filList_KeyDown(int& keyCode, int shift);
+    void filList_MouseUp(int button, int shift, int x, int y);
+    // Renames the edited item (the selected one when none is being edited); cancel keeps the old name.
+    void filList_AfterLabelEdit(int& cancel, const QString& newString);
+    // The path of the file list's selected file, "" when none is selected.
+    QString selectedFileListPath() const;
+
+    void treMain_Expand(QTreeWidgetItem* node);
+    void treMain_Collapse(QTreeWidgetItem* node);
+    void treMain_MouseUp(int button, int shift, int x, int y);
+    void treMain_LostFocus();
+    void treMain_Click();
+    void treMain_BeforeLabelEdit(int& cancel);
+    // Renames the folder of `node` (the selected node when null); cancel keeps the old name.
+    void treMain_AfterLabelEdit(int& cancel, const QString& newString, QTreeWidgetItem* node = nullptr);
+    void tbsMain_Click();
+
+    // Splitters. The panel's width in twips (what "FileListWidth" keeps).
+    int picFileWidth() const;
+    void setPicFileWidth(int twips);
+    void picHSplitter_MouseDown(int button, int shift, int x, int y);
+    void picHSplitter_MouseMove(int button, int shift, int x, int y);
+    void picHSplitter_MouseUp(int button, int shift, int x, int y);
+    void picSplitter_MouseDown(int button, int shift, int x, int y);
+    void picSplitter_MouseMove(int button, int shift, int x, int y);
+    void picSplitter_MouseUp(int button, int shift, int x, int y);
+    QRubberBand* splitterBar() const { return splitterBand_; }
+    // Hides the tool windows while the main window is minimised and shows them again after.
+    void MDIForm_Resize();
 
     // ---- Tools ----
     void connectToolsCommands();
@@ -212,7 +279,25 @@ private:
     void showRecentItems();
 
     int firstActivation_ = 0;
-    double picHSplitterTop_ = 3500;
+
+    // ---- Side panel and panes (private) ----
+    QWidget* buildSidePanel();
+    void buildFileListMenu();
+    void expandFolderNode(QTreeWidgetItem* node, const FolderListing* listing = nullptr);
+    QTreeWidgetItem* currentFolderNode() const;
+    int widestPanel() const;
+    void makeCurrentFolder(QTreeWidgetItem* node);
+    QVector<Volume> volumes_;
+    QPersistentModelIndex currentFolderIndex_;
+    int panelWidthTwips_ = 3000;   // as last given, while the panel keeps that width
+    int hSplitterTop_ = 233;       // pixels, as last asked; the layout keeps it inside the panel
+    double hSplitterTopTwips_ = 3500;
+    bool laying_ = false;
+    QRubberBand* splitterBand_ = nullptr;
+    int splitterGrabX_ = 0;
+    bool splitterDragging_ = false;
+    int lastWindowState_ = 0;
+    QVector<QPointer<Form>> minimisedTools_;
 };
 
 }  // namespace kavrin

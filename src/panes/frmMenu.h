@@ -1,0 +1,30 @@
+#pragma once
+// The hidden window that holds the pop-up menus of the side panes. It is loaded once and never
+// shown; the panes pop its menus up and its handlers work on the main window.
+#include <QAction>
+#include <QMenu>
+
+#include "platform/form.h"
+
+namespace kavrin {
+
+class frmMenu : public Form {
+    Q_OBJECT
+public:
+    explicit frmMenu(QWidget* parent = nullptr);
+
+    // The folder tree's menu.
+    QMenu* mnuTree = nullptr;
+    QAction* mnuTreeRename = nullptr;
+    QAction* mnuTreeProperties = nullptr;
+    QAction* mnuTreeRefresh = nullptr;
+
+    void mnuTreeRename_Click();
+    void mnuTreeProperties_Click();
+    void mnuTreeRefresh_Click();
+};
+
+// The one frmMenu, loaded (not shown) the first time it is asked for.
+frmMenu* frmMenuInstance();
+
+}  // namespace kavrin
