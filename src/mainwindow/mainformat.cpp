@@ -7,6 +7,7 @@
 #include "documents/inserthtml.h"
 #include "mainwindow/mdiMain.h"
 #include "tagdialogs/edittag.h"
+#include "tagdialogs/structure/frmTable.h"
 #include "tagdialogs/tagparse.h"
 
 namespace kavrin {
@@ -97,6 +98,8 @@ void mdiMain::mnuInsertComment_Click() {
     if (doc) doc->txtMain->setRedraw(true);
 }
 
+void mdiMain::mnuInsertTableTable_Click() { showTableDialog(); }
+
 // ---- Wiring -------------------------------------------------------------------------------------------
 
 void mdiMain::connectFormatAndInsertMenus() {
@@ -130,6 +133,7 @@ void mdiMain::connectFormatAndInsertMenus() {
         {mnuInsertDiv, &mdiMain::mnuInsertDiv_Click},
         {mnuInsertHr, &mdiMain::mnuInsertHr_Click},
         {mnuInsertComment, &mdiMain::mnuInsertComment_Click},
+        {mnuInsertTableTable, &mdiMain::mnuInsertTableTable_Click},
     };
     for (const auto& [action, handler] : handlers) connect(action, &QAction::triggered, this, handler);
 }

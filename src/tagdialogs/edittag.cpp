@@ -2,6 +2,7 @@
 
 #include "documents/globals.h"
 #include "tagdialogs/structure/frmDiv.h"
+#include "tagdialogs/structure/frmTable.h"
 #include "tagdialogs/tagdialog.h"
 #include "tagdialogs/text/frmBr.h"
 #include "tagdialogs/text/frmHr.h"
@@ -43,7 +44,7 @@ const QVector<EditableTag>& editableTags() {
         {"SELECT", "select", nullptr},
         {"SCRIPT", "", nullptr},
         // frmTableIe when enableBrowserAndDesigner is on, else frmTable.
-        {"TABLE", "", nullptr},
+        {"TABLE", "", &newTableDialog},
         {"TD", "td", nullptr},
         {"TEXTAREA", "textarea", nullptr},
         {"TH", "th", nullptr},
