@@ -6,6 +6,8 @@
 #include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
 
 #include "documents/fileops.h"
 #include "platform/msgbox.h"
@@ -173,6 +175,11 @@ frmTable::frmTable(QWidget* parent, bool withPreview)
         webBrowser = new WebBrowser(content);
         webBrowser->setObjectName(QStringLiteral("webBrowser"));
         webBrowser->setMinimumSize(twipsToPixels(4200), twipsToPixels(3600));
+        // The preview only shows: every keystroke reloads it, and it must never take the
+        // keyboard away from the field being typed in.
+        webBrowser->setFocusPolicy(Qt::NoFocus);
+        webBrowser->view()->setFocusPolicy(Qt::NoFocus);
+        webBrowser->view()->settings()->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
         columns->addWidget(webBrowser, 1);
     }
 
@@ -184,8 +191,8 @@ frmTable::frmTable(QWidget* parent, bool withPreview)
     static_cast<QVBoxLayout*>(layout())->addLayout(buttons);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    QWidget* const chain[] = {tbsMain, txtNumRows, txtWidth, txtHeight, cboAlign, txtBackColor, cmdBackColor,
-                              cboFrame, cboRules, txtNumCols, txtCellPadding, txtCellSpacing, txtBorder,
+    QWidget* const chain[] = {tbsMain, txtNumRows, txtNumCols, txtWidth, txtHeight, cboAlign, txtBackColor,
+                              cmdBackColor, cboFrame, cboRules, txtCellPadding, txtCellSpacing, txtBorder,
                               chkLableCells, txtSrc, cmdBrowse, txtBorderColor, cmdBorderColor, txtBorderLight,
                               cmdBorderLight, txtBorderDark, cmdBorderDark, cmdOk, cmdCancel};
     for (size_t i = 1; i < std::size(chain); ++i)
