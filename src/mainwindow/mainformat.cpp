@@ -8,6 +8,7 @@
 #include "mainwindow/mdiMain.h"
 #include "tagdialogs/edittag.h"
 #include "tagdialogs/structure/frmTable.h"
+#include "tagdialogs/text/frmImage.h"
 #include "tagdialogs/tagparse.h"
 
 namespace kavrin {
@@ -98,6 +99,7 @@ void mdiMain::mnuInsertComment_Click() {
     if (doc) doc->txtMain->setRedraw(true);
 }
 
+void mdiMain::mnuInsertImage_Click() { showModalDialog<frmImage>(); }
 void mdiMain::mnuInsertTableTable_Click() { showTableDialog(); }
 
 // ---- Wiring -------------------------------------------------------------------------------------------
@@ -133,6 +135,7 @@ void mdiMain::connectFormatAndInsertMenus() {
         {mnuInsertDiv, &mdiMain::mnuInsertDiv_Click},
         {mnuInsertHr, &mdiMain::mnuInsertHr_Click},
         {mnuInsertComment, &mdiMain::mnuInsertComment_Click},
+        {mnuInsertImage, &mdiMain::mnuInsertImage_Click},
         {mnuInsertTableTable, &mdiMain::mnuInsertTableTable_Click},
     };
     for (const auto& [action, handler] : handlers) connect(action, &QAction::triggered, this, handler);

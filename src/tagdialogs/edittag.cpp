@@ -6,6 +6,7 @@
 #include "tagdialogs/tagdialog.h"
 #include "tagdialogs/text/frmBr.h"
 #include "tagdialogs/text/frmHr.h"
+#include "tagdialogs/text/frmImage.h"
 #include "tagdialogs/text/frmP.h"
 
 namespace kavrin {
@@ -34,7 +35,7 @@ const QVector<EditableTag>& editableTags() {
         {"FRAMESET", "", nullptr},
         {"HR", "", &make<frmHr>},
         {"IFRAME", "", nullptr},
-        {"IMG", "", nullptr},
+        {"IMG", "", &make<frmImage>},
         {"INPUT", "", nullptr},
         {"MARQUEE", "", nullptr},
         {"META", "", nullptr},
