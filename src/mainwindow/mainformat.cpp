@@ -7,6 +7,8 @@
 #include "documents/inserthtml.h"
 #include "mainwindow/mdiMain.h"
 #include "tagdialogs/edittag.h"
+#include "tagdialogs/structure/frmTable.h"
+#include "tagdialogs/text/frmImage.h"
 #include "tagdialogs/tagparse.h"
 
 namespace kavrin {
@@ -97,6 +99,9 @@ void mdiMain::mnuInsertComment_Click() {
     if (doc) doc->txtMain->setRedraw(true);
 }
 
+void mdiMain::mnuInsertImage_Click() { showModalDialog<frmImage>(); }
+void mdiMain::mnuInsertTableTable_Click() { showTableDialog(); }
+
 // ---- Wiring -------------------------------------------------------------------------------------------
 
 void mdiMain::connectFormatAndInsertMenus() {
@@ -130,6 +135,8 @@ void mdiMain::connectFormatAndInsertMenus() {
         {mnuInsertDiv, &mdiMain::mnuInsertDiv_Click},
         {mnuInsertHr, &mdiMain::mnuInsertHr_Click},
         {mnuInsertComment, &mdiMain::mnuInsertComment_Click},
+        {mnuInsertImage, &mdiMain::mnuInsertImage_Click},
+        {mnuInsertTableTable, &mdiMain::mnuInsertTableTable_Click},
     };
     for (const auto& [action, handler] : handlers) connect(action, &QAction::triggered, this, handler);
 }

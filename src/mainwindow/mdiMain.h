@@ -151,6 +151,8 @@ public:
     void mnuInsertDiv_Click();
     void mnuInsertHr_Click();
     void mnuInsertComment_Click();
+    void mnuInsertImage_Click();
+    void mnuInsertTableTable_Click();
     // Connects the items above; run once while the menus are built.
     void connectFormatAndInsertMenus();
 

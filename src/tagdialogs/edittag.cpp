@@ -2,9 +2,11 @@
 
 #include "documents/globals.h"
 #include "tagdialogs/structure/frmDiv.h"
+#include "tagdialogs/structure/frmTable.h"
 #include "tagdialogs/tagdialog.h"
 #include "tagdialogs/text/frmBr.h"
 #include "tagdialogs/text/frmHr.h"
+#include "tagdialogs/text/frmImage.h"
 #include "tagdialogs/text/frmP.h"
 
 namespace kavrin {
@@ -33,7 +35,7 @@ const QVector<EditableTag>& editableTags() {
         {"FRAMESET", "", nullptr},
         {"HR", "", &make<frmHr>},
         {"IFRAME", "", nullptr},
-        {"IMG", "", nullptr},
+        {"IMG", "", &make<frmImage>},
         {"INPUT", "", nullptr},
         {"MARQUEE", "", nullptr},
         {"META", "", nullptr},
@@ -43,7 +45,7 @@ const QVector<EditableTag>& editableTags() {
         {"SELECT", "select", nullptr},
         {"SCRIPT", "", nullptr},
         // frmTableIe when enableBrowserAndDesigner is on, else frmTable.
-        {"TABLE", "", nullptr},
+        {"TABLE", "", &newTableDialog},
         {"TD", "td", nullptr},
         {"TEXTAREA", "textarea", nullptr},
         {"TH", "th", nullptr},

@@ -152,7 +152,7 @@ TEST_F(EditTagTest, WhichTagsAreOffered) {
         {"<br|/>", "", false},                  // "br/" is no editable name
         {"<b|>x</b>", "", false},
         {"<a hr|ef=x>", "A", false},            // known, but its dialog comes later
-        {"<table| border=1>", "TABLE", false},
+        {"<table| border=1>", "TABLE", true},
         {"<p>x|</p>", "", false},
         {"no tag |here", "", false},
     };
