@@ -1,7 +1,10 @@
 #include "panes/tagdialogcalls.h"
 
 #include "documents/globals.h"
+#include "mainwindow/mdiMain.h"
 #include "platform/screen.h"
+#include "tagdialogs/tagdialog.h"
+#include "tagdialogs/text/frmImage.h"
 
 namespace kavrin {
 
@@ -14,6 +17,9 @@ void showImageDialog() {
     // The image dialog puts the normal pointer back while it loads the picture.
     setBusy(false);
     tagDialogRequests() << QStringLiteral("frmImage: ") + dialogKind;
+    // In its insert mode the dialog asks the list which picture is chosen.
+    fileListSelectedPath = [] { return mainWindow ? mainWindow->selectedFileListPath() : QString(); };
+    showModalDialog<frmImage>();
 }
 
 void showHyperlinkDialog() {

@@ -5,13 +5,12 @@
 
 namespace kavrin {
 
-// TODO(frmImage): show frmImage modally here once the tag dialogs exist.
+// Shows the image dialog modally.
 void showImageDialog();
-// TODO(frmHrefAnchor): show frmHrefAnchor modally here once the tag dialogs exist.
+// The hyperlink dialog does not exist yet: the request is only recorded.
 void showHyperlinkDialog();
 
-// What each call above was started with ("frmImage: <dialogKind>"), oldest first, until the
-// dialogs exist and can be watched themselves.
+// What each call above was started with ("frmImage: <dialogKind>"), oldest first.
 QStringList& tagDialogRequests();
 
 }  // namespace kavrin

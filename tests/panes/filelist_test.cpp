@@ -206,9 +206,12 @@ TEST_F(FileListTest, DoubleClickAndEnterOpenTextAndHandPicturesToTheImageDialog)
     EXPECT_EQ(documentWindows().first()->filePath, site + "page.htm");
 
     list->selectOnly(listRow("photo.JPG"));
+    expectModal("frmImage", [&](Form& dialog) {
+        EXPECT_EQ(dialogKind, site + "photo.JPG");
+        dialog.unload();
+    });
     mainWindow->filList_DblClick();
     EXPECT_EQ(Form::documentCount(), 1);
-    EXPECT_EQ(dialogKind, site + "photo.JPG");
     EXPECT_EQ(tagDialogRequests(), QStringList{"frmImage: " + site + "photo.JPG"});
     EXPECT_FALSE(isBusy());
 
@@ -263,6 +266,9 @@ TEST_F(FileListTest, InsertHandsPicturesAndOtherFilesToTheirDialogs) {
     EXPECT_TRUE(tagDialogRequests().isEmpty());  // no document to insert into
 
     newDocument();
+    // An untitled document cannot hold a relative path: the notice says so first.
+    expectModal("frmDontShow", [](Form& notice) { notice.unload(); });
+    expectModal("frmImage", [](Form& dialog) { dialog.unload(); });
     mainWindow->mnuFileListInsert_Click();
     mainWindow->filList->selectOnly(listRow("other.htm"));
     EXPECT_EQ(mainWindow->selectedFileListPath(), site + "other.htm");

@@ -17,7 +17,7 @@ protected:
     void insertWith(const QString& className, std::function<void(Dialog&)> drive) {
         expectDialogWindow<Dialog>(className, drive);
         showModalDialog<Dialog>();
-        EXPECT_TRUE(Form::forms().size() == 2) << "the dialog must be gone";  // main window and document
+        EXPECT_EQ(Form::forms().size(), baseForms) << "the dialog must be gone";
     }
 
     // Picks box `entry` of the colour picker, then presses OK there.

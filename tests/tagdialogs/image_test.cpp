@@ -50,7 +50,7 @@ protected:
     void insertImage(std::function<void(frmImage&)> drive) {
         expectDialogWindow<frmImage>("frmImage", drive);
         mainWindow->mnuInsertImage->trigger();
-        EXPECT_EQ(Form::forms().size(), 2u) << "the dialog must be gone";
+        EXPECT_EQ(Form::forms().size(), baseForms) << "the dialog must be gone";
         EXPECT_EQ(dialogKind, "");
     }
 

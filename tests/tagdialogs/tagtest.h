@@ -28,6 +28,7 @@ protected:
         newDocument();
         doc = activeDocument();
         ASSERT_NE(doc, nullptr);
+        baseForms = Form::forms().size();
     }
 
     RichTextBox* editor() const { return doc->txtMain; }
@@ -76,6 +77,8 @@ protected:
     }
 
     DocumentWindow* doc = nullptr;
+    // Windows loaded before any dialog: the main window, its hidden menu window, the document.
+    size_t baseForms = 0;
 };
 
 }  // namespace kavrin::test
