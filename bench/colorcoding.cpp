@@ -8,6 +8,7 @@
 #include "documents/docfile.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
+#include "benchsupport.h"
 #include "mainwindow/mdiMain.h"
 
 using namespace kavrin;
@@ -45,6 +46,7 @@ DocumentWindow* benchDocument() {
         fontColor = 0x408080;
         formColor = 0x808040;
         unrecognizedColor = 0xFF;
+        kavrin::bench::quietStart();
         mainWindow = new mdiMain();
         mainWindow->show();
         newDocument();

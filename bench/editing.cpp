@@ -10,6 +10,7 @@
 #include "documents/docfile.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
+#include "benchsupport.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/richtextbox.h"
 
@@ -54,6 +55,7 @@ void setColours() {
 DocumentWindow* openColoured(const QString& page) {
     resetProgramState();
     setColours();
+    kavrin::bench::quietStart();
     mainWindow = new mdiMain();
     mainWindow->resize(1000, 700);
     mainWindow->show();

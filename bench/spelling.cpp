@@ -11,6 +11,7 @@
 #include "documents/docfile.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
+#include "benchsupport.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/dialoghooks.h"
 #include "platform/msgbox.h"
@@ -103,6 +104,7 @@ void runOverKnownPage(benchmark::State& state) {
         if (prompt == QLatin1String("Spell check complete.")) ++completions;
         return int(vbOK);
     };
+    kavrin::bench::quietStart();
     auto* main = new mdiMain();
     mainWindow = main;
     main->show();
