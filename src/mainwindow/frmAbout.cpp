@@ -175,16 +175,7 @@ void frmAbout::mouseMoveEvent(QMouseEvent* event) {
 
 void frmAbout::keyPressEvent(QKeyEvent* event) {
     // "OK" is both the default and the cancel button.
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-        event->accept();
-        cmdOk_Click();
-        return;
-    default:
-        Form::keyPressEvent(event);
-    }
+    answerDialogKeys(event, [this] { cmdOk_Click(); }, [this] { cmdOk_Click(); });
 }
 
 }  // namespace kavrin

@@ -88,16 +88,7 @@ void frmDontShow::Form_Unload(int& cancel) {
 
 void frmDontShow::keyPressEvent(QKeyEvent* event) {
     // "OK" is both the default and the cancel button.
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-        event->accept();
-        cmdOk_Click();
-        return;
-    default:
-        Form::keyPressEvent(event);
-    }
+    answerDialogKeys(event, [this] { cmdOk_Click(); }, [this] { cmdOk_Click(); });
 }
 
 QString dontShowKeyFor(const QString& title) {

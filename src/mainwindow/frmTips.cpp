@@ -140,19 +140,7 @@ void frmTips::Form_Unload(int& cancel) {
 }
 
 void frmTips::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        cmdNext_Click();
-        return;
-    case Qt::Key_Escape:
-        event->accept();
-        cmdOk_Click();
-        return;
-    default:
-        Form::keyPressEvent(event);
-    }
+    answerDialogKeys(event, [this] { cmdNext_Click(); }, [this] { cmdOk_Click(); });
 }
 
 }  // namespace kavrin

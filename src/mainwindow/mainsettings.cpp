@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <cmath>
+#include <tuple>
 
 #include "documents/colorops.h"
 #include "documents/globals.h"
@@ -93,15 +94,16 @@ Placement fitPlacement(Placement wanted, int screenLeft, int screenTop, int scre
 
 void mdiMain::loadSettings() {
     // View flags with their menu checks and bars.
-    readBool(kOptions, "ShowToolbar", "True", showToolbar);
-    mnuOptionsToolbar->setChecked(showToolbar);
-    picTools->setVisible(showToolbar);
-    readBool(kOptions, "ShowStatusbar", "True", showStatusbar);
-    mnuOptionsStatusbar->setChecked(showStatusbar);
-    stbMain->setVisible(showStatusbar);
-    readBool(kOptions, "ShowPanel", "True", showPanel);
-    mnuOptionsFileList->setChecked(showPanel);
-    picFile->setVisible(showPanel);
+    const std::tuple<const char*, bool&, QAction*, QWidget*> viewFlags[] = {
+        {"ShowToolbar", showToolbar, mnuOptionsToolbar, picTools},
+        {"ShowStatusbar", showStatusbar, mnuOptionsStatusbar, stbMain},
+        {"ShowPanel", showPanel, mnuOptionsFileList, picFile},
+    };
+    for (const auto& [key, flag, item, bar] : viewFlags) {
+        readBool(kOptions, key, "True", flag);
+        item->setChecked(flag);
+        bar->setVisible(flag);
+    }
     readBool(kOptions, "ShowTaskBar", "True", showTaskBar);
     // The task bar strip appears with the first document (showTaskBarStrip).
     showTaskBarStrip(tbsPop->count() > 0);

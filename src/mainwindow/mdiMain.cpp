@@ -60,13 +60,23 @@ void mdiMain::buildMenus() {
         items_.insert(name, menu->menuAction());
         return menu;
     };
+    // A run of plain items, in order.
+    auto addItems = [this](QMenu* menu, std::initializer_list<std::pair<const char*, const char*>> entries) {
+        for (const auto& [name, caption] : entries) addItem(menu, name, caption);
+    };
+    // The items of a control array: name0, name1, ... with 1, 2, ... after the caption.
+    auto numberedItems = [this](QMenu* menu, const QString& name, const QString& caption, int count) {
+        QVector<QAction*> actions;
+        for (int i = 0; i < count; ++i)
+            actions << addItem(menu, name + QString::number(i), caption + QString::number(i + 1));
+        return actions;
+    };
 
     QMenu* file = submenu(nullptr, "mnuFile", tr("&File"));
     QMenu* fileNew = submenu(file, "mnuFileNew", "&New");
     addItem(fileNew, "mnuFileNewBlank", "&Blank Document", QKeySequence("Ctrl+N"));
     fileNew->addSeparator();
-    for (int i = 0; i < 6; ++i)
-        mnuFileNewTemplate << addItem(fileNew, "mnuFileNewTemplate" + QString::number(i), "Template " + QString::number(i + 1));
+    mnuFileNewTemplate += numberedItems(fileNew, "mnuFileNewTemplate", "Template ", 6);
     addItem(file, "mnuFileOpen", "&Open...", QKeySequence("Ctrl+O"));
     QMenu* reopen = submenu(file, "mnuFileReopen", "&Reopen");
     for (int i = 0; i < 10; ++i) {
@@ -113,10 +123,9 @@ void mdiMain::buildMenus() {
     addItem(view, "mnuOptionsStatusbar", "&Status Bar")->setCheckable(true);
     addItem(view, "mnuOptionsFileList", "&Resource Panel")->setCheckable(true);
     view->addSeparator();
-    addItem(view, "mnuOptionsFileExplorer", "&File Explorer");
-    addItem(view, "mnuOptionsHtmlExplorer", "&HTML Explorer");
-    addItem(view, "mnuOptionsJavascriptExplorer", "&JavaScript Explorer");
-    addItem(view, "mnuOptionsProjectExplorer", "&Project Explorer");
+    addItems(view, {{"mnuOptionsFileExplorer", "&File Explorer"}, {"mnuOptionsHtmlExplorer", "&HTML Explorer"},
+                    {"mnuOptionsJavascriptExplorer", "&JavaScript Explorer"},
+                    {"mnuOptionsProjectExplorer", "&Project Explorer"}});
     view->addSeparator();
     for (const auto& [name, caption] : {std::pair{"mnuViewEdit", "&Edit"}, {"mnuViewBrowse", "&Browse"},
                                         {"mnuViewDesign", "&Design"}}) {
@@ -128,92 +137,66 @@ void mdiMain::buildMenus() {
     QMenu* format = submenu(nullptr, "mnuFormat", "F&ormat");
     addItem(format, "mnuFormatFont", "&Font");
     QMenu* heading = submenu(format, "mnuFormatHeading", "&Heading");
-    for (int i = 0; i < 6; ++i)
-        mnuFormatHeadingArr << addItem(heading, "mnuFormatHeadingArr" + QString::number(i),
-                                       "Heading &" + QString::number(i + 1));
+    mnuFormatHeadingArr += numberedItems(heading, "mnuFormatHeadingArr", "Heading &", 6);
     format->addSeparator();
-    addItem(format, "mnuFormatBold", "&Bold");
-    addItem(format, "mnuFormatItalics", "&Italics");
-    addItem(format, "mnuFormatBoldAndItalics", "B&old And Italics");
-    addItem(format, "mnuFormatBig", "Bi&g");
-    addItem(format, "mnuFormatSmall", "&Small");
-    addItem(format, "mnuFormatStrike", "Stri&kethrough");
-    addItem(format, "mnuFormatSub", "S&ubscript");
-    addItem(format, "mnuFormatSup", "Sup&erscript");
-    addItem(format, "mnuFormatTT", "&True Type");
-    addItem(format, "mnuFormatUnderline", "Under&line");
-    addItem(format, "mnuFormatPre", "&Preformatted Text");
+    addItems(format, {{"mnuFormatBold", "&Bold"}, {"mnuFormatItalics", "&Italics"},
+                      {"mnuFormatBoldAndItalics", "B&old And Italics"}, {"mnuFormatBig", "Bi&g"},
+                      {"mnuFormatSmall", "&Small"}, {"mnuFormatStrike", "Stri&kethrough"},
+                      {"mnuFormatSub", "S&ubscript"}, {"mnuFormatSup", "Sup&erscript"}, {"mnuFormatTT", "&True Type"},
+                      {"mnuFormatUnderline", "Under&line"}, {"mnuFormatPre", "&Preformatted Text"}});
 
     QMenu* insert = submenu(nullptr, "mnuInsert", "&Insert");
-    addItem(insert, "mnuInsertP", "&Paragraph Break");
-    addItem(insert, "mnuInsertBr", "Line &Break");
-    addItem(insert, "mnuInsertDiv", "Text &Division");
-    addItem(insert, "mnuInsertHr", "H&orizontal Line");
-    addItem(insert, "mnuInsertComment", "&Comment");
+    addItems(insert, {{"mnuInsertP", "&Paragraph Break"}, {"mnuInsertBr", "Line &Break"},
+                      {"mnuInsertDiv", "Text &Division"}, {"mnuInsertHr", "H&orizontal Line"},
+                      {"mnuInsertComment", "&Comment"}});
     insert->addSeparator();
-    addItem(insert, "mnuInsertImage", "&Image");
-    addItem(insert, "mnuInsertHyperlink", "&Hyperlink");
-    addItem(insert, "mnuInsertSymbol", "&Symbol");
+    addItems(insert, {{"mnuInsertImage", "&Image"}, {"mnuInsertHyperlink", "&Hyperlink"},
+                      {"mnuInsertSymbol", "&Symbol"}});
     QMenu* list = submenu(insert, "mnuInsertList", "&List");
-    addItem(list, "mnuInsertListList", "List &Wizard");
-    addItem(list, "mnuInsertListItem", "List &Item");
-    addItem(list, "mnuInsertDefinitionTerm", "Definition &Term");
-    addItem(list, "mnuInsertDefinitionData", "Definition &Data");
+    addItems(list, {{"mnuInsertListList", "List &Wizard"}, {"mnuInsertListItem", "List &Item"},
+                    {"mnuInsertDefinitionTerm", "Definition &Term"}, {"mnuInsertDefinitionData", "Definition &Data"}});
     QMenu* form = submenu(insert, "mnuInsertForm", "&Form");
     addItem(form, "mnuInsertFormForm", "&Form");
     addItem(form, "mnuInsertFormElement", "Form &Element");
     QMenu* table = submenu(insert, "mnuInsertTable", "&Table");
-    addItem(table, "mnuInsertTableTable", "&Table");
-    addItem(table, "mnuInsertTableRow", "Table &Row");
-    addItem(table, "mnuInsertTableHeading", "Table &Heading");
-    addItem(table, "mnuInsertTableData", "Table &Data");
+    addItems(table, {{"mnuInsertTableTable", "&Table"}, {"mnuInsertTableRow", "Table &Row"},
+                     {"mnuInsertTableHeading", "Table &Heading"}, {"mnuInsertTableData", "Table &Data"}});
     QMenu* frame = submenu(insert, "mnuInsertFrame", "F&rame");
-    addItem(frame, "mnuInsertFrameset", "&Frameset");
-    addItem(frame, "mnuInsertFrameFrame", "F&rame");
-    addItem(frame, "mnuInsertFloatingFrame", "Fl&oating Frame");
+    addItems(frame, {{"mnuInsertFrameset", "&Frameset"}, {"mnuInsertFrameFrame", "F&rame"},
+                     {"mnuInsertFloatingFrame", "Fl&oating Frame"}});
     QMenu* advanced = submenu(insert, "mnuInsertAdvanced", "&Advanced");
-    addItem(advanced, "mnuInsertApplet", "&Java Applet");
-    addItem(advanced, "mnuInsertParam", "Applet &Parameter");
-    addItem(advanced, "mnuInsertMarquee", "&Marquee");
-    addItem(advanced, "mnuInsertScript", "&Script");
-    addItem(advanced, "mnuInsertMeta", "&Meta Information");
+    addItems(advanced, {{"mnuInsertApplet", "&Java Applet"}, {"mnuInsertParam", "Applet &Parameter"},
+                        {"mnuInsertMarquee", "&Marquee"}, {"mnuInsertScript", "&Script"},
+                        {"mnuInsertMeta", "&Meta Information"}});
 
     QMenu* tools = submenu(nullptr, "mnuTools", "&Tools");
     addItem(tools, "mnuToolsSpell", "&Spell Check...", QKeySequence("F7"));
     addItem(tools, "mnuToolsChangeTagCase", "Change Tag &Case...");
     addItem(tools, "mnuToolsRemoveTags", "Strip &HTML Tags...");
     QMenu* formatting = submenu(tools, "mnuToolsFormat", "&Formatting");
-    addItem(formatting, "mnuToolsFormatUppercase", "Set Selection &Uppercase");
-    addItem(formatting, "mnuToolsFormatLowercase", "Set Selection &Lowercase");
-    addItem(formatting, "mnuToolsFormatPropercase", "Set Selection &Propercase");
+    addItems(formatting, {{"mnuToolsFormatUppercase", "Set Selection &Uppercase"},
+                          {"mnuToolsFormatLowercase", "Set Selection &Lowercase"},
+                          {"mnuToolsFormatPropercase", "Set Selection &Propercase"}});
     tools->addSeparator();
-    addItem(tools, "mnuToolsColorPicker", "Color &Palette");
-    addItem(tools, "mnuToolsImageBrowser", "&Image Browser");
-    addItem(tools, "mnuToolsFileDependencies", "File &Dependencies...");
-    addItem(tools, "mnuToolsTableWizard", "Tab&le Wizard");
-    addItem(tools, "mnuToolsListWizard", "Lis&t Wizard");
+    addItems(tools, {{"mnuToolsColorPicker", "Color &Palette"}, {"mnuToolsImageBrowser", "&Image Browser"},
+                     {"mnuToolsFileDependencies", "File &Dependencies..."}, {"mnuToolsTableWizard", "Tab&le Wizard"},
+                     {"mnuToolsListWizard", "Lis&t Wizard"}});
     QMenu* colorCode = submenu(tools, "mnuToolsColorCode", "&Color Code Document");
     addItem(colorCode, "mnuToolsColorCodeYes", "Yes")->setCheckable(true);
     addItem(colorCode, "mnuToolsColorCodeNo", "No")->setCheckable(true);
     addItem(colorCode, "mnuToolsColorCodeRefresh", "Refresh");
     tools->addSeparator();
     QMenu* helpers = submenu(tools, "mnuToolsHelperApps", "&Helper Applications");
-    for (int i = 0; i < 4; ++i)
-        mnuToolsHelperAppsBrowser << addItem(helpers, "mnuToolsHelperAppsBrowser" + QString::number(i),
-                                             "Web Browser " + QString::number(i + 1));
+    mnuToolsHelperAppsBrowser += numberedItems(helpers, "mnuToolsHelperAppsBrowser", "Web Browser ", 4);
     helpers->addSeparator();
-    addItem(helpers, "mnuToolsHelperFtp", "&FTP Program");
-    addItem(helpers, "mnuToolsHelperImage", "&Image Editor");
-    addItem(helpers, "mnuToolsHelperIsmap", "Image &Map Editor");
-    addItem(helpers, "mnuToolsHelperValidator", "HTML &Validator");
+    addItems(helpers, {{"mnuToolsHelperFtp", "&FTP Program"}, {"mnuToolsHelperImage", "&Image Editor"},
+                       {"mnuToolsHelperIsmap", "Image &Map Editor"}, {"mnuToolsHelperValidator", "HTML &Validator"}});
     tools->addSeparator();
     addItem(tools, "mnuToolsOptions", "&Options...");
 
     QMenu* window = submenu(nullptr, "mnuWindow", "&Window");
-    addItem(window, "mnuWindowCascade", "&Cascade");
-    addItem(window, "mnuWindowTileHorizontally", "Tile &Horizontally");
-    addItem(window, "mnuWindowTileVertically", "Tile &Vertically");
-    addItem(window, "mnuWindowArrangeIcons", "&Arrange Icons");
+    addItems(window, {{"mnuWindowCascade", "&Cascade"}, {"mnuWindowTileHorizontally", "Tile &Horizontally"},
+                      {"mnuWindowTileVertically", "Tile &Vertically"}, {"mnuWindowArrangeIcons", "&Arrange Icons"}});
 
     QMenu* help = submenu(nullptr, "mnuHelp", "&Help");
     addItem(help, "mnuHelpHtml4", "WDG HTML &4.0 Reference");
@@ -229,9 +212,7 @@ void mdiMain::buildMenus() {
     addItem(mnuPopup, "mnuPopupUndo", "Undo");
     addItem(mnuPopup, "mnuPopupRedo", "Redo");
     mnuPopup->addSeparator();
-    addItem(mnuPopup, "mnuPopupCut", "Cut");
-    addItem(mnuPopup, "mnuPopupCopy", "Copy");
-    addItem(mnuPopup, "mnuPopupPaste", "Paste");
+    addItems(mnuPopup, {{"mnuPopupCut", "Cut"}, {"mnuPopupCopy", "Copy"}, {"mnuPopupPaste", "Paste"}});
     mnuPopup->addSeparator();
     addItem(mnuPopup, "mnuPopupIndent", "Indent");
     addItem(mnuPopup, "mnuPopupUnindent", "Unindent");

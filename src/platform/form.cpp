@@ -2,9 +2,11 @@
 
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QPushButton>
 #include <algorithm>
 
 #include "platform/dialoghooks.h"
@@ -238,6 +240,30 @@ void Form::fireDeactivate() {
     if (!active_) return;
     active_ = false;
     if (loaded_ && !unloading_) Form_Deactivate();
+}
+
+void Form::answerDialogKeys(QKeyEvent* event, const std::function<void()>& enter,
+                            const std::function<void()>& escape) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        enter();
+        return;
+    case Qt::Key_Escape:
+        event->accept();
+        escape();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+bool Form::pressFocusedButton() {
+    auto* focused = qobject_cast<QPushButton*>(focusWidget());
+    if (!focused || !focused->isEnabled()) return false;
+    focused->click();
+    return true;
 }
 
 }  // namespace kavrin

@@ -2,10 +2,12 @@
 // Base of every window: the load / show / unload lifecycle with its events, and the registry of
 // loaded windows in load order.
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 class QMdiArea;
 class QEventLoop;
+class QKeyEvent;
 class QMdiSubWindow;
 
 namespace kavrin {
@@ -75,6 +77,12 @@ protected:
     virtual void Form_Resize() {}
     virtual void Form_QueryUnload(int& cancel, int unloadMode) { (void)cancel; (void)unloadMode; }
     virtual void Form_Unload(int& cancel) { (void)cancel; }
+
+    // The keys of a window's default and cancel buttons: Enter and Return run `enter`, Escape
+    // runs `escape`, each taking the key; any other key goes on as usual.
+    void answerDialogKeys(QKeyEvent* event, const std::function<void()>& enter, const std::function<void()>& escape);
+    // Enter on a push button presses that button, when it can be pressed; true when it was.
+    bool pressFocusedButton();
 
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

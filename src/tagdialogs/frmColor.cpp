@@ -193,20 +193,13 @@ void frmColor::Form_Unload(int& cancel) {
 }
 
 void frmColor::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) button->click();
-        else cmdOk_Click();
-        return;
-    case Qt::Key_Escape:
-        event->accept();
-        cmdCancel_Click();
-        return;
-    default:
-        Form::keyPressEvent(event);
-    }
+    answerDialogKeys(
+        event,
+        [this] {
+            if (auto* button = qobject_cast<QPushButton*>(focusWidget())) button->click();
+            else cmdOk_Click();
+        },
+        [this] { cmdCancel_Click(); });
 }
 
 }  // namespace kavrin

@@ -163,19 +163,60 @@ void TagDialog::addRow(const QString& label, QWidget* field, QWidget* beside1, Q
 void TagDialog::addRow(QWidget* field) { grid_->addWidget(field, rows_++, 1); }
 
 void TagDialog::finishLayout() {
-    auto* buttons = new QHBoxLayout();
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(cmdCancel);
-    static_cast<QVBoxLayout*>(layout())->addLayout(buttons);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    addButtonRow();
 
     // Tab goes through the fields in the order they were made, then OK and Cancel.
     tabChain_.clear();
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         if (child != cmdOk && child != cmdCancel && (child->focusPolicy() & Qt::TabFocus)) tabChain_ << child;
     tabChain_ << cmdOk << cmdCancel;
-    for (int i = 1; i < tabChain_.size(); ++i) setTabOrder(tabChain_[i - 1], tabChain_[i]);
+    setTabChain(tabChain_);
+}
+
+void TagDialog::addButtonRow(QWidget* left) {
+    auto* buttons = new QHBoxLayout();
+    if (left) buttons->addWidget(left, 0, Qt::AlignBottom);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdCancel);
+    static_cast<QVBoxLayout*>(layout())->addLayout(buttons);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TagDialog::setTabChain(const QVector<QWidget*>& chain) {
+    for (int i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
+}
+
+TagDialog::TabbedArea TagDialog::addTabbedArea() {
+    TabbedArea area;
+    area.content = new QWidget(this);
+    area.columns = new QHBoxLayout(area.content);
+    area.columns->setContentsMargins(0, 0, 0, 0);
+    area.columns->setSpacing(twipsToPixels(150));
+    auto* tabArea = new QVBoxLayout();
+    tabArea->setSpacing(0);
+    area.columns->addLayout(tabArea);
+
+    area.tabs = new QTabBar(area.content);
+    area.tabs->addTab(QStringLiteral("Basic"));
+    area.tabs->addTab(QStringLiteral("Advanced"));
+    area.tabs->setDrawBase(true);
+    tabArea->addWidget(area.tabs, 0, Qt::AlignLeft);
+    area.pages = new QGridLayout();
+    tabArea->addLayout(area.pages);
+    tabArea->addStretch(1);
+    grid_->addWidget(area.content, 0, 0);
+    return area;
+}
+
+void TagDialog::stackPages(QGridLayout* pages, std::initializer_list<QWidget*> list) {
+    // The tab decides which page shows; the space stays the same whichever it is.
+    for (QWidget* page : list) {
+        QSizePolicy policy = page->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        page->setSizePolicy(policy);
+        pages->addWidget(page, 0, 0);
+    }
 }
 
 void TagDialog::bindText(const QString& attribute, QWidget* field) {

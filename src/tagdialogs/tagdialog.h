@@ -7,9 +7,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QToolButton>
 #include <QVector>
 
@@ -96,6 +98,19 @@ protected:
     void addRow(QWidget* field);
     QGridLayout* grid() const { return grid_; }
     void finishLayout();
+
+    // ---- Layout of a dialog with "Basic" and "Advanced" pages ----
+    struct TabbedArea {
+        QWidget* content = nullptr;      // all above OK and Cancel, already in the grid
+        QHBoxLayout* columns = nullptr;  // the tab area first; a preview may follow it
+        QTabBar* tabs = nullptr;
+        QGridLayout* pages = nullptr;    // the pages go in with stackPages
+    };
+    TabbedArea addTabbedArea();
+    void stackPages(QGridLayout* pages, std::initializer_list<QWidget*> list);
+    // OK and Cancel at the foot, with `left` (when given) at the other end; the size is fixed.
+    void addButtonRow(QWidget* left = nullptr);
+    static void setTabChain(const QVector<QWidget*>& chain);
 
     // ---- Where dialogs differ ----
     // Own preparation at every load, before the fields are filled from an edited tag.

@@ -290,22 +290,14 @@ void frmReplace::cmdReplaceAll_Click() {
 void frmReplace::cmdClose_Click() { unload(); }
 
 void frmReplace::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter: {
-        event->accept();
-        auto* focused = qobject_cast<QPushButton*>(focusWidget());
-        if (focused && focused->isEnabled()) focused->click();
-        else if (findNextDefault_ && cmdFindNext->isEnabled()) cmdFindNext_Click();
-        return;
-    }
-    case Qt::Key_Escape:
-        event->accept();
-        if (cmdClose->isEnabled()) cmdClose_Click();
-        return;
-    default:
-        Form::keyPressEvent(event);
-    }
+    answerDialogKeys(
+        event,
+        [this] {
+            if (!pressFocusedButton() && findNextDefault_ && cmdFindNext->isEnabled()) cmdFindNext_Click();
+        },
+        [this] {
+            if (cmdClose->isEnabled()) cmdClose_Click();
+        });
 }
 
 bool frmReplace::eventFilter(QObject* watched, QEvent* event) {

@@ -267,22 +267,12 @@ void frmSpell::cmdChangeAll_Click() {
 }
 
 void frmSpell::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter: {
-        event->accept();
-        auto* focused = qobject_cast<QPushButton*>(focusWidget());
-        if (focused && focused->isEnabled()) focused->click();
-        else cmdIgnore_Click();
-        return;
-    }
-    case Qt::Key_Escape:
-        event->accept();
-        cmdCancel_Click();
-        return;
-    default:
-        Form::keyPressEvent(event);
-    }
+    answerDialogKeys(
+        event,
+        [this] {
+            if (!pressFocusedButton()) cmdIgnore_Click();
+        },
+        [this] { cmdCancel_Click(); });
 }
 
 bool frmSpell::eventFilter(QObject* watched, QEvent* event) {

@@ -7,6 +7,7 @@
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "documents/progress.h"
+#include "editing.h"
 #include "fixture.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/msgbox.h"
@@ -18,16 +19,7 @@ class ColorCodingTest : public KavrinTest {
 protected:
     void SetUp() override {
         KavrinTest::SetUp();
-        fontName = "Courier New";
-        fontSize = 10;
-        tagColor = 0xA00000;
-        commentColor = 0x808080;
-        tableColor = 0x80;
-        imageColor = 0x8000;
-        anchorColor = 0xFF8000;
-        fontColor = 0x408080;
-        formColor = 0x808040;
-        unrecognizedColor = 0xFF;
+        setTestFontAndColours();
         mainWindow = new mdiMain();
         mainWindow->show();
         newDocument();

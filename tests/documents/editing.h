@@ -14,6 +14,20 @@
 
 namespace kavrin::test {
 
+// The editor's font and a distinct colour for every class of tag.
+inline void setTestFontAndColours() {
+    fontName = "Courier New";
+    fontSize = 10;
+    tagColor = 0xA00000;
+    commentColor = 0x808080;
+    tableColor = 0x80;
+    imageColor = 0x8000;
+    anchorColor = 0xFF8000;
+    fontColor = 0x408080;
+    formColor = 0x808040;
+    unrecognizedColor = 0xFF;
+}
+
 class EditingTest : public KavrinTest {
 protected:
     void SetUp() override {
@@ -22,16 +36,7 @@ protected:
         mainWindow->show();
         // The main window's start has read the settings; the tests choose their own.
         uppercaseTags = addEndingP = colorOnOpen = autoIndent = tagCompletion = wordWrap = false;
-        fontName = "Courier New";
-        fontSize = 10;
-        tagColor = 0xA00000;
-        commentColor = 0x808080;
-        tableColor = 0x80;
-        imageColor = 0x8000;
-        anchorColor = 0xFF8000;
-        fontColor = 0x408080;
-        formColor = 0x808040;
-        unrecognizedColor = 0xFF;
+        setTestFontAndColours();
         indentText = "    ";
         tagTipDelay = 0;
         newDocument();

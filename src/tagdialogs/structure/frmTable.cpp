@@ -5,7 +5,6 @@
 #include <QHBoxLayout>
 #include <QStyle>
 #include <QUrl>
-#include <QVBoxLayout>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -60,22 +59,9 @@ frmTable::frmTable(QWidget* parent, bool withPreview)
     : TagDialog(QStringLiteral("table"), QStringLiteral("Table"), parent) {
     setObjectName(QStringLiteral("frmTable"));
 
-    auto* content = new QWidget(this);
-    auto* columns = new QHBoxLayout(content);
-    columns->setContentsMargins(0, 0, 0, 0);
-    columns->setSpacing(twipsToPixels(150));
-    auto* tabArea = new QVBoxLayout();
-    tabArea->setSpacing(0);
-    columns->addLayout(tabArea);
-
-    tbsMain = new QTabBar(content);
-    tbsMain->addTab(QStringLiteral("Basic"));
-    tbsMain->addTab(QStringLiteral("Advanced"));
-    tbsMain->setDrawBase(true);
-    tabArea->addWidget(tbsMain, 0, Qt::AlignLeft);
-    auto* pages = new QGridLayout();
-    tabArea->addLayout(pages);
-    tabArea->addStretch(1);
+    const TabbedArea area = addTabbedArea();
+    QWidget* const content = area.content;
+    tbsMain = area.tabs;
 
     // ---- Basic: two columns of fields ----
     fraBasic = new QFrame(content);
@@ -162,14 +148,7 @@ frmTable::frmTable(QWidget* parent, bool withPreview)
     }
     advanced->setRowStretch(row, 1);
 
-    // Both pages lie in one place; the tab decides which one shows, and the space stays the
-    // same whichever it is.
-    for (QWidget* page : {static_cast<QWidget*>(fraBasic), static_cast<QWidget*>(fraIe)}) {
-        QSizePolicy policy = page->sizePolicy();
-        policy.setRetainSizeWhenHidden(true);
-        page->setSizePolicy(policy);
-        pages->addWidget(page, 0, 0);
-    }
+    stackPages(area.pages, {fraBasic, fraIe});
 
     if (withPreview) {
         webBrowser = new WebBrowser(content);
@@ -180,23 +159,14 @@ frmTable::frmTable(QWidget* parent, bool withPreview)
         webBrowser->setFocusPolicy(Qt::NoFocus);
         webBrowser->view()->setFocusPolicy(Qt::NoFocus);
         webBrowser->view()->settings()->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
-        columns->addWidget(webBrowser, 1);
+        area.columns->addWidget(webBrowser, 1);
     }
 
-    grid()->addWidget(content, 0, 0);
-    auto* buttons = new QHBoxLayout();
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(cmdCancel);
-    static_cast<QVBoxLayout*>(layout())->addLayout(buttons);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
-
-    QWidget* const chain[] = {tbsMain, txtNumRows, txtNumCols, txtWidth, txtHeight, cboAlign, txtBackColor,
-                              cmdBackColor, cboFrame, cboRules, txtCellPadding, txtCellSpacing, txtBorder,
-                              chkLableCells, txtSrc, cmdBrowse, txtBorderColor, cmdBorderColor, txtBorderLight,
-                              cmdBorderLight, txtBorderDark, cmdBorderDark, cmdOk, cmdCancel};
-    for (size_t i = 1; i < std::size(chain); ++i)
-        setTabOrder(chain[i - 1], chain[i]);
+    addButtonRow();
+    setTabChain({tbsMain, txtNumRows, txtNumCols, txtWidth, txtHeight, cboAlign, txtBackColor, cmdBackColor, cboFrame,
+                 cboRules, txtCellPadding, txtCellSpacing, txtBorder, chkLableCells, txtSrc, cmdBrowse,
+                 txtBorderColor, cmdBorderColor, txtBorderLight, cmdBorderLight, txtBorderDark, cmdBorderDark, cmdOk,
+                 cmdCancel});
 
     // ---- Attributes, in the order they are written ----
     attributeFields_ = {

@@ -123,21 +123,9 @@ QPixmap frmImage::alignmentPicture(int index) {
 frmImage::frmImage(QWidget* parent) : TagDialog(QStringLiteral("img"), QStringLiteral("Image"), parent) {
     setObjectName(QStringLiteral("frmImage"));
 
-    auto* content = new QWidget(this);
-    auto* columns = new QHBoxLayout(content);
-    columns->setContentsMargins(0, 0, 0, 0);
-    columns->setSpacing(twipsToPixels(150));
-    auto* tabArea = new QVBoxLayout();
-    tabArea->setSpacing(0);
-    columns->addLayout(tabArea);
-
-    tbsMain = new QTabBar(content);
-    tbsMain->addTab(QStringLiteral("Basic"));
-    tbsMain->addTab(QStringLiteral("Advanced"));
-    tabArea->addWidget(tbsMain, 0, Qt::AlignLeft);
-    auto* pages = new QGridLayout();
-    tabArea->addLayout(pages);
-    tabArea->addStretch(1);
+    const TabbedArea area = addTabbedArea();
+    QWidget* const content = area.content;
+    tbsMain = area.tabs;
 
     // ---- Basic ----
     fraImage = new QFrame(content);
@@ -229,12 +217,7 @@ frmImage::frmImage(QWidget* parent) : TagDialog(QStringLiteral("img"), QStringLi
     advanced->addWidget(fraNetscape);
     advanced->addStretch(1);
 
-    for (QWidget* page : {static_cast<QWidget*>(fraImage), advancedPage}) {
-        QSizePolicy policy = page->sizePolicy();
-        policy.setRetainSizeWhenHidden(true);
-        page->setSizePolicy(policy);
-        pages->addWidget(page, 0, 0);
-    }
+    stackPages(area.pages, {fraImage, advancedPage});
 
     // ---- Preview column, out of sight until a picture is shown ----
     fraPreview = new QWidget(content);
@@ -263,25 +246,17 @@ frmImage::frmImage(QWidget* parent) : TagDialog(QStringLiteral("img"), QStringLi
     preview->addWidget(cmdHeightWidth, 3, 0, 1, 2, Qt::AlignLeft);
     preview->setRowStretch(4, 1);
     fraPreview->hide();
-    columns->addWidget(fraPreview, 0, Qt::AlignTop);
+    area.columns->addWidget(fraPreview, 0, Qt::AlignTop);
 
-    grid()->addWidget(content, 0, 0);
     Image1 = new QLabel(this);
     Image1->setPixmap(alignmentPicture(4).copy(2, 3, 16, 16));
     Image1->setFixedSize(16, 16);
-    auto* buttons = new QHBoxLayout();
-    buttons->addWidget(Image1, 0, Qt::AlignBottom);
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(cmdCancel);
-    static_cast<QVBoxLayout*>(layout())->addLayout(buttons);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    addButtonRow(Image1);
 
-    QWidget* const chain[] = {tbsMain,     txtSrc,    cmdBrowse, txtAlt,       txtUseMap,    chkIsmap,
-                              cboAlignment, txtVspace, txtHspace, txtHeight,    txtWidth,     txtBorder,
-                              txtDynSrc,   cmdDynSrc, cboStart,  chkControls,  txtLoop,      chkInfinite,
-                              txtLoopDelay, txtLowsrc, cmdLowSrc, cmdHeightWidth, cmdOk,      cmdCancel};
-    for (size_t i = 1; i < std::size(chain); ++i) setTabOrder(chain[i - 1], chain[i]);
+    setTabChain({tbsMain,      txtSrc,    cmdBrowse, txtAlt,      txtUseMap,   chkIsmap,
+                 cboAlignment, txtVspace, txtHspace, txtHeight,   txtWidth,    txtBorder,
+                 txtDynSrc,    cmdDynSrc, cboStart,  chkControls, txtLoop,     chkInfinite,
+                 txtLoopDelay, txtLowsrc, cmdLowSrc, cmdHeightWidth, cmdOk,    cmdCancel});
 
     textAttributes_ = {
         {QStringLiteral("src"), txtSrc, {}},          {QStringLiteral("lowsrc"), txtLowsrc, {}},
