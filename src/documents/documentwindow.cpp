@@ -8,6 +8,7 @@
 #include "documents/docstate.h"
 #include "documents/fileops.h"
 #include "documents/globals.h"
+#include "documents/tips.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/msgbox.h"
 #include "platform/textfile.h"
@@ -54,6 +55,7 @@ DocumentWindow::DocumentWindow(bool withViews, QWidget* parent) : Form(parent), 
     tmrCheck4Focus->setSingleShot(true);
     tmrTipPause = new QTimer(this);
     tmrTipPause->setSingleShot(true);
+    connectTipList(this);
 
     connect(txtMain, &RichTextBox::Change, this, &DocumentWindow::txtMain_Change);
     connect(txtMain, &RichTextBox::SelChange, this, &DocumentWindow::txtmain_SelChange);

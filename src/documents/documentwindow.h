@@ -75,6 +75,10 @@ public:
     const QVector<UndoEntry>& undoList() const { return undoList_; }
     const QVector<UndoEntry>& redoList() const { return redoList_; }
 
+    // The focus flags the tip list's focus check reads.
+    bool editorHasFocus() const { return editorHasFocus_; }
+    bool tipListHasFocus = false;
+
     // Loads a file into the editor as plain text; false with the reason when it cannot be read.
     bool loadDocumentFile(const QString& path, QString* error = nullptr);
 
@@ -118,7 +122,6 @@ private:
     QVector<UndoEntry> undoList_;
     QVector<UndoEntry> redoList_;
     bool editorHasFocus_ = false;
-    bool tipListHasFocus_ = false;
 };
 
 // The source-only build.

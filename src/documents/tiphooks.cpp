@@ -3,17 +3,9 @@
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
 
+// The tips live in tips.cpp and tag completion in completion.cpp.
+
 namespace kavrin {
-
-void showValueTips(DocumentWindow*, const QString&, const QString&, bool) {}
-
-void showAttributeTips(DocumentWindow*, const QString&, int) {}
-
-void acceptTip(DocumentWindow*) {}
-
-void closeAngleTyped(DocumentWindow*, int&) {}
-
-void completeTagOnKey(DocumentWindow*, const QString&, int&) {}
 
 void editorDragOver(DocumentWindow*, QDragMoveEvent*) {}
 

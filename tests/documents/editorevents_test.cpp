@@ -153,20 +153,22 @@ TEST_F(EditorEventsTest, TheTipListTakesArrowsAndLettersAndOtherKeysCloseIt) {
     EXPECT_EQ(doc->lstTip->currentRow(), 3);
     EXPECT_EQ(editor->text(), "<img h");
 
-    key(Qt::Key_Tab);  // takes the tip; the editor gets no tab
-    key(Qt::Key_Return);
-    EXPECT_EQ(editor->text(), "<img h");
+    key(Qt::Key_Tab);  // takes the tip in place of the typed letters; the editor gets no tab
+    EXPECT_EQ(editor->text(), "<img height");
+    EXPECT_TRUE(doc->lstTip->isHidden());
+    doc->lstTip->show();
 
     // Ctrl+Z arriving as one key while the list is open extends the typed letters, then
     // undoes. (Pressing Ctrl on its own first closes the list.)
     QKeyEvent ctrlZ(QEvent::KeyPress, Qt::Key_Z, Qt::ControlModifier, QString(QChar(26)));
     QApplication::sendEvent(editor, &ctrlZ);
     EXPECT_EQ(doc->lstTipStr, "hz");
-    EXPECT_EQ(editor->text(), "<img ");
+    EXPECT_EQ(editor->text(), "<img h");
 
     key(Qt::Key_Left);
     EXPECT_TRUE(doc->lstTip->isHidden());
     doc->lstTip->show();
+    tagTipDelay = -1;  // with tips on, the blank would open the tag's own list
     type(" ");
     EXPECT_TRUE(doc->lstTip->isHidden());
 }
