@@ -76,6 +76,8 @@ void fillTipList(DocumentWindow* doc, const QVector<TipEntry>& entries) {
     for (const TipEntry& e : entries) {
         auto* item = new QListWidgetItem(tipIcon(e.kind), e.text, doc->lstTip);
         item->setData(Qt::UserRole, e.kind);
+        // The list's height is worked out for rows of this height.
+        item->setSizeHint(QSize(0, 17));
     }
 }
 
