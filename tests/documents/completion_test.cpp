@@ -160,6 +160,15 @@ TEST_F(CompletionTest, CompletedTagsAndTypedCommentEndsAreColoured) {
     type(" ");
     EXPECT_EQ(editor->text(), "x <!-- note --> <!-- -->");
     EXPECT_EQ(shownColors(), passColors());
+
+    // Upper-casing alone keeps the tag's colour.
+    tagCompletion = false;
+    uppercaseTags = true;
+    setColoured("");
+    type("<a href='x'");
+    closeAngle();
+    EXPECT_EQ(editor->text(), "<A HREF='x'>");
+    EXPECT_EQ(shownColors(), passColors());
 }
 
 }  // namespace
