@@ -122,6 +122,15 @@ public:
     // Hooks the Edit menu's and the pop-up menu's undo, redo and clipboard items to their
     // handlers; their keys stay with the editor.
     void connectEditCommands();
+    void mnuEditSelectAll_Click();
+    void mnuEditIndent_Click();
+    void mnuEditUnindent_Click();
+    void mnuEditGotoLine_Click();
+    // kind: 0 lower case, 1 upper case, 2 proper case; any other leaves the text as it is.
+    void changeSelectionCase(quint8 kind);
+    void mnuToolsFormatUppercase_Click();
+    void mnuToolsFormatLowercase_Click();
+    void mnuToolsFormatPropercase_Click();
 
     // ---- Format and Insert menus, Edit Tag ----
     // Sets editTagName and enables Edit Tag when the active document's caret stands in a tag
