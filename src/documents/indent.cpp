@@ -3,6 +3,7 @@
 
 #include <QVector>
 
+#include "documents/colorrange.h"
 #include "documents/docstate.h"
 #include "documents/documentwindow.h"
 #include "documents/editorevents.h"
@@ -77,6 +78,8 @@ void applyEdits(DocumentWindow* doc, const QString& before, int lineStart, int o
     for (const LineEdit& e : edits) oldExtent = qMax(oldExtent, e.at + e.removed);
     selStartBeforeChange = lineStart;
     selLengthBeforeChange = oldExtent - lineStart;
+    // Inserted blanks take the colour of the character before them, often a tag's.
+    if (colorCoding) colorCodeRange(editor, lineStart, shifted(oldExtent, edits, inserted) - lineStart);
     selectRange(lineStart, shifted(oldEnd, edits, inserted) - lineStart);
     doc->prevText = before;
     doc->curText = editor->text();

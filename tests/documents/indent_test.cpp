@@ -118,9 +118,11 @@ TEST_F(IndentTest, ShiftingAColouredDocumentKeepsTheTagColours) {
     EXPECT_EQ(editor->colorAt(4), p);
     EXPECT_EQ(editor->colorAt(13), b);
     EXPECT_EQ(editor->colorAt(27), endP);
+    EXPECT_EQ(shownColors(), passColors());
     mainWindow->mnuEditUnindent_Click();
     EXPECT_EQ(editor->text(), "<p>\r\n<b>x</b>\r\n</p>");
     EXPECT_EQ(editor->colorAt(5), b);
+    EXPECT_EQ(shownColors(), passColors());
     EXPECT_EQ(undoSteps().size(), 2);
 }
 
