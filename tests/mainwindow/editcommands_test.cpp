@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <optional>
 
 #include "../documents/editing.h"
@@ -38,6 +39,23 @@ TEST_F(EditMenuTest, SelectAllIndentAndUnindentReachTheDocumentFromMenusToolbarA
     mainWindow->mnuEditUnindent->trigger();
     EXPECT_EQ(editor->text(), "one\r\ntwo");
     EXPECT_EQ(undoSteps().size(), 6);
+}
+
+TEST_F(EditMenuTest, SelectAllAndGoToLineAnswerTheirKeysInTheEditor) {
+    setPlain("one\r\ntwo");
+    // Menu keys reach only the active window.
+    mainWindow->activateWindow();
+    QApplication::setActiveWindow(mainWindow);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(mainWindow));
+    editor->setFocus();
+    editor->setSelStart(2);
+    key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(editor->selText(), "one\r\ntwo");
+    expectInputBox("Enter a line number (1-2)", "2");
+    key(Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(editor->selStart(), 5);
+    EXPECT_EQ(editor->selLength(), 0);
+    EXPECT_EQ(editor->text(), "one\r\ntwo");
 }
 
 TEST_F(EditMenuTest, GoToLineLandsAtTheStartOfTheAskedLine) {
