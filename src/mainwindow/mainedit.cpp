@@ -1,4 +1,4 @@
-// The Edit menu's undo, redo and clipboard commands on the active document.
+// The Edit menu's and the case commands on the active document.
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>

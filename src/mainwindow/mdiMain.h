@@ -119,8 +119,8 @@ public:
     void mnuEditCut_Click();
     void mnuEditCopy_Click();
     void mnuEditPaste_Click();
-    // Hooks the Edit menu's and the pop-up menu's undo, redo and clipboard items to their
-    // handlers; their keys stay with the editor.
+    // Hooks the Edit menu's, the pop-up menu's and the case items to their handlers; the undo,
+    // redo and clipboard keys stay with the editor.
     void connectEditCommands();
     void mnuEditSelectAll_Click();
     void mnuEditIndent_Click();
