@@ -1,4 +1,4 @@
-// The Edit menu's undo, redo and clipboard commands on the active document.
+// The Edit menu's and the case commands on the active document.
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
@@ -9,8 +9,13 @@
 #include "documents/documentwindow.h"
 #include "documents/editorevents.h"
 #include "documents/globals.h"
+#include "documents/indent.h"
 #include "mainwindow/mdiMain.h"
+#include "platform/convert.h"
+#include "platform/msgbox.h"
 #include "platform/richtextbox.h"
+
+#include <cmath>
 
 namespace kavrin {
 
@@ -25,6 +30,25 @@ DocumentWindow* sourceDocument() {
     DocumentWindow* doc = activeDocument();
     if (!doc || doc->mode == 2) return nullptr;
     return doc;
+}
+
+// Go to Line and the case commands work on the source in every view.
+DocumentWindow* anyDocument() {
+    DocumentWindow* doc = activeDocument();
+    return doc && doc->txtMain ? doc : nullptr;
+}
+
+// Lower case throughout, then upper case at the selection's start and after every white-space
+// character; a word that starts with another character ("<b>word") keeps it.
+QString properCase(const QString& text) {
+    QString out = text.toLower();
+    bool wordStart = true;
+    for (QChar& c : out) {
+        if (wordStart) c = c.toUpper();
+        const char16_t u = c.unicode();
+        wordStart = u == u' ' || u == u'\t' || u == u'\n' || u == u'\v' || u == u'\f' || u == u'\r' || u == 0;
+    }
+    return out;
 }
 
 // Other programs here expect line feeds alone between lines.
@@ -53,6 +77,15 @@ void mdiMain::connectEditCommands() {
     connect(mnuPopupCut, &QAction::triggered, this, &mdiMain::mnuEditCut_Click);
     connect(mnuPopupCopy, &QAction::triggered, this, &mdiMain::mnuEditCopy_Click);
     connect(mnuPopupPaste, &QAction::triggered, this, &mdiMain::mnuEditPaste_Click);
+    connect(mnuEditSelectAll, &QAction::triggered, this, &mdiMain::mnuEditSelectAll_Click);
+    connect(mnuEditIndent, &QAction::triggered, this, &mdiMain::mnuEditIndent_Click);
+    connect(mnuEditUnindent, &QAction::triggered, this, &mdiMain::mnuEditUnindent_Click);
+    connect(mnuEditGotoLine, &QAction::triggered, this, &mdiMain::mnuEditGotoLine_Click);
+    connect(mnuPopupIndent, &QAction::triggered, this, &mdiMain::mnuEditIndent_Click);
+    connect(mnuPopupUnindent, &QAction::triggered, this, &mdiMain::mnuEditUnindent_Click);
+    connect(mnuToolsFormatUppercase, &QAction::triggered, this, &mdiMain::mnuToolsFormatUppercase_Click);
+    connect(mnuToolsFormatLowercase, &QAction::triggered, this, &mdiMain::mnuToolsFormatLowercase_Click);
+    connect(mnuToolsFormatPropercase, &QAction::triggered, this, &mdiMain::mnuToolsFormatPropercase_Click);
 }
 
 void mdiMain::mnuEditUndo_Click() {
@@ -123,5 +156,80 @@ void mdiMain::mnuEditPaste_Click() {
         doc->txtmain_SelChange();
     }
 }
+
+void mdiMain::mnuEditSelectAll_Click() {
+    // Design view: DECMD_SELECTALL once that view can edit.
+    if (DocumentWindow* doc = sourceDocument()) selectRange(0, doc->txtMain->textLength());
+}
+
+void mdiMain::mnuEditIndent_Click() {
+    // Design view: DECMD_INDENT once that view can edit.
+    if (sourceDocument()) indentSelection();
+}
+
+void mdiMain::mnuEditUnindent_Click() {
+    // Design view: DECMD_OUTDENT once that view can edit.
+    if (sourceDocument()) unindentSelection();
+}
+
+void mdiMain::mnuEditGotoLine_Click() {
+    DocumentWindow* doc = anyDocument();
+    if (!doc) return;
+    RichTextBox* editor = doc->txtMain;
+    const int len = editor->textLength();
+    const int lastLine = editor->lineFromChar(len);
+    const QString answer = inputBox("Enter a line number (1-" + QString::number(lastLine + 1) + ")", "Go to line");
+    int line = editor->lineFromChar(editor->selStart());
+    if (const std::optional<double> number = cdbl(answer)) {
+        // The line's start is looked up by its number, so the empty line after a final line
+        // break is reachable too; numbers outside the text go to its first or last line.
+        const double target = *number - 1;
+        if (!std::isfinite(target) || target > lastLine + 1)
+            line = lastLine;
+        else if (target < -1)
+            line = 0;
+        else
+            line = int(qBound<long long>(0LL, roundHalfEven(target), (long long)lastLine));
+    }
+    editor->setSelStart(editor->lineIndex(line));
+    editor->setFocus();
+}
+
+void mdiMain::changeSelectionCase(quint8 kind) {
+    DocumentWindow* doc = anyDocument();
+    if (!doc || doc->txtMain->selLength() == 0) return;
+    RichTextBox* editor = doc->txtMain;
+    const int start = editor->selStart();
+    const int length = editor->selLength();
+    const QString text = editor->selText();
+    QString changed = text;
+    if (kind == 0)
+        changed = text.toLower();
+    else if (kind == 1)
+        changed = text.toUpper();
+    else if (kind == 2)
+        changed = properCase(text);
+    editor->setRedraw(false);
+    // Replacing a text by itself would still be recorded as a step that undoes nothing.
+    if (changed != text) {
+        if (colorCoding) {
+            ignoreChange = true;
+            editor->setSelColor(0);
+            ignoreChange = false;
+        }
+        selStartBeforeChange = start;
+        selLengthBeforeChange = length;
+        editor->setSelText(changed);
+        // Some characters change length with their case ("ß" becomes "SS"); the recolour
+        // covers what went in.
+        if (colorCoding) colorCodeRange(editor, start, int(changed.size()));
+    }
+    editor->setRedraw(true);
+    editor->setSelStart(start);
+}
+
+void mdiMain::mnuToolsFormatUppercase_Click() { changeSelectionCase(1); }
+void mdiMain::mnuToolsFormatLowercase_Click() { changeSelectionCase(0); }
+void mdiMain::mnuToolsFormatPropercase_Click() { changeSelectionCase(2); }
 
 }  // namespace kavrin

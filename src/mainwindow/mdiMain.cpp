@@ -449,6 +449,8 @@ void mdiMain::tbrMainB_ButtonClick(const QString& key) {
     else if (key == "spell") mnuToolsSpell_Click();
     else if (key == "undo") mnuEditUndo_Click();
     else if (key == "redo") mnuEditRedo_Click();
+    else if (key == "indent") mnuEditIndent_Click();
+    else if (key == "unindent") mnuEditUnindent_Click();
 }
 
 bool mdiMain::closeAllDocuments() {

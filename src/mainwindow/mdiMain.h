@@ -119,9 +119,18 @@ public:
     void mnuEditCut_Click();
     void mnuEditCopy_Click();
     void mnuEditPaste_Click();
-    // Hooks the Edit menu's and the pop-up menu's undo, redo and clipboard items to their
-    // handlers; their keys stay with the editor.
+    // Hooks the Edit menu's, the pop-up menu's and the case items to their handlers; the undo,
+    // redo and clipboard keys stay with the editor.
     void connectEditCommands();
+    void mnuEditSelectAll_Click();
+    void mnuEditIndent_Click();
+    void mnuEditUnindent_Click();
+    void mnuEditGotoLine_Click();
+    // kind: 0 lower case, 1 upper case, 2 proper case; any other leaves the text as it is.
+    void changeSelectionCase(quint8 kind);
+    void mnuToolsFormatUppercase_Click();
+    void mnuToolsFormatLowercase_Click();
+    void mnuToolsFormatPropercase_Click();
 
     // ---- Format and Insert menus, Edit Tag ----
     // Sets editTagName and enables Edit Tag when the active document's caret stands in a tag
