@@ -64,12 +64,12 @@ void saveDocument(DocumentWindow* target) {
     showDocumentSize();
 }
 
-void saveDocumentAs(DocumentWindow* target) {
+void saveDocumentAs(DocumentWindow* target, const QString& title) {
     DocumentWindow* doc = orActive(target);
     if (!doc) return;
 
     CommonDialog dialog;
-    dialog.dialogTitle = "Save Filen As";
+    dialog.dialogTitle = title.isEmpty() ? QStringLiteral("Save Filen As") : title;
     dialog.filter = fileDialogFilter;
     dialog.flags = 0x200804;
     dialog.owner = mainWindow;

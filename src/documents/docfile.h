@@ -10,8 +10,8 @@ class DocumentWindow;
 void newDocument();
 // Saves the document (default: the active one) to its path; an untitled one goes to Save As.
 void saveDocument(DocumentWindow* doc = nullptr);
-// Asks for a path and saves the document there.
-void saveDocumentAs(DocumentWindow* doc = nullptr);
+// Asks for a path and saves the document there; `title` replaces the dialog's usual title.
+void saveDocumentAs(DocumentWindow* doc = nullptr, const QString& title = QString());
 // "Untitled_n" with the lowest n that no open document window uses.
 QString nextUntitledName();
 // Writes the document's source to path in the document's text format. On failure tells the

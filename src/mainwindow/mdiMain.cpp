@@ -230,12 +230,7 @@ void mdiMain::buildMenus() {
         a->setEnabled(false);
     mnuToolsColorCodeNo->setChecked(true);
 
-    connect(mnuFileNewBlank, &QAction::triggered, this, &mdiMain::mnuFileNewBlank_Click);
-    connect(mnuFileClose, &QAction::triggered, this, &mdiMain::mnuFileClose_Click);
-    connect(mnuFileCloseAll, &QAction::triggered, this, &mdiMain::mnuFileCloseAll_Click);
-    connect(mnuFileSave, &QAction::triggered, this, &mdiMain::mnuFileSave_Click);
-    connect(mnuFileSaveAs, &QAction::triggered, this, &mdiMain::mnuFileSaveAs_Click);
-    connect(mnuFileExit, &QAction::triggered, this, &mdiMain::mnuFileExit_Click);
+    connectFileCommands();
     connect(mnuWindowCascade, &QAction::triggered, this, [this] { mdi_->cascadeSubWindows(); });
     connect(mnuWindowTileHorizontally, &QAction::triggered, this, [this] { mdi_->tileSubWindows(); });
     connect(mnuWindowTileVertically, &QAction::triggered, this, [this] { mdi_->tileSubWindows(); });
@@ -410,48 +405,7 @@ void mdiMain::setToDesign() {}
 
 // ---- Handlers ----------------------------------------------------------------------------------
 
-void mdiMain::mnuFileNewBlank_Click() { newDocument(); }
-
-void mdiMain::mnuFileClose_Click() {
-    if (DocumentWindow* doc = activeDocument()) doc->unload();
-}
-
-void mdiMain::mnuFileCloseAll_Click() {
-    unloadCancelled = false;
-    closingAll = true;
-    closeAllDocuments();
-    closingAll = false;
-    if (Form::documentCount() == 0) {
-        enableEditButtons(false);
-        enableSaveAllButton(false);
-        mnuFileCloseAll->setEnabled(false);
-        if (QLabel* panel = stbPanel(2)) panel->setText("0 KB");
-        lblCursorPos->clear();
-    }
-}
-
-void mdiMain::mnuFileSave_Click() { saveDocument(); }
-void mdiMain::mnuFileSaveAs_Click() { saveDocumentAs(); }
-
-void mdiMain::mnuFileExit_Click() { unload(vbFormCode); }
-
-void mdiMain::tbrMainA_ButtonClick(const QString& key) {
-    if (key == "new") mnuFileNewBlank_Click();
-    else if (key == "open") mnuFileOpen_Click();
-    else if (key == "save") mnuFileSave_Click();
-    else if (key == "cut") mnuEditCut_Click();
-    else if (key == "copy") mnuEditCopy_Click();
-    else if (key == "paste") mnuEditPaste_Click();
-}
-
-void mdiMain::tbrMainB_ButtonClick(const QString& key) {
-    if (key == "find") mnuEditFindReplace_Click();
-    else if (key == "spell") mnuToolsSpell_Click();
-    else if (key == "undo") mnuEditUndo_Click();
-    else if (key == "redo") mnuEditRedo_Click();
-    else if (key == "indent") mnuEditIndent_Click();
-    else if (key == "unindent") mnuEditUnindent_Click();
-}
+// File menu handlers and the main toolbars: mainfile.cpp.
 
 bool mdiMain::closeAllDocuments() {
     const QVector<DocumentWindow*> docs = documentWindows();

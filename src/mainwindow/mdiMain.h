@@ -241,13 +241,24 @@ public:
 
     // ---- File menu handlers ----
     void mnuFileNewBlank_Click();
+    void mnuFileNewTemplate_Click(qint16 index);
     void mnuFileClose_Click();
     void mnuFileCloseAll_Click();
     void mnuFileSave_Click();
     void mnuFileSaveAs_Click();
+    void mnuFileSaveAll_Click();
+    void mnuFilePrintSource_Click();
+    void mnuFilePrintBrowser_Click();
     void mnuFileExit_Click();
     void tbrMainA_ButtonClick(const QString& key);
     void tbrMainB_ButtonClick(const QString& key);
+    // Keeps the "panel" button showing the side panel's state after a click on the toolbar.
+    void tbrMainB_MouseUp();
+    // Hooks the File menu's items to their handlers; run once while the menus are built.
+    void connectFileCommands();
+    // When set, printing writes a PDF file here instead of going to a printer: the print paths
+    // can then run where no printer exists.
+    QString printOutputFile;
 
 protected:
     void Form_Initialize() override { MDIForm_Initialize(); }

@@ -1,0 +1,278 @@
+// The File menu's commands and the two main toolbars.
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QPrinter>
+#include <QTemporaryFile>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTimer>
+#include <QUrl>
+#include <QWebEngineView>
+#include <memory>
+
+#include "documents/colorcoding.h"
+#include "documents/docfile.h"
+#include "documents/docstate.h"
+#include "documents/documentwindow.h"
+#include "documents/fileops.h"
+#include "documents/globals.h"
+#include "mainwindow/mainstartup.h"
+#include "mainwindow/mdiMain.h"
+#include "platform/commondialog.h"
+#include "platform/msgbox.h"
+#include "platform/screen.h"
+#include "platform/textfile.h"
+
+namespace kavrin {
+
+namespace {
+
+constexpr int kMaxDocuments = 99;
+
+// How long the rendered page may take to load and print before the command gives up.
+constexpr int kBrowserPrintTimeoutMs = 60000;
+
+void bringToFront(DocumentWindow* doc) {
+    if (doc && doc->subWindow() && Form::mdiArea()) Form::mdiArea()->setActiveSubWindow(doc->subWindow());
+}
+
+// Restores the pointer however the command ends.
+struct BusyScope {
+    BusyScope() { setBusy(true); }
+    ~BusyScope() { setBusy(false); }
+};
+
+void routeToFile(QPrinter& printer, const QString& pdfPath) {
+    if (pdfPath.isEmpty()) return;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdfPath);
+}
+
+// Loads the page in a hidden web view and prints what the engine renders; false when the page
+// could not be loaded or printed in time.
+bool printRenderedPage(const QString& file, QPrinter* printer) {
+    QWebEngineView view;
+    view.setAttribute(Qt::WA_DontShowOnScreen);
+    QEventLoop loop;
+    bool printed = false;
+    bool done = false;
+    QObject::connect(&view, &QWebEngineView::loadFinished, &loop, [&](bool ok) {
+        if (done) return;
+        if (!ok) {
+            done = true;
+            loop.quit();
+            return;
+        }
+        view.print(printer);
+    });
+    QObject::connect(&view, &QWebEngineView::printFinished, &loop, [&](bool ok) {
+        printed = ok;
+        done = true;
+        loop.quit();
+    });
+    QTimer::singleShot(kBrowserPrintTimeoutMs, &loop, [&] {
+        done = true;
+        loop.quit();
+    });
+    view.load(QUrl::fromLocalFile(file));
+    if (!done) loop.exec();
+    return printed;
+}
+
+}  // namespace
+
+void mdiMain::connectFileCommands() {
+    connect(mnuFileNewBlank, &QAction::triggered, this, &mdiMain::mnuFileNewBlank_Click);
+    for (int i = 0; i < mnuFileNewTemplate.size(); ++i)
+        connect(mnuFileNewTemplate[i], &QAction::triggered, this, [this, i] { mnuFileNewTemplate_Click(qint16(i)); });
+    connect(mnuFileClose, &QAction::triggered, this, &mdiMain::mnuFileClose_Click);
+    connect(mnuFileCloseAll, &QAction::triggered, this, &mdiMain::mnuFileCloseAll_Click);
+    connect(mnuFileSave, &QAction::triggered, this, &mdiMain::mnuFileSave_Click);
+    connect(mnuFileSaveAs, &QAction::triggered, this, &mdiMain::mnuFileSaveAs_Click);
+    connect(mnuFileSaveAll, &QAction::triggered, this, &mdiMain::mnuFileSaveAll_Click);
+    connect(mnuFilePrintSource, &QAction::triggered, this, &mdiMain::mnuFilePrintSource_Click);
+    connect(mnuFilePrintBrowser, &QAction::triggered, this, &mdiMain::mnuFilePrintBrowser_Click);
+    connect(mnuFileExit, &QAction::triggered, this, &mdiMain::mnuFileExit_Click);
+    // TODO(open from web): mnuFileOpenFromWeb waits for the open-from-the-web dialog.
+}
+
+void mdiMain::mnuFileNewBlank_Click() { newDocument(); }
+
+void mdiMain::mnuFileNewTemplate_Click(qint16 index) {
+    if (Form::documentCount() >= kMaxDocuments) {
+        msgBox("You already have 99 documents open.", vbExclamation, "Error: Too Many Documents Open.");
+        return;
+    }
+    // Taken before a lone untouched document gives way, so the new one never reuses its name
+    // while it is still open; the lowest free number also avoids two windows with one name.
+    const QString name = nextUntitledName();
+
+    const QString path = templateFilePath(int(index) + 1);
+    const TextFileResult file = fileExists(path) ? readTextFile(path) : TextFileResult{};
+    if (!file.ok || file.binary) {
+        msgBox("Unable to load template.", vbExclamation, "Error Loading Template");
+        return;
+    }
+    QString text = file.text;
+    if (text.endsWith(QLatin1String("\r\n"))) text.chop(2);
+
+    const QVector<DocumentWindow*> open = documentWindows();
+    if (open.size() == 1 && open.first()->filePath == QLatin1String("Untitled_0") && open.first()->fileSaved)
+        open.first()->unload();
+
+    QPointer<DocumentWindow> doc = createDocumentWindow();
+    doc->filePath = name;
+    doc->load();
+    doc->setCaption("Untitled");
+    doc->show();
+    if (!doc) return;
+
+    ignoreChange = true;
+    doc->txtMain->setText(text);
+    ignoreChange = false;
+    if (colorOnOpen) {
+        colorCoding = true;
+        colorCodeDocument(doc);
+    }
+    QCoreApplication::processEvents();
+    if (doc) setFileSaved(doc, false);
+}
+
+void mdiMain::mnuFileClose_Click() {
+    if (DocumentWindow* doc = activeDocument()) doc->unload();
+}
+
+void mdiMain::mnuFileCloseAll_Click() {
+    unloadCancelled = false;
+    closingAll = true;
+    // Only documents close: the hidden pop-up menu window and open tool windows belong to the
+    // program, not to the documents the user asked to close.
+    const QVector<DocumentWindow*> docs = documentWindows();
+    for (DocumentWindow* doc : docs) {
+        if (!doc->unload(vbFormCode) || unloadCancelled) break;
+    }
+    const int left = Form::documentCount();
+    if (left == 0) {
+        enableEditButtons(false);
+        enableSaveAllButton(false);
+        if (QLabel* panel = stbPanel(2)) panel->setText("0 KB");
+        lblCursorPos->clear();
+    }
+    if (left <= 1) {
+        enableSaveAllButton(false);
+        mnuFileCloseAll->setEnabled(false);
+    }
+    unloadCancelled = false;
+    closingAll = false;
+}
+
+void mdiMain::mnuFileSave_Click() { saveDocument(); }
+void mdiMain::mnuFileSaveAs_Click() { saveDocumentAs(); }
+
+void mdiMain::mnuFileSaveAll_Click() {
+    QPointer<DocumentWindow> active = activeDocument();
+    QVector<QPointer<DocumentWindow>> docs;
+    for (DocumentWindow* doc : documentWindows()) docs << doc;
+
+    // Every document goes through the same save as Save and Save As: a failed write leaves it
+    // unsaved, and a chosen name that exists is replaced only when the user agrees.
+    for (const QPointer<DocumentWindow>& doc : docs) {
+        if (!doc || doc->isUnloading()) continue;
+        if (doc->filePath.toLower().startsWith(QLatin1String("untitled"))) {
+            bringToFront(doc);
+            saveDocumentAs(doc, QStringLiteral("Save File"));
+        } else {
+            saveDocument(doc);
+        }
+    }
+
+    if (active) {
+        bringToFront(active);
+        setFileSaved(active, active->fileSaved);
+    }
+    showDocumentSize();
+}
+
+void mdiMain::mnuFilePrintSource_Click() {
+    DocumentWindow* doc = activeDocument();
+    if (!doc) return;
+    BusyScope busy;
+    RichTextBox* editor = doc->txtMain;
+    const bool hasSelection = editor->selLength() != 0;
+
+    CommonDialog dialog;
+    dialog.owner = this;
+    dialog.flags = cdlPDReturnDC | cdlPDNoPageNums | (hasSelection ? cdlPDSelection : 0);
+    QPrinter printer;
+    if (!dialog.showPrinter(&printer)) return;
+    routeToFile(printer, printOutputFile);
+
+    // A copy keeps the colours and font and leaves the editor's own document untouched.
+    std::unique_ptr<QTextDocument> page;
+    if (dialog.printSelection && hasSelection) {
+        page = std::make_unique<QTextDocument>();
+        QTextCursor(page.get()).insertFragment(editor->textCursor().selection());
+    } else {
+        page.reset(editor->document()->clone());
+    }
+    page->setDefaultFont(editor->font());
+    page->print(&printer);
+}
+
+void mdiMain::mnuFilePrintBrowser_Click() {
+    DocumentWindow* doc = activeDocument();
+    if (!doc) return;
+    BusyScope busy;
+
+    CommonDialog dialog;
+    dialog.owner = this;
+    dialog.flags = cdlPDReturnDC | cdlPDNoPageNums | cdlPDNoSelection;
+    QPrinter printer;
+    if (!dialog.showPrinter(&printer)) return;
+    routeToFile(printer, printOutputFile);
+
+    // The page as edited goes into a work file of its own: the document's file on disk keeps
+    // what the user saved, whatever happens while the page prints.
+    QTemporaryFile work(tempPath + QStringLiteral("print-XXXXXX.htm"));
+    if (!work.open()) return;
+    const QString workPath = work.fileName();
+    work.close();
+    if (!writeTextFile(workPath, doc->txtMain->text(), TextFormat{})) return;
+    printRenderedPage(workPath, &printer);
+}
+
+void mdiMain::mnuFileExit_Click() { unload(vbFormCode); }
+
+void mdiMain::tbrMainA_ButtonClick(const QString& key) {
+    if (key == "new") mnuFileNewBlank_Click();
+    else if (key == "open") mnuFileOpen_Click();
+    else if (key == "save") mnuFileSave_Click();
+    else if (key == "saveall") mnuFileSaveAll_Click();
+    else if (key == "cut") mnuEditCut_Click();
+    else if (key == "copy") mnuEditCopy_Click();
+    else if (key == "paste") mnuEditPaste_Click();
+    else if (key == "print") mnuFilePrintSource_Click();
+}
+
+void mdiMain::tbrMainB_ButtonClick(const QString& key) {
+    if (key == "spell") mnuToolsSpell_Click();
+    else if (key == "find") mnuEditFindReplace_Click();
+    else if (key == "indent") mnuEditIndent_Click();
+    else if (key == "unindent") mnuEditUnindent_Click();
+    else if (key == "undo") mnuEditUndo_Click();
+    else if (key == "redo") mnuEditRedo_Click();
+    // TODO(side panel): "panel" runs mnuOptionsFileList_Click once the View menu's panel switch exists.
+    // TODO(browser chooser): "ie" shows frmBrowsers modeless once that window exists.
+    tbrMainB_MouseUp();
+}
+
+void mdiMain::tbrMainB_MouseUp() {
+    if (!showPanel) return;
+    if (QAction* panel = tbrMainB->button("panel")) panel->setChecked(true);
+}
+
+}  // namespace kavrin

@@ -1,0 +1,218 @@
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QRegularExpression>
+
+#include "documents/docstate.h"
+#include "mainwindow/mainstartup.h"
+#include "mainwindow_fixture.h"
+#include "platform/screen.h"
+
+namespace kavrin::test {
+namespace {
+
+class FileMenuTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        start();
+    }
+    DocumentWindow* open(const QString& name, const QByteArray& bytes) {
+        mainWindow->openFile(writeFile(name, bytes));
+        return activeDocument();
+    }
+    static void edit(DocumentWindow* doc, const QString& text) {
+        doc->txtMain->setText(text);
+        setFileSaved(doc, false);
+    }
+    static void activate(DocumentWindow* doc) { mainWindow->mdiArea()->setActiveSubWindow(doc->subWindow()); }
+    static QStringList paths() {
+        QStringList list;
+        for (DocumentWindow* doc : documentWindows()) list << doc->filePath;
+        return list;
+    }
+    static void writeTemplate(int number, const QByteArray& bytes) {
+        QFile file(templateFilePath(number));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+    static int pdfPages(const QString& pdf) {
+        const QString bytes = QString::fromLatin1(readFile(pdf));
+        return int(bytes.count(QRegularExpression("/Type\\s*/Page[^s]")));
+    }
+};
+
+TEST_F(FileMenuTest, NewFromTemplateReadsTheUsersTemplateAsAnUnsavedUntitledDocument) {
+    // The templates made at start live with the user's data.
+    EXPECT_TRUE(QFile::exists(templateFilePath(1)));
+    EXPECT_TRUE(templateFilePath(1).startsWith(userDir));
+
+    QFile::remove(templateFilePath(3));
+    expectMsgBox("Unable to load template.", vbOK);
+    mainWindow->mnuFileNewTemplate_Click(2);
+    EXPECT_EQ(Form::documentCount(), 0);
+
+    // A lone untouched first document gives way; the new one is numbered past it.
+    newDocument();
+    ASSERT_EQ(paths(), QStringList{"Untitled_0"});
+    writeTemplate(1, "<html>\r\n<body>\r\n</html>\r\n");
+    mainWindow->mnuFileNewTemplate_Click(0);
+    ASSERT_EQ(paths(), QStringList{"Untitled_1"});
+    DocumentWindow* doc = activeDocument();
+    EXPECT_EQ(doc->txtMain->text(), "<html>\r\n<body>\r\n</html>");
+    EXPECT_EQ(doc->caption(), "Untitled");
+    EXPECT_FALSE(doc->fileSaved);
+    EXPECT_TRUE(mainWindow->mnuFileSave->isEnabled());
+
+    // A document with changes is never replaced; an empty template gives an empty document.
+    writeTemplate(6, "");
+    mainWindow->mnuFileNewTemplate_Click(5);
+    EXPECT_EQ(paths(), (QStringList{"Untitled_1", "Untitled_0"}));
+    EXPECT_EQ(activeDocument()->txtMain->text(), "");
+    EXPECT_FALSE(activeDocument()->fileSaved);
+}
+
+TEST_F(FileMenuTest, CloseAllClosesOldestFirstAndStopsAtTheFirstCancel) {
+    DocumentWindow* a = open("a.htm", "a");
+    DocumentWindow* b = open("b.htm", "b");
+    DocumentWindow* c = open("c.htm", "c");
+    DocumentWindow* d = open("d.htm", "d");
+    edit(b, "b changed");
+    edit(c, "c changed");
+    edit(d, "d changed");
+    (void)a;
+
+    expectMsgBox("Save changes to 'b.htm'?", vbNo);
+    expectMsgBox("Save changes to 'c.htm'?", vbCancel);
+    mainWindow->mnuFileCloseAll_Click();
+    EXPECT_TRUE(allAnswered());
+    EXPECT_EQ(paths(), (QStringList{workDir + "c.htm", workDir + "d.htm"}));
+    EXPECT_EQ(readFile(workDir + "b.htm"), "b");
+    EXPECT_FALSE(unloadCancelled);
+    EXPECT_FALSE(closingAll);
+    EXPECT_TRUE(mainWindow->mnuFileCloseAll->isEnabled());
+
+    expectMsgBox("Save changes to 'c.htm'?", vbYes);
+    expectMsgBox("Save changes to 'd.htm'?", vbNo);
+    mainWindow->mnuFileCloseAll_Click();
+    EXPECT_EQ(Form::documentCount(), 0);
+    EXPECT_EQ(readFile(workDir + "c.htm"), "c changed");
+    EXPECT_EQ(mainWindow->stbPanel(2)->text(), "0 KB");
+    EXPECT_FALSE(mainWindow->mnuFileCloseAll->isEnabled());
+    EXPECT_FALSE(mainWindow->tbrMainA->button("saveall")->isEnabled());
+    EXPECT_FALSE(mainWindow->tbrMainA->button("cut")->isEnabled());
+}
+
+TEST_F(FileMenuTest, SaveAllSavesEachDocumentAndKeepsFailuresUnsaved) {
+    DocumentWindow* a = open("a.htm", "a");
+    newDocument();
+    DocumentWindow* first = activeDocument();
+    DocumentWindow* broken = open("broken.htm", "x");
+    newDocument();
+    DocumentWindow* second = activeDocument();
+    edit(a, "a new");
+    edit(first, "first");
+    edit(broken, "broken new");
+    edit(second, "second");
+    // A folder where the file was makes the write fail, even for root.
+    QFile::remove(workDir + "broken.htm");
+    ASSERT_TRUE(QDir().mkdir(workDir + "broken.htm"));
+    const QString existing = writeFile("existing.htm", "keep me");
+    activate(a);
+
+    expectDialog("save", [&](CommonDialog& dialog) {
+        EXPECT_EQ(dialog.dialogTitle, "Save File");
+        EXPECT_EQ(activeDocument(), first);
+        dialog.fileName = workDir + "first.htm";
+        return true;
+    });
+    expectMsgBox("The file '" + workDir + "broken.htm' could not be saved.", vbOK);
+    expectDialog("save", [&](CommonDialog& dialog) {
+        EXPECT_EQ(activeDocument(), second);
+        dialog.fileName = existing;
+        return true;
+    });
+    expectMsgBox("already exists", vbNo);
+    mainWindow->mnuFileSaveAll_Click();
+    EXPECT_TRUE(allAnswered());
+
+    EXPECT_EQ(readFile(workDir + "a.htm"), "a new");
+    EXPECT_TRUE(a->fileSaved);
+    EXPECT_EQ(readFile(workDir + "first.htm"), "first");
+    EXPECT_EQ(first->filePath, workDir + "first.htm");
+    EXPECT_EQ(first->caption(), "first.htm");
+    EXPECT_TRUE(first->fileSaved);
+    EXPECT_FALSE(broken->fileSaved);
+    EXPECT_EQ(readFile(existing), "keep me");
+    EXPECT_TRUE(second->filePath.startsWith("Untitled_"));
+    EXPECT_FALSE(second->fileSaved);
+    EXPECT_EQ(activeDocument(), a);
+    EXPECT_FALSE(mainWindow->mnuFileSave->isEnabled());
+
+    // A cancelled dialog skips only that document.
+    edit(a, "a again");
+    expectMsgBox("could not be saved", vbOK);  // broken stays broken
+    expectDialogCancel("save");
+    mainWindow->tbrMainA_ButtonClick("saveall");
+    EXPECT_TRUE(allAnswered());
+    EXPECT_EQ(readFile(workDir + "a.htm"), "a again");
+    EXPECT_FALSE(second->fileSaved);
+}
+
+TEST_F(FileMenuTest, PrintSourcePrintsTheSelectionOrTheWholeTextAndNothingOnCancel) {
+    QString text;
+    for (int i = 0; i < 300; ++i) text += "<p>line " + QString::number(i) + "</p>\r\n";
+    DocumentWindow* doc = open("long.htm", text.toUtf8());
+    const QString pdf = workDir + "out.pdf";
+    mainWindow->printOutputFile = pdf;
+
+    expectDialogCancel("print");
+    mainWindow->tbrMainA_ButtonClick("print");
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_FALSE(isBusy());
+
+    expectDialog("print", [](CommonDialog& dialog) {
+        EXPECT_EQ(dialog.flags & (cdlPDReturnDC | cdlPDNoPageNums), cdlPDReturnDC | cdlPDNoPageNums);
+        EXPECT_FALSE(dialog.printSelection);
+        return true;
+    });
+    mainWindow->mnuFilePrintSource_Click();
+    const int wholePages = pdfPages(pdf);
+    EXPECT_GT(wholePages, 2);
+
+    QFile::remove(pdf);
+    doc->txtMain->select(0, 16);
+    expectDialog("print", [](CommonDialog& dialog) {
+        EXPECT_TRUE(dialog.printSelection);  // the dialog opens with "Selection" chosen
+        return true;
+    });
+    mainWindow->mnuFilePrintSource_Click();
+    EXPECT_EQ(pdfPages(pdf), 1);
+    EXPECT_EQ(doc->txtMain->text(), text);
+    EXPECT_TRUE(doc->fileSaved);
+    EXPECT_FALSE(isBusy());
+}
+
+TEST_F(FileMenuTest, PrintBrowserViewNeverWritesTheDocumentsFile) {
+    DocumentWindow* doc = open("page.htm", "<p>saved</p>");
+    edit(doc, "<p>edited</p>");
+    const QString pdf = workDir + "page.pdf";
+    mainWindow->printOutputFile = pdf;
+
+    expectDialogCancel("print");
+    mainWindow->mnuFilePrintBrowser_Click();
+    EXPECT_FALSE(QFile::exists(pdf));
+
+    expectDialog("print", [](CommonDialog&) { return true; });
+    mainWindow->mnuFilePrintBrowser_Click();
+    EXPECT_EQ(readFile(workDir + "page.htm"), "<p>saved</p>");
+    EXPECT_FALSE(doc->fileSaved);
+    EXPECT_EQ(doc->txtMain->text(), "<p>edited</p>");
+    EXPECT_TRUE(QDir(tempDir).entryList({"print-*"}, QDir::Files).isEmpty());
+    EXPECT_GE(pdfPages(pdf), 1);
+    EXPECT_FALSE(isBusy());
+}
+
+}  // namespace
+}  // namespace kavrin::test
