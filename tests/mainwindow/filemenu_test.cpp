@@ -214,5 +214,32 @@ TEST_F(FileMenuTest, PrintBrowserViewNeverWritesTheDocumentsFile) {
     EXPECT_FALSE(isBusy());
 }
 
+TEST_F(FileMenuTest, ToolbarKeysAndMenuItemsReachTheirCommands) {
+    mainWindow->tbrMainA->button("new")->trigger();
+    ASSERT_EQ(paths(), QStringList{"Untitled_0"});
+    mainWindow->mnuFileNewTemplate[0]->trigger();  // replaces the untouched first document
+    ASSERT_EQ(paths(), QStringList{"Untitled_1"});
+    mainWindow->tbrMainA_ButtonClick("nosuchkey");
+    mainWindow->tbrMainB_ButtonClick("nosuchkey");
+    EXPECT_EQ(Form::documentCount(), 1);
+
+    expectDialogCancel("print");
+    mainWindow->mnuFilePrintSource->trigger();
+    expectDialogCancel("print");
+    mainWindow->mnuFilePrintBrowser->trigger();
+    EXPECT_TRUE(allAnswered());
+
+    // A click on the toolbar leaves the panel button showing the panel that is on.
+    QAction* panel = mainWindow->tbrMainB->button("panel");
+    showPanel = true;
+    panel->setChecked(false);
+    mainWindow->tbrMainB_MouseUp();
+    EXPECT_TRUE(panel->isChecked());
+
+    expectMsgBox("Save changes to 'Untitled'?", vbNo);  // a template's document starts unsaved
+    mainWindow->mnuFileClose->trigger();
+    EXPECT_EQ(Form::documentCount(), 0);
+}
+
 }  // namespace
 }  // namespace kavrin::test
