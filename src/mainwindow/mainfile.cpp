@@ -1,10 +1,12 @@
 // The File menu's commands and the two main toolbars.
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -50,6 +52,27 @@ void routeToFile(QPrinter& printer, const QString& pdfPath) {
     if (pdfPath.isEmpty()) return;
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdfPath);
+}
+
+// The work copy lives in tempPath, so relative links (pictures, style sheets) would point there;
+// a base element sends them to the document's folder instead. A page with its own base keeps it.
+QString withBaseFolder(const QString& html, const QString& documentPath) {
+    if (documentPath.startsWith(QLatin1String("Untitled"))) return html;
+    static const QRegularExpression hasBase(QStringLiteral("<base[\\s>]"), QRegularExpression::CaseInsensitiveOption);
+    if (html.contains(hasBase)) return html;
+    const QString folder = QFileInfo(QString(documentPath).replace('\\', '/')).absolutePath();
+    const QString base = "<base href=\"" + QUrl::fromLocalFile(folder + '/').toString(QUrl::FullyEncoded) + "\">";
+    // Ahead of a doctype it would switch the page into quirks mode: it goes after the first of
+    // these that the page has.
+    static const QRegularExpression anchors[] = {
+        QRegularExpression(QStringLiteral("<head(\\s[^>]*)?>"), QRegularExpression::CaseInsensitiveOption),
+        QRegularExpression(QStringLiteral("<html(\\s[^>]*)?>"), QRegularExpression::CaseInsensitiveOption),
+        QRegularExpression(QStringLiteral("<!doctype[^>]*>"), QRegularExpression::CaseInsensitiveOption)};
+    for (const QRegularExpression& anchor : anchors) {
+        const QRegularExpressionMatch match = anchor.match(html);
+        if (match.hasMatch()) return QString(html).insert(match.capturedEnd(), base);
+    }
+    return base + html;
 }
 
 // Loads the page in a hidden web view and prints what the engine renders; false when the page
@@ -241,7 +264,7 @@ void mdiMain::mnuFilePrintBrowser_Click() {
     if (!work.open()) return;
     const QString workPath = work.fileName();
     work.close();
-    if (!writeTextFile(workPath, doc->txtMain->text(), TextFormat{})) return;
+    if (!writeTextFile(workPath, withBaseFolder(doc->txtMain->text(), doc->filePath), TextFormat{})) return;
     printRenderedPage(workPath, &printer);
 }
 
