@@ -71,6 +71,17 @@ TEST_F(FileMenuTest, NewFromTemplateReadsTheUsersTemplateAsAnUnsavedUntitledDocu
     EXPECT_EQ(paths(), (QStringList{"Untitled_1", "Untitled_0"}));
     EXPECT_EQ(activeDocument()->txtMain->text(), "");
     EXPECT_FALSE(activeDocument()->fileSaved);
+
+    // With colouring on open the template's text arrives coloured.
+    colorOnOpen = true;
+    commentColor = 0x008000;
+    writeTemplate(2, "<!-- c -->x");
+    mainWindow->mnuFileNewTemplate_Click(1);
+    RichTextBox* editor = activeDocument()->txtMain;
+    ASSERT_EQ(editor->text(), "<!-- c -->x");
+    EXPECT_EQ(editor->colorAt(0), commentColor);
+    EXPECT_NE(editor->colorAt(10), commentColor);
+    EXPECT_TRUE(colorCoding);
 }
 
 TEST_F(FileMenuTest, CloseAllClosesOldestFirstAndStopsAtTheFirstCancel) {
