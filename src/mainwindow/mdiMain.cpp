@@ -407,14 +407,6 @@ void mdiMain::setToDesign() {}
 
 // File menu handlers and the main toolbars: mainfile.cpp.
 
-bool mdiMain::closeAllDocuments() {
-    const QVector<DocumentWindow*> docs = documentWindows();
-    for (auto it = docs.rbegin(); it != docs.rend(); ++it) {
-        if (!(*it)->unload(vbFormMDIForm) || unloadCancelled) return false;
-    }
-    return true;
-}
-
 // Start-up, shut-down and the settings: mainstartup.cpp and mainsettings.cpp.
 
 }  // namespace kavrin

@@ -271,8 +271,6 @@ private:
     void buildWindow();
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
                      const QKeySequence& shortcut = QKeySequence());
-    // Closes every document window, newest first; false when one of them refused.
-    bool closeAllDocuments();
 
     struct TabInfo {
         DocumentWindow* window;
