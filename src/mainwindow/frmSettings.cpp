@@ -21,6 +21,7 @@
 #include "platform/richtextbox.h"
 #include "platform/screen.h"
 #include "platform/settingsstore.h"
+#include "platform/shell.h"
 #include "platform/webviews.h"
 #include "tagdialogs/frmColor.h"
 
@@ -250,7 +251,47 @@ void frmSettings::buildWindow() {
     }
 
     fraTemplates = frame("fraTemplates", "Templates");
+    {
+        auto* g = new QGridLayout(fraTemplates);
+        for (int i = 0; i < 6; ++i) {
+            auto* label = new QLabel(QStringLiteral("Template %1").arg(i + 1), fraTemplates);
+            label->setObjectName(QStringLiteral("lblTemplate"));
+            auto* text = new QLineEdit(fraTemplates);
+            auto* edit = new QPushButton(QStringLiteral("Edit"), fraTemplates);
+            connect(edit, &QPushButton::clicked, this, [this, i] { cmdTemplate_Click(i); });
+            txtTemplate.push_back(text);
+            cmdTemplate.push_back(edit);
+            g->addWidget(label, i, 0);
+            g->addWidget(text, i, 1);
+            g->addWidget(edit, i, 2);
+        }
+        g->setRowStretch(6, 1);
+    }
     fraApps = frame("fraApps", "Helper Applications");
+    {
+        auto* g = new QGridLayout(fraApps);
+        const QStringList labels = {"FTP Client", "Image Editor", "Imagemap Editor", "HTML Validator"};
+        for (int i = 0; i < 8; ++i) {
+            auto* path = new QLineEdit(fraApps);
+            auto* browse = new QPushButton(QStringLiteral("Browse"), fraApps);
+            connect(browse, &QPushButton::clicked, this, [this, i] { cmdHelperApp_Click(i); });
+            txtHelperApp.push_back(path);
+            cmdHelperApp.push_back(browse);
+            const int row = i < 4 ? i : i + 1;
+            if (i < 4) {
+                g->addWidget(new QLabel(labels[i], fraApps), row, 0);
+            } else {
+                auto* name = new QLineEdit(fraApps);
+                txtBrowser.push_back(name);
+                g->addWidget(name, row, 0);
+            }
+            g->addWidget(path, row, 1);
+            g->addWidget(browse, row, 2);
+        }
+        g->addWidget(new QLabel(QStringLiteral("Web Browsers:"), fraApps), 4, 0, 1, 3);
+        g->setColumnStretch(1, 1);
+        g->setRowStretch(9, 1);
+    }
 
     fraDesigner = frame("fraDesigner", "Designer");
     chkShowDetails = check(fraDesigner, "Show Details");
@@ -324,6 +365,7 @@ void frmSettings::Form_Load() {
 
     chkUppercaseTags->setChecked(uppercaseTags);
     chkEndingP->setChecked(addEndingP);
+    loadTemplatesAndApps(true);
     chkUseIe->setChecked(enableBrowserAndDesigner);
     chkAutoindent->setChecked(autoIndent);
     txtIndent->setText(QString::number(indentText.size()));
@@ -360,6 +402,7 @@ void frmSettings::Form_Load() {
         sldTagTip->setEnabled(false);
         chkTagTip->setChecked(false);
     }
+    loadTemplatesAndApps(false);
     chkTagCompletion->setChecked(tagCompletion);
     // The font list is filled once per opening: refilling it whenever the dialog became active
     // again (after the colour picker, say) would throw away a face or size chosen but not applied.
@@ -525,7 +568,7 @@ bool frmSettings::applySettings() {
                 doc->dhtm->ShowDetails = designerShowDetails;
                 doc->dhtm->UseDivOnCarriageReturn = designerDivOnReturn;
             }
-    // 7. Template titles: their page is not built yet.
+    applyTemplates();
     // 8.
     if (optStartupLast->isChecked()) {
         rememberLastFolder = true;
@@ -578,8 +621,78 @@ bool frmSettings::applySettings() {
     // 13.
     showTaskBar = chkTaskBar->isChecked();
     if (mainWindow && mainWindow->picPop) mainWindow->picPop->setVisible(showTaskBar && showStatusbar);
-    // 14. Helper applications: their page is not built yet.
+    applyHelperApps();
     return true;
+}
+
+// ---- Templates and helper applications --------------------------------------------------------
+
+namespace {
+const char* const kAppKeys[4] = {"Ftp", "Image", "Imagemap", "HTMLValidator"};
+QString templatePath(int n) { return userDataPath + QStringLiteral("Custom%1.htm").arg(n); }
+}  // namespace
+
+void frmSettings::loadTemplatesAndApps(bool templates) {
+    if (templates) {
+        for (int n = 1; n <= 6; ++n)
+            txtTemplate[n - 1]->setText(getSetting(kApp, QStringLiteral("TemplateTitles"), QStringLiteral("Custom%1").arg(n),
+                                                   QStringLiteral("Template%1").arg(n))
+                                            .trimmed());
+        return;
+    }
+    for (int i = 0; i < 4; ++i)
+        txtHelperApp[i]->setText(getSetting(kApp, QStringLiteral("HelperApps"), QLatin1String(kAppKeys[i]), QString()));
+    for (int n = 1; n <= 4; ++n) {
+        // A browser whose program is missing for now keeps its stored path: emptying the box
+        // would make the next Apply, made for any other setting, forget the browser for good.
+        txtHelperApp[n + 3]->setText(getSetting(kApp, QStringLiteral("HelperApps"), QStringLiteral("Browser%1").arg(n), QString()));
+        txtBrowser[n - 1]->setText(getSetting(kApp, QStringLiteral("HelperApps"), QStringLiteral("BrowserName%1").arg(n),
+                                              QStringLiteral("Web Browser %1").arg(n)));
+    }
+}
+
+void frmSettings::applyTemplates() {
+    for (int i = 0; i < 6; ++i) {
+        const int n = i + 1;
+        QString title = txtTemplate[i]->text().trimmed();
+        if (title.isEmpty()) title = QStringLiteral("Template%1").arg(n);
+        if (mainWindow && i < mainWindow->mnuFileNewTemplate.size() && mainWindow->mnuFileNewTemplate[i])
+            mainWindow->mnuFileNewTemplate[i]->setText(title);
+        saveSetting(kApp, QStringLiteral("TemplateTitles"), QStringLiteral("Custom%1").arg(n), title);
+    }
+}
+
+void frmSettings::applyHelperApps() {
+    for (int i = 0; i < 4; ++i)
+        saveSetting(kApp, QStringLiteral("HelperApps"), QLatin1String(kAppKeys[i]), txtHelperApp[i]->text());
+    for (int n = 1; n <= 4; ++n) {
+        saveSetting(kApp, QStringLiteral("HelperApps"), QStringLiteral("Browser%1").arg(n), txtHelperApp[n + 3]->text().trimmed());
+        QString name = txtBrowser[n - 1]->text().trimmed();
+        if (name.isEmpty()) name = QStringLiteral("Web Browser %1").arg(n);
+        if (mainWindow && n - 1 < mainWindow->mnuToolsHelperAppsBrowser.size() && mainWindow->mnuToolsHelperAppsBrowser[n - 1])
+            mainWindow->mnuToolsHelperAppsBrowser[n - 1]->setText(name);
+        saveSetting(kApp, QStringLiteral("HelperApps"), QStringLiteral("BrowserName%1").arg(n), name);
+    }
+}
+
+void frmSettings::cmdTemplate_Click(int index) {
+    const QString path = templatePath(index + 1);
+    setBusy(true);
+    const bool started = openTemplate ? openTemplate(path) : (fileExists(path) && openWithAssociated(path));
+    setBusy(false);
+    if (!started) msgBox(QStringLiteral("Unable to open ") + path + u'.', vbExclamation, QStringLiteral("File Not Found"));
+}
+
+void frmSettings::cmdHelperApp_Click(int index) {
+    CommonDialog dialog;
+    dialog.owner = this;
+    dialog.dialogTitle = QStringLiteral("Select Application");
+    dialog.filter = QStringLiteral("Executable Files (*.exe)|*.exe|All Files (*.*)|*.*");
+    // Programs here carry no ".exe"; the list starts on all files.
+    dialog.filterIndex = 2;
+    dialog.flags = 0x201004;
+    if (!dialog.showOpen()) return;
+    txtHelperApp[index]->setText(dialog.fileName);
 }
 
 // ---- Filter list editor -----------------------------------------------------------------------

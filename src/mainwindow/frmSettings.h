@@ -81,7 +81,12 @@ public:
 
     // ---- Templates, Helper Apps ----
     QGroupBox* fraTemplates = nullptr;
+    QVector<QLineEdit*> txtTemplate;     // 0 to 5
+    QVector<QPushButton*> cmdTemplate;   // 0 to 5
     QGroupBox* fraApps = nullptr;
+    QVector<QLineEdit*> txtHelperApp;    // 0 to 7
+    QVector<QPushButton*> cmdHelperApp;  // 0 to 7
+    QVector<QLineEdit*> txtBrowser;      // 0 to 3
 
     // ---- Designer ----
     QGroupBox* fraDesigner = nullptr;
@@ -109,6 +114,12 @@ public:
     void chkUseIe_Click();
     void cmdBrowse_Click();
     void cmdColor_Click(int index);
+    void cmdTemplate_Click(int index);
+    void cmdHelperApp_Click(int index);
+
+    // Opens a template file for editing; tests record the path instead.
+    using Opener = bool (*)(const QString& path);
+    static inline Opener openTemplate = nullptr;
 
     // Filter list editor.
     void lstFilters_Click();
@@ -128,6 +139,9 @@ private:
     void fillFonts();
     void setColorButton(int index, int color);
     void applyFilters();
+    void loadTemplatesAndApps(bool templates);
+    void applyTemplates();
+    void applyHelperApps();
     void selectFilter(int row);
     QVector<int> colors_;
     bool loading_ = false;

@@ -102,9 +102,20 @@ TEST_F(OptionsTest, CancelAndAnUnchangedFontChangeNothing) {
     EXPECT_EQ(tagTipDelay, 1000);
     EXPECT_EQ(storeBytes(), before);
 
-    // OK with the face and size as they were writes no font keys.
+    // OK with the face and size as they were writes no font keys and leaves the caret alone.
+    store("Options", "Font Size", "11");
+    DocumentWindow* doc = documentWindows().value(0);
+    if (doc) {
+        doc->txtMain->setSelText("hello world");
+        doc->txtMain->select(3, 2);
+    }
     options([](frmSettings& f) { f.cmdOk_Click(); });
-    EXPECT_EQ(storeBytes(), before);
+    if (doc) {
+        EXPECT_EQ(doc->txtMain->selStart(), 3);
+        EXPECT_EQ(doc->txtMain->selLength(), 2);
+    }
+    EXPECT_EQ(setting("Options", "Font Size"), "11");
+    EXPECT_EQ(setting("Options", "Font Name"), "<none>");
 }
 
 TEST_F(OptionsTest, TagTipsSliderFollowsTheDelay) {
@@ -331,6 +342,74 @@ TEST_F(OptionsTest, NoMoreThanTenFilters) {
         f.cmdOk_Click();
     });
     EXPECT_EQ(numFilters, 10);
+}
+
+TEST_F(OptionsTest, TemplateTitlesApplyAtOnceWithTheirDefaults) {
+    store("TemplateTitles", "Custom2", "  Letter  ");
+    options([](frmSettings& f) {
+        f.selectTab(4);
+        EXPECT_TRUE(f.fraTemplates->isVisible());
+        EXPECT_EQ(f.txtTemplate[0]->text(), "Template1");
+        EXPECT_EQ(f.txtTemplate[1]->text(), "Letter");
+        f.txtTemplate[0]->setText("   ");
+        f.txtTemplate[2]->setText(" Report ");
+        f.cmdApply_Click();
+        EXPECT_EQ(f.txtTemplate[0]->text(), "   ") << "the box keeps what was typed";
+        f.cmdOk_Click();
+    });
+    EXPECT_EQ(setting("TemplateTitles", "Custom1"), "Template1");
+    EXPECT_EQ(setting("TemplateTitles", "Custom3"), "Report");
+    EXPECT_EQ(mainWindow->mnuFileNewTemplate[0]->text(), "Template1");
+    EXPECT_EQ(mainWindow->mnuFileNewTemplate[2]->text(), "Report");
+}
+
+TEST_F(OptionsTest, TemplateEditOpensTheUsersFileOrSaysItCannot) {
+    static QStringList opened;
+    opened.clear();
+    frmSettings::openTemplate = [](const QString& path) {
+        opened << path;
+        return !path.endsWith("Custom2.htm");
+    };
+    options([this](frmSettings& f) {
+        f.cmdTemplate[0]->click();
+        expectMsgBox("Unable to open " + userDataPath + "Custom2.htm.", vbOK);
+        f.cmdTemplate[1]->click();
+        f.cmdCancel_Click();
+    });
+    frmSettings::openTemplate = nullptr;
+    EXPECT_EQ(opened, QStringList({userDataPath + "Custom1.htm", userDataPath + "Custom2.htm"}));
+}
+
+TEST_F(OptionsTest, HelperAppsAreStoredAtOnceAndNameTheBrowserItems) {
+    store("HelperApps", "Browser2", "/no/such/browser");
+    options([this](frmSettings& f) {
+        f.selectTab(5);
+        EXPECT_TRUE(f.fraApps->isVisible());
+        EXPECT_EQ(f.txtBrowser[0]->text(), "Web Browser 1");
+        // A browser missing for now keeps its path instead of being forgotten on the next Apply.
+        EXPECT_EQ(f.txtHelperApp[5]->text(), "/no/such/browser");
+        f.txtHelperApp[0]->setText("  /usr/bin/ftp  ");
+        f.txtHelperApp[4]->setText("  /usr/bin/web  ");
+        f.txtBrowser[0]->setText("  ");
+        f.txtBrowser[2]->setText(" Lynx ");
+        // Browse fills the box; a cancelled Browse leaves it.
+        expectOpen("/opt/validator");
+        f.cmdHelperApp[3]->click();
+        EXPECT_EQ(f.txtHelperApp[3]->text(), "/opt/validator");
+        expectDialogCancel("open");
+        f.cmdHelperApp[3]->click();
+        EXPECT_EQ(f.txtHelperApp[3]->text(), "/opt/validator");
+        f.cmdOk_Click();
+    });
+    EXPECT_EQ(setting("HelperApps", "FTP"), "  /usr/bin/ftp  ");
+    EXPECT_EQ(setting("HelperApps", "HtmlValidator"), "/opt/validator");
+    EXPECT_EQ(setting("HelperApps", "Browser1"), "/usr/bin/web");
+    EXPECT_EQ(setting("HelperApps", "Browser2"), "/no/such/browser");
+    EXPECT_EQ(setting("HelperApps", "Browser4"), "");
+    EXPECT_EQ(setting("HelperApps", "BrowserName1"), "Web Browser 1");
+    EXPECT_EQ(setting("HelperApps", "BrowserName3"), "Lynx");
+    EXPECT_EQ(mainWindow->mnuToolsHelperAppsBrowser[0]->text(), "Web Browser 1");
+    EXPECT_EQ(mainWindow->mnuToolsHelperAppsBrowser[2]->text(), "Lynx");
 }
 
 }  // namespace
