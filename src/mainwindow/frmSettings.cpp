@@ -318,7 +318,9 @@ void frmSettings::buildWindow() {
     connect(cmdApply, &QPushButton::clicked, this, &frmSettings::cmdApply_Click);
     connect(cboFontFace, qOverload<int>(&QComboBox::activated), this, [this] { cboFontFace_Click(); });
     connect(cboFontSize, &QComboBox::editTextChanged, this, [this] { cboFontSize_Change(); });
-    connect(txtIndent, &QLineEdit::textChanged, this, [this] { txtIndent_Change(); });
+    connect(cboFontSize, qOverload<int>(&QComboBox::activated), this, [this] { cboFontSize_Validate(); });
+    connect(cboFontSize->lineEdit(), &QLineEdit::editingFinished, this, [this] { cboFontSize_Validate(); });
+    connect(txtIndent, &QLineEdit::editingFinished, this, [this] { txtIndent_Change(); });
     connect(updIndentUp, &QToolButton::clicked, this, [this] {
         txtIndent->setText(QString::number(qMin(10, leadingNumber(txtIndent->text()) + 1)));
     });
@@ -494,12 +496,18 @@ void frmSettings::cboFontFace_Click() {
 }
 
 void frmSettings::cboFontSize_Change() {
-    const int n = leadingNumber(cboFontSize->currentText());
-    if (n < 8) cboFontSize->setEditText(QStringLiteral("8"));
-    else if (n > 72) cboFontSize->setEditText(QStringLiteral("72"));
     QFont sample = lblFontSample->font();
     sample.setPointSize(qBound(8, leadingNumber(cboFontSize->currentText()), 72));
     lblFontSample->setFont(sample);
+}
+
+// The boxes clamp when the user has finished with them, not at every key: clamping while typing
+// would turn the first digit of "12" into "8", and an emptied indent box into "1".
+void frmSettings::cboFontSize_Validate() {
+    const int n = leadingNumber(cboFontSize->currentText());
+    if (n < 8) cboFontSize->setEditText(QStringLiteral("8"));
+    else if (n > 72) cboFontSize->setEditText(QStringLiteral("72"));
+    cboFontSize_Change();
 }
 
 void frmSettings::txtIndent_Change() {
@@ -601,8 +609,8 @@ bool frmSettings::applySettings() {
             QFont font = doc->txtMain->font();
             font.setFamily(fontName);
             font.setPointSize(fontSize);
+            // The whole editor takes the font; the user's selection and caret stay where they were.
             doc->txtMain->setFont(font);
-            doc->txtMain->select(0, 0);
         }
         ignoreChange = false;
     }

@@ -109,6 +109,7 @@ public:
     void cmdCancel_Click();
     void cboFontFace_Click();
     void cboFontSize_Change();
+    void cboFontSize_Validate();
     void txtIndent_Change();
     void chkTagTip_Click();
     void chkUseIe_Click();

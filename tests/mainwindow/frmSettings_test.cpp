@@ -141,15 +141,27 @@ TEST_F(OptionsTest, TagTipsSliderFollowsTheDelay) {
     });
 }
 
-TEST_F(OptionsTest, BoxesClampFontSizeAndIndent) {
+TEST_F(OptionsTest, BoxesClampFontSizeAndIndentWhenTheUserIsDone) {
     options([](frmSettings& f) {
+        // Typing "12" is not cut short at its first digit.
+        f.cboFontSize->lineEdit()->clear();
+        QTest::keyClicks(f.cboFontSize->lineEdit(), "12");
+        EXPECT_EQ(f.cboFontSize->currentText(), "12");
+        EXPECT_EQ(f.lblFontSample->font().pointSize(), 12);
         f.cboFontSize->setEditText("1");
+        emit f.cboFontSize->lineEdit()->editingFinished();
         EXPECT_EQ(f.cboFontSize->currentText(), "8");
         f.cboFontSize->setEditText("99");
+        emit f.cboFontSize->lineEdit()->editingFinished();
         EXPECT_EQ(f.cboFontSize->currentText(), "72");
+        f.txtIndent->clear();
+        QTest::keyClicks(f.txtIndent, "x1");
+        EXPECT_EQ(f.txtIndent->text(), "1") << "only digits reach the box";
         f.txtIndent->setText("");
+        emit f.txtIndent->editingFinished();
         EXPECT_EQ(f.txtIndent->text(), "1");
         f.txtIndent->setText("25");
+        emit f.txtIndent->editingFinished();
         EXPECT_EQ(f.txtIndent->text(), "10");
         f.updIndentDown->click();
         EXPECT_EQ(f.txtIndent->text(), "9");
@@ -157,6 +169,15 @@ TEST_F(OptionsTest, BoxesClampFontSizeAndIndent) {
     });
     EXPECT_EQ(fontSize, 72);
     EXPECT_EQ(indentText, QString(9, ' '));
+
+    // Values never finished with are still kept in range when applied.
+    options([](frmSettings& f) {
+        f.cboFontSize->setEditText("3");
+        f.txtIndent->setText("40");
+        f.cmdOk_Click();
+    });
+    EXPECT_EQ(fontSize, 8);
+    EXPECT_EQ(indentText, QString(10, ' '));
 }
 
 TEST_F(OptionsTest, ColourButtonsTakeThePickersChoiceAndApplyOnlyOnOk) {
