@@ -3,6 +3,7 @@
 
 #include "mainwindow/frmSettings.h"
 #include "mainwindow_fixture.h"
+#include "platform/webviews.h"
 #include "tagdialogs/frmColor.h"
 
 namespace kavrin::test {
@@ -45,6 +46,7 @@ protected:
 };
 
 TEST_F(OptionsTest, OpensFromTheGlobalsAndOkAppliesAndWritesTheFontAtOnce) {
+    newDocument();
     options([](frmSettings& f) {
         EXPECT_EQ(f.windowTitle(), "Options");
         EXPECT_EQ(f.txtIndent->text(), "2");
@@ -78,13 +80,26 @@ TEST_F(OptionsTest, OpensFromTheGlobalsAndOkAppliesAndWritesTheFontAtOnce) {
     EXPECT_EQ(setting("Options", "Font Size"), "14");
     EXPECT_EQ(setting("Options", "Font Name"), "Beta Mono");
     EXPECT_EQ(formColor, 0x0000FF);
-    for (DocumentWindow* doc : documentWindows()) EXPECT_EQ(doc->txtMain->font().pointSize(), 14);
+    ASSERT_FALSE(documentWindows().isEmpty());
+    for (DocumentWindow* doc : documentWindows()) {
+        EXPECT_EQ(doc->txtMain->font().pointSize(), 14);
+        EXPECT_EQ(doc->txtMain->rightMargin(), 9999999) << "word wrap off: no document wraps";
+    }
 
     // The dialog shows the applied indent's length when it opens again.
     options([](frmSettings& f) {
         EXPECT_EQ(f.txtIndent->text(), "3");
+        f.chkWordwrap->setChecked(true);
+        f.chkShowBorders->setChecked(true);
+        f.cmdApply_Click();
         f.cmdCancel_Click();
     });
+    EXPECT_TRUE(wordWrap) << "what Apply applied stays after Cancel";
+    EXPECT_TRUE(designerShowBorders);
+    for (DocumentWindow* doc : documentWindows()) {
+        EXPECT_EQ(doc->txtMain->rightMargin(), 0);
+        if (doc->dhtm) EXPECT_TRUE(doc->dhtm->ShowBorders);
+    }
 }
 
 TEST_F(OptionsTest, CancelAndAnUnchangedFontChangeNothing) {
@@ -104,7 +119,9 @@ TEST_F(OptionsTest, CancelAndAnUnchangedFontChangeNothing) {
 
     // OK with the face and size as they were writes no font keys and leaves the caret alone.
     store("Options", "Font Size", "11");
+    newDocument();
     DocumentWindow* doc = documentWindows().value(0);
+    ASSERT_NE(doc, nullptr);
     if (doc) {
         doc->txtMain->setSelText("hello world");
         doc->txtMain->select(3, 2);
