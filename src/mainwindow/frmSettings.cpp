@@ -351,8 +351,11 @@ void frmSettings::buildWindow() {
 
 void frmSettings::Form_Load() {
     loading_ = true;
-    setFixedSize(twipsToPixels(8190), twipsToPixels(6450));
-    tbsMain->setGeometry(twipRect(60, 90, 8000, 400));
+    // The tab captions must all show at once; a wider system font widens the dialog to fit them.
+    tbsMain->setUsesScrollButtons(false);
+    const int extra = qMax(0, tbsMain->sizeHint().width() - twipsToPixels(8000));
+    setFixedSize(twipsToPixels(8190) + extra, twipsToPixels(6450));
+    tbsMain->setGeometry(twipsToPixels(60), twipsToPixels(90), twipsToPixels(8000) + extra, tbsMain->sizeHint().height());
     const struct {
         QGroupBox* frame;
         int top, height;
@@ -360,7 +363,15 @@ void frmSettings::Form_Load() {
                   {fraFilters, 2730, 2480}, {fraColor, 600, 4600},  {fraTagHelp, 600, 2475},
                   {fraTagCompletion, 3200, 825}, {fraTags, 4150, 1050}, {fraTemplates, 600, 4600},
                   {fraApps, 600, 4600},     {fraDesigner, 600, 4600}};
-    for (const auto& f : frames) f.frame->setGeometry(twipRect(240, f.top, 7620, f.height));
+    for (const auto& f : frames) {
+        f.frame->setGeometry(twipsToPixels(240), twipsToPixels(f.top), twipsToPixels(7620) + extra, twipsToPixels(f.height));
+        // The frames' twip heights were made for tighter controls than today's.
+        if (QLayout* layout = f.frame->layout()) {
+            layout->setContentsMargins(8, 4, 8, 4);
+            layout->setSpacing(3);
+        }
+    }
+    for (QPushButton* b : {cmdOk, cmdCancel, cmdApply}) b->move(b->x() + extra, b->y());
     hideAllFrames();
     fraFont->show();
     fraGeneral->show();
