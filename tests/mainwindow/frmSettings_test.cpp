@@ -282,6 +282,26 @@ TEST_F(OptionsTest, BrowserSwitchIsRefusedWhileDocumentsAreOpen) {
     EXPECT_TRUE(enableBrowserAndDesigner);
 }
 
+TEST_F(OptionsTest, EnablingTheBrowserAsksAndTheViewItemsFollowTheAnswer) {
+    for (DocumentWindow* doc : documentWindows()) doc->unload();
+    ASSERT_EQ(Form::documentCount(), 0);
+    enableBrowserAndDesigner = false;
+    options([this](frmSettings& f) {
+        f.chkUseIe->click();
+        expectMsgBox("Enable the Web browser and Web page Designer?", vbCancel);
+        f.cmdApply_Click();
+        EXPECT_FALSE(enableBrowserAndDesigner);
+        EXPECT_TRUE(f.chkUseIe->isChecked()) << "the box stays checked";
+        EXPECT_FALSE(mainWindow->mnuViewDesign->isEnabled());
+        expectMsgBox("Enable the Web browser and Web page Designer?", vbOK);
+        f.cmdOk_Click();
+    });
+    EXPECT_TRUE(enableBrowserAndDesigner);
+    EXPECT_TRUE(mainWindow->mnuViewEdit->isEnabled());
+    EXPECT_TRUE(mainWindow->mnuViewBrowse->isEnabled());
+    EXPECT_TRUE(mainWindow->mnuViewDesign->isEnabled());
+}
+
 TEST_F(OptionsTest, FilterEditorAddsReplacesDeletesAndApplies) {
     currentFilter = 5;
     options([this](frmSettings& f) {
