@@ -12,6 +12,7 @@
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "documents/progress.h"
+#include "mainwindow/frmSettings.h"
 #include "platform/msgbox.h"
 
 namespace kavrin {
@@ -245,6 +246,7 @@ void mdiMain::buildWindow() {
     menuBar = new QMenuBar(this);
     layout->setMenuBar(menuBar);
     buildMenus();
+    connectOptionsCommand(this);
 
     picTools = new QWidget(this);
     auto* toolsLayout = new QHBoxLayout(picTools);
