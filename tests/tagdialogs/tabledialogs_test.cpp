@@ -293,8 +293,9 @@ TEST_F(TableDialogsTest, CaptionsNewAndEdited) {
     showModalDialog<frmCaption>();
     EXPECT_EQ(text(), "<caption align=\"top\">Title</caption>");
 
+    // Enter presses OK.
     setDocument("|");
-    expectDialogWindow<frmCaption>("frmCaption", [](frmCaption& d) { d.cmdOk->click(); });
+    expectDialogWindow<frmCaption>("frmCaption", [](frmCaption& d) { QTest::keyClick(d.cboAlign, Qt::Key_Return); });
     showModalDialog<frmCaption>();
     EXPECT_EQ(text(), "<caption></caption>");
 }
