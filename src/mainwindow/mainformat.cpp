@@ -8,6 +8,8 @@
 #include "mainwindow/mdiMain.h"
 #include "tagdialogs/edittag.h"
 #include "tagdialogs/structure/frmTable.h"
+#include "tagdialogs/structure/frmThd.h"
+#include "tagdialogs/structure/frmTr.h"
 #include "tagdialogs/text/frmImage.h"
 #include "tagdialogs/tagparse.h"
 
@@ -139,6 +141,17 @@ void mdiMain::connectFormatAndInsertMenus() {
         {mnuInsertTableTable, &mdiMain::mnuInsertTableTable_Click},
     };
     for (const auto& [action, handler] : handlers) connect(action, &QAction::triggered, this, handler);
+
+    // Insert > Table: one cell dialog serves headings and data, told which by dialogKind.
+    connect(mnuInsertTableRow, &QAction::triggered, this, [] { showModalDialog<frmTr>(); });
+    connect(mnuInsertTableHeading, &QAction::triggered, this, [] {
+        dialogKind = QStringLiteral("th");
+        showModalDialog<frmThd>();
+    });
+    connect(mnuInsertTableData, &QAction::triggered, this, [] {
+        dialogKind = QStringLiteral("td");
+        showModalDialog<frmThd>();
+    });
 }
 
 }  // namespace kavrin

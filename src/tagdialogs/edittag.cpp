@@ -1,8 +1,12 @@
 #include "tagdialogs/edittag.h"
 
 #include "documents/globals.h"
+#include "tagdialogs/structure/frmCaption.h"
 #include "tagdialogs/structure/frmDiv.h"
 #include "tagdialogs/structure/frmTable.h"
+#include "tagdialogs/structure/frmTableSection.h"
+#include "tagdialogs/structure/frmThd.h"
+#include "tagdialogs/structure/frmTr.h"
 #include "tagdialogs/tagdialog.h"
 #include "tagdialogs/text/frmBr.h"
 #include "tagdialogs/text/frmHr.h"
@@ -27,7 +31,7 @@ const QVector<EditableTag>& editableTags() {
         {"APPLET", "", nullptr},
         {"BODY", "", nullptr},
         {"BR", "", &make<frmBr>},
-        {"CAPTION", "", nullptr},
+        {"CAPTION", "", &make<frmCaption>},
         {"DIV", "", &make<frmDiv>},
         {"FONT", "", nullptr},
         {"FORM", "", nullptr},
@@ -46,13 +50,13 @@ const QVector<EditableTag>& editableTags() {
         {"SCRIPT", "", nullptr},
         // frmTableIe when enableBrowserAndDesigner is on, else frmTable.
         {"TABLE", "", &newTableDialog},
-        {"TD", "td", nullptr},
+        {"TD", "td", &make<frmThd>},
         {"TEXTAREA", "textarea", nullptr},
-        {"TH", "th", nullptr},
-        {"TR", "", nullptr},
-        {"THEAD", "thead", nullptr},
-        {"TBODY", "tbody", nullptr},
-        {"TFOOT", "tfoot", nullptr},
+        {"TH", "th", &make<frmThd>},
+        {"TR", "", &make<frmTr>},
+        {"THEAD", "thead", &make<frmTableSection>},
+        {"TBODY", "tbody", &make<frmTableSection>},
+        {"TFOOT", "tfoot", &make<frmTableSection>},
     };
     return tags;
 }
