@@ -8,6 +8,7 @@
 #include "mainwindow/mdiMain.h"
 #include "tagdialogs/edittag.h"
 #include "tagdialogs/structure/frmTable.h"
+#include "tagdialogs/text/frmHrefAnchor.h"
 #include "tagdialogs/text/frmImage.h"
 #include "tagdialogs/tagparse.h"
 
@@ -100,6 +101,7 @@ void mdiMain::mnuInsertComment_Click() {
 }
 
 void mdiMain::mnuInsertImage_Click() { showModalDialog<frmImage>(); }
+void mdiMain::mnuInsertHyperlink_Click() { showModalDialog<frmHrefAnchor>(); }
 void mdiMain::mnuInsertTableTable_Click() { showTableDialog(); }
 
 // ---- Wiring -------------------------------------------------------------------------------------------
@@ -136,6 +138,7 @@ void mdiMain::connectFormatAndInsertMenus() {
         {mnuInsertHr, &mdiMain::mnuInsertHr_Click},
         {mnuInsertComment, &mdiMain::mnuInsertComment_Click},
         {mnuInsertImage, &mdiMain::mnuInsertImage_Click},
+        {mnuInsertHyperlink, &mdiMain::mnuInsertHyperlink_Click},
         {mnuInsertTableTable, &mdiMain::mnuInsertTableTable_Click},
     };
     for (const auto& [action, handler] : handlers) connect(action, &QAction::triggered, this, handler);

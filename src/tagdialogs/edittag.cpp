@@ -6,6 +6,7 @@
 #include "tagdialogs/tagdialog.h"
 #include "tagdialogs/text/frmBr.h"
 #include "tagdialogs/text/frmHr.h"
+#include "tagdialogs/text/frmHrefAnchor.h"
 #include "tagdialogs/text/frmImage.h"
 #include "tagdialogs/text/frmP.h"
 
@@ -23,7 +24,7 @@ Form* make(QWidget* owner) {
 const QVector<EditableTag>& editableTags() {
     // Each dialog, once it exists, puts its factory into its row.
     static const QVector<EditableTag> tags{
-        {"A", "", nullptr},
+        {"A", "", &make<frmHrefAnchor>},
         {"APPLET", "", nullptr},
         {"BODY", "", nullptr},
         {"BR", "", &make<frmBr>},

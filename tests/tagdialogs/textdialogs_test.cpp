@@ -1,0 +1,135 @@
+// The hyperlink, comment and page body dialogs as a user works them, for a new element and for
+// an edited tag.
+#include <QPlainTextEdit>
+
+#include "mainwindow/mainsettings.h"
+#include "platform/settingsstore.h"
+#include "tagdialogs/tagdialog.h"
+#include "tagdialogs/text/frmHrefAnchor.h"
+#include "tagtest.h"
+
+namespace kavrin::test {
+namespace {
+
+class TextDialogTest : public TagDialogTest {
+protected:
+    template <class Dialog>
+    void insertWith(const QString& className, std::function<void(Dialog&)> drive) {
+        expectDialogWindow<Dialog>(className, drive);
+        showModalDialog<Dialog>();
+        EXPECT_EQ(Form::forms().size(), baseForms) << "the dialog must be gone";
+    }
+
+    static QString url(int n) { return getSetting(settingsApp, "URLs", "URL_" + QString::number(n)); }
+    static void setUrl(int n, const QString& value) { saveSetting(settingsApp, "URLs", "URL_" + QString::number(n), value); }
+};
+
+TEST_F(TextDialogTest, LinkWrapsTheSelectionOrCarriesTypedText) {
+    setDocument("say |word| now");
+    insertWith<frmHrefAnchor>("frmHrefAnchor", [](frmHrefAnchor& d) {
+        EXPECT_EQ(d.caption(), "Hypertext Anchor");
+        EXPECT_TRUE(d.txtAnchor->isVisible());
+        EXPECT_EQ(d.txtAnchor->toPlainText(), "word");
+        EXPECT_EQ(d.cboTarget->count(), 4);
+        type(d.cboHref, "  page.htm ");
+        type(d.txtName, "n1");
+        type(d.cboTarget, "_blank");
+        type(d.txtTabindex, "2");
+        type(d.txtAccesskey, "k");
+        d.cmdOk->click();
+    });
+    EXPECT_EQ(text(),
+              "say <a href=\"page.htm\" name=\"n1\" target=\"_blank\" tabindex=\"2\" accesskey=\"k\">word</a> now");
+
+    // Changed anchored text: a new link before the selection, which stays; the typed text keeps
+    // its case even with capital tags.
+    uppercaseTags = true;
+    setDocument("say |word| now");
+    insertWith<frmHrefAnchor>("frmHrefAnchor", [](frmHrefAnchor& d) {
+        EXPECT_EQ(d.cboHref->count(), 1);
+        EXPECT_EQ(d.cboHref->itemText(0), "page.htm");
+        type(d.cboHref, "b.htm");
+        d.txtAnchor->setPlainText("Other");
+        d.cmdOk->click();
+    });
+    EXPECT_EQ(text(), "say <A HREF=\"b.htm\">Other</A>word now");
+
+    // Nothing selected and nothing typed: an empty link at the caret.
+    uppercaseTags = false;
+    setDocument("x|y");
+    insertWith<frmHrefAnchor>("frmHrefAnchor", [](frmHrefAnchor& d) { d.cmdOk->click(); });
+    EXPECT_EQ(text(), "x<a></a>y");
+}
+
+TEST_F(TextDialogTest, LinkHistoryKeepsFifteenAddressesMostRecentFirst) {
+    for (int n = 1; n <= 5; ++n) setUrl(n, "u" + QString::number(n));
+    setUrl(7, "  u7 ");  // a gap closes up
+    setDocument("|");
+    insertWith<frmHrefAnchor>("frmHrefAnchor", [](frmHrefAnchor& d) {
+        EXPECT_EQ(d.urlHistory.entries, (QStringList{"u1", "u2", "u3", "u4", "u5", "u7"}));
+        type(d.cboHref, "u5");
+        d.cmdOk->click();
+    });
+    EXPECT_EQ(url(1), "u5");
+    EXPECT_EQ(url(2), "u1");
+    EXPECT_EQ(url(5), "u4");
+    EXPECT_EQ(url(6), "u7");
+    EXPECT_EQ(url(7), "");
+
+    // The head used again: unchanged. Cancel saves without changing.
+    UrlHistory history;
+    history.load();
+    history.use("u5");
+    EXPECT_EQ(history.entries.first(), "u5");
+    EXPECT_EQ(history.entries.size(), 6);
+    // An empty address is not remembered and writes no href.
+    history.use("");
+    EXPECT_EQ(history.entries.size(), 6);
+    setDocument("|");
+    insertWith<frmHrefAnchor>("frmHrefAnchor", [](frmHrefAnchor& d) { d.cmdOk->click(); });
+    EXPECT_EQ(text(), "<a></a>");
+    EXPECT_EQ(url(1), "u5");
+
+    // Full: the oldest drops out.
+    for (int n = 1; n <= 15; ++n) setUrl(n, "f" + QString::number(n));
+    setDocument("|");
+    insertWith<frmHrefAnchor>("frmHrefAnchor", [](frmHrefAnchor& d) {
+        type(d.cboHref, "new");
+        d.cmdCancel->click();
+    });
+    EXPECT_EQ(url(1), "f1");
+    insertWith<frmHrefAnchor>("frmHrefAnchor", [](frmHrefAnchor& d) {
+        type(d.cboHref, "new");
+        d.cmdOk->click();
+    });
+    EXPECT_EQ(url(1), "new");
+    EXPECT_EQ(url(2), "f1");
+    EXPECT_EQ(url(15), "f14");
+}
+
+TEST_F(TextDialogTest, EditedLinkKeepsUnknownAttributesAndHidesTheAnchoredText) {
+    setDocument("<A HREF=\"x.htm\" onClick=\"go()\" name=\"\" target=_top data-x|>t</A>");
+    ASSERT_TRUE(editTagOffered());
+    expectDialogWindow<frmHrefAnchor>("frmHrefAnchor", [](frmHrefAnchor& d) {
+        EXPECT_EQ(d.cboHref->currentText(), "x.htm");
+        EXPECT_EQ(d.cboTarget->currentText(), "_top");
+        EXPECT_FALSE(d.txtAnchor->isVisible());
+        EXPECT_FALSE(d.lblAnchor->isVisible());
+        type(d.txtTabindex, "3");
+        d.cmdOk->click();
+    });
+    mainWindow->mnuPopupEditTag_Click();
+    EXPECT_EQ(text().toStdString(), "<a href=\"x.htm\" target=\"_top\" tabindex=\"3\" onClick=\"go()\" data-x>t</A>");
+    EXPECT_EQ(url(1), "x.htm");
+}
+
+TEST_F(TextDialogTest, InsertHyperlinkMenuOpensTheDialog) {
+    setDocument("|");
+    expectDialogWindow<frmHrefAnchor>("frmHrefAnchor", [](frmHrefAnchor& d) { d.cmdCancel->click(); });
+    mainWindow->mnuInsertHyperlink->trigger();
+    EXPECT_EQ(text(), "");
+    EXPECT_EQ(Form::forms().size(), baseForms);
+}
+
+}  // namespace
+}  // namespace kavrin::test
