@@ -5,6 +5,7 @@
 #include "mainwindow/mainsettings.h"
 #include "platform/settingsstore.h"
 #include "tagdialogs/tagdialog.h"
+#include "tagdialogs/text/frmComment.h"
 #include "tagdialogs/text/frmHrefAnchor.h"
 #include "tagtest.h"
 
@@ -129,6 +130,82 @@ TEST_F(TextDialogTest, InsertHyperlinkMenuOpensTheDialog) {
     mainWindow->mnuInsertHyperlink->trigger();
     EXPECT_EQ(text(), "");
     EXPECT_EQ(Form::forms().size(), baseForms);
+}
+
+TEST(CommentBuild, BoxBannerAndWrap) {
+    const QString crlf = "\r\n";
+    CommentParts box = buildComment(2, "hello", 30, false);
+    EXPECT_EQ(box.start + box.text + box.end,
+              "<!--" + QString(26, '=') + crlf + QString(12, ' ') + "hello" + crlf + QString(27, '=') + "-->");
+    // No blank: cut at exactly the width; with blanks, after the last blank that fits.
+    CommentParts cut = buildComment(2, QString(60, 'x') + "yz", 25, false);
+    EXPECT_EQ(cut.text, crlf + QString(25, 'x') + crlf + QString(25, 'x') + crlf + QString(10, 'x') + "yz");
+    CommentParts words = buildComment(2, "aaaa bbbb cccc dddd eeee ffff gggg", 25, true);
+    EXPECT_EQ(words.text, crlf + "AAAA BBBB CCCC DDDD EEEE " + crlf + "FFFF GGGG");
+    EXPECT_EQ(words.start, "<!--" + QString(21, '='));
+    CommentParts banner = buildComment(3, "ab", 30, true);
+    EXPECT_EQ(banner.start + banner.text + banner.end, "<!--" + QString(14, '=') + "AB" + QString(14, '=') + "-->");
+    // A text wider than the banner: no "=" at all rather than a failure.
+    CommentParts wide = buildComment(3, QString(40, 'w'), 25, false);
+    EXPECT_EQ(wide.start + wide.end, "<!---->");
+    CommentParts plain = buildComment(1, "", 70, false);
+    EXPECT_EQ(plain.start + plain.text + plain.end, "<!---->");
+}
+
+TEST_F(TextDialogTest, CommentStylesAndWidth) {
+    setDocument("a|Sel|b");
+    insertWith<frmComment>("frmComment", [](frmComment& d) {
+        EXPECT_EQ(d.caption(), "Comment");
+        EXPECT_EQ(d.txtWidth->text(), "70");
+        EXPECT_TRUE(d.optStyle[0]->isVisible());
+        EXPECT_FALSE(d.optStyle[1]->isVisible());
+        d.tbsMain->setCurrentIndex(1);  // looking is not choosing
+        EXPECT_TRUE(d.chkUCase->isVisible());
+        d.chkUCase->setChecked(true);
+        d.cmdOk->click();
+    });
+    EXPECT_EQ(text().toStdString(), "a<!--SEL-->b");
+    EXPECT_EQ(getSetting(settingsApp, "Settings", "CommentLength"), " 70");
+
+    // A width typed digit by digit is kept; below 25 it is stored but the box is 25 wide.
+    setDocument("|hello|");
+    insertWith<frmComment>("frmComment", [](frmComment& d) {
+        d.tbsMain->setCurrentIndex(1);
+        QTest::mouseClick(d.txtStyleA, Qt::LeftButton);
+        EXPECT_TRUE(d.optStyle[1]->isChecked());
+        EXPECT_EQ(d.txtStyleA->text(), "hello");
+        clear(d.txtWidth);
+        type(d.txtWidth, "15");
+        EXPECT_EQ(d.txtWidth->text(), "15");
+        d.tbsMain->setCurrentIndex(0);  // the style chosen stays
+        d.cmdOk->click();
+    });
+    EXPECT_EQ(text().toStdString(),
+              ("<!--" + QString(21, '=') + "\r\n" + QString(10, ' ') + "hello\r\n" + QString(22, '=') + "-->")
+                  .toStdString());
+    EXPECT_EQ(getSetting(settingsApp, "Settings", "CommentLength"), " 15");
+
+    // Out of range when the field is left, and the arrows step by 5 within 10 to 200.
+    setDocument("|");
+    insertWith<frmComment>("frmComment", [](frmComment& d) {
+        EXPECT_EQ(d.txtWidth->text(), "15");
+        d.tbsMain->setCurrentIndex(1);
+        clear(d.txtWidth);
+        type(d.txtWidth, "250");
+        d.checkWidth();
+        EXPECT_EQ(d.txtWidth->text(), "200");
+        d.updWidth->upButton->click();
+        EXPECT_EQ(d.txtWidth->text(), "200");
+        clear(d.txtWidth);
+        d.checkWidth();
+        EXPECT_EQ(d.txtWidth->text(), "15");
+        d.updWidth->downButton->click();
+        EXPECT_EQ(d.txtWidth->text(), "10");
+        d.optStyle[2]->click();
+        type(d.txtStyleB, "hi");
+        d.cmdOk->click();
+    });
+    EXPECT_EQ(text(), "<!--" + QString(11, '=') + "hi" + QString(11, '=') + "-->");
 }
 
 }  // namespace
