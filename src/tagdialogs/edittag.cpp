@@ -4,6 +4,7 @@
 #include "tagdialogs/structure/frmDiv.h"
 #include "tagdialogs/structure/frmTable.h"
 #include "tagdialogs/tagdialog.h"
+#include "tagdialogs/text/frmBody.h"
 #include "tagdialogs/text/frmBr.h"
 #include "tagdialogs/text/frmHr.h"
 #include "tagdialogs/text/frmHrefAnchor.h"
@@ -26,7 +27,7 @@ const QVector<EditableTag>& editableTags() {
     static const QVector<EditableTag> tags{
         {"A", "", &make<frmHrefAnchor>},
         {"APPLET", "", nullptr},
-        {"BODY", "", nullptr},
+        {"BODY", "", &make<frmBody>},
         {"BR", "", &make<frmBr>},
         {"CAPTION", "", nullptr},
         {"DIV", "", &make<frmDiv>},

@@ -1,10 +1,12 @@
 // The hyperlink, comment and page body dialogs as a user works them, for a new element and for
 // an edited tag.
+#include <QApplication>
 #include <QPlainTextEdit>
 
 #include "mainwindow/mainsettings.h"
 #include "platform/settingsstore.h"
 #include "tagdialogs/tagdialog.h"
+#include "tagdialogs/text/frmBody.h"
 #include "tagdialogs/text/frmComment.h"
 #include "tagdialogs/text/frmHrefAnchor.h"
 #include "tagtest.h"
@@ -206,6 +208,81 @@ TEST_F(TextDialogTest, CommentStylesAndWidth) {
         d.cmdOk->click();
     });
     EXPECT_EQ(text(), "<!--" + QString(11, '=') + "hi" + QString(11, '=') + "-->");
+}
+
+TEST_F(TextDialogTest, NewBodyWrapsTheSelectionUnlessThePageHasOne) {
+    setDocument("|hello|");
+    insertWith<frmBody>("frmBody", [this](frmBody& d) {
+        QApplication::setActiveWindow(&d);
+        EXPECT_EQ(d.caption(), "Body");
+        EXPECT_FALSE(d.cmdColor->isEnabled());
+        EXPECT_EQ(d.swatchColor("link"), 0x800000);
+        // Clicking a sample aims the button at its colour; the background image box disables it.
+        QTest::mouseClick(d.lblLink, Qt::LeftButton);
+        EXPECT_EQ(d.colorTarget, "link");
+        EXPECT_EQ(d.cmdColor->text(), "Select Link Color");
+        EXPECT_TRUE(d.cmdColor->isEnabled());
+        EXPECT_TRUE(d.txtLink->hasFocus());
+        d.txtBackground->setFocus();
+        EXPECT_FALSE(d.cmdColor->isEnabled());
+        d.txtBGcolor->setFocus();
+        EXPECT_EQ(d.cmdColor->text(), "Select Backgound Color");
+        // The picker's first box is black: pick it for the background.
+        expectDialogWindow<frmColor>("frmColor", [](frmColor& picker) {
+            const PaletteEntry box = webSafePalette()[0];
+            QTest::mouseClick(&picker, Qt::LeftButton, {}, QPoint(box.x / 15 + 5, box.y / 15 + 5));
+            picker.cmdOk->click();
+        });
+        d.cmdColor->click();
+        EXPECT_EQ(d.txtBGcolor->text(), "000000");
+        EXPECT_EQ(d.swatchColor("bgcolor"), 0);
+        type(d.txtBackground, "bg.gif");
+        type(d.txtAlink, "red");
+        type(d.txtText, "#000");
+        d.updTopMargin->upButton->click();
+        d.chkFixedBackground->setChecked(true);
+        d.cmdOk->click();
+    });
+    EXPECT_EQ(text().toStdString(),
+              "<body background=\"bg.gif\" bgcolor=\"000000\" text=\"#000\" alink=\"red\" topmargin=\"1\" "
+              "bgproperties=\"fixed\">hello\r\n\r\n</body>");
+
+    setDocument("<BODY>|x|");
+    insertWith<frmBody>("frmBody", [](frmBody& d) {
+        type(d.txtLink, "blue");
+        d.cmdOk->click();
+    });
+    EXPECT_EQ(text(), "<BODY><body link=\"blue\">");
+}
+
+TEST_F(TextDialogTest, EditedBodyShowsItsColoursAndKeepsWhatItHasNoFieldFor) {
+    setDocument("<BODY ALINK=\"#FF0000\" text=\"#000000\" onload=\"go()\" bgproperties=FIXED|>");
+    ASSERT_TRUE(editTagOffered());
+    expectDialogWindow<frmBody>("frmBody", [](frmBody& d) {
+        EXPECT_EQ(d.txtAlink->text(), "#FF0000");
+        EXPECT_EQ(d.swatchColor("alink"), 0x0000FF);
+        EXPECT_EQ(d.txtText->text(), "#000000");
+        EXPECT_EQ(d.swatchColor("text"), 0);
+        EXPECT_TRUE(d.chkFixedBackground->isChecked());  // the value in capitals means the same
+        d.cmdOk->click();
+    });
+    mainWindow->mnuPopupEditTag_Click();
+    EXPECT_EQ(text().toStdString(),
+              "<body text=\"#000000\" alink=\"#FF0000\" bgproperties=\"fixed\" onload=\"go()\">");
+
+    // An unknown bgproperties value stays as written; kept attributes never reach the next opening.
+    setDocument("<body bgproperties=scroll onload=x|>");
+    ASSERT_TRUE(editTagOffered());
+    expectDialogWindow<frmBody>("frmBody", [](frmBody& d) {
+        EXPECT_FALSE(d.chkFixedBackground->isChecked());
+        d.cmdOk->click();
+    });
+    mainWindow->mnuPopupEditTag_Click();
+    EXPECT_EQ(text().toStdString(), "<body bgproperties=\"scroll\" onload=\"x\">");
+    editingTag = false;
+    setDocument("<p>|</p>");
+    insertWith<frmBody>("frmBody", [](frmBody& d) { d.cmdOk->click(); });
+    EXPECT_EQ(text().toStdString(), "<p><body>\r\n\r\n</body></p>");
 }
 
 }  // namespace
