@@ -132,6 +132,18 @@ TEST_F(TextDialogTest, InsertHyperlinkMenuOpensTheDialog) {
     mainWindow->mnuInsertHyperlink->trigger();
     EXPECT_EQ(text(), "");
     EXPECT_EQ(Form::forms().size(), baseForms);
+
+    // In design view there is no source selection to show: the anchored text is hidden.
+    setDocument("|w|");
+    doc->mode = 2;
+    expectDialogWindow<frmHrefAnchor>("frmHrefAnchor", [](frmHrefAnchor& d) {
+        EXPECT_FALSE(d.txtAnchor->isVisible());
+        EXPECT_EQ(d.txtAnchor->toPlainText(), "");
+        d.cmdCancel->click();
+    });
+    showModalDialog<frmHrefAnchor>();
+    doc->mode = 0;
+    EXPECT_EQ(text(), "w");
 }
 
 TEST(CommentBuild, BoxBannerAndWrap) {
