@@ -10,6 +10,7 @@
 #include "tagdialogs/structure/frmTable.h"
 #include "tagdialogs/structure/frmThd.h"
 #include "tagdialogs/structure/frmTr.h"
+#include "tagdialogs/text/frmHrefAnchor.h"
 #include "tagdialogs/text/frmImage.h"
 #include "tagdialogs/tagparse.h"
 
@@ -102,6 +103,7 @@ void mdiMain::mnuInsertComment_Click() {
 }
 
 void mdiMain::mnuInsertImage_Click() { showModalDialog<frmImage>(); }
+void mdiMain::mnuInsertHyperlink_Click() { showModalDialog<frmHrefAnchor>(); }
 void mdiMain::mnuInsertTableTable_Click() { showTableDialog(); }
 
 // ---- Wiring -------------------------------------------------------------------------------------------
@@ -138,6 +140,7 @@ void mdiMain::connectFormatAndInsertMenus() {
         {mnuInsertHr, &mdiMain::mnuInsertHr_Click},
         {mnuInsertComment, &mdiMain::mnuInsertComment_Click},
         {mnuInsertImage, &mdiMain::mnuInsertImage_Click},
+        {mnuInsertHyperlink, &mdiMain::mnuInsertHyperlink_Click},
         {mnuInsertTableTable, &mdiMain::mnuInsertTableTable_Click},
     };
     for (const auto& [action, handler] : handlers) connect(action, &QAction::triggered, this, handler);

@@ -161,6 +161,7 @@ public:
     void mnuInsertHr_Click();
     void mnuInsertComment_Click();
     void mnuInsertImage_Click();
+    void mnuInsertHyperlink_Click();
     void mnuInsertTableTable_Click();
     // Connects the items above; run once while the menus are built.
     void connectFormatAndInsertMenus();

@@ -4,6 +4,7 @@
 #include "mainwindow/mdiMain.h"
 #include "platform/screen.h"
 #include "tagdialogs/tagdialog.h"
+#include "tagdialogs/text/frmHrefAnchor.h"
 #include "tagdialogs/text/frmImage.h"
 
 namespace kavrin {
@@ -24,6 +25,9 @@ void showImageDialog() {
 
 void showHyperlinkDialog() {
     tagDialogRequests() << QStringLiteral("frmHrefAnchor: ") + dialogKind;
+    // With "Insert href" the dialog takes the chosen file from the list as its address.
+    fileListSelectedPath = [] { return mainWindow ? mainWindow->selectedFileListPath() : QString(); };
+    showModalDialog<frmHrefAnchor>();
 }
 
 }  // namespace kavrin

@@ -8,8 +8,10 @@
 #include "tagdialogs/structure/frmThd.h"
 #include "tagdialogs/structure/frmTr.h"
 #include "tagdialogs/tagdialog.h"
+#include "tagdialogs/text/frmBody.h"
 #include "tagdialogs/text/frmBr.h"
 #include "tagdialogs/text/frmHr.h"
+#include "tagdialogs/text/frmHrefAnchor.h"
 #include "tagdialogs/text/frmImage.h"
 #include "tagdialogs/text/frmP.h"
 
@@ -27,9 +29,9 @@ Form* make(QWidget* owner) {
 const QVector<EditableTag>& editableTags() {
     // Each dialog, once it exists, puts its factory into its row.
     static const QVector<EditableTag> tags{
-        {"A", "", nullptr},
+        {"A", "", &make<frmHrefAnchor>},
         {"APPLET", "", nullptr},
-        {"BODY", "", nullptr},
+        {"BODY", "", &make<frmBody>},
         {"BR", "", &make<frmBr>},
         {"CAPTION", "", &make<frmCaption>},
         {"DIV", "", &make<frmDiv>},

@@ -8,6 +8,7 @@
 #include "panes_fixture.h"
 #include "platform/propertieswindow.h"
 #include "platform/settingsstore.h"
+#include "tagdialogs/text/frmHrefAnchor.h"
 
 namespace kavrin::test {
 namespace {
@@ -272,6 +273,13 @@ TEST_F(FileListTest, InsertHandsPicturesAndOtherFilesToTheirDialogs) {
     mainWindow->mnuFileListInsert_Click();
     mainWindow->filList->selectOnly(listRow("other.htm"));
     EXPECT_EQ(mainWindow->selectedFileListPath(), site + "other.htm");
+    expectModal("frmDontShow", [](Form& notice) { notice.unload(); });
+    expectModal("frmHrefAnchor", [](Form& dialog) {
+        auto* link = dynamic_cast<frmHrefAnchor*>(&dialog);
+        ASSERT_NE(link, nullptr);
+        EXPECT_TRUE(link->cboHref->currentText().endsWith("other.htm"));
+        dialog.unload();
+    });
     mainWindow->mnuFileListInsert_Click();
     EXPECT_EQ(tagDialogRequests(), (QStringList{"frmImage: Insert image", "frmHrefAnchor: Insert href"}));
     EXPECT_EQ(dialogKind, "");

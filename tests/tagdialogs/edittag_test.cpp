@@ -151,7 +151,8 @@ TEST_F(EditTagTest, WhichTagsAreOffered) {
         {"<p\t|align=left>", "P", true},       // a tab ends the name
         {"<br|/>", "", false},                  // "br/" is no editable name
         {"<b|>x</b>", "", false},
-        {"<a hr|ef=x>", "A", false},            // known, but its dialog comes later
+        {"<a hr|ef=x>", "A", true},
+        {"<meta na|me=x>", "META", false},      // known, but its dialog comes later
         {"<table| border=1>", "TABLE", true},
         {"<p>x|</p>", "", false},
         {"no tag |here", "", false},
@@ -162,9 +163,9 @@ TEST_F(EditTagTest, WhichTagsAreOffered) {
         EXPECT_EQ(editTagName, c.name) << c.marked;
     }
     // A known tag without its dialog yet: choosing Edit Tag anyway does nothing.
-    setDocument("<a hr|ef=x>");
+    setDocument("<meta na|me=x>");
     mainWindow->mnuPopupEditTag_Click();
-    EXPECT_EQ(text(), "<a href=x>");
+    EXPECT_EQ(text(), "<meta name=x>");
 }
 
 TEST_F(EditTagTest, CancelAndFrameCloseLeaveTheDocumentAlone) {
