@@ -1,6 +1,7 @@
 // The frame, frameset and inline frame dialogs, each as a new element from the Insert menu and
 // through Edit Tag on an existing start tag.
 #include "documents/globals.h"
+#include "platform/commondialog.h"
 #include "tagdialogs/structure/frmFrame.h"
 #include "tagdialogs/structure/frmFrameset.h"
 #include "tagdialogs/structure/frmIFrame.h"
@@ -29,6 +30,25 @@ protected:
         });
         mainWindow->mnuPopupEditTag->trigger();
         EXPECT_EQ(Form::forms().size(), baseForms) << "the dialog must be gone";
+    }
+
+    void pickRed() {
+        expectDialogWindow<frmColor>("frmColor", [](frmColor& picker) {
+            const PaletteEntry box = webSafePalette()[180];  // red 255, green 0, blue 0
+            QTest::mouseClick(&picker, Qt::LeftButton, {}, QPoint(box.x / 15 + 5, box.y / 15 + 5));
+            picker.cmdOk->click();
+        });
+    }
+
+    // Browse offers page files under the given title; this run cancels it.
+    void expectPageBrowse(const QString& title) {
+        expectDialog("open", [title](CommonDialog& cdl) {
+            EXPECT_EQ(cdl.dialogTitle, title);
+            EXPECT_EQ(cdl.filter,
+                      "HTML Files (*.html;*.htm;*.shtml;*.shtm;*.asp)|*.html;*.htm;*.shtml;*.shtm;*.asp"
+                      "|All Files (*.*)|*.*");
+            return false;
+        });
     }
 };
 
@@ -100,6 +120,40 @@ TEST_F(FrameDialogsTest, OnlyExactYesOrOneChecksTheFrameBorder) {
     }
     editTag<frmFrame>("<frame name=f|>", "frmFrame", [](frmFrame& d) { d.cmdOk->click(); });
     EXPECT_EQ(text(), "<frame name=\"f\" frameborder=\"0\">");
+}
+
+TEST_F(FrameDialogsTest, FrameAndFramesetColourButtonsAndBrowseFillTheirFields) {
+    setDocument("|");
+    fromMenu<frmFrame>(mainWindow->mnuInsertFrameFrame, "frmFrame", [this](frmFrame& d) {
+        EXPECT_EQ(swatchColor(d.lblColor), 0);
+        EXPECT_EQ(d.cmdColor->toolTip(), "");
+        pickRed();
+        d.cmdColor->click();
+        EXPECT_EQ(d.txtColor->text(), "FF0000");
+        EXPECT_EQ(swatchColor(d.lblColor), 0x0000FF);
+        expectPageBrowse("Select Frame Source");
+        d.cmdBrowse->click();
+        EXPECT_EQ(d.txtSrc->text(), "");
+        d.cmdOk->click();
+    });
+    EXPECT_EQ(text(), "<frame bordercolor=\"FF0000\" frameborder=\"0\">");
+
+    setDocument("|");
+    fromMenu<frmFrameset>(mainWindow->mnuInsertFrameset, "frmFrameset", [this](frmFrameset& d) {
+        pickRed();
+        d.cmdColor->click();
+        EXPECT_EQ(swatchColor(d.lblColor), 0x0000FF);
+        d.cmdOk->click();
+    });
+    EXPECT_EQ(text(), "<frameset bordercolor=\"FF0000\"></frameset>");
+
+    setDocument("|");
+    fromMenu<frmIFrame>(mainWindow->mnuInsertFloatingFrame, "frmIFrame", [this](frmIFrame& d) {
+        expectPageBrowse("Select IFrame Source");
+        d.cmdBrowse->click();
+        d.cmdCancel->click();
+    });
+    EXPECT_EQ(text(), "");
 }
 
 // ---- Frameset ----

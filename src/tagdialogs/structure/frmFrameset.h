@@ -20,6 +20,7 @@ public:
     QToolButton* cmdColor = nullptr;
 
 protected:
+    void prepareLoad() override { otherFrameBorder_.clear(); }
     bool loadAttribute(const TagAttribute& attribute) override;
     QString newEndTag() const override { return QStringLiteral("</frameset>"); }
     int newMode() const override { return 2; }
