@@ -7,6 +7,9 @@
 #include "documents/inserthtml.h"
 #include "mainwindow/mdiMain.h"
 #include "tagdialogs/edittag.h"
+#include "tagdialogs/structure/frmFrame.h"
+#include "tagdialogs/structure/frmFrameset.h"
+#include "tagdialogs/structure/frmIFrame.h"
 #include "tagdialogs/structure/frmTable.h"
 #include "tagdialogs/structure/frmThd.h"
 #include "tagdialogs/structure/frmTr.h"
@@ -155,6 +158,9 @@ void mdiMain::connectFormatAndInsertMenus() {
         dialogKind = QStringLiteral("td");
         showModalDialog<frmThd>();
     });
+    connect(mnuInsertFrameset, &QAction::triggered, this, [] { showModalDialog<frmFrameset>(); });
+    connect(mnuInsertFrameFrame, &QAction::triggered, this, [] { showModalDialog<frmFrame>(); });
+    connect(mnuInsertFloatingFrame, &QAction::triggered, this, [] { showModalDialog<frmIFrame>(); });
 }
 
 }  // namespace kavrin

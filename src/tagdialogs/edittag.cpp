@@ -3,6 +3,9 @@
 #include "documents/globals.h"
 #include "tagdialogs/structure/frmCaption.h"
 #include "tagdialogs/structure/frmDiv.h"
+#include "tagdialogs/structure/frmFrame.h"
+#include "tagdialogs/structure/frmFrameset.h"
+#include "tagdialogs/structure/frmIFrame.h"
 #include "tagdialogs/structure/frmTable.h"
 #include "tagdialogs/structure/frmTableSection.h"
 #include "tagdialogs/structure/frmThd.h"
@@ -37,10 +40,10 @@ const QVector<EditableTag>& editableTags() {
         {"DIV", "", &make<frmDiv>},
         {"FONT", "", nullptr},
         {"FORM", "", nullptr},
-        {"FRAME", "", nullptr},
-        {"FRAMESET", "", nullptr},
+        {"FRAME", "", &make<frmFrame>},
+        {"FRAMESET", "", &make<frmFrameset>},
         {"HR", "", &make<frmHr>},
-        {"IFRAME", "", nullptr},
+        {"IFRAME", "", &make<frmIFrame>},
         {"IMG", "", &make<frmImage>},
         {"INPUT", "", nullptr},
         {"MARQUEE", "", nullptr},
