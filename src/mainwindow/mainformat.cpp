@@ -9,6 +9,10 @@
 #include "tagdialogs/edittag.h"
 #include "tagdialogs/structure/frmTable.h"
 #include "tagdialogs/structure/frmThd.h"
+#include "tagdialogs/structure/frmApplet.h"
+#include "tagdialogs/structure/frmMarquee.h"
+#include "tagdialogs/structure/frmParameter.h"
+#include "tagdialogs/structure/frmScript.h"
 #include "tagdialogs/structure/frmTr.h"
 #include "tagdialogs/text/frmHrefAnchor.h"
 #include "tagdialogs/text/frmImage.h"
@@ -155,6 +159,12 @@ void mdiMain::connectFormatAndInsertMenus() {
         dialogKind = QStringLiteral("td");
         showModalDialog<frmThd>();
     });
+
+    // Insert > Advanced.
+    connect(mnuInsertApplet, &QAction::triggered, this, [] { showModalDialog<frmApplet>(); });
+    connect(mnuInsertParam, &QAction::triggered, this, [] { showModalDialog<frmParameter>(); });
+    connect(mnuInsertMarquee, &QAction::triggered, this, [] { showModalDialog<frmMarquee>(); });
+    connect(mnuInsertScript, &QAction::triggered, this, [] { showModalDialog<frmScript>(); });
 }
 
 }  // namespace kavrin
