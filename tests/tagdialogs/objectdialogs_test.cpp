@@ -96,6 +96,20 @@ TEST_F(ObjectDialogsTest, EditedAppletKeepsUnknownAttributesAndTakesTheLaterDupl
                        });
     EXPECT_EQ(text(), "<applet code=\"A.class\" title=\"two\" mayscript Hspace=\"4\">x</APPLET>");
 
+    // Browse writes the class file relative to the document, with "/" separators.
+    doc->filePath = workDir + "site/page.htm";
+    documentFolder = workDir + "site/";
+    editTag<frmApplet>("<applet |code=B>", "frmApplet", [this](frmApplet& d) {
+        expectDialog("open", [this](CommonDialog& cdl) {
+            cdl.fileName = workDir + "site/classes/A.class";
+            return true;
+        });
+        d.cmdBrowse->click();
+        EXPECT_EQ(d.txtCode->text(), "classes/A.class");
+        d.cmdOk->click();
+    });
+    EXPECT_EQ(text(), "<applet code=\"classes/A.class\">");
+
     editTag<frmApplet>("<applet |code=B>", "frmApplet", [](frmApplet& d) {
         type(d.txtName, "z");
         d.cmdCancel->click();
