@@ -12,6 +12,10 @@
 #include "tagdialogs/structure/frmIFrame.h"
 #include "tagdialogs/structure/frmTable.h"
 #include "tagdialogs/structure/frmThd.h"
+#include "tagdialogs/structure/frmApplet.h"
+#include "tagdialogs/structure/frmMarquee.h"
+#include "tagdialogs/structure/frmParameter.h"
+#include "tagdialogs/structure/frmScript.h"
 #include "tagdialogs/structure/frmTr.h"
 #include "tagdialogs/text/frmHrefAnchor.h"
 #include "tagdialogs/text/frmImage.h"
@@ -161,6 +165,12 @@ void mdiMain::connectFormatAndInsertMenus() {
     connect(mnuInsertFrameset, &QAction::triggered, this, [] { showModalDialog<frmFrameset>(); });
     connect(mnuInsertFrameFrame, &QAction::triggered, this, [] { showModalDialog<frmFrame>(); });
     connect(mnuInsertFloatingFrame, &QAction::triggered, this, [] { showModalDialog<frmIFrame>(); });
+
+    // Insert > Advanced.
+    connect(mnuInsertApplet, &QAction::triggered, this, [] { showModalDialog<frmApplet>(); });
+    connect(mnuInsertParam, &QAction::triggered, this, [] { showModalDialog<frmParameter>(); });
+    connect(mnuInsertMarquee, &QAction::triggered, this, [] { showModalDialog<frmMarquee>(); });
+    connect(mnuInsertScript, &QAction::triggered, this, [] { showModalDialog<frmScript>(); });
 }
 
 }  // namespace kavrin

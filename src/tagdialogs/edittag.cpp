@@ -1,11 +1,15 @@
 #include "tagdialogs/edittag.h"
 
 #include "documents/globals.h"
+#include "tagdialogs/structure/frmApplet.h"
 #include "tagdialogs/structure/frmCaption.h"
 #include "tagdialogs/structure/frmDiv.h"
 #include "tagdialogs/structure/frmFrame.h"
 #include "tagdialogs/structure/frmFrameset.h"
 #include "tagdialogs/structure/frmIFrame.h"
+#include "tagdialogs/structure/frmMarquee.h"
+#include "tagdialogs/structure/frmParameter.h"
+#include "tagdialogs/structure/frmScript.h"
 #include "tagdialogs/structure/frmTable.h"
 #include "tagdialogs/structure/frmTableSection.h"
 #include "tagdialogs/structure/frmThd.h"
@@ -33,7 +37,7 @@ const QVector<EditableTag>& editableTags() {
     // Each dialog, once it exists, puts its factory into its row.
     static const QVector<EditableTag> tags{
         {"A", "", &make<frmHrefAnchor>},
-        {"APPLET", "", nullptr},
+        {"APPLET", "", &make<frmApplet>},
         {"BODY", "", &make<frmBody>},
         {"BR", "", &make<frmBr>},
         {"CAPTION", "", &make<frmCaption>},
@@ -46,13 +50,13 @@ const QVector<EditableTag>& editableTags() {
         {"IFRAME", "", &make<frmIFrame>},
         {"IMG", "", &make<frmImage>},
         {"INPUT", "", nullptr},
-        {"MARQUEE", "", nullptr},
+        {"MARQUEE", "", &make<frmMarquee>},
         {"META", "", nullptr},
         {"OPTION", "option", nullptr},
         {"P", "", &make<frmP>},
-        {"PARAM", "", nullptr},
+        {"PARAM", "", &make<frmParameter>},
         {"SELECT", "select", nullptr},
-        {"SCRIPT", "", nullptr},
+        {"SCRIPT", "", &make<frmScript>},
         // frmTableIe when enableBrowserAndDesigner is on, else frmTable.
         {"TABLE", "", &newTableDialog},
         {"TD", "td", &make<frmThd>},
