@@ -13,33 +13,6 @@ namespace {
 
 class ObjectDialogsTest : public TagDialogTest {
 protected:
-    template <class Dialog>
-    void fromMenu(QAction* item, const QString& className, std::type_identity_t<std::function<void(Dialog&)>> drive) {
-        expectDialogWindow<Dialog>(className, drive);
-        item->trigger();
-        EXPECT_EQ(Form::forms().size(), baseForms) << "the dialog must be gone";
-    }
-
-    template <class Dialog>
-    void editTag(const QString& marked, const QString& className,
-                 std::type_identity_t<std::function<void(Dialog&)>> drive) {
-        setDocument(marked);
-        ASSERT_TRUE(editTagOffered());
-        expectDialogWindow<Dialog>(className, [drive](Dialog& d) {
-            EXPECT_TRUE(editingTag);
-            drive(d);
-        });
-        mainWindow->mnuPopupEditTag->trigger();
-        EXPECT_EQ(Form::forms().size(), baseForms) << "the dialog must be gone";
-    }
-
-    void pickRed() {
-        expectDialogWindow<frmColor>("frmColor", [](frmColor& picker) {
-            const PaletteEntry box = webSafePalette()[180];  // red 255, green 0, blue 0
-            QTest::mouseClick(&picker, Qt::LeftButton, {}, QPoint(box.x / 15 + 5, box.y / 15 + 5));
-            picker.cmdOk->click();
-        });
-    }
 };
 
 // ---- Applet ----
