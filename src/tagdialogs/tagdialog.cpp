@@ -379,4 +379,26 @@ void runModal(Form* form) {
     if (window && window->isLoaded()) window->unload();
 }
 
+QLineEdit* sizedField(QWidget* parent, int twips) {
+    auto* field = new QLineEdit(parent);
+    field->setFixedWidth(twipsToPixels(twips));
+    return field;
+}
+
+QWidget* withBeside(QWidget* parent, QWidget* field, QWidget* beside1, QWidget* beside2) {
+    auto* cell = new QWidget(parent);
+    auto* row = new QHBoxLayout(cell);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(twipsToPixels(60));
+    field->setParent(cell);
+    row->addWidget(field);
+    for (QWidget* w : {beside1, beside2}) {
+        if (!w) continue;
+        w->setParent(cell);
+        row->addWidget(w);
+    }
+    row->addStretch(1);
+    return cell;
+}
+
 }  // namespace kavrin

@@ -47,6 +47,10 @@ QLabel* colorSwatch(QWidget* parent);
 QToolButton* colorButton(const QString& toolTip, QWidget* parent);
 // Lets only the digits 0 to 9 into a field; editing keys keep working and pasted text is filtered.
 void setDigitsOnly(QLineEdit* field);
+// A text field of the given width in twips.
+QLineEdit* sizedField(QWidget* parent, int twips);
+// A field with up to two controls beside it, as one cell of a dialog's grid.
+QWidget* withBeside(QWidget* parent, QWidget* field, QWidget* beside1, QWidget* beside2 = nullptr);
 
 // How a colour field's text is written.
 enum class ColorHash {

@@ -28,28 +28,7 @@ QLineEdit* numberField(QWidget* parent) {
     return field;
 }
 
-QLineEdit* colorField(QWidget* parent) {
-    auto* field = new QLineEdit(parent);
-    field->setFixedWidth(twipsToPixels(1095));
-    return field;
-}
-
-// A field with what stands beside it, as one cell of a grid.
-QWidget* withBeside(QWidget* parent, QWidget* field, QWidget* beside1, QWidget* beside2 = nullptr) {
-    auto* cell = new QWidget(parent);
-    auto* row = new QHBoxLayout(cell);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(twipsToPixels(60));
-    field->setParent(cell);
-    row->addWidget(field);
-    for (QWidget* w : {beside1, beside2}) {
-        if (!w) continue;
-        w->setParent(cell);
-        row->addWidget(w);
-    }
-    row->addStretch(1);
-    return cell;
-}
+QLineEdit* colorField(QWidget* parent) { return sizedField(parent, 1095); }
 
 }  // namespace
 

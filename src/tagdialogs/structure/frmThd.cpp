@@ -12,28 +12,6 @@ namespace {
 const QString kImageFilter =
     QStringLiteral("Images (*.gif;*.jpg;*.jpeg;*.png)|*.gif;*.jpg;*.jpeg;*.png|All Files (*.*)|*.*");
 
-QLineEdit* sizedField(QWidget* parent, int twips) {
-    auto* field = new QLineEdit(parent);
-    field->setFixedWidth(twipsToPixels(twips));
-    return field;
-}
-
-QWidget* withBeside(QWidget* parent, QWidget* field, QWidget* beside1, QWidget* beside2 = nullptr) {
-    auto* cell = new QWidget(parent);
-    auto* row = new QHBoxLayout(cell);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(twipsToPixels(60));
-    field->setParent(cell);
-    row->addWidget(field);
-    for (QWidget* w : {beside1, beside2}) {
-        if (!w) continue;
-        w->setParent(cell);
-        row->addWidget(w);
-    }
-    row->addStretch(1);
-    return cell;
-}
-
 // The span arrows start from the number in the box, so a typed span steps on from itself.
 void bindSpan(QObject* owner, UpDown* arrows, QLineEdit* field, int max) {
     auto step = [field, max](int by) {

@@ -33,7 +33,7 @@ QLineEdit* numberField(QWidget* parent) {
     return field;
 }
 
-QWidget* withBeside(QWidget* parent, QWidget* field, QWidget* beside, bool stretchField = true) {
+QWidget* fieldWithBeside(QWidget* parent, QWidget* field, QWidget* beside, bool stretchField = true) {
     auto* cell = new QWidget(parent);
     auto* row = new QHBoxLayout(cell);
     row->setContentsMargins(0, 0, 0, 0);
@@ -156,13 +156,13 @@ frmImage::frmImage(QWidget* parent) : TagDialog(QStringLiteral("img"), QStringLi
 
     auto label = [](const char* text, QWidget* parent) { return new QLabel(QString::fromLatin1(text), parent); };
     basic->addWidget(label("Source", fraImage), 0, 0);
-    basic->addWidget(withBeside(fraImage, txtSrc, cmdBrowse), 0, 1, 1, 4);
+    basic->addWidget(fieldWithBeside(fraImage, txtSrc, cmdBrowse), 0, 1, 1, 4);
     basic->addWidget(label("Alt. text", fraImage), 1, 0);
     basic->addWidget(txtAlt, 1, 1, 1, 4);
     basic->addWidget(label("Use Map", fraImage), 2, 0);
-    basic->addWidget(withBeside(fraImage, txtUseMap, chkIsmap), 2, 1, 1, 4);
+    basic->addWidget(fieldWithBeside(fraImage, txtUseMap, chkIsmap), 2, 1, 1, 4);
     basic->addWidget(label("Align", fraImage), 3, 0);
-    basic->addWidget(withBeside(fraImage, cboAlignment, imgAlign, false), 3, 1, 1, 4);
+    basic->addWidget(fieldWithBeside(fraImage, cboAlignment, imgAlign, false), 3, 1, 1, 4);
     const std::tuple<const char*, QLineEdit*, UpDown*, const char*, QLineEdit*, UpDown*> pairs[] = {
         {"VSpace", txtVspace, updVspace, "HSpace", txtHspace, updHspace},
         {"Height", txtHeight, updHeight, "Width", txtWidth, updWidth},
@@ -171,10 +171,10 @@ frmImage::frmImage(QWidget* parent) : TagDialog(QStringLiteral("img"), QStringLi
     int row = 4;
     for (const auto& [text1, field1, arrows1, text2, field2, arrows2] : pairs) {
         basic->addWidget(label(text1, fraImage), row, 0);
-        basic->addWidget(withBeside(fraImage, field1, arrows1, false), row, 1);
+        basic->addWidget(fieldWithBeside(fraImage, field1, arrows1, false), row, 1);
         if (text2) {
             basic->addWidget(label(text2, fraImage), row, 3, Qt::AlignRight);
-            basic->addWidget(withBeside(fraImage, field2, arrows2, false), row, 4);
+            basic->addWidget(fieldWithBeside(fraImage, field2, arrows2, false), row, 4);
         }
         ++row;
     }
@@ -199,11 +199,11 @@ frmImage::frmImage(QWidget* parent) : TagDialog(QStringLiteral("img"), QStringLi
     setDigitsOnly(txtLoop);
     setDigitsOnly(txtLoopDelay);
     ie->addWidget(label("Dyn Source", fraIE), 0, 0);
-    ie->addWidget(withBeside(fraIE, txtDynSrc, cmdDynSrc), 0, 1);
+    ie->addWidget(fieldWithBeside(fraIE, txtDynSrc, cmdDynSrc), 0, 1);
     ie->addWidget(label("Start", fraIE), 1, 0);
-    ie->addWidget(withBeside(fraIE, cboStart, chkControls, false), 1, 1);
+    ie->addWidget(fieldWithBeside(fraIE, cboStart, chkControls, false), 1, 1);
     ie->addWidget(label("Loop", fraIE), 2, 0);
-    ie->addWidget(withBeside(fraIE, txtLoop, chkInfinite, false), 2, 1);
+    ie->addWidget(fieldWithBeside(fraIE, txtLoop, chkInfinite, false), 2, 1);
     ie->addWidget(label("Loop Delay", fraIE), 3, 0);
     ie->addWidget(txtLoopDelay, 3, 1);
     advanced->addWidget(fraIE);
@@ -213,7 +213,7 @@ frmImage::frmImage(QWidget* parent) : TagDialog(QStringLiteral("img"), QStringLi
     txtLowsrc = new QLineEdit(fraNetscape);
     cmdLowSrc = browseButton(fraNetscape);
     netscape->addWidget(label("LowSrc", fraNetscape), 0, 0);
-    netscape->addWidget(withBeside(fraNetscape, txtLowsrc, cmdLowSrc), 0, 1);
+    netscape->addWidget(fieldWithBeside(fraNetscape, txtLowsrc, cmdLowSrc), 0, 1);
     advanced->addWidget(fraNetscape);
     advanced->addStretch(1);
 
