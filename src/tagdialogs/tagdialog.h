@@ -51,6 +51,16 @@ void setDigitsOnly(QLineEdit* field);
 QLineEdit* sizedField(QWidget* parent, int twips);
 // A field with up to two controls beside it, as one cell of a dialog's grid.
 QWidget* withBeside(QWidget* parent, QWidget* field, QWidget* beside1, QWidget* beside2 = nullptr);
+// Each caption beside its cell in the grid's first two columns, from the top; the space below stretches.
+template <class Rows>
+void addLabelledRows(QGridLayout* grid, QWidget* parent, const Rows& rows) {
+    int row = 0;
+    for (const auto& [text, cell] : rows) {
+        grid->addWidget(new QLabel(QString::fromLatin1(text), parent), row, 0);
+        grid->addWidget(cell, row++, 1);
+    }
+    grid->setRowStretch(row, 1);
+}
 
 // How a colour field's text is written.
 enum class ColorHash {

@@ -120,12 +120,7 @@ frmTable::frmTable(QWidget* parent, bool withPreview)
         {"Border Light Color", withBeside(fraIe, txtBorderLight, lblBorderLight, cmdBorderLight)},
         {"Border Dark Color", withBeside(fraIe, txtBorderDark, lblBorderDark, cmdBorderDark)},
     };
-    int row = 0;
-    for (const auto& [text, cell] : advancedRows) {
-        advanced->addWidget(new QLabel(QString::fromLatin1(text), fraIe), row, 0);
-        advanced->addWidget(cell, row++, 1);
-    }
-    advanced->setRowStretch(row, 1);
+    addLabelledRows(advanced, fraIe, advancedRows);
 
     stackPages(area.pages, {fraBasic, fraIe});
 

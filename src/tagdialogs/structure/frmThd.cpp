@@ -103,12 +103,7 @@ frmThd::frmThd(QWidget* parent) : TagDialog(QStringLiteral("td"), QStringLiteral
         {"Border Light Color", withBeside(fraIe, txtBorderLight, lblBorderLight, cmdBorderLight)},
         {"Border Dark Color", withBeside(fraIe, txtBorderDark, lblBorderDark, cmdBorderDark)},
     };
-    int row = 0;
-    for (const auto& [text, cell] : advancedRows) {
-        advanced->addWidget(new QLabel(QString::fromLatin1(text), fraIe), row, 0);
-        advanced->addWidget(cell, row++, 1);
-    }
-    advanced->setRowStretch(row, 1);
+    addLabelledRows(advanced, fraIe, advancedRows);
 
     stackPages(area.pages, {fraBasic, fraIe});
     addButtonRow();

@@ -51,12 +51,7 @@ frmTr::frmTr(QWidget* parent) : TagDialog(QStringLiteral("tr"), QStringLiteral("
         {"Vertical Alignment", cboValign},
         {"Background Color", backCell},
     };
-    int row = 0;
-    for (const auto& [text, cell] : basicRows) {
-        basic->addWidget(new QLabel(QString::fromLatin1(text), fraBasic), row, 0);
-        basic->addWidget(cell, row++, 1);
-    }
-    basic->setRowStretch(row, 1);
+    addLabelledRows(basic, fraBasic, basicRows);
 
     fraIe = new QGroupBox(QStringLiteral("Internet Explorer"), content);
     auto* advanced = pageGrid(fraIe);
@@ -65,12 +60,7 @@ frmTr::frmTr(QWidget* parent) : TagDialog(QStringLiteral("tr"), QStringLiteral("
         {"Border Light Color", colorCell(fraIe, txtBorderLight, lblBorderLight, cmdBorderLight)},
         {"Border Dark Color", colorCell(fraIe, txtBorderDark, lblBorderDark, cmdBorderDark)},
     };
-    row = 0;
-    for (const auto& [text, cell] : advancedRows) {
-        advanced->addWidget(new QLabel(QString::fromLatin1(text), fraIe), row, 0);
-        advanced->addWidget(cell, row++, 1);
-    }
-    advanced->setRowStretch(row, 1);
+    addLabelledRows(advanced, fraIe, advancedRows);
 
     stackPages(area.pages, {fraBasic, fraIe});
     addButtonRow();
