@@ -18,7 +18,9 @@
 #include "tagdialogs/structure/frmScript.h"
 #include "tagdialogs/structure/frmTr.h"
 #include "tagdialogs/text/frmHrefAnchor.h"
+#include "tagdialogs/text/frmFont.h"
 #include "tagdialogs/text/frmImage.h"
+#include "tagdialogs/text/frmMeta.h"
 #include "tagdialogs/tagparse.h"
 
 namespace kavrin {
@@ -171,6 +173,9 @@ void mdiMain::connectFormatAndInsertMenus() {
     connect(mnuInsertParam, &QAction::triggered, this, [] { showModalDialog<frmParameter>(); });
     connect(mnuInsertMarquee, &QAction::triggered, this, [] { showModalDialog<frmMarquee>(); });
     connect(mnuInsertScript, &QAction::triggered, this, [] { showModalDialog<frmScript>(); });
+    connect(mnuInsertMeta, &QAction::triggered, this, [] { showModalDialog<frmMeta>(); });
+
+    connect(mnuFormatFont, &QAction::triggered, this, [] { showModalDialog<frmFont>(); });
 }
 
 }  // namespace kavrin

@@ -17,9 +17,11 @@
 #include "tagdialogs/tagdialog.h"
 #include "tagdialogs/text/frmBody.h"
 #include "tagdialogs/text/frmBr.h"
+#include "tagdialogs/text/frmFont.h"
 #include "tagdialogs/text/frmHr.h"
 #include "tagdialogs/text/frmHrefAnchor.h"
 #include "tagdialogs/text/frmImage.h"
+#include "tagdialogs/text/frmMeta.h"
 #include "tagdialogs/text/frmP.h"
 
 namespace kavrin {
@@ -42,7 +44,7 @@ const QVector<EditableTag>& editableTags() {
         {"BR", "", &make<frmBr>},
         {"CAPTION", "", &make<frmCaption>},
         {"DIV", "", &make<frmDiv>},
-        {"FONT", "", nullptr},
+        {"FONT", "", &make<frmFont>},
         {"FORM", "", nullptr},
         {"FRAME", "", &make<frmFrame>},
         {"FRAMESET", "", &make<frmFrameset>},
@@ -51,7 +53,7 @@ const QVector<EditableTag>& editableTags() {
         {"IMG", "", &make<frmImage>},
         {"INPUT", "", nullptr},
         {"MARQUEE", "", &make<frmMarquee>},
-        {"META", "", nullptr},
+        {"META", "", &make<frmMeta>},
         {"OPTION", "option", nullptr},
         {"P", "", &make<frmP>},
         {"PARAM", "", &make<frmParameter>},

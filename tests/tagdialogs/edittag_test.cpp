@@ -152,7 +152,8 @@ TEST_F(EditTagTest, WhichTagsAreOffered) {
         {"<br|/>", "", false},                  // "br/" is no editable name
         {"<b|>x</b>", "", false},
         {"<a hr|ef=x>", "A", true},
-        {"<meta na|me=x>", "META", false},      // known, but its dialog comes later
+        {"<meta na|me=x>", "META", true},
+        {"<form na|me=x>", "FORM", false},      // known, but its dialog comes later
         {"<table| border=1>", "TABLE", true},
         {"<p>x|</p>", "", false},
         {"no tag |here", "", false},
@@ -163,9 +164,9 @@ TEST_F(EditTagTest, WhichTagsAreOffered) {
         EXPECT_EQ(editTagName, c.name) << c.marked;
     }
     // A known tag without its dialog yet: choosing Edit Tag anyway does nothing.
-    setDocument("<meta na|me=x>");
+    setDocument("<form na|me=x>");
     mainWindow->mnuPopupEditTag_Click();
-    EXPECT_EQ(text(), "<meta name=x>");
+    EXPECT_EQ(text(), "<form name=x>");
 }
 
 TEST_F(EditTagTest, CancelAndFrameCloseLeaveTheDocumentAlone) {
