@@ -20,7 +20,9 @@
 #include "tagdialogs/text/frmHrefAnchor.h"
 #include "tagdialogs/text/frmFont.h"
 #include "tagdialogs/text/frmImage.h"
+#include "tagdialogs/text/frmList.h"
 #include "tagdialogs/text/frmMeta.h"
+#include "tagdialogs/text/frmSymbol.h"
 #include "tagdialogs/tagparse.h"
 
 namespace kavrin {
@@ -176,6 +178,9 @@ void mdiMain::connectFormatAndInsertMenus() {
     connect(mnuInsertMeta, &QAction::triggered, this, [] { showModalDialog<frmMeta>(); });
 
     connect(mnuFormatFont, &QAction::triggered, this, [] { showModalDialog<frmFont>(); });
+    connect(mnuInsertSymbol, &QAction::triggered, this, [] { showSpecialCharacters(); });
+    connect(mnuInsertListList, &QAction::triggered, this, [] { showListWizard(); });
+    connect(mnuToolsListWizard, &QAction::triggered, this, [] { showListWizard(); });
 }
 
 }  // namespace kavrin
