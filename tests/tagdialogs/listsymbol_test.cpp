@@ -13,13 +13,6 @@ namespace {
 using ListWizardTest = TagDialogTest;
 using SymbolTableTest = TagDialogTest;
 
-void choose(QComboBox* box, const QString& entry) {
-    const int index = box->findText(entry);
-    ASSERT_GE(index, 0) << entry.toStdString();
-    box->setCurrentIndex(index);
-    emit box->activated(index);
-}
-
 TEST(ListItems, SelectedLinesWithoutTheBlankOnes) {
     EXPECT_EQ(listItemsFromSelection("one\r\n\r\n   \r\n  two \r\nthree\r\n"), (QStringList{"one", "  two ", "three"}));
     EXPECT_EQ(listItemsFromSelection("single"), QStringList{"single"});
@@ -65,14 +58,14 @@ TEST_F(ListWizardTest, SelectedLinesBecomeAnUnorderedList) {
         d.optUnordered->click();
         EXPECT_EQ(d.cboBullet->count(), 3);
         EXPECT_EQ(d.bulletKey(), "disk");
-        choose(d.cboBullet, "Square");
+        pick(d.cboBullet, "Square");
         EXPECT_EQ(d.imgMain->property("pictureKey").toString(), "square");
         d.optDefinition->click();
         EXPECT_FALSE(d.fraBullet->isEnabled());
         EXPECT_EQ(d.imgMain->property("pictureKey").toString(), "dl");
         d.optUnordered->click();
         EXPECT_TRUE(d.fraBullet->isEnabled());
-        choose(d.cboBullet, "Circle");
+        pick(d.cboBullet, "Circle");
         d.cmdNext->click();
     });
     const QString list = "<ul type=\"circle\">\r\n<li>one\r\n<li>  two\r\n<li>three\r\n</ul>";
@@ -116,7 +109,7 @@ TEST_F(ListWizardTest, EnterAddsWhileTypingAndGoesOnElsewhere) {
         QTest::keyClick(d.lstItems, Qt::Key_Return);
         ASSERT_TRUE(d.picMain[1]->isVisible());
         d.optUnordered->click();
-        choose(d.cboBullet, "Disk");
+        pick(d.cboBullet, "Disk");
         d.cmdBack->click();  // back and on: the style stays as chosen
         EXPECT_EQ(d.cmdNext->text(), "Next >");
         EXPECT_TRUE(d.picMain[0]->isVisible());

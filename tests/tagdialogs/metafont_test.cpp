@@ -12,14 +12,6 @@ namespace {
 using MetaDialogTest = TagDialogTest;
 using FontDialogTest = TagDialogTest;
 
-// Picks list entry `entry` of a combo box as a user does, which runs its click handling.
-void pick(QComboBox* box, const QString& entry) {
-    const int index = box->findText(entry);
-    ASSERT_GE(index, 0) << entry.toStdString();
-    box->setCurrentIndex(index);
-    emit box->activated(index);
-}
-
 TEST(RefreshContent, TakenApartAndPutBackAsWritten) {
     struct Case {
         const char* content;

@@ -246,9 +246,8 @@ void frmFont::placeSample() {
 }
 
 void frmFont::setSampleColor(int color) {
-    color &= 0xFFFFFF;
     QPalette palette = lblSample->palette();
-    palette.setColor(QPalette::WindowText, QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
+    palette.setColor(QPalette::WindowText, qtColor(color));
     lblSample->setPalette(palette);
 }
 
