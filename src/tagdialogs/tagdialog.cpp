@@ -262,16 +262,17 @@ void TagDialog::pickColor(QLineEdit* field, QLabel* swatch) {
     setSwatchColor(swatch, frmColor::winColor.toInt());
 }
 
-void TagDialog::browseFile(QLineEdit* field, const QString& title, const QString& filter) {
+QString TagDialog::browseFile(QLineEdit* field, const QString& title, const QString& filter) {
     CommonDialog dialog;
     dialog.owner = this;
     dialog.dialogTitle = title;
     dialog.filter = filter;
     dialog.flags = kOpenFlags;
-    if (!dialog.showOpen()) return;
+    if (!dialog.showOpen()) return {};
     QString path = dialog.fileName;
     path.replace(QLatin1Char('\\'), QLatin1Char('/'));
     field->setText(relativePathTo(path));
+    return path;
 }
 
 TagDialog::Binding* TagDialog::bindingFor(const QString& lowerName) {

@@ -103,8 +103,8 @@ protected:
     // the swatch. Cancel changes nothing.
     void pickColor(QLineEdit* field, QLabel* swatch);
     // Shows the open dialog; the chosen file goes into the field relative to the document.
-    // Cancel changes nothing.
-    void browseFile(QLineEdit* field, const QString& title, const QString& filter);
+    // Cancel changes nothing. Returns the chosen file's full path, "" after Cancel.
+    QString browseFile(QLineEdit* field, const QString& title, const QString& filter);
 
     // ---- Layout: rows of label and field, then OK and Cancel at the foot ----
     void addRow(const QString& label, QWidget* field, QWidget* beside1 = nullptr, QWidget* beside2 = nullptr);
