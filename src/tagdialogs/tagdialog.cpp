@@ -60,6 +60,17 @@ UpDown::UpDown(QWidget* parent) : QWidget(parent) {
     connect(downButton, &QToolButton::clicked, this, &UpDown::DownClick);
 }
 
+void bindRangedSpin(QObject* owner, UpDown* arrows, QLineEdit* field, int min, int max) {
+    auto step = [field, min, max](int by) {
+        bool ok = false;
+        int value = field->text().trimmed().toInt(&ok);
+        if (!ok) value = min;
+        field->setText(QString::number(std::clamp(value + by, min, max)));
+    };
+    QObject::connect(arrows, &UpDown::UpClick, owner, [step] { step(1); });
+    QObject::connect(arrows, &UpDown::DownClick, owner, [step] { step(-1); });
+}
+
 QString fieldText(const QWidget* field) {
     if (auto* edit = qobject_cast<const QLineEdit*>(field)) return edit->text();
     if (auto* combo = qobject_cast<const QComboBox*>(field)) return combo->currentText();

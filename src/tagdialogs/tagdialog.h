@@ -33,6 +33,10 @@ signals:
     void DownClick();
 };
 
+// Arrows that step the number in the field by 1 within min to max. They start from the number
+// in the box, so a typed number steps on from itself; text that is no number counts as min.
+void bindRangedSpin(QObject* owner, UpDown* arrows, QLineEdit* field, int min, int max);
+
 // Text of a field that holds text: line edit, combo box (its edit text) or multi-line box.
 QString fieldText(const QWidget* field);
 void setFieldText(QWidget* field, const QString& text);
