@@ -391,6 +391,13 @@ void runModal(Form* form) {
     if (window && window->isLoaded()) window->unload();
 }
 
+QGridLayout* fieldGrid(QWidget* parent) {
+    auto* grid = new QGridLayout(parent);
+    grid->setHorizontalSpacing(twipsToPixels(90));
+    grid->setVerticalSpacing(twipsToPixels(75));
+    return grid;
+}
+
 QLineEdit* sizedField(QWidget* parent, int twips) {
     auto* field = new QLineEdit(parent);
     field->setFixedWidth(twipsToPixels(twips));

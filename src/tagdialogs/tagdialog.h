@@ -51,6 +51,8 @@ QLabel* colorSwatch(QWidget* parent);
 QToolButton* colorButton(const QString& toolTip, QWidget* parent);
 // Lets only the digits 0 to 9 into a field; editing keys keep working and pasted text is filtered.
 void setDigitsOnly(QLineEdit* field);
+// A grid for rows of captions and fields, spaced as every dialog spaces them.
+QGridLayout* fieldGrid(QWidget* parent);
 // A text field of the given width in twips.
 QLineEdit* sizedField(QWidget* parent, int twips);
 // A field with up to two controls beside it, as one cell of a dialog's grid.

@@ -38,9 +38,7 @@ frmInput::frmInput(QWidget* parent) : TagDialog(QStringLiteral("input"), QString
     grid()->addWidget(tbsMain, 0, 0);
     grid()->addWidget(fraMain, 1, 0);
 
-    auto* g = new QGridLayout(fraMain);
-    g->setHorizontalSpacing(twipsToPixels(90));
-    g->setVerticalSpacing(twipsToPixels(75));
+    auto* g = fieldGrid(fraMain);
     auto label = [this](const char* text) { return new QLabel(QString::fromLatin1(text), fraMain); };
     auto small = [this] { return sizedField(fraMain, 615); };
 
@@ -80,15 +78,7 @@ frmInput::frmInput(QWidget* parent) : TagDialog(QStringLiteral("input"), QString
     txtBorder = small();
 
     // Rows and Cols stand together where the Align list stands.
-    auto* rowsCols = new QWidget(fraMain);
-    auto* rc = new QHBoxLayout(rowsCols);
-    rc->setContentsMargins(0, 0, 0, 0);
-    rc->setSpacing(twipsToPixels(90));
-    for (QWidget* w : {static_cast<QWidget*>(txtRows), static_cast<QWidget*>(lblCols), static_cast<QWidget*>(txtCols)}) {
-        w->setParent(rowsCols);
-        rc->addWidget(w);
-    }
-    rc->addStretch(1);
+    QWidget* rowsCols = withBeside(fraMain, txtRows, lblCols, txtCols);
 
     const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
     // Row 1: name, with the border at the far end.

@@ -83,24 +83,9 @@ QComboBox* listBox(const QStringList& items, QWidget* parent) {
     return combo;
 }
 
-QWidget* cellOf(QWidget* parent, std::initializer_list<QWidget*> widgets) {
-    auto* cell = new QWidget(parent);
-    auto* row = new QHBoxLayout(cell);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(twipsToPixels(60));
-    for (QWidget* w : widgets) {
-        w->setParent(cell);
-        row->addWidget(w);
-    }
-    row->addStretch(1);
-    return cell;
-}
-
 QGridLayout* pageGrid(QWidget* page) {
-    auto* grid = new QGridLayout(page);
+    QGridLayout* grid = fieldGrid(page);
     grid->setContentsMargins(0, 0, 0, 0);
-    grid->setHorizontalSpacing(twipsToPixels(90));
-    grid->setVerticalSpacing(twipsToPixels(75));
     return grid;
 }
 
@@ -152,9 +137,9 @@ frmTableWizard::frmTableWizard(QWidget* parent) : Form(parent) {
         auto* intro = new QLabel(QStringLiteral("How many rows and columns will the table have?"), page);
         grid->addWidget(intro, 0, 0, 1, 4);
         grid->addWidget(fieldLabel("Rows", page), 1, 0);
-        grid->addWidget(cellOf(page, {txtRows, updRows}), 1, 1);
+        grid->addWidget(withBeside(page, txtRows, updRows), 1, 1);
         grid->addWidget(fieldLabel("Columns", page), 1, 2);
-        grid->addWidget(cellOf(page, {txtCols, updCols}), 1, 3);
+        grid->addWidget(withBeside(page, txtCols, updCols), 1, 3);
         picMain = new GridPreview(this, page);
         picMain->setFixedSize(twipsToPixels(4500), twipsToPixels(3000));
         grid->addWidget(picMain, 2, 0, 1, 5, Qt::AlignLeft | Qt::AlignTop);
@@ -209,16 +194,16 @@ frmTableWizard::frmTableWizard(QWidget* parent) : Form(parent) {
         grid->addWidget(fieldLabel("Vertical Alignment", page), 2, 2);
         grid->addWidget(cboVertical, 2, 3);
         grid->addWidget(fieldLabel("Background Color", page), 3, 0);
-        grid->addWidget(cellOf(page, {txtCellColor, cmdCellColor}), 3, 1);
+        grid->addWidget(withBeside(page, txtCellColor, cmdCellColor), 3, 1);
         grid->addWidget(chkHeading, 3, 2, 1, 2);
         grid->addWidget(fieldLabel("Width", page), 4, 0);
-        grid->addWidget(cellOf(page, {txtCellWidth, updCellWidth}), 4, 1);
+        grid->addWidget(withBeside(page, txtCellWidth, updCellWidth), 4, 1);
         grid->addWidget(fieldLabel("Height", page), 4, 2);
-        grid->addWidget(cellOf(page, {txtCellHeight, updCellHeight}), 4, 3);
+        grid->addWidget(withBeside(page, txtCellHeight, updCellHeight), 4, 3);
         grid->addWidget(fieldLabel("Column Span", page), 5, 0);
-        grid->addWidget(cellOf(page, {cmdColspanMinus, cmdColspanPlus}), 5, 1);
+        grid->addWidget(withBeside(page, cmdColspanMinus, cmdColspanPlus), 5, 1);
         grid->addWidget(fieldLabel("Row Span", page), 5, 2);
-        grid->addWidget(cellOf(page, {cmdRowspanMinus, cmdRowspanPlus}), 5, 3);
+        grid->addWidget(withBeside(page, cmdRowspanMinus, cmdRowspanPlus), 5, 3);
         grid->setRowStretch(6, 1);
     }
 
@@ -250,12 +235,12 @@ frmTableWizard::frmTableWizard(QWidget* parent) : Form(parent) {
         const std::pair<const char*, QWidget*> rows[] = {
             {"Horizontal Alignment", cboAlign},
             {"Vertical Alignment", cboVAlign},
-            {"Width", cellOf(page, {txtWidth, updWidth})},
-            {"Height", cellOf(page, {txtHeight, updHeight})},
-            {"Background Color", cellOf(page, {txtBGcolor, lblColor, cmdBgcolor})},
-            {"Border", cellOf(page, {txtBorder, updBorder})},
-            {"Cell Padding", cellOf(page, {txtCellPadding, updCellPadding})},
-            {"Cel Spacing", cellOf(page, {txtCellSpacing, updCellSpacing})},
+            {"Width", withBeside(page, txtWidth, updWidth)},
+            {"Height", withBeside(page, txtHeight, updHeight)},
+            {"Background Color", withBeside(page, txtBGcolor, lblColor, cmdBgcolor)},
+            {"Border", withBeside(page, txtBorder, updBorder)},
+            {"Cell Padding", withBeside(page, txtCellPadding, updCellPadding)},
+            {"Cel Spacing", withBeside(page, txtCellSpacing, updCellSpacing)},
             {"Rules", cboRules},
             {"Frame", cboFrame},
             {"Caption", txtCaption},

@@ -23,9 +23,7 @@ frmThd::frmThd(QWidget* parent) : TagDialog(QStringLiteral("td"), QStringLiteral
 
     fraBasic = new QFrame(content);
     fraBasic->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
-    auto* basic = new QGridLayout(fraBasic);
-    basic->setHorizontalSpacing(twipsToPixels(90));
-    basic->setVerticalSpacing(twipsToPixels(75));
+    auto* basic = fieldGrid(fraBasic);
 
     txtWidth = sizedField(fraBasic, 855);
     updWidth = new UpDown(fraBasic);
@@ -68,9 +66,7 @@ frmThd::frmThd(QWidget* parent) : TagDialog(QStringLiteral("td"), QStringLiteral
     basic->setRowStretch(5, 1);
 
     fraIe = new QGroupBox(QStringLiteral("Internet Explorer"), content);
-    auto* advanced = new QGridLayout(fraIe);
-    advanced->setHorizontalSpacing(twipsToPixels(90));
-    advanced->setVerticalSpacing(twipsToPixels(75));
+    auto* advanced = fieldGrid(fraIe);
     txtSrc = new QLineEdit(fraIe);
     txtSrc->setMinimumWidth(twipsToPixels(2895));
     cmdBrowse = new QToolButton(fraIe);
