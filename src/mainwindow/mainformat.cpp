@@ -8,8 +8,10 @@
 #include "mainwindow/mdiMain.h"
 #include "tagdialogs/edittag.h"
 #include "tagdialogs/structure/frmFrame.h"
+#include "tagdialogs/structure/frmForm.h"
 #include "tagdialogs/structure/frmFrameset.h"
 #include "tagdialogs/structure/frmIFrame.h"
+#include "tagdialogs/structure/frmInput.h"
 #include "tagdialogs/structure/frmTable.h"
 #include "tagdialogs/structure/frmThd.h"
 #include "tagdialogs/structure/frmApplet.h"
@@ -166,6 +168,9 @@ void mdiMain::connectFormatAndInsertMenus() {
         dialogKind = QStringLiteral("td");
         showModalDialog<frmThd>();
     });
+    // Insert > Form: the element dialog opens on the kind it chooses itself.
+    connect(mnuInsertFormForm, &QAction::triggered, this, [] { showModalDialog<frmForm>(); });
+    connect(mnuInsertFormElement, &QAction::triggered, this, [] { showFormElementDialog(); });
     connect(mnuInsertFrameset, &QAction::triggered, this, [] { showModalDialog<frmFrameset>(); });
     connect(mnuInsertFrameFrame, &QAction::triggered, this, [] { showModalDialog<frmFrame>(); });
     connect(mnuInsertFloatingFrame, &QAction::triggered, this, [] { showModalDialog<frmIFrame>(); });

@@ -2,6 +2,7 @@
 // toolbar buttons that stand for them.
 #include "documents/documentwindow.h"
 #include "mainwindow/mdiMain.h"
+#include "tagdialogs/structure/frmTableWizard.h"
 #include "tools/frmReplace.h"
 #include "tools/spellcheck.h"
 
@@ -10,6 +11,7 @@ namespace kavrin {
 void mdiMain::connectToolsCommands() {
     connect(mnuEditFindReplace, &QAction::triggered, this, &mdiMain::mnuEditFindReplace_Click);
     connect(mnuToolsSpell, &QAction::triggered, this, &mdiMain::mnuToolsSpell_Click);
+    connect(mnuToolsTableWizard, &QAction::triggered, this, [] { showTableWizard(); });
 }
 
 void mdiMain::mnuEditFindReplace_Click() {
