@@ -20,7 +20,11 @@
 #include "tagdialogs/structure/frmScript.h"
 #include "tagdialogs/structure/frmTr.h"
 #include "tagdialogs/text/frmHrefAnchor.h"
+#include "tagdialogs/text/frmFont.h"
 #include "tagdialogs/text/frmImage.h"
+#include "tagdialogs/text/frmList.h"
+#include "tagdialogs/text/frmMeta.h"
+#include "tagdialogs/text/frmSymbol.h"
 #include "tagdialogs/tagparse.h"
 
 namespace kavrin {
@@ -176,6 +180,12 @@ void mdiMain::connectFormatAndInsertMenus() {
     connect(mnuInsertParam, &QAction::triggered, this, [] { showModalDialog<frmParameter>(); });
     connect(mnuInsertMarquee, &QAction::triggered, this, [] { showModalDialog<frmMarquee>(); });
     connect(mnuInsertScript, &QAction::triggered, this, [] { showModalDialog<frmScript>(); });
+    connect(mnuInsertMeta, &QAction::triggered, this, [] { showModalDialog<frmMeta>(); });
+
+    connect(mnuFormatFont, &QAction::triggered, this, [] { showModalDialog<frmFont>(); });
+    connect(mnuInsertSymbol, &QAction::triggered, this, [] { showSpecialCharacters(); });
+    connect(mnuInsertListList, &QAction::triggered, this, [] { showListWizard(); });
+    connect(mnuToolsListWizard, &QAction::triggered, this, [] { showListWizard(); });
 }
 
 }  // namespace kavrin

@@ -19,9 +19,11 @@
 #include "tagdialogs/tagdialog.h"
 #include "tagdialogs/text/frmBody.h"
 #include "tagdialogs/text/frmBr.h"
+#include "tagdialogs/text/frmFont.h"
 #include "tagdialogs/text/frmHr.h"
 #include "tagdialogs/text/frmHrefAnchor.h"
 #include "tagdialogs/text/frmImage.h"
+#include "tagdialogs/text/frmMeta.h"
 #include "tagdialogs/text/frmP.h"
 
 namespace kavrin {
@@ -44,7 +46,7 @@ const QVector<EditableTag>& editableTags() {
         {"BR", "", &make<frmBr>},
         {"CAPTION", "", &make<frmCaption>},
         {"DIV", "", &make<frmDiv>},
-        {"FONT", "", nullptr},
+        {"FONT", "", &make<frmFont>},
         {"FORM", "", &make<frmForm>},
         {"FRAME", "", &make<frmFrame>},
         {"FRAMESET", "", &make<frmFrameset>},
@@ -53,7 +55,7 @@ const QVector<EditableTag>& editableTags() {
         {"IMG", "", &make<frmImage>},
         {"INPUT", "", &make<frmInput>},
         {"MARQUEE", "", &make<frmMarquee>},
-        {"META", "", nullptr},
+        {"META", "", &make<frmMeta>},
         {"OPTION", "option", &make<frmInput>},
         {"P", "", &make<frmP>},
         {"PARAM", "", &make<frmParameter>},

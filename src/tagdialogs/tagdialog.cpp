@@ -86,11 +86,13 @@ void setFieldText(QWidget* field, const QString& text) {
     else if (auto* rich = qobject_cast<QTextEdit*>(field)) rich->setPlainText(text);
 }
 
+QColor qtColor(int color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
+
 void setSwatchColor(QLabel* swatch, int color) {
     if (!swatch) return;
     color &= 0xFFFFFF;
     QPalette palette = swatch->palette();
-    palette.setColor(QPalette::Window, QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
+    palette.setColor(QPalette::Window, qtColor(color));
     swatch->setPalette(palette);
     swatch->setProperty("swatchColor", color);
 }

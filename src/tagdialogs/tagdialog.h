@@ -40,6 +40,8 @@ void bindRangedSpin(QObject* owner, UpDown* arrows, QLineEdit* field, int min, i
 // Text of a field that holds text: line edit, combo box (its edit text) or multi-line box.
 QString fieldText(const QWidget* field);
 void setFieldText(QWidget* field, const QString& text);
+// A colour value (red in the low byte) as Qt paints it.
+QColor qtColor(int color);
 // A swatch label's colour (red in the low byte).
 void setSwatchColor(QLabel* swatch, int color);
 int swatchColor(const QLabel* swatch);
