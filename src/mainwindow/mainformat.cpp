@@ -186,6 +186,10 @@ void mdiMain::connectFormatAndInsertMenus() {
     connect(mnuInsertSymbol, &QAction::triggered, this, [] { showSpecialCharacters(); });
     connect(mnuInsertListList, &QAction::triggered, this, [] { showListWizard(); });
     connect(mnuToolsListWizard, &QAction::triggered, this, [] { showListWizard(); });
+    // The list's own items put their start tag before the selection, as the list toolbar does.
+    connect(mnuInsertListItem, &QAction::triggered, this, [] { wrapSelection("<li>", QString()); });
+    connect(mnuInsertDefinitionTerm, &QAction::triggered, this, [] { wrapSelection("<dt>", QString()); });
+    connect(mnuInsertDefinitionData, &QAction::triggered, this, [] { wrapSelection("<dd>", QString()); });
 }
 
 }  // namespace kavrin
