@@ -288,7 +288,7 @@ void mdiMain::tbrMainB_ButtonClick(const QString& key) {
     else if (key == "unindent") mnuEditUnindent_Click();
     else if (key == "undo") mnuEditUndo_Click();
     else if (key == "redo") mnuEditRedo_Click();
-    // TODO(side panel): "panel" runs mnuOptionsFileList_Click once the View menu's panel switch exists.
+    else if (key == "panel") mnuOptionsFileList_Click();
     // TODO(browser chooser): "ie" shows frmBrowsers modeless once that window exists.
     tbrMainB_MouseUp();
 }
