@@ -163,7 +163,11 @@ void frmQuickTable::lblCell_MouseUp(int) {
     QPointer<frmQuickTable> self(this);
     unload();
     setBusy(false);
-    if (DocumentWindow* doc = activeDocument()) doc->txtMain->setFocus();
+    // Typing goes on in the page, whose window the grid had taken the activation from.
+    if (DocumentWindow* doc = activeDocument()) {
+        doc->txtMain->window()->activateWindow();
+        doc->txtMain->setFocus();
+    }
     if (self) inserting_ = false;
 }
 
