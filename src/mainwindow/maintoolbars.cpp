@@ -1,6 +1,4 @@
 // The tag toolbars and the headers that choose them, in the main window's toolbar area.
-#include <QHBoxLayout>
-
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "documents/inserthtml.h"
@@ -18,31 +16,12 @@ namespace {
 constexpr int kColorHeader = 7;
 constexpr int kFormToolbar = 3;
 
-// The colour, alignment and list buttons; beside the colour bar only the first one shows, the
-// others belong to the design view.
-struct ColorButton {
-    const char* key;
-    const char* toolTip;
-    const char* icon;
-};
-const ColorButton kColorButtons[] = {
-    {"color", "Select Color", "color-select"},         {"left", "Align Left", "format-justify-left"},
-    {"center", "Align Center", "format-justify-center"}, {"right", "Align Right", "format-justify-right"},
-    {"ul", "Bulleted List", "view-list-bullet"},        {"ol", "Numbered List", "view-list-ordered"},
-};
-
 }  // namespace
 
 void mdiMain::buildTagToolbars() {
-    const QVector<TagTabInfo>& headers = tagTabInfos();
-    for (int i = 0; i < headers.size(); ++i) {
-        auto* tab = new TagTab(i, QString::fromLatin1(headers[i].label), QString::fromLatin1(headers[i].toolTip),
-                               headers[i].width, picTools->tagRows());
-        connect(tab, &TagTab::MouseDown, this, &mdiMain::picTab_MouseDown);
-        picTools->headerRow()->addWidget(tab);
-        picTab << tab;
-    }
-    picTools->headerRow()->addStretch(1);
+    const ToolbarArea::TagRowParts parts = picTools->buildTagRows();
+    picTab = parts.headers;
+    for (TagTab* tab : picTab) connect(tab, &TagTab::MouseDown, this, &mdiMain::picTab_MouseDown);
 
     Toolbar** fields[] = {&tbrBasic, &tbrFont, &tbrList, &tbrForm, &tbrTable, &tbrFrame, &tbrAdvanced};
     void (mdiMain::*handlers[])(const QString&) = {
@@ -50,41 +29,17 @@ void mdiMain::buildTagToolbars() {
         &mdiMain::tbrForm_ButtonClick,  &mdiMain::tbrTable_ButtonClick, &mdiMain::tbrFrame_ButtonClick,
         &mdiMain::tbrAdvanced_ButtonClick,
     };
-    const QVector<TagToolbarInfo>& toolbars = tagToolbarInfos();
-    for (int t = 0; t < toolbars.size(); ++t) {
-        auto* toolbar = new Toolbar(QString::fromLatin1(toolbars[t].name), picTools->tagRows());
-        for (const TagButton& b : toolbars[t].buttons) {
-            QAction* action = toolbar->addButton(QString::fromLatin1(b.key), QString::fromLatin1(b.toolTip),
-                                                 QString::fromLatin1(b.icon));
-            // A dialog still to come leaves its button there but disabled.
-            action->setEnabled(tagButtonAvailable(b));
-        }
-        connect(toolbar, &Toolbar::ButtonClick, this, handlers[t]);
-        toolbar->hide();
-        picTools->toolbarRow()->addWidget(toolbar);
-        *fields[t] = toolbar;
+    for (int t = 0; t < parts.toolbars.size() && t < 7; ++t) {
+        *fields[t] = parts.toolbars[t];
+        connect(parts.toolbars[t], &Toolbar::ButtonClick, this, handlers[t]);
     }
 
-    picColor = new ColorBar(picTools->tagRows());
-    picColor->hide();
+    picColor = parts.colorBar;
     connect(picColor, &ColorBar::lblColor_Click, this, [this](int index) { lblColor_Click(qint16(index)); });
     connect(picColor, &ColorBar::lblCustomColor_MouseUp, this,
             [this](int index, int button) { lblCustomColor_MouseUp(qint16(index), button); });
-    picTools->toolbarRow()->addWidget(picColor);
-
-    tbrColor = new Toolbar(QStringLiteral("tbrColor"), picTools->tagRows());
-    for (const ColorButton& b : kColorButtons) {
-        QAction* action =
-            tbrColor->addButton(QString::fromLatin1(b.key), QString::fromLatin1(b.toolTip), QString::fromLatin1(b.icon));
-        if (action->objectName() != QLatin1String("color")) {
-            action->setVisible(false);
-            action->setEnabled(false);
-        }
-    }
+    tbrColor = parts.colorButtons;
     connect(tbrColor, &Toolbar::ButtonClick, this, &mdiMain::tbrColor_ButtonClick);
-    tbrColor->hide();
-    picTools->toolbarRow()->addWidget(tbrColor);
-    picTools->toolbarRow()->addStretch(1);
 }
 
 void mdiMain::arrangeToolbars() {

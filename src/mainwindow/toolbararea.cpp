@@ -6,6 +6,10 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include "mainwindow/colorbar.h"
+#include "mainwindow/tagbuttons.h"
+#include "platform/toolbar.h"
+
 // The program's own button pictures live in a library, where nothing refers to them by name.
 static void initButtonPictures() { Q_INIT_RESOURCE(icons); }
 
@@ -24,6 +28,19 @@ constexpr int kHeaderHeight = 22;
 constexpr int kHeaderTop = 6;
 constexpr int kRowGap = 2;
 constexpr int kHeaderLeft = 4;
+
+// The colour, alignment and list buttons; beside the colour bar only the first one shows, the
+// others belong to the design view.
+struct ColorButton {
+    const char* key;
+    const char* toolTip;
+    const char* icon;
+};
+const ColorButton kColorButtons[] = {
+    {"color", "Select Color", "color-select"},         {"left", "Align Left", "format-justify-left"},
+    {"center", "Align Center", "format-justify-center"}, {"right", "Align Right", "format-justify-right"},
+    {"ul", "Bulleted List", "view-list-bullet"},        {"ol", "Numbered List", "view-list-ordered"},
+};
 
 }  // namespace
 
@@ -139,6 +156,48 @@ void ToolbarArea::setMainToolbars(QWidget* upper, QWidget* lower) {
     upper_ = upper;
     mainColumnLayout_->addWidget(upper);
     mainColumnLayout_->addWidget(lower);
+}
+
+ToolbarArea::TagRowParts ToolbarArea::buildTagRows() {
+    TagRowParts parts;
+    const QVector<TagTabInfo>& headers = tagTabInfos();
+    for (int i = 0; i < headers.size(); ++i) {
+        auto* tab = new TagTab(i, QString::fromLatin1(headers[i].label), QString::fromLatin1(headers[i].toolTip),
+                               headers[i].width, tagRows_);
+        headerRow_->addWidget(tab);
+        parts.headers << tab;
+    }
+    headerRow_->addStretch(1);
+
+    for (const TagToolbarInfo& info : tagToolbarInfos()) {
+        auto* toolbar = new Toolbar(QString::fromLatin1(info.name), tagRows_);
+        for (const TagButton& b : info.buttons) {
+            QAction* action = toolbar->addButton(QString::fromLatin1(b.key), QString::fromLatin1(b.toolTip),
+                                                 QString::fromLatin1(b.icon));
+            action->setEnabled(tagButtonAvailable(b));
+        }
+        toolbar->hide();
+        toolbarRow_->addWidget(toolbar);
+        parts.toolbars << toolbar;
+    }
+
+    parts.colorBar = new ColorBar(tagRows_);
+    parts.colorBar->hide();
+    toolbarRow_->addWidget(parts.colorBar);
+
+    parts.colorButtons = new Toolbar(QStringLiteral("tbrColor"), tagRows_);
+    for (const ColorButton& b : kColorButtons) {
+        QAction* action = parts.colorButtons->addButton(QString::fromLatin1(b.key), QString::fromLatin1(b.toolTip),
+                                                        QString::fromLatin1(b.icon));
+        if (action->objectName() != QLatin1String("color")) {
+            action->setVisible(false);
+            action->setEnabled(false);
+        }
+    }
+    parts.colorButtons->hide();
+    toolbarRow_->addWidget(parts.colorButtons);
+    toolbarRow_->addStretch(1);
+    return parts;
 }
 
 void ToolbarArea::addViewRows(QWidget* rows) {

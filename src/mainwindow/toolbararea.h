@@ -11,6 +11,9 @@ class QVBoxLayout;
 
 namespace kavrin {
 
+class ColorBar;
+class Toolbar;
+
 // One drawn header of the tag toolbars: flat while another is chosen, raised while it is the
 // chosen one or the pointer is over it.
 class TagTab : public QWidget {
@@ -59,6 +62,17 @@ public:
 
     // The main toolbars, one above the other at the left.
     void setMainToolbars(QWidget* upper, QWidget* lower);
+
+    // Builds the edit view's rows once: the eight headers, the seven tag toolbars with their
+    // buttons (a button whose dialog is still to come disabled), the colour bar and the colour
+    // buttons beside it (only "color" showing). Everything but the headers starts hidden.
+    struct TagRowParts {
+        QVector<TagTab*> headers;
+        QVector<Toolbar*> toolbars;  // headers 0 to 6
+        ColorBar* colorBar = nullptr;
+        Toolbar* colorButtons = nullptr;
+    };
+    TagRowParts buildTagRows();
 
     // The edit view's rows: the header row and, beneath it, the row of tag toolbars (in which
     // only the chosen toolbar is visible).
