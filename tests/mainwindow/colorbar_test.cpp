@@ -24,16 +24,7 @@ protected:
         mainWindow->picTab_MouseDown(7);
     }
     RichTextBox* editor() const { return doc->txtMain; }
-    // "|" marks the caret, two of them the selection.
-    void setDocument(const QString& marked) {
-        QString plain = marked;
-        const int first = int(plain.indexOf('|'));
-        plain.remove(first, 1);
-        const int second = int(plain.indexOf('|'));
-        if (second >= 0) plain.remove(second, 1);
-        editor()->setText(plain);
-        editor()->select(first, second >= 0 ? second - first : 0);
-    }
+    void setDocument(const QString& marked) { setMarkedText(editor(), marked); }
     static void click(QWidget* square, Qt::MouseButton button = Qt::LeftButton) {
         QTest::mouseClick(square, button, {}, QPoint(5, 5));
     }

@@ -36,6 +36,7 @@ protected:
     }
     // Presses "Quick Table" and returns the grid it opens.
     frmQuickTable* open() {
+        EXPECT_TRUE(mainWindow->tbrTable->isVisible());
         QAction* action = mainWindow->tbrTable->button("quick_table");
         EXPECT_TRUE(action && action->isEnabled());
         QTest::mouseClick(mainWindow->tbrTable->widgetForAction(action), Qt::LeftButton);
@@ -147,6 +148,14 @@ TEST_F(QuickTableTest, LabelCellsIsKeptAndAnyOtherFocusClosesTheGridWithoutInser
     EXPECT_EQ(again->lastCellIndex, -1);
     QTest::keyClick(again, Qt::Key_Escape);
     EXPECT_EQ(grid(), nullptr);
+
+    // A click that takes no focus (on a header, say) dismisses it as well.
+    setDocument("|");
+    g = open();
+    QTest::mouseClick(mainWindow->picTab[1], Qt::LeftButton);
+    EXPECT_EQ(grid(), nullptr);
+    EXPECT_EQ(text(), "");
+    mainWindow->picTab_MouseDown(4);
 
     // A stored value that is no number leaves the box unchecked.
     saveSetting("Kavrin Pro", "Settigngs", "LabelCells", "yes");

@@ -134,6 +134,8 @@ frmQuickTable::frmQuickTable(QWidget* parent) : Form(parent) {
     connect(lblCell, &QuickTableGrid::lblCell_MouseMove, this, &frmQuickTable::lblCell_MouseMove);
     connect(lblCell, &QuickTableGrid::lblCell_MouseUp, this, &frmQuickTable::lblCell_MouseUp);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusLeft(now); });
+    // A click elsewhere in the program dismisses the grid too, even where the click takes no focus.
+    qApp->installEventFilter(this);
 }
 
 void frmQuickTable::Form_Load() {
@@ -175,6 +177,12 @@ void frmQuickTable::focusLeft(QWidget* now) {
     if (!now || !isLoaded() || isUnloading() || inserting_) return;
     if (now->window() == this) return;
     unload();
+}
+
+bool frmQuickTable::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress && watched->isWidgetType())
+        focusLeft(static_cast<QWidget*>(watched));
+    return false;
 }
 
 void frmQuickTable::keyPressEvent(QKeyEvent* event) {

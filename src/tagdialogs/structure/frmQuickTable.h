@@ -68,6 +68,7 @@ protected:
     void Form_Load() override;
     void Form_Unload(int& cancel) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Something outside the grid took the focus.
