@@ -61,13 +61,11 @@ int ColorBar::fixedColor(int index) {
 ColorBar::ColorBar(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("picColor"));
     setFixedSize(kBarWidth, 24);
-    const int top = (height() - kSquare) / 2;
     for (int i = 0; i < 16; ++i) {
         auto* square = new ColorSwatch(i, this);
         square->setObjectName(QStringLiteral("lblColor"));
         square->setToolTip(QStringLiteral("Windows 16 Color Palette"));
         square->setBackColor(fixedColor(i));
-        square->move(2 + i * kPitch, top);
         connect(square, &ColorSwatch::MouseUp, this, [this](int index, int button) {
             if (button == 1) emit lblColor_Click(index);
         });
@@ -77,10 +75,15 @@ ColorBar::ColorBar(QWidget* parent) : QWidget(parent) {
         auto* square = new ColorSwatch(i, this);
         square->setObjectName(QStringLiteral("lblCustomColor"));
         square->setToolTip(QStringLiteral("Custom Color Palette"));
-        square->move(2 + kCustomLeft + i * kPitch, top);
         connect(square, &ColorSwatch::MouseUp, this, &ColorBar::lblCustomColor_MouseUp);
         lblCustomColor << square;
     }
+}
+
+void ColorBar::resizeEvent(QResizeEvent*) {
+    const int top = (height() - kSquare) / 2;
+    for (ColorSwatch* square : lblColor) square->move(2 + square->index() * kPitch, top);
+    for (ColorSwatch* square : lblCustomColor) square->move(2 + kCustomLeft + square->index() * kPitch, top);
 }
 
 }  // namespace kavrin

@@ -44,6 +44,10 @@ public:
 signals:
     void lblColor_Click(int index);
     void lblCustomColor_MouseUp(int index, int button);
+
+protected:
+    // The squares stay in the middle of the bar's height.
+    void resizeEvent(QResizeEvent* event) override;
 };
 
 }  // namespace kavrin

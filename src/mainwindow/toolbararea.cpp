@@ -132,7 +132,13 @@ ToolbarArea::ToolbarArea(QWidget* parent) : QWidget(parent) {
     layout->addWidget(mainColumn_, 0, Qt::AlignTop);
 
     views_ = new QStackedWidget(this);
-    layout->addWidget(views_, 1);
+    layout->addWidget(views_, 0, Qt::AlignTop);
+    // Right of the rows, level with their second row: the colour buttons, which serve the edit
+    // view's colour bar and the design view alike.
+    besideRows_ = new QVBoxLayout();
+    besideRows_->setContentsMargins(0, kHeaderTop + kHeaderHeight + kRowGap, 0, 0);
+    layout->addLayout(besideRows_);
+    layout->addStretch(1);
 
     tagRows_ = new QWidget(views_);
     tagRows_->setObjectName(QStringLiteral("tagRows"));
@@ -182,10 +188,12 @@ ToolbarArea::TagRowParts ToolbarArea::buildTagRows() {
     }
 
     parts.colorBar = new ColorBar(tagRows_);
+    // As high as the toolbars, so that its squares line up with their buttons.
+    if (!parts.toolbars.isEmpty()) parts.colorBar->setFixedHeight(parts.toolbars.first()->sizeHint().height());
     parts.colorBar->hide();
     toolbarRow_->addWidget(parts.colorBar);
 
-    parts.colorButtons = new Toolbar(QStringLiteral("tbrColor"), tagRows_);
+    parts.colorButtons = new Toolbar(QStringLiteral("tbrColor"), this);
     for (const ColorButton& b : kColorButtons) {
         QAction* action = parts.colorButtons->addButton(QString::fromLatin1(b.key), QString::fromLatin1(b.toolTip),
                                                         QString::fromLatin1(b.icon));
@@ -195,7 +203,8 @@ ToolbarArea::TagRowParts ToolbarArea::buildTagRows() {
         }
     }
     parts.colorButtons->hide();
-    toolbarRow_->addWidget(parts.colorButtons);
+    besideRows_->addWidget(parts.colorButtons);
+    besideRows_->addStretch(1);
     toolbarRow_->addStretch(1);
     return parts;
 }

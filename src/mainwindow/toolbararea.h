@@ -64,8 +64,9 @@ public:
     void setMainToolbars(QWidget* upper, QWidget* lower);
 
     // Builds the edit view's rows once: the eight headers, the seven tag toolbars with their
-    // buttons (a button whose dialog is still to come disabled), the colour bar and the colour
-    // buttons beside it (only "color" showing). Everything but the headers starts hidden.
+    // buttons (a button whose dialog is still to come disabled) and the colour bar; and, right
+    // of whatever rows are shown, level with their second row, the colour buttons (only "color"
+    // showing; the design view shows the others). Everything but the headers starts hidden.
     struct TagRowParts {
         QVector<TagTab*> headers;
         QVector<Toolbar*> toolbars;  // headers 0 to 6
@@ -81,8 +82,9 @@ public:
     QHBoxLayout* toolbarRow() const { return toolbarRow_; }
 
     // Another view's rows: a widget two rows high (its toolbars and boxes laid out by the view
-    // itself), added once. showViewRows puts it in the place of the rows shown now; nullptr
-    // brings the edit view's tag rows back.
+    // itself: the first row 22 pixels high from 6 pixels down, the second from 30 pixels down),
+    // added once. showViewRows puts it in the place of the rows shown now; nullptr brings the
+    // edit view's tag rows back. The colour buttons stay beside whichever rows are shown.
     void addViewRows(QWidget* rows);
     void showViewRows(QWidget* rows);
     QWidget* shownViewRows() const;
@@ -99,6 +101,7 @@ private:
     QWidget* headerStrip_ = nullptr;
     QHBoxLayout* headerRow_ = nullptr;
     QHBoxLayout* toolbarRow_ = nullptr;
+    QVBoxLayout* besideRows_ = nullptr;
 };
 
 }  // namespace kavrin

@@ -17,6 +17,7 @@ protected:
     void SetUp() override {
         MainWindowTest::SetUp();
         start();
+        QCoreApplication::processEvents();  // the layout settles as the window is first shown
     }
     static void pressHeader(int index) { QTest::mousePress(mainWindow->picTab[index], Qt::LeftButton); }
     static void hover(QWidget* w) {
@@ -78,6 +79,12 @@ TEST_F(ToolbarsTest, HeadersChooseTheToolbarBeneathThem) {
     EXPECT_TRUE(main->tbrColor->isVisible());
     for (const QString& key : main->tbrColor->keys())
         EXPECT_EQ(main->tbrColor->button(key)->isVisible(), key == "color") << key.toStdString();
+    QCoreApplication::processEvents();
+    const QRect bar(main->picColor->mapTo(main, QPoint()), main->picColor->size());
+    const QRect buttons(main->tbrColor->mapTo(main, QPoint()), main->tbrColor->size());
+    EXPECT_GT(buttons.left(), bar.right());
+    EXPECT_LT(buttons.left(), bar.right() + 30);
+    EXPECT_NEAR(buttons.center().y(), bar.center().y(), 2);
     pressHeader(1);
     EXPECT_EQ(shownRows(), QVector<int>{1});
     EXPECT_FALSE(main->tbrColor->isVisible());
