@@ -37,9 +37,7 @@ int runProgram(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kavrin Pro"));
-    // Outside a desktop session no icon theme is set; the toolbars want one.
-    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
-        QIcon::setThemeName(QStringLiteral("Adwaita"));
+    useIconTheme();
     resetProgramState();
     startUp(QCoreApplication::arguments().mid(1));
     return app.exec();

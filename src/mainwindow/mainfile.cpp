@@ -289,7 +289,7 @@ void mdiMain::tbrMainB_ButtonClick(const QString& key) {
     else if (key == "unindent") mnuEditUnindent_Click();
     else if (key == "undo") mnuEditUndo_Click();
     else if (key == "redo") mnuEditRedo_Click();
-    // TODO(side panel): "panel" runs mnuOptionsFileList_Click once the View menu's panel switch exists.
+    else if (key == "panel") mnuOptionsFileList_Click();
     else if (key == "ie") frmBrowsers::showChooser(tbrMainB->widgetForAction(tbrMainB->button("ie")));
     tbrMainB_MouseUp();
 }

@@ -166,8 +166,7 @@ void mdiMain::loadSettings() {
     readBool(kSpelling, "IgnoreFileNames", "False", IgnoreFileNames);
     readBool(kSpelling, "IgnoreUppercaseWords", "False", IgnoreUppercaseWords);
 
-    // The colour bar's ten custom swatches ("CustomColors" "Custom0" to "Custom9") are read by
-    // the colour bar itself when it is built, as it also writes them.
+    loadCustomColors();
 
     for (int i = 0; i < mnuFileReopenArr.size(); ++i) {
         const QString path = get(kReopen, "ReopenArray" + trimNumber(i), QString());

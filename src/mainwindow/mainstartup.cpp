@@ -101,7 +101,7 @@ void mdiMain::MDIForm_Initialize() {
 
     // ---- Side panes: the folder tree gets its root before the settings are read.
     initTreMain();
-    // The toolbar area lays itself out (arrangeToolbars comes with the toolbar area).
+    arrangeToolbars();
 
     settingsModelWriter(settingsApp, kSettingsSection, QStringLiteral("InstalPath"), installPath);
     settingsModelWriter(settingsApp, kSettingsSection, QStringLiteral("VersionInfo"), QStringLiteral("3.0"));
@@ -163,6 +163,7 @@ void mdiMain::MDIForm_Activate() {
     if (firstActivation_ != 0) return;
     firstActivation_ = 1;
 
+    tbrBasic->update();
     tbrMainA->update();
     tbrMainB->update();
     if (showPanel)

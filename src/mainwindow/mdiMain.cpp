@@ -13,6 +13,7 @@
 #include "documents/globals.h"
 #include "documents/progress.h"
 #include "mainwindow/frmSettings.h"
+#include "mainwindow/toolbararea.h"
 #include "platform/msgbox.h"
 
 namespace kavrin {
@@ -37,6 +38,7 @@ mdiMain::mdiMain(QWidget* parent) : Form(parent) {
     setCaption(appTitle);
     buildWindow();
     connectToolsCommands();
+    connectViewAndColorCommands();
 }
 
 mdiMain::~mdiMain() {
@@ -246,10 +248,7 @@ void mdiMain::buildWindow() {
     buildMenus();
     connectOptionsCommand(this);
 
-    picTools = new QWidget(this);
-    auto* toolsLayout = new QHBoxLayout(picTools);
-    toolsLayout->setContentsMargins(2, 1, 2, 1);
-    toolsLayout->setSpacing(4);
+    picTools = new ToolbarArea(this);
     tbrMainA = new Toolbar("tbrMainA", picTools);
     tbrMainA->addButton("new", "New", "document-new");
     tbrMainA->addButton("open", "Open", "document-open");
@@ -277,9 +276,8 @@ void mdiMain::buildWindow() {
     }
     connect(tbrMainA, &Toolbar::ButtonClick, this, &mdiMain::tbrMainA_ButtonClick);
     connect(tbrMainB, &Toolbar::ButtonClick, this, &mdiMain::tbrMainB_ButtonClick);
-    toolsLayout->addWidget(tbrMainA);
-    toolsLayout->addWidget(tbrMainB);
-    toolsLayout->addStretch(1);
+    picTools->setMainToolbars(tbrMainA, tbrMainB);
+    buildTagToolbars();
     layout->addWidget(picTools);
 
     auto* middle = new QHBoxLayout();

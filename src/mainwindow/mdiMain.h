@@ -9,6 +9,7 @@
 #include <QVector>
 
 #include "mainwindow/menuitems.h"
+#include "mainwindow/toolbararea.h"
 #include "panes/panewidgets.h"
 #include "platform/form.h"
 #include "platform/toolbar.h"
@@ -17,6 +18,7 @@ class QMdiArea;
 
 namespace kavrin {
 
+class ColorBar;
 class DocumentWindow;
 
 class mdiMain : public Form {
@@ -45,7 +47,7 @@ public:
     QAction* item(const QString& name) const;
 
     // ---- Toolbars and bars ----
-    QWidget* picTools = nullptr;   // toolbar area
+    ToolbarArea* picTools = nullptr;  // toolbar area
     Toolbar* tbrMainA = nullptr;
     Toolbar* tbrMainB = nullptr;
     QWidget* picFile = nullptr;    // side panel
@@ -235,10 +237,58 @@ public:
     // Hides the tool windows while the main window is minimised and shows them again after.
     void MDIForm_Resize();
 
+    // ---- Tag toolbars, their headers and the colour bar (maintoolbars.cpp, maincolor.cpp) ----
+    QVector<TagTab*> picTab;  // headers 0 to 7
+    Toolbar* tbrBasic = nullptr;
+    Toolbar* tbrFont = nullptr;
+    Toolbar* tbrList = nullptr;
+    Toolbar* tbrForm = nullptr;
+    Toolbar* tbrTable = nullptr;
+    Toolbar* tbrFrame = nullptr;
+    Toolbar* tbrAdvanced = nullptr;
+    ColorBar* picColor = nullptr;
+    // Colour, alignment and list buttons: beside the colour bar only "color" shows.
+    Toolbar* tbrColor = nullptr;
+    // The chosen header; each of headers 1 to 6 refreshes its toolbar the first time it shows.
+    quint8 selectedTagTab = 0;
+    bool tagToolbarShown[8] = {};
+    // The tag toolbar of header 0 to 6 (nullptr for 7, which shows picColor and tbrColor).
+    Toolbar* tagToolbar(int index) const;
+    // Shows or hides what the chosen header stands for.
+    void showTagToolbar(bool visible);
+    void picTab_MouseDown(int index);
+    void tbrBasic_ButtonClick(const QString& key);
+    void tbrFont_ButtonClick(const QString& key);
+    void tbrList_ButtonClick(const QString& key);
+    void tbrForm_ButtonClick(const QString& key);
+    void tbrTable_ButtonClick(const QString& key);
+    void tbrFrame_ButtonClick(const QString& key);
+    void tbrAdvanced_ButtonClick(const QString& key);
+    void tbrColor_ButtonClick(const QString& key);
+    // "Body": the page's body tag in its dialog, or the dialog for a new one.
+    void tbrBasicBody_Click();
+    // Opens the quick table grid under the right end of the Table toolbar.
+    void showQuickTable();
+    void lblColor_Click(qint16 index);
+    void lblCustomColor_MouseUp(qint16 index, int button);
+    // Reads the custom squares' colours from the settings.
+    void loadCustomColors();
+
+    // ---- View menu: toolbar area, status bar, side panel (mainview.cpp) ----
+    void mnuOptionsToolbar_Click();
+    void mnuOptionsStatusbar_Click();
+    void mnuOptionsFileList_Click();
+
     // ---- Tools ----
     void connectToolsCommands();
     void mnuEditFindReplace_Click();
     void mnuToolsSpell_Click();
+    // Color Palette: a colour from the picker typed into the source; and colour coding on, off,
+    // anew (maincolor.cpp).
+    void mnuToolsColorPicker_Click();
+    void mnuToolsColorCodeYes_Click();
+    void mnuToolsColorCodeNo_Click();
+    void mnuToolsColorCodeRefresh_Click();
 
     // ---- Helper applications, help and window arrangement (mainhelpers.cpp) ----
     void connectHelperCommands();
@@ -288,6 +338,11 @@ protected:
 private:
     void buildMenus();
     void buildWindow();
+    // The headers, tag toolbars and colour bar in the toolbar area, and the View and colour items.
+    void buildTagToolbars();
+    void connectViewAndColorCommands();
+    void arrangeToolbars();
+    void runTagButton(int toolbar, const QString& key);
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
                      const QKeySequence& shortcut = QKeySequence());
 

@@ -21,9 +21,20 @@
 #include "documents/globals.h"
 #include "platform/dialoghooks.h"
 #include "platform/msgbox.h"
+#include "platform/richtextbox.h"
 #include "platform/settingsstore.h"
 
 namespace kavrin::test {
+
+void setMarkedText(RichTextBox* editor, const QString& marked) {
+    QString plain = marked;
+    const int first = int(plain.indexOf('|'));
+    plain.remove(first, 1);
+    const int second = int(plain.indexOf('|'));
+    if (second >= 0) plain.remove(second, 1);
+    editor->setText(plain);
+    editor->select(first, second >= 0 ? second - first : 0);
+}
 
 namespace {
 

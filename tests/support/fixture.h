@@ -17,7 +17,14 @@
 #include "platform/commondialog.h"
 #include "platform/form.h"
 
+namespace kavrin {
+class RichTextBox;
+}
+
 namespace kavrin::test {
+
+// Sets an editor's text from `marked`, where one "|" marks the caret and two mark the selection.
+void setMarkedText(RichTextBox* editor, const QString& marked);
 
 // Runs `body` in a child process with its own mount namespace and a 64 KB tmpfs at `dir`.
 // Returns the child's exit code (77: namespaces or mounts not permitted) and its message.
