@@ -281,6 +281,7 @@ void mdiMain::buildWindow() {
     connect(tbrMainB, &Toolbar::ButtonClick, this, &mdiMain::tbrMainB_ButtonClick);
     toolsLayout->addWidget(tbrMainA);
     toolsLayout->addWidget(tbrMainB);
+    buildViewToolbars();
     toolsLayout->addStretch(1);
     layout->addWidget(picTools);
 
@@ -399,11 +400,7 @@ void mdiMain::tbsPop_Click() {
     if (doc && doc->subWindow()) mdi_->setActiveSubWindow(doc->subWindow());
 }
 
-// ---- View states -------------------------------------------------------------------------------
-
-void mdiMain::setToEdit() {}
-void mdiMain::setToBrowse() {}
-void mdiMain::setToDesign() {}
+// View states and the design and browse toolbars: mainviews.cpp and designtoolbars.cpp.
 
 // ---- Handlers ----------------------------------------------------------------------------------
 

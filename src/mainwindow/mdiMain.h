@@ -13,6 +13,7 @@
 #include "platform/form.h"
 #include "platform/toolbar.h"
 
+class QComboBox;
 class QMdiArea;
 
 namespace kavrin {
@@ -76,6 +77,39 @@ public:
     void setToBrowse();
     void setToDesign();
     void populateFileList();
+
+    // ---- View states, the design and browse toolbars (mainviews.cpp, designtoolbars.cpp) ----
+    // The font and size boxes follow the design selection.
+    void updateFontCombos();
+    void mnuViewEdit_Click();
+    void mnuViewBrowse_Click();
+    void mnuViewDesign_Click();
+    void cboFont_Click();
+    void cboFormat_Click();
+    void cboSize_Click();
+    void cboUrl_Click();
+    void cboUrl_KeyPress(int& keyAscii);
+    // By the button's position, 1 to 6: back, forward, stop, refresh, home, print.
+    void tbrIe_ButtonClick(int position);
+    void tbrDHTM_ButtonClick(const QString& key);
+    void tbrColor_ButtonClick(const QString& key);
+    // True when the active document shows its design view; the command has then gone to its
+    // design control (with the default option) and the source is not to be touched.
+    bool designCommand(int command);
+    // The table-editing buttons of the design toolbar, in their order.
+    static QStringList designTableButtonKeys();
+    Toolbar* tbrDHTM = nullptr;   // design toolbar
+    Toolbar* tbrColor = nullptr;  // alignment, lists and the text colour
+    Toolbar* tbrIe = nullptr;     // browse toolbar
+    QComboBox* cboFont = nullptr;
+    QComboBox* cboFormat = nullptr;
+    QComboBox* cboSize = nullptr;
+    QComboBox* cboUrl = nullptr;
+    // Where the design row (tbrDHTM above the boxes and tbrColor) and the browse row (tbrIe above
+    // cboUrl) sit in the toolbar area.
+    QWidget* picDesignTools = nullptr;
+    QWidget* picBrowseTools = nullptr;
+    bool browseToolbarShown = false;
 
     // ---- Settings, start-up and shut-down ----
     // The arguments the program was started with (without the program itself); the first
@@ -270,6 +304,10 @@ protected:
 private:
     void buildMenus();
     void buildWindow();
+    void buildViewToolbars();
+    // The tag headers and the selected tag toolbar give way to the design and browse rows.
+    void showTagArea(bool shown);
+    void showViewChecks(int mode);
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
                      const QKeySequence& shortcut = QKeySequence());
 
