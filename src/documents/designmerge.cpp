@@ -50,20 +50,19 @@ QVector<int> lineIds(const QString& text, const Lines& lines, QHash<QStringView,
     return out;
 }
 
-void smallLcs(const QVector<int>& a, int a0, int a1, const QVector<int>& b, int b0, int b1,
-              QVector<QPair<int, int>>& out) {
-    const int n = a1 - a0;
-    const int m = b1 - b0;
-    QVector<int> table((n + 1) * (m + 1), 0);
-    auto at = [&](int i, int j) -> int& { return table[i * (m + 1) + j]; };
+// A longest common subsequence by the plain table: `same(i, j)` compares item i of the first
+// side with item j of the second; `pair(i, j)` receives the matches in order.
+template <class Same, class Pair>
+void tableLcs(int n, int m, Same same, Pair pair) {
+    std::vector<int> table(size_t(n + 1) * (m + 1), 0);
+    auto at = [&](int i, int j) -> int& { return table[size_t(i) * (m + 1) + j]; };
     for (int i = n - 1; i >= 0; --i)
-        for (int j = m - 1; j >= 0; --j)
-            at(i, j) = a[a0 + i] == b[b0 + j] ? at(i + 1, j + 1) + 1 : std::max(at(i + 1, j), at(i, j + 1));
+        for (int j = m - 1; j >= 0; --j) at(i, j) = same(i, j) ? at(i + 1, j + 1) + 1 : std::max(at(i + 1, j), at(i, j + 1));
     int i = 0;
     int j = 0;
     while (i < n && j < m) {
-        if (a[a0 + i] == b[b0 + j]) {
-            out.push_back({a0 + i, b0 + j});
+        if (same(i, j)) {
+            pair(i, j);
             ++i;
             ++j;
         } else if (at(i + 1, j) >= at(i, j + 1)) {
@@ -72,6 +71,12 @@ void smallLcs(const QVector<int>& a, int a0, int a1, const QVector<int>& b, int 
             ++j;
         }
     }
+}
+
+void smallLcs(const QVector<int>& a, int a0, int a1, const QVector<int>& b, int b0, int b1,
+              QVector<QPair<int, int>>& out) {
+    tableLcs(a1 - a0, b1 - b0, [&](int i, int j) { return a[a0 + i] == b[b0 + j]; },
+             [&](int i, int j) { out.push_back({a0 + i, b0 + j}); });
 }
 
 void align(const QVector<int>& a, int a0, int a1, const QVector<int>& b, int b0, int b1,
@@ -176,26 +181,9 @@ QVector<QPair<int, int>> alignChars(QStringView a, QStringView b) {
     while (suf < n - pre && suf < m - pre && a[n - 1 - suf] == b[m - 1 - suf]) ++suf;
     const int rn = n - pre - suf;
     const int rm = m - pre - suf;
-    if (rn > 0 && rm > 0 && qint64(rn) * rm <= kSmallStretch * 16) {
-        std::vector<int> table(size_t(rn + 1) * (rm + 1), 0);
-        auto at = [&](int i, int j) -> int& { return table[size_t(i) * (rm + 1) + j]; };
-        for (int i = rn - 1; i >= 0; --i)
-            for (int j = rm - 1; j >= 0; --j)
-                at(i, j) = a[pre + i] == b[pre + j] ? at(i + 1, j + 1) + 1 : std::max(at(i + 1, j), at(i, j + 1));
-        int i = 0;
-        int j = 0;
-        while (i < rn && j < rm) {
-            if (a[pre + i] == b[pre + j]) {
-                out.push_back({pre + i, pre + j});
-                ++i;
-                ++j;
-            } else if (at(i + 1, j) >= at(i, j + 1)) {
-                ++i;
-            } else {
-                ++j;
-            }
-        }
-    }
+    if (rn > 0 && rm > 0 && qint64(rn) * rm <= kSmallStretch * 16)
+        tableLcs(rn, rm, [&](int i, int j) { return a[pre + i] == b[pre + j]; },
+                 [&](int i, int j) { out.push_back({pre + i, pre + j}); });
     for (int k = suf - 1; k >= 0; --k) out.push_back({n - 1 - k, m - 1 - k});
     return out;
 }
