@@ -55,6 +55,8 @@ bool writeDocumentFile(DocumentWindow* doc, const QString& path) {
 void saveDocument(DocumentWindow* target) {
     DocumentWindow* doc = orActive(target);
     if (!doc) return;
+    // What the design view shows is what gets saved.
+    if (doc->mode == 2 && doc->applyDesignToSource()) setFileSaved(doc, false);
     if (isUntitled(doc->filePath)) {
         saveDocumentAs(doc);
         return;
@@ -67,6 +69,7 @@ void saveDocument(DocumentWindow* target) {
 void saveDocumentAs(DocumentWindow* target, const QString& title) {
     DocumentWindow* doc = orActive(target);
     if (!doc) return;
+    if (doc->mode == 2) doc->applyDesignToSource();
 
     CommonDialog dialog;
     dialog.dialogTitle = title.isEmpty() ? QStringLiteral("Save Filen As") : title;
@@ -100,6 +103,8 @@ void saveDocumentAs(DocumentWindow* target, const QString& title) {
     if (mainWindow) mainWindow->renameDocumentTab(doc);
     setFileSaved(doc, true);
     doc->setCaption(fileNameOf(path));
+    // The design view takes its pictures and links from the new folder.
+    if (doc->mode == 2) doc->reloadDesign(path);
     documentFolder = folderOf(QString(path).replace('\\', '/'));
     showDocumentSize();
     if (mainWindow) mainWindow->populateFileList();

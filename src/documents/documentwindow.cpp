@@ -68,6 +68,7 @@ DocumentWindow::DocumentWindow(bool withViews, QWidget* parent) : Form(parent), 
     connect(txtMain, &RichTextBox::LostFocus, this, &DocumentWindow::txtMain_LostFocus);
     // Composed characters (dead keys, input methods) arrive without a key event.
     txtMain->installEventFilter(this);
+    if (withViews_) connectViews();
 }
 
 DocumentWindow::~DocumentWindow() = default;
@@ -201,18 +202,6 @@ void DocumentWindow::txtmain_SelChange() {
     mainWindow->lblCursorPos->setText("Ln " + QString::number(line + 1) + ", Col " +
                                       QString::number(txtMain->selStart() - lineStart + 1));
 }
-
-void DocumentWindow::switchToEdit() {
-    if (!withViews_) return;
-    webBrowser->hide();
-    dhtm->hide();
-    mode = 0;
-    txtMain->show();
-    txtmain_SelChange();
-    txtMain->setFocus();
-}
-
-void DocumentWindow::switchToBrowse() {}
 
 bool DocumentWindow::loadDocumentFile(const QString& path, QString* error) {
     // Loading is no edit: the text only becomes the one later changes are compared with.

@@ -8,7 +8,8 @@
 
 #include "platform/form.h"
 #include "platform/richtextbox.h"
-#include "platform/webviews.h"
+#include "platform/dhtmledit.h"
+#include "platform/webbrowser.h"
 
 namespace kavrin {
 
@@ -72,6 +73,18 @@ public:
     void switchToEdit();
     void switchToBrowse();
 
+    // ---- The views (documentviews.cpp) ----
+    void tbsMain_Click();
+    void dhtm_ShowContextMenu(int x, int y);
+    void dhtm_ContextMenuAction(int index);
+    void dhtm_DisplayChanged();
+    void webBrowser_NavigateComplete2(const QString& url);
+    // Writes what the user changed in the design view into the source as one undo step; true
+    // when the source changed. The design view then counts changes from here.
+    bool applyDesignToSource();
+    // Shows the source in the design view again, with relative links taken from `basePath`.
+    void reloadDesign(const QString& basePath);
+
     const QVector<UndoEntry>& undoList() const { return undoList_; }
     const QVector<UndoEntry>& redoList() const { return redoList_; }
 
@@ -104,6 +117,12 @@ protected:
 
 private:
     void placeViews();
+    void switchToDesign();
+    void connectViews();
+    void deleteBrowseFiles();
+    // The context menu's groups, between showing it and the user's choice.
+    bool menuHasPositioning_ = false;
+    bool menuHasTable_ = false;
     // Colour as you type: the typing colour at a tag's border, before the key.
     void prepareTypingColor(int start, int keyCode, int shift);
     // Colour as you type: the tag or comment around the caret, after the change.

@@ -10,6 +10,7 @@
 #include "mainwindow/frmSplash.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/screen.h"
+#include "platform/webviews.h"
 
 namespace kavrin {
 
@@ -35,6 +36,7 @@ int runProgram(int argc, char** argv) {
     // The design and browse views run a web engine, which as root only runs without its sandbox.
     if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    registerLocalPageScheme();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kavrin Pro"));
     useIconTheme();

@@ -151,13 +151,4 @@ void mdiMain::showQuickTable() {
     grid->chkLabelCells->setFocus();
 }
 
-void mdiMain::tbrColor_ButtonClick(const QString& key) {
-    if (key == QLatin1String("color")) {
-        DocumentWindow* doc = activeDocument();
-        // In the design view the colour goes to the design selection, which that view does.
-        if (!doc || doc->mode != 2) mnuToolsColorPicker_Click();
-    }
-    tbrColor->update();
-}
-
 }  // namespace kavrin

@@ -2,6 +2,7 @@
 // toolbar buttons that stand for them.
 #include "documents/documentwindow.h"
 #include "mainwindow/mdiMain.h"
+#include "platform/dhtmledit.h"
 #include "tagdialogs/structure/frmTableWizard.h"
 #include "tools/frmReplace.h"
 #include "tools/spellcheck.h"
@@ -18,7 +19,7 @@ void mdiMain::mnuEditFindReplace_Click() {
     DocumentWindow* doc = activeDocument();
     if (!doc) return;
     // The design view searches with its own find; this window works on the source.
-    if (doc->mode == 2) return;
+    if (designCommand(DECMD_FINDTEXT)) return;
     if (frmReplace* open = replaceForm()) {
         // Already open: it only comes forward, keeping what its fields hold.
         open->raise();

@@ -278,6 +278,7 @@ void mdiMain::buildWindow() {
     connect(tbrMainB, &Toolbar::ButtonClick, this, &mdiMain::tbrMainB_ButtonClick);
     picTools->setMainToolbars(tbrMainA, tbrMainB);
     buildTagToolbars();
+    buildViewToolbars();
     layout->addWidget(picTools);
 
     auto* middle = new QHBoxLayout();
@@ -395,11 +396,7 @@ void mdiMain::tbsPop_Click() {
     if (doc && doc->subWindow()) mdi_->setActiveSubWindow(doc->subWindow());
 }
 
-// ---- View states -------------------------------------------------------------------------------
-
-void mdiMain::setToEdit() {}
-void mdiMain::setToBrowse() {}
-void mdiMain::setToDesign() {}
+// View states and the design and browse toolbars: mainviews.cpp and designtoolbars.cpp.
 
 // ---- Handlers ----------------------------------------------------------------------------------
 

@@ -14,6 +14,8 @@
 #include "platform/form.h"
 #include "platform/toolbar.h"
 
+class QComboBox;
+class QHBoxLayout;
 class QMdiArea;
 
 namespace kavrin {
@@ -78,6 +80,42 @@ public:
     void setToBrowse();
     void setToDesign();
     void populateFileList();
+
+    // ---- View states, the design and browse toolbars (mainviews.cpp, designtoolbars.cpp) ----
+    // The font and size boxes follow the design selection.
+    void updateFontCombos();
+    void mnuViewEdit_Click();
+    void mnuViewBrowse_Click();
+    void mnuViewDesign_Click();
+    void cboFont_Click();
+    void cboFormat_Click();
+    void cboSize_Click();
+    void cboUrl_Click();
+    void cboUrl_KeyPress(int& keyAscii);
+    // By the button's position, 1 to 6: back, forward, stop, refresh, home, print.
+    void tbrIe_ButtonClick(int position);
+    void tbrDHTM_ButtonClick(const QString& key);
+    void tbrColor_ButtonClick(const QString& key);
+    // True when the active document shows its design view; the command has then gone to its
+    // design control (with the default option) and the source is not to be touched.
+    bool designCommand(int command);
+    // The table-editing buttons of the design toolbar, in their order.
+    static QStringList designTableButtonKeys();
+    Toolbar* tbrDHTM = nullptr;   // design toolbar
+    // Colour, alignment and list buttons, beside whichever rows the toolbar area shows: beside
+    // the colour bar only "color" shows, in the design view all of them.
+    Toolbar* tbrColor = nullptr;
+    Toolbar* tbrIe = nullptr;     // browse toolbar
+    QComboBox* cboFont = nullptr;
+    QComboBox* cboFormat = nullptr;
+    QComboBox* cboSize = nullptr;
+    QComboBox* cboUrl = nullptr;
+    // The design view's rows (tbrDHTM above the boxes) and the browse view's (tbrIe above
+    // cboUrl), which the toolbar area shows in place of the tag rows.
+    QWidget* picDesignTools = nullptr;
+    QHBoxLayout* designRow_ = nullptr;  // the boxes' row, which takes the colour buttons in Design
+    QWidget* picBrowseTools = nullptr;
+    bool browseToolbarShown = false;
 
     // ---- Settings, start-up and shut-down ----
     // The arguments the program was started with (without the program itself); the first
@@ -247,8 +285,6 @@ public:
     Toolbar* tbrFrame = nullptr;
     Toolbar* tbrAdvanced = nullptr;
     ColorBar* picColor = nullptr;
-    // Colour, alignment and list buttons: beside the colour bar only "color" shows.
-    Toolbar* tbrColor = nullptr;
     // The chosen header; each of headers 1 to 6 refreshes its toolbar the first time it shows.
     quint8 selectedTagTab = 0;
     bool tagToolbarShown[8] = {};
@@ -264,7 +300,6 @@ public:
     void tbrTable_ButtonClick(const QString& key);
     void tbrFrame_ButtonClick(const QString& key);
     void tbrAdvanced_ButtonClick(const QString& key);
-    void tbrColor_ButtonClick(const QString& key);
     // "Body": the page's body tag in its dialog, or the dialog for a new one.
     void tbrBasicBody_Click();
     // Opens the quick table grid under the right end of the Table toolbar.
@@ -343,6 +378,11 @@ private:
     void connectViewAndColorCommands();
     void arrangeToolbars();
     void runTagButton(int toolbar, const QString& key);
+    void buildViewToolbars();
+    // The tag headers and the selected tag toolbar give way to the design and browse rows.
+    void showTagArea(bool shown);
+    void showDesignColorButtons(bool shown);
+    void showViewChecks(int mode);
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
                      const QKeySequence& shortcut = QKeySequence());
 

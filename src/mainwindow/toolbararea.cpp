@@ -126,6 +126,8 @@ ToolbarArea::ToolbarArea(QWidget* parent) : QWidget(parent) {
     layout->setSpacing(2);
 
     mainColumn_ = new QWidget(this);
+    // The main toolbars keep every button whatever the view's rows beside them need.
+    mainColumn_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     mainColumnLayout_ = new QVBoxLayout(mainColumn_);
     mainColumnLayout_->setContentsMargins(0, 0, 0, 0);
     mainColumnLayout_->setSpacing(2);
@@ -195,15 +197,21 @@ ToolbarArea::TagRowParts ToolbarArea::buildTagRows() {
 
     parts.colorButtons = new Toolbar(QStringLiteral("tbrColor"), this);
     for (const ColorButton& b : kColorButtons) {
+        // Alignment and lists show the design selection's state, so they hold a check.
+        const bool state = qstrcmp(b.key, "color") != 0;
         QAction* action = parts.colorButtons->addButton(QString::fromLatin1(b.key), QString::fromLatin1(b.toolTip),
-                                                        QString::fromLatin1(b.icon));
-        if (action->objectName() != QLatin1String("color")) {
+                                                        QString::fromLatin1(b.icon), state);
+        if (state) {
             action->setVisible(false);
             action->setEnabled(false);
         }
     }
     parts.colorButtons->hide();
+    // All its buttons show where it stands, never folded behind an extension arrow.
+    parts.colorButtons->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     besideRows_->addWidget(parts.colorButtons);
+    colorButtons_ = parts.colorButtons;
+    colorHolder_ = besideRows_;
     besideRows_->addStretch(1);
     toolbarRow_->addStretch(1);
     return parts;
@@ -212,16 +220,36 @@ ToolbarArea::TagRowParts ToolbarArea::buildTagRows() {
 void ToolbarArea::addViewRows(QWidget* rows) {
     if (!rows || views_->indexOf(rows) >= 0) return;
     views_->addWidget(rows);
+    // Rows not shown take no room, so the colour buttons stand right beside the shown ones.
+    if (views_->currentWidget() != rows) rows->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
 }
 
 void ToolbarArea::showViewRows(QWidget* rows) {
     if (!rows) rows = tagRows_;
     addViewRows(rows);
+    for (int i = 0; i < views_->count(); ++i) {
+        QWidget* page = views_->widget(i);
+        if (page == rows) page->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+        else page->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    }
     views_->setCurrentWidget(rows);
+    views_->updateGeometry();
     update();
 }
 
 QWidget* ToolbarArea::shownViewRows() const { return views_->currentWidget(); }
+
+void ToolbarArea::holdColorButtons(QBoxLayout* row, int index) {
+    if (!colorButtons_) return;
+    QBoxLayout* target = row ? row : besideRows_;
+    if (!row) index = 0;
+    if (target == colorHolder_) return;
+    const bool shown = colorButtons_->isVisibleTo(this);
+    colorHolder_->removeWidget(colorButtons_);
+    target->insertWidget(index, colorButtons_);
+    colorHolder_ = target;
+    colorButtons_->setVisible(shown);
+}
 
 void ToolbarArea::paintEvent(QPaintEvent*) {
     QPainter p(this);

@@ -5,6 +5,7 @@
 #include <QVector>
 #include <QWidget>
 
+class QBoxLayout;
 class QHBoxLayout;
 class QStackedWidget;
 class QVBoxLayout;
@@ -88,6 +89,9 @@ public:
     void addViewRows(QWidget* rows);
     void showViewRows(QWidget* rows);
     QWidget* shownViewRows() const;
+    // Puts the colour buttons into a view's own row at `index`, or (row nullptr) back beside
+    // the rows, where the colour bar has them.
+    void holdColorButtons(QBoxLayout* row, int index = 0);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -102,6 +106,8 @@ private:
     QHBoxLayout* headerRow_ = nullptr;
     QHBoxLayout* toolbarRow_ = nullptr;
     QVBoxLayout* besideRows_ = nullptr;
+    Toolbar* colorButtons_ = nullptr;
+    QBoxLayout* colorHolder_ = nullptr;
 };
 
 }  // namespace kavrin

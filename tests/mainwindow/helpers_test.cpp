@@ -25,6 +25,7 @@ protected:
         MainWindowTest::SetUp();
         start();
         mainWindow->resize(900, 700);
+        QCoreApplication::processEvents();
     }
 
     // A program that writes each argument it gets on a line of its own into `record`.

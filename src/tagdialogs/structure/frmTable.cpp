@@ -11,7 +11,7 @@
 #include "documents/fileops.h"
 #include "platform/msgbox.h"
 #include "platform/screen.h"
-#include "platform/webviews.h"
+#include "platform/webbrowser.h"
 #include "tagdialogs/structure/tablebuilder.h"
 #include "tagdialogs/tagparse.h"
 
