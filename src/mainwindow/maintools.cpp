@@ -1,15 +1,18 @@
-// The main window's side of the tools: Edit > Find/Replace and Tools > Spell Check, and the
-// toolbar buttons that stand for them.
+// The main window's side of the tools: Edit > Find/Replace, Edit > Extended Replace, Tools >
+// Spell Check, Change Tag Case and Strip HTML Tags, and the toolbar buttons that stand for them.
 #include "documents/documentwindow.h"
 #include "mainwindow/mdiMain.h"
 #include "tools/frmReplace.h"
 #include "tools/spellcheck.h"
+#include "tools/tagtools.h"
 
 namespace kavrin {
 
 void mdiMain::connectToolsCommands() {
     connect(mnuEditFindReplace, &QAction::triggered, this, &mdiMain::mnuEditFindReplace_Click);
     connect(mnuToolsSpell, &QAction::triggered, this, &mdiMain::mnuToolsSpell_Click);
+    connect(mnuToolsChangeTagCase, &QAction::triggered, this, &mdiMain::mnuToolsChangeTagCase_Click);
+    connect(mnuToolsRemoveTags, &QAction::triggered, this, &mdiMain::mnuToolsRemoveTags_Click);
 }
 
 void mdiMain::mnuEditFindReplace_Click() {
@@ -27,5 +30,9 @@ void mdiMain::mnuEditFindReplace_Click() {
 }
 
 void mdiMain::mnuToolsSpell_Click() { startSpellCheck(); }
+
+void mdiMain::mnuToolsChangeTagCase_Click() { changeTagCaseOfActiveDocument(); }
+
+void mdiMain::mnuToolsRemoveTags_Click() { removeTagsFromSelection(); }
 
 }  // namespace kavrin

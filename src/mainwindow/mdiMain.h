@@ -239,6 +239,9 @@ public:
     void connectToolsCommands();
     void mnuEditFindReplace_Click();
     void mnuToolsSpell_Click();
+    void mnuToolsChangeTagCase_Click();
+    void mnuToolsRemoveTags_Click();
+    void mnuEditExtendedReplace_Click();
 
     // ---- File menu handlers ----
     void mnuFileNewBlank_Click();
