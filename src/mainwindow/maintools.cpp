@@ -2,6 +2,7 @@
 // Spell Check, Change Tag Case and Strip HTML Tags, and the toolbar buttons that stand for them.
 #include "documents/documentwindow.h"
 #include "mainwindow/mdiMain.h"
+#include "tools/frmGlobalReplace.h"
 #include "tools/frmReplace.h"
 #include "tools/spellcheck.h"
 #include "tools/tagtools.h"
@@ -11,6 +12,7 @@ namespace kavrin {
 void mdiMain::connectToolsCommands() {
     connect(mnuEditFindReplace, &QAction::triggered, this, &mdiMain::mnuEditFindReplace_Click);
     connect(mnuToolsSpell, &QAction::triggered, this, &mdiMain::mnuToolsSpell_Click);
+    connect(mnuEditExtendedReplace, &QAction::triggered, this, &mdiMain::mnuEditExtendedReplace_Click);
     connect(mnuToolsChangeTagCase, &QAction::triggered, this, &mdiMain::mnuToolsChangeTagCase_Click);
     connect(mnuToolsRemoveTags, &QAction::triggered, this, &mdiMain::mnuToolsRemoveTags_Click);
 }
@@ -27,6 +29,16 @@ void mdiMain::mnuEditFindReplace_Click() {
         return;
     }
     replaceForm(true)->show();
+}
+
+void mdiMain::mnuEditExtendedReplace_Click() {
+    // In every view: the replacement always goes to the source.
+    if (frmGlobalReplace* open = globalReplaceForm()) {
+        open->raise();
+        open->activateWindow();
+        return;
+    }
+    globalReplaceForm(true)->show();
 }
 
 void mdiMain::mnuToolsSpell_Click() { startSpellCheck(); }

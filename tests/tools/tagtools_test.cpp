@@ -6,6 +6,7 @@
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "fixture.h"
+#include "qstringprint.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/msgbox.h"
 #include "tools/frmTagCase.h"
@@ -64,7 +65,7 @@ protected:
 
     // A saved page on disk, open in a document window.
     DocumentWindow* openPage(const QString& name, const QByteArray& bytes) {
-        const QString path = writeFile("work/" + name, bytes);
+        const QString path = writeFile("" + name, bytes);
         mainWindow->openFile(path);
         DocumentWindow* doc = activeDocument();
         EXPECT_NE(doc, nullptr);
