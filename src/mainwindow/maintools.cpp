@@ -1,8 +1,11 @@
-// The main window's side of the tools: Edit > Find/Replace, Edit > Extended Replace, Tools >
-// Spell Check, Change Tag Case and Strip HTML Tags, and the toolbar buttons that stand for them.
+// The main window's side of the tools: File > Open From Web, Edit > Find/Replace and Extended
+// Replace, the Tools menu's spell check, tag case, strip tags, file dependencies and image
+// browser, and the toolbar buttons that stand for them.
 #include "documents/documentwindow.h"
 #include "mainwindow/mdiMain.h"
+#include "tagdialogs/tagdialog.h"
 #include "tools/frmGlobalReplace.h"
+#include "tools/frmOpenFromWeb.h"
 #include "tools/frmReplace.h"
 #include "tools/spellcheck.h"
 #include "tools/tagtools.h"
@@ -12,6 +15,7 @@ namespace kavrin {
 void mdiMain::connectToolsCommands() {
     connect(mnuEditFindReplace, &QAction::triggered, this, &mdiMain::mnuEditFindReplace_Click);
     connect(mnuToolsSpell, &QAction::triggered, this, &mdiMain::mnuToolsSpell_Click);
+    connect(mnuFileOpenFromWeb, &QAction::triggered, this, &mdiMain::mnuFileOpenFromWeb_Click);
     connect(mnuEditExtendedReplace, &QAction::triggered, this, &mdiMain::mnuEditExtendedReplace_Click);
     connect(mnuToolsChangeTagCase, &QAction::triggered, this, &mdiMain::mnuToolsChangeTagCase_Click);
     connect(mnuToolsRemoveTags, &QAction::triggered, this, &mdiMain::mnuToolsRemoveTags_Click);
@@ -40,6 +44,8 @@ void mdiMain::mnuEditExtendedReplace_Click() {
     }
     globalReplaceForm(true)->show();
 }
+
+void mdiMain::mnuFileOpenFromWeb_Click() { showModalDialog<frmOpenFromWeb>(); }
 
 void mdiMain::mnuToolsSpell_Click() { startSpellCheck(); }
 

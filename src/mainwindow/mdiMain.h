@@ -242,6 +242,9 @@ public:
     void mnuToolsChangeTagCase_Click();
     void mnuToolsRemoveTags_Click();
     void mnuEditExtendedReplace_Click();
+    void mnuFileOpenFromWeb_Click();
+    void mnuToolsFileDependencies_Click();
+    void mnuToolsImageBrowser_Click();
 
     // ---- File menu handlers ----
     void mnuFileNewBlank_Click();
