@@ -4,6 +4,7 @@
 #include "documents/documentwindow.h"
 #include "mainwindow/mdiMain.h"
 #include "tagdialogs/tagdialog.h"
+#include "tools/frmDependencies.h"
 #include "tools/frmGlobalReplace.h"
 #include "tools/frmOpenFromWeb.h"
 #include "tools/frmReplace.h"
@@ -17,6 +18,7 @@ void mdiMain::connectToolsCommands() {
     connect(mnuToolsSpell, &QAction::triggered, this, &mdiMain::mnuToolsSpell_Click);
     connect(mnuFileOpenFromWeb, &QAction::triggered, this, &mdiMain::mnuFileOpenFromWeb_Click);
     connect(mnuEditExtendedReplace, &QAction::triggered, this, &mdiMain::mnuEditExtendedReplace_Click);
+    connect(mnuToolsFileDependencies, &QAction::triggered, this, &mdiMain::mnuToolsFileDependencies_Click);
     connect(mnuToolsChangeTagCase, &QAction::triggered, this, &mdiMain::mnuToolsChangeTagCase_Click);
     connect(mnuToolsRemoveTags, &QAction::triggered, this, &mdiMain::mnuToolsRemoveTags_Click);
 }
@@ -46,6 +48,8 @@ void mdiMain::mnuEditExtendedReplace_Click() {
 }
 
 void mdiMain::mnuFileOpenFromWeb_Click() { showModalDialog<frmOpenFromWeb>(); }
+
+void mdiMain::mnuToolsFileDependencies_Click() { showModalDialog<frmDependencies>(); }
 
 void mdiMain::mnuToolsSpell_Click() { startSpellCheck(); }
 
