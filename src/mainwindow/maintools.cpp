@@ -6,6 +6,7 @@
 #include "tagdialogs/tagdialog.h"
 #include "tools/frmDependencies.h"
 #include "tools/frmGlobalReplace.h"
+#include "tools/frmImgBrowser.h"
 #include "tools/frmOpenFromWeb.h"
 #include "tools/frmReplace.h"
 #include "tools/spellcheck.h"
@@ -19,6 +20,7 @@ void mdiMain::connectToolsCommands() {
     connect(mnuFileOpenFromWeb, &QAction::triggered, this, &mdiMain::mnuFileOpenFromWeb_Click);
     connect(mnuEditExtendedReplace, &QAction::triggered, this, &mdiMain::mnuEditExtendedReplace_Click);
     connect(mnuToolsFileDependencies, &QAction::triggered, this, &mdiMain::mnuToolsFileDependencies_Click);
+    connect(mnuToolsImageBrowser, &QAction::triggered, this, &mdiMain::mnuToolsImageBrowser_Click);
     connect(mnuToolsChangeTagCase, &QAction::triggered, this, &mdiMain::mnuToolsChangeTagCase_Click);
     connect(mnuToolsRemoveTags, &QAction::triggered, this, &mdiMain::mnuToolsRemoveTags_Click);
 }
@@ -50,6 +52,8 @@ void mdiMain::mnuEditExtendedReplace_Click() {
 void mdiMain::mnuFileOpenFromWeb_Click() { showModalDialog<frmOpenFromWeb>(); }
 
 void mdiMain::mnuToolsFileDependencies_Click() { showModalDialog<frmDependencies>(); }
+
+void mdiMain::mnuToolsImageBrowser_Click() { showModalDialog<frmImgBrowser>(); }
 
 void mdiMain::mnuToolsSpell_Click() { startSpellCheck(); }
 
