@@ -31,6 +31,7 @@
 #include "tools/documentedit.h"
 #include "tools/frmSearchResults.h"
 #include "tools/textsearch.h"
+#include "tools/toolwindow.h"
 
 namespace kavrin {
 
@@ -210,8 +211,8 @@ frmGlobalReplace::frmGlobalReplace(QWidget* parent) : Form(parent) {
     setTabOrder(cmdReplaceAll, cmdClose);
 
     enableFolderControls(false);
-    txtFind->installEventFilter(this);
-    txtReplace->installEventFilter(this);
+    // While a field is being typed in, Enter does not start a run.
+    typing_ = new TypingFields(cmdReplaceAll, {txtFind, txtReplace});
     connect(txtFind, &QLineEdit::textChanged, this, [this] { txtFind_Change(); });
     connect(optFile, &QRadioButton::clicked, this, [this] { optFile_Click(); });
     connect(optAllFiles, &QRadioButton::clicked, this, [this] { optAllFiles_Click(); });
@@ -224,12 +225,7 @@ frmGlobalReplace::frmGlobalReplace(QWidget* parent) : Form(parent) {
 
 void frmGlobalReplace::Form_Load() {
     adjustSize();
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.x() + (area.width() - frameGeometry().width()) / 2,
-             area.y() + (area.height() - frameGeometry().height()) / 2);
-    }
-    keepOnTop(HWND_TOPMOST, this);
+    placeToolWindow(this);
     if (DocumentWindow* doc = activeDocument(); doc && doc->txtMain->selLength() > 0)
         txtFind->setText(doc->txtMain->selText());
     // The folder the file explorer shows is where the user works.
@@ -247,9 +243,7 @@ void frmGlobalReplace::Form_QueryUnload(int& cancel, int unloadMode) {
 }
 
 void frmGlobalReplace::message(const QString& text, int buttons, int* answer) {
-    keepOnTop(HWND_NOTOPMOST, this);
-    const int result = msgBox(text, buttons);
-    keepOnTop(HWND_TOPMOST, this);
+    const int result = toolMessage(this, text, buttons);
     if (answer) *answer = result;
 }
 
@@ -521,25 +515,10 @@ void frmGlobalReplace::keyPressEvent(QKeyEvent* event) {
     answerDialogKeys(
         event,
         [this] {
-            if (!pressFocusedButton() && replaceDefault_ && cmdReplaceAll->isEnabled()) cmdReplaceAll_Click();
+            if (!pressFocusedButton() && !typing_->typing() && cmdReplaceAll->isEnabled()) cmdReplaceAll_Click();
         },
         [] {});
 }
 
-bool frmGlobalReplace::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == txtFind || watched == txtReplace) {
-        auto* field = static_cast<QLineEdit*>(watched);
-        if (event->type() == QEvent::FocusIn) {
-            // While a field is being typed in, Enter does not start a run.
-            replaceDefault_ = false;
-            cmdReplaceAll->setDefault(false);
-            selectAllText(field);
-        } else if (event->type() == QEvent::FocusOut) {
-            replaceDefault_ = true;
-            cmdReplaceAll->setDefault(true);
-        }
-    }
-    return Form::eventFilter(watched, event);
-}
 
 }  // namespace kavrin

@@ -77,7 +77,6 @@ protected:
     void Form_Load() override;
     void Form_QueryUnload(int& cancel, int unloadMode) override;
     void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void message(const QString& text, int buttons, int* answer = nullptr);
@@ -93,7 +92,7 @@ private:
     QVector<ReplaceEntry> entries_;
     bool running_ = false;
     ReplaceProgress* progress_ = nullptr;
-    bool replaceDefault_ = true;
+    class TypingFields* typing_ = nullptr;
 };
 
 // The one Extended Replace window, or nullptr when it is not loaded; created when `create` is set.
