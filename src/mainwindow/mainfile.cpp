@@ -24,6 +24,7 @@
 #include "documents/globals.h"
 #include "mainwindow/mainstartup.h"
 #include "mainwindow/mdiMain.h"
+#include "tools/frmBrowsers.h"
 #include "platform/commondialog.h"
 #include "platform/msgbox.h"
 #include "platform/screen.h"
@@ -288,7 +289,7 @@ void mdiMain::tbrMainB_ButtonClick(const QString& key) {
     else if (key == "undo") mnuEditUndo_Click();
     else if (key == "redo") mnuEditRedo_Click();
     // TODO(side panel): "panel" runs mnuOptionsFileList_Click once the View menu's panel switch exists.
-    // TODO(browser chooser): "ie" shows frmBrowsers modeless once that window exists.
+    else if (key == "ie") frmBrowsers::showChooser(tbrMainB->widgetForAction(tbrMainB->button("ie")));
     tbrMainB_MouseUp();
 }
 

@@ -229,9 +229,11 @@ void mdiMain::showFileListFilters() {
         const bool named = i < fileFilters.size() && i < numFilters;
         if (named) item->setText(fileFilters[i].name);
         item->setVisible(named);
-        item->setChecked(named && i == 0);
+        item->setChecked(named && i == currentFilter - 1);
     }
-    if (files && !fileFilters.isEmpty()) files->setPattern(fileFilters.first().pattern);
+    // The list stays on the filter the user chose; only a filter that no longer exists falls back.
+    if (currentFilter < 1 || currentFilter > fileFilters.size()) currentFilter = 1;
+    if (files && !fileFilters.isEmpty()) files->setPattern(fileFilters[currentFilter - 1].pattern);
 }
 
 QString mdiMain::fileListFolder() const { return files ? files->path() : QString(); }

@@ -3,6 +3,7 @@
 // browser, and the toolbar buttons that stand for them.
 #include "documents/documentwindow.h"
 #include "mainwindow/mdiMain.h"
+#include "tagdialogs/structure/frmTableWizard.h"
 #include "tagdialogs/tagdialog.h"
 #include "tools/frmDependencies.h"
 #include "tools/frmGlobalReplace.h"
@@ -17,6 +18,7 @@ namespace kavrin {
 void mdiMain::connectToolsCommands() {
     connect(mnuEditFindReplace, &QAction::triggered, this, &mdiMain::mnuEditFindReplace_Click);
     connect(mnuToolsSpell, &QAction::triggered, this, &mdiMain::mnuToolsSpell_Click);
+    connect(mnuToolsTableWizard, &QAction::triggered, this, [] { showTableWizard(); });
     connect(mnuFileOpenFromWeb, &QAction::triggered, this, &mdiMain::mnuFileOpenFromWeb_Click);
     connect(mnuEditExtendedReplace, &QAction::triggered, this, &mdiMain::mnuEditExtendedReplace_Click);
     connect(mnuToolsFileDependencies, &QAction::triggered, this, &mdiMain::mnuToolsFileDependencies_Click);

@@ -187,11 +187,11 @@ void mdiMain::buildMenus() {
     addItem(colorCode, "mnuToolsColorCodeNo", "No")->setCheckable(true);
     addItem(colorCode, "mnuToolsColorCodeRefresh", "Refresh");
     tools->addSeparator();
-    QMenu* helpers = submenu(tools, "mnuToolsHelperApps", "&Helper Applications");
-    mnuToolsHelperAppsBrowser += numberedItems(helpers, "mnuToolsHelperAppsBrowser", "Web Browser ", 4);
+    QMenu* helpers = submenu(tools, "mnuToolsHelperApps", "Helper &Applications");
+    addItems(helpers, {{"mnuToolsHelperFtp", "&FTP Client"}, {"mnuToolsHelperImage", "&Image Editor"},
+                       {"mnuToolsHelperIsmap", "Image&map Editor"}, {"mnuToolsHelperValidator", "&HTML Validator"}});
     helpers->addSeparator();
-    addItems(helpers, {{"mnuToolsHelperFtp", "&FTP Program"}, {"mnuToolsHelperImage", "&Image Editor"},
-                       {"mnuToolsHelperIsmap", "Image &Map Editor"}, {"mnuToolsHelperValidator", "HTML &Validator"}});
+    mnuToolsHelperAppsBrowser += numberedItems(helpers, "mnuToolsHelperAppsBrowser", "Web Browser ", 4);
     tools->addSeparator();
     addItem(tools, "mnuToolsOptions", "&Options...");
 
@@ -232,9 +232,7 @@ void mdiMain::buildMenus() {
     mnuToolsColorCodeNo->setChecked(true);
 
     connectFileCommands();
-    connect(mnuWindowCascade, &QAction::triggered, this, [this] { mdi_->cascadeSubWindows(); });
-    connect(mnuWindowTileHorizontally, &QAction::triggered, this, [this] { mdi_->tileSubWindows(); });
-    connect(mnuWindowTileVertically, &QAction::triggered, this, [this] { mdi_->tileSubWindows(); });
+    connectHelperCommands();
     connectEditCommands();
     connectFormatAndInsertMenus();
 }

@@ -91,7 +91,7 @@ public:
     void setTreePath(const QString& folder);
     void mnuFileListViewStyle_Click(int index);
     // Gives the file list's filter menu the names of fileFilters (items 0 to numFilters - 1
-    // shown, item 0 checked) and the file list the pattern of filter 1.
+    // shown, the item of currentFilter checked) and the file list that filter's pattern.
     void showFileListFilters();
     // Top of the splitter between folder tree and file list, in twips.
     double picHSplitterTop() const;
@@ -246,6 +246,24 @@ public:
     void mnuToolsFileDependencies_Click();
     void mnuToolsImageBrowser_Click();
 
+    // ---- Helper applications, help and window arrangement (mainhelpers.cpp) ----
+    void connectHelperCommands();
+    // Starts browser index + 1 with the active document; unset, it offers the options dialog.
+    void mnuToolsHelperAppsBrowser_Click(int index);
+    void mnuToolsHelperFtp_Click();
+    void mnuToolsHelperImage_Click();
+    void mnuToolsHelperIsmap_Click();
+    void mnuToolsHelperValidator_Click();
+    void mnuHelpHtml4_Click();
+    void mnuHelpCSS_Click();
+    void mnuWindowCascade_Click();
+    void mnuWindowTileHorizontally_Click();
+    void mnuWindowTileVertically_Click();
+    void mnuWindowArrangeIcons_Click();
+    // The Window menu's items for the open documents, made anew each time the menu opens.
+    QVector<QAction*> windowListItems;
+    void showWindowList();
+
     // ---- File menu handlers ----
     void mnuFileNewBlank_Click();
     void mnuFileNewTemplate_Click(qint16 index);
@@ -306,6 +324,10 @@ private:
     void showRecentItems();
 
     int firstActivation_ = 0;
+
+    // ---- Helper applications (private) ----
+    void startHelper(const QString& key);
+    void showHelpFile(const QString& name);
 
     // ---- Side panel and panes (private) ----
     QWidget* buildSidePanel();

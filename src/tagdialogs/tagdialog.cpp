@@ -60,6 +60,17 @@ UpDown::UpDown(QWidget* parent) : QWidget(parent) {
     connect(downButton, &QToolButton::clicked, this, &UpDown::DownClick);
 }
 
+void bindRangedSpin(QObject* owner, UpDown* arrows, QLineEdit* field, int min, int max) {
+    auto step = [field, min, max](int by) {
+        bool ok = false;
+        int value = field->text().trimmed().toInt(&ok);
+        if (!ok) value = min;
+        field->setText(QString::number(std::clamp(value + by, min, max)));
+    };
+    QObject::connect(arrows, &UpDown::UpClick, owner, [step] { step(1); });
+    QObject::connect(arrows, &UpDown::DownClick, owner, [step] { step(-1); });
+}
+
 QString fieldText(const QWidget* field) {
     if (auto* edit = qobject_cast<const QLineEdit*>(field)) return edit->text();
     if (auto* combo = qobject_cast<const QComboBox*>(field)) return combo->currentText();
@@ -75,11 +86,13 @@ void setFieldText(QWidget* field, const QString& text) {
     else if (auto* rich = qobject_cast<QTextEdit*>(field)) rich->setPlainText(text);
 }
 
+QColor qtColor(int color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
+
 void setSwatchColor(QLabel* swatch, int color) {
     if (!swatch) return;
     color &= 0xFFFFFF;
     QPalette palette = swatch->palette();
-    palette.setColor(QPalette::Window, QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
+    palette.setColor(QPalette::Window, qtColor(color));
     swatch->setPalette(palette);
     swatch->setProperty("swatchColor", color);
 }
@@ -262,16 +275,17 @@ void TagDialog::pickColor(QLineEdit* field, QLabel* swatch) {
     setSwatchColor(swatch, frmColor::winColor.toInt());
 }
 
-void TagDialog::browseFile(QLineEdit* field, const QString& title, const QString& filter) {
+QString TagDialog::browseFile(QLineEdit* field, const QString& title, const QString& filter) {
     CommonDialog dialog;
     dialog.owner = this;
     dialog.dialogTitle = title;
     dialog.filter = filter;
     dialog.flags = kOpenFlags;
-    if (!dialog.showOpen()) return;
+    if (!dialog.showOpen()) return {};
     QString path = dialog.fileName;
     path.replace(QLatin1Char('\\'), QLatin1Char('/'));
     field->setText(relativePathTo(path));
+    return path;
 }
 
 TagDialog::Binding* TagDialog::bindingFor(const QString& lowerName) {
@@ -377,6 +391,13 @@ void runModal(Form* form) {
     QPointer<Form> window(form);
     form->showModal();
     if (window && window->isLoaded()) window->unload();
+}
+
+QGridLayout* fieldGrid(QWidget* parent) {
+    auto* grid = new QGridLayout(parent);
+    grid->setHorizontalSpacing(twipsToPixels(90));
+    grid->setVerticalSpacing(twipsToPixels(75));
+    return grid;
 }
 
 QLineEdit* sizedField(QWidget* parent, int twips) {

@@ -108,6 +108,14 @@ protected:
         }
     }
 
+    // Picks a list entry as a user does, which runs the box's click handling.
+    static void pick(QComboBox* box, const QString& entry) {
+        const int index = box->findText(entry);
+        ASSERT_GE(index, 0) << entry.toStdString();
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
+
     DocumentWindow* doc = nullptr;
     // Windows loaded before any dialog: the main window, its hidden menu window, the document.
     size_t baseForms = 0;
