@@ -342,7 +342,10 @@ void frmGlobalReplace::runInFolder(const QString& folder, bool subFolders, QVect
     };
     progress_ = &progress;
     running_ = true;
-    for (QWidget* w : {static_cast<QWidget*>(cmdReplaceAll), static_cast<QWidget*>(Frame2)}) w->setEnabled(false);
+    // What the run was started with stays on view, out of reach until it ends.
+    const QVector<QWidget*> settings = {txtFind, txtReplace, Frame2, chkMatchCase, chkWholeWords, chkBackup};
+    for (QWidget* w : settings) w->setEnabled(false);
+    cmdReplaceAll->setEnabled(false);
     pbrProgress->setRange(0, 0);
     pbrProgress->show();
     cmdCancel->setEnabled(true);
@@ -375,7 +378,7 @@ void frmGlobalReplace::runInFolder(const QString& folder, bool subFolders, QVect
     running_ = false;
     pbrProgress->hide();
     cmdCancel->hide();
-    Frame2->setEnabled(true);
+    for (QWidget* w : settings) w->setEnabled(true);
     txtFind_Change();
     *entries = run.entries;
     totalReplacements += run.totalReplacements;

@@ -39,6 +39,8 @@ TEST(TagScanTest, CommentsAndScriptsInCommentsKeepTheirCase) {
     // Script outside a comment is what the dialog warns about: "<" starts a tag there.
     EXPECT_EQ(changeTagCase("<script>if (a<b) x=1;</script>", false), "<script>if (a<b) x=1;</script>\r\n");
     EXPECT_EQ(changeTagCase("<script>if (a<b) x=1;</script>", true), "<SCRIPT>if (a<B) X=1;</SCRIPT>\r\n");
+    // A ">" inside a quoted value ends the tag there too.
+    EXPECT_EQ(changeTagCase("<a title=\"x>y\" href=z>t</a>", true), "<A TITLE=\"x>y\" href=z>t</A>\r\n");
 }
 
 TEST(TagScanTest, StripTagsKeepsTheTextAndTheLines) {
