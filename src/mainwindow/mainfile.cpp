@@ -121,7 +121,6 @@ void mdiMain::connectFileCommands() {
     connect(mnuFilePrintSource, &QAction::triggered, this, &mdiMain::mnuFilePrintSource_Click);
     connect(mnuFilePrintBrowser, &QAction::triggered, this, &mdiMain::mnuFilePrintBrowser_Click);
     connect(mnuFileExit, &QAction::triggered, this, &mdiMain::mnuFileExit_Click);
-    // TODO(open from web): mnuFileOpenFromWeb waits for the open-from-the-web dialog.
 }
 
 void mdiMain::mnuFileNewBlank_Click() { newDocument(); }

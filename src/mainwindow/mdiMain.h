@@ -324,6 +324,12 @@ public:
     void mnuToolsColorCodeYes_Click();
     void mnuToolsColorCodeNo_Click();
     void mnuToolsColorCodeRefresh_Click();
+    void mnuToolsChangeTagCase_Click();
+    void mnuToolsRemoveTags_Click();
+    void mnuEditExtendedReplace_Click();
+    void mnuFileOpenFromWeb_Click();
+    void mnuToolsFileDependencies_Click();
+    void mnuToolsImageBrowser_Click();
 
     // ---- Helper applications, help and window arrangement (mainhelpers.cpp) ----
     void connectHelperCommands();

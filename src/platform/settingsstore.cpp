@@ -273,14 +273,27 @@ QString getSetting(const QString& app, const QString& section, const QString& ke
 }
 
 bool saveSetting(const QString& app, const QString& section, const QString& key, const QString& value) {
+    return saveSettings(app, section, {{key, value}});
+}
+
+bool saveSettings(const QString& app, const QString& section, const QVector<QPair<QString, QString>>& values) {
     const QString sectionName = section.trimmed();
-    const QString keyName = key.trimmed();
-    if (sectionName.isEmpty() || keyName.isEmpty()) return false;
+    if (sectionName.isEmpty()) return false;
+    for (const auto& [key, value] : values)
+        if (key.trimmed().isEmpty()) return false;
     const QString path = settingsFilePath(app);
     QMutexLocker lock(&cacheMutex);
     Store& store = storeFor(path);
-    if (Section* s = store.find(sectionName))
-        if (const Entry* e = s->find(keyName); e && e->value == value) return true;
+    auto unchanged = [&] {
+        Section* s = store.find(sectionName);
+        if (!s) return values.isEmpty();
+        for (const auto& [key, value] : values) {
+            const Entry* e = s->find(key.trimmed());
+            if (!e || e->value != value) return false;
+        }
+        return true;
+    };
+    if (unchanged()) return true;
 
     std::vector<Section> sections = store.sections;
     Section* s = nullptr;
@@ -290,10 +303,13 @@ bool saveSetting(const QString& app, const QString& section, const QString& key,
         sections.push_back(Section{sectionName, {}});
         s = &sections.back();
     }
-    if (Entry* e = s->find(keyName))
-        e->value = value;  // the name keeps the case it was first written with
-    else
-        s->entries.push_back(Entry{keyName, value});
+    for (const auto& [key, value] : values) {
+        const QString keyName = key.trimmed();
+        if (Entry* e = s->find(keyName))
+            e->value = value;  // the name keeps the case it was first written with
+        else
+            s->entries.push_back(Entry{keyName, value});
+    }
     return commit(path, store, std::move(sections));
 }
 

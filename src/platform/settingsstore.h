@@ -2,7 +2,9 @@
 // The per-user settings store: one INI file per application in the user's config folder.
 // Section and key names are compared without regard to case; values are kept exactly.
 #include <QString>
+#include <QPair>
 #include <QStringList>
+#include <QVector>
 
 namespace kavrin {
 
@@ -12,6 +14,8 @@ QString getSetting(const QString& app, const QString& section, const QString& ke
 // Writes one value at once (atomic rewrite of the file). Returns false when the file could not be written.
 bool saveSetting(const QString& app, const QString& section, const QString& key,
                  const QString& value);
+// Writes several values of one section in one atomic rewrite, in order.
+bool saveSettings(const QString& app, const QString& section, const QVector<QPair<QString, QString>>& values);
 // Deletes a key, or with an empty key the whole section.
 bool deleteSetting(const QString& app, const QString& section, const QString& key = QString());
 // Keys of a section in stored order.

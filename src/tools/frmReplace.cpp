@@ -15,6 +15,7 @@
 #include "platform/msgbox.h"
 #include "platform/richtextbox.h"
 #include "platform/screen.h"
+#include "tools/toolwindow.h"
 
 namespace kavrin {
 
@@ -101,8 +102,8 @@ frmReplace::frmReplace(QWidget* parent) : Form(parent) {
     setTabOrder(cmdReplace, cmdReplaceAll);
     setTabOrder(cmdReplaceAll, cmdClose);
 
-    txtFind->installEventFilter(this);
-    txtReplace->installEventFilter(this);
+    // While a field is being typed in, Enter does not search.
+    typing_ = new TypingFields(cmdFindNext, {txtFind, txtReplace});
     connect(txtFind, &QLineEdit::textChanged, this, [this] { txtFind_Change(); });
     connect(txtReplace, &QLineEdit::textChanged, this, [this] { txtReplace_Change(); });
     connect(chkMatchCase, &QCheckBox::toggled, this, [this] { newSearch = true; });
@@ -116,23 +117,14 @@ frmReplace::frmReplace(QWidget* parent) : Form(parent) {
 
 void frmReplace::Form_Load() {
     adjustSize();
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.x() + (area.width() - frameGeometry().width()) / 2,
-             area.y() + (area.height() - frameGeometry().height()) / 2);
-    }
-    keepOnTop(HWND_TOPMOST, this);
+    placeToolWindow(this);
     if (DocumentWindow* doc = activeDocument(); doc && doc->txtMain->selLength() > 0)
         txtFind->setText(doc->txtMain->selText());
     newSearch = true;
     txtFind->setFocus();
 }
 
-void frmReplace::message(const QString& text, int buttons) {
-    keepOnTop(HWND_NOTOPMOST, this);
-    msgBox(text, buttons);
-    keepOnTop(HWND_TOPMOST, this);
-}
+void frmReplace::message(const QString& text, int buttons) { toolMessage(this, text, buttons); }
 
 void frmReplace::txtFind_Change() {
     const bool any = !txtFind->text().isEmpty();
@@ -293,27 +285,12 @@ void frmReplace::keyPressEvent(QKeyEvent* event) {
     answerDialogKeys(
         event,
         [this] {
-            if (!pressFocusedButton() && findNextDefault_ && cmdFindNext->isEnabled()) cmdFindNext_Click();
+            if (!pressFocusedButton() && !typing_->typing() && cmdFindNext->isEnabled()) cmdFindNext_Click();
         },
         [this] {
             if (cmdClose->isEnabled()) cmdClose_Click();
         });
 }
 
-bool frmReplace::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == txtFind || watched == txtReplace) {
-        auto* field = static_cast<QLineEdit*>(watched);
-        if (event->type() == QEvent::FocusIn) {
-            // While a field is being typed in, Enter does not search.
-            findNextDefault_ = false;
-            cmdFindNext->setDefault(false);
-            selectAllText(field);
-        } else if (event->type() == QEvent::FocusOut) {
-            findNextDefault_ = true;
-            cmdFindNext->setDefault(true);
-        }
-    }
-    return Form::eventFilter(watched, event);
-}
 
 }  // namespace kavrin
