@@ -7,10 +7,11 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <vector>
+
+#include "platform/textfile.h"
 
 namespace kavrin {
 
@@ -229,16 +230,7 @@ Store& storeFor(const QString& path) {
 // so a failed write leaves both the file and what is read from it as they were.
 bool commit(const QString& path, Store& store, std::vector<Section> sections) {
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    const QByteArray bytes = serialize(sections);
-    // The explicit flush matters: commit() does not notice a failure of its own final flush and
-    // would rename a cut-short file over the good one.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) return false;
+    if (!writeFileAtomically(path, serialize(sections))) return false;
     store.sections = std::move(sections);
     store.stamp = stampOf(path);
     return true;

@@ -228,7 +228,10 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
         return false;
     };
     if (!f.open(QIODevice::WriteOnly)) return fail(f.errorString());
-    if (f.write(bytes) != bytes.size()) {
+    // The explicit flush matters: commit() does not notice a failure of its own final flush, so
+    // a write that still sits in the buffer (anything up to 16 KB) would be renamed over the
+    // good file cut short, or empty, on a full disk.
+    if (f.write(bytes) != bytes.size() || !f.flush()) {
         const QString reason = f.errorString();
         f.cancelWriting();
         return fail(reason);

@@ -96,7 +96,7 @@ TEST_F(SaveTest, SaveOntoAFullDiskKeepsTheOldFileAndTheDocumentUnsaved) {
     const QString dir = workDir + "tiny";
     QDir().mkpath(dir);
     const QString path = dir + "/page.htm";
-    const auto [code, message] = inTinyTmpfs(dir, [&]() -> std::string {
+    const auto [code, message] = onFullDisk(dir, [&](qsizetype size) -> std::string {
         QFile old(path);
         if (!old.open(QIODevice::WriteOnly) || old.write("<html>old</html>") < 0) return "no old file";
         old.close();
@@ -104,12 +104,41 @@ TEST_F(SaveTest, SaveOntoAFullDiskKeepsTheOldFileAndTheDocumentUnsaved) {
         DocumentWindow* doc = activeDocument();
         if (!doc) return "not opened";
         doc->txtMain->setSelStart(doc->txtMain->textLength());
-        doc->txtMain->setSelText(QString(200 * 1024, u'x'));
+        doc->txtMain->setSelText(QString(size, u'x'));
+        if (!fillDisk(dir)) return "the disk would not fill";
+
         expectMsgBox("could not be saved", vbOK);
-        saveDocument(doc);
-        if (doc->fileSaved) return "marked saved";
-        if (readFile(path) != "<html>old</html>") return "old file damaged";
+        mainWindow->mnuFileSave->trigger();
         if (!allAnswered()) return "no message";
+        if (doc->fileSaved || !mainWindow->mnuFileSave->isEnabled()) return "marked saved";
+        if (readFile(path) != "<html>old</html>") return "old file damaged";
+        if (filesBesideBallast(dir) != QStringList{"page.htm"}) return "work files left behind";
+
+        // Closing still asks, so the edits are not thrown away without a word.
+        expectMsgBox("Save changes to 'page.htm'?", vbCancel);
+        mainWindow->mnuFileClose->trigger();
+        if (!allAnswered()) return "closing did not ask";
+        return {};
+    });
+    if (code == 77) GTEST_SKIP() << message;
+    EXPECT_EQ(code, 0) << message;
+}
+
+TEST_F(SaveTest, SaveAsOfANewDocumentOntoAFullDiskLeavesItUntitled) {
+    const QString dir = workDir + "tiny";
+    QDir().mkpath(dir);
+    const auto [code, message] = onFullDisk(dir, [&](qsizetype size) -> std::string {
+        DocumentWindow* doc = newWithText("<p>");
+        doc->txtMain->setSelText(QString(size, u'y'));
+        if (!fillDisk(dir)) return "the disk would not fill";
+
+        expectSave(dir + "/new.htm");
+        expectMsgBox("could not be saved", vbOK);
+        mainWindow->mnuFileSaveAs->trigger();
+        if (!allAnswered()) return "no message";
+        if (doc->fileSaved) return "marked saved";
+        if (doc->filePath != "Untitled_0" || tabText(doc) != "Untitled") return "renamed after a failed write";
+        if (!filesBesideBallast(dir).isEmpty()) return "a file was left behind";
         return {};
     });
     if (code == 77) GTEST_SKIP() << message;

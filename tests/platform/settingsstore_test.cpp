@@ -191,6 +191,29 @@ TEST_F(SettingsStoreTest, AFailedWriteReportsFalseAndLeavesTheOldFileWhole) {
     EXPECT_EQ(QDir(QFileInfo(iniPath()).absolutePath()).entryList(QDir::Files), QStringList{"Kavrin Pro.ini"});
 }
 
+TEST_F(SettingsStoreTest, AWriteOntoAFullDiskKeepsTheOldFileAndWhatIsRead) {
+    const QString dir = QFileInfo(iniPath()).absolutePath();
+    QDir().mkpath(dir);
+    const auto [code, message] = onFullDisk(dir, [&](qsizetype size) -> std::string {
+        resetSettingsCache();
+        // A store of about `size` bytes, so the rewrite is that large too.
+        const QString filler(qMax<qsizetype>(1, size - 40), u'f');
+        if (!saveSetting(app, "Options", "Filler", filler) || !saveSetting(app, "Options", "Font Size", "10"))
+            return "no old file";
+        const QByteArray before = readFile(iniPath());
+        if (!fillDisk(dir)) return "the disk would not fill";
+
+        if (saveSetting(app, "Options", "Font Size", "12")) return "the save reported success";
+        if (deleteSetting(app, "Options", "Filler")) return "the delete reported success";
+        if (readFile(iniPath()) != before) return "the old file was damaged";
+        if (getSetting(app, "Options", "Font Size") != "10") return "what failed to be written is read";
+        if (filesBesideBallast(dir) != QStringList{"Kavrin Pro.ini"}) return "work files left behind";
+        return {};
+    });
+    if (code == 77) GTEST_SKIP() << message;
+    EXPECT_EQ(code, 0) << message;
+}
+
 TEST_F(SettingsStoreTest, TheCacheNoticesAChangeOnDisk) {
     ASSERT_TRUE(saveSetting(app, "Options", "WordWrap", "False"));
     EXPECT_EQ(getSetting(app, "Options", "WordWrap"), "False");
