@@ -11,6 +11,7 @@
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/convert.h"
+#include "platform/msgbox.h"
 #include "platform/screen.h"
 
 namespace kavrin {
@@ -42,8 +43,11 @@ void readByte(const QString& section, const QString& key, const QString& default
     read(section, key, defaultValue, cbyte, variable);
 }
 
+// Writes of the running saveSettings that failed.
+int failedWrites = 0;
+
 void put(const QString& section, const QString& key, const QString& value) {
-    if (settingsModelWriter) settingsModelWriter(settingsApp, section, key, value);
+    if (settingsModelWriter && !settingsModelWriter(settingsApp, section, key, value)) ++failedWrites;
 }
 void putBool(const QString& section, const QString& key, bool value) { put(section, key, boolText(value)); }
 void putNumber(const QString& section, const QString& key, long long value) { put(section, key, trimNumber(value)); }
@@ -212,6 +216,20 @@ void mdiMain::loadWindowPlacement() {
 }
 
 void mdiMain::saveSettings() {
+    // Every value goes to the file in one write, and a file that cannot take them is reported
+    // once: the choices of this session would otherwise be gone without a word.
+    failedWrites = 0;
+    SettingsBatch batch(settingsApp);
+    writeSettings();
+    if (batch.commit() && failedWrites == 0) return;
+    const QString reason = settingsWriteError(settingsApp);
+    msgBox("The settings could not be saved to '" + settingsFilePath(settingsApp) + "'." +
+               (reason.isEmpty() ? QString() : "\r\n\r\n" + reason) +
+               "\r\n\r\nThe options changed in this session will not be kept.",
+           vbExclamation, "Settings Not Saved");
+}
+
+void mdiMain::writeSettings() {
     putBool(kOptions, "EnableBrowserAndDesigner", enableBrowserAndDesigner);
     put(kOptions, "Indent", indentText);
     put(kOptions, "StartupFolder", startupFolder);

@@ -94,6 +94,8 @@ QString browserQuestion() {
 // ---- Initialisation ------------------------------------------------------------------------------
 
 void mdiMain::MDIForm_Initialize() {
+    // The few values written while starting reach the file in one write, however large it is.
+    SettingsBatch startWrites(settingsApp);
     if (installPath.isEmpty()) installPath = programFolder();
     if (!installPath.endsWith('/')) installPath += '/';
     if (userDataPath.isEmpty()) userDataPath = userDataFolder();

@@ -291,6 +291,7 @@ private:
     void openCommandLineFiles();
     void loadSettings();
     void saveSettings();
+    void writeSettings();
     void createTemplates();
     void showDataFileNotices();
     void askBrowserAndDesigner();

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
@@ -248,6 +250,23 @@ TEST_F(SettingsModelTest, StoredCustomTagsStayWhenTheTagTreeWasNotLoaded) {
     ASSERT_TRUE(exitProgram());
     EXPECT_EQ(setting("Custom Tags", "NumCustomTags"), "2");
     EXPECT_EQ(setting("Custom Tags", "Custom_2"), "<tt></tt>");
+}
+
+TEST_F(SettingsModelTest, AFifoInPlaceOfTheStoreStartsWithDefaultsAndExitSaysOnceThatNothingWasSaved) {
+    clearStore();
+    const QString path = settingsFilePath(settingsApp);
+    ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    expectMsgBox("Enable the Web browser and Web page Designer?", vbCancel);
+    expectModal("frmTips", [](Form& f) { static_cast<frmTips&>(f).cmdOk_Click(); });
+    start();
+    EXPECT_EQ(fontSize, 10);
+    EXPECT_EQ(numFilters, 3);
+
+    fontSize = 14;
+    expectMsgBox("The settings could not be saved to '" + path + "'.", vbOK);
+    ASSERT_TRUE(exitProgram());
+    EXPECT_TRUE(allAnswered());
+    EXPECT_TRUE(QFileInfo(path).exists() && !QFileInfo(path).isFile());
 }
 
 }  // namespace
