@@ -36,6 +36,9 @@ signals:
 // Text of a field that holds text: line edit, combo box (its edit text) or multi-line box.
 QString fieldText(const QWidget* field);
 void setFieldText(QWidget* field, const QString& text);
+// Lets every line edit of the window (combo boxes' too) hold text of any length, unless the
+// window gave it a limit of its own.
+void liftLengthLimits(QWidget* window);
 // A swatch label's colour (red in the low byte).
 void setSwatchColor(QLabel* swatch, int color);
 int swatchColor(const QLabel* swatch);
