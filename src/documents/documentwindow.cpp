@@ -70,7 +70,7 @@ DocumentWindow::DocumentWindow(bool withViews, QWidget* parent) : Form(parent), 
     txtMain->installEventFilter(this);
 }
 
-DocumentWindow::~DocumentWindow() = default;
+DocumentWindow::~DocumentWindow() { disconnectTipList(this); }
 
 void DocumentWindow::Form_Initialize() {
     if (!withViews_) return;

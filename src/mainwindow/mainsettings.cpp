@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <climits>
 #include <cmath>
 #include <tuple>
 
@@ -193,8 +194,12 @@ void mdiMain::loadWindowPlacement() {
     p.height = int(roundHalfEven(screen.height() * 0.75));
     readLong(kSettings, "Width", trimNumber(p.width), p.width);
     readLong(kSettings, "Height", trimNumber(p.height), p.height);
-    p.left = screen.x() + (screen.width() - p.width) / 2;
-    p.top = screen.y() + (screen.height() - p.height) / 2;
+    // The stored size may be anything a damaged file holds: the centre is worked out in 64 bits.
+    const auto centred = [](int start, int extent, int size) {
+        return int(qBound<qint64>(qint64(INT_MIN), start + (qint64(extent) - size) / 2, qint64(INT_MAX)));
+    };
+    p.left = centred(screen.x(), screen.width(), p.width);
+    p.top = centred(screen.y(), screen.height(), p.height);
     readLong(kSettings, "Left", trimNumber(p.left), p.left);
     readLong(kSettings, "Top", trimNumber(p.top), p.top);
 
@@ -207,8 +212,10 @@ void mdiMain::loadWindowPlacement() {
 
     int panelWidth = 200 * kTwipsPerPixel;
     readLong(kSettings, "FileListWidth", trimNumber(panelWidth), panelWidth);
-    // Whatever was stored, the panel leaves room for the documents.
-    const int maxPanel = qMax(40, twipsToPixels(p.width) - 100);
+    // Whatever was stored, the panel leaves room for the documents, so that it cannot push the
+    // window past the screen.
+    const int windowWidth = twipsToPixels(p.width);
+    const int maxPanel = qMax(40, qMin(windowWidth - 100, windowWidth * 2 / 3));
     picFile->setFixedWidth(qBound(0, twipsToPixels(panelWidth), maxPanel));
 
     // Applied last, so that a maximised window keeps its normal placement for when it is restored.

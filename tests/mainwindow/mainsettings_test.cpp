@@ -214,6 +214,21 @@ TEST_F(SettingsModelTest, WindowPlacementRoundTripsAndFitsTheScreen) {
     EXPECT_TRUE(s.adjusted(-10, -10, 10, 10).contains(main->geometry())) << main->geometry().x() << "," << main->geometry().y() << " " << main->geometry().width() << "x"
                                                << main->geometry().height() << " in " << s.width() << "x" << s.height();
     EXPECT_EQ(main->geometry().size(), s.size());
+    ASSERT_TRUE(exitProgram());
+
+    // Values at the ends of the integer range: the window and its panel still land on the screen.
+    newRun();
+    store("Settings", "Left", "2147483647");
+    store("Settings", "Top", "-2147483648");
+    store("Settings", "Width", "2147483647");
+    store("Settings", "Height", "-2147483648");
+    store("Settings", "FileListWidth", "2147483647");
+    store("Settings", "PicHSplitterTop", "1e308");
+    main = start();
+    EXPECT_TRUE(s.adjusted(-10, -10, 10, 10).contains(main->geometry()))
+        << main->geometry().x() << "," << main->geometry().y() << " " << main->geometry().width() << "x"
+        << main->geometry().height() << " in " << s.width() << "x" << s.height();
+    EXPECT_LT(main->picFile->width(), main->width());
 }
 
 TEST_F(SettingsModelTest, TemplatesAreCreatedOnceAndTitlesTrimmed) {
