@@ -73,8 +73,7 @@ QStringList commandLineFiles(const QStringList& arguments) {
     QStringList files;
     for (const QString& argument : arguments.mid(0, 10)) {
         if (argument.isEmpty()) continue;
-        const QString path = QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
-        if (fileExists(path)) files << path;
+        files << QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
     }
     return files;
 }

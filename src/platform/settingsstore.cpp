@@ -1,8 +1,6 @@
 #include "platform/settingsstore.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -19,7 +17,7 @@ namespace kavrin {
 
 namespace {
 
-// A settings file larger than this is not a settings file; only its start is read.
+// A settings file larger than this is not a settings file.
 constexpr qint64 kMaxReadBytes = 64 * 1024 * 1024;
 
 struct Entry {
@@ -115,25 +113,6 @@ Stamp stampOf(const QString& path) {
     st.size = qint64(info.st_size);
     st.mtimeNs = qint64(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
     return st;
-}
-
-// The bytes of a regular file. Anything else in the file's place (a FIFO, a device, a folder)
-// holds no settings: it is not even opened for reading, since reading a FIFO would wait for a
-// writer for ever. The check is made on the opened descriptor, so nothing can be swapped in
-// between the check and the read.
-QByteArray readRegularFile(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return {};
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return {};
-    }
-    QFile file;
-    QByteArray bytes;
-    if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) bytes = file.read(kMaxReadBytes);
-    else ::close(fd);
-    return bytes;
 }
 
 // Escapes. The decoder turns "\n" and "\r" into line breaks and "\" followed by "\", "=", "[",
@@ -309,7 +288,11 @@ Store& storeFor(const QString& path) {
     if (it != cache.end() && batches.contains(path)) return *it;
     const Stamp now = stampOf(path);
     if (it != cache.end() && it->stamp == now) return *it;
-    Store store = now.regular ? parse(bytesToText(readRegularFile(path))) : Store();
+    // Anything but a regular file in the file's place (a FIFO, a device, a folder) holds no
+    // settings, and is not even opened: reading a FIFO would wait for a writer for ever.
+    QByteArray bytes;
+    if (now.regular) readRegularFile(path, &bytes, nullptr, kMaxReadBytes);
+    Store store = parse(bytesToText(bytes));
     store.stamp = now;
     return *cache.insert(path, std::move(store));
 }

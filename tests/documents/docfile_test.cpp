@@ -1,4 +1,6 @@
+#include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QTest>
 
@@ -9,6 +11,7 @@
 #include "fixture.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/msgbox.h"
+#include "platform/textfile.h"
 
 namespace kavrin::test {
 namespace {
@@ -27,6 +30,17 @@ protected:
         DocumentWindow* doc = activeDocument();
         QTest::keyClicks(doc->txtMain, text);
         return doc;
+    }
+
+    // Types characters that have no key of their own on the test's keyboard, as a keyboard
+    // layout or input method delivers them: key events that carry the text.
+    static void typeText(QWidget* editor, const QString& text) {
+        for (QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(editor, &press);
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(editor, &release);
+        }
     }
 
     QString tabText(DocumentWindow* doc) const {
@@ -143,6 +157,88 @@ TEST_F(SaveTest, SaveAsOfANewDocumentOntoAFullDiskLeavesItUntitled) {
     });
     if (code == 77) GTEST_SKIP() << message;
     EXPECT_EQ(code, 0) << message;
+}
+
+TEST_F(SaveTest, AWindows1252PageKeepsItsEncodingAndGetsCharacterReferences) {
+    const QByteArray page = "<html><head><meta charset=ISO-8859-1></head>\r\n<body>Caf\xE9 \x80 </body></html>\r\n";
+    const QString path = writeFile("page.htm", page);
+    mainWindow->openFile(path);
+    DocumentWindow* doc = activeDocument();
+    ASSERT_NE(doc, nullptr);
+    doc->txtMain->setSelStart(int(doc->txtMain->text().indexOf("</body>")));
+    typeText(doc->txtMain, QStringLiteral("日本"));
+    mainWindow->mnuFileSave->trigger();  // no question: the page shows the same either way
+    EXPECT_TRUE(doc->fileSaved);
+    EXPECT_EQ(readFile(path),
+              QByteArray("<html><head><meta charset=ISO-8859-1></head>\r\n<body>Caf\xE9 \x80 &#26085;&#26412;</body></html>\r\n"));
+    EXPECT_EQ(doc->txtMain->textFormat().encoding, TextFormat::Encoding::Windows1252);
+}
+
+TEST_F(SaveTest, AnyOtherWindows1252FileAsksBeforeItBecomesUtf8) {
+    const QString path = writeFile("notes.txt", "caf\xE9\n");
+    mainWindow->openFile(path);
+    DocumentWindow* doc = activeDocument();
+    ASSERT_NE(doc, nullptr);
+    doc->txtMain->setSelStart(doc->txtMain->textLength());
+    typeText(doc->txtMain, QStringLiteral("→"));
+
+    expectMsgBox("cannot hold some of the characters it now contains (the first is \"→\")", vbCancel);
+    mainWindow->mnuFileSave->trigger();
+    EXPECT_TRUE(allAnswered());
+    EXPECT_FALSE(doc->fileSaved);
+    EXPECT_EQ(readFile(path), QByteArray("caf\xE9\n"));
+
+    expectMsgBox("Choose OK to save the file as UTF-8 instead", vbOK);
+    mainWindow->mnuFileSave->trigger();
+    EXPECT_TRUE(doc->fileSaved);
+    EXPECT_EQ(readFile(path), QByteArray("caf\xC3\xA9\n\xE2\x86\x92"));
+    // From now on the file is UTF-8: the next save asks nothing.
+    QTest::keyClicks(doc->txtMain, "!");
+    mainWindow->mnuFileSave->trigger();
+    EXPECT_EQ(readFile(path), QByteArray("caf\xC3\xA9\n\xE2\x86\x92!"));
+}
+
+TEST_F(SaveTest, Utf16AndUtf32FilesOpenAndSaveAsTheyCame) {
+    const QByteArray utf16("\xFF\xFE<\0b\0>\0\xE9\0\r\0\n\0", 14);
+    const QString path16 = writeFile("wide16.htm", utf16);
+    expectOpen(path16);
+    mainWindow->mnuFileOpen->trigger();
+    DocumentWindow* doc = activeDocument();
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->txtMain->text(), QStringLiteral("<b>é\r\n"));
+    doc->txtMain->setSelStart(doc->txtMain->textLength());
+    typeText(doc->txtMain, QStringLiteral("日"));
+    mainWindow->mnuFileSave->trigger();
+    EXPECT_EQ(readFile(path16), utf16 + QByteArray("\xE5\x65", 2));
+
+    const QByteArray utf32("\0\0\xFE\xFF\0\0\0x\0\0\0\n", 12);
+    const QString path32 = writeFile("wide32.txt", utf32);
+    mainWindow->openFile(path32);
+    doc = activeDocument();
+    doc->txtMain->setSelStart(doc->txtMain->textLength());
+    QTest::keyClicks(doc->txtMain, "y");
+    mainWindow->mnuFileSave->trigger();
+    EXPECT_EQ(readFile(path32), utf32 + QByteArray("\0\0\0y", 4));
+}
+
+TEST_F(SaveTest, ASaveRefusedForWantOfPermissionNamesTheFileAndTheFolder) {
+    const QString folder = workDir + "locked";
+    const QString path = writeFile("locked/page.htm", "old");
+    mainWindow->openFile(path);
+    DocumentWindow* doc = activeDocument();
+    QTest::keyClicks(doc->txtMain, "new ");
+    ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+    expectMsgBox("The file '" + path + "' could not be saved.", vbOK);
+    {
+        WithoutFilePrivileges asAUser;
+        mainWindow->mnuFileSave->trigger();
+    }
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_FALSE(shownMessages.isEmpty());
+    EXPECT_TRUE(shownMessages.last().contains("no permission to write in the folder \"" + folder + "/\""))
+        << shownMessages.last().toStdString();
+    EXPECT_FALSE(doc->fileSaved);
+    EXPECT_EQ(readFile(path), "old");
 }
 
 TEST_F(SaveTest, SaveAsOntoAnOpenDocumentClosesItOrStops) {

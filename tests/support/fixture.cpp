@@ -3,7 +3,9 @@
 #include <cxxabi.h>
 #include <errno.h>
 #include <sched.h>
+#include <linux/capability.h>
 #include <sys/mount.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -114,6 +116,30 @@ std::pair<int, std::string> onFullDisk(const QString& dir, const std::function<s
         if (code != 0) failures += std::to_string(size) + " bytes: " + message + "\n";
     }
     return {failures.empty() ? 0 : 1, failures};
+}
+
+namespace {
+
+// CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH and CAP_FOWNER.
+constexpr quint32 kFileCapabilities = (1u << 1) | (1u << 2) | (1u << 3);
+
+bool setEffectiveFileCapabilities(bool on) {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    if (syscall(SYS_capget, &header, data) != 0) return false;
+    if (on) data[0].effective |= kFileCapabilities & data[0].permitted;
+    else data[0].effective &= ~kFileCapabilities;
+    return syscall(SYS_capset, &header, data) == 0;
+}
+
+}  // namespace
+
+WithoutFilePrivileges::WithoutFilePrivileges() {
+    if (geteuid() == 0) dropped_ = setEffectiveFileCapabilities(false);
+}
+
+WithoutFilePrivileges::~WithoutFilePrivileges() {
+    if (dropped_) setEffectiveFileCapabilities(true);
 }
 
 void KavrinTest::SetUp() {

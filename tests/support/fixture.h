@@ -40,6 +40,20 @@ QStringList filesBesideBallast(const QString& dir);
 // or 1 with the failures, each named by its size.
 std::pair<int, std::string> onFullDisk(const QString& dir, const std::function<std::string(qsizetype size)>& body);
 
+// While it lives, the calling thread has none of the capabilities that let root write where
+// file permissions say no, so permission failures can be tested as root too; for any other user
+// it changes nothing.
+class WithoutFilePrivileges {
+public:
+    WithoutFilePrivileges();
+    ~WithoutFilePrivileges();
+    WithoutFilePrivileges(const WithoutFilePrivileges&) = delete;
+    WithoutFilePrivileges& operator=(const WithoutFilePrivileges&) = delete;
+
+private:
+    bool dropped_ = false;
+};
+
 class KavrinTest : public ::testing::Test {
 protected:
     void SetUp() override;
