@@ -102,6 +102,11 @@ protected:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+signals:
+    // Its caret, text, undo history or saved state changed: whatever shows the active document's
+    // state reads it again.
+    void stateChanged(DocumentWindow* doc);
+
 private:
     void placeViews();
     // Colour as you type: the typing colour at a tag's border, before the key.

@@ -71,6 +71,11 @@ public:
     void showTaskBarStrip(bool on);
     void tbsPop_Click();
 
+    // ---- What the status bar and the Undo and Redo items show of the active document ----
+    // Keeps them following the document's state from its (first) activation on.
+    void followDocument(DocumentWindow* doc);
+    void showDocumentState(DocumentWindow* doc);
+
     // ---- Public procedures other windows call ----
     void setToEdit();
     void setToBrowse();

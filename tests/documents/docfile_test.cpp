@@ -272,7 +272,7 @@ TEST_F(SaveTest, EachDocumentShowsItsOwnStateWhenActivated) {
     second->txtMain->setText(QString(1500, u'a'));
     setFileSaved(second, true);
     EXPECT_FALSE(mainWindow->mnuFileSave->isEnabled());
-    EXPECT_EQ(mainWindow->stbPanel(2)->text(), "0 bytes");  // size is shown on activation and save
+    EXPECT_EQ(mainWindow->stbPanel(2)->text(), "1.46 KB");  // the size follows the text
 
     mainWindow->mdiArea()->setActiveSubWindow(first->subWindow());
     EXPECT_TRUE(mainWindow->mnuFileSave->isEnabled());
