@@ -220,6 +220,7 @@ public:
     void treMain_Expand(QTreeWidgetItem* node);
     void treMain_Collapse(QTreeWidgetItem* node);
     void treMain_MouseUp(int button, int shift, int x, int y);
+    void treMain_KeySelect();
     void treMain_LostFocus();
     void treMain_Click();
     void treMain_BeforeLabelEdit(int& cancel);
@@ -314,6 +315,8 @@ private:
     QTreeWidgetItem* currentFolderNode() const;
     int widestPanel() const;
     void makeCurrentFolder(QTreeWidgetItem* node);
+    // The selected node's folder becomes the current one and fills the file list.
+    void openSelectedFolder();
     QVector<Volume> volumes_;
     QPersistentModelIndex currentFolderIndex_;
     int panelWidthTwips_ = 3000;   // as last given, while the panel keeps that width
