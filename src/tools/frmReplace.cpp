@@ -15,6 +15,7 @@
 #include "platform/msgbox.h"
 #include "platform/richtextbox.h"
 #include "platform/screen.h"
+#include "tagdialogs/tagdialog.h"
 
 namespace kavrin {
 
@@ -122,6 +123,8 @@ void frmReplace::Form_Load() {
              area.y() + (area.height() - frameGeometry().height()) / 2);
     }
     keepOnTop(HWND_TOPMOST, this);
+    // A long selection comes into Find what whole.
+    liftLengthLimits(this);
     if (DocumentWindow* doc = activeDocument(); doc && doc->txtMain->selLength() > 0)
         txtFind->setText(doc->txtMain->selText());
     newSearch = true;
@@ -141,7 +144,10 @@ void frmReplace::txtFind_Change() {
     newSearch = true;
 }
 
-void frmReplace::txtReplace_Change() { newSearch = true; }
+// The replacement has no say in where the hits are: typing it after a Find Next keeps the pass,
+// so that Replace goes on after the replaced text instead of starting again at the top (where
+// the new text may be a hit itself).
+void frmReplace::txtReplace_Change() {}
 
 void frmReplace::optSelected_Click() {
     DocumentWindow* doc = activeDocument();
