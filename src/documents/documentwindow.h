@@ -115,6 +115,11 @@ protected:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+signals:
+    // Its caret, text, undo history or saved state changed: whatever shows the active document's
+    // state reads it again.
+    void stateChanged(DocumentWindow* doc);
+
 private:
     void placeViews();
     void switchToDesign();

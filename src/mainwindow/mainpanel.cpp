@@ -135,6 +135,7 @@ QWidget* mdiMain::buildSidePanel() {
     treMain->onMouseUp = [this](int button, int shift, int x, int y) { treMain_MouseUp(button, shift, x, y); };
     treMain->onLostFocus = [this] { treMain_LostFocus(); };
     treMain->onClick = [this] { treMain_Click(); };
+    treMain->onKeySelect = [this] { treMain_KeySelect(); };
     treMain->onBeforeLabelEdit = [this](bool& cancel) {
         int c = 0;
         treMain_BeforeLabelEdit(c);
@@ -494,6 +495,13 @@ void mdiMain::treMain_MouseUp(int button, int, int x, int y) {
         frmMenuInstance()->mnuTree->popup(treMain->viewport()->mapToGlobal(QPoint(x, y)));
         return;
     }
+    openSelectedFolder();
+}
+
+// A folder chosen with the keys fills the file list just as a click does.
+void mdiMain::treMain_KeySelect() { openSelectedFolder(); }
+
+void mdiMain::openSelectedFolder() {
     QTreeWidgetItem* node = treMain->selectedNode();
     const int kind = PaneTree::kind(node);
     if (!node || kind == RootNode || kind == PlaceholderNode) return;

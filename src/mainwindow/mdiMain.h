@@ -75,6 +75,11 @@ public:
     void showTaskBarStrip(bool on);
     void tbsPop_Click();
 
+    // ---- What the status bar and the Undo and Redo items show of the active document ----
+    // Keeps them following the document's state from its (first) activation on.
+    void followDocument(DocumentWindow* doc);
+    void showDocumentState(DocumentWindow* doc);
+
     // ---- Public procedures other windows call ----
     void setToEdit();
     void setToBrowse();
@@ -255,6 +260,7 @@ public:
     void treMain_Expand(QTreeWidgetItem* node);
     void treMain_Collapse(QTreeWidgetItem* node);
     void treMain_MouseUp(int button, int shift, int x, int y);
+    void treMain_KeySelect();
     void treMain_LostFocus();
     void treMain_Click();
     void treMain_BeforeLabelEdit(int& cancel);
@@ -410,6 +416,7 @@ private:
     void openCommandLineFiles();
     void loadSettings();
     void saveSettings();
+    void writeSettings();
     void createTemplates();
     void showDataFileNotices();
     void askBrowserAndDesigner();
@@ -431,6 +438,8 @@ private:
     QTreeWidgetItem* currentFolderNode() const;
     int widestPanel() const;
     void makeCurrentFolder(QTreeWidgetItem* node);
+    // The selected node's folder becomes the current one and fills the file list.
+    void openSelectedFolder();
     QVector<Volume> volumes_;
     QPersistentModelIndex currentFolderIndex_;
     int panelWidthTwips_ = 3000;   // as last given, while the panel keeps that width

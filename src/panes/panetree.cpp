@@ -152,6 +152,13 @@ void PaneTree::mouseReleaseEvent(QMouseEvent* event) {
     if (onClick && event->button() == Qt::LeftButton) onClick();
 }
 
+void PaneTree::keyPressEvent(QKeyEvent* event) {
+    QTreeWidgetItem* before = currentItem();
+    QPointer<PaneTree> self(this);
+    QTreeWidget::keyPressEvent(event);
+    if (self && state() != EditingState && currentItem() != before && onKeySelect) onKeySelect();
+}
+
 void PaneTree::focusOutEvent(QFocusEvent* event) {
     QTreeWidget::focusOutEvent(event);
     // A pop-up menu or the tree's own label editor does not take the focus away from the tree.

@@ -67,8 +67,11 @@ public:
     std::function<void(int button, int shift, int x, int y)> onMouseUp;
     std::function<void()> onLostFocus;
     std::function<void()> onClick;
+    // A key moved the selection to another node (arrows, Home, End, a letter).
+    std::function<void()> onKeySelect;
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;

@@ -16,6 +16,7 @@
 #include "platform/richtextbox.h"
 #include "platform/screen.h"
 #include "tools/toolwindow.h"
+#include "tagdialogs/tagdialog.h"
 
 namespace kavrin {
 
@@ -118,6 +119,8 @@ frmReplace::frmReplace(QWidget* parent) : Form(parent) {
 void frmReplace::Form_Load() {
     adjustSize();
     placeToolWindow(this);
+    // A long selection comes into Find what whole.
+    liftLengthLimits(this);
     if (DocumentWindow* doc = activeDocument(); doc && doc->txtMain->selLength() > 0)
         txtFind->setText(doc->txtMain->selText());
     newSearch = true;
@@ -133,7 +136,10 @@ void frmReplace::txtFind_Change() {
     newSearch = true;
 }
 
-void frmReplace::txtReplace_Change() { newSearch = true; }
+// The replacement has no say in where the hits are: typing it after a Find Next keeps the pass,
+// so that Replace goes on after the replaced text instead of starting again at the top (where
+// the new text may be a hit itself).
+void frmReplace::txtReplace_Change() {}
 
 void frmReplace::optSelected_Click() {
     DocumentWindow* doc = activeDocument();
