@@ -107,12 +107,10 @@ QWidget* mdiMain::buildSidePanel() {
     picHSplitter->setObjectName(QStringLiteral("picHSplitter"));
     filList = new FileListView(panel);
     filList->setObjectName(QStringLiteral("filList"));
-    treTags = new QTreeWidget(panel);
+    treTags = new ResourceTree(panel);
     treTags->setObjectName(QStringLiteral("treTags"));
-    treTags->setHeaderHidden(true);
-    treScript = new QTreeWidget(panel);
+    treScript = new ResourceTree(panel);
     treScript->setObjectName(QStringLiteral("treScript"));
-    treScript->setHeaderHidden(true);
     txtProjects = new QLineEdit(panel);
     txtProjects->setObjectName(QStringLiteral("txtProjects"));
     picProjectTbr = new QWidget(panel);
@@ -168,6 +166,7 @@ QWidget* mdiMain::buildSidePanel() {
     panel->onResize = [this] { picFile_Resize(); };
 
     buildFileListMenu();
+    connectTreeCommands();
 
     // The window's own state changes, and clicks on the status bar once it exists.
     auto* watcher = new EventWatcher(this);
@@ -391,6 +390,8 @@ void mdiMain::tbsMain_Click() {
     const bool scriptTab = key == QLatin1String("script");
     const bool projectTab = key == QLatin1String("project");
     if (!fileTab && !tagTab && !scriptTab && !projectTab) return;
+    if (tagTab) loadTagTree();
+    if (scriptTab) loadScriptTree();
     treMain->setVisible(fileTab);
     picHSplitter->setVisible(fileTab);
     filList->setVisible(fileTab);

@@ -116,6 +116,7 @@ void mdiMain::MDIForm_Initialize() {
 
     connectStartupItems();
     loadSettings();
+    customTags.load();
 
     if (QLabel* size = stbPanel(2)) size->setText(QStringLiteral("0 KB"));
 

@@ -174,8 +174,8 @@ public:
     PaneTree* treMain = nullptr;          // folder tree
     FileListView* filList = nullptr;      // file list
     FileListBox* files = nullptr;         // the folder and pattern the file list shows
-    QTreeWidget* treTags = nullptr;
-    QTreeWidget* treScript = nullptr;
+    ResourceTree* treTags = nullptr;
+    ResourceTree* treScript = nullptr;
     QLineEdit* txtProjects = nullptr;
     QWidget* picProjectTbr = nullptr;
     Toolbar* tbrProjects = nullptr;
@@ -221,6 +221,26 @@ public:
     // Renames the folder of `node` (the selected node when null); cancel keeps the old name.
     void treMain_AfterLabelEdit(int& cancel, const QString& newString, QTreeWidgetItem* node = nullptr);
     void tbsMain_Click();
+
+    // ---- Tag tree, script tree and the View menu's pane items (maintrees.cpp) ----
+    // The user's custom tags: read at start, written whenever they change.
+    CustomTags customTags;
+    // Build the trees from html.dat and script.dat, the tag tree once, the script tree until a
+    // load succeeds.
+    void loadTagTree();
+    void loadScriptTree();
+    // The tag tree's "Custom Tags" root; null before the tree is built.
+    QTreeWidgetItem* customTagsRoot() const;
+    void treTags_Click();
+    void treTags_DblClick();
+    void treTags_KeyDown(QChar typed);
+    void treTags_LostFocus();
+    void treTags_MouseUp(int button, int shift, int x, int y);
+    void treScript_DblClick();
+    void mnuOptionsFileExplorer_Click();
+    void mnuOptionsHtmlExplorer_Click();
+    void mnuOptionsJavascriptExplorer_Click();
+    void mnuOptionsProjectExplorer_Click();
 
     // Splitters. The panel's width in twips (what "FileListWidth" keeps).
     int picFileWidth() const;
@@ -319,6 +339,13 @@ private:
     bool splitterDragging_ = false;
     int lastWindowState_ = 0;
     QVector<QPointer<Form>> minimisedTools_;
+    // Tag and script trees.
+    void connectTreeCommands();
+    void selectPanelTab(int tab);
+    void showPanelIfHidden();
+    bool tagTreeLoaded_ = false;
+    bool scriptTreeLoaded_ = false;
+    TagTypeAhead typeAhead_;
 };
 
 }  // namespace kavrin

@@ -22,6 +22,25 @@ public:
     void mnuTreeRename_Click();
     void mnuTreeProperties_Click();
     void mnuTreeRefresh_Click();
+
+    // The tag tree's menu (tagnodecommands.cpp); each command works on the tree's selected node.
+    QMenu* mnuTagNode = nullptr;
+    QAction* mnuTagNodeInsert = nullptr;
+    QAction* mnuTagNodeEdit = nullptr;
+    QAction* mnuTagNodeCopy = nullptr;
+    QAction* mnuTagNodeAddCustom = nullptr;
+    QAction* mnuTagNodeEditCustom = nullptr;
+    QAction* mnuTagNodeDeleteCustom = nullptr;
+
+    void mnuTagNodeInsert_Click();
+    void mnuTagNodeEdit_Click();
+    void mnuTagNodeCopy_Click();
+    void mnuTagNodeAddCustom_Click();
+    void mnuTagNodeEditCustom_Click();
+    void mnuTagNodeDeleteCustom_Click();
+
+private:
+    void buildTagNodeMenu();
 };
 
 // The one frmMenu, loaded (not shown) the first time it is asked for.

@@ -328,6 +328,35 @@ bool deleteSetting(const QString& app, const QString& section, const QString& ke
     return commit(path, store, std::move(sections));
 }
 
+bool replaceSettingSection(const QString& app, const QString& section,
+                           const QVector<QPair<QString, QString>>& entries) {
+    const QString sectionName = section.trimmed();
+    if (sectionName.isEmpty()) return false;
+    const QString path = settingsFilePath(app);
+    QMutexLocker lock(&cacheMutex);
+    Store& store = storeFor(path);
+    std::vector<Section> sections = store.sections;
+    auto it = sections.begin();
+    while (it != sections.end() && it->name.compare(sectionName, Qt::CaseInsensitive) != 0) ++it;
+    Section fresh{it != sections.end() ? it->name : sectionName, {}};
+    for (const auto& [key, value] : entries) {
+        const QString keyName = key.trimmed();
+        if (keyName.isEmpty() || fresh.find(keyName)) continue;
+        fresh.entries.push_back(Entry{keyName, value});
+    }
+    if (it != sections.end()) {
+        if (fresh.entries.empty())
+            sections.erase(it);
+        else
+            *it = std::move(fresh);
+    } else if (!fresh.entries.empty()) {
+        sections.push_back(std::move(fresh));
+    } else {
+        return true;  // nothing there and nothing to write
+    }
+    return commit(path, store, std::move(sections));
+}
+
 QStringList settingKeys(const QString& app, const QString& section) {
     const QString path = settingsFilePath(app);
     QMutexLocker lock(&cacheMutex);
