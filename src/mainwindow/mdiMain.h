@@ -13,6 +13,8 @@
 #include "platform/form.h"
 #include "platform/toolbar.h"
 
+class QDragMoveEvent;
+class QDropEvent;
 class QMdiArea;
 
 namespace kavrin {
@@ -242,6 +244,44 @@ public:
     void mnuOptionsJavascriptExplorer_Click();
     void mnuOptionsProjectExplorer_Click();
 
+    // ---- Projects (mainprojects.cpp) ----
+    void mnuFileNewProject_Click();
+    void mnuFileOpenProject_Click();
+    void tbrProjects_ButtonClick(const QString& key);
+    void txtProjects_Change();
+    void lstProjects_DblClick();
+    void lstProjects_MouseUp(int button, int shift, int x, int y);
+    // The open project as its file holds it (all empty when none is open).
+    const Project& project() const { return project_; }
+    // Writes `changed` as the open project's file; once written it is the open project and the
+    // pane shows it. A failed write is reported and changes nothing.
+    bool saveProject(const Project& changed);
+    // The paths of the project list's selected items, in list order.
+    QStringList selectedProjectFiles() const;
+    // Closes the only document when it is a new one nobody has touched, so opened files take
+    // its place.
+    void closeLoneUntitledDocument();
+
+    // ---- Drag and drop (maindragdrop.cpp) ----
+    // The folders the dragged files come from and are dropped on, each ending in "/".
+    QString dragDropPath1;
+    QString dragDropPath2;
+    int dragButton = 0;              // the button of the last drag: 1 left, 2 right
+    QStringList draggedFileNames;    // the items of the last drag, in list order
+    // Starts a drag of the file list's selected items.
+    void filList_StartDrag(int button);
+    void treMain_DragOver(QDragMoveEvent* event);
+    void treMain_DragDrop(QDropEvent* event);
+    void MDIForm_DragOver(QDragMoveEvent* event);
+    void MDIForm_DragDrop(QDropEvent* event);
+    // Moves (or copies) draggedFileNames from dragDropPath1 to dragDropPath2, the last item
+    // first, asking before each file that would be replaced.
+    void transferDraggedFiles(bool move);
+    // Opens dropped files in documents, as File > Open does.
+    void openDroppedFiles(const QStringList& paths);
+    // A document whose file moved goes on under the file's new name.
+    void documentFollowsFile(DocumentWindow* doc, const QString& newPath);
+
     // Splitters. The panel's width in twips (what "FileListWidth" keeps).
     int picFileWidth() const;
     void setPicFileWidth(int twips);
@@ -346,6 +386,17 @@ private:
     bool tagTreeLoaded_ = false;
     bool scriptTreeLoaded_ = false;
     TagTypeAhead typeAhead_;
+    // Drag and drop.
+    void connectDragAndDrop();
+    void watchDocumentAreaDrops();
+    // Projects.
+    void connectProjectCommands();
+    void showProject();
+    void openProject(const QString& path, const Project& opened, const TextFormat& format);
+    bool writeProject(const Project& changed, bool reportRepeats);
+    Project project_;
+    TextFormat projectFormat_;
+    bool projectWriteFailed_ = false;
 };
 
 }  // namespace kavrin

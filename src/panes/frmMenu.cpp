@@ -27,6 +27,8 @@ frmMenu::frmMenu(QWidget* parent) : Form(parent) {
     connect(mnuTreeProperties, &QAction::triggered, this, &frmMenu::mnuTreeProperties_Click);
     connect(mnuTreeRefresh, &QAction::triggered, this, &frmMenu::mnuTreeRefresh_Click);
     buildTagNodeMenu();
+    buildProjectMenu();
+    buildDragDropMenu();
 }
 
 frmMenu* frmMenuInstance() {

@@ -11,6 +11,7 @@
 #include "panes/filelistbox.h"
 #include "panes/filelistview.h"
 #include "panes/panetree.h"
+#include "panes/projectfile.h"
 #include "panes/resourcetree.h"
 #include "panes/sidepanel.h"
 #include "panes/tagdata.h"
