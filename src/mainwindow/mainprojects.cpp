@@ -21,6 +21,16 @@ namespace {
 const QString kProjectFilter = QStringLiteral("Kavrin Project Files (*.kvf)|*.kvf");
 constexpr int kProjectDialogFlags = 0x201004;
 
+// The open or save dialog of a project file.
+CommonDialog projectFileDialog(const QString& title, QWidget* owner) {
+    CommonDialog dialog;
+    dialog.dialogTitle = title;
+    dialog.filter = kProjectFilter;
+    dialog.flags = kProjectDialogFlags;
+    dialog.owner = owner;
+    return dialog;
+}
+
 QString toolTipOf(const Project& project) {
     return "Created " + project.created + " - Modified " + project.modified;
 }
@@ -125,11 +135,7 @@ void mdiMain::mnuFileNewProject_Click() {
     // Nothing of the open project changes until the new one's file exists.
     QString path;
     for (;;) {
-        CommonDialog dialog;
-        dialog.dialogTitle = QStringLiteral("Save Kavrin Project As");
-        dialog.filter = kProjectFilter;
-        dialog.flags = kProjectDialogFlags;
-        dialog.owner = this;
+        CommonDialog dialog = projectFileDialog(QStringLiteral("Save Kavrin Project As"), this);
         if (!dialog.showSave() || dialog.fileName.isEmpty()) return;
         path = projectFileNameFor(dialog.fileName);
         if (!entryExists(path)) break;
@@ -153,11 +159,7 @@ void mdiMain::mnuFileNewProject_Click() {
 }
 
 void mdiMain::mnuFileOpenProject_Click() {
-    CommonDialog dialog;
-    dialog.dialogTitle = QStringLiteral("Open Kavrin Project");
-    dialog.filter = kProjectFilter;
-    dialog.flags = kProjectDialogFlags;
-    dialog.owner = this;
+    CommonDialog dialog = projectFileDialog(QStringLiteral("Open Kavrin Project"), this);
     if (!dialog.showOpen() || dialog.fileName.isEmpty()) return;
     setBusy(true);
     // Read whole before anything changes: a file that is no project must neither replace the

@@ -102,8 +102,8 @@ public:
     void picFile_Resize();
     // The folder the file explorer shows ("" when it shows none).
     QString fileListFolder() const;
-    // The user's custom tags of the tag tree, in order; false when the tag tree was not loaded
-    // in this run (the stored custom tags are then left as they are).
+    // The user's custom tags, in order, when the store does not hold them yet (a write at the
+    // time of the change failed); false when it does, and the section is then left as it is.
     bool customTagsOfTagTree(QStringList* tags) const;
     // Loads the hidden window that holds the side panes' pop-up menus.
     void loadMenuForm();

@@ -17,14 +17,6 @@ constexpr Category kCategories[] = {
     {"string", "String", "object"},   {"words", "Reserved words", "reserved"},
 };
 
-QStringView trimBlanks(QStringView line) {
-    qsizetype from = 0;
-    qsizetype to = line.size();
-    while (from < to && line[from] == u' ') ++from;
-    while (to > from && line[to - 1] == u' ') --to;
-    return line.mid(from, to - from);
-}
-
 }  // namespace
 
 bool parseScriptLine(QStringView line, ScriptLine* out, QString* error) {

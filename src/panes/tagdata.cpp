@@ -6,15 +6,6 @@ namespace {
 
 const QString kTag = QStringLiteral("tag");
 
-// Blanks only: a tab inside a line is part of its token, as the file's readers have always seen it.
-QStringView trimBlanks(QStringView line) {
-    qsizetype from = 0;
-    qsizetype to = line.size();
-    while (from < to && line[from] == u' ') ++from;
-    while (to > from && line[to - 1] == u' ') --to;
-    return line.mid(from, to - from);
-}
-
 }  // namespace
 
 TreeBuild tagNodesFromData(QStringView text, QSet<QString>* keys) {

@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <system_error>
 
 namespace kavrin {
@@ -270,35 +271,33 @@ bool copyFileAtomically(const QString& from, const QString& to, bool replace, QS
     temp.setAutoRemove(true);
     if (!temp.open()) return fail(temp.errorString());
 
+    // Reads a device to its end chunk by chunk, hashing what it reads; -1 on a read error.
     constexpr qint64 kChunk = 1 << 20;
-    QCryptographicHash written(QCryptographicHash::Sha256);
-    qint64 total = 0;
-    for (;;) {
-        const QByteArray chunk = in.read(kChunk);
-        if (chunk.isEmpty()) {
-            if (in.error() != QFileDevice::NoError) return fail(in.errorString());
-            break;
+    auto readAll = [](QIODevice& device, QCryptographicHash& hash, const std::function<bool(const QByteArray&)>& each) {
+        qint64 total = 0;
+        for (;;) {
+            const QByteArray chunk = device.read(kChunk);
+            if (chunk.isEmpty()) return device.atEnd() ? total : qint64(-1);
+            hash.addData(chunk);
+            if (each && !each(chunk)) return qint64(-1);
+            total += chunk.size();
         }
-        written.addData(chunk);
-        if (temp.write(chunk) != chunk.size()) return fail(temp.errorString());
-        total += chunk.size();
-    }
+    };
+    QCryptographicHash written(QCryptographicHash::Sha256);
+    bool writeFailed = false;
+    const qint64 total = readAll(in, written, [&](const QByteArray& chunk) {
+        writeFailed = temp.write(chunk) != chunk.size();
+        return !writeFailed;
+    });
+    if (total < 0) return fail(writeFailed ? temp.errorString() : in.errorString());
     if (!temp.flush()) return fail(temp.errorString());
     if (::fsync(temp.handle()) != 0) return fail(systemReason(errno));
 
     // What the file system holds now must be what was read.
     if (!temp.seek(0)) return fail(temp.errorString());
     QCryptographicHash readBack(QCryptographicHash::Sha256);
-    qint64 back = 0;
-    for (;;) {
-        const QByteArray chunk = temp.read(kChunk);
-        if (chunk.isEmpty()) {
-            if (temp.error() != QFileDevice::NoError) return fail(temp.errorString());
-            break;
-        }
-        readBack.addData(chunk);
-        back += chunk.size();
-    }
+    const qint64 back = readAll(temp, readBack, {});
+    if (back < 0) return fail(temp.errorString());
     if (back != total || readBack.result() != written.result())
         return fail(QStringLiteral("The copy does not match the original."));
 
