@@ -58,12 +58,7 @@ TreeBuild scriptNodesFromData(QStringView text) {
     nodes.push_back(TreeNodeSpec{-1, QStringLiteral("window"), QStringLiteral("Window"), QStringLiteral("window"), {}});
     keys.insert(QStringLiteral("window"), 0);
 
-    int lineNumber = 0;
-    for (QStringView raw : text.split(u'\n')) {
-        ++lineNumber;
-        if (raw.endsWith(u'\r')) raw.chop(1);
-        const QStringView line = trimBlanks(raw);
-        if (line.isEmpty()) continue;
+    for (const auto& [lineNumber, line] : dataLines(text)) {
         ScriptLine fields;
         QString why;
         if (!parseScriptLine(line, &fields, &why)) {

@@ -26,12 +26,7 @@ TreeBuild tagNodesFromData(QStringView text, QSet<QString>* keys) {
                                  QStringLiteral("openfolder")});
     add(0, QString(), QStringLiteral("<!-- -->"), kTag);
 
-    int lineNumber = 0;
-    for (QStringView raw : text.split(u'\n')) {
-        ++lineNumber;
-        if (raw.endsWith(u'\r')) raw.chop(1);
-        const QStringView line = trimBlanks(raw);
-        if (line.isEmpty()) continue;
+    for (const auto& [lineNumber, line] : dataLines(text)) {
         if (!line.contains(u' ')) {
             add(0, QString(), line.toString().toLower(), kTag);
             continue;

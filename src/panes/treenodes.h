@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringView>
 #include <QVector>
+#include <utility>
 
 namespace kavrin {
 
@@ -20,14 +21,20 @@ struct TreeBuild {
     QString error;
 };
 
-// A data file line without the blanks around it. Blanks only: a tab inside a line is part of
-// its text, as the files' readers have always seen it.
-inline QStringView trimBlanks(QStringView line) {
-    qsizetype from = 0;
-    qsizetype to = line.size();
-    while (from < to && line[from] == u' ') ++from;
-    while (to > from && line[to - 1] == u' ') --to;
-    return line.mid(from, to - from);
+// The lines of a data file that hold something, each with its 1-based number and without the
+// blanks around it. Blanks only: a tab inside a line is part of its text, as the files' readers
+// have always seen it.
+inline QList<std::pair<int, QStringView>> dataLines(QStringView text) {
+    QList<std::pair<int, QStringView>> lines;
+    int number = 0;
+    for (QStringView line : text.split(u'\n')) {
+        ++number;
+        if (line.endsWith(u'\r')) line.chop(1);
+        while (!line.isEmpty() && line.front() == u' ') line = line.mid(1);
+        while (!line.isEmpty() && line.back() == u' ') line.chop(1);
+        if (!line.isEmpty()) lines.push_back({number, line});
+    }
+    return lines;
 }
 
 }  // namespace kavrin
