@@ -64,9 +64,9 @@ void plainQtTree(benchmark::State& state) {
         state.ResumeTiming();
         QVector<QTreeWidgetItem*> made;
         made.reserve(build.nodes.size());
-        for (const TreeNodeSpec& spec : build.nodes) {
-            auto* item = spec.parent < 0 ? new QTreeWidgetItem(tree.get()) : new QTreeWidgetItem(made[spec.parent]);
-            item->setText(0, spec.text);
+        for (const TreeNodeData& entry : build.nodes) {
+            auto* item = entry.parent < 0 ? new QTreeWidgetItem(tree.get()) : new QTreeWidgetItem(made[entry.parent]);
+            item->setText(0, entry.text);
             made << item;
         }
         made.first()->setExpanded(true);

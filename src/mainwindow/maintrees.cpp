@@ -70,12 +70,12 @@ void mdiMain::loadTagTree() {
     treTags->clear();
 
     QSet<QString> keys{kCustomRootKey};
-    QVector<TreeNodeSpec> custom{
-        TreeNodeSpec{-1, kCustomRootKey, kCustomRootText, QStringLiteral("closedfolder"), QStringLiteral("openfolder")}};
+    QVector<TreeNodeData> custom{
+        TreeNodeData{-1, kCustomRootKey, kCustomRootText, QStringLiteral("closedfolder"), QStringLiteral("openfolder")}};
     for (const CustomTags::Tag& tag : customTags.tags()) {
         const QString key = tag.storedNumber > 0 ? "custom_" + QString::number(tag.storedNumber) : QString();
         if (!key.isEmpty()) keys.insert(key);
-        custom.push_back(TreeNodeSpec{0, key, tag.text, QStringLiteral("tag"), QString()});
+        custom.push_back(TreeNodeData{0, key, tag.text, QStringLiteral("tag"), QString()});
     }
     const QVector<QTreeWidgetItem*> customNodes = treTags->addNodes(custom);
     if (customTags.count() > 0) customNodes.first()->setExpanded(true);

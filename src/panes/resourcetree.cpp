@@ -13,21 +13,21 @@ ResourceTree::ResourceTree(QWidget* parent) : PaneTree(parent) {
     connect(this, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* node) { showExpanded(node, false); });
 }
 
-QVector<QTreeWidgetItem*> ResourceTree::addNodes(const QVector<TreeNodeSpec>& specs, QTreeWidgetItem* under) {
+QVector<QTreeWidgetItem*> ResourceTree::addNodes(const QVector<TreeNodeData>& entries, QTreeWidgetItem* under) {
     QVector<QTreeWidgetItem*> made;
-    made.reserve(specs.size());
+    made.reserve(entries.size());
     QList<QTreeWidgetItem*> tops;
     // The nodes are put together apart from the tree and handed over at the end: inserting
     // each one into a shown tree costs a model update per node.
-    for (const TreeNodeSpec& spec : specs) {
+    for (const TreeNodeData& entry : entries) {
         auto* node = new QTreeWidgetItem();
-        node->setText(0, spec.text);
-        node->setData(0, KeyRole, spec.key);
-        node->setData(0, ImageRole, spec.image);
-        if (!spec.image.isEmpty()) node->setIcon(0, paneImage(spec.image));
-        if (!spec.expandedImage.isEmpty()) node->setData(0, ExpandedImageRole, spec.expandedImage);
-        if (spec.parent >= 0 && spec.parent < made.size())
-            made[spec.parent]->addChild(node);
+        node->setText(0, entry.text);
+        node->setData(0, KeyRole, entry.key);
+        node->setData(0, ImageRole, entry.image);
+        if (!entry.image.isEmpty()) node->setIcon(0, paneImage(entry.image));
+        if (!entry.expandedImage.isEmpty()) node->setData(0, ExpandedImageRole, entry.expandedImage);
+        if (entry.parent >= 0 && entry.parent < made.size())
+            made[entry.parent]->addChild(node);
         else
             tops << node;
         made << node;

@@ -13,9 +13,9 @@ public:
 
     explicit ResourceTree(QWidget* parent = nullptr);
 
-    // Adds the nodes below `under` (the top level when null): specs whose parent is -1 go
-    // there, the others below the spec they name. Returns the new nodes in spec order.
-    QVector<QTreeWidgetItem*> addNodes(const QVector<TreeNodeSpec>& specs, QTreeWidgetItem* under = nullptr);
+    // Adds the nodes below `under` (the top level when null): entries whose parent is -1 go
+    // there, the others below the entry they name. Returns the new nodes in entry order.
+    QVector<QTreeWidgetItem*> addNodes(const QVector<TreeNodeData>& entries, QTreeWidgetItem* under = nullptr);
     // Adds one node without a key at the end of `parent`'s children.
     QTreeWidgetItem* addLeaf(QTreeWidgetItem* parent, const QString& text, const QString& image);
 

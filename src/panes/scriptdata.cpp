@@ -55,7 +55,7 @@ TreeBuild scriptNodesFromData(QStringView text) {
     TreeBuild build;
     auto& nodes = build.nodes;
     QHash<QString, int> keys;
-    nodes.push_back(TreeNodeSpec{-1, QStringLiteral("window"), QStringLiteral("Window"), QStringLiteral("window"), {}});
+    nodes.push_back(TreeNodeData{-1, QStringLiteral("window"), QStringLiteral("Window"), QStringLiteral("window"), {}});
     keys.insert(QStringLiteral("window"), 0);
 
     for (const auto& [lineNumber, line] : dataLines(text)) {
@@ -74,7 +74,7 @@ TreeBuild scriptNodesFromData(QStringView text) {
             if (fields.ownKey == QLatin1String(c.key)) category = &c;
         if (category) {
             keys.insert(fields.ownKey, int(nodes.size()));
-            nodes.push_back(TreeNodeSpec{-1, fields.ownKey, QString::fromLatin1(category->text),
+            nodes.push_back(TreeNodeData{-1, fields.ownKey, QString::fromLatin1(category->text),
                                          QString::fromLatin1(category->image), {}});
             continue;
         }
@@ -86,11 +86,11 @@ TreeBuild scriptNodesFromData(QStringView text) {
             return build;
         }
         if (!fields.ownKey.isEmpty()) keys.insert(fields.ownKey, int(nodes.size()));
-        nodes.push_back(TreeNodeSpec{*parent, fields.ownKey, fields.caption, fields.image, {}});
+        nodes.push_back(TreeNodeData{*parent, fields.ownKey, fields.caption, fields.image, {}});
     }
     for (const char* function : {"escape(string)", "eval(expression)", "number(objRef)", "parseFloat(string)",
                                  "parseInt(string [, radix]))", "string(objRef)", "unEscape(string)"})
-        nodes.push_back(TreeNodeSpec{-1, QString(), QString::fromLatin1(function), QStringLiteral("method"), {}});
+        nodes.push_back(TreeNodeData{-1, QString(), QString::fromLatin1(function), QStringLiteral("method"), {}});
     return build;
 }
 

@@ -14,7 +14,7 @@ TreeBuild tagNodesFromData(QStringView text, QSet<QString>* keys) {
     if (!keys) keys = &ownKeys;
     auto& nodes = build.nodes;
     auto add = [&nodes](int parent, const QString& key, const QString& nodeText, const QString& image) {
-        nodes.push_back(TreeNodeSpec{parent, key, nodeText, image, QString()});
+        nodes.push_back(TreeNodeData{parent, key, nodeText, image, QString()});
         return int(nodes.size() - 1);
     };
     if (keys->contains(kTagRootKey)) {
@@ -22,7 +22,7 @@ TreeBuild tagNodesFromData(QStringView text, QSet<QString>* keys) {
         return build;
     }
     keys->insert(kTagRootKey);
-    nodes.push_back(TreeNodeSpec{-1, kTagRootKey, kTagRootText, QStringLiteral("closedfolder"),
+    nodes.push_back(TreeNodeData{-1, kTagRootKey, kTagRootText, QStringLiteral("closedfolder"),
                                  QStringLiteral("openfolder")});
     add(0, QString(), QStringLiteral("<!-- -->"), kTag);
 

@@ -7,7 +7,7 @@
 
 namespace kavrin {
 
-struct TreeNodeSpec {
+struct TreeNodeData {
     int parent = -1;        // index of the parent in the same list; -1 for a root
     QString key;            // "" for a node without a key
     QString text;
@@ -16,7 +16,7 @@ struct TreeNodeSpec {
 };
 
 struct TreeBuild {
-    QVector<TreeNodeSpec> nodes;  // parents always before their children
+    QVector<TreeNodeData> nodes;  // parents always before their children
     // Why the build stopped early ("" when it read everything); the nodes read so far stay.
     QString error;
 };

@@ -12,14 +12,14 @@ namespace {
 
 QStringList texts(const TreeBuild& build) {
     QStringList out;
-    for (const TreeNodeSpec& node : build.nodes) out << node.text;
+    for (const TreeNodeData& node : build.nodes) out << node.text;
     return out;
 }
 
 // "text:image@parent" for each node, the parent given by its text.
 QStringList shape(const TreeBuild& build) {
     QStringList out;
-    for (const TreeNodeSpec& node : build.nodes)
+    for (const TreeNodeData& node : build.nodes)
         out << node.text + ":" + node.image + "@" +
                    (node.parent >= 0 ? build.nodes[node.parent].text : QStringLiteral("-"));
     return out;
