@@ -297,8 +297,8 @@ void mdiMain::writeSettings() {
     for (int i = 0; i < mnuFileReopenArr.size(); ++i)
         put(kReopen, "ReopenArray" + trimNumber(i), mnuFileReopenArr[i]->data().toString());
 
-    // Only a tag tree that was read in this run knows the custom tags; otherwise rewriting the
-    // section would throw the user's stored tags away.
+    // Custom tags are written when they change; only a change the store refused then is left
+    // for now.
     QStringList tags;
     if (customTagsOfTagTree(&tags)) {
         deleteSetting(settingsApp, kCustomTags);

@@ -117,6 +117,7 @@ void mdiMain::MDIForm_Initialize() {
 
     connectStartupItems();
     loadSettings();
+    customTags.load();
 
     if (QLabel* size = stbPanel(2)) size->setText(QStringLiteral("0 KB"));
 

@@ -1,6 +1,8 @@
 #include "panes/panetree.h"
 
 #include <QApplication>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -171,6 +173,39 @@ void PaneTree::focusOutEvent(QFocusEvent* event) {
         if (self->state() == EditingState) return;
         self->onLostFocus();
     });
+}
+
+void PaneTree::setDropHighlight(QTreeWidgetItem* node) {
+    if (QTreeWidgetItem* old = dropHighlight(); old && old != node) {
+        old->setData(0, Qt::BackgroundRole, QVariant());
+        old->setData(0, Qt::ForegroundRole, QVariant());
+    }
+    dropHighlight_ = node ? persistentIndex(node) : QPersistentModelIndex();
+    if (!node) return;
+    node->setBackground(0, palette().highlight());
+    node->setForeground(0, palette().highlightedText());
+}
+
+// The owner decides about every drag; the view's own item moving is never wanted here.
+void PaneTree::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }
+
+void PaneTree::dragMoveEvent(QDragMoveEvent* event) {
+    if (onDragOver)
+        onDragOver(event);
+    else
+        event->ignore();
+}
+
+void PaneTree::dragLeaveEvent(QDragLeaveEvent* event) {
+    event->accept();
+    if (onDragLeave) onDragLeave();
+}
+
+void PaneTree::dropEvent(QDropEvent* event) {
+    if (onDragDrop)
+        onDragDrop(event);
+    else
+        event->ignore();
 }
 
 }  // namespace kavrin

@@ -437,6 +437,30 @@ QString settingsWriteError(const QString& app) {
     return lastErrors.value(settingsFilePath(app));
 }
 
+bool replaceSettingSection(const QString& app, const QString& section,
+                           const QVector<QPair<QString, QString>>& entries) {
+    const QString sectionName = section.trimmed();
+    if (sectionName.isEmpty()) return false;
+    const QString path = settingsFilePath(app);
+    QMutexLocker lock(&cacheMutex);
+    return update(path, [&](Store& store) {
+        Section* old = store.find(sectionName);
+        Section fresh{old ? old->name : sectionName, {}, {}};
+        for (const auto& [key, value] : entries) {
+            const QString keyName = key.trimmed();
+            if (!keyName.isEmpty()) fresh.add(keyName, value);
+        }
+        if (!old) {
+            if (fresh.entries.empty()) return false;  // nothing there and nothing to write
+            store.findOrAdd(sectionName) = std::move(fresh);
+            return true;
+        }
+        if (fresh.entries.empty()) return store.removeSection(sectionName);
+        *old = std::move(fresh);
+        return true;
+    });
+}
+
 QStringList settingKeys(const QString& app, const QString& section) {
     const QString path = settingsFilePath(app);
     QMutexLocker lock(&cacheMutex);

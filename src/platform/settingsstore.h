@@ -18,6 +18,10 @@ bool saveSetting(const QString& app, const QString& section, const QString& key,
 bool saveSettings(const QString& app, const QString& section, const QVector<QPair<QString, QString>>& values);
 // Deletes a key, or with an empty key the whole section.
 bool deleteSetting(const QString& app, const QString& section, const QString& key = QString());
+// Replaces a whole section by `entries` (key, value) in one atomic write, so the store never
+// holds half of the old section and half of the new one; no entries deletes the section.
+bool replaceSettingSection(const QString& app, const QString& section,
+                           const QVector<QPair<QString, QString>>& entries);
 // Keys of a section in stored order.
 QStringList settingKeys(const QString& app, const QString& section);
 // Path of an application's file ($XDG_CONFIG_HOME, else ~/.config).

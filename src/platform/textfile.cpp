@@ -1,19 +1,24 @@
 #include "platform/textfile.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
+#include <system_error>
 
 namespace kavrin {
 
@@ -427,6 +432,79 @@ bool writeTextFile(const QString& path, const QString& crlfText, const TextForma
     const QByteArray bytes = encodeText(crlfText, format, &used, unencodable);
     if (!writeFileAtomically(path, bytes, error)) return false;
     if (written) *written = used;
+    return true;
+}
+
+bool copyFileAtomically(const QString& from, const QString& to, bool replace, QString* error) {
+    auto fail = [&](const QString& reason) {
+        if (error) *error = reason;
+        return false;
+    };
+    auto systemReason = [](int code) { return QString::fromStdString(std::error_code(code, std::generic_category()).message()); };
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly)) return fail(in.errorString());
+    const QFileInfo source(from);
+    const QFileInfo target(to);
+    // Hidden beside the target, so a half-written copy never shows under a real name.
+    QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
+    temp.setAutoRemove(true);
+    if (!temp.open()) return fail(temp.errorString());
+
+    // Reads a device to its end chunk by chunk, hashing what it reads; -1 on a read error.
+    constexpr qint64 kChunk = 1 << 20;
+    auto readAll = [](QIODevice& device, QCryptographicHash& hash, const std::function<bool(const QByteArray&)>& each) {
+        qint64 total = 0;
+        for (;;) {
+            const QByteArray chunk = device.read(kChunk);
+            if (chunk.isEmpty()) return device.atEnd() ? total : qint64(-1);
+            hash.addData(chunk);
+            if (each && !each(chunk)) return qint64(-1);
+            total += chunk.size();
+        }
+    };
+    QCryptographicHash written(QCryptographicHash::Sha256);
+    bool writeFailed = false;
+    const qint64 total = readAll(in, written, [&](const QByteArray& chunk) {
+        writeFailed = temp.write(chunk) != chunk.size();
+        return !writeFailed;
+    });
+    if (total < 0) return fail(writeFailed ? temp.errorString() : in.errorString());
+    if (!temp.flush()) return fail(temp.errorString());
+    if (::fsync(temp.handle()) != 0) return fail(systemReason(errno));
+
+    // What the file system holds now must be what was read.
+    if (!temp.seek(0)) return fail(temp.errorString());
+    QCryptographicHash readBack(QCryptographicHash::Sha256);
+    const qint64 back = readAll(temp, readBack, {});
+    if (back < 0) return fail(temp.errorString());
+    if (back != total || readBack.result() != written.result())
+        return fail(QStringLiteral("The copy does not match the original."));
+
+    temp.setPermissions(in.permissions());
+    temp.setFileTime(source.lastModified(), QFileDevice::FileModificationTime);
+    temp.close();
+
+    const QByteArray tempName = QFile::encodeName(temp.fileName());
+    const QByteArray targetName = QFile::encodeName(to);
+    int result;
+    if (replace) {
+        result = ::rename(tempName.constData(), targetName.constData());
+    } else {
+        result = ::renameat2(AT_FDCWD, tempName.constData(), AT_FDCWD, targetName.constData(), RENAME_NOREPLACE);
+        if (result != 0 && (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP)) {
+            if (QFileInfo::exists(to) || QFileInfo(to).isSymLink()) {
+                errno = EEXIST;
+            } else {
+                result = ::rename(tempName.constData(), targetName.constData());
+            }
+        }
+    }
+    if (result != 0) {
+        if (errno == EEXIST) return fail(QStringLiteral("A file or folder with this name already exists."));
+        return fail(systemReason(errno));
+    }
+    temp.setAutoRemove(false);
+    if (error) error->clear();
     return true;
 }
 

@@ -69,6 +69,12 @@ bool readRegularFile(const QString& path, QByteArray* bytes, QString* error = nu
                      qint64 maxSize = maxTextFileSize);
 // "a folder", "a named pipe (FIFO)", "a device", "a socket"; "" for a regular file or nothing.
 QString specialFileKind(const QString& path);
+// Copies a file of any size and content to `to` through a temporary file in the target folder:
+// the bytes are written, flushed to the disk and read back against the source before the
+// temporary file takes the target's name (with the source's permissions and modification time).
+// An existing target is replaced only with `replace`; otherwise the copy fails when one exists.
+// Whatever fails leaves the target (and the source) as they were.
+bool copyFileAtomically(const QString& from, const QString& to, bool replace, QString* error = nullptr);
 
 // Windows-1252 both ways. The five bytes the code page leaves undefined (0x81, 0x8D, 0x8F, 0x90,
 // 0x9D) map to the control characters of the same number, so every byte survives a round trip.

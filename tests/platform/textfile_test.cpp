@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstring>
 #include <functional>
@@ -260,6 +262,34 @@ TEST_F(TextFileTest, SaveOntoAReadOnlyVolumeLeavesTheOldFileWhole) {
     });
     if (code == 77) GTEST_SKIP() << "cannot mount a tmpfs here: " << msg;
     EXPECT_EQ(code, 0) << msg;
+}
+
+TEST_F(TextFileTest, ACopyKeepsBytesPermissionsAndTimeAndReplacesOnlyWhenAsked) {
+    QByteArray bytes;
+    for (int i = 0; i < 3 * 1024 * 1024 + 17; ++i) bytes += char(i * 7);  // more than one chunk, every byte value
+    const QString from = writeFile("from.bin", bytes);
+    QFile::setPermissions(from, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QDateTime stamp = QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5));
+    {
+        QFile f(from);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(stamp, QFileDevice::FileModificationTime));
+    }
+    const QString to = workDir + "to.bin";
+    QString error;
+    ASSERT_TRUE(copyFileAtomically(from, to, false, &error)) << error.toStdString();
+    EXPECT_EQ(readFile(to), bytes);
+    EXPECT_EQ(QFileInfo(to).lastModified(), stamp);
+    EXPECT_TRUE(QFileInfo(to).permissions() & QFile::ExeOwner);
+
+    writeFile("other.bin", "other");
+    EXPECT_FALSE(copyFileAtomically(workDir + "other.bin", to, false, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(readFile(to), bytes);
+    ASSERT_TRUE(copyFileAtomically(workDir + "other.bin", to, true, &error));
+    EXPECT_EQ(readFile(to), "other");
+    EXPECT_FALSE(copyFileAtomically(workDir + "missing", workDir + "x", false, &error));
+    EXPECT_EQ(QDir(workDir).entryList(QDir::Files | QDir::Hidden), (QStringList{"from.bin", "other.bin", "to.bin"}));
 }
 
 }  // namespace
