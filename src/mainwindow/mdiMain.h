@@ -451,6 +451,7 @@ private:
     void arrangeToolbars();
     void runTagButton(int toolbar, const QString& key);
     void buildViewToolbars();
+    void watchLastDocument();
     // The tag headers and the selected tag toolbar give way to the design and browse rows.
     void showTagArea(bool shown);
     void showDesignColorButtons(bool shown);
