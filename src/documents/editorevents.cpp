@@ -229,7 +229,7 @@ void DocumentWindow::hideTipList() { lstTip->hide(); }
 
 void DocumentWindow::colorAroundCaret() {
     colorBusy = true;
-    const QStringView t(curText);
+    const QStringView t(txtMain->text());
     const qsizetype p = qBound(0, txtMain->selStart(), int(t.size()));
 
     const qsizetype comment = openCommentBefore(t, p);

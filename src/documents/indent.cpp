@@ -65,7 +65,7 @@ int shifted(int offset, const QVector<LineEdit>& edits, int inserted) {
 
 // Makes the edits (indentText inserted where nothing is removed) as one undo step and selects
 // the changed lines up to the selection's old end.
-void applyEdits(DocumentWindow* doc, const QString& before, int lineStart, int oldEnd,
+void applyEdits(DocumentWindow* doc, int lineStart, int oldEnd,
                 const QVector<LineEdit>& edits) {
     RichTextBox* editor = doc->txtMain;
     const int inserted = int(indentText.size());
@@ -81,8 +81,8 @@ void applyEdits(DocumentWindow* doc, const QString& before, int lineStart, int o
     // Inserted blanks take the colour of the character before them, often a tag's.
     if (colorCoding) colorCodeRange(editor, lineStart, shifted(oldExtent, edits, inserted) - lineStart);
     selectRange(lineStart, shifted(oldEnd, edits, inserted) - lineStart);
-    doc->prevText = before;
-    doc->curText = editor->text();
+    // The single edits, held back from the change handling, add up to one change.
+    doc->setLastChange(editor->takeChange());
     doc->readyUndo();
 }
 
@@ -100,7 +100,7 @@ void shiftLines(Plan plan) {
     int lineStart = 0;
     int oldEnd = 0;
     const QVector<LineEdit> edits = plan(before, editor->selStart(), editor->selLength(), lineStart, oldEnd);
-    if (!edits.isEmpty()) applyEdits(doc, before, lineStart, oldEnd, edits);
+    if (!edits.isEmpty()) applyEdits(doc, lineStart, oldEnd, edits);
     colorBusy = false;
     // Nothing to shift leaves the document as it was, saved state included.
     if (!edits.isEmpty() && activeDocSaved) setFileSaved(false);

@@ -18,6 +18,7 @@
 #include <cstring>
 #include <functional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kavrin {
@@ -241,10 +242,12 @@ void RichTextBox::onContentsChange(int position, int removed, int added) {
                 addedText.reserve(raw.size() + 16);
                 appendCrlf(&addedText, raw);
             }
-            if (removed == added && QStringView(crlf_).mid(start, end - start) == addedText)
+            if (removed == added && QStringView(crlf_).mid(start, end - start) == addedText) {
                 changed = false;
-            else
+            } else {
+                noteChange(crlf_, start, end, addedText.size());
                 spliceCache(start, end - start, addedText);
+            }
             ok = cacheConsistent();
         }
     }
@@ -252,11 +255,45 @@ void RichTextBox::onContentsChange(int position, int removed, int added) {
         const QString before = crlf_;
         rebuildCache();
         changed = before != crlf_;
+        if (changed) {
+            // The changed span is what lies between the common start and the common end.
+            const qsizetype shorter = qMin(before.size(), crlf_.size());
+            qsizetype head = 0;
+            while (head < shorter && before[head] == crlf_[head]) ++head;
+            qsizetype tail = 0;
+            while (tail < shorter - head && before[before.size() - 1 - tail] == crlf_[crlf_.size() - 1 - tail]) ++tail;
+            noteChange(before, head, before.size() - tail, crlf_.size() - tail - head);
+        }
     }
     if (!changed) return;
     pendingChange_ = true;
     if (scopeDepth_ == 0) scheduleFlush();
 }
+
+void RichTextBox::noteChange(const QString& before, qsizetype start, qsizetype end, qsizetype inserted) {
+    if (change_.isEmpty()) {
+        change_.start = int(start);
+        // A whole text replaced is kept without a copy.
+        change_.removed = (start == 0 && end == before.size()) ? before : before.mid(start, end - start);
+        change_.inserted = int(inserted);
+        return;
+    }
+    // The two spans merge into one: what the earlier edit left at [ps, ps + pi) is, before it,
+    // its own removed text.
+    const qsizetype ps = change_.start, pi = change_.inserted;
+    const qsizetype lo = qMin(ps, start);
+    const qsizetype hi = qMax(ps + pi, end);
+    QString removed;
+    removed.reserve((ps - lo) + change_.removed.size() + (hi - (ps + pi)));
+    removed.append(QStringView(before).mid(lo, ps - lo));
+    removed.append(change_.removed);
+    removed.append(QStringView(before).mid(ps + pi, hi - (ps + pi)));
+    change_.start = int(lo);
+    change_.removed = std::move(removed);
+    change_.inserted = int(hi - lo - (end - start) + inserted);
+}
+
+TextChange RichTextBox::takeChange() { return std::exchange(change_, TextChange{}); }
 
 void RichTextBox::spliceCache(qsizetype start, qsizetype removed, const QString& added) {
     if (crlf_.isDetached()) {
@@ -489,8 +526,9 @@ void RichTextBox::replaceAll(const std::function<void(const RunSink&)>& produce,
     bulk_ = false;
 
     cache.squeeze();
-    crlf_ = std::move(cache);
+    const QString before = std::exchange(crlf_, std::move(cache));
     if (!cacheConsistent()) rebuildCache();
+    if (before != crlf_) noteChange(before, 0, before.size(), crlf_.size());
     setTextCursor(QTextCursor(doc));
     pendingChange_ = true;
     viewport()->setUpdatesEnabled(updates);

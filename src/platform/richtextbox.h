@@ -37,6 +37,15 @@ struct ColorRange {
 // Receives text run by run, as the loaders produce it.
 using ColorRunSink = std::function<void(const QString& text, int color)>;
 
+// What the edits since the last takeChange() did to the text: at offset `start` the text
+// `removed` gave way to the `inserted` characters that stand there now.
+struct TextChange {
+    int start = -1;  // -1: nothing changed
+    QString removed;
+    int inserted = 0;
+    bool isEmpty() const { return start < 0; }
+};
+
 class RichTextBox : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -68,6 +77,12 @@ public:
     void setRangeColors(const QVector<ColorRange>& ranges);
     // Colour of the character at offset.
     int colorAt(int offset) const;
+
+    // The change the text went through since the last call, edits in a row merged into one;
+    // afterwards nothing is pending. The inserted text is text().mid(start, inserted) until
+    // the next edit.
+    TextChange takeChange();
+    const TextChange& pendingTextChange() const { return change_; }
 
     // Finds text from start to end (-1: end of text); selects the hit unless rtfNoHighlight.
     // Without a start (-1) the search covers the current selection, or runs from the caret to
@@ -153,6 +168,9 @@ private:
     void onContentsChange(int position, int removed, int added);
     void rebuildCache();
     void spliceCache(qsizetype start, qsizetype removed, const QString& added);
+    // Adds an edit of the cache `before` (its [start, end) replaced by `inserted` characters) to
+    // the pending change.
+    void noteChange(const QString& before, qsizetype start, qsizetype end, qsizetype inserted);
     bool cacheConsistent() const;
     void noteSelChange();
     void scheduleFlush();
@@ -170,6 +188,7 @@ private:
     QTextCharFormat formatAt(int position) const;
 
     QString crlf_;
+    TextChange change_;
     QString lastError_;
     TextFormat format_;
     int rightMargin_ = 0;

@@ -103,7 +103,22 @@ TEST_F(RichTextBoxTest, CachedTextFollowsEveryKindOfEdit) {
     ASSERT_EQ(box.text(), documentText(box));
     auto* rng = QRandomGenerator::global();
     const QString pieces[] = {"x", "\r\n", "<b>bold</b>\r\nnext", "\n", "\r", "", "a\u2028b", "\u00A0", "ü😀"};
+    // The change taken after any number of edits leads from the text when it was last taken to
+    // the text now.
+    box.takeChange();
+    QString taken = box.text();
     for (int step = 0; step < 400; ++step) {
+        if (rng->bounded(0, 3) == 0) {
+            const TextChange c = box.takeChange();
+            const QString& now = box.text();
+            if (c.isEmpty()) {
+                ASSERT_EQ(now, taken) << "step " << step;
+            } else {
+                ASSERT_EQ(now.left(c.start) + c.removed + now.mid(c.start + c.inserted), taken) << "step " << step;
+                ASSERT_LE(c.start + c.inserted, now.size());
+            }
+            taken = now;
+        }
         const int len = box.textLength();
         const int start = int(rng->bounded(0, len + 1));
         const int n = int(rng->bounded(0, qMin(12, len - start) + 1));
