@@ -63,17 +63,15 @@ int shifted(int offset, const QVector<LineEdit>& edits, int inserted) {
     return out;
 }
 
-// Makes the edits (indentText inserted where nothing is removed) as one undo step and selects
-// the changed lines up to the selection's old end.
-void applyEdits(DocumentWindow* doc, int lineStart, int oldEnd,
-                const QVector<LineEdit>& edits) {
+// Makes the edits (indentText inserted where nothing is removed) in one pass, as one undo step,
+// and selects the changed lines up to the selection's old end.
+void applyEdits(DocumentWindow* doc, int lineStart, int oldEnd, const QVector<LineEdit>& edits) {
     RichTextBox* editor = doc->txtMain;
     const int inserted = int(indentText.size());
-    // Later edits first, so the offsets of the earlier ones still hold.
-    for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
-        editor->select(it->at, it->removed);
-        editor->setSelText(it->removed == 0 ? indentText : QString());
-    }
+    QVector<TextEdit> changes;
+    changes.reserve(edits.size());
+    for (const LineEdit& e : edits) changes.append({e.at, e.removed, e.removed == 0 ? indentText : QString()});
+    editor->replaceRanges(changes);
     int oldExtent = oldEnd;
     for (const LineEdit& e : edits) oldExtent = qMax(oldExtent, e.at + e.removed);
     selStartBeforeChange = lineStart;
@@ -81,7 +79,7 @@ void applyEdits(DocumentWindow* doc, int lineStart, int oldEnd,
     // Inserted blanks take the colour of the character before them, often a tag's.
     if (colorCoding) colorCodeRange(editor, lineStart, shifted(oldExtent, edits, inserted) - lineStart);
     selectRange(lineStart, shifted(oldEnd, edits, inserted) - lineStart);
-    // The single edits, held back from the change handling, add up to one change.
+    // The edits, held back from the change handling, are one change.
     doc->setLastChange(editor->takeChange());
     doc->readyUndo();
 }

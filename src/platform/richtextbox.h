@@ -4,11 +4,13 @@
 // context menu, rich paste, text drag and middle-click paste are off: every edit comes through
 // the program's own paths and fires Change exactly once.
 #include <QByteArray>
+#include <QHash>
 #include <QPlainTextEdit>
 #include <QString>
 #include <QVector>
 
 #include <functional>
+#include <vector>
 
 #include "platform/textfile.h"
 
@@ -33,6 +35,12 @@ struct ColorRange {
     int start = 0;
     int length = 0;
     int color = 0;
+};
+// One replacement of replaceRanges(): `length` characters at `start` give way to `text`.
+struct TextEdit {
+    int start = 0;
+    int length = 0;
+    QString text;
 };
 // Receives text run by run, as the loaders produce it.
 using ColorRunSink = std::function<void(const QString& text, int color)>;
@@ -67,6 +75,11 @@ public:
     QString selText() const;
     // Replaces the selection as typing would (in the typing colour) and fires Change at once.
     void setSelText(const QString& text);
+    // Makes several edits as one: each replaces `length` characters at `start` (offsets of the
+    // text before the edits, in rising order, not overlapping) with its text, typed in the
+    // colour setSelText would give it there. One Qt edit block, so the view is laid out once;
+    // the text cache is built in one pass; one Change.
+    void replaceRanges(const QVector<TextEdit>& edits);
     // Colour of the selection (of its first character), or the typing colour with no selection.
     int selColor() const;
     void setSelColor(int color);
@@ -186,9 +199,22 @@ private:
     // contentsChange); `color` < 0: the typing colour.
     void replaceRange(int from, int to, const QString& text, int color);
     QTextCharFormat formatAt(int position) const;
+    // The colour a text typed at `position` takes, as setSelText gives it: with `replacing`,
+    // that of the first replaced character, else that of a caret put there.
+    int inheritedColor(int position, bool replacing) const;
+    const QTextCharFormat& formatForColor(int color);
+    struct ColorPiece {
+        qsizetype length;
+        int color;  // -1: whatever is shown
+    };
+    // The colours shown over [from, to), as pieces of one colour.
+    std::vector<ColorPiece> shownPieces(int from, int to) const;
+    // Gives the text from `from` on the colours of `wanted`, setting only those that differ.
+    void applyPieces(int from, const std::vector<ColorPiece>& wanted);
 
     QString crlf_;
     TextChange change_;
+    QHash<int, QTextCharFormat> formatCache_;
     QString lastError_;
     TextFormat format_;
     int rightMargin_ = 0;
