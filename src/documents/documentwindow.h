@@ -68,6 +68,8 @@ public:
     void readyUndo();
     // Records a step a program edit worked out itself; the redo history is emptied.
     void addUndoStep(const UndoEntry& entry);
+    // The same for steps made in a row; nothing changes when there are none.
+    void addUndoSteps(const QVector<UndoEntry>& entries);
     // The change the change handling took last (from the text before it to the text now).
     const TextChange& lastChange() const { return lastChange_; }
     void setLastChange(TextChange change) { lastChange_ = std::move(change); }

@@ -72,10 +72,16 @@ void DocumentWindow::readyUndo() {
     if (e) addUndoStep(*e);
 }
 
-void DocumentWindow::addUndoStep(const UndoEntry& e) {
+void DocumentWindow::addUndoStep(const UndoEntry& e) { addUndoSteps({e}); }
+
+void DocumentWindow::addUndoSteps(const QVector<UndoEntry>& entries) {
+    if (entries.isEmpty()) return;
     redoList_.clear();
     redoI = 0;
-    push(undoList_, undoI, e);
+    // Entries above the count are left over from undone steps; new ones replace them.
+    undoList_.resize(qBound(0, undoI, int(undoList_.size())));
+    undoList_.append(entries);
+    undoI = int(undoList_.size());
     enableUndo(true);
     enableRedo(false);
 }

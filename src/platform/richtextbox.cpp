@@ -762,6 +762,86 @@ void RichTextBox::setSelText(const QString& text) {
     pendingChange_ = true;
 }
 
+// --- edits from front to back ---------------------------------------------------------------
+
+RichTextBox::ForwardEdits::ForwardEdits(RichTextBox* box)
+    : box_(box), scope_(std::make_unique<RichTextBoxScope>(box)), cursor_(box->document()), original_(box->crlf_) {
+    edited_.reserve(original_.size() + original_.size() / 8 + 64);
+    cursor_.beginEditBlock();
+}
+
+RichTextBox::ForwardEdits::~ForwardEdits() { finish(); }
+
+void RichTextBox::ForwardEdits::replace(qsizetype start, qsizetype length, const QString& text) {
+    if (finished_) return;
+    start = qMax(start, end());
+    // The untouched stretch up to the edit: its document length is its length less one for
+    // every CR LF, which an edit never splits.
+    const qsizetype skip = qMin(start - end(), original_.size() - restStart_);
+    const QStringView between = QStringView(original_).mid(restStart_, skip);
+    edited_.append(between);
+    endPosition_ += int(skip - between.count(u"\r\n"));
+    restStart_ += skip;
+    length = qBound<qsizetype>(0, length, original_.size() - restStart_);
+    const QStringView removed = QStringView(original_).mid(restStart_, length);
+    const int from = endPosition_;
+    const int to = from + int(length - removed.count(u"\r\n"));
+    // Replacing a selection types in the colour of its first character.
+    const int color = box_->inheritedColor(from, to > from);
+    QString docText;
+    if (needsDocumentText(text)) {
+        docText = toDocumentText(text, &edited_);
+    } else {
+        docText = text;
+        edited_.append(text);
+    }
+    cursor_.setPosition(from);
+    cursor_.setPosition(to, QTextCursor::KeepAnchor);
+    if (!docText.isEmpty())
+        cursor_.insertText(docText, box_->formatForColor(color));
+    else if (cursor_.hasSelection())
+        cursor_.removeSelectedText();
+    endPosition_ = from + int(docText.size());
+    if (firstEdit_ < 0) firstEdit_ = start;
+    restStart_ += length;
+    ++edits_;
+}
+
+int RichTextBox::ForwardEdits::caretColor(qsizetype offset) const {
+    return box_->inheritedColor(box_->toPosition(int(offset)), false);
+}
+
+void RichTextBox::ForwardEdits::setColor(qsizetype start, qsizetype length, int color) {
+    if (finished_ || length <= 0) return;
+    const int from = box_->toPosition(int(start));
+    const int to = box_->toPosition(int(qMin(start + length, this->length())));
+    if (to <= from) return;
+    QTextCursor w(box_->document());
+    w.setPosition(from);
+    w.setPosition(to, QTextCursor::KeepAnchor);
+    box_->formatting_ = true;
+    w.setCharFormat(box_->formatForColor(color));
+    box_->formatting_ = false;
+}
+
+void RichTextBox::ForwardEdits::finish() {
+    if (finished_) return;
+    finished_ = true;
+    edited_.append(QStringView(original_).mid(restStart_));
+    box_->bulk_ = true;
+    cursor_.endEditBlock();
+    box_->bulk_ = false;
+    box_->crlf_ = std::move(edited_);
+    edited_ = QString();
+    if (!box_->cacheConsistent()) box_->rebuildCache();
+    if (edits_ > 0) {
+        const qsizetype tail = original_.size() - restStart_;
+        box_->noteChange(original_, firstEdit_, restStart_, box_->crlf_.size() - tail - firstEdit_);
+        box_->pendingChange_ = true;
+    }
+    scope_.reset();  // the Change goes out
+}
+
 // --- whole text ----------------------------------------------------------------------------
 
 void RichTextBox::replaceAll(const std::function<void(const RunSink&)>& produce, int emptyColor) {

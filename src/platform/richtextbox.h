@@ -6,10 +6,12 @@
 #include <QByteArray>
 #include <QHash>
 #include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QString>
 #include <QVector>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/textfile.h"
@@ -54,9 +56,53 @@ struct TextChange {
     bool isEmpty() const { return start < 0; }
 };
 
+class RichTextBoxScope;
+
 class RichTextBox : public QPlainTextEdit {
     Q_OBJECT
 public:
+    // Edits made from the start of the text to its end, each at or after the end of the one
+    // before, as Replace All makes them: all in one Qt edit block, so the view is laid out once,
+    // and the text cache is built once when they are finished. Until then text() is the text as
+    // it was; the session's own view has the text as it stands. Colours set and read meanwhile
+    // are those of the text as it stands. One Change follows finish().
+    class ForwardEdits {
+    public:
+        explicit ForwardEdits(RichTextBox* box);
+        ~ForwardEdits();
+        ForwardEdits(const ForwardEdits&) = delete;
+        ForwardEdits& operator=(const ForwardEdits&) = delete;
+
+        // The text up to end(), with the edits made, and the text from end() on, as it was:
+        // text().mid(restStart()).
+        QStringView edited() const { return edited_; }
+        qsizetype end() const { return edited_.size(); }
+        qsizetype restStart() const { return restStart_; }
+        QStringView rest() const { return QStringView(original_).mid(restStart_); }
+        qsizetype length() const { return edited_.size() + original_.size() - restStart_; }
+        const QString& original() const { return original_; }
+        // Replaces `length` characters at `start` (not before end()) as setSelText replaces them
+        // selected; end() is then just after the new text.
+        void replace(qsizetype start, qsizetype length, const QString& text);
+        // The colour selColor() reads with the caret alone at `offset`.
+        int caretColor(qsizetype offset) const;
+        void setColor(qsizetype start, qsizetype length, int color);
+        int edits() const { return edits_; }
+        void finish();
+
+    private:
+        RichTextBox* box_;
+        std::unique_ptr<RichTextBoxScope> scope_;
+        QTextCursor cursor_;
+        QString original_;
+        QString edited_;
+        qsizetype restStart_ = 0;
+        int endPosition_ = 0;  // the document position of end()
+        qsizetype firstEdit_ = -1;
+        int edits_ = 0;
+        bool finished_ = false;
+    };
+
     explicit RichTextBox(QWidget* parent = nullptr);
 
     // Whole text with CR LF line breaks; kept up to date on every change, so reading is cheap.
