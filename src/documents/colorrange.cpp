@@ -71,13 +71,17 @@ CaretSurroundings caretSurroundings(QStringView t, qsizetype p) {
     if (s.comment >= 0) s.commentClose = t.indexOf(u"-->", qMax<qsizetype>(0, p - 1));
     s.lt = lastIndexBefore(t, u'<', p);
     s.gt = lastIndexBefore(t, u'>', p);
+    if (s.gt >= 0 && s.gt == p - 1) s.prevGt = lastIndexBefore(t, u'>', s.gt);
     s.nextGt = t.indexOf(u'>', p);
     s.nextLt = t.indexOf(u'<', p);
     if (s.lt >= 0) s.tagText = t.mid(s.lt + 1, 12).toString();
+    if (p >= 3 && t.mid(p - 3, 3) == u"-->") s.closedComment = openCommentBefore(t, p - 1);
     return s;
 }
 
-CaretRecolor recolorAroundCaret(const CaretSurroundings& s, qsizetype p, int caretColor) {
+namespace {
+
+CaretRecolor recolorAt(const CaretSurroundings& s, qsizetype p, int caretColor) {
     CaretRecolor r;
     if (s.comment >= 0 && s.commentClose >= 0) {
         if (caretColor != commentColor) r = {CaretRecolor::Range, s.comment, s.commentClose - s.comment + 3, commentColor};
@@ -86,6 +90,14 @@ CaretRecolor recolorAroundCaret(const CaretSurroundings& s, qsizetype p, int car
     // The tag's own ">" comes before any further tag.
     const bool closes = s.nextGt >= 0 && (s.nextLt < 0 || s.nextGt < s.nextLt);
     if (s.lt < 0 || s.lt < s.gt) {
+        // The ">" just typed closed a tag: it takes the tag's colour whatever the typing colour
+        // was (a ">" typed right before a "<" comes out black).
+        const bool tagJustClosed = s.lt >= 0 && s.gt == p - 1 && s.prevGt < s.lt && s.closedComment < 0 &&
+                                   !s.tagText.startsWith(u"!--");
+        if (tagJustClosed) {
+            const int color = tagColorFor(s.tagText);
+            if (caretColor != color) return {CaretRecolor::Range, s.lt, s.gt - s.lt + 1, color};
+        }
         if (caretColor != 0) {
             if (closes)
                 r = {CaretRecolor::Range, s.gt + 1, s.nextGt - s.gt - 1, 0};
@@ -94,11 +106,22 @@ CaretRecolor recolorAroundCaret(const CaretSurroundings& s, qsizetype p, int car
         }
         return r;
     }
-    const int color = tagColorFor(s.tagText);
+    // A tag not yet closed is the one being typed: what follows the caret is not its name yet
+    // ("</b" typed in front of "two" is a "b" end tag, not an unknown "btwo").
+    const QStringView tagText = closes ? QStringView(s.tagText) : QStringView(s.tagText).left(p - s.lt - 1);
+    const int color = tagColorFor(tagText);
     if (caretColor != color) {
         const qsizetype last = closes ? s.nextGt + 1 : p;
         r = {CaretRecolor::Range, s.lt, last - s.lt, color};
     }
+    return r;
+}
+
+}  // namespace
+
+CaretRecolor recolorAroundCaret(const CaretSurroundings& s, qsizetype p, int caretColor) {
+    CaretRecolor r = recolorAt(s, p, caretColor);
+    if (s.closedComment >= 0) r.restoreFrom = p;
     return r;
 }
 
@@ -110,11 +133,15 @@ CaretSurroundings CaretScanner::at(QStringView edited, qsizetype restStart) {
     // Backwards: only what was added to the edited text since the last call is new.
     for (qsizetype i = scanned_; i < p; ++i) {
         if (edited[i] == u'<') lastLt_ = i;
-        else if (edited[i] == u'>') lastGt_ = i;
+        else if (edited[i] == u'>') {
+            prevGt_ = lastGt_;
+            lastGt_ = i;
+        }
     }
     scanned_ = p;
     s.lt = lastLt_;
     s.gt = lastGt_;
+    if (s.gt >= 0 && s.gt == p - 1) s.prevGt = prevGt_;
 
     // The comment state: a "-" far enough before the caret decides alike for every caret after
     // it, so those are settled once; the few nearer ones are looked at each time.
@@ -163,6 +190,8 @@ CaretSurroundings CaretScanner::at(QStringView edited, qsizetype restStart) {
         if (from < p) s.tagText = edited.mid(from, 12).toString();
         if (s.tagText.size() < 12) s.tagText += rest.mid(qMax<qsizetype>(0, from - p), 12 - s.tagText.size());
     }
+    // Looks back only to the nearest comment mark, which the edits made so far keep near.
+    if (p >= 3 && edited.mid(p - 3, 3) == u"-->") s.closedComment = openCommentBefore(edited, p - 1);
     return s;
 }
 

@@ -27,9 +27,11 @@ struct CaretSurroundings {
     qsizetype commentClose = -1;  // the first "-->" from just before the caret (with a comment)
     qsizetype lt = -1;            // the last "<" before the caret
     qsizetype gt = -1;            // the last ">" before the caret
+    qsizetype prevGt = -1;        // the ">" before that, when gt is just before the caret
     qsizetype nextGt = -1;        // the first ">" at or after the caret
     qsizetype nextLt = -1;        // the first "<" at or after the caret
     QString tagText;              // the up to 12 characters after lt
+    qsizetype closedComment = -1; // the "<" of the comment that a "-->" just before the caret closes
 };
 CaretSurroundings caretSurroundings(QStringView text, qsizetype caret);
 
@@ -40,6 +42,9 @@ struct CaretRecolor {
     qsizetype start = 0;
     qsizetype length = 0;
     int color = 0;
+    // Where a comment closed at the caret now ends: the text after it may still show the colour
+    // of the longer comment it was part of until then. -1 when no comment closed.
+    qsizetype restoreFrom = -1;
 };
 CaretRecolor recolorAroundCaret(const CaretSurroundings& around, qsizetype caret, int caretColor);
 
@@ -56,7 +61,7 @@ public:
 private:
     QStringView original_;
     qsizetype scanned_ = 0;   // edited text before this has been looked at
-    qsizetype lastLt_ = -1, lastGt_ = -1;
+    qsizetype lastLt_ = -1, lastGt_ = -1, prevGt_ = -1;
     qsizetype settled_ = 0;   // "-" before this decide the comment state the same for every caret after
     qsizetype settledComment_ = -1;
     bool settledDecided_ = false;

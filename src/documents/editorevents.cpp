@@ -232,11 +232,23 @@ void DocumentWindow::colorAroundCaret() {
     const QStringView t(txtMain->text());
     const qsizetype p = qBound(0, txtMain->selStart(), int(t.size()));
     const CaretRecolor r = recolorAroundCaret(caretSurroundings(t, p), p, txtMain->selColor());
+    // Read before the caret's own recolouring, which may paint the first characters after it.
+    const bool stale = r.restoreFrom >= 0 && r.restoreFrom < t.size() &&
+                       txtMain->colorAt(int(r.restoreFrom)) == commentColor;
     if (r.kind == CaretRecolor::Range) {
         txtMain->setRangeColor(int(r.start), int(r.length), r.color);
         txtMain->setSelStart(int(p));
     } else if (r.kind == CaretRecolor::TypingColor) {
         txtMain->setSelColor(r.color);
+    }
+    if (stale) {
+        // What was comment up to the next "-->" only because this comment ran on to it.
+        const qsizetype from = r.restoreFrom;
+        const qsizetype close = t.indexOf(u"-->", from);
+        const qsizetype end = close < 0 ? t.size() : close + 3;
+        colorCodeRange(txtMain, int(from), int(end - from));
+        colorBusy = true;  // the range pass clears it
+        txtMain->setSelStart(int(p));
     }
     colorBusy = false;
 }

@@ -147,9 +147,11 @@ TEST(CaretScannerTest, AgreesWithAFreshLookAtEveryCaretOfASweep) {
             EXPECT_EQ(a.commentClose, b.commentClose) << where;
             EXPECT_EQ(a.lt, b.lt) << where;
             EXPECT_EQ(a.gt, b.gt) << where;
+            EXPECT_EQ(a.prevGt, b.prevGt) << where;
             EXPECT_EQ(a.nextGt, b.nextGt) << where;
             EXPECT_EQ(a.nextLt, b.nextLt) << where;
             EXPECT_EQ(a.tagText, b.tagText) << where;
+            EXPECT_EQ(a.closedComment, b.closedComment) << where;
         }
     }
 }
