@@ -269,7 +269,46 @@ void RichTextBox::rebuildCache() {
     crlf_ = std::move(out);
 }
 
+namespace {
+
+// Qt breaks a line at word boundaries by looking ahead over the whole word for each line it
+// makes, so a run without blanks (a minified page, an inline data: picture) costs time growing
+// with the square of its length to lay out: a 300 KB run takes seconds, a 5 MB one hours. From
+// this length on, lines may break anywhere instead, which costs time in proportion.
+constexpr int kLongRun = 4000;
+
+bool hasLongRun(QStringView text) {
+    int run = 0;
+    for (const QChar c : text) {
+        if (c.isSpace()) run = 0;
+        else if (++run >= kLongRun) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void RichTextBox::chooseWrapFor(int position, int added) {
+    QTextDocument* doc = document();
+    const bool whole = position == 0 && added >= doc->characterCount() - 1;
+    if (wrapAnywhere_ && !whole) return;
+    bool longRun = false;
+    const int last = position + added;
+    for (QTextBlock b = doc->findBlock(position); b.isValid() && b.position() <= last; b = b.next()) {
+        if (b.length() > kLongRun && hasLongRun(b.text())) {
+            longRun = true;
+            break;
+        }
+    }
+    // A new text as a whole decides afresh; a change only ever switches to breaking anywhere.
+    if (longRun == wrapAnywhere_ || (!longRun && !whole)) return;
+    wrapAnywhere_ = longRun;
+    // Set now, inside the change notice, so that Qt lays the changed blocks out only this way.
+    setWordWrapMode(longRun ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere);
+}
+
 void RichTextBox::onContentsChange(int position, int removed, int added) {
+    if (!formatting_) chooseWrapFor(position, added);
     if (formatting_ || bulk_) return;
     QTextDocument* doc = document();
     const int docLen = doc->characterCount() - 1;

@@ -225,6 +225,8 @@ protected:
 private:
     friend class RichTextBoxScope;
     void onContentsChange(int position, int removed, int added);
+    // Chooses where long lines may break before Qt lays out the changed blocks.
+    void chooseWrapFor(int position, int added);
     void rebuildCache();
     void spliceCache(qsizetype start, qsizetype removed, const QString& added);
     // Adds an edit of the cache `before` (its [start, end) replaced by `inserted` characters) to
@@ -264,6 +266,7 @@ private:
     QString lastError_;
     TextFormat format_;
     int rightMargin_ = 0;
+    bool wrapAnywhere_ = false;  // the text holds a run too long to break only at word boundaries
     bool redraw_ = true;
     bool formatting_ = false;  // colour changes only: no Change
     bool bulk_ = false;        // replaceAll builds the cache itself
