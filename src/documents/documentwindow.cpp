@@ -66,11 +66,15 @@ DocumentWindow::DocumentWindow(bool withViews, QWidget* parent) : Form(parent), 
     connect(txtMain, &RichTextBox::DragDrop, this, &DocumentWindow::txtMain_DragDrop);
     connect(txtMain, &RichTextBox::GotFocus, this, &DocumentWindow::txtMain_GotFocus);
     connect(txtMain, &RichTextBox::LostFocus, this, &DocumentWindow::txtMain_LostFocus);
+    // After the handlers above, so that the undo step of a change is recorded when it is told.
+    connect(txtMain, &RichTextBox::Change, this, [this] { emit stateChanged(this); });
+    connect(txtMain, &RichTextBox::SelChange, this, [this] { emit stateChanged(this); });
     // Composed characters (dead keys, input methods) arrive without a key event.
     txtMain->installEventFilter(this);
+    if (withViews_) connectViews();
 }
 
-DocumentWindow::~DocumentWindow() = default;
+DocumentWindow::~DocumentWindow() { disconnectTipList(this); }
 
 void DocumentWindow::Form_Initialize() {
     if (!withViews_) return;
@@ -196,23 +200,8 @@ void DocumentWindow::txtMain_Change() {
 void DocumentWindow::txtmain_SelChange() {
     if (ignoreChange || colorBusy) return;
     if (!mainWindow || !mainWindow->lblCursorPos) return;
-    const int line = txtMain->lineFromChar(-1);
-    const int lineStart = txtMain->lineIndex(-1);
-    mainWindow->lblCursorPos->setText("Ln " + QString::number(line + 1) + ", Col " +
-                                      QString::number(txtMain->selStart() - lineStart + 1));
+    mainWindow->lblCursorPos->setText(caretPositionText(txtMain));
 }
-
-void DocumentWindow::switchToEdit() {
-    if (!withViews_) return;
-    webBrowser->hide();
-    dhtm->hide();
-    mode = 0;
-    txtMain->show();
-    txtmain_SelChange();
-    txtMain->setFocus();
-}
-
-void DocumentWindow::switchToBrowse() {}
 
 bool DocumentWindow::loadDocumentFile(const QString& path, QString* error) {
     // Loading is no edit: the text only becomes the one later changes are compared with.
@@ -277,6 +266,7 @@ void activateDocument(DocumentWindow* doc) {
     main->mnuToolsColorCodeYes->setChecked(colorCoding);
     main->mnuToolsColorCodeNo->setChecked(!colorCoding);
     main->mnuToolsColorCodeRefresh->setEnabled(colorCoding);
+    main->followDocument(doc);
 }
 
 }  // namespace kavrin

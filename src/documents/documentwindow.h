@@ -10,7 +10,8 @@
 
 #include "platform/form.h"
 #include "platform/richtextbox.h"
-#include "platform/webviews.h"
+#include "platform/dhtmledit.h"
+#include "platform/webbrowser.h"
 
 namespace kavrin {
 
@@ -80,6 +81,18 @@ public:
     void switchToEdit();
     void switchToBrowse();
 
+    // ---- The views (documentviews.cpp) ----
+    void tbsMain_Click();
+    void dhtm_ShowContextMenu(int x, int y);
+    void dhtm_ContextMenuAction(int index);
+    void dhtm_DisplayChanged();
+    void webBrowser_NavigateComplete2(const QString& url);
+    // Writes what the user changed in the design view into the source as one undo step; true
+    // when the source changed. The design view then counts changes from here.
+    bool applyDesignToSource();
+    // Shows the source in the design view again, with relative links taken from `basePath`.
+    void reloadDesign(const QString& basePath);
+
     const QVector<UndoEntry>& undoList() const { return undoList_; }
     const QVector<UndoEntry>& redoList() const { return redoList_; }
 
@@ -110,8 +123,19 @@ protected:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+signals:
+    // Its caret, text, undo history or saved state changed: whatever shows the active document's
+    // state reads it again.
+    void stateChanged(DocumentWindow* doc);
+
 private:
     void placeViews();
+    void switchToDesign();
+    void connectViews();
+    void deleteBrowseFiles();
+    // The context menu's groups, between showing it and the user's choice.
+    bool menuHasPositioning_ = false;
+    bool menuHasTable_ = false;
     // Colour as you type: the typing colour at a tag's border, before the key.
     void prepareTypingColor(int start, int keyCode, int shift);
     // Colour as you type: the tag or comment around the caret, after the change.

@@ -53,8 +53,9 @@ void insertHtml(const QString& startTag, const QString& endTag, const QString& e
     if (!doc) return;
     setBusy(true);
     if (doc->mode == 2) {
-        // The design view takes the HTML into its own selection once it can edit; the source
-        // stays untouched meanwhile.
+        // The design view takes the HTML into its own selection, as written: the source is
+        // not touched, and tags keep their case.
+        if (doc->dhtm) doc->dhtm->insertHtml(startTag, endTag, extraText, mode);
         setBusy(false);
         return;
     }

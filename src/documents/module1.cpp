@@ -10,6 +10,7 @@
 #include "mainwindow/frmSplash.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/screen.h"
+#include "platform/webviews.h"
 
 namespace kavrin {
 
@@ -35,11 +36,10 @@ int runProgram(int argc, char** argv) {
     // The design and browse views run a web engine, which as root only runs without its sandbox.
     if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    registerLocalPageScheme();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kavrin Pro"));
-    // Outside a desktop session no icon theme is set; the toolbars want one.
-    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
-        QIcon::setThemeName(QStringLiteral("Adwaita"));
+    useIconTheme();
     resetProgramState();
     startUp(QCoreApplication::arguments().mid(1));
     return app.exec();

@@ -697,7 +697,8 @@ void frmSettings::applyHelperApps() {
 void frmSettings::cmdTemplate_Click(int index) {
     const QString path = templatePath(index + 1);
     setBusy(true);
-    const bool started = openTemplate ? openTemplate(path) : (fileExists(path) && openWithAssociated(path));
+    // A template is source to edit, so it goes to a text editor, never to the page's browser.
+    const bool started = openTemplate ? openTemplate(path) : (fileExists(path) && openInTextEditor(path));
     setBusy(false);
     if (!started) msgBox(QStringLiteral("Unable to open ") + path + u'.', vbExclamation, QStringLiteral("File Not Found"));
 }

@@ -12,6 +12,7 @@
 #include "documents/indent.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/convert.h"
+#include "platform/dhtmledit.h"
 #include "platform/msgbox.h"
 #include "platform/richtextbox.h"
 
@@ -25,7 +26,7 @@ namespace {
 constexpr int kRangeRecolorLimit = 12000;
 
 // The document an edit command works on in its source: none without a document, and none in
-// the design view, whose own commands take over there once it can edit.
+// the design view, whose own commands take over there.
 DocumentWindow* sourceDocument() {
     DocumentWindow* doc = activeDocument();
     if (!doc || doc->mode == 2) return nullptr;
@@ -89,20 +90,24 @@ void mdiMain::connectEditCommands() {
 }
 
 void mdiMain::mnuEditUndo_Click() {
+    if (designCommand(DECMD_UNDO)) return;
     if (DocumentWindow* doc = sourceDocument()) doc->undoChange();
 }
 
 void mdiMain::mnuEditRedo_Click() {
+    if (designCommand(DECMD_REDO)) return;
     if (DocumentWindow* doc = sourceDocument()) doc->redoChange();
 }
 
 void mdiMain::mnuEditCopy_Click() {
+    if (designCommand(DECMD_COPY)) return;
     DocumentWindow* doc = sourceDocument();
     if (!doc || doc->txtMain->selLength() == 0) return;
     putOnClipboard(doc->txtMain->selText());
 }
 
 void mdiMain::mnuEditCut_Click() {
+    if (designCommand(DECMD_CUT)) return;
     DocumentWindow* doc = sourceDocument();
     if (!doc || doc->txtMain->selLength() == 0) return;
     RichTextBox* editor = doc->txtMain;
@@ -113,6 +118,7 @@ void mdiMain::mnuEditCut_Click() {
 }
 
 void mdiMain::mnuEditPaste_Click() {
+    if (designCommand(DECMD_PASTE)) return;
     DocumentWindow* doc = sourceDocument();
     if (!doc) return;
     // Something that is not text (a picture, files) pastes nothing, so the selection stays.
@@ -158,17 +164,17 @@ void mdiMain::mnuEditPaste_Click() {
 }
 
 void mdiMain::mnuEditSelectAll_Click() {
-    // Design view: DECMD_SELECTALL once that view can edit.
+    if (designCommand(DECMD_SELECTALL)) return;
     if (DocumentWindow* doc = sourceDocument()) selectRange(0, doc->txtMain->textLength());
 }
 
 void mdiMain::mnuEditIndent_Click() {
-    // Design view: DECMD_INDENT once that view can edit.
+    if (designCommand(DECMD_INDENT)) return;
     if (sourceDocument()) indentSelection();
 }
 
 void mdiMain::mnuEditUnindent_Click() {
-    // Design view: DECMD_OUTDENT once that view can edit.
+    if (designCommand(DECMD_OUTDENT)) return;
     if (sourceDocument()) unindentSelection();
 }
 

@@ -24,6 +24,7 @@
 #include "documents/globals.h"
 #include "mainwindow/mainstartup.h"
 #include "mainwindow/mdiMain.h"
+#include "tools/frmBrowsers.h"
 #include "platform/commondialog.h"
 #include "platform/msgbox.h"
 #include "platform/screen.h"
@@ -120,7 +121,6 @@ void mdiMain::connectFileCommands() {
     connect(mnuFilePrintSource, &QAction::triggered, this, &mdiMain::mnuFilePrintSource_Click);
     connect(mnuFilePrintBrowser, &QAction::triggered, this, &mdiMain::mnuFilePrintBrowser_Click);
     connect(mnuFileExit, &QAction::triggered, this, &mdiMain::mnuFileExit_Click);
-    // TODO(open from web): mnuFileOpenFromWeb waits for the open-from-the-web dialog.
 }
 
 void mdiMain::mnuFileNewBlank_Click() { newDocument(); }
@@ -288,8 +288,8 @@ void mdiMain::tbrMainB_ButtonClick(const QString& key) {
     else if (key == "unindent") mnuEditUnindent_Click();
     else if (key == "undo") mnuEditUndo_Click();
     else if (key == "redo") mnuEditRedo_Click();
-    // TODO(side panel): "panel" runs mnuOptionsFileList_Click once the View menu's panel switch exists.
-    // TODO(browser chooser): "ie" shows frmBrowsers modeless once that window exists.
+    else if (key == "panel") mnuOptionsFileList_Click();
+    else if (key == "ie") frmBrowsers::showChooser(tbrMainB->widgetForAction(tbrMainB->button("ie")));
     tbrMainB_MouseUp();
 }
 

@@ -8,8 +8,10 @@
 #include "mainwindow/mdiMain.h"
 #include "tagdialogs/edittag.h"
 #include "tagdialogs/structure/frmFrame.h"
+#include "tagdialogs/structure/frmForm.h"
 #include "tagdialogs/structure/frmFrameset.h"
 #include "tagdialogs/structure/frmIFrame.h"
+#include "tagdialogs/structure/frmInput.h"
 #include "tagdialogs/structure/frmTable.h"
 #include "tagdialogs/structure/frmThd.h"
 #include "tagdialogs/structure/frmApplet.h"
@@ -18,7 +20,11 @@
 #include "tagdialogs/structure/frmScript.h"
 #include "tagdialogs/structure/frmTr.h"
 #include "tagdialogs/text/frmHrefAnchor.h"
+#include "tagdialogs/text/frmFont.h"
 #include "tagdialogs/text/frmImage.h"
+#include "tagdialogs/text/frmList.h"
+#include "tagdialogs/text/frmMeta.h"
+#include "tagdialogs/text/frmSymbol.h"
 #include "tagdialogs/tagparse.h"
 
 namespace kavrin {
@@ -162,6 +168,9 @@ void mdiMain::connectFormatAndInsertMenus() {
         dialogKind = QStringLiteral("td");
         showModalDialog<frmThd>();
     });
+    // Insert > Form: the element dialog opens on the kind it chooses itself.
+    connect(mnuInsertFormForm, &QAction::triggered, this, [] { showModalDialog<frmForm>(); });
+    connect(mnuInsertFormElement, &QAction::triggered, this, [] { showFormElementDialog(); });
     connect(mnuInsertFrameset, &QAction::triggered, this, [] { showModalDialog<frmFrameset>(); });
     connect(mnuInsertFrameFrame, &QAction::triggered, this, [] { showModalDialog<frmFrame>(); });
     connect(mnuInsertFloatingFrame, &QAction::triggered, this, [] { showModalDialog<frmIFrame>(); });
@@ -171,6 +180,16 @@ void mdiMain::connectFormatAndInsertMenus() {
     connect(mnuInsertParam, &QAction::triggered, this, [] { showModalDialog<frmParameter>(); });
     connect(mnuInsertMarquee, &QAction::triggered, this, [] { showModalDialog<frmMarquee>(); });
     connect(mnuInsertScript, &QAction::triggered, this, [] { showModalDialog<frmScript>(); });
+    connect(mnuInsertMeta, &QAction::triggered, this, [] { showModalDialog<frmMeta>(); });
+
+    connect(mnuFormatFont, &QAction::triggered, this, [] { showModalDialog<frmFont>(); });
+    connect(mnuInsertSymbol, &QAction::triggered, this, [] { showSpecialCharacters(); });
+    connect(mnuInsertListList, &QAction::triggered, this, [] { showListWizard(); });
+    connect(mnuToolsListWizard, &QAction::triggered, this, [] { showListWizard(); });
+    // The list's own items put their start tag before the selection, as the list toolbar does.
+    connect(mnuInsertListItem, &QAction::triggered, this, [] { wrapSelection("<li>", QString()); });
+    connect(mnuInsertDefinitionTerm, &QAction::triggered, this, [] { wrapSelection("<dt>", QString()); });
+    connect(mnuInsertDefinitionData, &QAction::triggered, this, [] { wrapSelection("<dd>", QString()); });
 }
 
 }  // namespace kavrin

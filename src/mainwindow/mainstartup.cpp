@@ -73,8 +73,7 @@ QStringList commandLineFiles(const QStringList& arguments) {
     QStringList files;
     for (const QString& argument : arguments.mid(0, 10)) {
         if (argument.isEmpty()) continue;
-        const QString path = QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
-        if (fileExists(path)) files << path;
+        files << QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
     }
     return files;
 }
@@ -94,6 +93,8 @@ QString browserQuestion() {
 // ---- Initialisation ------------------------------------------------------------------------------
 
 void mdiMain::MDIForm_Initialize() {
+    // The few values written while starting reach the file in one write, however large it is.
+    SettingsBatch startWrites(settingsApp);
     if (installPath.isEmpty()) installPath = programFolder();
     if (!installPath.endsWith('/')) installPath += '/';
     if (userDataPath.isEmpty()) userDataPath = userDataFolder();
@@ -101,7 +102,7 @@ void mdiMain::MDIForm_Initialize() {
 
     // ---- Side panes: the folder tree gets its root before the settings are read.
     initTreMain();
-    // The toolbar area lays itself out (arrangeToolbars comes with the toolbar area).
+    arrangeToolbars();
 
     settingsModelWriter(settingsApp, kSettingsSection, QStringLiteral("InstalPath"), installPath);
     settingsModelWriter(settingsApp, kSettingsSection, QStringLiteral("VersionInfo"), QStringLiteral("3.0"));
@@ -116,6 +117,7 @@ void mdiMain::MDIForm_Initialize() {
 
     connectStartupItems();
     loadSettings();
+    customTags.load();
 
     if (QLabel* size = stbPanel(2)) size->setText(QStringLiteral("0 KB"));
 
@@ -163,6 +165,7 @@ void mdiMain::MDIForm_Activate() {
     if (firstActivation_ != 0) return;
     firstActivation_ = 1;
 
+    tbrBasic->update();
     tbrMainA->update();
     tbrMainB->update();
     if (showPanel)

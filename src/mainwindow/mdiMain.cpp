@@ -13,6 +13,7 @@
 #include "documents/globals.h"
 #include "documents/progress.h"
 #include "mainwindow/frmSettings.h"
+#include "mainwindow/toolbararea.h"
 #include "platform/msgbox.h"
 
 namespace kavrin {
@@ -37,6 +38,7 @@ mdiMain::mdiMain(QWidget* parent) : Form(parent) {
     setCaption(appTitle);
     buildWindow();
     connectToolsCommands();
+    connectViewAndColorCommands();
 }
 
 mdiMain::~mdiMain() {
@@ -187,11 +189,11 @@ void mdiMain::buildMenus() {
     addItem(colorCode, "mnuToolsColorCodeNo", "No")->setCheckable(true);
     addItem(colorCode, "mnuToolsColorCodeRefresh", "Refresh");
     tools->addSeparator();
-    QMenu* helpers = submenu(tools, "mnuToolsHelperApps", "&Helper Applications");
-    mnuToolsHelperAppsBrowser += numberedItems(helpers, "mnuToolsHelperAppsBrowser", "Web Browser ", 4);
+    QMenu* helpers = submenu(tools, "mnuToolsHelperApps", "Helper &Applications");
+    addItems(helpers, {{"mnuToolsHelperFtp", "&FTP Client"}, {"mnuToolsHelperImage", "&Image Editor"},
+                       {"mnuToolsHelperIsmap", "Image&map Editor"}, {"mnuToolsHelperValidator", "&HTML Validator"}});
     helpers->addSeparator();
-    addItems(helpers, {{"mnuToolsHelperFtp", "&FTP Program"}, {"mnuToolsHelperImage", "&Image Editor"},
-                       {"mnuToolsHelperIsmap", "Image &Map Editor"}, {"mnuToolsHelperValidator", "HTML &Validator"}});
+    mnuToolsHelperAppsBrowser += numberedItems(helpers, "mnuToolsHelperAppsBrowser", "Web Browser ", 4);
     tools->addSeparator();
     addItem(tools, "mnuToolsOptions", "&Options...");
 
@@ -232,9 +234,7 @@ void mdiMain::buildMenus() {
     mnuToolsColorCodeNo->setChecked(true);
 
     connectFileCommands();
-    connect(mnuWindowCascade, &QAction::triggered, this, [this] { mdi_->cascadeSubWindows(); });
-    connect(mnuWindowTileHorizontally, &QAction::triggered, this, [this] { mdi_->tileSubWindows(); });
-    connect(mnuWindowTileVertically, &QAction::triggered, this, [this] { mdi_->tileSubWindows(); });
+    connectHelperCommands();
     connectEditCommands();
     connectFormatAndInsertMenus();
 }
@@ -248,10 +248,7 @@ void mdiMain::buildWindow() {
     buildMenus();
     connectOptionsCommand(this);
 
-    picTools = new QWidget(this);
-    auto* toolsLayout = new QHBoxLayout(picTools);
-    toolsLayout->setContentsMargins(2, 1, 2, 1);
-    toolsLayout->setSpacing(4);
+    picTools = new ToolbarArea(this);
     tbrMainA = new Toolbar("tbrMainA", picTools);
     tbrMainA->addButton("new", "New", "document-new");
     tbrMainA->addButton("open", "Open", "document-open");
@@ -279,9 +276,9 @@ void mdiMain::buildWindow() {
     }
     connect(tbrMainA, &Toolbar::ButtonClick, this, &mdiMain::tbrMainA_ButtonClick);
     connect(tbrMainB, &Toolbar::ButtonClick, this, &mdiMain::tbrMainB_ButtonClick);
-    toolsLayout->addWidget(tbrMainA);
-    toolsLayout->addWidget(tbrMainB);
-    toolsLayout->addStretch(1);
+    picTools->setMainToolbars(tbrMainA, tbrMainB);
+    buildTagToolbars();
+    buildViewToolbars();
     layout->addWidget(picTools);
 
     auto* middle = new QHBoxLayout();
@@ -399,11 +396,7 @@ void mdiMain::tbsPop_Click() {
     if (doc && doc->subWindow()) mdi_->setActiveSubWindow(doc->subWindow());
 }
 
-// ---- View states -------------------------------------------------------------------------------
-
-void mdiMain::setToEdit() {}
-void mdiMain::setToBrowse() {}
-void mdiMain::setToDesign() {}
+// View states and the design and browse toolbars: mainviews.cpp and designtoolbars.cpp.
 
 // ---- Handlers ----------------------------------------------------------------------------------
 

@@ -9,14 +9,20 @@
 #include <QVector>
 
 #include "mainwindow/menuitems.h"
+#include "mainwindow/toolbararea.h"
 #include "panes/panewidgets.h"
 #include "platform/form.h"
 #include "platform/toolbar.h"
 
+class QComboBox;
+class QHBoxLayout;
+class QDragMoveEvent;
+class QDropEvent;
 class QMdiArea;
 
 namespace kavrin {
 
+class ColorBar;
 class DocumentWindow;
 
 class mdiMain : public Form {
@@ -45,7 +51,7 @@ public:
     QAction* item(const QString& name) const;
 
     // ---- Toolbars and bars ----
-    QWidget* picTools = nullptr;   // toolbar area
+    ToolbarArea* picTools = nullptr;  // toolbar area
     Toolbar* tbrMainA = nullptr;
     Toolbar* tbrMainB = nullptr;
     QWidget* picFile = nullptr;    // side panel
@@ -71,11 +77,52 @@ public:
     void showTaskBarStrip(bool on);
     void tbsPop_Click();
 
+    // ---- What the status bar and the Undo and Redo items show of the active document ----
+    // Keeps them following the document's state from its (first) activation on.
+    void followDocument(DocumentWindow* doc);
+    void showDocumentState(DocumentWindow* doc);
+
     // ---- Public procedures other windows call ----
     void setToEdit();
     void setToBrowse();
     void setToDesign();
     void populateFileList();
+
+    // ---- View states, the design and browse toolbars (mainviews.cpp, designtoolbars.cpp) ----
+    // The font and size boxes follow the design selection.
+    void updateFontCombos();
+    void mnuViewEdit_Click();
+    void mnuViewBrowse_Click();
+    void mnuViewDesign_Click();
+    void cboFont_Click();
+    void cboFormat_Click();
+    void cboSize_Click();
+    void cboUrl_Click();
+    void cboUrl_KeyPress(int& keyAscii);
+    // By the button's position, 1 to 6: back, forward, stop, refresh, home, print.
+    void tbrIe_ButtonClick(int position);
+    void tbrDHTM_ButtonClick(const QString& key);
+    void tbrColor_ButtonClick(const QString& key);
+    // True when the active document shows its design view; the command has then gone to its
+    // design control (with the default option) and the source is not to be touched.
+    bool designCommand(int command);
+    // The table-editing buttons of the design toolbar, in their order.
+    static QStringList designTableButtonKeys();
+    Toolbar* tbrDHTM = nullptr;   // design toolbar
+    // Colour, alignment and list buttons, beside whichever rows the toolbar area shows: beside
+    // the colour bar only "color" shows, in the design view all of them.
+    Toolbar* tbrColor = nullptr;
+    Toolbar* tbrIe = nullptr;     // browse toolbar
+    QComboBox* cboFont = nullptr;
+    QComboBox* cboFormat = nullptr;
+    QComboBox* cboSize = nullptr;
+    QComboBox* cboUrl = nullptr;
+    // The design view's rows (tbrDHTM above the boxes) and the browse view's (tbrIe above
+    // cboUrl), which the toolbar area shows in place of the tag rows.
+    QWidget* picDesignTools = nullptr;
+    QHBoxLayout* designRow_ = nullptr;  // the boxes' row, which takes the colour buttons in Design
+    QWidget* picBrowseTools = nullptr;
+    bool browseToolbarShown = false;
 
     // ---- Settings, start-up and shut-down ----
     // The arguments the program was started with (without the program itself); the first
@@ -91,7 +138,7 @@ public:
     void setTreePath(const QString& folder);
     void mnuFileListViewStyle_Click(int index);
     // Gives the file list's filter menu the names of fileFilters (items 0 to numFilters - 1
-    // shown, item 0 checked) and the file list the pattern of filter 1.
+    // shown, the item of currentFilter checked) and the file list that filter's pattern.
     void showFileListFilters();
     // Top of the splitter between folder tree and file list, in twips.
     double picHSplitterTop() const;
@@ -100,8 +147,8 @@ public:
     void picFile_Resize();
     // The folder the file explorer shows ("" when it shows none).
     QString fileListFolder() const;
-    // The user's custom tags of the tag tree, in order; false when the tag tree was not loaded
-    // in this run (the stored custom tags are then left as they are).
+    // The user's custom tags, in order, when the store does not hold them yet (a write at the
+    // time of the change failed); false when it does, and the section is then left as it is.
     bool customTagsOfTagTree(QStringList* tags) const;
     // Loads the hidden window that holds the side panes' pop-up menus.
     void loadMenuForm();
@@ -174,8 +221,8 @@ public:
     PaneTree* treMain = nullptr;          // folder tree
     FileListView* filList = nullptr;      // file list
     FileListBox* files = nullptr;         // the folder and pattern the file list shows
-    QTreeWidget* treTags = nullptr;
-    QTreeWidget* treScript = nullptr;
+    ResourceTree* treTags = nullptr;
+    ResourceTree* treScript = nullptr;
     QLineEdit* txtProjects = nullptr;
     QWidget* picProjectTbr = nullptr;
     Toolbar* tbrProjects = nullptr;
@@ -215,12 +262,71 @@ public:
     void treMain_Expand(QTreeWidgetItem* node);
     void treMain_Collapse(QTreeWidgetItem* node);
     void treMain_MouseUp(int button, int shift, int x, int y);
+    void treMain_KeySelect();
     void treMain_LostFocus();
     void treMain_Click();
     void treMain_BeforeLabelEdit(int& cancel);
     // Renames the folder of `node` (the selected node when null); cancel keeps the old name.
     void treMain_AfterLabelEdit(int& cancel, const QString& newString, QTreeWidgetItem* node = nullptr);
     void tbsMain_Click();
+
+    // ---- Tag tree, script tree and the View menu's pane items (maintrees.cpp) ----
+    // The user's custom tags: read at start, written whenever they change.
+    CustomTags customTags;
+    // Build the trees from html.dat and script.dat, the tag tree once, the script tree until a
+    // load succeeds.
+    void loadTagTree();
+    void loadScriptTree();
+    // The tag tree's "Custom Tags" root; null before the tree is built.
+    QTreeWidgetItem* customTagsRoot() const;
+    void treTags_Click();
+    void treTags_DblClick();
+    void treTags_KeyDown(QChar typed);
+    void treTags_LostFocus();
+    void treTags_MouseUp(int button, int shift, int x, int y);
+    void treScript_DblClick();
+    void mnuOptionsFileExplorer_Click();
+    void mnuOptionsHtmlExplorer_Click();
+    void mnuOptionsJavascriptExplorer_Click();
+    void mnuOptionsProjectExplorer_Click();
+
+    // ---- Projects (mainprojects.cpp) ----
+    void mnuFileNewProject_Click();
+    void mnuFileOpenProject_Click();
+    void tbrProjects_ButtonClick(const QString& key);
+    void txtProjects_Change();
+    void lstProjects_DblClick();
+    void lstProjects_MouseUp(int button, int shift, int x, int y);
+    // The open project as its file holds it (all empty when none is open).
+    const Project& project() const { return project_; }
+    // Writes `changed` as the open project's file; once written it is the open project and the
+    // pane shows it. A failed write is reported and changes nothing.
+    bool saveProject(const Project& changed);
+    // The paths of the project list's selected items, in list order.
+    QStringList selectedProjectFiles() const;
+    // Closes the only document when it is a new one nobody has touched, so opened files take
+    // its place.
+    void closeLoneUntitledDocument();
+
+    // ---- Drag and drop (maindragdrop.cpp) ----
+    // The folders the dragged files come from and are dropped on, each ending in "/".
+    QString dragDropPath1;
+    QString dragDropPath2;
+    int dragButton = 0;              // the button of the last drag: 1 left, 2 right
+    QStringList draggedFileNames;    // the items of the last drag, in list order
+    // Starts a drag of the file list's selected items.
+    void filList_StartDrag(int button);
+    void treMain_DragOver(QDragMoveEvent* event);
+    void treMain_DragDrop(QDropEvent* event);
+    void MDIForm_DragOver(QDragMoveEvent* event);
+    void MDIForm_DragDrop(QDropEvent* event);
+    // Moves (or copies) draggedFileNames from dragDropPath1 to dragDropPath2, the last item
+    // first, asking before each file that would be replaced.
+    void transferDraggedFiles(bool move);
+    // Opens dropped files in documents, as File > Open does.
+    void openDroppedFiles(const QStringList& paths);
+    // A document whose file moved goes on under the file's new name.
+    void documentFollowsFile(DocumentWindow* doc, const QString& newPath);
 
     // Splitters. The panel's width in twips (what "FileListWidth" keeps).
     int picFileWidth() const;
@@ -235,10 +341,79 @@ public:
     // Hides the tool windows while the main window is minimised and shows them again after.
     void MDIForm_Resize();
 
+    // ---- Tag toolbars, their headers and the colour bar (maintoolbars.cpp, maincolor.cpp) ----
+    QVector<TagTab*> picTab;  // headers 0 to 7
+    Toolbar* tbrBasic = nullptr;
+    Toolbar* tbrFont = nullptr;
+    Toolbar* tbrList = nullptr;
+    Toolbar* tbrForm = nullptr;
+    Toolbar* tbrTable = nullptr;
+    Toolbar* tbrFrame = nullptr;
+    Toolbar* tbrAdvanced = nullptr;
+    ColorBar* picColor = nullptr;
+    // The chosen header; each of headers 1 to 6 refreshes its toolbar the first time it shows.
+    quint8 selectedTagTab = 0;
+    bool tagToolbarShown[8] = {};
+    // The tag toolbar of header 0 to 6 (nullptr for 7, which shows picColor and tbrColor).
+    Toolbar* tagToolbar(int index) const;
+    // Shows or hides what the chosen header stands for.
+    void showTagToolbar(bool visible);
+    void picTab_MouseDown(int index);
+    void tbrBasic_ButtonClick(const QString& key);
+    void tbrFont_ButtonClick(const QString& key);
+    void tbrList_ButtonClick(const QString& key);
+    void tbrForm_ButtonClick(const QString& key);
+    void tbrTable_ButtonClick(const QString& key);
+    void tbrFrame_ButtonClick(const QString& key);
+    void tbrAdvanced_ButtonClick(const QString& key);
+    // "Body": the page's body tag in its dialog, or the dialog for a new one.
+    void tbrBasicBody_Click();
+    // Opens the quick table grid under the right end of the Table toolbar.
+    void showQuickTable();
+    void lblColor_Click(qint16 index);
+    void lblCustomColor_MouseUp(qint16 index, int button);
+    // Reads the custom squares' colours from the settings.
+    void loadCustomColors();
+
+    // ---- View menu: toolbar area, status bar, side panel (mainview.cpp) ----
+    void mnuOptionsToolbar_Click();
+    void mnuOptionsStatusbar_Click();
+    void mnuOptionsFileList_Click();
+
     // ---- Tools ----
     void connectToolsCommands();
     void mnuEditFindReplace_Click();
     void mnuToolsSpell_Click();
+    // Color Palette: a colour from the picker typed into the source; and colour coding on, off,
+    // anew (maincolor.cpp).
+    void mnuToolsColorPicker_Click();
+    void mnuToolsColorCodeYes_Click();
+    void mnuToolsColorCodeNo_Click();
+    void mnuToolsColorCodeRefresh_Click();
+    void mnuToolsChangeTagCase_Click();
+    void mnuToolsRemoveTags_Click();
+    void mnuEditExtendedReplace_Click();
+    void mnuFileOpenFromWeb_Click();
+    void mnuToolsFileDependencies_Click();
+    void mnuToolsImageBrowser_Click();
+
+    // ---- Helper applications, help and window arrangement (mainhelpers.cpp) ----
+    void connectHelperCommands();
+    // Starts browser index + 1 with the active document; unset, it offers the options dialog.
+    void mnuToolsHelperAppsBrowser_Click(int index);
+    void mnuToolsHelperFtp_Click();
+    void mnuToolsHelperImage_Click();
+    void mnuToolsHelperIsmap_Click();
+    void mnuToolsHelperValidator_Click();
+    void mnuHelpHtml4_Click();
+    void mnuHelpCSS_Click();
+    void mnuWindowCascade_Click();
+    void mnuWindowTileHorizontally_Click();
+    void mnuWindowTileVertically_Click();
+    void mnuWindowArrangeIcons_Click();
+    // The Window menu's items for the open documents, made anew each time the menu opens.
+    QVector<QAction*> windowListItems;
+    void showWindowList();
 
     // ---- File menu handlers ----
     void mnuFileNewBlank_Click();
@@ -270,6 +445,16 @@ protected:
 private:
     void buildMenus();
     void buildWindow();
+    // The headers, tag toolbars and colour bar in the toolbar area, and the View and colour items.
+    void buildTagToolbars();
+    void connectViewAndColorCommands();
+    void arrangeToolbars();
+    void runTagButton(int toolbar, const QString& key);
+    void buildViewToolbars();
+    // The tag headers and the selected tag toolbar give way to the design and browse rows.
+    void showTagArea(bool shown);
+    void showDesignColorButtons(bool shown);
+    void showViewChecks(int mode);
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
                      const QKeySequence& shortcut = QKeySequence());
 
@@ -291,6 +476,7 @@ private:
     void openCommandLineFiles();
     void loadSettings();
     void saveSettings();
+    void writeSettings();
     void createTemplates();
     void showDataFileNotices();
     void askBrowserAndDesigner();
@@ -301,6 +487,10 @@ private:
 
     int firstActivation_ = 0;
 
+    // ---- Helper applications (private) ----
+    void startHelper(const QString& key);
+    void showHelpFile(const QString& name);
+
     // ---- Side panel and panes (private) ----
     QWidget* buildSidePanel();
     void buildFileListMenu();
@@ -308,6 +498,8 @@ private:
     QTreeWidgetItem* currentFolderNode() const;
     int widestPanel() const;
     void makeCurrentFolder(QTreeWidgetItem* node);
+    // The selected node's folder becomes the current one and fills the file list.
+    void openSelectedFolder();
     QVector<Volume> volumes_;
     QPersistentModelIndex currentFolderIndex_;
     int panelWidthTwips_ = 3000;   // as last given, while the panel keeps that width
@@ -319,6 +511,24 @@ private:
     bool splitterDragging_ = false;
     int lastWindowState_ = 0;
     QVector<QPointer<Form>> minimisedTools_;
+    // Tag and script trees.
+    void connectTreeCommands();
+    void selectPanelTab(int tab);
+    void showPanelIfHidden();
+    bool tagTreeLoaded_ = false;
+    bool scriptTreeLoaded_ = false;
+    TagTypeAhead typeAhead_;
+    // Drag and drop.
+    void connectDragAndDrop();
+    void watchDocumentAreaDrops();
+    // Projects.
+    void connectProjectCommands();
+    void showProject();
+    void openProject(const QString& path, const Project& opened, const TextFormat& format);
+    bool writeProject(const Project& changed, bool reportRepeats);
+    Project project_;
+    TextFormat projectFormat_;
+    bool projectWriteFailed_ = false;
 };
 
 }  // namespace kavrin

@@ -1223,17 +1223,27 @@ void RichTextBox::focusOutEvent(QFocusEvent* e) {
     if (e->reason() != Qt::PopupFocusReason) emit LostFocus();
 }
 
-// Only drags that start inside the program (file list items) are taken, and a drop never
-// inserts text: the program decides what a drop means.
+// Drags that start inside the program (file list items) and files dragged in from elsewhere go
+// to the window's handlers, which decide; a drop never inserts text.
+namespace {
+bool handOverDrag(const QDropEvent* e) {
+    if (e->source() || e->mimeData()->hasUrls()) return true;
+    // The program's own kinds of drag, whoever delivers them.
+    for (const QString& format : e->mimeData()->formats())
+        if (format.startsWith(QLatin1String("application/x-kavrin-"))) return true;
+    return false;
+}
+}  // namespace
+
 void RichTextBox::dragEnterEvent(QDragEnterEvent* e) {
-    if (e->source())
+    if (handOverDrag(e))
         e->acceptProposedAction();
     else
         e->ignore();
 }
 
 void RichTextBox::dragMoveEvent(QDragMoveEvent* e) {
-    if (!e->source()) {
+    if (!handOverDrag(e)) {
         e->ignore();
         return;
     }
@@ -1242,7 +1252,7 @@ void RichTextBox::dragMoveEvent(QDragMoveEvent* e) {
 }
 
 void RichTextBox::dropEvent(QDropEvent* e) {
-    if (!e->source()) {
+    if (!handOverDrag(e)) {
         e->ignore();
         return;
     }

@@ -54,6 +54,77 @@ bool startProgram(const QString& program, const QStringList& arguments, QString*
                            .arg(program, reason.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + reason));
 }
 
+QStringList desktopExecCommand(const QString& execLine, const QString& file) {
+    QStringList out;
+    for (const QString& word : QProcess::splitCommand(execLine)) {
+        if (word == QLatin1String("%f") || word == QLatin1String("%F") || word == QLatin1String("%u") ||
+            word == QLatin1String("%U")) {
+            out << file;
+            continue;
+        }
+        QString kept;
+        for (qsizetype i = 0; i < word.size(); ++i) {
+            if (word[i] != u'%' || i + 1 >= word.size()) {
+                kept += word[i];
+                continue;
+            }
+            const QChar code = word[++i];
+            if (code == u'%') kept += u'%';
+            else if (code == u'f' || code == u'F' || code == u'u' || code == u'U') kept += file;
+        }
+        if (!kept.isEmpty()) out << kept;
+    }
+    return out;
+}
+
+namespace {
+
+// The Exec line of the desktop's default application for plain text, "" when none is known.
+QString defaultTextEditorExec() {
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/plain")});
+    if (!query.waitForFinished(3000)) {
+        query.kill();
+        return QString();
+    }
+    const QString id = QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
+    if (id.isEmpty()) return QString();
+    const QString entry = QStandardPaths::locate(QStandardPaths::ApplicationsLocation, id);
+    QFile file(entry);
+    if (entry.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Text)) return QString();
+    bool inEntry = false;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (line.startsWith(u'[')) inEntry = line == QLatin1String("[Desktop Entry]");
+        else if (inEntry && line.startsWith(QLatin1String("Exec="))) return line.mid(5);
+    }
+    return QString();
+}
+
+}  // namespace
+
+bool openInTextEditor(const QString& path, QString* error) {
+    QStringList candidates;
+    for (const char* variable : {"VISUAL", "EDITOR"}) {
+        const QString command = qEnvironmentVariable(variable).trimmed();
+        if (command.isEmpty()) continue;
+        QStringList words = QProcess::splitCommand(command);
+        if (!words.isEmpty()) {
+            const QString program = words.takeFirst();
+            if (startProgram(program, words << path)) return true;
+        }
+    }
+    const QStringList command = desktopExecCommand(defaultTextEditorExec(), path);
+    if (!command.isEmpty()) {
+        QStringList arguments = command;
+        const QString program = arguments.takeFirst();
+        // An entry without a field code still wants the file.
+        if (!arguments.contains(path)) arguments << path;
+        if (startProgram(program, arguments)) return true;
+    }
+    return fail(error, QStringLiteral("No text editor could be started."));
+}
+
 bool openWithAssociated(const QString& pathOrUrl) {
     const QUrl url = urlFor(pathOrUrl);
     if (!url.isValid() || url.isEmpty()) return false;

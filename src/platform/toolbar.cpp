@@ -1,10 +1,27 @@
 #include "platform/toolbar.h"
 
 #include <QIcon>
+#include <QStandardPaths>
 
 namespace kavrin {
 
+void useIconTheme() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    // Some platforms (offscreen, for one) look for themes only in the program's resources.
+    QStringList paths = QIcon::themeSearchPaths();
+    const QStringList shared =
+        QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("icons"), QStandardPaths::LocateDirectory);
+    for (const QString& folder : shared)
+        if (!paths.contains(folder)) paths << folder;
+    QIcon::setThemeSearchPaths(paths);
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
+}
+
 Toolbar::Toolbar(const QString& name, QWidget* parent) : QToolBar(parent) {
+    useIconTheme();
     setObjectName(name);
     setIconSize(QSize(16, 16));
     setToolButtonStyle(Qt::ToolButtonIconOnly);
@@ -12,7 +29,10 @@ Toolbar::Toolbar(const QString& name, QWidget* parent) : QToolBar(parent) {
 
 QAction* Toolbar::addButton(const QString& key, const QString& toolTip, const QString& themeIcon, bool checkable) {
     QIcon icon;
-    if (!themeIcon.isEmpty()) {
+    if (themeIcon.startsWith(QLatin1String(":/"))) {
+        // One of the program's own pictures.
+        icon = QIcon(themeIcon);
+    } else if (!themeIcon.isEmpty()) {
         // Current themes ship many action icons only in their symbolic form.
         icon = QIcon::fromTheme(themeIcon);
         if (icon.isNull()) icon = QIcon::fromTheme(themeIcon + "-symbolic");

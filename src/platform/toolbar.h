@@ -6,12 +6,16 @@
 
 namespace kavrin {
 
+// Outside a desktop session no icon theme is set; the toolbars want one. Safe to call often.
+void useIconTheme();
+
 class Toolbar : public QToolBar {
     Q_OBJECT
 public:
     explicit Toolbar(const QString& name, QWidget* parent = nullptr);
 
-    // Adds a button; the icon comes from the desktop theme by name, with the text as fallback.
+    // Adds a button; the icon comes from the desktop theme by name (or from the program's own
+    // resources for a name starting ":/"), with the text as fallback.
     QAction* addButton(const QString& key, const QString& toolTip, const QString& themeIcon = QString(),
                        bool checkable = false);
     void addSeparatorItem() { addSeparator(); }

@@ -1,12 +1,33 @@
 #pragma once
-// The design view (an HTML page in editing mode) and the browse view of a document. Both create
-// their web engine only when first shown, so a document that never leaves its source costs nothing.
+// What the design view and the browse view share: a web engine view created only when first
+// needed (a document that never leaves its source costs nothing), and the "kvpage" scheme
+// through which both show local pages. Chromium takes a file's type from its name, so a preview
+// copy named "page.htm.browse" would not render as HTML from a file address; served through
+// this scheme it does, and so do the pictures and style sheets it names relative to itself.
+#include <QByteArray>
 #include <QString>
+#include <QUrl>
 #include <QWidget>
 
 class QWebEngineView;
+class QWebEngineProfile;
 
 namespace kavrin {
+
+// Registers the scheme with the engine. It has to happen before the engine's first object is
+// created, so start-up calls it; every view calls it again (later calls change nothing).
+void registerLocalPageScheme();
+// The engine profile every view of the program uses, with the scheme's handler installed.
+QWebEngineProfile* localPageProfile();
+// The scheme's address of a local file, and back (empty when the address is not a local one).
+QUrl localPageUrl(const QString& path, const QString& query = QString());
+QString localPagePath(const QUrl& url);
+// Pages held in memory (the design view's document) are served under a token until dropped.
+QString holdLocalPage(const QByteArray& html, const QString& oldToken = QString());
+void dropLocalPage(const QString& token);
+// The character set a page's bytes are shown in: UTF-8 when they are valid UTF-8, else what the
+// page itself declares, else Windows-1252 (the encodings the editor reads files in).
+QByteArray pageContentType(const QByteArray& bytes);
 
 class LazyWebView : public QWidget {
     Q_OBJECT
@@ -18,34 +39,11 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Lets a subclass put its own page into the new view before anything loads.
     virtual void viewCreated() {}
 
 private:
     QWebEngineView* view_ = nullptr;
-};
-
-class DhtmlEdit : public LazyWebView {
-    Q_OBJECT
-public:
-    explicit DhtmlEdit(QWidget* parent = nullptr) : LazyWebView(parent) {}
-    bool ShowBorders = false;
-    bool ShowDetails = false;
-    bool UseDivOnCarriageReturn = false;
-};
-
-class WebBrowser : public LazyWebView {
-    Q_OBJECT
-public:
-    explicit WebBrowser(QWidget* parent = nullptr) : LazyWebView(parent) {}
-    // Shows a local file (files ending in ".browse" are shown as HTML) or an address.
-    void Navigate2(const QString& pathOrUrl);
-    QString LocationURL();
-
-signals:
-    void NavigateComplete2(const QString& url);
-
-protected:
-    void viewCreated() override;
 };
 
 }  // namespace kavrin

@@ -5,8 +5,10 @@
 #include "tagdialogs/structure/frmCaption.h"
 #include "tagdialogs/structure/frmDiv.h"
 #include "tagdialogs/structure/frmFrame.h"
+#include "tagdialogs/structure/frmForm.h"
 #include "tagdialogs/structure/frmFrameset.h"
 #include "tagdialogs/structure/frmIFrame.h"
+#include "tagdialogs/structure/frmInput.h"
 #include "tagdialogs/structure/frmMarquee.h"
 #include "tagdialogs/structure/frmParameter.h"
 #include "tagdialogs/structure/frmScript.h"
@@ -17,9 +19,11 @@
 #include "tagdialogs/tagdialog.h"
 #include "tagdialogs/text/frmBody.h"
 #include "tagdialogs/text/frmBr.h"
+#include "tagdialogs/text/frmFont.h"
 #include "tagdialogs/text/frmHr.h"
 #include "tagdialogs/text/frmHrefAnchor.h"
 #include "tagdialogs/text/frmImage.h"
+#include "tagdialogs/text/frmMeta.h"
 #include "tagdialogs/text/frmP.h"
 
 namespace kavrin {
@@ -42,25 +46,25 @@ const QVector<EditableTag>& editableTags() {
         {"BR", "", &make<frmBr>},
         {"CAPTION", "", &make<frmCaption>},
         {"DIV", "", &make<frmDiv>},
-        {"FONT", "", nullptr},
-        {"FORM", "", nullptr},
+        {"FONT", "", &make<frmFont>},
+        {"FORM", "", &make<frmForm>},
         {"FRAME", "", &make<frmFrame>},
         {"FRAMESET", "", &make<frmFrameset>},
         {"HR", "", &make<frmHr>},
         {"IFRAME", "", &make<frmIFrame>},
         {"IMG", "", &make<frmImage>},
-        {"INPUT", "", nullptr},
+        {"INPUT", "", &make<frmInput>},
         {"MARQUEE", "", &make<frmMarquee>},
-        {"META", "", nullptr},
-        {"OPTION", "option", nullptr},
+        {"META", "", &make<frmMeta>},
+        {"OPTION", "option", &make<frmInput>},
         {"P", "", &make<frmP>},
         {"PARAM", "", &make<frmParameter>},
-        {"SELECT", "select", nullptr},
+        {"SELECT", "select", &make<frmInput>},
         {"SCRIPT", "", &make<frmScript>},
         // frmTableIe when enableBrowserAndDesigner is on, else frmTable.
         {"TABLE", "", &newTableDialog},
         {"TD", "td", &make<frmThd>},
-        {"TEXTAREA", "textarea", nullptr},
+        {"TEXTAREA", "textarea", &make<frmInput>},
         {"TH", "th", &make<frmThd>},
         {"TR", "", &make<frmTr>},
         {"THEAD", "thead", &make<frmTableSection>},

@@ -10,6 +10,8 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+#include <limits>
+
 #include "documents/colorops.h"
 #include "documents/fileops.h"
 #include "documents/inserthtml.h"
@@ -60,6 +62,17 @@ UpDown::UpDown(QWidget* parent) : QWidget(parent) {
     connect(downButton, &QToolButton::clicked, this, &UpDown::DownClick);
 }
 
+void bindRangedSpin(QObject* owner, UpDown* arrows, QLineEdit* field, int min, int max) {
+    auto step = [field, min, max](int by) {
+        bool ok = false;
+        int value = field->text().trimmed().toInt(&ok);
+        if (!ok) value = min;
+        field->setText(QString::number(std::clamp(value + by, min, max)));
+    };
+    QObject::connect(arrows, &UpDown::UpClick, owner, [step] { step(1); });
+    QObject::connect(arrows, &UpDown::DownClick, owner, [step] { step(-1); });
+}
+
 QString fieldText(const QWidget* field) {
     if (auto* edit = qobject_cast<const QLineEdit*>(field)) return edit->text();
     if (auto* combo = qobject_cast<const QComboBox*>(field)) return combo->currentText();
@@ -68,18 +81,30 @@ QString fieldText(const QWidget* field) {
     return {};
 }
 
+void liftLengthLimits(QWidget* window) {
+    // Qt's line edits cut everything past 32,767 characters by default, silently, also what a
+    // program puts into them: a long data: address would lose its end at an unchanged OK. A
+    // limit a dialog chose itself stays.
+    constexpr int kQtDefaultMaxLength = 32767;
+    for (QLineEdit* edit : window->findChildren<QLineEdit*>())
+        if (edit->maxLength() == kQtDefaultMaxLength) edit->setMaxLength(std::numeric_limits<int>::max());
+}
+
 void setFieldText(QWidget* field, const QString& text) {
+    if (field) liftLengthLimits(field->window());
     if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->setText(text);
     else if (auto* combo = qobject_cast<QComboBox*>(field)) combo->setEditText(text);
     else if (auto* plain = qobject_cast<QPlainTextEdit*>(field)) plain->setPlainText(text);
     else if (auto* rich = qobject_cast<QTextEdit*>(field)) rich->setPlainText(text);
 }
 
+QColor qtColor(int color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
+
 void setSwatchColor(QLabel* swatch, int color) {
     if (!swatch) return;
     color &= 0xFFFFFF;
     QPalette palette = swatch->palette();
-    palette.setColor(QPalette::Window, QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
+    palette.setColor(QPalette::Window, qtColor(color));
     swatch->setPalette(palette);
     swatch->setProperty("swatchColor", color);
 }
@@ -262,16 +287,17 @@ void TagDialog::pickColor(QLineEdit* field, QLabel* swatch) {
     setSwatchColor(swatch, frmColor::winColor.toInt());
 }
 
-void TagDialog::browseFile(QLineEdit* field, const QString& title, const QString& filter) {
+QString TagDialog::browseFile(QLineEdit* field, const QString& title, const QString& filter) {
     CommonDialog dialog;
     dialog.owner = this;
     dialog.dialogTitle = title;
     dialog.filter = filter;
     dialog.flags = kOpenFlags;
-    if (!dialog.showOpen()) return;
+    if (!dialog.showOpen()) return {};
     QString path = dialog.fileName;
     path.replace(QLatin1Char('\\'), QLatin1Char('/'));
     field->setText(relativePathTo(path));
+    return path;
 }
 
 TagDialog::Binding* TagDialog::bindingFor(const QString& lowerName) {
@@ -303,6 +329,7 @@ void TagDialog::fill(const TagAttribute& attribute) {
 }
 
 void TagDialog::Form_Load() {
+    liftLengthLimits(this);
     extraAttributes.clear();
     for (Binding& b : bindings_) b.keptBare.clear();
     prepareLoad();
@@ -377,6 +404,13 @@ void runModal(Form* form) {
     QPointer<Form> window(form);
     form->showModal();
     if (window && window->isLoaded()) window->unload();
+}
+
+QGridLayout* fieldGrid(QWidget* parent) {
+    auto* grid = new QGridLayout(parent);
+    grid->setHorizontalSpacing(twipsToPixels(90));
+    grid->setVerticalSpacing(twipsToPixels(75));
+    return grid;
 }
 
 QLineEdit* sizedField(QWidget* parent, int twips) {

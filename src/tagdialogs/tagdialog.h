@@ -33,9 +33,18 @@ signals:
     void DownClick();
 };
 
+// Arrows that step the number in the field by 1 within min to max. They start from the number
+// in the box, so a typed number steps on from itself; text that is no number counts as min.
+void bindRangedSpin(QObject* owner, UpDown* arrows, QLineEdit* field, int min, int max);
+
 // Text of a field that holds text: line edit, combo box (its edit text) or multi-line box.
 QString fieldText(const QWidget* field);
 void setFieldText(QWidget* field, const QString& text);
+// A colour value (red in the low byte) as Qt paints it.
+QColor qtColor(int color);
+// Lets every line edit of the window (combo boxes' too) hold text of any length, unless the
+// window gave it a limit of its own.
+void liftLengthLimits(QWidget* window);
 // A swatch label's colour (red in the low byte).
 void setSwatchColor(QLabel* swatch, int color);
 int swatchColor(const QLabel* swatch);
@@ -47,6 +56,8 @@ QLabel* colorSwatch(QWidget* parent);
 QToolButton* colorButton(const QString& toolTip, QWidget* parent);
 // Lets only the digits 0 to 9 into a field; editing keys keep working and pasted text is filtered.
 void setDigitsOnly(QLineEdit* field);
+// A grid for rows of captions and fields, spaced as every dialog spaces them.
+QGridLayout* fieldGrid(QWidget* parent);
 // A text field of the given width in twips.
 QLineEdit* sizedField(QWidget* parent, int twips);
 // A field with up to two controls beside it, as one cell of a dialog's grid.
@@ -103,8 +114,8 @@ protected:
     // the swatch. Cancel changes nothing.
     void pickColor(QLineEdit* field, QLabel* swatch);
     // Shows the open dialog; the chosen file goes into the field relative to the document.
-    // Cancel changes nothing.
-    void browseFile(QLineEdit* field, const QString& title, const QString& filter);
+    // Cancel changes nothing. Returns the chosen file's full path, "" after Cancel.
+    QString browseFile(QLineEdit* field, const QString& title, const QString& filter);
 
     // ---- Layout: rows of label and field, then OK and Cancel at the foot ----
     void addRow(const QString& label, QWidget* field, QWidget* beside1 = nullptr, QWidget* beside2 = nullptr);

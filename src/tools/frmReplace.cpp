@@ -16,6 +16,8 @@
 #include "platform/richtextbox.h"
 #include "platform/screen.h"
 #include "tools/replaceall.h"
+#include "tools/toolwindow.h"
+#include "tagdialogs/tagdialog.h"
 
 namespace kavrin {
 
@@ -102,8 +104,8 @@ frmReplace::frmReplace(QWidget* parent) : Form(parent) {
     setTabOrder(cmdReplace, cmdReplaceAll);
     setTabOrder(cmdReplaceAll, cmdClose);
 
-    txtFind->installEventFilter(this);
-    txtReplace->installEventFilter(this);
+    // While a field is being typed in, Enter does not search.
+    typing_ = new TypingFields(cmdFindNext, {txtFind, txtReplace});
     connect(txtFind, &QLineEdit::textChanged, this, [this] { txtFind_Change(); });
     connect(txtReplace, &QLineEdit::textChanged, this, [this] { txtReplace_Change(); });
     connect(chkMatchCase, &QCheckBox::toggled, this, [this] { newSearch = true; });
@@ -117,23 +119,16 @@ frmReplace::frmReplace(QWidget* parent) : Form(parent) {
 
 void frmReplace::Form_Load() {
     adjustSize();
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.x() + (area.width() - frameGeometry().width()) / 2,
-             area.y() + (area.height() - frameGeometry().height()) / 2);
-    }
-    keepOnTop(HWND_TOPMOST, this);
+    placeToolWindow(this);
+    // A long selection comes into Find what whole.
+    liftLengthLimits(this);
     if (DocumentWindow* doc = activeDocument(); doc && doc->txtMain->selLength() > 0)
         txtFind->setText(doc->txtMain->selText());
     newSearch = true;
     txtFind->setFocus();
 }
 
-void frmReplace::message(const QString& text, int buttons) {
-    keepOnTop(HWND_NOTOPMOST, this);
-    msgBox(text, buttons);
-    keepOnTop(HWND_TOPMOST, this);
-}
+void frmReplace::message(const QString& text, int buttons) { toolMessage(this, text, buttons); }
 
 void frmReplace::txtFind_Change() {
     const bool any = !txtFind->text().isEmpty();
@@ -142,7 +137,10 @@ void frmReplace::txtFind_Change() {
     newSearch = true;
 }
 
-void frmReplace::txtReplace_Change() { newSearch = true; }
+// The replacement has no say in where the hits are: typing it after a Find Next keeps the pass,
+// so that Replace goes on after the replaced text instead of starting again at the top (where
+// the new text may be a hit itself).
+void frmReplace::txtReplace_Change() {}
 
 void frmReplace::optSelected_Click() {
     DocumentWindow* doc = activeDocument();
@@ -289,27 +287,12 @@ void frmReplace::keyPressEvent(QKeyEvent* event) {
     answerDialogKeys(
         event,
         [this] {
-            if (!pressFocusedButton() && findNextDefault_ && cmdFindNext->isEnabled()) cmdFindNext_Click();
+            if (!pressFocusedButton() && !typing_->typing() && cmdFindNext->isEnabled()) cmdFindNext_Click();
         },
         [this] {
             if (cmdClose->isEnabled()) cmdClose_Click();
         });
 }
 
-bool frmReplace::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == txtFind || watched == txtReplace) {
-        auto* field = static_cast<QLineEdit*>(watched);
-        if (event->type() == QEvent::FocusIn) {
-            // While a field is being typed in, Enter does not search.
-            findNextDefault_ = false;
-            cmdFindNext->setDefault(false);
-            selectAllText(field);
-        } else if (event->type() == QEvent::FocusOut) {
-            findNextDefault_ = true;
-            cmdFindNext->setDefault(true);
-        }
-    }
-    return Form::eventFilter(watched, event);
-}
 
 }  // namespace kavrin

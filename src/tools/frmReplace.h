@@ -58,7 +58,6 @@ public:
 protected:
     void Form_Load() override;
     void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void startPass(RichTextBox* editor);
@@ -73,7 +72,7 @@ private:
     QPointer<DocumentWindow> hitDoc_;
     int hitStart_ = -1;
     int hitLength_ = 0;
-    bool findNextDefault_ = true;
+    class TypingFields* typing_ = nullptr;
 };
 
 // The one Find/Replace window, or nullptr when it is not loaded; created when `create` is set.

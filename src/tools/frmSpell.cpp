@@ -10,6 +10,7 @@
 #include "platform/screen.h"
 #include "tools/spellcheck.h"
 #include "tools/spelllists.h"
+#include "tools/toolwindow.h"
 
 namespace kavrin {
 
@@ -148,13 +149,7 @@ frmSpell::frmSpell(QWidget* parent) : Form(parent) {
 }
 
 void frmSpell::Form_Load() {
-    // Centred on the screen and above every other window.
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.x() + (area.width() - frameGeometry().width()) / 2,
-             area.y() + (area.height() - frameGeometry().height()) / 2);
-    }
-    keepOnTop(HWND_TOPMOST, this);
+    placeToolWindow(this);
     chkSkipTags->setChecked(IgnoreTags);
     chkSkipFiles->setChecked(IgnoreFileNames);
     chkSkipNums->setChecked(IgnoreNumbers);
@@ -232,11 +227,10 @@ bool frmSpell::prepareReplacement(const QString& word, QString& rep) {
     if (isBlank(rep)) return true;
     for (const QString& part : rep.split(QLatin1Char(' '))) {
         if (isKnownWord(part)) continue;
-        keepOnTop(HWND_NOTOPMOST, this);
-        const int answer = msgBox(QStringLiteral("You have chosen a word that is not found in the dictionary.\n\n"
-                                                 "Do you want to use this word anyway?"),
-                                  vbYesNo + vbExclamation);
-        keepOnTop(HWND_TOPMOST, this);
+        const int answer = toolMessage(this,
+                                       QStringLiteral("You have chosen a word that is not found in the dictionary.\n\n"
+                                                      "Do you want to use this word anyway?"),
+                                       vbYesNo + vbExclamation);
         if (answer == vbNo) return false;
     }
     if (!word.isEmpty() && word.front().unicode() < 91) rep[0] = rep[0].toUpper();

@@ -36,6 +36,9 @@ TEST_F(FormatMenuTest, EveryFormatAndInsertItemWritesItsPair) {
         {mainWindow->mnuInsertDiv, "<div>x</div>"},
         {mainWindow->mnuInsertHr, "<hr>x"},
         {mainWindow->mnuInsertComment, "<!--x-->"},
+        {mainWindow->mnuInsertListItem, "<li>x"},
+        {mainWindow->mnuInsertDefinitionTerm, "<dt>x"},
+        {mainWindow->mnuInsertDefinitionData, "<dd>x"},
     };
     for (const auto& [item, written] : items) {
         setDocument("|x|");

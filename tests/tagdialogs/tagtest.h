@@ -37,15 +37,7 @@ protected:
     int caret() const { return editor()->selStart(); }
 
     // Sets the document's text; "|" marks the caret, or two "|" the selection.
-    void setDocument(const QString& marked) {
-        QString plain = marked;
-        const int first = int(plain.indexOf('|'));
-        plain.remove(first, 1);
-        const int second = int(plain.indexOf('|'));
-        if (second >= 0) plain.remove(second, 1);
-        editor()->setText(plain);
-        editor()->select(first, second >= 0 ? second - first : 0);
-    }
+    void setDocument(const QString& marked) { setMarkedText(editor(), marked); }
 
     // The next modal window is a `Dialog`; `drive` works it as a user.
     template <class Dialog>
@@ -106,6 +98,14 @@ protected:
             edit->selectAll();
             QTest::keyClick(edit, Qt::Key_Delete);
         }
+    }
+
+    // Picks a list entry as a user does, which runs the box's click handling.
+    static void pick(QComboBox* box, const QString& entry) {
+        const int index = box->findText(entry);
+        ASSERT_GE(index, 0) << entry.toStdString();
+        box->setCurrentIndex(index);
+        emit box->activated(index);
     }
 
     DocumentWindow* doc = nullptr;

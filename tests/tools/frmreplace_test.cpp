@@ -235,6 +235,42 @@ TEST_F(FindReplaceTest, ReplaceChangesTheHitAsOneEditAndFindsTheNext) {
     EXPECT_EQ(edits.size(), 3u);
 }
 
+TEST_F(FindReplaceTest, AfterReplaceTheSearchGoesOnAfterTheReplacedText) {
+    // Upper-casing tags: the replacement is itself a hit when case does not count, and the
+    // replacement is typed after the first Find Next, as a user does.
+    DocumentWindow* doc = page("<p><table></table>\r\n<table>");
+    frmReplace* f = openDialog();
+    QTest::keyClicks(f->txtFind, "table");
+    f->cmdFindNext->click();
+    ASSERT_EQ(selStart(doc), 4);
+    QTest::keyClicks(f->txtReplace, "TABLE");
+    f->cmdReplace->click();
+    EXPECT_EQ(doc->txtMain->text(), "<p><TABLE></table>\r\n<table>");
+    EXPECT_EQ(selStart(doc), 12);  // the end tag, not the replaced text again
+    f->cmdFindNext->click();
+    EXPECT_EQ(selStart(doc), 21);
+    // The last hit: the search after the replaced text ends the pass.
+    expectMsgBox("was not found", vbOK);
+    f->cmdReplace->click();
+    EXPECT_EQ(doc->txtMain->text(), "<p><TABLE></table>\r\n<TABLE>");
+    EXPECT_TRUE(allAnswered());
+}
+
+TEST_F(FindReplaceTest, AHitFarDownIsScrolledIntoView) {
+    QString text;
+    for (int i = 0; i < 400; ++i) text += "<p>line " + QString::number(i) + "</p>\r\n";
+    text += "<p>needle</p>\r\n";
+    for (int i = 0; i < 400; ++i) text += "<p>more</p>\r\n";
+    DocumentWindow* doc = page(text);
+    doc->txtMain->resize(600, 300);
+    QApplication::processEvents();
+    frmReplace* f = dialogFor("needle");
+    f->cmdFindNext->click();
+    QApplication::processEvents();
+    ASSERT_EQ(doc->txtMain->selText(), "needle");
+    EXPECT_TRUE(doc->txtMain->viewport()->rect().contains(doc->txtMain->cursorRect()));
+}
+
 TEST_F(FindReplaceTest, ReplaceOnlyOverwritesTheHitThatIsStillSelected) {
     DocumentWindow* first = page("one two one");
     frmReplace* f = dialogFor("one", "1");

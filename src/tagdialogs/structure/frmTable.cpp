@@ -11,7 +11,7 @@
 #include "documents/fileops.h"
 #include "platform/msgbox.h"
 #include "platform/screen.h"
-#include "platform/webviews.h"
+#include "platform/webbrowser.h"
 #include "tagdialogs/structure/tablebuilder.h"
 #include "tagdialogs/tagparse.h"
 
@@ -45,9 +45,7 @@ frmTable::frmTable(QWidget* parent, bool withPreview)
     // ---- Basic: two columns of fields ----
     fraBasic = new QFrame(content);
     fraBasic->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
-    auto* basic = new QGridLayout(fraBasic);
-    basic->setHorizontalSpacing(twipsToPixels(90));
-    basic->setVerticalSpacing(twipsToPixels(75));
+    auto* basic = fieldGrid(fraBasic);
 
     lblRows = new QLabel(QStringLiteral("Rows"), fraBasic);
     txtNumRows = numberField(fraBasic);
@@ -97,9 +95,7 @@ frmTable::frmTable(QWidget* parent, bool withPreview)
 
     // ---- Advanced ----
     fraIe = new QGroupBox(QStringLiteral("Internet Explorer"), content);
-    auto* advanced = new QGridLayout(fraIe);
-    advanced->setHorizontalSpacing(twipsToPixels(90));
-    advanced->setVerticalSpacing(twipsToPixels(75));
+    auto* advanced = fieldGrid(fraIe);
     txtSrc = new QLineEdit(fraIe);
     txtSrc->setMinimumWidth(twipsToPixels(2895));
     cmdBrowse = new QToolButton(fraIe);

@@ -12,18 +12,6 @@ namespace {
 const QString kImageFilter =
     QStringLiteral("Images (*.gif;*.jpg;*.jpeg;*.png)|*.gif;*.jpg;*.jpeg;*.png|All Files (*.*)|*.*");
 
-// The span arrows start from the number in the box, so a typed span steps on from itself.
-void bindSpan(QObject* owner, UpDown* arrows, QLineEdit* field, int max) {
-    auto step = [field, max](int by) {
-        bool ok = false;
-        int value = field->text().trimmed().toInt(&ok);
-        if (!ok) value = 0;
-        field->setText(QString::number(std::clamp(value + by, 0, max)));
-    };
-    QObject::connect(arrows, &UpDown::UpClick, owner, [step] { step(1); });
-    QObject::connect(arrows, &UpDown::DownClick, owner, [step] { step(-1); });
-}
-
 }  // namespace
 
 frmThd::frmThd(QWidget* parent) : TagDialog(QStringLiteral("td"), QStringLiteral("THD"), parent) {
@@ -35,9 +23,7 @@ frmThd::frmThd(QWidget* parent) : TagDialog(QStringLiteral("td"), QStringLiteral
 
     fraBasic = new QFrame(content);
     fraBasic->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
-    auto* basic = new QGridLayout(fraBasic);
-    basic->setHorizontalSpacing(twipsToPixels(90));
-    basic->setVerticalSpacing(twipsToPixels(75));
+    auto* basic = fieldGrid(fraBasic);
 
     txtWidth = sizedField(fraBasic, 855);
     updWidth = new UpDown(fraBasic);
@@ -80,9 +66,7 @@ frmThd::frmThd(QWidget* parent) : TagDialog(QStringLiteral("td"), QStringLiteral
     basic->setRowStretch(5, 1);
 
     fraIe = new QGroupBox(QStringLiteral("Internet Explorer"), content);
-    auto* advanced = new QGridLayout(fraIe);
-    advanced->setHorizontalSpacing(twipsToPixels(90));
-    advanced->setVerticalSpacing(twipsToPixels(75));
+    auto* advanced = fieldGrid(fraIe);
     txtSrc = new QLineEdit(fraIe);
     txtSrc->setMinimumWidth(twipsToPixels(2895));
     cmdBrowse = new QToolButton(fraIe);
@@ -127,8 +111,8 @@ frmThd::frmThd(QWidget* parent) : TagDialog(QStringLiteral("td"), QStringLiteral
 
     bindSpin(updWidth, txtWidth);
     bindSpin(updHeight, txtHeight);
-    bindSpan(this, UpdRowSpan, txtRowspan, kMaxSpan);
-    bindSpan(this, UpdColSpan, txtColspan, kMaxSpan);
+    bindRangedSpin(this, UpdRowSpan, txtRowspan, 0, kMaxSpan);
+    bindRangedSpin(this, UpdColSpan, txtColspan, 0, kMaxSpan);
 
     connect(tbsMain, &QTabBar::currentChanged, this, [this] { tbsMain_Click(); });
     connect(cmdBackColor, &QToolButton::clicked, this, [this] { cmdBackColor_Click(); });

@@ -24,13 +24,6 @@ QWidget* colorCell(QWidget* parent, QLineEdit*& field, QLabel*& swatch, QToolBut
     return cell;
 }
 
-QGridLayout* pageGrid(QWidget* page) {
-    auto* grid = new QGridLayout(page);
-    grid->setHorizontalSpacing(twipsToPixels(90));
-    grid->setVerticalSpacing(twipsToPixels(75));
-    return grid;
-}
-
 }  // namespace
 
 frmTr::frmTr(QWidget* parent) : TagDialog(QStringLiteral("tr"), QStringLiteral("Table Row"), parent) {
@@ -42,7 +35,7 @@ frmTr::frmTr(QWidget* parent) : TagDialog(QStringLiteral("tr"), QStringLiteral("
 
     fraBasic = new QFrame(content);
     fraBasic->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
-    auto* basic = pageGrid(fraBasic);
+    auto* basic = fieldGrid(fraBasic);
     cboAlign = choiceBox({"", "left", "center", "right", "justify"}, fraBasic);
     cboValign = choiceBox({"", "top", "middle", "bottom", "baseline"}, fraBasic);
     QWidget* backCell = colorCell(fraBasic, txtBackColor, lblBack, cmdColor);
@@ -54,7 +47,7 @@ frmTr::frmTr(QWidget* parent) : TagDialog(QStringLiteral("tr"), QStringLiteral("
     addLabelledRows(basic, fraBasic, basicRows);
 
     fraIe = new QGroupBox(QStringLiteral("Internet Explorer"), content);
-    auto* advanced = pageGrid(fraIe);
+    auto* advanced = fieldGrid(fraIe);
     const std::pair<const char*, QWidget*> advancedRows[] = {
         {"Border Color", colorCell(fraIe, txtBorderColor, lblBorder, cmdBorderColor)},
         {"Border Light Color", colorCell(fraIe, txtBorderLight, lblBorderLight, cmdBorderLight)},

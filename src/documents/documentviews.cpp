@@ -1,0 +1,278 @@
+// The document's Edit, Browse and Design views: switching between them, keeping the source and
+// the design view in step, the browse view's preview copies, the design view's context menu and
+// its report of the formatting at the selection.
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QPointer>
+
+#include "documents/colorcoding.h"
+#include "documents/colorops.h"
+#include "documents/designmerge.h"
+#include "documents/docstate.h"
+#include "documents/documentwindow.h"
+#include "documents/globals.h"
+#include "mainwindow/mdiMain.h"
+#include "platform/screen.h"
+
+namespace kavrin {
+
+namespace {
+
+bool isUntitled(const QString& path) { return path.left(8) == QLatin1String("Untitled"); }
+
+// Lets pending window messages run once; the window may close meanwhile.
+bool letMessagesThrough(DocumentWindow* doc) {
+    QPointer<DocumentWindow> guard(doc);
+    QCoreApplication::processEvents();
+    return guard && !guard->isUnloading();
+}
+
+struct BusyScope {
+    BusyScope() { setBusy(true); }
+    ~BusyScope() { setBusy(false); }
+};
+
+bool available(int state) { return state >= DECMDF_ENABLED; }
+
+}  // namespace
+
+void DocumentWindow::connectViews() {
+    connect(tbsMain, &QTabBar::currentChanged, this, [this] { tbsMain_Click(); });
+    connect(dhtm, &DhtmlEdit::ShowContextMenu, this, &DocumentWindow::dhtm_ShowContextMenu);
+    connect(dhtm, &DhtmlEdit::ContextMenuAction, this, &DocumentWindow::dhtm_ContextMenuAction);
+    connect(dhtm, &DhtmlEdit::DisplayChanged, this, &DocumentWindow::dhtm_DisplayChanged);
+    connect(webBrowser, &WebBrowser::NavigateComplete2, this, &DocumentWindow::webBrowser_NavigateComplete2);
+}
+
+void DocumentWindow::tbsMain_Click() {
+    if (!withViews_) return;
+    BusyScope busy;
+    switch (tbsMain->currentIndex() + 1) {
+    case 1:
+        if (mode != 0) switchToEdit();
+        break;
+    case 2:
+        if (mode != 1) switchToBrowse();
+        break;
+    case 3:
+        if (mode != 2) switchToDesign();
+        break;
+    default:
+        break;
+    }
+}
+
+// ---- Source and design in step -------------------------------------------------------------------
+
+bool DocumentWindow::applyDesignToSource() {
+    if (!dhtm) return false;
+    const QString source = txtMain->text();
+    const QString designed =
+        stripGeneratorMeta(designedSource(source, dhtm->loadedHTML(), dhtm->DocumentHTML()));
+    dhtm->markClean();
+    if (designed == source) return false;
+
+    // Only the stretch that differs is replaced: one undo step that is as small as the change.
+    const int oldLength = int(source.size());
+    const int newLength = int(designed.size());
+    int prefix = 0;
+    while (prefix < oldLength && prefix < newLength && source[prefix] == designed[prefix]) ++prefix;
+    int suffix = 0;
+    while (suffix < oldLength - prefix && suffix < newLength - prefix &&
+           source[oldLength - 1 - suffix] == designed[newLength - 1 - suffix])
+        ++suffix;
+    // Line breaks are CR LF pairs; a replaced stretch never starts or ends between the two.
+    if (prefix > 0 && source[prefix - 1] == u'\r' && prefix < oldLength && source[prefix] == u'\n') --prefix;
+    if (suffix > 0 && oldLength - suffix < oldLength && source[oldLength - suffix] == u'\n' &&
+        oldLength - suffix - 1 >= prefix && source[oldLength - suffix - 1] == u'\r')
+        --suffix;
+    const int removed = oldLength - prefix - suffix;
+    const QString inserted = designed.mid(prefix, newLength - prefix - suffix);
+
+    int caret = txtMain->selStart();
+    if (caret >= prefix + removed)
+        caret += int(inserted.size()) - removed;
+    else if (caret > prefix + int(inserted.size()))
+        caret = prefix + int(inserted.size());
+
+    const bool wasIgnoring = ignoreChange;
+    ignoreChange = false;
+    txtMain->select(prefix, removed);
+    selStartBeforeChange = prefix;
+    selLengthBeforeChange = removed;
+    txtMain->setSelText(inserted);
+    ignoreChange = wasIgnoring;
+    txtMain->setSelStart(caret);
+    setFileSaved(this, false);
+    if (colorCoding && activeDocument() == this) colorCodeDocument(this);
+    return true;
+}
+
+void DocumentWindow::reloadDesign(const QString& basePath) {
+    if (!dhtm) return;
+    dhtm->setDocumentHTML(txtMain->text());
+    dhtm->setBaseURL(isUntitled(basePath) ? QString() : basePath);
+    dhtmDocPath = basePath;
+}
+
+// ---- Switching --------------------------------------------------------------------------------
+
+void DocumentWindow::deleteBrowseFiles() {
+    for (const QString& file : browseFiles) QFile::remove(file);
+    browseFiles.clear();
+}
+
+void DocumentWindow::switchToEdit() {
+    if (!withViews_) return;
+    if (mainWindow) mainWindow->setToEdit();
+    if (!letMessagesThrough(this)) return;
+    if (mode == 2) {
+        dhtmDocPath.clear();
+        if (dhtm->IsDirty()) applyDesignToSource();
+    } else if (mode == 1) {
+        deleteBrowseFiles();
+    }
+    webBrowser->hide();
+    dhtm->hide();
+    mode = 0;
+    txtMain->show();
+    txtmain_SelChange();
+    txtMain->setFocus();
+}
+
+void DocumentWindow::switchToBrowse() {
+    if (!withViews_) return;
+    if (mainWindow) mainWindow->setToBrowse();
+    if (!letMessagesThrough(this)) return;
+    if (mode == 2) {
+        dhtmDocPath.clear();
+        if (dhtm->IsDirty()) applyDesignToSource();
+    }
+    webBrowser->show();
+    lstTip->hide();
+    dhtm->hide();
+    txtMain->hide();
+    mode = 1;
+    // The preview is a copy: the document's own file keeps what the user saved. An untitled
+    // page has no folder of its own, so its copy goes with the program's other work files.
+    QString preview;
+    if (isUntitled(filePath)) {
+        preview = tempPath + QStringLiteral("temp.htm");
+    } else {
+        preview = filePath + QStringLiteral(".browse");
+        if (!browseFiles.contains(preview)) browseFiles << preview;
+    }
+    if (txtMain->saveFile(preview, rtfText)) webBrowser->Navigate2(preview);
+}
+
+void DocumentWindow::switchToDesign() {
+    if (!withViews_) return;
+    if (mainWindow) mainWindow->setToDesign();
+    dhtm->show();
+    webBrowser->hide();
+    lstTip->hide();
+    txtMain->hide();
+    if (mode == 1) deleteBrowseFiles();
+    mode = 2;
+    dhtm->setFocus();
+}
+
+// ---- The design view's context menu ---------------------------------------------------------------
+
+void DocumentWindow::dhtm_ShowContextMenu(int x, int y) {
+    (void)x;
+    (void)y;
+    menuHasPositioning_ = available(dhtm->QueryStatus(DECMD_MAKE_ABSOLUTE));
+    const bool positioned = available(dhtm->QueryStatus(DECMD_SEND_TO_BACK));
+    menuHasTable_ = available(dhtm->QueryStatus(DECMD_INSERTROW));
+    auto greyedUnless = [this](int command) { return available(dhtm->QueryStatus(command)) ? 0 : 2; };
+    QStringList texts{QStringLiteral("Cut"), QStringLiteral("Copy"), QStringLiteral("Paste"), QString(),
+                      QStringLiteral("Select All"), QString(), QStringLiteral("Font...")};
+    QVector<int> states{greyedUnless(DECMD_CUT), greyedUnless(DECMD_COPY), greyedUnless(DECMD_PASTE), 0,
+                        greyedUnless(DECMD_SELECTALL), 0, greyedUnless(DECMD_FONT)};
+    if (menuHasPositioning_) {
+        texts << QString() << (positioned ? QStringLiteral("Make 1D") : QStringLiteral("Make 2D"));
+        states << 0 << 0;
+    }
+    if (menuHasTable_) {
+        texts << QString() << QStringLiteral("Insert Row") << QStringLiteral("Insert Column") << QString()
+              << QStringLiteral("Delete Row") << QStringLiteral("Delete Column");
+        states << 0 << 0 << 0 << 0 << 0 << 0;
+    }
+    dhtm->SetContextMenu(texts, states);
+}
+
+void DocumentWindow::dhtm_ContextMenuAction(int index) {
+    switch (index) {
+    case 0: dhtm->ExecCommand(DECMD_CUT); return;
+    case 1: dhtm->ExecCommand(DECMD_COPY); return;
+    case 2: dhtm->ExecCommand(DECMD_PASTE); return;
+    case 4: dhtm->ExecCommand(DECMD_SELECTALL); return;
+    case 6: dhtm->ExecCommand(DECMD_FONT, OLECMDEXECOPT_PROMPTUSER); return;
+    default: break;
+    }
+    if (menuHasPositioning_ && index == 8) {
+        dhtm->ExecCommand(DECMD_MAKE_ABSOLUTE);
+        return;
+    }
+    if (!menuHasTable_) return;
+    const int b = menuHasPositioning_ ? 8 : 6;
+    if (index == b + 2) dhtm->ExecCommand(DECMD_INSERTROW);
+    else if (index == b + 3) dhtm->ExecCommand(DECMD_INSERTCOL);
+    else if (index == b + 5) dhtm->ExecCommand(DECMD_DELETEROWS);
+    else if (index == b + 6) dhtm->ExecCommand(DECMD_DELETECOLS);
+}
+
+// ---- What the design view reports ------------------------------------------------------------------
+
+void DocumentWindow::dhtm_DisplayChanged() {
+    mdiMain* main = mainWindow;
+    // Only the document the toolbars speak for may set them.
+    if (!main || mode != 2 || activeDocument() != this) return;
+    for (int i = 0; i < designButtonKeys.size() && i < designButtonCommands.size(); ++i) {
+        const QString& key = designButtonKeys[i];
+        const int state = dhtm->QueryStatus(designButtonCommands[i]);
+        Toolbar* bar = main->tbrDHTM;
+        if (key == "left" || key == "center" || key == "right" || key == "color" || key == "ol" || key == "ul")
+            bar = main->tbrColor;
+        else if (key == "indent" || key == "unindent")
+            bar = main->tbrMainB;
+        if (!bar) continue;
+        QAction* button = bar->button(key);
+        if (!button) continue;
+        button->setEnabled(available(state));
+        if (button->isCheckable()) button->setChecked(state == DECMDF_LATCHED);
+    }
+    const bool inTable = available(dhtm->QueryStatus(DECMD_INSERTROW));
+    if (main->tbrDHTM)
+        for (const QString& key : mdiMain::designTableButtonKeys()) main->tbrDHTM->setButtonEnabled(key, inTable);
+    if (main->cboFormat && available(dhtm->QueryStatus(DECMD_GETBLOCKFMT))) {
+        const QString format = dhtm->ExecCommand(DECMD_GETBLOCKFMT, OLECMDEXECOPT_DONTPROMPTUSER).toString();
+        const QSignalBlocker block(main->cboFormat);
+        const int index = main->cboFormat->findText(format);
+        main->cboFormat->setCurrentIndex(index);
+    }
+    main->updateFontCombos();
+    if (dhtm->IsDirty() && activeDocSaved) setFileSaved(this, false);
+}
+
+void DocumentWindow::webBrowser_NavigateComplete2(const QString& url) {
+    (void)url;
+    mdiMain* main = mainWindow;
+    if (!main || !main->cboUrl || activeDocument() != this) return;
+    QString address = webBrowser->LocationURL();
+    if (address.isEmpty() || address == QLatin1String("about:blank") || address.startsWith(QLatin1String("res://")) ||
+        address.startsWith(QLatin1String("chrome-error://")) || address.startsWith(QLatin1String("data:")))
+        return;
+    if (address.endsWith(QLatin1String(".browse"))) address.chop(7);
+    QComboBox* box = main->cboUrl;
+    const int found = box->findText(address, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    mbDontNavigateNow = true;
+    if (found >= 0) box->removeItem(found);
+    box->insertItem(0, address);
+    box->setCurrentIndex(0);
+    mbDontNavigateNow = false;
+}
+
+}  // namespace kavrin

@@ -1,0 +1,28 @@
+#pragma once
+// The help window: the program's own HTML help pages, with back, forward and contents.
+#include <QPushButton>
+#include <QTextBrowser>
+
+#include "platform/form.h"
+
+namespace kavrin {
+
+class frmHelp : public Form {
+    Q_OBJECT
+public:
+    explicit frmHelp(QWidget* parent = nullptr);
+
+    QTextBrowser* txtHelp = nullptr;
+    QPushButton* cmdContents = nullptr;
+    QPushButton* cmdBack = nullptr;
+    QPushButton* cmdForward = nullptr;
+
+    // Shows the page (a full path) at its top, in the one help window.
+    static frmHelp* showPage(const QString& path);
+    QString page() const;
+
+private:
+    QString contents_;
+};
+
+}  // namespace kavrin

@@ -1,0 +1,641 @@
+// The design surface's side of the design control. It runs in its own script world, so the
+// page's own scripts (which stay off) never see it, and it leaves no trace in the document:
+// no attributes, no style elements, nothing the serialisation would carry back into the source.
+(function () {
+  'use strict';
+  if (window.kv) return;
+  const kv = (window.kv = {});
+
+  let bridge = null;
+  let seq = 0;
+  let dirty = false;
+  let editable = false;
+  let flags = { html: true, head: true, body: true };
+  let sentHtml = null;
+  // Reports travel two ways (the channel, and the answers to the control's calls) and can
+  // overtake each other; the page's HTML carries its own version so the newest one wins.
+  let htmlVersion = 0;
+  let pushQueued = false;
+  let htmlChanged = false;
+  let controlElement = null;  // an image or control clicked on, selected as a whole
+  const sheet = new CSSStyleSheet();
+  const detailSheet = new CSSStyleSheet();
+
+  // Page timers do not run while the page's own scripts are off, so nothing here waits on one.
+  // The control's end may not be listening yet when the page is ready; the greeting is sent
+  // again with the next report until it answers.
+  let greetings = 0;
+  function connect() {
+    if (greetings++ > 50) return;
+    new QWebChannel(qt.webChannelTransport, (channel) => {
+      if (bridge) return;
+      bridge = channel.objects.designBridge;
+      if (editable) push(true);
+    });
+  }
+  connect();
+
+  // ---- Serialisation ------------------------------------------------------------------------
+
+  const rawText = new Set(['SCRIPT', 'STYLE', 'XMP', 'IFRAME', 'NOEMBED', 'NOFRAMES', 'PLAINTEXT']);
+
+  function escapeText(s) {
+    return s.replace(/&/g, '&amp;').replace(/\u00a0/g, '&nbsp;').replace(/</g, '&lt;').replace(/>/g, '&gt;');
+  }
+  function escapeAttr(s) {
+    return s.replace(/&/g, '&amp;').replace(/\u00a0/g, '&nbsp;').replace(/"/g, '&quot;');
+  }
+  function startTag(el) {
+    let s = '<' + el.localName;
+    for (const a of el.attributes) s += ' ' + a.name + '="' + escapeAttr(a.value) + '"';
+    return s + '>';
+  }
+  function nodeHtml(n, parent) {
+    switch (n.nodeType) {
+      case 1: return n.outerHTML;
+      case 3: return parent && rawText.has(parent.tagName) ? n.data : escapeText(n.data);
+      case 8: return '<!--' + n.data + '-->';
+      case 10: {
+        let s = '<!DOCTYPE ' + n.name;
+        if (n.publicId) s += ' PUBLIC "' + n.publicId + '"';
+        if (n.systemId) s += (n.publicId ? ' "' : ' SYSTEM "') + n.systemId + '"';
+        return s + '>';
+      }
+      default: return '';
+    }
+  }
+  // The elements the parser supplies when the source leaves them out are written only when the
+  // source had them, so a fragment comes back as a fragment.
+  function htmlElement(el) {
+    let s = flags.html ? startTag(el) : '';
+    for (const child of el.childNodes) {
+      if (child.nodeType === 1 && child.tagName === 'HEAD') s += flags.head ? child.outerHTML : child.innerHTML;
+      else if (child.nodeType === 1 && child.tagName === 'BODY') s += flags.body ? child.outerHTML : child.innerHTML;
+      else s += nodeHtml(child, el);
+    }
+    return flags.html ? s + '</html>' : s;
+  }
+  function serialize() {
+    const parts = [];
+    for (const n of document.childNodes) {
+      if (n === document.documentElement) parts.push(htmlElement(n));
+      else parts.push(nodeHtml(n, null));
+    }
+    return parts.join('\n');
+  }
+  kv.serialize = serialize;
+
+
+  // ---- Selection ----------------------------------------------------------------------------
+
+  function body() { return document.body; }
+  function range() {
+    const s = getSelection();
+    return s && s.rangeCount ? s.getRangeAt(0) : null;
+  }
+  function inDocument(node) { return !!node && !!body() && body().contains(node); }
+  function anchorElement() {
+    const r = range();
+    if (!r) return null;
+    let n = r.startContainer;
+    if (n.nodeType === 1 && r.startOffset < n.childNodes.length && !r.collapsed) n = n.childNodes[r.startOffset];
+    if (n.nodeType !== 1) n = n.parentNode;
+    return inDocument(n) ? n : null;
+  }
+  function ancestor(test) {
+    for (let n = anchorElement(); n && n !== body(); n = n.parentElement) if (test(n)) return n;
+    return null;
+  }
+  function hasSelection() { return !!range() && inDocument(range().startContainer); }
+  function selectNode(node) {
+    const r = document.createRange();
+    r.selectNode(node);
+    const s = getSelection();
+    s.removeAllRanges();
+    s.addRange(r);
+  }
+  function caretInto(node) {
+    if (!node) return;
+    const r = document.createRange();
+    r.selectNodeContents(node);
+    r.collapse(true);
+    const s = getSelection();
+    s.removeAllRanges();
+    s.addRange(r);
+  }
+  // The element a range wraps exactly, as a click on a picture selects it.
+  function wrappedElement() {
+    const r = range();
+    if (!r || r.collapsed || r.startContainer !== r.endContainer || r.endOffset !== r.startOffset + 1) return null;
+    const n = r.startContainer.childNodes[r.startOffset];
+    return n && n.nodeType === 1 ? n : null;
+  }
+
+  // ---- Tables -------------------------------------------------------------------------------
+
+  function isCell(n) { return n.tagName === 'TD' || n.tagName === 'TH'; }
+  function currentCell() {
+    const wrapped = wrappedElement();
+    if (wrapped && isCell(wrapped)) return wrapped;
+    return ancestor(isCell);
+  }
+  // The table as a grid of cells: every slot a cell covers through its spans points at it.
+  function grid(table) {
+    const rows = Array.from(table.rows);
+    const g = rows.map(() => []);
+    const at = new Map();
+    rows.forEach((row, r) => {
+      let c = 0;
+      for (const cell of row.cells) {
+        while (g[r][c]) c++;
+        const cs = Math.max(1, cell.colSpan || 1);
+        const rs = Math.max(1, Math.min(cell.rowSpan || 1, rows.length - r));
+        at.set(cell, { r, c });
+        for (let i = 0; i < rs; i++) for (let j = 0; j < cs; j++) g[r + i][c + j] = cell;
+        c += cs;
+      }
+    });
+    const width = Math.max(0, ...g.map((row) => row.length));
+    return { rows, g, at, width };
+  }
+  function selectedCells(table) {
+    const r = range();
+    const cells = [];
+    if (!r) return cells;
+    for (const row of table.rows) for (const cell of row.cells) if (r.intersectsNode(cell)) cells.push(cell);
+    const current = currentCell();
+    if (!cells.length && current) cells.push(current);
+    return cells;
+  }
+  function newCell(like) {
+    const cell = document.createElement(like && like.tagName === 'TH' ? 'th' : 'td');
+    return cell;
+  }
+  function removeEmptyRows(table) {
+    for (const row of Array.from(table.rows)) if (!row.cells.length) row.remove();
+    for (const section of Array.from(table.tBodies)) if (!section.rows.length) section.remove();
+    if (!table.rows.length) table.remove();
+  }
+  function insertRow(cell) {
+    const table = cell.closest('table');
+    const { rows, g, at, width } = grid(table);
+    const r = at.get(cell).r;
+    const row = document.createElement('tr');
+    const grown = new Set();
+    for (let c = 0; c < width; c++) {
+      const above = g[r][c];
+      if (above && at.get(above).r < r) {
+        if (!grown.has(above)) { above.rowSpan = above.rowSpan + 1; grown.add(above); }
+        continue;
+      }
+      row.appendChild(newCell(above));
+    }
+    rows[r].parentNode.insertBefore(row, rows[r]);
+    return row.cells[0] || cell;
+  }
+  function insertColumn(cell) {
+    const table = cell.closest('table');
+    const { rows, g, at } = grid(table);
+    const c = at.get(cell).c;
+    const done = new Set();
+    let first = null;
+    rows.forEach((row, r) => {
+      const there = g[r][c];
+      if (!there) { const n = row.appendChild(newCell(null)); first = first || n; return; }
+      if (done.has(there)) return;
+      done.add(there);
+      const start = at.get(there);
+      if (start.c < c) { there.colSpan = there.colSpan + 1; return; }
+      if (start.r !== r) return;
+      const n = newCell(there);
+      if (there.rowSpan > 1) n.rowSpan = there.rowSpan;
+      row.insertBefore(n, there);
+      if (there === cell) first = n;
+    });
+    return first || cell;
+  }
+  function deleteRows(cells) {
+    const table = cells[0].closest('table');
+    const { rows, g, at, width } = grid(table);
+    const doomed = [...new Set(cells.map((cell) => at.get(cell).r))].sort((a, b) => b - a);
+    for (const r of doomed) {
+      const seen = new Set();
+      for (let c = 0; c < width; c++) {
+        const cell = g[r][c];
+        if (!cell || seen.has(cell)) continue;
+        seen.add(cell);
+        const start = at.get(cell);
+        if (start.r < r) { cell.rowSpan = Math.max(1, cell.rowSpan - 1); continue; }
+        if (cell.rowSpan > 1 && r + 1 < rows.length) {
+          // A cell that reaches into the next row moves down into it.
+          cell.rowSpan = cell.rowSpan - 1;
+          const next = rows[r + 1];
+          let before = null;
+          for (const other of next.cells) if (at.get(other) && at.get(other).c > start.c) { before = other; break; }
+          next.insertBefore(cell, before);
+        }
+      }
+      rows[r].remove();
+    }
+    removeEmptyRows(table);
+    return table;
+  }
+  function deleteColumns(cells) {
+    const table = cells[0].closest('table');
+    const { rows, g, at } = grid(table);
+    const doomed = [...new Set(cells.map((cell) => at.get(cell).c))].sort((a, b) => b - a);
+    for (const c of doomed) {
+      const seen = new Set();
+      rows.forEach((row, r) => {
+        const cell = g[r][c];
+        if (!cell || seen.has(cell)) return;
+        seen.add(cell);
+        if (cell.colSpan > 1) cell.colSpan = cell.colSpan - 1;
+        else cell.remove();
+      });
+    }
+    removeEmptyRows(table);
+    return table;
+  }
+  function mergeable(cells) {
+    if (cells.length < 2) return false;
+    const row = cells[0].parentNode;
+    if (cells.some((cell) => cell.parentNode !== row || cell.rowSpan !== cells[0].rowSpan)) return false;
+    const order = Array.from(row.cells);
+    const idx = cells.map((cell) => order.indexOf(cell)).sort((a, b) => a - b);
+    return idx.every((v, i) => i === 0 || v === idx[i - 1] + 1);
+  }
+  function mergeCells(cells) {
+    const order = Array.from(cells[0].parentNode.cells);
+    cells.sort((a, b) => order.indexOf(a) - order.indexOf(b));
+    const target = cells[0];
+    let span = target.colSpan;
+    for (const cell of cells.slice(1)) {
+      span += cell.colSpan;
+      if (cell.textContent.trim() || cell.querySelector('img,table,input,select,textarea')) {
+        if (target.childNodes.length) target.appendChild(document.createTextNode(' '));
+        while (cell.firstChild) target.appendChild(cell.firstChild);
+      }
+      cell.remove();
+    }
+    target.colSpan = span;
+    return target;
+  }
+  function splitCell(cell) {
+    cell.colSpan = cell.colSpan - 1;
+    if (cell.colSpan === 1) cell.removeAttribute('colspan');
+    const n = newCell(cell);
+    if (cell.rowSpan > 1) n.rowSpan = cell.rowSpan;
+    cell.parentNode.insertBefore(n, cell.nextSibling);
+    return n;
+  }
+
+  // ---- Positioning --------------------------------------------------------------------------
+
+  function positionable() {
+    const wrapped = wrappedElement();
+    if (wrapped && wrapped !== body()) return wrapped;
+    if (controlElement && inDocument(controlElement)) return controlElement;
+    const placed = ancestor((n) => getComputedStyle(n).position === 'absolute');
+    return placed || ancestor((n) => n.tagName === 'DIV');
+  }
+  function isAbsolute(el) { return !!el && el.style.position === 'absolute'; }
+  function zIndices() {
+    return Array.from(body().querySelectorAll('*'))
+      .filter((n) => n.style && n.style.position === 'absolute')
+      .map((n) => parseInt(n.style.zIndex || '0', 10) || 0);
+  }
+  function toggleAbsolute(el) {
+    if (isAbsolute(el)) {
+      for (const p of ['position', 'left', 'top', 'z-index']) el.style.removeProperty(p);
+    } else {
+      const box = el.getBoundingClientRect();
+      el.style.position = 'absolute';
+      el.style.left = Math.round(box.left + scrollX) + 'px';
+      el.style.top = Math.round(box.top + scrollY) + 'px';
+    }
+    if (!el.getAttribute('style')) el.removeAttribute('style');
+  }
+
+  // ---- Block formats ------------------------------------------------------------------------
+
+  // Names of the format box and their tags, given by the control at load.
+  let nameOfTag = new Map();
+  let tagOfName = new Map();
+  function setBlockFormats(list) {
+    nameOfTag = new Map(list.map(([n, t]) => [t, n]));
+    tagOfName = new Map(list.map(([n, t]) => [n.toLowerCase(), t]));
+  }
+  function blockFormat() {
+    const block = ancestor((n) => n.tagName === 'LI' || nameOfTag.has(n.localName));
+    if (!block) return 'Normal';
+    if (block.tagName === 'LI') {
+      const list = block.parentElement;
+      return list && nameOfTag.has(list.localName) ? nameOfTag.get(list.localName) : 'Bulleted List';
+    }
+    return nameOfTag.get(block.localName);
+  }
+  function renameElement(el, tag) {
+    const n = document.createElement(tag);
+    for (const a of el.attributes) n.setAttribute(a.name, a.value);
+    while (el.firstChild) n.appendChild(el.firstChild);
+    el.replaceWith(n);
+    return n;
+  }
+  function setBlockFormat(name) {
+    const tag = tagOfName.get(String(name).toLowerCase()) || String(name).toLowerCase();
+    if (tag === 'ol' || tag === 'ul' || tag === 'dir' || tag === 'menu') {
+      const ordered = tag === 'ol';
+      const list = ancestor((n) => n.tagName === 'OL' || n.tagName === 'UL' || n.tagName === 'DIR' || n.tagName === 'MENU');
+      if (!list) document.execCommand(ordered ? 'insertOrderedList' : 'insertUnorderedList');
+      const made = ancestor((n) => n.tagName === 'OL' || n.tagName === 'UL' || n.tagName === 'DIR' || n.tagName === 'MENU');
+      if (made && made.localName !== tag) {
+        const r = range();
+        const keep = r ? [r.startContainer, r.startOffset] : null;
+        renameElement(made, tag);
+        if (keep && inDocument(keep[0])) getSelection().collapse(keep[0], keep[1]);
+        dirty = true;
+      }
+      return;
+    }
+    document.execCommand('formatBlock', false, tag);
+  }
+
+  // ---- Fonts --------------------------------------------------------------------------------
+
+  const legacySizes = [10, 13, 16, 18, 24, 32, 48];
+  function legacySize(px) {
+    let best = 1;
+    for (let i = 0; i < legacySizes.length; i++) if (px >= (i ? (legacySizes[i - 1] + legacySizes[i]) / 2 : 0)) best = i + 1;
+    return best;
+  }
+  function firstFamily(list) {
+    const first = String(list || '').split(',')[0].trim();
+    return first.replace(/^["']|["']$/g, '');
+  }
+  // The styles of the text the selection covers; more than one means a mixed selection.
+  function selectionStyles() {
+    const r = range();
+    const families = new Set();
+    const sizes = new Set();
+    if (!r) return { families, sizes };
+    const add = (el) => {
+      const cs = getComputedStyle(el);
+      families.add(firstFamily(cs.fontFamily));
+      sizes.add(legacySize(parseFloat(cs.fontSize)));
+    };
+    if (r.collapsed) {
+      const el = anchorElement();
+      if (el) add(el);
+      return { families, sizes };
+    }
+    const root = r.commonAncestorContainer.nodeType === 1 ? r.commonAncestorContainer : r.commonAncestorContainer.parentNode;
+    const walker = document.createTreeWalker(root, NodeFilter.SHOW_TEXT);
+    let count = 0;
+    for (let n = walker.currentNode.nodeType === 3 ? walker.currentNode : walker.nextNode(); n && count < 2000; n = walker.nextNode()) {
+      if (!r.intersectsNode(n) || !n.data.trim()) continue;
+      add(n.parentNode);
+      count++;
+      if (families.size > 1 && sizes.size > 1) break;
+    }
+    if (!count) { const el = anchorElement(); if (el) add(el); }
+    return { families, sizes };
+  }
+
+  // ---- Command states -----------------------------------------------------------------------
+
+  function q(command) { try { return document.queryCommandState(command); } catch (e) { return false; } }
+  function state() {
+    const s = {};
+    const v = {};
+    if (!editable) return { s, v };
+    const sel = hasSelection();
+    const collapsed = !sel || range().collapsed;
+    const en = (on) => (sel ? (on ? 7 : 3) : 1);
+    const when = (ok) => (sel && ok ? 3 : 1);
+    s[5000] = en(q('bold'));
+    s[5023] = en(q('italic'));
+    s[5048] = en(q('underline'));
+    s[5025] = en(q('justifyLeft'));
+    s[5024] = en(q('justifyCenter'));
+    s[5026] = en(q('justifyRight'));
+    s[5030] = en(q('insertOrderedList'));
+    s[5051] = en(q('insertUnorderedList'));
+    s[5018] = when(true);
+    s[5031] = when(!!ancestor((n) => n.tagName === 'LI' || n.tagName === 'BLOCKQUOTE'));
+    for (const id of [5046, 5042, 5044, 5045, 5043, 5034, 5009, 5016]) s[id] = when(true);
+    s[5050] = when(!!ancestor((n) => n.tagName === 'A' && n.hasAttribute('href')));
+    s[5003] = s[5002] = s[5004] = when(!collapsed);
+    s[5035] = 3;
+    s[5008] = 3;
+    s[5012] = 3;
+    s[5011] = when(true);
+    v[5011] = sel ? blockFormat() : '';
+    const styles = sel ? selectionStyles() : { families: new Set(), sizes: new Set() };
+    s[5013] = !sel ? 1 : styles.families.size > 1 ? 11 : 3;
+    v[5013] = styles.families.size === 1 ? [...styles.families][0] : '';
+    s[5014] = !sel ? 1 : styles.sizes.size > 1 ? 11 : 3;
+    v[5014] = styles.sizes.size === 1 ? [...styles.sizes][0] : 0;
+    const cell = sel ? currentCell() : null;
+    for (const id of [5021, 5020, 5019, 5007, 5006, 5005]) s[id] = cell ? 3 : 1;
+    s[5029] = cell && mergeable(selectedCells(cell.closest('table'))) ? 3 : 1;
+    s[5047] = cell && cell.colSpan > 1 ? 3 : 1;
+    const el = sel ? positionable() : null;
+    s[5028] = !el ? 1 : isAbsolute(el) ? 7 : 3;
+    s[5040] = s[5041] = el && isAbsolute(el) ? 3 : 1;
+    return { s, v };
+  }
+
+  function snapshot(withHtml) {
+    const st = state();
+    const out = { seq: ++seq, dirty, states: st.s, values: st.v };
+    if (withHtml) {
+      const html = serialize();
+      if (html !== sentHtml) { sentHtml = html; htmlVersion++; }
+      out.html = html;
+      out.htmlVersion = htmlVersion;
+    }
+    return out;
+  }
+  function push(withHtml) {
+    if (!bridge) { connect(); return; }
+    if (withHtml) htmlChanged = false;
+    bridge.update(snapshot(withHtml));
+  }
+  // Reports go out once the event that caused them is over, one for all the changes it made.
+  function schedule(changed) {
+    htmlChanged = htmlChanged || changed;
+    if (pushQueued) return;
+    pushQueued = true;
+    queueMicrotask(() => { pushQueued = false; push(htmlChanged); });
+  }
+
+  // ---- Commands -----------------------------------------------------------------------------
+
+  function changed() {
+    dirty = true;
+    controlElement = controlElement && inDocument(controlElement) ? controlElement : null;
+  }
+  function exec(id, arg) {
+    const cell = currentCell();
+    switch (id) {
+      case 5000: return document.execCommand('bold');
+      case 5023: return document.execCommand('italic');
+      case 5048: return document.execCommand('underline');
+      case 5025: return document.execCommand('justifyLeft');
+      case 5024: return document.execCommand('justifyCenter');
+      case 5026: return document.execCommand('justifyRight');
+      case 5030: return document.execCommand('insertOrderedList');
+      case 5051: return document.execCommand('insertUnorderedList');
+      case 5018: return document.execCommand('indent');
+      case 5031: return document.execCommand('outdent');
+      case 5046: return document.execCommand('foreColor', false, String(arg).startsWith('#') ? arg : '#' + arg);
+      case 5042: return document.execCommand('backColor', false, String(arg).startsWith('#') ? arg : '#' + arg);
+      case 5044: return document.execCommand('fontName', false, String(arg));
+      case 5045: return document.execCommand('fontSize', false, String(Math.max(1, Math.min(7, parseInt(arg, 10) || 3))));
+      case 5043: return setBlockFormat(arg);
+      case 5034: return document.execCommand('removeFormat');
+      case 5004: return document.execCommand('delete');
+      case 5016: return arg ? document.execCommand('createLink', false, String(arg)) : false;
+      case 5050: return document.execCommand('unlink');
+      case 5035: return document.execCommand('selectAll');
+      case 5003: return document.execCommand('cut');
+      case 5002: return document.execCommand('copy');
+      case 5032: return document.execCommand('paste');
+      case 5049: return document.execCommand('undo');
+      case 5033: return document.execCommand('redo');
+      case 5021: if (cell) { caretInto(insertRow(cell)); changed(); } return;
+      case 5020: if (cell) { caretInto(insertColumn(cell)); changed(); } return;
+      case 5019: if (cell) { const n = newCell(cell); cell.parentNode.insertBefore(n, cell); caretInto(n); changed(); } return;
+      case 5007: if (cell) { const t = deleteRows(selectedCells(cell.closest('table'))); if (inDocument(t)) caretInto(t.rows[0] && t.rows[0].cells[0]); changed(); } return;
+      case 5006: if (cell) { const t = deleteColumns(selectedCells(cell.closest('table'))); if (inDocument(t)) caretInto(t.rows[0] && t.rows[0].cells[0]); changed(); } return;
+      case 5005: if (cell) {
+        const t = cell.closest('table');
+        for (const c of selectedCells(t)) c.remove();
+        removeEmptyRows(t);
+        changed();
+      } return;
+      case 5029: if (cell) { const cells = selectedCells(cell.closest('table')); if (mergeable(cells)) { caretInto(mergeCells(cells)); changed(); } } return;
+      case 5047: if (cell && cell.colSpan > 1) { caretInto(splitCell(cell)); changed(); } return;
+      case 5028: { const el = positionable(); if (el) { toggleAbsolute(el); changed(); } return; }
+      case 5040: case 5041: {
+        const el = positionable();
+        if (!isAbsolute(el)) return;
+        const z = zIndices();
+        el.style.zIndex = id === 5040 ? Math.min(0, ...z) - 1 : Math.max(0, ...z) + 1;
+        changed();
+        return;
+      }
+    }
+  }
+
+  kv.exec = function (id, arg) {
+    if (!editable) return snapshot(true);
+    // The engine's own commands report their changes as input; ours mark the page themselves.
+    const ok = exec(id, arg) !== false;
+    const out = snapshot(true);
+    out.ok = ok;
+    return out;
+  };
+
+  // The source side's insertion: the selection's HTML goes where the mode puts it.
+  kv.insertHtml = function (open, close, extra, mode) {
+    if (!editable) return snapshot(true);
+    const r = range();
+    let selected = '';
+    if (r && !r.collapsed && inDocument(r.commonAncestorContainer)) {
+      const holder = document.createElement('div');
+      holder.appendChild(r.cloneContents());
+      selected = holder.innerHTML;
+    }
+    const text = mode === 1 ? open + selected + close + extra
+      : mode === 2 ? open + extra + close + selected
+      : mode === 3 ? open + extra + close
+      : open + close + extra;
+    if (text) document.execCommand('insertHTML', false, text);
+    else document.execCommand('delete');
+    dirty = true;
+    return snapshot(true);
+  };
+
+  kv.applyFont = function (font) {
+    if (!editable) return snapshot(true);
+    if (font.face) document.execCommand('fontName', false, font.face);
+    if (font.size) document.execCommand('fontSize', false, String(font.size));
+    for (const [key, command] of [['bold', 'bold'], ['italic', 'italic'], ['underline', 'underline']])
+      if (typeof font[key] === 'boolean' && q(command) !== font[key]) document.execCommand(command);
+    return snapshot(true);
+  };
+
+  function applyOptions(o) {
+    sheet.replaceSync(o.borders
+      ? 'table:not([border]), table[border="0"], table:not([border]) > * > tr > td, table:not([border]) > * > tr > th,' +
+        ' table[border="0"] > * > tr > td, table[border="0"] > * > tr > th { outline: 1px dotted #a0a0a0; outline-offset: -1px; }'
+      : '');
+    detailSheet.replaceSync(o.details
+      ? 'script, style, noscript { display: inline-block !important; font-size: 0 !important; width: auto; ' +
+        'overflow: hidden; white-space: nowrap; vertical-align: middle; }' +
+        'script::before { content: "script"; } style::before { content: "style"; } noscript::before { content: "noscript"; }' +
+        'script::before, style::before, noscript::before { font: 10px sans-serif; color: #555; background: #ffffc0; ' +
+        'border: 1px solid #b0b0b0; padding: 0 2px; }' +
+        'a[name]:not([href])::before { content: "\\2693"; color: #808080; font-size: 11px; }'
+      : '');
+    try { document.execCommand('defaultParagraphSeparator', false, o.divOnReturn ? 'div' : 'p'); } catch (e) {}
+  }
+  kv.setOptions = function (o) { applyOptions(o); return snapshot(false); };
+
+  kv.init = function (o) {
+    flags = o.flags || flags;
+    setBlockFormats(o.blockFormats || []);
+    document.adoptedStyleSheets = [sheet, detailSheet];
+    applyOptions(o);
+    const html = serialize();
+    sentHtml = html;
+    htmlVersion++;
+    editable = !o.readOnly;
+    if (editable) {
+      document.designMode = 'on';
+      // A caret at the start, as the page opens for editing.
+      if (body() && !hasSelection()) {
+        const walker = document.createTreeWalker(body(), NodeFilter.SHOW_TEXT);
+        let first = walker.nextNode();
+        while (first && !first.data.trim()) first = walker.nextNode();
+        const r = document.createRange();
+        if (first) r.setStart(first, 0); else r.setStart(body(), 0);
+        r.collapse(true);
+        getSelection().removeAllRanges();
+        getSelection().addRange(r);
+      }
+    }
+    dirty = false;
+    try { document.execCommand('styleWithCSS', false, false); } catch (e) {}
+    const out = snapshot(false);
+    out.html = html;
+    out.htmlVersion = htmlVersion;
+    if (bridge) push(false);
+    return out;
+  };
+
+  kv.state = function (withHtml) { return snapshot(!!withHtml); };
+
+  kv.markClean = function () {
+    dirty = false;
+    return snapshot(true);
+  };
+
+  document.addEventListener('input', () => { if (editable) { dirty = true; schedule(true); } }, true);
+  document.addEventListener('selectionchange', () => { if (editable) schedule(false); });
+  document.addEventListener('keyup', () => { if (editable) schedule(false); }, true);
+  document.addEventListener('mousedown', (e) => {
+    if (!editable) return;
+    const t = e.target;
+    controlElement = null;
+    if (t && t.nodeType === 1 && /^(IMG|HR|INPUT|SELECT|TEXTAREA|BUTTON|OBJECT|EMBED|IFRAME|APPLET)$/.test(t.tagName) && e.button !== 1) {
+      controlElement = t;
+      // After the engine has placed its caret for the click.
+      document.addEventListener('mouseup', () => { if (inDocument(t)) { selectNode(t); schedule(false); } }, { once: true, capture: true });
+    }
+  }, true);
+  // A click on a link in the design view edits it; it never leaves the page.
+  document.addEventListener('click', (e) => { if (editable && e.target.closest && e.target.closest('a')) e.preventDefault(); }, true);
+})();

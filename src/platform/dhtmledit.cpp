@@ -1,0 +1,514 @@
+#include "platform/dhtmledit.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QEventLoop>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QWebChannel>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+#include <memory>
+
+#include "platform/designfont.h"
+#include "platform/msgbox.h"
+
+static void initDesignerResources() { Q_INIT_RESOURCE(designer); }
+
+namespace kavrin {
+
+namespace {
+
+constexpr int kWorld = QWebEngineScript::ApplicationWorld;
+
+const std::pair<const char*, const char*> kBlockFormats[] = {
+    {"Normal", "p"},           {"Formatted", "pre"},         {"Address", "address"},
+    {"Heading 1", "h1"},       {"Heading 2", "h2"},          {"Heading 3", "h3"},
+    {"Heading 4", "h4"},       {"Heading 5", "h5"},          {"Heading 6", "h6"},
+    {"Numbered List", "ol"},   {"Bulleted List", "ul"},      {"Directory List", "dir"},
+    {"Menu List", "menu"},     {"Definition Term", "dt"},    {"Definition", "dd"},
+    {"Normal (DIV)", "div"},
+};
+
+QString readResource(const QString& name) {
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+QString jsString(const QString& text) {
+    return QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact)).mid(1).chopped(1);
+}
+
+QString jsValue(const QVariant& value) {
+    return QString::fromUtf8(QJsonDocument(QJsonArray{QJsonValue::fromVariant(value)}).toJson(QJsonDocument::Compact))
+        .mid(1)
+        .chopped(1);
+}
+
+// Pages never leave the document they were given: links and forms in the design view are edited,
+// not followed.
+class DesignPage : public QWebEnginePage {
+public:
+    using QWebEnginePage::QWebEnginePage;
+    // The one address the page may show: the document the control loaded. A refresh tag or a
+    // followed link would take the user's work away.
+    QUrl expected;
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
+        (void)type;
+        return !isMainFrame || url == expected;
+    }
+    QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
+};
+
+}  // namespace
+
+// The page's end of the web channel: every report of the page arrives here.
+class DesignBridge : public QObject {
+    Q_OBJECT
+public:
+    explicit DesignBridge(DhtmlEdit* owner) : QObject(owner), owner_(owner) {}
+
+public slots:
+    void update(const QVariantMap& state) { owner_->applyState(state, true); }
+
+private:
+    DhtmlEdit* owner_;
+};
+
+DhtmlEdit::Option& DhtmlEdit::Option::operator=(bool on) {
+    if (on_ == on) return *this;
+    on_ = on;
+    owner_->applyOptions();
+    return *this;
+}
+
+DhtmlEdit::DhtmlEdit(QWidget* parent) : LazyWebView(parent) {
+    initDesignerResources();
+    bridge_ = new DesignBridge(this);
+}
+
+DhtmlEdit::~DhtmlEdit() {
+    if (!token_.isEmpty()) dropLocalPage(token_);
+}
+
+void DhtmlEdit::viewCreated() {
+    auto* page = new DesignPage(localPageProfile(), view());
+    // The page's own scripts stay off: they would rewrite the document (document.write, menus
+    // built at load) and the source would take their output for the user's work.
+    page->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    page->settings()->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, true);
+    page->settings()->setAttribute(QWebEngineSettings::JavascriptCanPaste, true);
+    channel_ = new QWebChannel(page);
+    channel_->registerObject(QStringLiteral("designBridge"), bridge_);
+    page->setWebChannel(channel_, kWorld);
+
+    QWebEngineScript channelScript;
+    channelScript.setName(QStringLiteral("qwebchannel"));
+    channelScript.setSourceCode(readResource(QStringLiteral(":/qtwebchannel/qwebchannel.js")));
+    channelScript.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    channelScript.setWorldId(kWorld);
+    channelScript.setRunsOnSubFrames(false);
+    QWebEngineScript designer;
+    designer.setName(QStringLiteral("designer"));
+    designer.setSourceCode(readResource(QStringLiteral(":/kavrin/designer.js")));
+    designer.setInjectionPoint(QWebEngineScript::DocumentReady);
+    designer.setWorldId(kWorld);
+    designer.setRunsOnSubFrames(false);
+    page->scripts().insert(channelScript);
+    page->scripts().insert(designer);
+
+    view()->setPage(page);
+    view()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view(), &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        waitCurrent(1000);
+        menuPos_ = pos;
+        emit ShowContextMenu(pos.x(), pos.y());
+    });
+    connect(page, &QWebEnginePage::loadFinished, this, &DhtmlEdit::pageLoaded);
+    watchInput();
+}
+
+void DhtmlEdit::watchInput() {
+    // Typing and clicks go straight to the engine; noting them tells a read that the page owes
+    // a report.
+    if (QWidget* proxy = view()->focusProxy()) proxy->installEventFilter(this);
+    for (QWidget* child : view()->findChildren<QWidget*>()) child->installEventFilter(this);
+}
+
+bool DhtmlEdit::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::InputMethod:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::Drop:
+        stale_ = true;
+        ++staleCount_;
+        break;
+    default:
+        break;
+    }
+    return LazyWebView::eventFilter(watched, event);
+}
+
+// ---- Loading ------------------------------------------------------------------------------------
+
+bool containsFrameset(const QString& html) {
+    static const QRegularExpression comment(QStringLiteral("<!--.*?-->"),
+                                            QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression frameset(QStringLiteral("<frameset[\\s>/]"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    if (!html.contains(QLatin1String("frameset"), Qt::CaseInsensitive)) return false;
+    QString text = html;
+    text.remove(comment);
+    return text.contains(frameset);
+}
+
+QStringList designBlockFormatNames() {
+    QStringList names;
+    for (const auto& [name, tag] : kBlockFormats) names << QString::fromLatin1(name);
+    return names;
+}
+
+QString designBlockFormatTag(const QString& name) {
+    for (const auto& [n, tag] : kBlockFormats)
+        if (name.compare(QLatin1String(n), Qt::CaseInsensitive) == 0) return QString::fromLatin1(tag);
+    return QString();
+}
+
+int DhtmlEdit::setDocumentHTML(const QString& html) {
+    sourceHtml_ = html;
+    loadedHtml_ = html;
+    html_ = html;
+    dirty_ = false;
+    stale_ = false;
+    ready_ = false;
+    readOnly_ = containsFrameset(html);
+    states_.clear();
+    values_.clear();
+    // The base address usually follows; the page loads once both are known.
+    if (!loadPending_) {
+        loadPending_ = true;
+        QTimer::singleShot(0, this, [this] {
+            if (loadPending_) startLoad();
+        });
+    }
+    return readOnly_ ? kDesignErrorFrameset : 0;
+}
+
+void DhtmlEdit::setBaseURL(const QString& path) {
+    if (baseUrl_ == path) return;
+    baseUrl_ = path;
+    // A page already shown takes its pictures and links from the new place.
+    if (!loadPending_ && (ready_ || loading_)) {
+        sourceHtml_ = DocumentHTML();
+        loadPending_ = true;
+        QTimer::singleShot(0, this, [this] {
+            if (loadPending_) startLoad();
+        });
+    }
+}
+
+QVariantMap DhtmlEdit::loadFlags() const {
+    // Elements the parser would supply are written back only when the source has them.
+    auto has = [this](const char* tag) {
+        return sourceHtml_.contains(QRegularExpression(QStringLiteral("<") + QLatin1String(tag) + QStringLiteral("[\\s>]"),
+                                                       QRegularExpression::CaseInsensitiveOption));
+    };
+    return {{"html", has("html")}, {"head", has("head")}, {"body", has("body")}};
+}
+
+void DhtmlEdit::startLoad() {
+    loadPending_ = false;
+    loading_ = true;
+    ready_ = false;
+    const QString base = baseUrl_.isEmpty() || baseUrl_.startsWith(QLatin1String("Untitled"))
+                             ? QStringLiteral("/untitled/untitled.htm")
+                             : baseUrl_;
+    token_ = holdLocalPage(sourceHtml_.toUtf8(), token_);
+    const QUrl url = localPageUrl(QString(base).replace('\\', '/'), QStringLiteral("design=") + token_);
+    static_cast<DesignPage*>(view()->page())->expected = url;
+    view()->load(url);
+}
+
+void DhtmlEdit::pageLoaded(bool ok) {
+    if (loadPending_ || !loading_) return;
+    loading_ = false;
+    watchInput();
+    QVariantList formats;
+    for (const auto& [name, tag] : kBlockFormats) formats << QVariant(QVariantList{name, tag});
+    QVariantMap options{{"borders", bool(ShowBorders)},
+                        {"details", bool(ShowDetails)},
+                        {"divOnReturn", bool(UseDivOnCarriageReturn)},
+                        {"readOnly", readOnly_ || !ok},
+                        {"flags", loadFlags()},
+                        {"blockFormats", formats}};
+    const QString script = QStringLiteral("window.kv ? kv.init(%1) : null").arg(jsValue(options));
+    QPointer<DhtmlEdit> self(this);
+    runScript(script, [self, ok](const QVariant& result) {
+        if (!self) return;
+        const QVariantMap map = result.toMap();
+        if (map.contains(QStringLiteral("html"))) self->loadedHtml_ = map.value(QStringLiteral("html")).toString();
+        self->html_ = self->loadedHtml_;
+        self->lastSeq_ = 0;
+        self->htmlVersion_ = 0;
+        self->applyState(result, false);
+        self->dirty_ = false;
+        self->ready_ = true;
+        emit self->documentLoaded(ok && !map.isEmpty());
+        emit self->DisplayChanged();
+    });
+}
+
+bool DhtmlEdit::waitReady(int timeoutMs) {
+    if (ready_) return true;
+    if (!loading_ && !loadPending_) return false;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(this, &DhtmlEdit::documentLoaded, &loop, &QEventLoop::quit);
+    timer.start(timeoutMs);
+    // Starting the load now rather than at the next turn of the event loop.
+    if (loadPending_) startLoad();
+    if (!ready_) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return ready_;
+}
+
+// ---- The page's reports -------------------------------------------------------------------------
+
+void DhtmlEdit::applyState(const QVariant& state, bool announce) {
+    const QVariantMap map = state.toMap();
+    if (map.isEmpty()) return;
+    // Reports can cross on their way; an older one must not undo a newer one.
+    if (map.contains(QStringLiteral("html"))) {
+        const double version = map.value(QStringLiteral("htmlVersion")).toDouble();
+        if (version >= htmlVersion_) {
+            htmlVersion_ = version;
+            html_ = map.value(QStringLiteral("html")).toString();
+        }
+    }
+    const double seq = map.value(QStringLiteral("seq")).toDouble();
+    if (seq <= lastSeq_) return;
+    lastSeq_ = seq;
+    dirty_ = map.value(QStringLiteral("dirty")).toBool();
+    states_.clear();
+    const QVariantMap states = map.value(QStringLiteral("states")).toMap();
+    for (auto it = states.cbegin(); it != states.cend(); ++it) states_.insert(it.key().toInt(), it.value().toInt());
+    values_.clear();
+    const QVariantMap values = map.value(QStringLiteral("values")).toMap();
+    for (auto it = values.cbegin(); it != values.cend(); ++it) values_.insert(it.key().toInt(), it.value());
+    if (announce && ready_) emit DisplayChanged();
+}
+
+void DhtmlEdit::runScript(const QString& script, std::function<void(const QVariant&)> done) {
+    QWebEnginePage* page = view()->page();
+    if (done)
+        page->runJavaScript(script, kWorld, std::move(done));
+    else
+        page->runJavaScript(script, kWorld);
+}
+
+QVariant DhtmlEdit::runAndWait(const QString& script, int timeoutMs) {
+    struct Result {
+        bool done = false;
+        QVariant value;
+        QEventLoop loop;
+    };
+    auto result = std::make_shared<Result>();
+    std::weak_ptr<Result> weak = result;
+    runScript(script, [weak](const QVariant& value) {
+        if (auto r = weak.lock()) {
+            r->done = true;
+            r->value = value;
+            r->loop.quit();
+        }
+    });
+    QTimer::singleShot(timeoutMs, &result->loop, &QEventLoop::quit);
+    if (!result->done) result->loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return result->value;
+}
+
+bool DhtmlEdit::waitCurrent(int timeoutMs) {
+    if (!ready_ || !stale_) return true;
+    const quint64 count = staleCount_;
+    const QVariant state = runAndWait(QStringLiteral("kv.state(true)"), timeoutMs);
+    if (state.isNull()) return false;
+    applyState(state, false);
+    if (count == staleCount_) stale_ = false;
+    return true;
+}
+
+QString DhtmlEdit::DocumentHTML() {
+    if (!ready_) return sourceHtml_;
+    waitCurrent();
+    return html_;
+}
+
+bool DhtmlEdit::IsDirty() {
+    if (!ready_) return false;
+    waitCurrent();
+    return dirty_;
+}
+
+void DhtmlEdit::markClean() {
+    if (!ready_) return;
+    const QVariant state = runAndWait(QStringLiteral("kv.markClean()"), 5000);
+    applyState(state, false);
+    loadedHtml_ = html_;
+    dirty_ = false;
+}
+
+// ---- Commands -----------------------------------------------------------------------------------
+
+int DhtmlEdit::QueryStatus(int command) {
+    if (!ready_) return command == DECMD_FINDTEXT || command == DECMD_SELECTALL ? DECMDF_DISABLED : DECMDF_NOTSUPPORTED;
+    switch (command) {
+    case DECMD_PASTE: {
+        if (readOnly_) return DECMDF_DISABLED;
+        const QMimeData* data = QApplication::clipboard()->mimeData();
+        const bool something = data && (data->hasText() || data->hasHtml() || data->hasImage());
+        return something ? DECMDF_ENABLED : DECMDF_DISABLED;
+    }
+    case DECMD_UNDO:
+    case DECMD_REDO: {
+        if (readOnly_) return DECMDF_DISABLED;
+        QAction* action = view()->page()->action(command == DECMD_UNDO ? QWebEnginePage::Undo : QWebEnginePage::Redo);
+        return action && action->isEnabled() ? DECMDF_ENABLED : DECMDF_DISABLED;
+    }
+    default:
+        break;
+    }
+    if (readOnly_) return states_.contains(command) ? DECMDF_DISABLED : DECMDF_NOTSUPPORTED;
+    return states_.value(command, DECMDF_NOTSUPPORTED);
+}
+
+void DhtmlEdit::pageAction(int command) {
+    QWebEnginePage::WebAction action = QWebEnginePage::NoWebAction;
+    switch (command) {
+    case DECMD_CUT: action = QWebEnginePage::Cut; break;
+    case DECMD_COPY: action = QWebEnginePage::Copy; break;
+    case DECMD_PASTE: action = QWebEnginePage::Paste; break;
+    case DECMD_UNDO: action = QWebEnginePage::Undo; break;
+    case DECMD_REDO: action = QWebEnginePage::Redo; break;
+    case DECMD_SELECTALL: action = QWebEnginePage::SelectAll; break;
+    default: return;
+    }
+    view()->page()->triggerAction(action);
+    stale_ = true;
+    ++staleCount_;
+}
+
+QVariant DhtmlEdit::ExecCommand(int command, int option, const QVariant& argument) {
+    if (!waitReady()) return QVariant();
+    switch (command) {
+    case DECMD_GETBLOCKFMT:
+    case DECMD_GETFONTNAME:
+    case DECMD_GETFONTSIZE:
+        waitCurrent();
+        return values_.value(command);
+    case DECMD_GETBLOCKFMTNAMES:
+        return designBlockFormatNames();
+    case DECMD_COPY:
+    case DECMD_SELECTALL:
+        if (readOnly_) {
+            pageAction(command);
+            return QVariant();
+        }
+        break;
+    case DECMD_FINDTEXT:
+        promptFind();
+        return QVariant();
+    case DECMD_FONT:
+        if (option != OLECMDEXECOPT_DONTPROMPTUSER) promptFont();
+        return QVariant();
+    default:
+        break;
+    }
+    const bool clipboardOrHistory = command == DECMD_CUT || command == DECMD_COPY || command == DECMD_PASTE ||
+                                    command == DECMD_UNDO || command == DECMD_REDO;
+    if (readOnly_ || (!states_.contains(command) && !clipboardOrHistory)) return QVariant();
+    const QString arg = jsValue(argument.isNull() ? QVariant(QString()) : argument);
+    const QVariant state = runAndWait(QStringLiteral("kv.exec(%1, %2)").arg(command).arg(arg), 5000);
+    applyState(state, true);
+    // The page may refuse the clipboard to a script; the engine's own action then does it.
+    if (clipboardOrHistory && !state.toMap().value(QStringLiteral("ok")).toBool()) pageAction(command);
+    return QVariant();
+}
+
+void DhtmlEdit::insertHtml(const QString& openText, const QString& closeText, const QString& extraText, int mode) {
+    if (!waitReady() || readOnly_) return;
+    const QVariant state = runAndWait(QStringLiteral("kv.insertHtml(%1, %2, %3, %4)")
+                                          .arg(jsString(openText), jsString(closeText), jsString(extraText))
+                                          .arg(mode),
+                                      5000);
+    applyState(state, true);
+}
+
+void DhtmlEdit::applyOptions() {
+    if (!ready_) return;
+    QVariantMap options{{"borders", bool(ShowBorders)},
+                        {"details", bool(ShowDetails)},
+                        {"divOnReturn", bool(UseDivOnCarriageReturn)}};
+    runScript(QStringLiteral("kv.setOptions(%1)").arg(jsValue(options)));
+}
+
+void DhtmlEdit::promptFont() {
+    waitCurrent();
+    // A window deletes itself once unloaded; the choice is read before that can happen.
+    QPointer<DesignFontDialog> dialog = new DesignFontDialog(window());
+    dialog->fontName = values_.value(DECMD_GETFONTNAME).toString();
+    dialog->fontSize = values_.value(DECMD_GETFONTSIZE).toInt();
+    dialog->bold = states_.value(DECMD_BOLD) == DECMDF_LATCHED;
+    dialog->italic = states_.value(DECMD_ITALIC) == DECMDF_LATCHED;
+    dialog->underline = states_.value(DECMD_UNDERLINE) == DECMDF_LATCHED;
+    const bool chosen = dialog->ask();
+    if (!dialog || !chosen) return;
+    QVariantMap font{{"bold", dialog->bold}, {"italic", dialog->italic}, {"underline", dialog->underline}};
+    if (!dialog->fontName.isEmpty()) font.insert(QStringLiteral("face"), dialog->fontName);
+    if (dialog->fontSize >= 1 && dialog->fontSize <= 7) font.insert(QStringLiteral("size"), dialog->fontSize);
+    if (dialog->isLoaded()) dialog->unload();
+    applyState(runAndWait(QStringLiteral("kv.applyFont(%1)").arg(jsValue(font)), 5000), true);
+}
+
+void DhtmlEdit::promptFind() {
+    const QString text = inputBox(QStringLiteral("Find what:"), QStringLiteral("Find"));
+    if (text.isEmpty()) return;
+    view()->page()->findText(text);
+}
+
+void DhtmlEdit::SetContextMenu(const QStringList& texts, const QVector<int>& states) {
+    if (!menu_) {
+        menu_ = new QMenu(this);
+        menu_->setObjectName(QStringLiteral("dhtmContextMenu"));
+    }
+    menu_->clear();
+    for (int i = 0; i < texts.size(); ++i) {
+        if (texts[i].isEmpty()) {
+            menu_->addSeparator();
+            continue;
+        }
+        QAction* action = menu_->addAction(texts[i]);
+        action->setEnabled(i >= states.size() || states[i] != 2);
+        connect(action, &QAction::triggered, this, [this, i] { emit ContextMenuAction(i); });
+    }
+    menu_->popup(view()->mapToGlobal(menuPos_));
+}
+
+}  // namespace kavrin
+
+#include "dhtmledit.moc"

@@ -1,0 +1,200 @@
+#pragma once
+// The design view's editing control: an HTML page in editing mode with the command set, command
+// states and events of a DHTML editing control. The page reports its HTML, whether it was
+// changed and the state of every command over a web channel each time something changes, so
+// reading them costs no wait; only a read right after input the page has not reported yet waits
+// for it, and never long.
+#include <QHash>
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+#include <functional>
+
+#include "platform/webviews.h"
+
+class QMenu;
+class QWebChannel;
+
+namespace kavrin {
+
+// Published command identifiers of the editing control.
+enum DesignCommand : int {
+    DECMD_BOLD = 5000,
+    DECMD_COPY = 5002,
+    DECMD_CUT = 5003,
+    DECMD_DELETE = 5004,
+    DECMD_DELETECELLS = 5005,
+    DECMD_DELETECOLS = 5006,
+    DECMD_DELETEROWS = 5007,
+    DECMD_FINDTEXT = 5008,
+    DECMD_FONT = 5009,
+    DECMD_GETBLOCKFMT = 5011,
+    DECMD_GETBLOCKFMTNAMES = 5012,
+    DECMD_GETFONTNAME = 5013,
+    DECMD_GETFONTSIZE = 5014,
+    DECMD_HYPERLINK = 5016,
+    DECMD_INDENT = 5018,
+    DECMD_INSERTCELL = 5019,
+    DECMD_INSERTCOL = 5020,
+    DECMD_INSERTROW = 5021,
+    DECMD_ITALIC = 5023,
+    DECMD_JUSTIFYCENTER = 5024,
+    DECMD_JUSTIFYLEFT = 5025,
+    DECMD_JUSTIFYRIGHT = 5026,
+    DECMD_MAKE_ABSOLUTE = 5028,
+    DECMD_MERGECELLS = 5029,
+    DECMD_ORDERLIST = 5030,
+    DECMD_OUTDENT = 5031,
+    DECMD_PASTE = 5032,
+    DECMD_REDO = 5033,
+    DECMD_REMOVEFORMAT = 5034,
+    DECMD_SELECTALL = 5035,
+    DECMD_SEND_TO_BACK = 5040,
+    DECMD_BRING_TO_FRONT = 5041,
+    DECMD_SETBACKCOLOR = 5042,
+    DECMD_SETBLOCKFMT = 5043,
+    DECMD_SETFONTNAME = 5044,
+    DECMD_SETFONTSIZE = 5045,
+    DECMD_SETFORECOLOR = 5046,
+    DECMD_SPLITCELL = 5047,
+    DECMD_UNDERLINE = 5048,
+    DECMD_UNDO = 5049,
+    DECMD_UNLINK = 5050,
+    DECMD_UNORDERLIST = 5051,
+};
+
+// What QueryStatus returns.
+enum DesignCommandState : int {
+    DECMDF_NOTSUPPORTED = 0,
+    DECMDF_DISABLED = 1,
+    DECMDF_ENABLED = 3,
+    DECMDF_LATCHED = 7,
+    DECMDF_NINCHED = 11,  // the selection has mixed values
+};
+
+// The second argument of ExecCommand.
+enum CommandOption : int {
+    OLECMDEXECOPT_DODEFAULT = 0,
+    OLECMDEXECOPT_PROMPTUSER = 1,
+    OLECMDEXECOPT_DONTPROMPTUSER = 2,
+};
+
+// Load errors of DocumentHTML.
+constexpr int kDesignErrorFrameset = int(0x80100001);
+
+class DesignBridge;
+
+class DhtmlEdit : public LazyWebView {
+    Q_OBJECT
+public:
+    explicit DhtmlEdit(QWidget* parent = nullptr);
+    ~DhtmlEdit() override;
+
+    // A display option: assigning it shows the page with it at once.
+    class Option {
+    public:
+        Option(DhtmlEdit* owner) : owner_(owner) {}
+        Option& operator=(bool on);
+        operator bool() const { return on_; }
+
+    private:
+        DhtmlEdit* owner_;
+        bool on_ = false;
+    };
+    Option ShowBorders{this};
+    Option ShowDetails{this};
+    Option UseDivOnCarriageReturn{this};
+
+    // The designed page as the engine writes it; until the page has loaded, what was given.
+    QString DocumentHTML();
+    // Loads a page for editing; returns 0, or the number of a load error (a frameset page is
+    // shown but cannot be edited).
+    int setDocumentHTML(const QString& html);
+    // The page as the engine wrote it right after loading, before any change.
+    QString loadedHTML() const { return loadedHtml_; }
+    // The address relative links are taken from: a document's path, or "" for none.
+    QString BaseURL() const { return baseUrl_; }
+    void setBaseURL(const QString& path);
+    // The page was changed by the user (or a command) since it was loaded or marked clean.
+    bool IsDirty();
+    // Takes the current page as the one later changes are counted from.
+    void markClean();
+    int QueryStatus(int command);
+    // Runs a command; the GET commands return their value.
+    QVariant ExecCommand(int command, int option = OLECMDEXECOPT_DODEFAULT, const QVariant& argument = QVariant());
+    // Puts HTML at the selection: the selection's own HTML goes where `mode` says (1 between the
+    // texts, 2 at the end, 3 and 4 nowhere), as the source view's insertion does.
+    void insertHtml(const QString& openText, const QString& closeText, const QString& extraText, int mode);
+
+    // Shows the context menu at the place of the last ShowContextMenu: texts ("" a separator)
+    // with states (0 normal, 2 greyed).
+    void SetContextMenu(const QStringList& texts, const QVector<int>& states);
+    // The menu last shown, for whoever wants to look at it.
+    QMenu* contextMenu() const { return menu_; }
+
+    // The page has loaded and can be edited (or shown, for a page that cannot be edited).
+    bool isReady() const { return ready_; }
+    // Waits (at most `timeoutMs`) until the page has loaded; false when it did not.
+    bool waitReady(int timeoutMs = 10000);
+    // Waits (at most `timeoutMs`) until the page has reported every change made so far.
+    bool waitCurrent(int timeoutMs = 5000);
+
+signals:
+    void ShowContextMenu(int x, int y);
+    void ContextMenuAction(int index);
+    // The selection or the formatting at it changed.
+    void DisplayChanged();
+    // The page has loaded (ok false: the engine could not show it).
+    void documentLoaded(bool ok);
+
+protected:
+    void viewCreated() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend class DesignBridge;
+    void startLoad();
+    void pageLoaded(bool ok);
+    void applyState(const QVariant& state, bool announce);
+    void applyOptions();
+    // Runs a script of the page's own world; `done` gets its result.
+    void runScript(const QString& script, std::function<void(const QVariant&)> done = {});
+    QVariant runAndWait(const QString& script, int timeoutMs);
+    void pageAction(int command);
+    void promptFont();
+    void promptFind();
+    void watchInput();
+    QVariantMap loadFlags() const;
+
+    DesignBridge* bridge_ = nullptr;
+    QWebChannel* channel_ = nullptr;
+    QMenu* menu_ = nullptr;
+    QPoint menuPos_;
+    QString sourceHtml_;   // as given
+    QString loadedHtml_;   // as the engine wrote it at load
+    QString html_;         // as last reported
+    QString baseUrl_;
+    QString token_;
+    bool loadPending_ = false;
+    bool loading_ = false;
+    bool ready_ = false;
+    bool readOnly_ = false;
+    bool dirty_ = false;
+    // Input or a command reached the page after its last report.
+    bool stale_ = false;
+    quint64 staleCount_ = 0;
+    double lastSeq_ = 0;
+    double htmlVersion_ = 0;
+    QHash<int, int> states_;
+    QHash<int, QVariant> values_;
+};
+
+// True when a page's HTML sets up frames (outside its comments).
+bool containsFrameset(const QString& html);
+// The names of the block formats the format box offers, in order, and the tag of each.
+QStringList designBlockFormatNames();
+QString designBlockFormatTag(const QString& name);
+
+}  // namespace kavrin

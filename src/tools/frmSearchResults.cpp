@@ -1,0 +1,114 @@
+#include "tools/frmSearchResults.h"
+
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMdiArea>
+
+#include "documents/colorops.h"
+#include "documents/documentwindow.h"
+#include "documents/fileops.h"
+#include "documents/globals.h"
+#include "mainwindow/mdiMain.h"
+#include "platform/screen.h"
+
+namespace kavrin {
+
+frmSearchResults::frmSearchResults(QWidget* parent) : Form(parent) {
+    setObjectName(QStringLiteral("frmSearchResults"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setCaption(QStringLiteral("Search Results"));
+
+    Label2 = new QLabel(QStringLiteral("File Name"), this);
+    Label1 = new QLabel(QStringLiteral("Matches"), this);
+    lstMain = new QTreeWidget(this);
+    lstMain->setColumnCount(2);
+    lstMain->setHeaderHidden(true);
+    lstMain->setRootIsDecorated(false);
+    lstMain->setUniformRowHeights(true);
+    lstMain->header()->setStretchLastSection(false);
+    lstMain->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    lstMain->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    lblFilter = new QLabel(this);
+    lblTotalFiles = new QLabel(this);
+    lblNumReplacements = new QLabel(this);
+    lblCancelled = new QLabel(
+        QStringLiteral("The run was cancelled: the files it had not reached yet were left as they were."), this);
+    lblCancelled->setWordWrap(true);
+    lblCancelled->hide();
+    cmdOk = new QPushButton(QStringLiteral("OK"), this);
+    cmdOk->setDefault(true);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(Label2, 0, 0);
+    grid->addWidget(Label1, 0, 1, Qt::AlignRight);
+    grid->addWidget(lstMain, 1, 0, 1, 2);
+    grid->addWidget(lblFilter, 2, 0, 1, 2);
+    grid->addWidget(lblTotalFiles, 3, 0, 1, 2);
+    grid->addWidget(lblNumReplacements, 4, 0, 1, 2);
+    grid->addWidget(lblCancelled, 5, 0, 1, 2);
+    grid->addWidget(cmdOk, 6, 1, Qt::AlignRight);
+    resize(twipsToPixels(7800), twipsToPixels(5400));
+
+    connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
+    connect(lstMain, &QTreeWidget::itemDoubleClicked, this, [this] { lstMain_DblClick(); });
+}
+
+void frmSearchResults::setResults(const QVector<ReplaceEntry>& entries, const QString& filter,
+                                  qint64 totalReplacements, bool cancelled) {
+    lstMain->clear();
+    lines_.clear();
+    for (const ReplaceEntry& e : entries) {
+        lines_ << e.line();
+        QString second;
+        switch (e.kind) {
+        case ReplaceEntry::Kind::Failed:
+            second = QStringLiteral("Error ") + QString::number(e.errorNumber) + QStringLiteral(": ") + e.reason;
+            break;
+        case ReplaceEntry::Kind::Skipped:
+            second = QStringLiteral("Skipped: ") + e.reason;
+            break;
+        default:
+            second = QString::number(e.count);
+        }
+        auto* item = new QTreeWidgetItem(lstMain, {e.path, second});
+        item->setData(0, Qt::UserRole, e.path);
+        item->setToolTip(0, e.line());
+        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    }
+    lblFilter->setText(filter.isEmpty() ? QString() : QStringLiteral("Filter:  ") + filter);
+    lblTotalFiles->setText(QStringLiteral("Num Files:  ") + trimNumber(entries.size()));
+    lblNumReplacements->setText(QStringLiteral("Total Replacements:  ") + trimNumber(totalReplacements));
+    lblCancelled->setVisible(cancelled);
+    if (lstMain->topLevelItemCount() > 0) lstMain->setCurrentItem(lstMain->topLevelItem(0));
+}
+
+void frmSearchResults::cmdOk_Click() { unload(); }
+
+void frmSearchResults::lstMain_DblClick() {
+    QTreeWidgetItem* item = lstMain->currentItem();
+    if (!item) return;
+    const QString path = item->data(0, Qt::UserRole).toString();
+    unload();
+    if (!mainWindow || path.isEmpty()) return;
+    // A result may be a document that was never saved: it is brought forward, not opened.
+    for (DocumentWindow* doc : documentWindows()) {
+        if (samePath(doc->filePath, path) && doc->subWindow()) {
+            mainWindow->mdiArea()->setActiveSubWindow(doc->subWindow());
+            return;
+        }
+    }
+    mainWindow->openFile(path);
+}
+
+void frmSearchResults::keyPressEvent(QKeyEvent* event) {
+    answerDialogKeys(
+        event,
+        [this] {
+            if (lstMain->hasFocus() && lstMain->currentItem()) lstMain_DblClick();
+            else cmdOk_Click();
+        },
+        [this] { cmdOk_Click(); });
+}
+
+}  // namespace kavrin

@@ -1,0 +1,87 @@
+#include "tools/replaceinfiles.h"
+
+#include <QFileInfo>
+
+#include "tools/folderwalk.h"
+
+namespace kavrin {
+
+QString ReplaceEntry::line() const {
+    switch (kind) {
+    case Kind::Failed:
+        return QStringLiteral("Error ") + QString::number(errorNumber) + u'\t' + path + QStringLiteral(" - ") + reason;
+    case Kind::Skipped:
+        return QStringLiteral("Skipped\t") + path + QStringLiteral(" - ") + reason;
+    case Kind::Replaced:
+    case Kind::InDocument:
+        break;
+    }
+    return path + u'\t' + QString::number(count);
+}
+
+void ReplaceProgress::setCurrent(const QString& path) {
+    QMutexLocker lock(&mutex_);
+    current_ = path;
+}
+
+QString ReplaceProgress::current() const {
+    QMutexLocker lock(&mutex_);
+    return current_;
+}
+
+void FolderReplaceRun::run(ReplaceProgress& progress) {
+    auto cancelledNow = [&] { return progress.cancel.load(); };
+    TreeWalk walk(folder);
+    progress.setCurrent(folder);
+    const QStringList folders = walk.folders(subFolders, cancelledNow);
+
+    // Every file is listed before the first one changes: backups and rewritten files must not
+    // turn up in the listing.
+    QVector<QStringList> filesByFolder;
+    int total = 0;
+    for (const QString& f : folders) {
+        if (cancelledNow()) break;
+        progress.setCurrent(f);
+        filesByFolder << walk.files(f, pattern);
+        total += int(filesByFolder.back().size());
+    }
+    progress.filesTotal = qMax(total, 1);
+
+    for (const QStringList& files : filesByFolder) {
+        for (const QString& path : files) {
+            if (cancelledNow()) {
+                cancelled = true;
+                return;
+            }
+            progress.setCurrent(path);
+            if (heldByDocuments.contains(QFileInfo(path).canonicalFilePath())) {
+                entries << ReplaceEntry{ReplaceEntry::Kind::InDocument, path, 0, 0, QString()};
+                ++progress.filesDone;
+                if (progress.afterFile) progress.afterFile();
+                continue;
+            }
+            const FileReplaceOutcome outcome = replaceInFile(path, request);
+            ++progress.filesDone;
+            if (progress.afterFile) progress.afterFile();
+            switch (outcome.kind) {
+            case FileReplaceOutcome::Kind::NoHit:
+                break;
+            case FileReplaceOutcome::Kind::Replaced:
+                entries << ReplaceEntry{ReplaceEntry::Kind::Replaced, path, outcome.count, 0, QString()};
+                totalReplacements += outcome.count;
+                break;
+            case FileReplaceOutcome::Kind::Skipped:
+                entries << ReplaceEntry{ReplaceEntry::Kind::Skipped, path, 0, 0, outcome.reason};
+                break;
+            case FileReplaceOutcome::Kind::Failed:
+                entries << ReplaceEntry{ReplaceEntry::Kind::Failed, path, 0, outcome.errorNumber, outcome.reason};
+                break;
+            }
+            // A file that could not be read or written ends the work in its folder.
+            if (outcome.kind == FileReplaceOutcome::Kind::Failed) break;
+        }
+    }
+    cancelled = cancelledNow();
+}
+
+}  // namespace kavrin

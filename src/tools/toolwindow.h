@@ -1,0 +1,36 @@
+#pragma once
+// What the modeless tool windows (Find/Replace, Extended Replace, Spelling) share: they sit
+// centred on the screen above every other window, step down for their own message boxes, and
+// keep Enter from pressing their main button while a text field is being typed in.
+#include <QObject>
+#include <QString>
+
+#include <initializer_list>
+
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace kavrin {
+
+// Centres the window on the screen and keeps it above the others.
+void placeToolWindow(QWidget* window);
+// A message box that the tool window does not cover; the window is on top again afterwards.
+int toolMessage(QWidget* window, const QString& prompt, int buttons, const QString& title = QString());
+
+// While one of the fields has the focus, the main button stops being the default button and
+// the field's text is selected whole; leaving the field makes the button the default again.
+class TypingFields : public QObject {
+public:
+    TypingFields(QPushButton* mainButton, std::initializer_list<QLineEdit*> fields);
+    bool typing() const { return typing_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QPushButton* button_;
+    bool typing_ = false;
+};
+
+}  // namespace kavrin

@@ -1,0 +1,378 @@
+// The Edit, Browse and Design views of a document on the real web engine, and the main window's
+// menus, toolbars and boxes that follow them.
+#include <QComboBox>
+#include <QFile>
+#include <QMdiArea>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+
+#include "documents/docstate.h"
+#include "documents/inserthtml.h"
+#include "mainwindow_fixture.h"
+#include "platform/designfont.h"
+
+// Differences show as text.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QByteArray& bytes, std::ostream* os) { *os << '"' << bytes.toStdString() << '"'; }
+
+namespace kavrin::test {
+namespace {
+
+constexpr int kWait = 20000;
+
+// A page as people write them: a doctype, a comment before the page, a script that would write
+// into the page, entities, unquoted values, a style sheet and a picture found by relative links.
+const QByteArray kPage =
+    "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\r\n"
+    "<!-- site menu v2 -->\r\n"
+    "<html>\r\n"
+    "<head>\r\n"
+    "<meta name=\"GENERATOR\" content=\"MSHTML 5.50.4522.1800\">\r\n"
+    "<title>Caf&eacute; &amp; bar</title>\r\n"
+    "<link rel=stylesheet href=\"css/site.css\">\r\n"
+    "<script language=JavaScript>document.write('<p id=written>written</p>');</script>\r\n"
+    "</head>\r\n"
+    "<body bgcolor=#ffffff>\r\n"
+    "<h1 class=title>Menu</h1>\r\n"
+    "<p id=intro>Coffee&nbsp;&copy; 2001 <img src=\"img/cup.png\" width=10 height=10></p>\r\n"
+    "<table border=1>\r\n"
+    "<tr><td id=cell>one</td><td>two</td></tr>\r\n"
+    "</table>\r\n"
+    "<div id=box>boxed <table><tr><td id=inner>x</td></tr></table></div>\r\n"
+    "<p id=last>The end</p>\r\n"
+    "</body>\r\n"
+    "</html>\r\n";
+
+// A tiny red picture.
+const QByteArray kPng = QByteArray::fromBase64(
+    "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg==");
+
+class ViewsTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        enableBrowserAndDesigner = true;
+        start();
+        enableBrowserAndDesigner = true;
+        writeFile("site/css/site.css", "h1 { color: rgb(0, 128, 0); }");
+        writeFile("site/img/cup.png", kPng);
+        pagePath = writeFile("site/page.htm", kPage);
+    }
+
+    DocumentWindow* openPage() {
+        mainWindow->openFile(pagePath);
+        DocumentWindow* doc = activeDocument();
+        EXPECT_NE(doc, nullptr);
+        EXPECT_TRUE(doc && doc->hasViews());
+        return doc;
+    }
+
+    static void view(DocumentWindow* doc, int tab) { doc->tbsMain->setCurrentIndex(tab); }
+
+    static void design(DocumentWindow* doc) {
+        view(doc, 2);
+        ASSERT_TRUE(doc->dhtm->waitReady(kWait)) << "the design view never loaded";
+    }
+
+    // Runs a script in the design page's own world and returns its result.
+    static QVariant js(QWebEngineView* view, const QString& script) {
+        QVariant result;
+        bool done = false;
+        view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
+            result = v;
+            done = true;
+        });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, kWait));
+        return result;
+    }
+
+    // Puts the design caret into the element with this id (its start, or its whole text).
+    static void caretInto(DocumentWindow* doc, const QString& id, bool selectText = false) {
+        QSignalSpy changed(doc->dhtm, &DhtmlEdit::DisplayChanged);
+        js(doc->dhtm->view(), QString("(() => { const r = document.createRange(); const n = document.getElementById('%1');"
+                                      "r.selectNodeContents(n); if (!%2) r.collapse(true);"
+                                      "getSelection().removeAllRanges(); getSelection().addRange(r); })()")
+                                  .arg(id, selectText ? "true" : "false"));
+        EXPECT_TRUE(changed.wait(kWait) || changed.count() > 0);
+    }
+
+    // Types into the design view at its caret, as the engine's typing does.
+    static void typeInDesign(DocumentWindow* doc, const QString& text) {
+        js(doc->dhtm->view(), QString("document.execCommand('insertText', false, '%1')").arg(text));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return doc->dhtm->DocumentHTML().contains(text); }, kWait));
+    }
+
+    QString pagePath;
+};
+
+TEST_F(ViewsTest, DesignLeavesTheSourceAloneUntilTheUserChangesSomethingThenOneUndoStep) {
+    DocumentWindow* doc = openPage();
+    RichTextBox* editor = doc->txtMain;
+    const QString original = editor->text();
+    editor->setSelStart(int(original.indexOf("The end")));
+
+    // Design and back, Design and Browse: the engine rewrote the page as it loaded it (doctype,
+    // quotes, the script's output, entities), yet not a byte of the source changes.
+    design(doc);
+    EXPECT_TRUE(mainWindow->mnuViewDesign->isChecked());
+    EXPECT_TRUE(mainWindow->picDesignTools->isVisible());
+    EXPECT_FALSE(doc->dhtm->loadedHTML().contains("id=\"written\"")) << "the page's own script ran";
+    EXPECT_NE(doc->dhtm->loadedHTML(), original);
+    view(doc, 0);
+    EXPECT_EQ(editor->text(), original);
+    EXPECT_EQ(doc->undoI, 0);
+    EXPECT_TRUE(doc->fileSaved);
+    EXPECT_TRUE(mainWindow->mnuViewEdit->isChecked());
+    EXPECT_FALSE(mainWindow->picDesignTools->isVisible());
+
+    // Clicking the tab of the view already shown changes nothing.
+    doc->tbsMain_Click();
+    EXPECT_EQ(doc->mode, 0);
+
+    // Typed into the design view: one undo step with exactly that change, the control's own
+    // generator tag gone, the caret where it was.
+    design(doc);
+    caretInto(doc, "intro");
+    typeInDesign(doc, "Fresh ");
+    EXPECT_TRUE(doc->dhtm->IsDirty());
+    EXPECT_FALSE(doc->fileSaved);
+    view(doc, 0);
+    QString expected = original;
+    expected.replace("<p id=intro>Coffee", "<p id=intro>Fresh Coffee");
+    expected.remove("<meta name=\"GENERATOR\" content=\"MSHTML 5.50.4522.1800\">");
+    EXPECT_EQ(editor->text(), expected);
+    EXPECT_EQ(doc->undoI, 1);
+    EXPECT_EQ(editor->selStart(), int(expected.indexOf("The end")));
+    mainWindow->mnuEditUndo_Click();
+    EXPECT_EQ(editor->text(), original);
+}
+
+TEST_F(ViewsTest, BrowseShowsTheSavedPageWithItsPicturesAndStylesThroughACopyBesideIt) {
+    DocumentWindow* doc = openPage();
+    doc->txtMain->setText(QString::fromLatin1(kPage).replace("Menu", "Edited menu"));
+    const QString copy = pagePath + ".browse";
+    QSignalSpy loaded(doc->webBrowser->view(), &QWebEngineView::loadFinished);
+    mainWindow->mnuViewBrowse_Click();
+    EXPECT_EQ(doc->mode, 1);
+    EXPECT_TRUE(mainWindow->mnuViewBrowse->isChecked());
+    EXPECT_FALSE(mainWindow->mnuInsertImage->isEnabled());
+    EXPECT_TRUE(QFile::exists(copy));
+    EXPECT_EQ(readFile(pagePath), kPage) << "Browse must not write the document itself";
+    ASSERT_TRUE(loaded.wait(kWait) || loaded.count() > 0);
+
+    // Shown as HTML, with the edited text, the style sheet and the picture found relative to it.
+    QWebEngineView* page = doc->webBrowser->view();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return js(page, "document.images.length && document.images[0].naturalWidth").toInt() == 1; },
+                                kWait));
+    EXPECT_EQ(js(page, "document.querySelector('h1').textContent").toString(), "Edited menu");
+    EXPECT_EQ(js(page, "getComputedStyle(document.querySelector('h1')).color").toString(), "rgb(0, 128, 0)");
+    // The address box shows the document's own path, once however often it is reached.
+    EXPECT_EQ(mainWindow->cboUrl->itemText(0), pagePath);
+    view(doc, 0);
+    EXPECT_FALSE(QFile::exists(copy));
+    view(doc, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mainWindow->cboUrl->count() >= 1 && loaded.count() >= 2; }, kWait));
+    EXPECT_EQ(mainWindow->cboUrl->count(), 1);
+
+    // Another address typed into the box is visited and goes first; the page's own comes second.
+    const QString other = writeFile("site/other.htm", "<p>other</p>");
+    mainWindow->cboUrl->setEditText(other);
+    int enter = 13;
+    mainWindow->cboUrl_KeyPress(enter);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mainWindow->cboUrl->itemText(0) == other; }, kWait));
+    EXPECT_EQ(mainWindow->cboUrl->count(), 2);
+    mainWindow->tbrIe_ButtonClick(1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mainWindow->cboUrl->itemText(0) == pagePath; }, kWait));
+    EXPECT_EQ(mainWindow->cboUrl->count(), 2);
+
+    // Closing the window in Browse removes its copy too.
+    EXPECT_TRUE(QFile::exists(copy));
+    doc->fileSaved = true;
+    doc->unload();
+    EXPECT_FALSE(QFile::exists(copy));
+}
+
+TEST_F(ViewsTest, AnUntitledPageIsBrowsedFromTheWorkFolder) {
+    newDocument();
+    DocumentWindow* doc = activeDocument();
+    doc->txtMain->setText("<p>untitled page</p>");
+    QSignalSpy loaded(doc->webBrowser->view(), &QWebEngineView::loadFinished);
+    view(doc, 1);
+    EXPECT_EQ(readFile(tempDir + "temp.htm"), "<p>untitled page</p>");
+    EXPECT_FALSE(QFile::exists(programDir + "temp.htm"));
+    ASSERT_TRUE(loaded.wait(kWait) || loaded.count() > 0);
+    EXPECT_EQ(js(doc->webBrowser->view(), "document.body.textContent").toString(), "untitled page");
+    EXPECT_TRUE(doc->browseFiles.isEmpty());
+}
+
+TEST_F(ViewsTest, ButtonsAndBoxesFollowTheDesignSelectionAndDriveIt) {
+    DocumentWindow* doc = openPage();
+    design(doc);
+    QAction* bold = mainWindow->tbrDHTM->button("bold");
+    QAction* addRow = mainWindow->tbrDHTM->button("add_row");
+
+    // Outside a table the table buttons are off and the table commands do nothing.
+    caretInto(doc, "last", true);
+    EXPECT_FALSE(bold->isChecked());
+    EXPECT_FALSE(addRow->isEnabled());
+    EXPECT_EQ(mainWindow->cboFormat->currentText(), "Normal");
+    const QString before = doc->dhtm->DocumentHTML();
+    mainWindow->tbrDHTM_ButtonClick("add_row");
+    EXPECT_EQ(doc->dhtm->DocumentHTML(), before);
+
+    // Bold from the toolbar: the page changes and the button shows it pressed.
+    mainWindow->tbrDHTM_ButtonClick("bold");
+    EXPECT_TRUE(bold->isChecked());
+    EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("<b>The end</b>"));
+
+    // In a table cell the table buttons come on; a row goes in above.
+    caretInto(doc, "cell");
+    EXPECT_TRUE(addRow->isEnabled());
+    EXPECT_FALSE(bold->isChecked());
+    mainWindow->tbrDHTM_ButtonClick("add_row");
+    EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("<tr><td></td><td></td></tr><tr><td id=\"cell\">"));
+    caretInto(doc, "cell");
+    mainWindow->tbrDHTM_ButtonClick("add_col");
+    EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("<tr><td></td><td id=\"cell\">one</td><td>two</td></tr>"));
+
+    // The format box names the block; choosing a heading makes one.
+    caretInto(doc, "last");
+    mainWindow->cboFormat->setCurrentText("Heading 2");
+    mainWindow->cboFormat_Click();
+    EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("<b>The end</b></h2>"));
+    EXPECT_EQ(mainWindow->cboFormat->currentText(), "Heading 2");
+
+    // The size box: the third entry is size 3. A selection over two fonts empties the font box.
+    caretInto(doc, "intro", true);
+    mainWindow->cboSize->setCurrentIndex(4);
+    mainWindow->cboSize_Click();
+    EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("<font size=\"5\">"));
+    EXPECT_EQ(mainWindow->cboSize->currentText(), "5");
+    mainWindow->cboFont->setCurrentText("Courier");
+    mainWindow->cboFont_Click();
+    js(doc->dhtm->view(), "(() => { const r = document.createRange(); r.setStart(document.querySelector('h1'), 0);"
+                          "r.setEnd(document.getElementById('intro'), 1); getSelection().removeAllRanges();"
+                          "getSelection().addRange(r); })()");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return doc->dhtm->QueryStatus(DECMD_GETFONTNAME) == DECMDF_NINCHED; }, kWait));
+    mainWindow->updateFontCombos();
+    EXPECT_EQ(mainWindow->cboFont->currentText(), "");
+    EXPECT_TRUE(mainWindow->cboFont->isEnabled());
+
+    // Alignment from the colour toolbar.
+    caretInto(doc, "cell");
+    mainWindow->tbrColor_ButtonClick("center");
+    EXPECT_TRUE(mainWindow->tbrColor->button("center")->isChecked());
+}
+
+TEST_F(ViewsTest, TheContextMenuHasItsGroupsWhereTheSelectionIs) {
+    DocumentWindow* doc = openPage();
+    design(doc);
+    auto menuTexts = [&](const QString& id) {
+        caretInto(doc, id);
+        doc->dhtm_ShowContextMenu(10, 10);
+        QStringList texts;
+        for (QAction* a : doc->dhtm->contextMenu()->actions()) texts << (a->isSeparator() ? "-" : a->text());
+        doc->dhtm->contextMenu()->hide();
+        return texts;
+    };
+    const QStringList fixed{"Cut", "Copy", "Paste", "-", "Select All", "-", "Font..."};
+    const QStringList table{"-", "Insert Row", "Insert Column", "-", "Delete Row", "Delete Column"};
+    EXPECT_EQ(menuTexts("last"), fixed);
+    EXPECT_EQ(menuTexts("cell"), fixed + table);
+    const QStringList positioning{"-", "Make 2D"};
+    EXPECT_EQ(menuTexts("box"), fixed + positioning);
+    EXPECT_EQ(menuTexts("inner"), fixed + positioning + table);
+
+    // Entries run their commands by their place in the menu: Insert Column after the
+    // positioning group, then Make 2D, which turns the menu's entry into "Make 1D".
+    caretInto(doc, "inner");
+    doc->dhtm_ShowContextMenu(10, 10);
+    doc->dhtm->contextMenu()->actions().at(11)->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return doc->dhtm->DocumentHTML().contains("<td></td><td id=\"inner\">"); }, kWait));
+    doc->dhtm_ContextMenuAction(8);
+    EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("position: absolute"));
+    EXPECT_EQ(menuTexts("inner").at(8), "Make 1D");
+
+    // "Font..." opens the control's font dialog; its choice applies to the selection.
+    caretInto(doc, "last", true);
+    expectModal("DesignFontDialog", [](Form& form) {
+        auto& dialog = static_cast<DesignFontDialog&>(form);
+        EXPECT_TRUE(dialog.isVisible());
+        dialog.chkItalic->setChecked(true);
+        dialog.cmdOk_Click();
+    });
+    doc->dhtm_ContextMenuAction(6);
+    EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("<i>The end</i>"));
+}
+
+TEST_F(ViewsTest, SaveAndEditCommandsInDesignWorkOnWhatDesignShows) {
+    DocumentWindow* doc = openPage();
+    design(doc);
+    caretInto(doc, "last", true);
+    mainWindow->tbrDHTM_ButtonClick("italic");
+    EXPECT_FALSE(doc->fileSaved);
+
+    // Save writes what the design view shows; the view stays and counts changes from there.
+    mainWindow->mnuFileSave_Click();
+    EXPECT_TRUE(doc->fileSaved);
+    EXPECT_EQ(doc->mode, 2);
+    QByteArray expected = kPage;
+    expected.replace("<p id=last>The end</p>", "<p id=last><i>The end</i></p>");
+    expected.replace("<meta name=\"GENERATOR\" content=\"MSHTML 5.50.4522.1800\">", "");
+    EXPECT_EQ(readFile(pagePath), expected);
+    EXPECT_FALSE(doc->dhtm->IsDirty());
+    EXPECT_EQ(doc->undoI, 1);
+
+    // Undo, select all and the insertion of the dialogs go to the design view, not the source.
+    mainWindow->mnuEditUndo_Click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !doc->dhtm->DocumentHTML().contains("<i>The end</i>"); }, kWait));
+    EXPECT_EQ(doc->txtMain->text().toUtf8(), expected);
+    caretInto(doc, "last");
+    insertHtml("<hr class=\"x\">", "", "", 3);
+    EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("<hr class=\"x\">"));
+    EXPECT_EQ(doc->txtMain->text().toUtf8(), expected);
+
+    // Save As into another folder: the file holds the page, the design view its new place.
+    const QString moved = workDir + "elsewhere.htm";
+    expectSave(moved);
+    mainWindow->mnuFileSaveAs_Click();
+    EXPECT_TRUE(QString::fromUtf8(readFile(moved)).contains("<hr class=\"x\">"));
+    EXPECT_EQ(doc->dhtmDocPath, moved);
+    EXPECT_EQ(doc->dhtm->BaseURL(), moved);
+}
+
+TEST_F(ViewsTest, EachActivationShowsTheActiveDocumentsViewAndHistory) {
+    DocumentWindow* designed = openPage();
+    design(designed);
+    caretInto(designed, "last");
+    typeInDesign(designed, "kept ");
+    // A second document with its own history.
+    newDocument();
+    DocumentWindow* plain = activeDocument();
+    plain->txtMain->setSelStart(0);
+    QTest::keyClicks(plain->txtMain, "ab");
+    ASSERT_GE(plain->undoI, 1);
+    EXPECT_TRUE(mainWindow->mnuEditUndo->isEnabled());
+    EXPECT_FALSE(mainWindow->picDesignTools->isVisible());
+    // Untouched third one: Undo follows it, not the document that changed last.
+    newDocument();
+    EXPECT_FALSE(mainWindow->mnuEditUndo->isEnabled());
+    EXPECT_FALSE(mainWindow->tbrMainB->button("undo")->isEnabled());
+    mainWindow->mdiArea()->setActiveSubWindow(plain->subWindow());
+    EXPECT_TRUE(mainWindow->mnuEditUndo->isEnabled());
+
+    // Back to the designed one: the design state again, and what was typed there is still there.
+    mainWindow->mdiArea()->setActiveSubWindow(designed->subWindow());
+    EXPECT_TRUE(mainWindow->mnuViewDesign->isChecked());
+    EXPECT_TRUE(mainWindow->picDesignTools->isVisible());
+    EXPECT_TRUE(designed->dhtm->DocumentHTML().contains("kept The end"));
+    view(designed, 0);
+    EXPECT_TRUE(designed->txtMain->text().contains("<p id=last>kept The end</p>"));
+}
+
+}  // namespace
+}  // namespace kavrin::test

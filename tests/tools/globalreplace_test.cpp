@@ -1,0 +1,368 @@
+// Extended Replace driven through its window: folder trees of real pages on disk, open
+// documents, a full disk and Cancel.
+#include <sys/mount.h>
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTest>
+
+#include <cerrno>
+#include <cstring>
+
+#include "documents/documentwindow.h"
+#include "documents/globals.h"
+#include "fixture.h"
+#include "qstringprint.h"
+#include "mainwindow/mdiMain.h"
+#include "platform/msgbox.h"
+#include "tools/frmGlobalReplace.h"
+#include "tools/frmSearchResults.h"
+#include "tools/replaceinfiles.h"
+
+namespace kavrin::test {
+namespace {
+
+class GlobalReplaceTest : public KavrinTest {
+protected:
+    void SetUp() override {
+        KavrinTest::SetUp();
+        mainWindow = new mdiMain();
+        mainWindow->show();
+    }
+    void TearDown() override {
+        frmGlobalReplace::afterEachFile = nullptr;
+        KavrinTest::TearDown();
+    }
+
+    frmGlobalReplace* openDialog(const QString& find, const QString& replacement) {
+        mainWindow->mnuEditExtendedReplace->trigger();
+        frmGlobalReplace* f = globalReplaceForm();
+        EXPECT_NE(f, nullptr);
+        EXPECT_TRUE(f->isVisible());
+        f->txtFind->setText(find);
+        f->txtReplace->setText(replacement);
+        return f;
+    }
+
+    void chooseFolder(frmGlobalReplace* f, const QString& folder, bool subFolders, bool backups) {
+        f->optFolder->click();
+        f->txtFolder->setText(folder);
+        if (subFolders) f->chkSubFolders->click();
+        if (backups) f->chkBackup->click();
+    }
+
+    // Answers the results window, keeping what it showed.
+    void expectResults() {
+        expectModal("frmSearchResults", [this](Form& form) {
+            auto& r = static_cast<frmSearchResults&>(form);
+            EXPECT_TRUE(r.isVisible());
+            EXPECT_EQ(r.caption(), "Search Results");
+            lines = r.lines();
+            filterLabel = r.lblFilter->text();
+            filesLabel = r.lblTotalFiles->text();
+            totalLabel = r.lblNumReplacements->text();
+            cancelledShown = !r.lblCancelled->isHidden();
+            r.cmdOk->click();
+        });
+    }
+
+    void link(const QString& target, const QString& at) { ASSERT_TRUE(QFile::link(target, at)) << at.toStdString(); }
+
+    QStringList lines;
+    QString filterLabel, filesLabel, totalLabel;
+    bool cancelledShown = false;
+};
+
+TEST_F(GlobalReplaceTest, AFolderTreeOfRealPagesChangesOnlyTheReplacedBytes) {
+    const QString site = workDir + "site/";
+    const QByteArray a = "caf\xC3\xA9 Logo\nlogo LOGO";                       // UTF-8, LF, no final line end
+    const QByteArray b = "<p>nothing here</p>\r\n";
+    const QByteArray c = "logo in a page of another type";
+    const QByteArray d = "\xEF\xBB\xBF<img alt=\"logo\">\r\n";                    // byte-order mark, CR LF
+    const QByteArray e = "\xE9t\xE9 logo\r\n\x93logo\x94\r\n";                    // Windows-1252
+    const QByteArray bin("GIF89a\0logo\0\xFF", 13);                              // binary
+    const QByteArray z = "<a href=x>logo</a>";
+    writeFile("site/a.html", a);
+    writeFile("site/b.html", b);
+    writeFile("site/c.htm", c);
+    writeFile("site/sub/d.html", d);
+    writeFile("site/sub/e.html", e);
+    writeFile("site/sub/bin.html", bin);
+    writeFile("site/sub/deeper/z.html", z);
+    writeFile("site/.hidden/h.html", "logo");
+    writeFile("outside/f.html", "logo");
+    link(site, site + "sub/loop");                        // back up into the tree
+    link(workDir + "outside", site + "sub/out");          // out of the tree
+    link(site + "a.html", site + "sub/link.html");        // a second name for a visited file
+    ASSERT_EQ(::chmod(QFile::encodeName(site + "a.html").constData(), 0640), 0);
+
+    frmGlobalReplace* f = openDialog("logo", "brand");
+    chooseFolder(f, site, true, true);
+    expectMsgBox("Please note that this procedure cannot be undone.", vbYes);
+    expectResults();
+    f->cmdReplaceAll->click();
+
+    EXPECT_EQ(lines, (QStringList{site + "a.html\t3",
+                                  "Skipped\t" + site + "sub/bin.html - the file holds binary data (NUL bytes), not text",
+                                  site + "sub/d.html\t1", site + "sub/e.html\t2", site + "sub/deeper/z.html\t1"}));
+    EXPECT_EQ(filterLabel, "Filter:  *.html");
+    EXPECT_EQ(filesLabel, "Num Files:  5");
+    EXPECT_EQ(totalLabel, "Total Replacements:  7");
+
+    EXPECT_EQ(readFile(site + "a.html"), "caf\xC3\xA9 brand\nbrand brand");
+    EXPECT_EQ(readFile(site + "sub/d.html"), "\xEF\xBB\xBF<img alt=\"brand\">\r\n");
+    EXPECT_EQ(readFile(site + "sub/e.html"), "\xE9t\xE9 brand\r\n\x93" "brand\x94\r\n");
+    EXPECT_EQ(readFile(site + "sub/deeper/z.html"), "<a href=x>brand</a>");
+    // Backups are the old bytes, and only changed files have one.
+    EXPECT_EQ(readFile(site + "a.html.bak"), a);
+    EXPECT_EQ(readFile(site + "sub/d.html.bak"), d);
+    EXPECT_EQ(readFile(site + "sub/e.html.bak"), e);
+    EXPECT_EQ(readFile(site + "sub/deeper/z.html.bak"), z);
+    for (const QString name : {"b.html.bak", "sub/bin.html.bak", "c.htm.bak", "sub/link.html.bak"})
+        EXPECT_FALSE(QFileInfo::exists(site + name)) << name.toStdString();
+    // Everything else is as it was, links included.
+    EXPECT_EQ(readFile(site + "b.html"), b);
+    EXPECT_EQ(readFile(site + "c.htm"), c);
+    EXPECT_EQ(readFile(site + "sub/bin.html"), bin);
+    EXPECT_EQ(readFile(site + ".hidden/h.html"), "logo");
+    EXPECT_EQ(readFile(workDir + "outside/f.html"), "logo");
+    EXPECT_TRUE(QFileInfo(site + "sub/link.html").isSymLink());
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(site + "a.html").constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+    // A result opens in the editor.
+    f->txtFind->setText("brand");
+    f->txtReplace->setText("brand");
+    expectMsgBox("cannot be undone", vbYes);
+    expectModal("frmSearchResults", [](Form& form) {
+        auto& r = static_cast<frmSearchResults&>(form);
+        r.lstMain->setCurrentItem(r.lstMain->findItems("e.html", Qt::MatchEndsWith).value(0));
+        r.lstMain_DblClick();
+    });
+    f->cmdReplaceAll->click();
+    ASSERT_NE(activeDocument(), nullptr);
+    EXPECT_EQ(activeDocument()->filePath, site + "sub/e.html");
+}
+
+TEST_F(GlobalReplaceTest, OpenDocumentsKeepTheirEditsAndSavedOnesMayBeReloaded) {
+    const QString site = workDir + "site/";
+    writeFile("site/edited.html", "<p>old</p>\r\n");
+    writeFile("site/saved.html", "<p>old</p>\r\n");
+    writeFile("site/kept.html", "<p>old</p>\r\n");
+
+    mainWindow->openFile(site + "edited.html");
+    DocumentWindow* edited = activeDocument();
+    edited->txtMain->select(0, 0);
+    QTest::keyClicks(edited->txtMain, "X");
+    ASSERT_FALSE(edited->fileSaved);
+    const QString typed = edited->txtMain->text();
+    mainWindow->openFile(site + "saved.html");
+    DocumentWindow* saved = activeDocument();
+    mainWindow->openFile(site + "kept.html");
+    DocumentWindow* kept = activeDocument();
+
+    frmGlobalReplace* f = openDialog("old", "new");
+    chooseFolder(f, site, false, false);
+    expectMsgBox("cannot be undone", vbYes);
+    expectMsgBox("One or more open files were changed by this action.", vbYes);
+    expectResults();
+    f->cmdReplaceAll->click();
+
+    // The file behind unsaved edits is never written; the edits and the replacement are in the window.
+    EXPECT_EQ(readFile(site + "edited.html"), "<p>old</p>\r\n");
+    EXPECT_EQ(edited->txtMain->text(), "X<p>new</p>\r\n");
+    EXPECT_FALSE(edited->fileSaved);
+    Form::mdiArea()->setActiveSubWindow(edited->subWindow());
+    ASSERT_EQ(activeDocument(), edited);
+    const int undoCount = edited->undoI;
+    mainWindow->mnuEditUndo_Click();
+    EXPECT_EQ(edited->undoI, undoCount - 1);
+    EXPECT_EQ(edited->txtMain->text(), typed);
+
+    // Saved documents show their rewritten files after Yes.
+    EXPECT_EQ(readFile(site + "saved.html"), "<p>new</p>\r\n");
+    EXPECT_EQ(saved->txtMain->text(), "<p>new</p>\r\n");
+    EXPECT_TRUE(saved->fileSaved);
+    EXPECT_EQ(kept->txtMain->text(), "<p>new</p>\r\n");
+    EXPECT_EQ(lines, (QStringList{site + "edited.html\t1", site + "kept.html\t1", site + "saved.html\t1"}));
+
+    // No keeps the window's text as it was.
+    f->txtFind->setText("new");
+    f->txtReplace->setText("newer");
+    expectMsgBox("cannot be undone", vbYes);
+    expectMsgBox("Would you like to reload them?", vbNo);
+    expectResults();
+    f->cmdReplaceAll->click();
+    EXPECT_EQ(readFile(site + "saved.html"), "<p>newer</p>\r\n");
+    EXPECT_EQ(saved->txtMain->text(), "<p>new</p>\r\n");
+}
+
+TEST_F(GlobalReplaceTest, CurrentFileAndAllOpenFilesChangeTheDocumentsOnly) {
+    // No document yet.
+    frmGlobalReplace* f = openDialog("a", "b");
+    expectMsgBox("No documents have been opened.", vbOK);
+    f->cmdReplaceAll->click();
+    f->cmdClose->click();
+    QApplication::processEvents();
+
+    writeFile("one.html", "a a\r\n");
+    writeFile("two.html", "none\r\n");
+    mainWindow->openFile(workDir + "one.html");
+    DocumentWindow* one = activeDocument();
+    mainWindow->openFile(workDir + "two.html");
+    DocumentWindow* two = activeDocument();
+    two->txtMain->select(0, 3);  // the selection becomes the find text
+    mainWindow->mnuEditExtendedReplace->trigger();
+    f = globalReplaceForm();
+    EXPECT_EQ(f->txtFind->text(), "non");
+    EXPECT_FALSE(f->chkSubFolders->isEnabled());
+    EXPECT_FALSE(f->txtFolder->isEnabled());
+
+    f->txtFind->setText("a");
+    f->txtReplace->setText("aa");
+    f->optAllFiles->click();
+    expectResults();
+    f->cmdReplaceAll->click();
+    EXPECT_EQ(lines, QStringList{workDir + "one.html\t2"});
+    EXPECT_EQ(filterLabel, "");
+    EXPECT_EQ(one->txtMain->text(), "aa aa\r\n");
+    EXPECT_FALSE(one->fileSaved);
+    EXPECT_TRUE(two->fileSaved);
+    EXPECT_FALSE(mainWindow->tbsPop->tabIcon(mainWindow->documentTabIndex(one)).isNull());
+    EXPECT_EQ(readFile(workDir + "one.html"), "a a\r\n");
+    // All of a document's replacements go back with one Undo.
+    Form::mdiArea()->setActiveSubWindow(one->subWindow());
+    mainWindow->mnuEditUndo->trigger();
+    EXPECT_EQ(one->txtMain->text(), "a a\r\n");
+
+    // Current File works on the active one only.
+    f->optFile->click();
+    f->txtFind->setText("none");
+    f->txtReplace->setText("some");
+    Form::mdiArea()->setActiveSubWindow(two->subWindow());
+    expectResults();
+    f->cmdReplaceAll->click();
+    EXPECT_EQ(two->txtMain->text(), "some\r\n");
+    EXPECT_EQ(totalLabel, "Total Replacements:  1");
+}
+
+TEST_F(GlobalReplaceTest, FolderRunsStopEarlyWithoutTouchingAnything) {
+    writeFile("site/a.html", "a");
+    frmGlobalReplace* f = openDialog("a", "b");
+    f->optFolder->click();
+    EXPECT_TRUE(f->cboFilter->isEnabled());
+    for (const QString& folder : {QString(), workDir + "missing", workDir + "site/a.html"}) {
+        f->txtFolder->setText(folder);
+        expectMsgBox("The folder you have specified does not exist.", vbOK);
+        f->cmdReplaceAll->click();
+    }
+    f->txtFolder->setText(workDir + "site");
+    expectMsgBox("cannot be undone", vbNo);
+    f->cmdReplaceAll->click();
+    EXPECT_EQ(readFile(workDir + "site/a.html"), "a");
+
+    // An empty pattern is "*.html", and the box shows it.
+    f->cboFilter->setEditText(" ");
+    expectMsgBox("cannot be undone", vbYes);
+    expectResults();
+    f->cmdReplaceAll->click();
+    EXPECT_EQ(f->cboFilter->currentText(), "*.html");
+    EXPECT_EQ(readFile(workDir + "site/a.html"), "b");
+
+    // Browse fills the folder.
+    expectDialog("folder", [this](CommonDialog& d) {
+        EXPECT_EQ(d.dialogTitle, "Select A Folder");
+        d.fileName = workDir;
+        return true;
+    });
+    f->cmdBrowse->click();
+    EXPECT_EQ(f->txtFolder->text(), workDir);
+}
+
+TEST_F(GlobalReplaceTest, CancelStopsBetweenFilesAndSaysSo) {
+    for (const char* name : {"1.html", "2.html", "3.html"}) writeFile(QString("site/") + name, "x");
+    frmGlobalReplace* f = openDialog("x", "y");
+    chooseFolder(f, workDir + "site", false, false);
+    int calls = 0;
+    frmGlobalReplace::afterEachFile = [f, &calls](ReplaceProgress& progress) {
+        if (++calls != 1) return;
+        // The user presses Cancel while the run is on its way; the worker goes on only after.
+        QMetaObject::invokeMethod(f->cmdCancel, [f] {
+            EXPECT_TRUE(f->cmdCancel->isVisible());
+            EXPECT_FALSE(f->cmdClose->isEnabled());
+            // Everything else is out of reach meanwhile.
+            QTest::keyClick(mainWindow, Qt::Key_N, Qt::ControlModifier);
+            f->cmdCancel->click();
+        });
+        while (!progress.cancel) QThread::yieldCurrentThread();
+    };
+    expectMsgBox("cannot be undone", vbYes);
+    expectResults();
+    f->cmdReplaceAll->click();
+    EXPECT_EQ(lines, QStringList{workDir + "site/1.html\t1"});
+    EXPECT_TRUE(cancelledShown);
+    EXPECT_EQ(readFile(workDir + "site/2.html"), "x");
+    EXPECT_EQ(readFile(workDir + "site/3.html"), "x");
+    EXPECT_TRUE(documentWindows().isEmpty());
+    EXPECT_FALSE(f->cmdCancel->isVisible());
+    EXPECT_TRUE(f->cmdClose->isEnabled());
+}
+
+TEST_F(GlobalReplaceTest, AFullOrReadOnlyDiskLeavesEveryFileWhole) {
+    const QString dir = workDir + "tiny";
+    QDir().mkpath(dir);
+    const auto [code, msg] = inTinyTmpfs(dir, [&]() -> std::string {
+        const QByteArray big = QByteArray(40 * 1024, 'x') + " logo";
+        QString error;
+        QDir().mkpath(dir + "/a");
+        QDir().mkpath(dir + "/b");
+        for (const char* name : {"/a/1.html", "/a/2.html"})
+            if (!writeFileAtomically(dir + name, name == QByteArray("/a/1.html") ? big : QByteArray("logo"), &error))
+                return "setup: " + error.toStdString();
+        if (!writeFileAtomically(dir + "/b/3.html", "logo", &error)) return "setup: " + error.toStdString();
+
+        FolderReplaceRun run;
+        run.folder = dir;
+        run.pattern = "*.html";
+        run.subFolders = true;
+        run.request = ReplaceRequest{"logo", "brand", 0, false};
+        ReplaceProgress progress;
+        run.run(progress);
+        // The big page does not fit twice: it stays whole, its folder stops, the next goes on.
+        if (run.entries.size() != 2) return "entries: " + QString::number(run.entries.size()).toStdString();
+        const QString first = run.entries[0].line();
+        if (!first.startsWith("Error 61\t" + dir + "/a/1.html - ")) return "first line: " + first.toStdString();
+        if (run.entries[1].line() != dir + "/b/3.html\t1") return "second: " + run.entries[1].line().toStdString();
+        QFile one(dir + "/a/1.html");
+        if (!one.open(QIODevice::ReadOnly) || one.readAll() != big) return "the big page was damaged";
+        QFile two(dir + "/a/2.html");
+        if (!two.open(QIODevice::ReadOnly) || two.readAll() != "logo") return "the page after it was touched";
+        if (QDir(dir + "/a").entryList(QDir::Files | QDir::Hidden).size() != 2) return "work files left behind";
+
+        // A volume that became read-only.
+        if (mount("tmpfs", QFile::encodeName(dir).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+            return std::string("remount read-only: ") + std::strerror(errno);
+        FolderReplaceRun again = run;
+        again.entries.clear();
+        again.request.find = "brand";
+        again.request.backups = true;
+        ReplaceProgress progress2;
+        again.run(progress2);
+        if (again.entries.size() != 1 || !again.entries[0].line().startsWith("Error 70\t" + dir + "/b/3.html"))
+            return "read-only: " + (again.entries.isEmpty() ? std::string("no entry") : again.entries[0].line().toStdString());
+        QFile three(dir + "/b/3.html");
+        if (!three.open(QIODevice::ReadOnly) || three.readAll() != "brand") return "the read-only page changed";
+        return {};
+    });
+    if (code == 77) GTEST_SKIP() << "cannot mount a tmpfs here: " << msg;
+    EXPECT_EQ(code, 0) << msg;
+}
+
+}  // namespace
+}  // namespace kavrin::test
