@@ -187,8 +187,8 @@ void DocumentWindow::Form_Unload(int& cancel) {
 void DocumentWindow::txtMain_Change() {
     // A recolour only changes formats; it must not move the texts the undo record compares.
     if (colorBusy) return;
-    prevText = curText;
-    curText = txtMain->text();
+    // What a recolour held back stays pending in the editor and comes with this change.
+    lastChange_ = txtMain->takeChange();
     ++changeLevel;
     if (ignoreChange) return;
     readyUndo();

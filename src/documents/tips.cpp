@@ -219,7 +219,7 @@ bool insideClosedComment(QStringView text, qsizetype p) {
 // ---- The two list builders ----------------------------------------------------------------------
 
 void showAttributeTips(DocumentWindow* doc, const QString& tagText, int caret) {
-    if (!doc || insideClosedComment(doc->curText, caret)) return;
+    if (!doc || insideClosedComment(doc->txtMain->text(), caret)) return;
     doc->changeLevel = 0;
     doc->lstTip->clear();
     const QString tagLine = findTagLine(tagDataLines(), tagText.trimmed().toUpper());
@@ -229,7 +229,7 @@ void showAttributeTips(DocumentWindow* doc, const QString& tagText, int caret) {
 }
 
 void showValueTips(DocumentWindow* doc, const QString& tagName, const QString& attribute, bool) {
-    if (!doc || insideClosedComment(doc->curText, doc->txtMain->selStart())) return;
+    if (!doc || insideClosedComment(doc->txtMain->text(), doc->txtMain->selStart())) return;
     doc->changeLevel = 0;
     doc->lstTip->clear();
     const QString key = attribute.toUpper() + u'=';

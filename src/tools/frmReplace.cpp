@@ -15,6 +15,7 @@
 #include "platform/msgbox.h"
 #include "platform/richtextbox.h"
 #include "platform/screen.h"
+#include "tools/replaceall.h"
 #include "tools/toolwindow.h"
 #include "tagdialogs/tagdialog.h"
 
@@ -258,20 +259,12 @@ void frmReplace::cmdReplaceAll_Click() {
             // The hit on screen is part of what the user asks to replace.
             searchStart = hitStart_;
         }
-        const int d = int(rep.size()) - int(find.size());
-        for (;;) {
-            const int hit = searchOnce(editor);
-            if (hit < 0) break;
-            ++count;
-            editor->select(hit, int(find.size()));
-            selStartBeforeChange = hit;
-            selLengthBeforeChange = int(find.size());
-            editor->setSelText(rep);
-            if (searchEnd == -1) rangeLength += d;
-            else searchEnd += d;
-            if (activeDocSaved) setFileSaved(false);
-            searchStart = hit + int(rep.size());
-        }
+        FindPass pass{find, findFlags, searchStart, searchEnd, rangeStart, rangeLength};
+        count = replaceAllHits(doc, pass, rep);
+        searchStart = pass.searchStart;
+        searchEnd = pass.searchEnd;
+        rangeStart = pass.rangeStart;
+        rangeLength = pass.rangeLength;
     } catch (...) {
         // The summary below tells how far it came.
     }
@@ -279,6 +272,9 @@ void frmReplace::cmdReplaceAll_Click() {
     hitDoc_ = nullptr;
     hitStart_ = -1;
     editor->select(caret, 0);
+    // The sweep edits past the caret without moving it, so the status bar would keep whatever it
+    // showed before; it tells where the caret is now.
+    doc->txtmain_SelChange();
     cmdClose->setEnabled(true);
     setBusy(false);
     editor->setRedraw(true);

@@ -312,10 +312,20 @@ TEST_F(FindReplaceTest, ReplaceAllCountsRestoresTheCaretAndRecordsEachEdit) {
     EXPECT_EQ(doc->txtMain->text(), "aa aa aa");  // inserted text is not searched again
     EXPECT_EQ(selStart(doc), 1);
     EXPECT_EQ(selLength(doc), 0);
-    EXPECT_EQ(edits, (std::vector<Edit>{{0, 1, "aa a a"}, {3, 1, "aa aa a"}, {6, 1, "aa aa aa"}}));
+    // Each replacement is an edit of its own: one undo step each, undone last first.
+    EXPECT_EQ(doc->undoList().mid(doc->undoI - 3, 3),
+              (QVector<UndoEntry>{{0, 2, "a"}, {3, 2, "a"}, {6, 2, "a"}}));
+    EXPECT_EQ(mainWindow->lblCursorPos->text(), "Ln 1, Col 2");
     EXPECT_TRUE(f->cmdClose->isEnabled());
     EXPECT_TRUE(doc->txtMain->redraw());
     EXPECT_FALSE(doc->fileSaved);
+    mainWindow->mnuEditUndo->trigger();
+    EXPECT_EQ(doc->txtMain->text(), "aa aa a");
+    mainWindow->mnuEditUndo->trigger();
+    EXPECT_EQ(doc->txtMain->text(), "aa a a");
+    mainWindow->mnuEditRedo->trigger();
+    mainWindow->mnuEditRedo->trigger();
+    EXPECT_EQ(doc->txtMain->text(), "aa aa aa");
 
     // Deleting every hit ends too, and a second Replace All starts a new pass.
     edits.clear();
