@@ -24,6 +24,24 @@ void setColorMenus(bool on) {
     }
 }
 
+// The work files are the program's own scratch copies, rewritten on every pass: they are written
+// straight, without the safe-save steps (a temporary, a sync to disk, a rename) a user's file gets.
+bool writeWorkFile(const QString& path, const QByteArray& bytes, QString* error) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size() || !f.flush()) {
+        *error = f.errorString();
+        f.close();
+        QFile::remove(path);
+        return false;
+    }
+    f.close();
+    if (f.error() != QFileDevice::NoError) {
+        *error = f.errorString();
+        return false;
+    }
+    return true;
+}
+
 // Reads the work file back; empty with the reason when it cannot be read.
 QByteArray readWorkFile(const QString& path, QString* error) {
     QFile f(path);
@@ -50,8 +68,8 @@ void colorCodeDocument(DocumentWindow* doc) {
     QString failure;
     const QString htmPath = tempPath + "temp.htm";
     const QString rtfPath = tempPath + "temp.rtf";
-    TextFormat plain;  // the work copy is always UTF-8 with CR LF
-    if (!writeTextFile(htmPath, original, plain, &failure)) failure = "temp.htm: " + failure;
+    // The work copy is always UTF-8 with CR LF.
+    if (!writeWorkFile(htmPath, original.toUtf8(), &failure)) failure = "temp.htm: " + failure;
 
     showProgress(true, int(qMin<qsizetype>(original.size(), INT_MAX)));
     setColorMenus(true);
@@ -62,7 +80,7 @@ void colorCodeDocument(DocumentWindow* doc) {
                                  [](qsizetype done) { updateProgress(int(qMin<qsizetype>(done, INT_MAX))); });
         // The file is what gets loaded: a pass never loads a file an earlier pass left behind.
         QFile::remove(rtfPath);
-        if (!writeFileAtomically(rtfPath, rtf, &failure)) failure = "temp.rtf: " + failure;
+        if (!writeWorkFile(rtfPath, rtf, &failure)) failure = "temp.rtf: " + failure;
     }
 
     ignoreChange = true;

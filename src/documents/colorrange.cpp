@@ -48,6 +48,153 @@ qsizetype openCommentBefore(QStringView t, qsizetype limit) {
     return -1;
 }
 
+namespace {
+
+// How one "-" at k decides the comment state at `limit`, walking back from it: 1 a comment that
+// ended (a "-->" wholly before `limit`), 2 a comment open since k - 3, 0 undecided.
+int commentMark(QStringView t, qsizetype k, qsizetype limit) {
+    if (k + 3 <= limit && t[k + 1] == u'-' && t[k + 2] == u'>') return 1;
+    if (k >= 3 && t[k - 1] == u'-' && t[k - 2] == u'!' && t[k - 3] == u'<') {
+        // In "<!-->" the "-->" starts after the "<!--": the comment is already closed.
+        if (k + 2 <= limit && t[k + 1] == u'>') return 1;
+        return 2;
+    }
+    return 0;
+}
+
+}  // namespace
+
+CaretSurroundings caretSurroundings(QStringView t, qsizetype p) {
+    CaretSurroundings s;
+    p = qBound<qsizetype>(0, p, t.size());
+    s.comment = openCommentBefore(t, p);
+    if (s.comment >= 0) s.commentClose = t.indexOf(u"-->", qMax<qsizetype>(0, p - 1));
+    s.lt = lastIndexBefore(t, u'<', p);
+    s.gt = lastIndexBefore(t, u'>', p);
+    if (s.gt >= 0 && s.gt == p - 1) s.prevGt = lastIndexBefore(t, u'>', s.gt);
+    s.nextGt = t.indexOf(u'>', p);
+    s.nextLt = t.indexOf(u'<', p);
+    if (s.lt >= 0) s.tagText = t.mid(s.lt + 1, 12).toString();
+    if (p >= 3 && t.mid(p - 3, 3) == u"-->") s.closedComment = openCommentBefore(t, p - 1);
+    return s;
+}
+
+namespace {
+
+CaretRecolor recolorAt(const CaretSurroundings& s, qsizetype p, int caretColor) {
+    CaretRecolor r;
+    if (s.comment >= 0 && s.commentClose >= 0) {
+        if (caretColor != commentColor) r = {CaretRecolor::Range, s.comment, s.commentClose - s.comment + 3, commentColor};
+        return r;
+    }
+    // The tag's own ">" comes before any further tag.
+    const bool closes = s.nextGt >= 0 && (s.nextLt < 0 || s.nextGt < s.nextLt);
+    if (s.lt < 0 || s.lt < s.gt) {
+        // The ">" just typed closed a tag: it takes the tag's colour whatever the typing colour
+        // was (a ">" typed right before a "<" comes out black).
+        const bool tagJustClosed = s.lt >= 0 && s.gt == p - 1 && s.prevGt < s.lt && s.closedComment < 0 &&
+                                   !s.tagText.startsWith(u"!--");
+        if (tagJustClosed) {
+            const int color = tagColorFor(s.tagText);
+            if (caretColor != color) return {CaretRecolor::Range, s.lt, s.gt - s.lt + 1, color};
+        }
+        if (caretColor != 0) {
+            if (closes)
+                r = {CaretRecolor::Range, s.gt + 1, s.nextGt - s.gt - 1, 0};
+            else
+                r = {CaretRecolor::TypingColor, 0, 0, 0};
+        }
+        return r;
+    }
+    // A tag not yet closed is the one being typed: what follows the caret is not its name yet
+    // ("</b" typed in front of "two" is a "b" end tag, not an unknown "btwo").
+    const QStringView tagText = closes ? QStringView(s.tagText) : QStringView(s.tagText).left(p - s.lt - 1);
+    const int color = tagColorFor(tagText);
+    if (caretColor != color) {
+        const qsizetype last = closes ? s.nextGt + 1 : p;
+        r = {CaretRecolor::Range, s.lt, last - s.lt, color};
+    }
+    return r;
+}
+
+}  // namespace
+
+CaretRecolor recolorAroundCaret(const CaretSurroundings& s, qsizetype p, int caretColor) {
+    CaretRecolor r = recolorAt(s, p, caretColor);
+    if (s.closedComment >= 0) r.restoreFrom = p;
+    return r;
+}
+
+CaretSurroundings CaretScanner::at(QStringView edited, qsizetype restStart) {
+    const qsizetype p = edited.size();
+    const QStringView rest = original_.mid(restStart);
+    CaretSurroundings s;
+
+    // Backwards: only what was added to the edited text since the last call is new.
+    for (qsizetype i = scanned_; i < p; ++i) {
+        if (edited[i] == u'<') lastLt_ = i;
+        else if (edited[i] == u'>') {
+            prevGt_ = lastGt_;
+            lastGt_ = i;
+        }
+    }
+    scanned_ = p;
+    s.lt = lastLt_;
+    s.gt = lastGt_;
+    if (s.gt >= 0 && s.gt == p - 1) s.prevGt = prevGt_;
+
+    // The comment state: a "-" far enough before the caret decides alike for every caret after
+    // it, so those are settled once; the few nearer ones are looked at each time.
+    const qsizetype settle = qMax<qsizetype>(0, p - 3);
+    if (settle > settled_) {
+        for (qsizetype k = settle - 1; k >= settled_; --k) {
+            if (edited[k] != u'-') continue;
+            if (const int mark = commentMark(edited, k, p)) {
+                settledComment_ = mark == 2 ? k - 3 : -1;
+                settledDecided_ = true;
+                break;
+            }
+        }
+        settled_ = settle;
+    }
+    s.comment = settledDecided_ ? settledComment_ : -1;
+    for (qsizetype k = p - 1; k >= settled_; --k) {
+        if (edited[k] != u'-') continue;
+        if (const int mark = commentMark(edited, k, p)) {
+            s.comment = mark == 2 ? k - 3 : -1;
+            break;
+        }
+    }
+
+    // Forwards in what is left of the original: a hit found earlier stands until it is passed.
+    auto next = [&](qsizetype& found, qsizetype& from, auto needle) {
+        if (found == -2 || (found >= 0 && found < restStart) || (found == -1 && from > restStart)) {
+            found = original_.indexOf(needle, restStart);
+            from = restStart;
+        }
+        return found < 0 ? qsizetype(-1) : p + (found - restStart);
+    };
+    s.nextGt = next(nextGt_, gtFrom_, u'>');
+    s.nextLt = next(nextLt_, ltFrom_, u'<');
+    if (s.comment >= 0) {
+        // From just before the caret: the last edited character may begin the "-->".
+        const auto charAt = [&](qsizetype i) { return i < p ? edited[i] : rest[i - p]; };
+        const qsizetype total = p + rest.size();
+        if (p >= 1 && p + 1 < total && charAt(p - 1) == u'-' && charAt(p) == u'-' && charAt(p + 1) == u'>')
+            s.commentClose = p - 1;
+        else
+            s.commentClose = next(nextClose_, closeFrom_, QStringView(u"-->"));
+    }
+    if (s.lt >= 0) {
+        const qsizetype from = s.lt + 1;
+        if (from < p) s.tagText = edited.mid(from, 12).toString();
+        if (s.tagText.size() < 12) s.tagText += rest.mid(qMax<qsizetype>(0, from - p), 12 - s.tagText.size());
+    }
+    // Looks back only to the nearest comment mark, which the edits made so far keep near.
+    if (p >= 3 && edited.mid(p - 3, 3) == u"-->") s.closedComment = openCommentBefore(edited, p - 1);
+    return s;
+}
+
 void colorCodeRange(int start, int length) {
     if (DocumentWindow* doc = activeDocument()) colorCodeRange(doc->txtMain, start, length);
 }

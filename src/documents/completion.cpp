@@ -106,6 +106,16 @@ void closeAngleTyped(DocumentWindow* doc, int& keyCode) {
     const qsizetype gt = lastIndexBefore(text, u'>', p);
     if (lt < 0 || lt < gt) return;
 
+    // The ">" that closes this start tag is already there (a blank after the name wrote it):
+    // the caret steps over it rather than typing a second one. Not inside a quoted value,
+    // where a ">" is part of the value.
+    if (tagCompletion && editor->selLength() == 0 && p + 1 < text.size() && text[p] == u'>' &&
+        QStringView(text).mid(lt, p - lt).count(u'"') % 2 == 0) {
+        editor->setSelStart(p + 1);
+        keyCode = 0;
+        return;
+    }
+
     if (tagCompletion) {
         qsizetype blank = text.indexOf(u' ', lt);
         if (blank < 0 || blank > p) blank = p;

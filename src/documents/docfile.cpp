@@ -1,5 +1,7 @@
 #include "documents/docfile.h"
 
+#include <QFileInfo>
+
 #include "documents/colorops.h"
 #include "documents/docstate.h"
 #include "documents/documentwindow.h"
@@ -8,6 +10,7 @@
 #include "mainwindow/mdiMain.h"
 #include "platform/commondialog.h"
 #include "platform/msgbox.h"
+#include "platform/textfile.h"
 
 namespace kavrin {
 
@@ -16,6 +19,12 @@ namespace {
 constexpr int kMaxDocuments = 99;
 
 bool isUntitled(const QString& path) { return path.left(8) == QLatin1String("Untitled"); }
+
+// Pages a browser reads as HTML, where a character reference stands for the character itself.
+bool isHtmlPage(const QString& path) {
+    static const QStringList pages = {"htm", "html", "shtml", "shtm", "xhtml", "hta", "asp", "aspx", "php", "jsp"};
+    return pages.contains(QFileInfo(path).suffix().toLower());
+}
 
 DocumentWindow* orActive(DocumentWindow* doc) { return doc ? doc : activeDocument(); }
 
@@ -46,9 +55,34 @@ void newDocument() {
 }
 
 bool writeDocumentFile(DocumentWindow* doc, const QString& path) {
-    if (doc->txtMain->saveFile(path, rtfText)) return true;
-    msgBox("The file '" + path + "' could not be saved.\r\n\r\n" + doc->txtMain->lastError(), vbExclamation,
-           "Error Saving File");
+    RichTextBox* editor = doc->txtMain;
+    const TextFormat format = editor->textFormat();
+    // A file's encoding never changes behind the user's back. In a page a browser reads, a
+    // character the encoding lacks becomes a character reference, which shows the same; any
+    // other file becomes UTF-8 only when the user says so.
+    Unencodable unencodable = Unencodable::Refuse;
+    if (const qsizetype at = firstUnencodable(editor->text(), format); at >= 0) {
+        if (isHtmlPage(path)) {
+            unencodable = Unencodable::CharacterReferences;
+        } else {
+            const QString& text = editor->text();
+            const qsizetype n = text[at].isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
+            if (msgBox("The file '" + path + "' is kept in the " + encodingName(format.encoding) +
+                           " encoding, which cannot hold some of the characters it now contains (the first is \"" +
+                           text.mid(at, n) + "\").\r\n\r\nChoose OK to save the file as UTF-8 instead, or Cancel " +
+                           "to leave it unsaved.",
+                       vbOKCancel + vbExclamation, "Save as UTF-8?") != vbOK)
+                return false;
+            unencodable = Unencodable::Utf8;
+        }
+    }
+    QString error;
+    TextFormat written;
+    if (writeTextFile(path, editor->text(), format, &error, &written, unencodable)) {
+        editor->setTextFormat(written);
+        return true;
+    }
+    msgBox("The file '" + path + "' could not be saved.\r\n\r\n" + error, vbExclamation, "Error Saving File");
     return false;
 }
 

@@ -35,6 +35,12 @@ QString documentSizeText(qint64 n) {
     return twoDecimals(double(n) / 1024000) + " MB";
 }
 
+QString caretPositionText(const RichTextBox* editor) {
+    const int line = editor->lineFromChar(-1);
+    const int lineStart = editor->lineIndex(-1);
+    return "Ln " + QString::number(line + 1) + ", Col " + QString::number(editor->selStart() - lineStart + 1);
+}
+
 void setFileSaved(DocumentWindow* doc, bool saved) {
     activeDocSaved = saved;
     if (doc) doc->fileSaved = saved;
@@ -43,6 +49,8 @@ void setFileSaved(DocumentWindow* doc, bool saved) {
     enable(main->mnuFileSave, !saved);
     main->tbrMainA->setButtonEnabled("save", !saved);
     if (doc) main->setDocumentTabSaved(doc, saved);
+    // Every save path and every first change of a document ends here.
+    if (doc) emit doc->stateChanged(doc);
 }
 
 void setFileSaved(bool saved) {

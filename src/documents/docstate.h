@@ -5,6 +5,7 @@
 namespace kavrin {
 
 class DocumentWindow;
+class RichTextBox;
 
 void setFileSaved(bool saved);
 // The same for a given window (the one being closed may not be the active one).
@@ -16,5 +17,7 @@ void enableEditButtons(bool on);
 void showDocumentSize();
 // The text the size panel shows for a document of n characters ("999 bytes", "0.98 KB", "2 MB").
 QString documentSizeText(qint64 characters);
+// The caret's place as the status bar shows it: "Ln 3, Col 7".
+QString caretPositionText(const RichTextBox* editor);
 
 }  // namespace kavrin

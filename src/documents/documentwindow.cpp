@@ -66,12 +66,15 @@ DocumentWindow::DocumentWindow(bool withViews, QWidget* parent) : Form(parent), 
     connect(txtMain, &RichTextBox::DragDrop, this, &DocumentWindow::txtMain_DragDrop);
     connect(txtMain, &RichTextBox::GotFocus, this, &DocumentWindow::txtMain_GotFocus);
     connect(txtMain, &RichTextBox::LostFocus, this, &DocumentWindow::txtMain_LostFocus);
+    // After the handlers above, so that the undo step of a change is recorded when it is told.
+    connect(txtMain, &RichTextBox::Change, this, [this] { emit stateChanged(this); });
+    connect(txtMain, &RichTextBox::SelChange, this, [this] { emit stateChanged(this); });
     // Composed characters (dead keys, input methods) arrive without a key event.
     txtMain->installEventFilter(this);
     if (withViews_) connectViews();
 }
 
-DocumentWindow::~DocumentWindow() = default;
+DocumentWindow::~DocumentWindow() { disconnectTipList(this); }
 
 void DocumentWindow::Form_Initialize() {
     if (!withViews_) return;
@@ -184,8 +187,8 @@ void DocumentWindow::Form_Unload(int& cancel) {
 void DocumentWindow::txtMain_Change() {
     // A recolour only changes formats; it must not move the texts the undo record compares.
     if (colorBusy) return;
-    prevText = curText;
-    curText = txtMain->text();
+    // What a recolour held back stays pending in the editor and comes with this change.
+    lastChange_ = txtMain->takeChange();
     ++changeLevel;
     if (ignoreChange) return;
     readyUndo();
@@ -197,10 +200,7 @@ void DocumentWindow::txtMain_Change() {
 void DocumentWindow::txtmain_SelChange() {
     if (ignoreChange || colorBusy) return;
     if (!mainWindow || !mainWindow->lblCursorPos) return;
-    const int line = txtMain->lineFromChar(-1);
-    const int lineStart = txtMain->lineIndex(-1);
-    mainWindow->lblCursorPos->setText("Ln " + QString::number(line + 1) + ", Col " +
-                                      QString::number(txtMain->selStart() - lineStart + 1));
+    mainWindow->lblCursorPos->setText(caretPositionText(txtMain));
 }
 
 bool DocumentWindow::loadDocumentFile(const QString& path, QString* error) {
@@ -266,6 +266,7 @@ void activateDocument(DocumentWindow* doc) {
     main->mnuToolsColorCodeYes->setChecked(colorCoding);
     main->mnuToolsColorCodeNo->setChecked(!colorCoding);
     main->mnuToolsColorCodeRefresh->setEnabled(colorCoding);
+    main->followDocument(doc);
 }
 
 }  // namespace kavrin

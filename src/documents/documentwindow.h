@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <QVector>
 
+#include <optional>
+
 #include "platform/form.h"
 #include "platform/richtextbox.h"
 #include "platform/dhtmledit.h"
@@ -43,8 +45,6 @@ public:
     int changeLevel = 0;
     int selectionStart = 0;
     int selectionLen = 0;
-    QString prevText;
-    QString curText;
     int undoI = 0;
     int redoI = 0;
 
@@ -65,7 +65,15 @@ public:
     QStringList browseFiles;
 
     // ---- Public procedures ----
+    // Records the last change the change handling took as one undo step.
     void readyUndo();
+    // Records a step a program edit worked out itself; the redo history is emptied.
+    void addUndoStep(const UndoEntry& entry);
+    // The same for steps made in a row; nothing changes when there are none.
+    void addUndoSteps(const QVector<UndoEntry>& entries);
+    // The change the change handling took last (from the text before it to the text now).
+    const TextChange& lastChange() const { return lastChange_; }
+    void setLastChange(TextChange change) { lastChange_ = std::move(change); }
     void clearDocument();
     void undoChange();
     void redoChange();
@@ -115,6 +123,11 @@ protected:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+signals:
+    // Its caret, text, undo history or saved state changed: whatever shows the active document's
+    // state reads it again.
+    void stateChanged(DocumentWindow* doc);
+
 private:
     void placeViews();
     void switchToDesign();
@@ -138,10 +151,16 @@ private:
     void recolorAfter(int start, int length);
 
     bool withViews_;
+    TextChange lastChange_;
     QVector<UndoEntry> undoList_;
     QVector<UndoEntry> redoList_;
     bool editorHasFocus_ = false;
 };
+
+// The undo step the change handling records for `change`, which made the editor's text `now`:
+// `s0` and `n0` are the selection saved just before the change, `caret` the selection start
+// after it. Nothing when the text is as it was.
+std::optional<UndoEntry> undoEntryFor(QStringView now, const TextChange& change, int s0, int n0, int caret);
 
 // The source-only build.
 class frmChild : public DocumentWindow {

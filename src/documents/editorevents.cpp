@@ -229,44 +229,26 @@ void DocumentWindow::hideTipList() { lstTip->hide(); }
 
 void DocumentWindow::colorAroundCaret() {
     colorBusy = true;
-    const QStringView t(curText);
+    const QStringView t(txtMain->text());
     const qsizetype p = qBound(0, txtMain->selStart(), int(t.size()));
-
-    const qsizetype comment = openCommentBefore(t, p);
-    if (comment >= 0) {
-        const qsizetype close = t.indexOf(u"-->", qMax<qsizetype>(0, p - 1));
-        if (close >= 0) {
-            if (txtMain->selColor() != commentColor) {
-                txtMain->setRangeColor(int(comment), int(close - comment + 3), commentColor);
-                txtMain->setSelStart(int(p));
-            }
-            colorBusy = false;
-            return;
-        }
+    const CaretRecolor r = recolorAroundCaret(caretSurroundings(t, p), p, txtMain->selColor());
+    // Read before the caret's own recolouring, which may paint the first characters after it.
+    const bool stale = r.restoreFrom >= 0 && r.restoreFrom < t.size() &&
+                       txtMain->colorAt(int(r.restoreFrom)) == commentColor;
+    if (r.kind == CaretRecolor::Range) {
+        txtMain->setRangeColor(int(r.start), int(r.length), r.color);
+        txtMain->setSelStart(int(p));
+    } else if (r.kind == CaretRecolor::TypingColor) {
+        txtMain->setSelColor(r.color);
     }
-
-    const qsizetype lt = lastIndexBefore(t, u'<', p);
-    const qsizetype gt = lastIndexBefore(t, u'>', p);
-    const qsizetype nextGt = t.indexOf(u'>', p);
-    const qsizetype nextLt = t.indexOf(u'<', p);
-    // The tag's own ">" comes before any further tag.
-    const bool closes = nextGt >= 0 && (nextLt < 0 || nextGt < nextLt);
-    if (lt < 0 || lt < gt) {
-        if (txtMain->selColor() != 0) {
-            if (closes) {
-                txtMain->setRangeColor(int(gt + 1), int(nextGt - gt - 1), 0);
-                txtMain->setSelStart(int(p));
-            } else {
-                txtMain->setSelColor(0);
-            }
-        }
-    } else {
-        const int color = tagColorFor(t.mid(lt + 1, 12));
-        if (txtMain->selColor() != color) {
-            const qsizetype last = closes ? nextGt + 1 : p;
-            txtMain->setRangeColor(int(lt), int(last - lt), color);
-            txtMain->setSelStart(int(p));
-        }
+    if (stale) {
+        // What was comment up to the next "-->" only because this comment ran on to it.
+        const qsizetype from = r.restoreFrom;
+        const qsizetype close = t.indexOf(u"-->", from);
+        const qsizetype end = close < 0 ? t.size() : close + 3;
+        colorCodeRange(txtMain, int(from), int(end - from));
+        colorBusy = true;  // the range pass clears it
+        txtMain->setSelStart(int(p));
     }
     colorBusy = false;
 }

@@ -63,17 +63,15 @@ int shifted(int offset, const QVector<LineEdit>& edits, int inserted) {
     return out;
 }
 
-// Makes the edits (indentText inserted where nothing is removed) as one undo step and selects
-// the changed lines up to the selection's old end.
-void applyEdits(DocumentWindow* doc, const QString& before, int lineStart, int oldEnd,
-                const QVector<LineEdit>& edits) {
+// Makes the edits (indentText inserted where nothing is removed) in one pass, as one undo step,
+// and selects the changed lines up to the selection's old end.
+void applyEdits(DocumentWindow* doc, int lineStart, int oldEnd, const QVector<LineEdit>& edits) {
     RichTextBox* editor = doc->txtMain;
     const int inserted = int(indentText.size());
-    // Later edits first, so the offsets of the earlier ones still hold.
-    for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
-        editor->select(it->at, it->removed);
-        editor->setSelText(it->removed == 0 ? indentText : QString());
-    }
+    QVector<TextEdit> changes;
+    changes.reserve(edits.size());
+    for (const LineEdit& e : edits) changes.append({e.at, e.removed, e.removed == 0 ? indentText : QString()});
+    editor->replaceRanges(changes);
     int oldExtent = oldEnd;
     for (const LineEdit& e : edits) oldExtent = qMax(oldExtent, e.at + e.removed);
     selStartBeforeChange = lineStart;
@@ -81,8 +79,8 @@ void applyEdits(DocumentWindow* doc, const QString& before, int lineStart, int o
     // Inserted blanks take the colour of the character before them, often a tag's.
     if (colorCoding) colorCodeRange(editor, lineStart, shifted(oldExtent, edits, inserted) - lineStart);
     selectRange(lineStart, shifted(oldEnd, edits, inserted) - lineStart);
-    doc->prevText = before;
-    doc->curText = editor->text();
+    // The edits, held back from the change handling, are one change.
+    doc->setLastChange(editor->takeChange());
     doc->readyUndo();
 }
 
@@ -100,7 +98,7 @@ void shiftLines(Plan plan) {
     int lineStart = 0;
     int oldEnd = 0;
     const QVector<LineEdit> edits = plan(before, editor->selStart(), editor->selLength(), lineStart, oldEnd);
-    if (!edits.isEmpty()) applyEdits(doc, before, lineStart, oldEnd, edits);
+    if (!edits.isEmpty()) applyEdits(doc, lineStart, oldEnd, edits);
     colorBusy = false;
     // Nothing to shift leaves the document as it was, saved state included.
     if (!edits.isEmpty() && activeDocSaved) setFileSaved(false);

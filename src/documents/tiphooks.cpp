@@ -3,12 +3,5 @@
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
 
-// The tips live in tips.cpp and tag completion in completion.cpp.
-
-namespace kavrin {
-
-void editorDragOver(DocumentWindow*, QDragMoveEvent*) {}
-
-void editorDragDrop(DocumentWindow*, QDropEvent*) {}
-
-}  // namespace kavrin
+// The tips live in tips.cpp, tag completion in completion.cpp and the drop handlers in
+// mainwindow/maindragdrop.cpp.

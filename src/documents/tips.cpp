@@ -95,7 +95,8 @@ void armTipList(DocumentWindow* doc, bool values) {
 // typed while the list holds the focus is lost.
 class TipListWatcher : public QObject {
 public:
-    explicit TipListWatcher(DocumentWindow* doc) : QObject(doc), doc_(doc) {}
+    explicit TipListWatcher(DocumentWindow* doc) : QObject(doc), doc_(doc) { setObjectName(kWatcherName); }
+    static constexpr const char* kWatcherName = "tipListWatcher";
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -218,7 +219,7 @@ bool insideClosedComment(QStringView text, qsizetype p) {
 // ---- The two list builders ----------------------------------------------------------------------
 
 void showAttributeTips(DocumentWindow* doc, const QString& tagText, int caret) {
-    if (!doc || insideClosedComment(doc->curText, caret)) return;
+    if (!doc || insideClosedComment(doc->txtMain->text(), caret)) return;
     doc->changeLevel = 0;
     doc->lstTip->clear();
     const QString tagLine = findTagLine(tagDataLines(), tagText.trimmed().toUpper());
@@ -228,7 +229,7 @@ void showAttributeTips(DocumentWindow* doc, const QString& tagText, int caret) {
 }
 
 void showValueTips(DocumentWindow* doc, const QString& tagName, const QString& attribute, bool) {
-    if (!doc || insideClosedComment(doc->curText, doc->txtMain->selStart())) return;
+    if (!doc || insideClosedComment(doc->txtMain->text(), doc->txtMain->selStart())) return;
     doc->changeLevel = 0;
     doc->lstTip->clear();
     const QString key = attribute.toUpper() + u'=';
@@ -355,6 +356,13 @@ void tmrCheck4Focus_Timer(DocumentWindow* doc) {
 void tmrTipPause_Timer(DocumentWindow* doc) {
     doc->tmrTipPause->stop();
     if (doc->mode == 0 && doc->changeLevel < 2) showTipList(doc);
+}
+
+void disconnectTipList(DocumentWindow* doc) {
+    QObject* watcher = doc->findChild<QObject*>(TipListWatcher::kWatcherName, Qt::FindDirectChildrenOnly);
+    if (!watcher) return;
+    doc->lstTip->removeEventFilter(watcher);
+    delete watcher;
 }
 
 void connectTipList(DocumentWindow* doc) {

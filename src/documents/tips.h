@@ -47,6 +47,9 @@ QRect tipListGeometry(const TipPlacementInput& in);
 void showTipList(DocumentWindow* doc);
 // Wires the tip list's and the two timers' events of a new document window.
 void connectTipList(DocumentWindow* doc);
+// Takes the tip list's key and focus handling away again; the window calls it as it is
+// destroyed, before its children, which would otherwise still report to it.
+void disconnectTipList(DocumentWindow* doc);
 // Handlers of the tip list and its timers.
 void lstTip_DblClick(DocumentWindow* doc);
 void tmrCheck4Focus_Timer(DocumentWindow* doc);

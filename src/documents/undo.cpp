@@ -1,6 +1,5 @@
-// The document's own undo and redo history: each change is recorded after the fact from the text
-// before and after it and the selection saved just before it.
-#include <cstring>
+// The document's own undo and redo history: each change is recorded after the fact from what the
+// editor says it changed and the selection saved just before it.
 
 #include "documents/colorcoding.h"
 #include "documents/colorrange.h"
@@ -13,30 +12,8 @@ namespace kavrin {
 
 namespace {
 
-constexpr qsizetype kChunk = 2048;
 // Undo and redo of up to this many characters recolour only around them.
 constexpr int kRangeRecolorLimit = 12000;
-
-// First index at which two texts of one length differ; their length when they do not. Chunks
-// are compared as memory, so a large page costs little more than a copy.
-qsizetype firstDifference(QStringView a, QStringView b) {
-    const qsizetype n = a.size();
-    qsizetype i = 0;
-    while (n - i >= kChunk && std::memcmp(a.utf16() + i, b.utf16() + i, kChunk * sizeof(char16_t)) == 0)
-        i += kChunk;
-    while (i < n && a[i] == b[i]) ++i;
-    return i;
-}
-
-// Last index at which two texts of one length differ, given that they differ at `first`.
-qsizetype lastDifference(QStringView a, QStringView b, qsizetype first) {
-    qsizetype i = a.size();
-    while (i - first > kChunk &&
-           std::memcmp(a.utf16() + i - kChunk, b.utf16() + i - kChunk, kChunk * sizeof(char16_t)) == 0)
-        i -= kChunk;
-    while (i - 1 > first && a[i - 1] == b[i - 1]) --i;
-    return i - 1;
-}
 
 void push(QVector<UndoEntry>& list, int& count, const UndoEntry& entry) {
     // Entries above the count are left over from undone steps; a new one replaces them.
@@ -45,38 +22,66 @@ void push(QVector<UndoEntry>& list, int& count, const UndoEntry& entry) {
     count = int(list.size());
 }
 
+// The `length` characters at `at` of the text as it was before `change`, pieced together from
+// the text now and the change's removed text, clipped to that text like QString::mid.
+QString textBefore(QStringView now, const TextChange& change, qsizetype at, qsizetype length) {
+    const qsizetype start = change.start, removed = change.removed.size(), inserted = change.inserted;
+    const qsizetype before = now.size() - inserted + removed;
+    at = qBound<qsizetype>(0, at, before);
+    const qsizetype end = qBound<qsizetype>(at, at + qMax<qsizetype>(0, length), before);
+    QString out;
+    out.reserve(end - at);
+    if (at < start) out.append(now.mid(at, qMin(end, start) - at));
+    if (end > start && at < start + removed) {
+        const qsizetype from = qMax(at, start) - start;
+        out.append(QStringView(change.removed).mid(from, qMin(end, start + removed) - start - from));
+    }
+    if (end > start + removed) {
+        const qsizetype from = qMax(at, start + removed);
+        out.append(now.mid(from - removed + inserted, end - from));
+    }
+    return out;
+}
+
 }  // namespace
 
-void DocumentWindow::readyUndo() {
-    const int lp = int(prevText.size());
-    const int lc = int(curText.size());
-    const int s0 = selStartBeforeChange;
-    const int n0 = selLengthBeforeChange;
-    UndoEntry e;
-    if (lp == lc) {
-        if (prevText.constData() == curText.constData()) return;
-        const qsizetype first = firstDifference(prevText, curText);
-        if (first == lp) return;
-        if (n0 != 0) {
-            e = {s0, n0, prevText.mid(s0, n0)};
-        } else {
-            // Typing over characters (overwrite mode) replaces them in place: the record must
-            // bring back what was overwritten, not merely nothing.
-            const int last = int(lastDifference(prevText, curText, first));
-            e = {int(first), last - int(first) + 1, prevText.mid(first, last - first + 1)};
-        }
-    } else if (n0 != 0) {
-        e = {s0, n0 + lc - lp, prevText.mid(s0, n0)};
-    } else if (lc < lp) {
-        // After a Backspace the caret stands where the removed characters were.
-        const int at = txtMain->selStart();
-        e = {at, 0, prevText.mid(at, lp - lc)};
-    } else {
-        e = {s0, lc - lp, QString()};
+std::optional<UndoEntry> undoEntryFor(QStringView now, const TextChange& change, int s0, int n0, int caret) {
+    if (change.isEmpty()) return std::nullopt;
+    const QStringView inserted = now.mid(change.start, change.inserted);
+    const int delta = change.inserted - int(change.removed.size());  // Lc - Lp
+    if (delta == 0) {
+        qsizetype first = 0;
+        while (first < inserted.size() && inserted[first] == change.removed[first]) ++first;
+        if (first == inserted.size()) return std::nullopt;
+        if (n0 != 0) return UndoEntry{s0, n0, textBefore(now, change, s0, n0)};
+        // Typing over characters (overwrite mode) replaces them in place: the record must bring
+        // back what was overwritten, not merely nothing.
+        qsizetype last = inserted.size() - 1;
+        while (last > first && inserted[last] == change.removed[last]) --last;
+        return UndoEntry{int(change.start + first), int(last - first + 1), change.removed.mid(first, last - first + 1)};
     }
+    if (n0 != 0) return UndoEntry{s0, n0 + delta, textBefore(now, change, s0, n0)};
+    // After a Backspace the caret stands where the removed characters were.
+    if (delta < 0) return UndoEntry{caret, 0, textBefore(now, change, caret, -delta)};
+    return UndoEntry{s0, delta, QString()};
+}
+
+void DocumentWindow::readyUndo() {
+    const std::optional<UndoEntry> e =
+        undoEntryFor(txtMain->text(), lastChange_, selStartBeforeChange, selLengthBeforeChange, txtMain->selStart());
+    if (e) addUndoStep(*e);
+}
+
+void DocumentWindow::addUndoStep(const UndoEntry& e) { addUndoSteps({e}); }
+
+void DocumentWindow::addUndoSteps(const QVector<UndoEntry>& entries) {
+    if (entries.isEmpty()) return;
     redoList_.clear();
     redoI = 0;
-    push(undoList_, undoI, e);
+    // Entries above the count are left over from undone steps; new ones replace them.
+    undoList_.resize(qBound(0, undoI, int(undoList_.size())));
+    undoList_.append(entries);
+    undoI = int(undoList_.size());
     enableUndo(true);
     enableRedo(false);
 }

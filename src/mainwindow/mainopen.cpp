@@ -28,7 +28,9 @@ QString menuText(const QString& path) {
 }  // namespace
 
 void mdiMain::openFile(const QString& path) {
-    if (!fileExists(path) && !QFileInfo(path).isDir()) {
+    // Anything that is there but is no file (a folder, a FIFO) is refused further on with the
+    // reason, not called missing.
+    if (!QFileInfo::exists(path)) {
         msgBox("The file '" + path + "' does not exist.", vbExclamation, "File Not Found");
         return;
     }

@@ -16,6 +16,7 @@
 #include "panes/fileitems.h"
 #include "panes/frmMenu.h"
 #include "panes/tagdialogcalls.h"
+#include "platform/eventwatcher.h"
 #include "platform/msgbox.h"
 #include "platform/screen.h"
 #include "platform/settingsstore.h"
@@ -29,17 +30,6 @@ enum NodeKind { RootNode = 1, VolumeNode, FolderNode, PlaceholderNode };
 // Document windows the program keeps open at most ("100 windows" with the main window).
 constexpr int kMaxDocuments = 99;
 const QColor kSplitterColor(0xC0, 0xC0, 0xC0);
-
-// Runs a function for events of one object, without a class of its own per use.
-class EventWatcher : public QObject {
-public:
-    explicit EventWatcher(QObject* parent) : QObject(parent) {}
-    std::function<void(QObject*, QEvent*)> watch;
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watch) watch(watched, event);
-        return false;
-    }
-};
 
 // While a spell check runs, clicks in the panes hand the focus to the spelling dialog.
 void focusSpellingDialog() {
@@ -107,12 +97,10 @@ QWidget* mdiMain::buildSidePanel() {
     picHSplitter->setObjectName(QStringLiteral("picHSplitter"));
     filList = new FileListView(panel);
     filList->setObjectName(QStringLiteral("filList"));
-    treTags = new QTreeWidget(panel);
+    treTags = new ResourceTree(panel);
     treTags->setObjectName(QStringLiteral("treTags"));
-    treTags->setHeaderHidden(true);
-    treScript = new QTreeWidget(panel);
+    treScript = new ResourceTree(panel);
     treScript->setObjectName(QStringLiteral("treScript"));
-    treScript->setHeaderHidden(true);
     txtProjects = new QLineEdit(panel);
     txtProjects->setObjectName(QStringLiteral("txtProjects"));
     picProjectTbr = new QWidget(panel);
@@ -135,6 +123,7 @@ QWidget* mdiMain::buildSidePanel() {
     treMain->onMouseUp = [this](int button, int shift, int x, int y) { treMain_MouseUp(button, shift, x, y); };
     treMain->onLostFocus = [this] { treMain_LostFocus(); };
     treMain->onClick = [this] { treMain_Click(); };
+    treMain->onKeySelect = [this] { treMain_KeySelect(); };
     treMain->onBeforeLabelEdit = [this](bool& cancel) {
         int c = 0;
         treMain_BeforeLabelEdit(c);
@@ -168,12 +157,16 @@ QWidget* mdiMain::buildSidePanel() {
     panel->onResize = [this] { picFile_Resize(); };
 
     buildFileListMenu();
+    connectTreeCommands();
+    connectProjectCommands();
+    connectDragAndDrop();
 
     // The window's own state changes, and clicks on the status bar once it exists.
     auto* watcher = new EventWatcher(this);
     watcher->watch = [this, watcher, statusWatched = false](QObject* watched, QEvent* event) mutable {
         if (watched == this) {
             if (event->type() == QEvent::WindowStateChange || event->type() == QEvent::Resize) MDIForm_Resize();
+            if (event->type() == QEvent::Show) watchDocumentAreaDrops();
             if (!statusWatched && stbMain && event->type() == QEvent::Show) {
                 statusWatched = true;
                 stbMain->installEventFilter(watcher);
@@ -393,6 +386,8 @@ void mdiMain::tbsMain_Click() {
     const bool scriptTab = key == QLatin1String("script");
     const bool projectTab = key == QLatin1String("project");
     if (!fileTab && !tagTab && !scriptTab && !projectTab) return;
+    if (tagTab) loadTagTree();
+    if (scriptTab) loadScriptTree();
     treMain->setVisible(fileTab);
     picHSplitter->setVisible(fileTab);
     filList->setVisible(fileTab);
@@ -494,6 +489,13 @@ void mdiMain::treMain_MouseUp(int button, int, int x, int y) {
         frmMenuInstance()->mnuTree->popup(treMain->viewport()->mapToGlobal(QPoint(x, y)));
         return;
     }
+    openSelectedFolder();
+}
+
+// A folder chosen with the keys fills the file list just as a click does.
+void mdiMain::treMain_KeySelect() { openSelectedFolder(); }
+
+void mdiMain::openSelectedFolder() {
     QTreeWidgetItem* node = treMain->selectedNode();
     const int kind = PaneTree::kind(node);
     if (!node || kind == RootNode || kind == PlaceholderNode) return;
@@ -711,9 +713,7 @@ void mdiMain::filList_DblClick() {
 
 void mdiMain::mnuFileListOpen_Click() {
     setBusy(true);
-    const QVector<DocumentWindow*> docs = documentWindows();
-    if (docs.size() == 1 && docs.first()->fileSaved && docs.first()->filePath == QLatin1String("Untitled_0"))
-        docs.first()->unload();
+    closeLoneUntitledDocument();
     // The selection is read once: the list may change while the files open.
     QStringList paths;
     for (int row : filList->selectedRows()) paths << files->folder() + filList->text(row);

@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <climits>
 #include <cmath>
 #include <tuple>
 
@@ -11,6 +12,7 @@
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/convert.h"
+#include "platform/msgbox.h"
 #include "platform/screen.h"
 
 namespace kavrin {
@@ -42,8 +44,11 @@ void readByte(const QString& section, const QString& key, const QString& default
     read(section, key, defaultValue, cbyte, variable);
 }
 
+// Writes of the running saveSettings that failed.
+int failedWrites = 0;
+
 void put(const QString& section, const QString& key, const QString& value) {
-    if (settingsModelWriter) settingsModelWriter(settingsApp, section, key, value);
+    if (settingsModelWriter && !settingsModelWriter(settingsApp, section, key, value)) ++failedWrites;
 }
 void putBool(const QString& section, const QString& key, bool value) { put(section, key, boolText(value)); }
 void putNumber(const QString& section, const QString& key, long long value) { put(section, key, trimNumber(value)); }
@@ -188,8 +193,12 @@ void mdiMain::loadWindowPlacement() {
     p.height = int(roundHalfEven(screen.height() * 0.75));
     readLong(kSettings, "Width", trimNumber(p.width), p.width);
     readLong(kSettings, "Height", trimNumber(p.height), p.height);
-    p.left = screen.x() + (screen.width() - p.width) / 2;
-    p.top = screen.y() + (screen.height() - p.height) / 2;
+    // The stored size may be anything a damaged file holds: the centre is worked out in 64 bits.
+    const auto centred = [](int start, int extent, int size) {
+        return int(qBound<qint64>(qint64(INT_MIN), start + (qint64(extent) - size) / 2, qint64(INT_MAX)));
+    };
+    p.left = centred(screen.x(), screen.width(), p.width);
+    p.top = centred(screen.y(), screen.height(), p.height);
     readLong(kSettings, "Left", trimNumber(p.left), p.left);
     readLong(kSettings, "Top", trimNumber(p.top), p.top);
 
@@ -202,8 +211,10 @@ void mdiMain::loadWindowPlacement() {
 
     int panelWidth = 200 * kTwipsPerPixel;
     readLong(kSettings, "FileListWidth", trimNumber(panelWidth), panelWidth);
-    // Whatever was stored, the panel leaves room for the documents.
-    const int maxPanel = qMax(40, twipsToPixels(p.width) - 100);
+    // Whatever was stored, the panel leaves room for the documents, so that it cannot push the
+    // window past the screen.
+    const int windowWidth = twipsToPixels(p.width);
+    const int maxPanel = qMax(40, qMin(windowWidth - 100, windowWidth * 2 / 3));
     picFile->setFixedWidth(qBound(0, twipsToPixels(panelWidth), maxPanel));
 
     // Applied last, so that a maximised window keeps its normal placement for when it is restored.
@@ -211,6 +222,20 @@ void mdiMain::loadWindowPlacement() {
 }
 
 void mdiMain::saveSettings() {
+    // Every value goes to the file in one write, and a file that cannot take them is reported
+    // once: the choices of this session would otherwise be gone without a word.
+    failedWrites = 0;
+    SettingsBatch batch(settingsApp);
+    writeSettings();
+    if (batch.commit() && failedWrites == 0) return;
+    const QString reason = settingsWriteError(settingsApp);
+    msgBox("The settings could not be saved to '" + settingsFilePath(settingsApp) + "'." +
+               (reason.isEmpty() ? QString() : "\r\n\r\n" + reason) +
+               "\r\n\r\nThe options changed in this session will not be kept.",
+           vbExclamation, "Settings Not Saved");
+}
+
+void mdiMain::writeSettings() {
     putBool(kOptions, "EnableBrowserAndDesigner", enableBrowserAndDesigner);
     put(kOptions, "Indent", indentText);
     put(kOptions, "StartupFolder", startupFolder);
@@ -272,8 +297,8 @@ void mdiMain::saveSettings() {
     for (int i = 0; i < mnuFileReopenArr.size(); ++i)
         put(kReopen, "ReopenArray" + trimNumber(i), mnuFileReopenArr[i]->data().toString());
 
-    // Only a tag tree that was read in this run knows the custom tags; otherwise rewriting the
-    // section would throw the user's stored tags away.
+    // Custom tags are written when they change; only a change the store refused then is left
+    // for now.
     QStringList tags;
     if (customTagsOfTagTree(&tags)) {
         deleteSetting(settingsApp, kCustomTags);

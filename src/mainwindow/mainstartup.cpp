@@ -73,8 +73,7 @@ QStringList commandLineFiles(const QStringList& arguments) {
     QStringList files;
     for (const QString& argument : arguments.mid(0, 10)) {
         if (argument.isEmpty()) continue;
-        const QString path = QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
-        if (fileExists(path)) files << path;
+        files << QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
     }
     return files;
 }
@@ -94,6 +93,8 @@ QString browserQuestion() {
 // ---- Initialisation ------------------------------------------------------------------------------
 
 void mdiMain::MDIForm_Initialize() {
+    // The few values written while starting reach the file in one write, however large it is.
+    SettingsBatch startWrites(settingsApp);
     if (installPath.isEmpty()) installPath = programFolder();
     if (!installPath.endsWith('/')) installPath += '/';
     if (userDataPath.isEmpty()) userDataPath = userDataFolder();
@@ -116,6 +117,7 @@ void mdiMain::MDIForm_Initialize() {
 
     connectStartupItems();
     loadSettings();
+    customTags.load();
 
     if (QLabel* size = stbPanel(2)) size->setText(QStringLiteral("0 KB"));
 

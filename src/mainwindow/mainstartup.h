@@ -11,8 +11,9 @@ QByteArray templatePage();
 // Where template `number` (1 to 6) lives: "Custom<number>.htm" in the user's data folder.
 QString templateFilePath(int number);
 
-// The files the command line names: at most the first ten arguments, each as an absolute path,
-// and only those that name an existing file. Each argument is one path, blanks and all.
+// The files the command line names: at most the first ten arguments, each as an absolute path.
+// Each argument is one path, blanks and all. One that names no file is kept, so that opening it
+// says why, as File > Open would.
 QStringList commandLineFiles(const QStringList& arguments);
 
 // The question asked once about the browser and designer.

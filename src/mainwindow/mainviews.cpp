@@ -102,6 +102,10 @@ void mdiMain::buildViewToolbars() {
     connect(mnuViewEdit, &QAction::triggered, this, &mdiMain::mnuViewEdit_Click);
     connect(mnuViewBrowse, &QAction::triggered, this, &mdiMain::mnuViewBrowse_Click);
     connect(mnuViewDesign, &QAction::triggered, this, &mdiMain::mnuViewDesign_Click);
+}
+
+// The document area is built after the view toolbars, so its watch is set up on its own.
+void mdiMain::watchLastDocument() {
     // With the last document gone the window goes back to its source-view state.
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
         if (window) return;

@@ -290,6 +290,7 @@ void mdiMain::buildWindow() {
     middle->addWidget(mdi_, 1);
     layout->addLayout(middle, 1);
     Form::setMdiArea(mdi_);
+    watchLastDocument();
 
     picPop = new QWidget(this);
     picPop->setObjectName("picPop");

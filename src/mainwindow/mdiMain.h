@@ -16,6 +16,8 @@
 
 class QComboBox;
 class QHBoxLayout;
+class QDragMoveEvent;
+class QDropEvent;
 class QMdiArea;
 
 namespace kavrin {
@@ -74,6 +76,11 @@ public:
     // The strip shows when asked and when the settings allow it.
     void showTaskBarStrip(bool on);
     void tbsPop_Click();
+
+    // ---- What the status bar and the Undo and Redo items show of the active document ----
+    // Keeps them following the document's state from its (first) activation on.
+    void followDocument(DocumentWindow* doc);
+    void showDocumentState(DocumentWindow* doc);
 
     // ---- Public procedures other windows call ----
     void setToEdit();
@@ -140,8 +147,8 @@ public:
     void picFile_Resize();
     // The folder the file explorer shows ("" when it shows none).
     QString fileListFolder() const;
-    // The user's custom tags of the tag tree, in order; false when the tag tree was not loaded
-    // in this run (the stored custom tags are then left as they are).
+    // The user's custom tags, in order, when the store does not hold them yet (a write at the
+    // time of the change failed); false when it does, and the section is then left as it is.
     bool customTagsOfTagTree(QStringList* tags) const;
     // Loads the hidden window that holds the side panes' pop-up menus.
     void loadMenuForm();
@@ -214,8 +221,8 @@ public:
     PaneTree* treMain = nullptr;          // folder tree
     FileListView* filList = nullptr;      // file list
     FileListBox* files = nullptr;         // the folder and pattern the file list shows
-    QTreeWidget* treTags = nullptr;
-    QTreeWidget* treScript = nullptr;
+    ResourceTree* treTags = nullptr;
+    ResourceTree* treScript = nullptr;
     QLineEdit* txtProjects = nullptr;
     QWidget* picProjectTbr = nullptr;
     Toolbar* tbrProjects = nullptr;
@@ -255,12 +262,71 @@ public:
     void treMain_Expand(QTreeWidgetItem* node);
     void treMain_Collapse(QTreeWidgetItem* node);
     void treMain_MouseUp(int button, int shift, int x, int y);
+    void treMain_KeySelect();
     void treMain_LostFocus();
     void treMain_Click();
     void treMain_BeforeLabelEdit(int& cancel);
     // Renames the folder of `node` (the selected node when null); cancel keeps the old name.
     void treMain_AfterLabelEdit(int& cancel, const QString& newString, QTreeWidgetItem* node = nullptr);
     void tbsMain_Click();
+
+    // ---- Tag tree, script tree and the View menu's pane items (maintrees.cpp) ----
+    // The user's custom tags: read at start, written whenever they change.
+    CustomTags customTags;
+    // Build the trees from html.dat and script.dat, the tag tree once, the script tree until a
+    // load succeeds.
+    void loadTagTree();
+    void loadScriptTree();
+    // The tag tree's "Custom Tags" root; null before the tree is built.
+    QTreeWidgetItem* customTagsRoot() const;
+    void treTags_Click();
+    void treTags_DblClick();
+    void treTags_KeyDown(QChar typed);
+    void treTags_LostFocus();
+    void treTags_MouseUp(int button, int shift, int x, int y);
+    void treScript_DblClick();
+    void mnuOptionsFileExplorer_Click();
+    void mnuOptionsHtmlExplorer_Click();
+    void mnuOptionsJavascriptExplorer_Click();
+    void mnuOptionsProjectExplorer_Click();
+
+    // ---- Projects (mainprojects.cpp) ----
+    void mnuFileNewProject_Click();
+    void mnuFileOpenProject_Click();
+    void tbrProjects_ButtonClick(const QString& key);
+    void txtProjects_Change();
+    void lstProjects_DblClick();
+    void lstProjects_MouseUp(int button, int shift, int x, int y);
+    // The open project as its file holds it (all empty when none is open).
+    const Project& project() const { return project_; }
+    // Writes `changed` as the open project's file; once written it is the open project and the
+    // pane shows it. A failed write is reported and changes nothing.
+    bool saveProject(const Project& changed);
+    // The paths of the project list's selected items, in list order.
+    QStringList selectedProjectFiles() const;
+    // Closes the only document when it is a new one nobody has touched, so opened files take
+    // its place.
+    void closeLoneUntitledDocument();
+
+    // ---- Drag and drop (maindragdrop.cpp) ----
+    // The folders the dragged files come from and are dropped on, each ending in "/".
+    QString dragDropPath1;
+    QString dragDropPath2;
+    int dragButton = 0;              // the button of the last drag: 1 left, 2 right
+    QStringList draggedFileNames;    // the items of the last drag, in list order
+    // Starts a drag of the file list's selected items.
+    void filList_StartDrag(int button);
+    void treMain_DragOver(QDragMoveEvent* event);
+    void treMain_DragDrop(QDropEvent* event);
+    void MDIForm_DragOver(QDragMoveEvent* event);
+    void MDIForm_DragDrop(QDropEvent* event);
+    // Moves (or copies) draggedFileNames from dragDropPath1 to dragDropPath2, the last item
+    // first, asking before each file that would be replaced.
+    void transferDraggedFiles(bool move);
+    // Opens dropped files in documents, as File > Open does.
+    void openDroppedFiles(const QStringList& paths);
+    // A document whose file moved goes on under the file's new name.
+    void documentFollowsFile(DocumentWindow* doc, const QString& newPath);
 
     // Splitters. The panel's width in twips (what "FileListWidth" keeps).
     int picFileWidth() const;
@@ -385,6 +451,7 @@ private:
     void arrangeToolbars();
     void runTagButton(int toolbar, const QString& key);
     void buildViewToolbars();
+    void watchLastDocument();
     // The tag headers and the selected tag toolbar give way to the design and browse rows.
     void showTagArea(bool shown);
     void showDesignColorButtons(bool shown);
@@ -410,6 +477,7 @@ private:
     void openCommandLineFiles();
     void loadSettings();
     void saveSettings();
+    void writeSettings();
     void createTemplates();
     void showDataFileNotices();
     void askBrowserAndDesigner();
@@ -431,6 +499,8 @@ private:
     QTreeWidgetItem* currentFolderNode() const;
     int widestPanel() const;
     void makeCurrentFolder(QTreeWidgetItem* node);
+    // The selected node's folder becomes the current one and fills the file list.
+    void openSelectedFolder();
     QVector<Volume> volumes_;
     QPersistentModelIndex currentFolderIndex_;
     int panelWidthTwips_ = 3000;   // as last given, while the panel keeps that width
@@ -442,6 +512,24 @@ private:
     bool splitterDragging_ = false;
     int lastWindowState_ = 0;
     QVector<QPointer<Form>> minimisedTools_;
+    // Tag and script trees.
+    void connectTreeCommands();
+    void selectPanelTab(int tab);
+    void showPanelIfHidden();
+    bool tagTreeLoaded_ = false;
+    bool scriptTreeLoaded_ = false;
+    TagTypeAhead typeAhead_;
+    // Drag and drop.
+    void connectDragAndDrop();
+    void watchDocumentAreaDrops();
+    // Projects.
+    void connectProjectCommands();
+    void showProject();
+    void openProject(const QString& path, const Project& opened, const TextFormat& format);
+    bool writeProject(const Project& changed, bool reportRepeats);
+    Project project_;
+    TextFormat projectFormat_;
+    bool projectWriteFailed_ = false;
 };
 
 }  // namespace kavrin

@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QHash>
+#include <QPainter>
+#include <QPixmap>
+#include <cstring>
 #include <QStyle>
 
 #include "documents/fileops.h"
@@ -101,6 +104,45 @@ QString volumeImageKey(VolumeKind kind) {
     return QStringLiteral("drive");
 }
 
+namespace {
+
+// The tag and script trees' images: a coloured badge with a sign, so the kinds of node tell
+// apart at a glance whatever icon theme the desktop has.
+QIcon resourceTreeImage(const QString& key) {
+    struct Badge {
+        const char* key;
+        QRgb color;
+        const char* sign;
+    };
+    static const Badge badges[] = {
+        {"tag", 0x2f6db5, "<>"},      {"attribute", 0x3a8a3a, "="}, {"flag", 0x8a6d1f, "!"},
+        {"value", 0x6a6a6a, "v"},     {"ie", 0x2a7fd4, "e"},        {"netscape", 0x1f7a7a, "n"},
+        {"method", 0xb0502a, "()"},   {"object", 0x7a3ab0, "o"},    {"property", 0x3a6aa0, "p"},
+        {"window", 0x405060, "w"},    {"reserved", 0xa03040, "r"},  {"event", 0xc08020, "on"},
+    };
+    if (key == QLatin1String("closedfolder")) return paneImage(QStringLiteral("folder"));
+    for (const Badge& badge : badges) {
+        if (key != QLatin1String(badge.key)) continue;
+        QPixmap pixmap(16, 16);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(badge.color));
+        p.drawRoundedRect(QRectF(1, 1, 14, 14), 3, 3);
+        QFont font = p.font();
+        font.setPixelSize(std::strlen(badge.sign) > 1 ? 8 : 11);
+        font.setBold(true);
+        p.setFont(font);
+        p.setPen(Qt::white);
+        p.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, QString::fromLatin1(badge.sign));
+        return QIcon(pixmap);
+    }
+    return QIcon();
+}
+
+}  // namespace
+
 QIcon paneImage(const QString& key) {
     struct Source {
         const char* theme;
@@ -157,6 +199,10 @@ QIcon paneImage(const QString& key) {
     }
     QHash<QString, QIcon>& made = cache->icons;
     if (const auto it = made.constFind(key); it != made.cend()) return *it;
+    if (QIcon drawn = resourceTreeImage(key); !drawn.isNull()) {
+        made.insert(key, drawn);
+        return drawn;
+    }
     const Source source = sources.value(key, Source{"application-x-generic", QStyle::SP_FileIcon});
     QIcon icon = QIcon::fromTheme(QString::fromLatin1(source.theme));
     if (icon.isNull()) icon = QApplication::style()->standardIcon(source.fallback);

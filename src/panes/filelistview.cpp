@@ -1,5 +1,6 @@
 #include "panes/filelistview.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -104,7 +105,29 @@ FileListView::FileListView(QWidget* parent) : QWidget(parent) {
 bool FileListView::eventFilter(QObject* watched, QEvent* event) {
     const bool onViewport = watched == report_->viewport() || watched == icons_->viewport();
     const bool onView = watched == report_ || watched == icons_;
-    if (onViewport && event->type() == QEvent::MouseButtonRelease) {
+    if (onViewport && event->type() == QEvent::MouseButtonPress) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        const bool onItem = currentView()->indexAt(mouse->position().toPoint()).isValid();
+        const bool dragButton = mouse->button() == Qt::LeftButton || mouse->button() == Qt::RightButton;
+        pressButton_ = onItem && dragButton ? mouse->button() : Qt::NoButton;
+        pressAt_ = mouse->position().toPoint();
+    } else if (onViewport && event->type() == QEvent::MouseMove && pressButton_ != Qt::NoButton) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        // A drag needs a real move, so a slightly shaky click never moves files.
+        if (!(mouse->buttons() & pressButton_)) {
+            pressButton_ = Qt::NoButton;
+        } else if ((mouse->position().toPoint() - pressAt_).manhattanLength() >= QApplication::startDragDistance() &&
+                   !isEditing()) {
+            const QModelIndex pressed = currentView()->indexAt(pressAt_);
+            const int button = vbButton(pressButton_);
+            pressButton_ = Qt::NoButton;
+            if (pressed.isValid() && isSelected(pressed.row()) && onStartDrag) {
+                onStartDrag(button);
+                return true;
+            }
+        }
+    } else if (onViewport && event->type() == QEvent::MouseButtonRelease) {
+        pressButton_ = Qt::NoButton;
         auto* mouse = static_cast<QMouseEvent*>(event);
         const QPoint p = mouse->position().toPoint();
         const int button = vbButton(mouse->button());

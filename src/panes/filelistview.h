@@ -103,6 +103,9 @@ public:
     std::function<void(int column)> onColumnClick;
     // Returns with cancel set to keep the old name.
     std::function<void(bool& cancel, const QString& newText)> onAfterLabelEdit;
+    // The pointer moved far enough with a button held down on a selected item: the owner starts
+    // a drag of the selection (button 1 left, 2 right).
+    std::function<void(int button)> onStartDrag;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -114,6 +117,8 @@ private:
     detail::FileIconView* icons_;
     QPersistentModelIndex editIndex_;
     int view_ = Report;
+    QPoint pressAt_;
+    Qt::MouseButton pressButton_ = Qt::NoButton;
     bool sorted_ = false;
     int sortKey_ = 0;
     bool descending_ = false;

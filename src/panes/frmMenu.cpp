@@ -26,6 +26,9 @@ frmMenu::frmMenu(QWidget* parent) : Form(parent) {
     connect(mnuTreeRename, &QAction::triggered, this, &frmMenu::mnuTreeRename_Click);
     connect(mnuTreeProperties, &QAction::triggered, this, &frmMenu::mnuTreeProperties_Click);
     connect(mnuTreeRefresh, &QAction::triggered, this, &frmMenu::mnuTreeRefresh_Click);
+    buildTagNodeMenu();
+    buildProjectMenu();
+    buildDragDropMenu();
 }
 
 frmMenu* frmMenuInstance() {

@@ -1,6 +1,8 @@
 #include "panes/panetree.h"
 
 #include <QApplication>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -152,6 +154,13 @@ void PaneTree::mouseReleaseEvent(QMouseEvent* event) {
     if (onClick && event->button() == Qt::LeftButton) onClick();
 }
 
+void PaneTree::keyPressEvent(QKeyEvent* event) {
+    QTreeWidgetItem* before = currentItem();
+    QPointer<PaneTree> self(this);
+    QTreeWidget::keyPressEvent(event);
+    if (self && state() != EditingState && currentItem() != before && onKeySelect) onKeySelect();
+}
+
 void PaneTree::focusOutEvent(QFocusEvent* event) {
     QTreeWidget::focusOutEvent(event);
     // A pop-up menu or the tree's own label editor does not take the focus away from the tree.
@@ -164,6 +173,39 @@ void PaneTree::focusOutEvent(QFocusEvent* event) {
         if (self->state() == EditingState) return;
         self->onLostFocus();
     });
+}
+
+void PaneTree::setDropHighlight(QTreeWidgetItem* node) {
+    if (QTreeWidgetItem* old = dropHighlight(); old && old != node) {
+        old->setData(0, Qt::BackgroundRole, QVariant());
+        old->setData(0, Qt::ForegroundRole, QVariant());
+    }
+    dropHighlight_ = node ? persistentIndex(node) : QPersistentModelIndex();
+    if (!node) return;
+    node->setBackground(0, palette().highlight());
+    node->setForeground(0, palette().highlightedText());
+}
+
+// The owner decides about every drag; the view's own item moving is never wanted here.
+void PaneTree::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }
+
+void PaneTree::dragMoveEvent(QDragMoveEvent* event) {
+    if (onDragOver)
+        onDragOver(event);
+    else
+        event->ignore();
+}
+
+void PaneTree::dragLeaveEvent(QDragLeaveEvent* event) {
+    event->accept();
+    if (onDragLeave) onDragLeave();
+}
+
+void PaneTree::dropEvent(QDropEvent* event) {
+    if (onDragDrop)
+        onDragDrop(event);
+    else
+        event->ignore();
 }
 
 }  // namespace kavrin

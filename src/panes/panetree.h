@@ -67,11 +67,30 @@ public:
     std::function<void(int button, int shift, int x, int y)> onMouseUp;
     std::function<void()> onLostFocus;
     std::function<void()> onClick;
+    // A key moved the selection to another node (arrows, Home, End, a letter).
+    std::function<void()> onKeySelect;
+    // Drags over the tree, for a tree that accepts drops: the owner accepts or ignores each move
+    // and takes the drop.
+    std::function<void(QDragMoveEvent* event)> onDragOver;
+    std::function<void()> onDragLeave;
+    std::function<void(QDropEvent* event)> onDragDrop;
+
+    // The node drawn as the place a drop would go; null draws none.
+    void setDropHighlight(QTreeWidgetItem* node);
+    QTreeWidgetItem* dropHighlight() const { return nodeAt(dropHighlight_); }
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    QPersistentModelIndex dropHighlight_;
 };
 
 // Windows-style mouse button and shift codes for the handlers.

@@ -7,8 +7,12 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 
+#include "panes/customtags.h"
 #include "panes/filelistbox.h"
 #include "panes/filelistview.h"
 #include "panes/panetree.h"
+#include "panes/projectfile.h"
+#include "panes/resourcetree.h"
 #include "panes/sidepanel.h"
+#include "panes/tagdata.h"
 #include "platform/filesystem.h"

@@ -21,6 +21,8 @@
 #include <QMap>
 #include <QRegularExpression>
 
+#include "platform/textfile.h"
+
 namespace kavrin {
 
 namespace {
@@ -452,6 +454,43 @@ bool renameNoReplace(const QString& from, const QString& to, QString* error) {
     }
     if (failed == EEXIST) return fail(QStringLiteral("A file or folder with this name already exists."));
     return fail(QString::fromStdString(std::error_code(failed, std::generic_category()).message()));
+}
+
+bool sameFileOnDisk(const QString& a, const QString& b) {
+    struct stat first {};
+    struct stat second {};
+    if (::stat(QFile::encodeName(a).constData(), &first) != 0) return false;
+    if (::stat(QFile::encodeName(b).constData(), &second) != 0) return false;
+    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+bool moveFileSafely(const QString& from, const QString& to, bool replace, QString* error) {
+    auto fail = [error](const QString& why) {
+        if (error) *error = why;
+        return false;
+    };
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    int failed = 0;
+    if (replace) {
+        failed = ::rename(source.constData(), target.constData()) == 0 ? 0 : errno;
+    } else {
+        failed = renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0 ? 0 : errno;
+        if (failed == EINVAL || failed == ENOSYS || failed == ENOTSUP) {
+            if (entryExists(to)) failed = EEXIST;
+            else failed = ::rename(source.constData(), target.constData()) == 0 ? 0 : errno;
+        }
+    }
+    if (failed == 0) return true;
+    if (failed == EEXIST) return fail(QStringLiteral("A file or folder with this name already exists."));
+    if (failed != EXDEV) return fail(QString::fromStdString(std::error_code(failed, std::generic_category()).message()));
+    // Another file system: copy, check, and only then let the original go.
+    QString why;
+    if (!copyFileAtomically(from, to, replace, &why)) return fail(why);
+    if (::unlink(source.constData()) != 0)
+        return fail("The file was copied, but the original could not be deleted: " +
+                    QString::fromStdString(std::error_code(errno, std::generic_category()).message()));
+    return true;
 }
 
 }  // namespace kavrin

@@ -103,4 +103,17 @@ bool entryExists(const QString& path);
 // False with the reason when the file system refuses.
 bool renameNoReplace(const QString& from, const QString& to, QString* error = nullptr);
 
+// ---- Moving and copying ----------------------------------------------------------------------
+
+// True when both paths name one and the same file or folder on disk (one device and inode),
+// however they are spelled: through a link, a bind mount or a second name.
+bool sameFileOnDisk(const QString& a, const QString& b);
+
+// Moves a file to `to`. On one file system it is renamed, so it is at no moment in both places
+// or in neither; across file systems it is copied (see copyFileAtomically) and the original is
+// deleted only once the copy is complete and checked. An existing target is replaced only with
+// `replace`. False with the reason; a failed move leaves both places as they were, except that
+// a copy whose original cannot be deleted afterwards stays (then both exist).
+bool moveFileSafely(const QString& from, const QString& to, bool replace, QString* error = nullptr);
+
 }  // namespace kavrin

@@ -18,6 +18,7 @@
 #include <cstring>
 #include <functional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kavrin {
@@ -173,6 +174,66 @@ int keyAsciiOf(const QKeyEvent* e) {
     return int(ucs[0]);
 }
 
+// Maps CR LF offsets to document positions for a run of offsets that mostly rise, walking from
+// block to block instead of searching the document for each.
+class OffsetWalker {
+public:
+    explicit OffsetWalker(const RichTextBox* box) : box_(box), block_(box->document()->firstBlock()) {}
+
+    int position(int offset) {
+        offset = qMax(0, offset);
+        if (offset < blockOffset_ || offset - blockOffset_ > kWalk) jump(offset);
+        for (;;) {
+            const int textLength = block_.length() - 1;
+            if (offset < blockOffset_ + textLength + 2) break;
+            const QTextBlock next = block_.next();
+            if (!next.isValid()) break;
+            blockOffset_ += textLength + 2;
+            block_ = next;
+        }
+        // The LF of a line break, and anything past the end, fall on the line's end.
+        const int at = block_.position();
+        return at + qMin(offset - blockOffset_, block_.length() - 1);
+    }
+
+private:
+    static constexpr int kWalk = 2048;
+    void jump(int offset) {
+        block_ = box_->document()->findBlock(box_->toPosition(offset));
+        blockOffset_ = block_.position() + block_.blockNumber();
+    }
+    const RichTextBox* box_;
+    QTextBlock block_;
+    int blockOffset_ = 0;
+};
+
+// Colours of the document's character formats by format index.
+class FormatColors {
+public:
+    explicit FormatColors(const QTextDocument* doc) : doc_(doc) {}
+    int operator()(int index) {
+        if (index < 0) return 0;
+        if (index >= colors_.size()) {
+            const QList<QTextFormat> formats = doc_->allFormats();
+            colors_.resize(formats.size());
+            for (qsizetype i = 0; i < formats.size(); ++i) colors_[i] = colorOf(formats[i].toCharFormat());
+            if (index >= colors_.size()) return 0;
+        }
+        return colors_[index];
+    }
+
+private:
+    const QTextDocument* doc_;
+    QVector<int> colors_;
+};
+
+// A CR LF offset that points between a CR and its LF stands for the line's end, as the document
+// has no position there.
+qsizetype snapToBreak(QStringView text, qsizetype offset) {
+    if (offset > 0 && offset < text.size() && text[offset] == u'\n' && text[offset - 1] == u'\r') return offset - 1;
+    return offset;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -208,7 +269,46 @@ void RichTextBox::rebuildCache() {
     crlf_ = std::move(out);
 }
 
+namespace {
+
+// Qt breaks a line at word boundaries by looking ahead over the whole word for each line it
+// makes, so a run without blanks (a minified page, an inline data: picture) costs time growing
+// with the square of its length to lay out: a 300 KB run takes seconds, a 5 MB one hours. From
+// this length on, lines may break anywhere instead, which costs time in proportion.
+constexpr int kLongRun = 4000;
+
+bool hasLongRun(QStringView text) {
+    int run = 0;
+    for (const QChar c : text) {
+        if (c.isSpace()) run = 0;
+        else if (++run >= kLongRun) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void RichTextBox::chooseWrapFor(int position, int added) {
+    QTextDocument* doc = document();
+    const bool whole = position == 0 && added >= doc->characterCount() - 1;
+    if (wrapAnywhere_ && !whole) return;
+    bool longRun = false;
+    const int last = position + added;
+    for (QTextBlock b = doc->findBlock(position); b.isValid() && b.position() <= last; b = b.next()) {
+        if (b.length() > kLongRun && hasLongRun(b.text())) {
+            longRun = true;
+            break;
+        }
+    }
+    // A new text as a whole decides afresh; a change only ever switches to breaking anywhere.
+    if (longRun == wrapAnywhere_ || (!longRun && !whole)) return;
+    wrapAnywhere_ = longRun;
+    // Set now, inside the change notice, so that Qt lays the changed blocks out only this way.
+    setWordWrapMode(longRun ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere);
+}
+
 void RichTextBox::onContentsChange(int position, int removed, int added) {
+    if (!formatting_) chooseWrapFor(position, added);
     if (formatting_ || bulk_) return;
     QTextDocument* doc = document();
     const int docLen = doc->characterCount() - 1;
@@ -241,10 +341,12 @@ void RichTextBox::onContentsChange(int position, int removed, int added) {
                 addedText.reserve(raw.size() + 16);
                 appendCrlf(&addedText, raw);
             }
-            if (removed == added && QStringView(crlf_).mid(start, end - start) == addedText)
+            if (removed == added && QStringView(crlf_).mid(start, end - start) == addedText) {
                 changed = false;
-            else
+            } else {
+                noteChange(crlf_, start, end, addedText.size());
                 spliceCache(start, end - start, addedText);
+            }
             ok = cacheConsistent();
         }
     }
@@ -252,11 +354,45 @@ void RichTextBox::onContentsChange(int position, int removed, int added) {
         const QString before = crlf_;
         rebuildCache();
         changed = before != crlf_;
+        if (changed) {
+            // The changed span is what lies between the common start and the common end.
+            const qsizetype shorter = qMin(before.size(), crlf_.size());
+            qsizetype head = 0;
+            while (head < shorter && before[head] == crlf_[head]) ++head;
+            qsizetype tail = 0;
+            while (tail < shorter - head && before[before.size() - 1 - tail] == crlf_[crlf_.size() - 1 - tail]) ++tail;
+            noteChange(before, head, before.size() - tail, crlf_.size() - tail - head);
+        }
     }
     if (!changed) return;
     pendingChange_ = true;
     if (scopeDepth_ == 0) scheduleFlush();
 }
+
+void RichTextBox::noteChange(const QString& before, qsizetype start, qsizetype end, qsizetype inserted) {
+    if (change_.isEmpty()) {
+        change_.start = int(start);
+        // A whole text replaced is kept without a copy.
+        change_.removed = (start == 0 && end == before.size()) ? before : before.mid(start, end - start);
+        change_.inserted = int(inserted);
+        return;
+    }
+    // The two spans merge into one: what the earlier edit left at [ps, ps + pi) is, before it,
+    // its own removed text.
+    const qsizetype ps = change_.start, pi = change_.inserted;
+    const qsizetype lo = qMin(ps, start);
+    const qsizetype hi = qMax(ps + pi, end);
+    QString removed;
+    removed.reserve((ps - lo) + change_.removed.size() + (hi - (ps + pi)));
+    removed.append(QStringView(before).mid(lo, ps - lo));
+    removed.append(change_.removed);
+    removed.append(QStringView(before).mid(ps + pi, hi - (ps + pi)));
+    change_.start = int(lo);
+    change_.removed = std::move(removed);
+    change_.inserted = int(hi - lo - (end - start) + inserted);
+}
+
+TextChange RichTextBox::takeChange() { return std::exchange(change_, TextChange{}); }
 
 void RichTextBox::spliceCache(qsizetype start, qsizetype removed, const QString& added) {
     if (crlf_.isDetached()) {
@@ -408,22 +544,238 @@ void RichTextBox::setSelColor(int color) {
 void RichTextBox::setRangeColor(int start, int length, int color) { setRangeColors({ColorRange{start, length, color}}); }
 
 void RichTextBox::setRangeColors(const QVector<ColorRange>& ranges) {
+    if (ranges.isEmpty()) return;
     const int len = textLength();
+    // The usual pattern, a stretch reset and then its tags and comments in order over it, is
+    // flattened into one list of colours and only what differs from the colours shown is set.
+    bool ordered = true;
+    int lo = len, hi = 0;
+    for (qsizetype i = 0; i < ranges.size(); ++i) {
+        const ColorRange& r = ranges[i];
+        if (r.length <= 0) continue;
+        lo = qMin(lo, qBound(0, r.start, len));
+        hi = qMax(hi, qBound(0, r.start + r.length, len));
+        if (i >= 2 && r.start < ranges[i - 1].start + qMax(0, ranges[i - 1].length)) ordered = false;
+    }
+    if (hi <= lo) return;
+    if (!ordered) {
+        // Later ranges over earlier ones, set one by one.
+        OffsetWalker walker(this);
+        QTextCursor w(document());
+        formatting_ = true;
+        w.beginEditBlock();
+        for (const ColorRange& r : ranges) {
+            const int start = qBound(0, r.start, len);
+            const int end = qBound(start, start + qMax(0, r.length), len);
+            if (end == start) continue;
+            w.setPosition(walker.position(start));
+            w.setPosition(walker.position(end), QTextCursor::KeepAnchor);
+            w.setCharFormat(formatForColor(r.color));
+        }
+        w.endEditBlock();
+        formatting_ = false;
+        return;
+    }
+    // Wanted colours over [lo, hi); -1 where no range says anything (the shown colour stays).
+    std::vector<ColorPiece> wanted;
+    auto add = [&wanted](qsizetype length, int color) {
+        if (length <= 0) return;
+        if (!wanted.empty() && wanted.back().color == color)
+            wanted.back().length += length;
+        else
+            wanted.push_back({length, color});
+    };
+    const ColorRange& base = ranges.first();
+    const qsizetype baseStart = qBound(0, base.start, len), baseEnd = qBound(0, base.start + qMax(0, base.length), len);
+    auto under = [&](qsizetype from, qsizetype to) {  // [from, to) outside every later range
+        const qsizetype a = qMax(from, baseStart), b = qMin(to, baseEnd);
+        if (a >= b) {
+            add(to - from, -1);
+            return;
+        }
+        add(a - from, -1);
+        add(b - a, base.color);
+        add(to - b, -1);
+    };
+    qsizetype at = lo;
+    for (qsizetype i = 1; i < ranges.size(); ++i) {
+        const ColorRange& r = ranges[i];
+        const qsizetype start = qBound<qsizetype>(at, qsizetype(r.start), qsizetype(hi));
+        const qsizetype end = qBound<qsizetype>(start, qsizetype(r.start) + qMax(0, r.length), qsizetype(hi));
+        if (end == start) continue;
+        under(at, start);
+        add(end - start, r.color);
+        at = end;
+    }
+    under(at, hi);
+    applyPieces(lo, wanted);
+}
+
+const QTextCharFormat& RichTextBox::formatForColor(int color) {
+    auto it = formatCache_.find(color);
+    if (it == formatCache_.end()) {
+        QTextCharFormat f;
+        f.setForeground(toQColor(color));
+        it = formatCache_.insert(color, f);
+    }
+    return *it;
+}
+
+std::vector<RichTextBox::ColorPiece> RichTextBox::shownPieces(int from, int to) const {
+    std::vector<ColorPiece> pieces;
+    auto add = [&pieces](qsizetype length, int color) {
+        if (length <= 0) return;
+        if (!pieces.empty() && pieces.back().color == color)
+            pieces.back().length += length;
+        else
+            pieces.push_back({length, color});
+    };
+    const QTextDocument* doc = document();
+    FormatColors colors(doc);
+    from = qBound(0, from, textLength());
+    to = qBound(from, to, textLength());
+    QTextBlock b = doc->findBlock(toPosition(from));
+    qsizetype blockOffset = b.position() + b.blockNumber();
+    qsizetype at = from;
+    while (b.isValid() && at < to) {
+        // A block's fragments follow each other without gaps: their offsets are added up rather
+        // than asked for, which would search the document for each.
+        qsizetype fs = blockOffset;
+        for (auto it = b.begin(); !it.atEnd() && at < to; ++it) {
+            const QTextFragment f = it.fragment();
+            if (!f.isValid()) continue;
+            const qsizetype fe = fs + f.length();
+            if (fe > at) {
+                const qsizetype e = qMin<qsizetype>(fe, to);
+                add(e - qMax(fs, at), colors(f.charFormatIndex()));
+                at = e;
+            }
+            fs = fe;
+        }
+        const QTextBlock next = b.next();
+        const qsizetype breakAt = blockOffset + b.length() - 1;
+        if (next.isValid() && at < to && at < breakAt + 2) {
+            const qsizetype e = qMin<qsizetype>(breakAt + 2, to);
+            add(e - qMax(breakAt, at), colors(next.charFormatIndex()));
+            at = e;
+        }
+        blockOffset += b.length() + 1;
+        b = next;
+    }
+    return pieces;
+}
+
+void RichTextBox::applyPieces(int from, const std::vector<ColorPiece>& wanted) {
+    qsizetype total = 0;
+    for (const ColorPiece& p : wanted) total += p.length;
+    const std::vector<ColorPiece> shown = shownPieces(from, int(from + total));
+    QVector<ColorRange> changes;
+    size_t i = 0, j = 0;
+    qsizetype inShown = 0, inWanted = 0, pos = from;
+    while (i < shown.size() && j < wanted.size()) {
+        const qsizetype step = qMin(shown[i].length - inShown, wanted[j].length - inWanted);
+        if (wanted[j].color >= 0 && shown[i].color != wanted[j].color) {
+            if (!changes.isEmpty() && changes.last().start + changes.last().length == pos &&
+                changes.last().color == wanted[j].color)
+                changes.last().length += int(step);
+            else
+                changes.append({int(pos), int(step), wanted[j].color});
+        }
+        pos += step;
+        inShown += step;
+        inWanted += step;
+        if (inShown == shown[i].length) ++i, inShown = 0;
+        if (inWanted == wanted[j].length) ++j, inWanted = 0;
+    }
+    if (changes.isEmpty()) return;
+    OffsetWalker walker(this);
     QTextCursor w(document());
     formatting_ = true;
     w.beginEditBlock();
-    for (const ColorRange& r : ranges) {
-        const int start = qBound(0, r.start, len);
-        const int end = qBound(start, start + qMax(0, r.length), len);
-        if (end == start) continue;
-        QTextCharFormat f;
-        f.setForeground(toQColor(r.color));
-        w.setPosition(toPosition(start));
-        w.setPosition(toPosition(end), QTextCursor::KeepAnchor);
-        w.mergeCharFormat(f);
+    for (const ColorRange& r : changes) {
+        w.setPosition(walker.position(r.start));
+        w.setPosition(walker.position(r.start + r.length), QTextCursor::KeepAnchor);
+        w.setCharFormat(formatForColor(r.color));
     }
     w.endEditBlock();
     formatting_ = false;
+}
+
+int RichTextBox::inheritedColor(int position, bool replacing) const {
+    if (replacing) return colorOf(formatAt(position));
+    QTextCursor c(const_cast<QTextDocument*>(document()));
+    c.setPosition(qBound(0, position, document()->characterCount() - 1));
+    return colorOf(c.charFormat());
+}
+
+void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
+    if (edits.isEmpty()) return;
+    RichTextBoxScope scope(this);
+    const QString before = crlf_;  // shares: the cache is built anew, not spliced
+    const qsizetype len = before.size();
+    struct Planned {
+        int from, to;
+        QString text;
+        int color;
+    };
+    std::vector<Planned> plan;
+    plan.reserve(edits.size());
+    qsizetype growth = 0;
+    for (const TextEdit& e : edits) growth += e.text.size() - qMax(0, e.length);
+    QString cache;
+    cache.reserve(len + qMax<qsizetype>(0, growth) + 16);
+    OffsetWalker walker(this);
+    qsizetype copied = 0;
+    qsizetype first = -1;
+    // Inside an edit block a cursor that moves does not lay its line out, which reading the
+    // colours of a whole page would otherwise do line by line.
+    QTextCursor c(document());
+    c.beginEditBlock();
+    for (const TextEdit& e : edits) {
+        const qsizetype start = snapToBreak(before, qBound<qsizetype>(copied, e.start, len));
+        const qsizetype end = snapToBreak(before, qBound<qsizetype>(start, qsizetype(e.start) + qMax(0, e.length), len));
+        if (start < copied) continue;  // overlaps the edit before it
+        if (first < 0) first = start;
+        cache.append(QStringView(before).mid(copied, start - copied));
+        Planned p;
+        p.from = walker.position(int(start));
+        p.to = walker.position(int(end));
+        // Worked out before any edit: the later ones, made first, lie after it.
+        p.color = inheritedColor(p.from, p.to > p.from);
+        if (needsDocumentText(e.text)) {
+            p.text = toDocumentText(e.text, &cache);
+        } else {
+            p.text = e.text;
+            cache.append(e.text);
+        }
+        plan.push_back(std::move(p));
+        copied = end;
+    }
+    if (plan.empty()) {
+        c.endEditBlock();
+        return;
+    }
+    const qsizetype lastEnd = copied;
+    cache.append(QStringView(before).mid(copied));
+
+    bulk_ = true;
+    for (auto it = plan.rbegin(); it != plan.rend(); ++it) {
+        c.setPosition(it->from);
+        c.setPosition(it->to, QTextCursor::KeepAnchor);
+        if (!it->text.isEmpty())
+            c.insertText(it->text, formatForColor(it->color));
+        else if (c.hasSelection())
+            c.removeSelectedText();
+    }
+    c.endEditBlock();
+    bulk_ = false;
+
+    const qsizetype newLength = cache.size();
+    crlf_ = std::move(cache);
+    if (!cacheConsistent()) rebuildCache();
+    if (crlf_ != before) noteChange(before, first, lastEnd, lastEnd - first + (newLength - len));
+    // An edit even when the texts are the same, as setSelText.
+    pendingChange_ = true;
 }
 
 void RichTextBox::replaceRange(int from, int to, const QString& text, int color) {
@@ -447,6 +799,86 @@ void RichTextBox::setSelText(const QString& text) {
     replaceRange(c.selectionStart(), c.selectionEnd(), text, color);
     // An edit even when the new text equals the old one.
     pendingChange_ = true;
+}
+
+// --- edits from front to back ---------------------------------------------------------------
+
+RichTextBox::ForwardEdits::ForwardEdits(RichTextBox* box)
+    : box_(box), scope_(std::make_unique<RichTextBoxScope>(box)), cursor_(box->document()), original_(box->crlf_) {
+    edited_.reserve(original_.size() + original_.size() / 8 + 64);
+    cursor_.beginEditBlock();
+}
+
+RichTextBox::ForwardEdits::~ForwardEdits() { finish(); }
+
+void RichTextBox::ForwardEdits::replace(qsizetype start, qsizetype length, const QString& text) {
+    if (finished_) return;
+    start = qMax(start, end());
+    // The untouched stretch up to the edit: its document length is its length less one for
+    // every CR LF, which an edit never splits.
+    const qsizetype skip = qMin(start - end(), original_.size() - restStart_);
+    const QStringView between = QStringView(original_).mid(restStart_, skip);
+    edited_.append(between);
+    endPosition_ += int(skip - between.count(u"\r\n"));
+    restStart_ += skip;
+    length = qBound<qsizetype>(0, length, original_.size() - restStart_);
+    const QStringView removed = QStringView(original_).mid(restStart_, length);
+    const int from = endPosition_;
+    const int to = from + int(length - removed.count(u"\r\n"));
+    // Replacing a selection types in the colour of its first character.
+    const int color = box_->inheritedColor(from, to > from);
+    QString docText;
+    if (needsDocumentText(text)) {
+        docText = toDocumentText(text, &edited_);
+    } else {
+        docText = text;
+        edited_.append(text);
+    }
+    cursor_.setPosition(from);
+    cursor_.setPosition(to, QTextCursor::KeepAnchor);
+    if (!docText.isEmpty())
+        cursor_.insertText(docText, box_->formatForColor(color));
+    else if (cursor_.hasSelection())
+        cursor_.removeSelectedText();
+    endPosition_ = from + int(docText.size());
+    if (firstEdit_ < 0) firstEdit_ = start;
+    restStart_ += length;
+    ++edits_;
+}
+
+int RichTextBox::ForwardEdits::caretColor(qsizetype offset) const {
+    return box_->inheritedColor(box_->toPosition(int(offset)), false);
+}
+
+void RichTextBox::ForwardEdits::setColor(qsizetype start, qsizetype length, int color) {
+    if (finished_ || length <= 0) return;
+    const int from = box_->toPosition(int(start));
+    const int to = box_->toPosition(int(qMin(start + length, this->length())));
+    if (to <= from) return;
+    QTextCursor w(box_->document());
+    w.setPosition(from);
+    w.setPosition(to, QTextCursor::KeepAnchor);
+    box_->formatting_ = true;
+    w.setCharFormat(box_->formatForColor(color));
+    box_->formatting_ = false;
+}
+
+void RichTextBox::ForwardEdits::finish() {
+    if (finished_) return;
+    finished_ = true;
+    edited_.append(QStringView(original_).mid(restStart_));
+    box_->bulk_ = true;
+    cursor_.endEditBlock();
+    box_->bulk_ = false;
+    box_->crlf_ = std::move(edited_);
+    edited_ = QString();
+    if (!box_->cacheConsistent()) box_->rebuildCache();
+    if (edits_ > 0) {
+        const qsizetype tail = original_.size() - restStart_;
+        box_->noteChange(original_, firstEdit_, restStart_, box_->crlf_.size() - tail - firstEdit_);
+        box_->pendingChange_ = true;
+    }
+    scope_.reset();  // the Change goes out
 }
 
 // --- whole text ----------------------------------------------------------------------------
@@ -489,8 +921,9 @@ void RichTextBox::replaceAll(const std::function<void(const RunSink&)>& produce,
     bulk_ = false;
 
     cache.squeeze();
-    crlf_ = std::move(cache);
+    const QString before = std::exchange(crlf_, std::move(cache));
     if (!cacheConsistent()) rebuildCache();
+    if (before != crlf_) noteChange(before, 0, before.size(), crlf_.size());
     setTextCursor(QTextCursor(doc));
     pendingChange_ = true;
     viewport()->setUpdatesEnabled(updates);
@@ -790,17 +1223,27 @@ void RichTextBox::focusOutEvent(QFocusEvent* e) {
     if (e->reason() != Qt::PopupFocusReason) emit LostFocus();
 }
 
-// Only drags that start inside the program (file list items) are taken, and a drop never
-// inserts text: the program decides what a drop means.
+// Drags that start inside the program (file list items) and files dragged in from elsewhere go
+// to the window's handlers, which decide; a drop never inserts text.
+namespace {
+bool handOverDrag(const QDropEvent* e) {
+    if (e->source() || e->mimeData()->hasUrls()) return true;
+    // The program's own kinds of drag, whoever delivers them.
+    for (const QString& format : e->mimeData()->formats())
+        if (format.startsWith(QLatin1String("application/x-kavrin-"))) return true;
+    return false;
+}
+}  // namespace
+
 void RichTextBox::dragEnterEvent(QDragEnterEvent* e) {
-    if (e->source())
+    if (handOverDrag(e))
         e->acceptProposedAction();
     else
         e->ignore();
 }
 
 void RichTextBox::dragMoveEvent(QDragMoveEvent* e) {
-    if (!e->source()) {
+    if (!handOverDrag(e)) {
         e->ignore();
         return;
     }
@@ -809,7 +1252,7 @@ void RichTextBox::dragMoveEvent(QDragMoveEvent* e) {
 }
 
 void RichTextBox::dropEvent(QDropEvent* e) {
-    if (!e->source()) {
+    if (!handOverDrag(e)) {
         e->ignore();
         return;
     }
@@ -1248,25 +1691,12 @@ bool RichTextBox::loadRtf(const QByteArray& rtf) {
     return true;
 }
 
-// A colouring pass hands back the text the editor already shows. Changing only the colours
-// that differ keeps the caret and the view where they are, and on a page that is mostly
-// coloured already (after a paste or an undo) costs a fraction of building the text anew.
+// A colouring pass hands back the text the editor already shows: only the colours that differ
+// are set, on the text as it stands, which keeps the caret and the view where they are.
 bool RichTextBox::recolorInPlace(const QByteArray& rtf) {
     if (crlf_.isEmpty()) return false;
-    struct Piece {
-        qsizetype length;
-        int color;
-    };
-    auto add = [](std::vector<Piece>& pieces, qsizetype length, int color) {
-        if (length <= 0) return;
-        if (!pieces.empty() && pieces.back().color == color)
-            pieces.back().length += length;
-        else
-            pieces.push_back({length, color});
-    };
-
     const QStringView text(crlf_);
-    std::vector<Piece> wanted;
+    std::vector<ColorPiece> wanted;
     qsizetype off = 0;
     bool same = true;
     const RunSink sink = [&](const QString& t, int color) {
@@ -1275,57 +1705,15 @@ bool RichTextBox::recolorInPlace(const QByteArray& rtf) {
             same = false;
             return;
         }
-        add(wanted, t.size(), color);
+        if (!wanted.empty() && wanted.back().color == color)
+            wanted.back().length += t.size();
+        else
+            wanted.push_back({t.size(), color});
         off += t.size();
     };
     RtfReader(rtf, sink).read();
     if (!same || off != text.size()) return false;
-
-    std::vector<Piece> shown;
-    for (QTextBlock b = document()->firstBlock(); b.isValid(); b = b.next()) {
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment f = it.fragment();
-            if (f.isValid()) add(shown, f.length(), colorOf(f.charFormat()));
-        }
-        const QTextBlock next = b.next();
-        if (next.isValid()) add(shown, 2, colorOf(next.charFormat()));
-    }
-
-    QVector<ColorRange> ranges;
-    // Far fewer colour runs shown than wanted (a page shown in black): most of it changes.
-    const bool rebuild = 2 * shown.size() < wanted.size();
-    size_t i = 0, j = rebuild ? wanted.size() : 0;
-    qsizetype inShown = 0, inWanted = 0, pos = 0;
-    while (i < shown.size() && j < wanted.size()) {
-        const qsizetype step = qMin(shown[i].length - inShown, wanted[j].length - inWanted);
-        if (shown[i].color != wanted[j].color) {
-            if (!ranges.isEmpty() && ranges.last().start + ranges.last().length == pos &&
-                ranges.last().color == wanted[j].color)
-                ranges.last().length += int(step);
-            else
-                ranges.append({int(pos), int(step), wanted[j].color});
-        }
-        pos += step;
-        inShown += step;
-        inWanted += step;
-        if (inShown == shown[i].length) ++i, inShown = 0;
-        if (inWanted == wanted[j].length) ++j, inWanted = 0;
-    }
-    if (!rebuild && 2 * qsizetype(ranges.size()) <= qsizetype(wanted.size())) {
-        if (!ranges.isEmpty()) setRangeColors(ranges);
-        return true;
-    }
-    // Most of it changes colour (a page shown in black): building it anew is quicker.
-    const QString shownText = crlf_;
-    replaceAll(
-        [&](const RunSink& out) {
-            qsizetype at = 0;
-            for (const Piece& p : wanted) {
-                out(shownText.mid(at, p.length), p.color);
-                at += p.length;
-            }
-        },
-        0);
+    applyPieces(0, wanted);
     return true;
 }
 

@@ -4,11 +4,15 @@
 // context menu, rich paste, text drag and middle-click paste are off: every edit comes through
 // the program's own paths and fires Change exactly once.
 #include <QByteArray>
+#include <QHash>
 #include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QString>
 #include <QVector>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "platform/textfile.h"
 
@@ -34,12 +38,71 @@ struct ColorRange {
     int length = 0;
     int color = 0;
 };
+// One replacement of replaceRanges(): `length` characters at `start` give way to `text`.
+struct TextEdit {
+    int start = 0;
+    int length = 0;
+    QString text;
+};
 // Receives text run by run, as the loaders produce it.
 using ColorRunSink = std::function<void(const QString& text, int color)>;
+
+// What the edits since the last takeChange() did to the text: at offset `start` the text
+// `removed` gave way to the `inserted` characters that stand there now.
+struct TextChange {
+    int start = -1;  // -1: nothing changed
+    QString removed;
+    int inserted = 0;
+    bool isEmpty() const { return start < 0; }
+};
+
+class RichTextBoxScope;
 
 class RichTextBox : public QPlainTextEdit {
     Q_OBJECT
 public:
+    // Edits made from the start of the text to its end, each at or after the end of the one
+    // before, as Replace All makes them: all in one Qt edit block, so the view is laid out once,
+    // and the text cache is built once when they are finished. Until then text() is the text as
+    // it was; the session's own view has the text as it stands. Colours set and read meanwhile
+    // are those of the text as it stands. One Change follows finish().
+    class ForwardEdits {
+    public:
+        explicit ForwardEdits(RichTextBox* box);
+        ~ForwardEdits();
+        ForwardEdits(const ForwardEdits&) = delete;
+        ForwardEdits& operator=(const ForwardEdits&) = delete;
+
+        // The text up to end(), with the edits made, and the text from end() on, as it was:
+        // text().mid(restStart()).
+        QStringView edited() const { return edited_; }
+        qsizetype end() const { return edited_.size(); }
+        qsizetype restStart() const { return restStart_; }
+        QStringView rest() const { return QStringView(original_).mid(restStart_); }
+        qsizetype length() const { return edited_.size() + original_.size() - restStart_; }
+        const QString& original() const { return original_; }
+        // Replaces `length` characters at `start` (not before end()) as setSelText replaces them
+        // selected; end() is then just after the new text.
+        void replace(qsizetype start, qsizetype length, const QString& text);
+        // The colour selColor() reads with the caret alone at `offset`.
+        int caretColor(qsizetype offset) const;
+        void setColor(qsizetype start, qsizetype length, int color);
+        int edits() const { return edits_; }
+        void finish();
+
+    private:
+        RichTextBox* box_;
+        std::unique_ptr<RichTextBoxScope> scope_;
+        QTextCursor cursor_;
+        QString original_;
+        QString edited_;
+        qsizetype restStart_ = 0;
+        int endPosition_ = 0;  // the document position of end()
+        qsizetype firstEdit_ = -1;
+        int edits_ = 0;
+        bool finished_ = false;
+    };
+
     explicit RichTextBox(QWidget* parent = nullptr);
 
     // Whole text with CR LF line breaks; kept up to date on every change, so reading is cheap.
@@ -58,6 +121,11 @@ public:
     QString selText() const;
     // Replaces the selection as typing would (in the typing colour) and fires Change at once.
     void setSelText(const QString& text);
+    // Makes several edits as one: each replaces `length` characters at `start` (offsets of the
+    // text before the edits, in rising order, not overlapping) with its text, typed in the
+    // colour setSelText would give it there. One Qt edit block, so the view is laid out once;
+    // the text cache is built in one pass; one Change.
+    void replaceRanges(const QVector<TextEdit>& edits);
     // Colour of the selection (of its first character), or the typing colour with no selection.
     int selColor() const;
     void setSelColor(int color);
@@ -68,6 +136,12 @@ public:
     void setRangeColors(const QVector<ColorRange>& ranges);
     // Colour of the character at offset.
     int colorAt(int offset) const;
+
+    // The change the text went through since the last call, edits in a row merged into one;
+    // afterwards nothing is pending. The inserted text is text().mid(start, inserted) until
+    // the next edit.
+    TextChange takeChange();
+    const TextChange& pendingTextChange() const { return change_; }
 
     // Finds text from start to end (-1: end of text); selects the hit unless rtfNoHighlight.
     // Without a start (-1) the search covers the current selection, or runs from the caret to
@@ -151,8 +225,13 @@ protected:
 private:
     friend class RichTextBoxScope;
     void onContentsChange(int position, int removed, int added);
+    // Chooses where long lines may break before Qt lays out the changed blocks.
+    void chooseWrapFor(int position, int added);
     void rebuildCache();
     void spliceCache(qsizetype start, qsizetype removed, const QString& added);
+    // Adds an edit of the cache `before` (its [start, end) replaced by `inserted` characters) to
+    // the pending change.
+    void noteChange(const QString& before, qsizetype start, qsizetype end, qsizetype inserted);
     bool cacheConsistent() const;
     void noteSelChange();
     void scheduleFlush();
@@ -168,11 +247,26 @@ private:
     // contentsChange); `color` < 0: the typing colour.
     void replaceRange(int from, int to, const QString& text, int color);
     QTextCharFormat formatAt(int position) const;
+    // The colour a text typed at `position` takes, as setSelText gives it: with `replacing`,
+    // that of the first replaced character, else that of a caret put there.
+    int inheritedColor(int position, bool replacing) const;
+    const QTextCharFormat& formatForColor(int color);
+    struct ColorPiece {
+        qsizetype length;
+        int color;  // -1: whatever is shown
+    };
+    // The colours shown over [from, to), as pieces of one colour.
+    std::vector<ColorPiece> shownPieces(int from, int to) const;
+    // Gives the text from `from` on the colours of `wanted`, setting only those that differ.
+    void applyPieces(int from, const std::vector<ColorPiece>& wanted);
 
     QString crlf_;
+    TextChange change_;
+    QHash<int, QTextCharFormat> formatCache_;
     QString lastError_;
     TextFormat format_;
     int rightMargin_ = 0;
+    bool wrapAnywhere_ = false;  // the text holds a run too long to break only at word boundaries
     bool redraw_ = true;
     bool formatting_ = false;  // colour changes only: no Change
     bool bulk_ = false;        // replaceAll builds the cache itself

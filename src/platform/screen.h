@@ -1,11 +1,20 @@
 #pragma once
 // Screen units, the busy pointer and letting pending events run.
+#include <climits>
+
 namespace kavrin {
 
-// Windows sizes are given in twips; this screen has 15 twips per pixel.
+// Windows sizes are given in twips; this screen has 15 twips per pixel. Values may come from a
+// damaged settings file, so the sums are made in 64 bits and a result past the range of int is
+// held at its end instead of wrapping round.
 constexpr int kTwipsPerPixel = 15;
-constexpr int twipsToPixels(int twips) { return (twips + (twips >= 0 ? 7 : -7)) / kTwipsPerPixel; }
-constexpr int pixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+constexpr int twipsToPixels(int twips) {
+    return int((static_cast<long long>(twips) + (twips >= 0 ? 7 : -7)) / kTwipsPerPixel);
+}
+constexpr int pixelsToTwips(int pixels) {
+    const long long twips = static_cast<long long>(pixels) * kTwipsPerPixel;
+    return twips > INT_MAX ? INT_MAX : twips < INT_MIN ? INT_MIN : int(twips);
+}
 
 // Shows or clears the hourglass; calls do not nest (the last one wins).
 void setBusy(bool busy);

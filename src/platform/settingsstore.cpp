@@ -7,16 +7,17 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <vector>
+
+#include "platform/textfile.h"
 
 namespace kavrin {
 
 namespace {
 
-// A settings file larger than this is not a settings file; only its start is read.
+// A settings file larger than this is not a settings file.
 constexpr qint64 kMaxReadBytes = 64 * 1024 * 1024;
 
 struct Entry {
@@ -24,14 +25,32 @@ struct Entry {
     QString value;
 };
 
+// Names are compared without regard to case; the folded form is what the indexes hold.
+QString folded(const QString& name) { return name.toCaseFolded(); }
+
 struct Section {
     QString name;
     std::vector<Entry> entries;
+    QHash<QString, qsizetype> index;  // folded key -> position in entries
 
     Entry* find(const QString& key) {
-        for (Entry& e : entries)
-            if (e.key.compare(key, Qt::CaseInsensitive) == 0) return &e;
-        return nullptr;
+        const auto it = index.constFind(folded(key));
+        return it == index.constEnd() ? nullptr : &entries[size_t(*it)];
+    }
+    // The first of two equal keys counts, as in Windows profile files: a repeat is passed over.
+    void add(const QString& key, const QString& value) {
+        const QString f = folded(key);
+        if (index.contains(f)) return;
+        index.insert(f, qsizetype(entries.size()));
+        entries.push_back(Entry{key, value});
+    }
+    bool remove(const QString& key) {
+        const auto it = index.constFind(folded(key));
+        if (it == index.constEnd()) return false;
+        entries.erase(entries.begin() + *it);
+        index.clear();
+        for (size_t i = 0; i < entries.size(); ++i) index.insert(folded(entries[i].key), qsizetype(i));
+        return true;
     }
 };
 
@@ -39,6 +58,7 @@ struct Section {
 // inode changes too; size and nanosecond time catch editors that write in place.
 struct Stamp {
     bool exists = false;
+    bool regular = false;
     quint64 inode = 0;
     qint64 size = 0;
     qint64 mtimeNs = 0;
@@ -48,22 +68,47 @@ struct Stamp {
 struct Store {
     Stamp stamp;
     std::vector<Section> sections;
+    QHash<QString, qsizetype> index;  // folded section name -> position in sections
 
     Section* find(const QString& name) {
-        for (Section& s : sections)
-            if (s.name.compare(name, Qt::CaseInsensitive) == 0) return &s;
-        return nullptr;
+        const auto it = index.constFind(folded(name));
+        return it == index.constEnd() ? nullptr : &sections[size_t(*it)];
     }
+    Section& findOrAdd(const QString& name) {
+        if (Section* s = find(name)) return *s;
+        index.insert(folded(name), qsizetype(sections.size()));
+        sections.push_back(Section{name, {}, {}});
+        return sections.back();
+    }
+    bool removeSection(const QString& name) {
+        const auto it = index.constFind(folded(name));
+        if (it == index.constEnd()) return false;
+        sections.erase(sections.begin() + *it);
+        index.clear();
+        for (size_t i = 0; i < sections.size(); ++i) index.insert(folded(sections[i].name), qsizetype(i));
+        return true;
+    }
+};
+
+// A run of saves that reaches the disk as one write (see SettingsBatch).
+struct Batch {
+    int depth = 0;
+    bool dirty = false;
+    bool failed = false;
+    Store before;  // what the file held when the batch began, for a failed write
 };
 
 QMutex cacheMutex;
 QHash<QString, Store> cache;
+QHash<QString, Batch> batches;
+QHash<QString, QString> lastErrors;
 
 Stamp stampOf(const QString& path) {
     Stamp st;
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0) return st;
     st.exists = true;
+    st.regular = S_ISREG(info.st_mode);
     st.inode = quint64(info.st_ino);
     st.size = qint64(info.st_size);
     st.mtimeNs = qint64(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
@@ -94,7 +139,14 @@ void appendEscaped(QString& out, QChar c, QChar next, bool hasNext) {
     }
 }
 
+bool needsEscapes(const QString& text) {
+    for (QChar c : text)
+        if (c == '\\' || c == '\n' || c == '\r') return true;
+    return false;
+}
+
 QString encodeValue(const QString& value) {
+    if (!needsEscapes(value)) return value;
     QString out;
     out.reserve(value.size() + 8);
     for (qsizetype i = 0; i < value.size(); ++i) {
@@ -107,6 +159,9 @@ QString encodeValue(const QString& value) {
 // Names may not contain a raw "=" (it ends a key) nor begin with "[", ";" or "#" (a section
 // header or a comment).
 QString encodeName(const QString& name) {
+    if (!needsEscapes(name) && !name.contains('=') && !name.startsWith('[') && !name.startsWith(';') &&
+        !name.startsWith('#'))
+        return name;
     QString out;
     out.reserve(name.size() + 4);
     for (qsizetype i = 0; i < name.size(); ++i) {
@@ -155,20 +210,32 @@ qsizetype keyEnd(QStringView line) {
     return -1;
 }
 
+// A line that is not UTF-8 (written by hand in a one-byte code page, or damaged) is read as
+// Windows-1252 on its own; every other line keeps its UTF-8.
 QString bytesToText(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    // A file someone saved in a one-byte code page still reads; bytes are kept one for one.
-    if (utf8.hasError()) text = QString::fromLatin1(bytes);
+    QString text;
+    if (isValidUtf8(bytes.constData(), bytes.size())) {
+        text = QString::fromUtf8(bytes);
+    } else {
+        text.reserve(bytes.size());
+        qsizetype from = 0;
+        while (from < bytes.size()) {
+            qsizetype to = bytes.indexOf('\n', from);
+            to = to < 0 ? bytes.size() : to + 1;
+            const QByteArrayView line = QByteArrayView(bytes).sliced(from, to - from);
+            if (isValidUtf8(line.data(), line.size())) text += QString::fromUtf8(line);
+            else text += decodeWindows1252(line.toByteArray());
+            from = to;
+        }
+    }
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
     return text;
 }
 
 // Reads what can be read: lines that are neither section headers nor key lines, keys before the
-// first section, and repeated keys (the first one counts, as in Windows profile files) are
-// passed over.
-std::vector<Section> parse(const QString& text) {
-    std::vector<Section> sections;
+// first section, and repeated keys (the first one counts) are passed over.
+Store parse(const QString& text) {
+    Store store;
     Section* current = nullptr;
     for (QStringView line : QStringView(text).split(u'\n')) {
         if (line.endsWith(u'\r')) line.chop(1);
@@ -176,71 +243,94 @@ std::vector<Section> parse(const QString& text) {
         if (trimmed.isEmpty() || trimmed.startsWith(u';') || trimmed.startsWith(u'#')) continue;
         if (trimmed.startsWith(u'[') && trimmed.endsWith(u']') && trimmed.size() >= 2) {
             const QString name = decode(trimmed.mid(1, trimmed.size() - 2)).trimmed();
-            current = nullptr;
-            if (name.isEmpty()) continue;
-            for (Section& s : sections)
-                if (s.name.compare(name, Qt::CaseInsensitive) == 0) current = &s;
-            if (!current) {
-                sections.push_back(Section{name, {}});
-                current = &sections.back();
-            }
+            current = name.isEmpty() ? nullptr : &store.findOrAdd(name);
             continue;
         }
         if (!current) continue;
         const qsizetype eq = keyEnd(line);
         if (eq <= 0) continue;
         const QString key = decode(line.left(eq).trimmed()).trimmed();
-        if (key.isEmpty() || current->find(key)) continue;
+        if (key.isEmpty()) continue;
         // The value is everything after the "=", blanks included: they can be the value itself.
-        current->entries.push_back(Entry{key, decode(line.mid(eq + 1))});
+        current->add(key, decode(line.mid(eq + 1)));
     }
-    return sections;
+    return store;
 }
 
 QByteArray serialize(const std::vector<Section>& sections) {
     QString text;
+    qsizetype size = 0;
+    for (const Section& s : sections) {
+        size += s.name.size() + 4;
+        for (const Entry& e : s.entries) size += e.key.size() + e.value.size() + 2;
+    }
+    text.reserve(size + size / 16);
     bool first = true;
     for (const Section& s : sections) {
         if (s.entries.empty()) continue;
         if (!first) text += '\n';
         first = false;
         text += '[' + encodeName(s.name) + "]\n";
-        for (const Entry& e : s.entries) text += encodeName(e.key) + '=' + encodeValue(e.value) + '\n';
+        for (const Entry& e : s.entries) {
+            text += encodeName(e.key);
+            text += '=';
+            text += encodeValue(e.value);
+            text += '\n';
+        }
     }
     return text.toUtf8();
 }
 
 // The store of one file, read again when the file changed since it was last read or written.
-// Call with cacheMutex held.
+// While a batch holds unwritten saves, the store in memory is what counts. Call with cacheMutex held.
 Store& storeFor(const QString& path) {
-    const Stamp now = stampOf(path);
     auto it = cache.find(path);
+    if (it != cache.end() && batches.contains(path)) return *it;
+    const Stamp now = stampOf(path);
     if (it != cache.end() && it->stamp == now) return *it;
-    Store store;
+    // Anything but a regular file in the file's place (a FIFO, a device, a folder) holds no
+    // settings, and is not even opened: reading a FIFO would wait for a writer for ever.
+    QByteArray bytes;
+    if (now.regular) readRegularFile(path, &bytes, nullptr, kMaxReadBytes);
+    Store store = parse(bytesToText(bytes));
     store.stamp = now;
-    if (now.exists) {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly)) store.sections = parse(bytesToText(file.read(kMaxReadBytes)));
-    }
     return *cache.insert(path, std::move(store));
 }
 
-// Writes `sections` in place of the file. The cache takes them only when the file was written,
-// so a failed write leaves both the file and what is read from it as they were.
-bool commit(const QString& path, Store& store, std::vector<Section> sections) {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    const QByteArray bytes = serialize(sections);
-    // The explicit flush matters: commit() does not notice a failure of its own final flush and
-    // would rename a cut-short file over the good one.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
+// Writes `store` in place of the file; false with the reason kept for settingsWriteError().
+bool writeStore(const QString& path, Store& store) {
+    QString error;
+    const QString folder = QFileInfo(path).absolutePath();
+    const Stamp old = stampOf(path);
+    if (!QDir().mkpath(folder)) {
+        error = QStringLiteral("The folder \"%1\" could not be created.").arg(folder);
+    } else if (old.exists && !old.regular) {
+        // Whatever stands there (a FIFO, a device, a folder) was put there by someone: it is
+        // neither read nor replaced.
+        error = QStringLiteral("\"%1\" is not a regular file.").arg(path);
+    } else if (writeFileAtomically(path, serialize(store.sections), &error)) {
+        store.stamp = stampOf(path);
+        lastErrors.remove(path);
+        return true;
     }
-    if (!file.commit()) return false;
-    store.sections = std::move(sections);
-    store.stamp = stampOf(path);
+    lastErrors.insert(path, error);
+    return false;
+}
+
+// Applies `change` to the store of `path`. Outside a batch the change is written at once and the
+// cache takes it only when the file was written, so a failed write leaves both the file and what
+// is read from it as they were.
+template <typename Change>
+bool update(const QString& path, Change change) {
+    Store& store = storeFor(path);
+    if (auto b = batches.find(path); b != batches.end()) {
+        if (change(store)) b->dirty = true;
+        return true;
+    }
+    Store changed = store;
+    if (!change(changed)) return true;  // already as asked
+    if (!writeStore(path, changed)) return false;
+    store = std::move(changed);
     return true;
 }
 
@@ -273,44 +363,31 @@ QString getSetting(const QString& app, const QString& section, const QString& ke
 }
 
 bool saveSetting(const QString& app, const QString& section, const QString& key, const QString& value) {
-    return saveSettings(app, section, {{key, value}});
+    const QString sectionName = section.trimmed();
+    const QString keyName = key.trimmed();
+    if (sectionName.isEmpty() || keyName.isEmpty()) return false;
+    const QString path = settingsFilePath(app);
+    QMutexLocker lock(&cacheMutex);
+    return update(path, [&](Store& store) {
+        if (Section* s = store.find(sectionName)) {
+            if (Entry* e = s->find(keyName)) {
+                if (e->value == value) return false;
+                e->value = value;  // the name keeps the case it was first written with
+                return true;
+            }
+        }
+        store.findOrAdd(sectionName).add(keyName, value);
+        return true;
+    });
 }
 
 bool saveSettings(const QString& app, const QString& section, const QVector<QPair<QString, QString>>& values) {
-    const QString sectionName = section.trimmed();
-    if (sectionName.isEmpty()) return false;
+    if (section.trimmed().isEmpty()) return false;
     for (const auto& [key, value] : values)
         if (key.trimmed().isEmpty()) return false;
-    const QString path = settingsFilePath(app);
-    QMutexLocker lock(&cacheMutex);
-    Store& store = storeFor(path);
-    auto unchanged = [&] {
-        Section* s = store.find(sectionName);
-        if (!s) return values.isEmpty();
-        for (const auto& [key, value] : values) {
-            const Entry* e = s->find(key.trimmed());
-            if (!e || e->value != value) return false;
-        }
-        return true;
-    };
-    if (unchanged()) return true;
-
-    std::vector<Section> sections = store.sections;
-    Section* s = nullptr;
-    for (Section& candidate : sections)
-        if (candidate.name.compare(sectionName, Qt::CaseInsensitive) == 0) s = &candidate;
-    if (!s) {
-        sections.push_back(Section{sectionName, {}});
-        s = &sections.back();
-    }
-    for (const auto& [key, value] : values) {
-        const QString keyName = key.trimmed();
-        if (Entry* e = s->find(keyName))
-            e->value = value;  // the name keeps the case it was first written with
-        else
-            s->entries.push_back(Entry{keyName, value});
-    }
-    return commit(path, store, std::move(sections));
+    SettingsBatch batch(app);
+    for (const auto& [key, value] : values) saveSetting(app, section, key, value);
+    return batch.commit();
 }
 
 bool deleteSetting(const QString& app, const QString& section, const QString& key) {
@@ -318,30 +395,70 @@ bool deleteSetting(const QString& app, const QString& section, const QString& ke
     const QString keyName = key.trimmed();
     const QString path = settingsFilePath(app);
     QMutexLocker lock(&cacheMutex);
-    Store& store = storeFor(path);
-    std::vector<Section> sections = store.sections;
-    bool changed = false;
-    for (auto it = sections.begin(); it != sections.end(); ++it) {
-        if (it->name.compare(sectionName, Qt::CaseInsensitive) != 0) continue;
-        if (keyName.isEmpty()) {
-            sections.erase(it);
-            changed = true;
-        } else {
-            auto& entries = it->entries;
-            for (auto e = entries.begin(); e != entries.end(); ++e) {
-                if (e->key.compare(keyName, Qt::CaseInsensitive) == 0) {
-                    entries.erase(e);
-                    changed = true;
-                    break;
-                }
-            }
-            if (entries.empty()) sections.erase(it);
-        }
-        break;
+    return update(path, [&](Store& store) {
+        if (keyName.isEmpty()) return store.removeSection(sectionName);
+        Section* s = store.find(sectionName);
+        if (!s || !s->remove(keyName)) return false;
+        if (s->entries.empty()) store.removeSection(sectionName);
+        return true;
+    });
+}
+
+SettingsBatch::SettingsBatch(const QString& app) : path_(settingsFilePath(app)) {
+    QMutexLocker lock(&cacheMutex);
+    Store& store = storeFor(path_);
+    Batch& b = batches[path_];
+    if (b.depth++ == 0) {
+        b.before = store;
+        b.dirty = b.failed = false;
     }
-    // Nothing to delete is already the state asked for.
-    if (!changed) return true;
-    return commit(path, store, std::move(sections));
+}
+
+SettingsBatch::~SettingsBatch() { commit(); }
+
+bool SettingsBatch::commit() {
+    if (done_) return ok_;
+    done_ = true;
+    QMutexLocker lock(&cacheMutex);
+    auto b = batches.find(path_);
+    if (b == batches.end()) return ok_ = false;
+    if (--b->depth > 0) return ok_ = true;  // the outer batch writes
+    const Batch batch = *b;
+    batches.erase(b);
+    Store& store = cache[path_];
+    if (!batch.dirty) return ok_ = true;
+    if (writeStore(path_, store)) return ok_ = true;
+    store = batch.before;
+    return ok_ = false;
+}
+
+QString settingsWriteError(const QString& app) {
+    QMutexLocker lock(&cacheMutex);
+    return lastErrors.value(settingsFilePath(app));
+}
+
+bool replaceSettingSection(const QString& app, const QString& section,
+                           const QVector<QPair<QString, QString>>& entries) {
+    const QString sectionName = section.trimmed();
+    if (sectionName.isEmpty()) return false;
+    const QString path = settingsFilePath(app);
+    QMutexLocker lock(&cacheMutex);
+    return update(path, [&](Store& store) {
+        Section* old = store.find(sectionName);
+        Section fresh{old ? old->name : sectionName, {}, {}};
+        for (const auto& [key, value] : entries) {
+            const QString keyName = key.trimmed();
+            if (!keyName.isEmpty()) fresh.add(keyName, value);
+        }
+        if (!old) {
+            if (fresh.entries.empty()) return false;  // nothing there and nothing to write
+            store.findOrAdd(sectionName) = std::move(fresh);
+            return true;
+        }
+        if (fresh.entries.empty()) return store.removeSection(sectionName);
+        *old = std::move(fresh);
+        return true;
+    });
 }
 
 QStringList settingKeys(const QString& app, const QString& section) {
@@ -356,6 +473,8 @@ QStringList settingKeys(const QString& app, const QString& section) {
 void resetSettingsCache() {
     QMutexLocker lock(&cacheMutex);
     cache.clear();
+    batches.clear();
+    lastErrors.clear();
 }
 
 }  // namespace kavrin

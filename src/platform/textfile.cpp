@@ -1,10 +1,24 @@
 #include "platform/textfile.h"
 
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QTemporaryFile>
 
+#include <cerrno>
 #include <cstring>
+#include <functional>
+#include <system_error>
 
 namespace kavrin {
 
@@ -110,26 +124,89 @@ bool isValidUtf8(const char* data, qsizetype size) {
     return true;
 }
 
+namespace {
+
+struct Bom {
+    const char* bytes;
+    int size;
+    TextFormat::Encoding encoding;
+    QStringConverter::Encoding converter;
+};
+
+// UTF-32 LE first: its mark begins with that of UTF-16 LE.
+const Bom kBoms[] = {
+    {"\xFF\xFE\x00\x00", 4, TextFormat::Encoding::Utf32Le, QStringConverter::Utf32LE},
+    {"\x00\x00\xFE\xFF", 4, TextFormat::Encoding::Utf32Be, QStringConverter::Utf32BE},
+    {"\xFF\xFE", 2, TextFormat::Encoding::Utf16Le, QStringConverter::Utf16LE},
+    {"\xFE\xFF", 2, TextFormat::Encoding::Utf16Be, QStringConverter::Utf16BE},
+};
+
+const Bom* bomOf(TextFormat::Encoding encoding) {
+    for (const Bom& b : kBoms)
+        if (b.encoding == encoding) return &b;
+    return nullptr;
+}
+
+}  // namespace
+
+QString encodingName(TextFormat::Encoding encoding) {
+    switch (encoding) {
+    case TextFormat::Encoding::Utf8: return QStringLiteral("UTF-8");
+    case TextFormat::Encoding::Windows1252: return QStringLiteral("Windows-1252");
+    case TextFormat::Encoding::Utf16Le: case TextFormat::Encoding::Utf16Be: return QStringLiteral("UTF-16");
+    case TextFormat::Encoding::Utf32Le: case TextFormat::Encoding::Utf32Be: return QStringLiteral("UTF-32");
+    }
+    return {};
+}
+
 TextFileResult decodeText(const QByteArray& bytes) {
     TextFileResult r;
-    if (bytes.contains('\0')) {
+    QString decoded;
+    const Bom* wide = nullptr;
+    for (const Bom& b : kBoms) {
+        if (bytes.startsWith(QByteArrayView(b.bytes, b.size))) {
+            wide = &b;
+            break;
+        }
+    }
+    if (wide) {
+        // Only a whole, well-formed text is taken, so that it comes back byte for byte.
+        const QByteArrayView body = QByteArrayView(bytes).sliced(wide->size);
+        QStringDecoder decoder(wide->converter, QStringDecoder::Flag::Stateless);
+        decoded = decoder.decode(body);
+        // The decoder stands in replacement characters for some faults without telling: only
+        // text that encodes back to the very same bytes counts as well formed.
+        QStringEncoder encoder(wide->converter, QStringEncoder::Flag::Stateless);
+        const QByteArray again = encoder.encode(decoded);
+        if (decoder.hasError() || body.size() % wide->size != 0 || again != body) {
+            r.error = QStringLiteral("The file begins with a %1 byte-order mark, but the rest is not valid %1 text.")
+                          .arg(encodingName(wide->encoding));
+            return r;
+        }
+        if (decoded.contains(QChar(0))) {
+            r.binary = true;
+            r.error = QStringLiteral("The file holds binary data (NUL characters), not text.");
+            return r;
+        }
+        r.format.encoding = wide->encoding;
+    } else if (bytes.contains('\0')) {
         r.binary = true;
         r.error = QStringLiteral("The file holds binary data (NUL bytes), not text.");
         return r;
-    }
-    QByteArrayView body(bytes);
-    QString decoded;
-    const bool bom = bytes.startsWith("\xEF\xBB\xBF");
-    if (bom && isValidUtf8(bytes.constData() + 3, bytes.size() - 3)) {
-        r.format.utf8Bom = true;
-        decoded = QString::fromUtf8(body.sliced(3));
-    } else if (!bom && isValidUtf8(bytes.constData(), bytes.size())) {
-        decoded = QString::fromUtf8(body);
     } else {
-        // A BOM followed by invalid bytes is kept as the three characters it stands for, so the
-        // file still comes back byte for byte.
-        r.format.encoding = TextFormat::Encoding::Windows1252;
-        decoded = decodeWindows1252(bytes);
+        QByteArrayView body(bytes);
+        const bool bom = bytes.startsWith("\xEF\xBB\xBF");
+        if (bom && isValidUtf8(bytes.constData() + 3, bytes.size() - 3)) {
+            r.format.utf8Bom = true;
+            decoded = QString::fromUtf8(body.sliced(3));
+        } else if (!bom && isValidUtf8(bytes.constData(), bytes.size())) {
+            decoded = QString::fromUtf8(body);
+        } else {
+            // A BOM followed by invalid bytes is kept as the three characters it stands for, so the
+            // file still comes back byte for byte.
+            r.format.encoding = TextFormat::Encoding::Windows1252;
+            decoded = decodeWindows1252(bytes);
+        }
     }
 
     const qsizetype firstBreak = [&] {
@@ -155,51 +232,109 @@ TextFileResult decodeText(const QByteArray& bytes) {
     return r;
 }
 
-TextFileResult readTextFile(const QString& path) {
-    TextFileResult r;
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        r.error = fileError(QStringLiteral("Cannot open"), path, QStringLiteral("the file does not exist."));
-        return r;
+QString specialFileKind(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) return {};
+    if (S_ISREG(info.st_mode)) return {};
+    if (S_ISDIR(info.st_mode)) return QStringLiteral("a folder");
+    if (S_ISFIFO(info.st_mode)) return QStringLiteral("a named pipe (FIFO)");
+    if (S_ISSOCK(info.st_mode)) return QStringLiteral("a socket");
+    if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) return QStringLiteral("a device");
+    return QStringLiteral("not a regular file");
+}
+
+bool readRegularFile(const QString& path, QByteArray* bytes, QString* error, qint64 maxSize) {
+    bytes->clear();
+    auto fail = [&](const QString& reason) {
+        if (error) *error = fileError(QStringLiteral("Cannot open"), path, reason);
+        return false;
+    };
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    if (::stat(name.constData(), &info) != 0) return fail(QStringLiteral("the file does not exist."));
+    // Checked on the opened descriptor too, so nothing can be swapped in between.
+    const int fd = S_ISREG(info.st_mode) ? ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1;
+    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        ::close(fd);
+        return fail(QStringLiteral("it is not a regular file."));
     }
-    if (info.isDir()) {
-        r.error = fileError(QStringLiteral("Cannot open"), path, QStringLiteral("it is a folder, not a file."));
-        return r;
+    if (!S_ISREG(info.st_mode)) {
+        const QString kind = specialFileKind(path);
+        return fail(QStringLiteral("it is %1, not a file.").arg(kind.isEmpty() ? QStringLiteral("not a regular file") : kind));
     }
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        r.error = fileError(QStringLiteral("Cannot open"), path, f.errorString());
-        return r;
+    if (fd < 0) return fail(QString::fromLocal8Bit(std::strerror(errno)) + '.');
+    QFile f;
+    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fail(f.errorString());
     }
-    if (f.size() > maxTextFileSize) {
-        r.error = fileError(QStringLiteral("Cannot open"), path,
-                            QStringLiteral("the file is too large to edit (more than %1 MB).")
-                                .arg(maxTextFileSize / (1024 * 1024)));
-        return r;
-    }
-    // Read to the end rather than trusting size(): special files report 0.
-    QByteArray bytes;
+    if (f.size() > maxSize)
+        return fail(QStringLiteral("the file is too large to edit (more than %1 MB).").arg(maxSize / (1024 * 1024)));
+    // Read to the end rather than trusting size(): some files report less than they hold.
     char buf[65536];
     for (;;) {
         const qint64 n = f.read(buf, sizeof buf);
         if (n < 0) {
-            r.error = fileError(QStringLiteral("Cannot read"), path, f.errorString());
-            return r;
+            if (error) *error = fileError(QStringLiteral("Cannot read"), path, f.errorString());
+            bytes->clear();
+            return false;
         }
         if (n == 0) break;
-        if (bytes.size() + n > maxTextFileSize) {
-            r.error = fileError(QStringLiteral("Cannot open"), path,
-                                QStringLiteral("the file is too large to edit."));
-            return r;
+        if (bytes->size() + n > maxSize) {
+            bytes->clear();
+            return fail(QStringLiteral("the file is too large to edit."));
         }
-        bytes.append(buf, n);
+        bytes->append(buf, n);
     }
+    return true;
+}
+
+TextFileResult readTextFile(const QString& path) {
+    TextFileResult r;
+    QByteArray bytes;
+    if (!readRegularFile(path, &bytes, &r.error)) return r;
     r = decodeText(bytes);
-    if (r.binary) r.error = fileError(QStringLiteral("Cannot open"), path, r.error);
+    if (!r.ok) r.error = fileError(QStringLiteral("Cannot open"), path, r.error);
     return r;
 }
 
-QByteArray encodeText(const QString& crlfText, const TextFormat& format, TextFormat* used) {
+qsizetype firstUnencodable(const QString& text, const TextFormat& format) {
+    if (format.encoding != TextFormat::Encoding::Windows1252) return -1;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (cp1252Byte(text[i].unicode()) < 0) return i;
+    return -1;
+}
+
+namespace {
+
+// Windows-1252 with every character it lacks written as a numeric character reference of its
+// code point (a pair of surrogates gives one reference).
+QByteArray encodeWindows1252WithReferences(const QString& text) {
+    QByteArray out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        const int b = cp1252Byte(c);
+        if (b >= 0) {
+            out.append(char(b));
+            continue;
+        }
+        char32_t code = c;
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            code = QChar::surrogateToUcs4(c, text[i + 1].unicode());
+            ++i;
+        } else if (QChar::isSurrogate(c)) {
+            code = 0xFFFD;  // half a pair stands for no character
+        }
+        out += "&#" + QByteArray::number(quint32(code)) + ';';
+    }
+    return out;
+}
+
+}  // namespace
+
+QByteArray encodeText(const QString& crlfText, const TextFormat& format, TextFormat* used,
+                      Unencodable unencodable) {
     TextFormat actual = format;
     QString text;
     QStringView lineEnd = format.lineEnd == TextFormat::LineEnd::Lf   ? QStringView(u"\n")
@@ -209,26 +344,72 @@ QByteArray encodeText(const QString& crlfText, const TextFormat& format, TextFor
     appendWithLineEnds(&text, crlfText, lineEnd);
 
     QByteArray bytes;
-    if (format.encoding == TextFormat::Encoding::Windows1252 && !encodeWindows1252(text, &bytes)) {
+    switch (format.encoding) {
+    case TextFormat::Encoding::Windows1252:
+        if (encodeWindows1252(text, &bytes)) break;
+        if (unencodable == Unencodable::Refuse) return {};
+        if (unencodable == Unencodable::CharacterReferences) {
+            bytes = encodeWindows1252WithReferences(text);
+            break;
+        }
         actual.encoding = TextFormat::Encoding::Utf8;
         actual.utf8Bom = false;
-    }
-    if (actual.encoding == TextFormat::Encoding::Utf8) {
+        bytes = text.toUtf8();
+        break;
+    case TextFormat::Encoding::Utf8:
         bytes = text.toUtf8();
         if (actual.utf8Bom) bytes.prepend("\xEF\xBB\xBF");
+        break;
+    default: {
+        const Bom* bom = bomOf(format.encoding);
+        QStringEncoder encoder(bom->converter, QStringEncoder::Flag::Stateless);
+        bytes = QByteArray(bom->bytes, bom->size) + QByteArray(encoder.encode(text));
+        break;
+    }
     }
     if (used) *used = actual;
     return bytes;
 }
 
+namespace {
+
+// Why a file could not be written, in the user's words, when the cause can be found.
+QString writeFailureReason(const QString& path, const QString& qtReason) {
+    const QFileInfo info(path);
+    const QString folder = QDir::toNativeSeparators(info.absolutePath()) + '/';
+    const QByteArray folderName = QFile::encodeName(info.absolutePath());
+    const QByteArray fileName = QFile::encodeName(info.absoluteFilePath());
+    if (!QFileInfo(info.absolutePath()).isDir())
+        return QStringLiteral("the folder \"%1\" does not exist.").arg(folder);
+    if (::faccessat(AT_FDCWD, folderName.constData(), W_OK | X_OK, AT_EACCESS) != 0) {
+        if (errno == EROFS) return QStringLiteral("the folder \"%1\" is on a read-only volume.").arg(folder);
+        if (errno == EACCES || errno == EPERM)
+            return QStringLiteral("you have no permission to write in the folder \"%1\".").arg(folder);
+    }
+    if (info.exists() && ::faccessat(AT_FDCWD, fileName.constData(), W_OK, AT_EACCESS) != 0 &&
+        (errno == EACCES || errno == EPERM))
+        return QStringLiteral("the file \"%1\" is read-only (in the folder \"%2\").").arg(info.fileName(), folder);
+    struct statvfs volume {};
+    if (::statvfs(folderName.constData(), &volume) == 0 && volume.f_bavail == 0)
+        return QStringLiteral("the disk that holds the folder \"%1\" is full.").arg(folder);
+    return qtReason;
+}
+
+}  // namespace
+
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
     QSaveFile f(path);
     auto fail = [&](const QString& reason) {
-        if (error) *error = fileError(QStringLiteral("Cannot save"), path, reason);
+        if (error) *error = fileError(QStringLiteral("Cannot save"), path, writeFailureReason(path, reason));
         return false;
     };
+    if (const QString kind = specialFileKind(path); !kind.isEmpty())
+        return fail(QStringLiteral("it is %1, not a file.").arg(kind));
     if (!f.open(QIODevice::WriteOnly)) return fail(f.errorString());
-    if (f.write(bytes) != bytes.size()) {
+    // The explicit flush matters: commit() does not notice a failure of its own final flush, so
+    // a write that still sits in the buffer (anything up to 16 KB) would be renamed over the
+    // good file cut short, or empty, on a full disk.
+    if (f.write(bytes) != bytes.size() || !f.flush()) {
         const QString reason = f.errorString();
         f.cancelWriting();
         return fail(reason);
@@ -238,12 +419,92 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
     return true;
 }
 
-bool writeTextFile(const QString& path, const QString& crlfText, const TextFormat& format,
-                   QString* error, TextFormat* written) {
+bool writeTextFile(const QString& path, const QString& crlfText, const TextFormat& format, QString* error,
+                   TextFormat* written, Unencodable unencodable) {
+    if (unencodable == Unencodable::Refuse && firstUnencodable(crlfText, format) >= 0) {
+        if (error)
+            *error = fileError(QStringLiteral("Cannot save"), path,
+                               QStringLiteral("the text holds characters that %1 cannot represent.")
+                                   .arg(encodingName(format.encoding)));
+        return false;
+    }
     TextFormat used;
-    const QByteArray bytes = encodeText(crlfText, format, &used);
+    const QByteArray bytes = encodeText(crlfText, format, &used, unencodable);
     if (!writeFileAtomically(path, bytes, error)) return false;
     if (written) *written = used;
+    return true;
+}
+
+bool copyFileAtomically(const QString& from, const QString& to, bool replace, QString* error) {
+    auto fail = [&](const QString& reason) {
+        if (error) *error = reason;
+        return false;
+    };
+    auto systemReason = [](int code) { return QString::fromStdString(std::error_code(code, std::generic_category()).message()); };
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly)) return fail(in.errorString());
+    const QFileInfo source(from);
+    const QFileInfo target(to);
+    // Hidden beside the target, so a half-written copy never shows under a real name.
+    QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
+    temp.setAutoRemove(true);
+    if (!temp.open()) return fail(temp.errorString());
+
+    // Reads a device to its end chunk by chunk, hashing what it reads; -1 on a read error.
+    constexpr qint64 kChunk = 1 << 20;
+    auto readAll = [](QIODevice& device, QCryptographicHash& hash, const std::function<bool(const QByteArray&)>& each) {
+        qint64 total = 0;
+        for (;;) {
+            const QByteArray chunk = device.read(kChunk);
+            if (chunk.isEmpty()) return device.atEnd() ? total : qint64(-1);
+            hash.addData(chunk);
+            if (each && !each(chunk)) return qint64(-1);
+            total += chunk.size();
+        }
+    };
+    QCryptographicHash written(QCryptographicHash::Sha256);
+    bool writeFailed = false;
+    const qint64 total = readAll(in, written, [&](const QByteArray& chunk) {
+        writeFailed = temp.write(chunk) != chunk.size();
+        return !writeFailed;
+    });
+    if (total < 0) return fail(writeFailed ? temp.errorString() : in.errorString());
+    if (!temp.flush()) return fail(temp.errorString());
+    if (::fsync(temp.handle()) != 0) return fail(systemReason(errno));
+
+    // What the file system holds now must be what was read.
+    if (!temp.seek(0)) return fail(temp.errorString());
+    QCryptographicHash readBack(QCryptographicHash::Sha256);
+    const qint64 back = readAll(temp, readBack, {});
+    if (back < 0) return fail(temp.errorString());
+    if (back != total || readBack.result() != written.result())
+        return fail(QStringLiteral("The copy does not match the original."));
+
+    temp.setPermissions(in.permissions());
+    temp.setFileTime(source.lastModified(), QFileDevice::FileModificationTime);
+    temp.close();
+
+    const QByteArray tempName = QFile::encodeName(temp.fileName());
+    const QByteArray targetName = QFile::encodeName(to);
+    int result;
+    if (replace) {
+        result = ::rename(tempName.constData(), targetName.constData());
+    } else {
+        result = ::renameat2(AT_FDCWD, tempName.constData(), AT_FDCWD, targetName.constData(), RENAME_NOREPLACE);
+        if (result != 0 && (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP)) {
+            if (QFileInfo::exists(to) || QFileInfo(to).isSymLink()) {
+                errno = EEXIST;
+            } else {
+                result = ::rename(tempName.constData(), targetName.constData());
+            }
+        }
+    }
+    if (result != 0) {
+        if (errno == EEXIST) return fail(QStringLiteral("A file or folder with this name already exists."));
+        return fail(systemReason(errno));
+    }
+    temp.setAutoRemove(false);
+    if (error) error->clear();
     return true;
 }
 

@@ -10,6 +10,8 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+#include <limits>
+
 #include "documents/colorops.h"
 #include "documents/fileops.h"
 #include "documents/inserthtml.h"
@@ -79,7 +81,17 @@ QString fieldText(const QWidget* field) {
     return {};
 }
 
+void liftLengthLimits(QWidget* window) {
+    // Qt's line edits cut everything past 32,767 characters by default, silently, also what a
+    // program puts into them: a long data: address would lose its end at an unchanged OK. A
+    // limit a dialog chose itself stays.
+    constexpr int kQtDefaultMaxLength = 32767;
+    for (QLineEdit* edit : window->findChildren<QLineEdit*>())
+        if (edit->maxLength() == kQtDefaultMaxLength) edit->setMaxLength(std::numeric_limits<int>::max());
+}
+
 void setFieldText(QWidget* field, const QString& text) {
+    if (field) liftLengthLimits(field->window());
     if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->setText(text);
     else if (auto* combo = qobject_cast<QComboBox*>(field)) combo->setEditText(text);
     else if (auto* plain = qobject_cast<QPlainTextEdit*>(field)) plain->setPlainText(text);
@@ -317,6 +329,7 @@ void TagDialog::fill(const TagAttribute& attribute) {
 }
 
 void TagDialog::Form_Load() {
+    liftLengthLimits(this);
     extraAttributes.clear();
     for (Binding& b : bindings_) b.keptBare.clear();
     prepareLoad();

@@ -42,6 +42,9 @@ QString fieldText(const QWidget* field);
 void setFieldText(QWidget* field, const QString& text);
 // A colour value (red in the low byte) as Qt paints it.
 QColor qtColor(int color);
+// Lets every line edit of the window (combo boxes' too) hold text of any length, unless the
+// window gave it a limit of its own.
+void liftLengthLimits(QWidget* window);
 // A swatch label's colour (red in the low byte).
 void setSwatchColor(QLabel* swatch, int color);
 int swatchColor(const QLabel* swatch);

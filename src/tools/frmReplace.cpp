@@ -15,7 +15,9 @@
 #include "platform/msgbox.h"
 #include "platform/richtextbox.h"
 #include "platform/screen.h"
+#include "tools/replaceall.h"
 #include "tools/toolwindow.h"
+#include "tagdialogs/tagdialog.h"
 
 namespace kavrin {
 
@@ -118,6 +120,8 @@ frmReplace::frmReplace(QWidget* parent) : Form(parent) {
 void frmReplace::Form_Load() {
     adjustSize();
     placeToolWindow(this);
+    // A long selection comes into Find what whole.
+    liftLengthLimits(this);
     if (DocumentWindow* doc = activeDocument(); doc && doc->txtMain->selLength() > 0)
         txtFind->setText(doc->txtMain->selText());
     newSearch = true;
@@ -133,7 +137,10 @@ void frmReplace::txtFind_Change() {
     newSearch = true;
 }
 
-void frmReplace::txtReplace_Change() { newSearch = true; }
+// The replacement has no say in where the hits are: typing it after a Find Next keeps the pass,
+// so that Replace goes on after the replaced text instead of starting again at the top (where
+// the new text may be a hit itself).
+void frmReplace::txtReplace_Change() {}
 
 void frmReplace::optSelected_Click() {
     DocumentWindow* doc = activeDocument();
@@ -252,20 +259,12 @@ void frmReplace::cmdReplaceAll_Click() {
             // The hit on screen is part of what the user asks to replace.
             searchStart = hitStart_;
         }
-        const int d = int(rep.size()) - int(find.size());
-        for (;;) {
-            const int hit = searchOnce(editor);
-            if (hit < 0) break;
-            ++count;
-            editor->select(hit, int(find.size()));
-            selStartBeforeChange = hit;
-            selLengthBeforeChange = int(find.size());
-            editor->setSelText(rep);
-            if (searchEnd == -1) rangeLength += d;
-            else searchEnd += d;
-            if (activeDocSaved) setFileSaved(false);
-            searchStart = hit + int(rep.size());
-        }
+        FindPass pass{find, findFlags, searchStart, searchEnd, rangeStart, rangeLength};
+        count = replaceAllHits(doc, pass, rep);
+        searchStart = pass.searchStart;
+        searchEnd = pass.searchEnd;
+        rangeStart = pass.rangeStart;
+        rangeLength = pass.rangeLength;
     } catch (...) {
         // The summary below tells how far it came.
     }
@@ -273,6 +272,9 @@ void frmReplace::cmdReplaceAll_Click() {
     hitDoc_ = nullptr;
     hitStart_ = -1;
     editor->select(caret, 0);
+    // The sweep edits past the caret without moving it, so the status bar would keep whatever it
+    // showed before; it tells where the caret is now.
+    doc->txtmain_SelChange();
     cmdClose->setEnabled(true);
     setBusy(false);
     editor->setRedraw(true);

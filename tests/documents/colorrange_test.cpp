@@ -124,5 +124,37 @@ TEST(TextSearch, LastCharacterAndOpenCommentFindTheNearestOne) {
     EXPECT_EQ(openCommentBefore(u"", 0), -1);
 }
 
+// The scanner that Replace All carries along must see at each caret exactly what a fresh look at
+// the whole text sees, whatever the edits put in or take out: tags, comment openers and closers
+// made or broken by the edit itself.
+TEST(CaretScannerTest, AgreesWithAFreshLookAtEveryCaretOfASweep) {
+    const QString original =
+        "<p>a <b>x</b> a <!-- a <i> a --> a<a href=a>a</a> <!--a--> a- -a <!-- a -> a --> a<ta";
+    const QStringList replacements{"", "A", "<!--", "-->", "-", "<", ">", "<b>", "</i", "--", "\r\n"};
+    for (const QString& with : replacements) {
+        CaretScanner scanner(original);
+        QString edited;
+        qsizetype rest = 0;
+        for (qsizetype hit = original.indexOf('a'); hit >= 0; hit = original.indexOf('a', hit + 1)) {
+            edited += QStringView(original).mid(rest, hit - rest);
+            edited += with;
+            rest = hit + 1;
+            const QString whole = edited + original.mid(rest);
+            const CaretSurroundings a = scanner.at(edited, rest);
+            const CaretSurroundings b = caretSurroundings(whole, edited.size());
+            const std::string where = (with + " at " + QString::number(hit)).toStdString();
+            EXPECT_EQ(a.comment, b.comment) << where;
+            EXPECT_EQ(a.commentClose, b.commentClose) << where;
+            EXPECT_EQ(a.lt, b.lt) << where;
+            EXPECT_EQ(a.gt, b.gt) << where;
+            EXPECT_EQ(a.prevGt, b.prevGt) << where;
+            EXPECT_EQ(a.nextGt, b.nextGt) << where;
+            EXPECT_EQ(a.nextLt, b.nextLt) << where;
+            EXPECT_EQ(a.tagText, b.tagText) << where;
+            EXPECT_EQ(a.closedComment, b.closedComment) << where;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kavrin::test

@@ -49,6 +49,34 @@ TEST_F(CompletionTest, ClosingAStartTagWritesItsEndTagWithTheCaretBetween) {
     EXPECT_EQ(editor->text(), "<b></B>");
 }
 
+TEST_F(CompletionTest, TypingTheCloseSignOfACompletedTagStepsOverIt) {
+    // With the default options the blank after the name closes the tag at once; the ">" typed
+    // after the attributes then moves over the one already there.
+    uppercaseTags = true;
+    setColoured("");
+    type("<table border=\"1\"");
+    closeAngle();
+    EXPECT_EQ(editor->text(), "<TABLE border=\"1\"></TABLE>");
+    EXPECT_EQ(editor->selStart(), 18);
+    type("x");
+    EXPECT_EQ(editor->text(), "<TABLE border=\"1\">x</TABLE>");
+    // The step over writes nothing: undo takes back the x, then the completion.
+    doc->undoChange();
+    EXPECT_EQ(editor->text(), "<TABLE border=\"1\"></TABLE>");
+
+    // Inside a quoted value a ">" is part of the value and is typed.
+    setColoured("<a title=\"></a>");
+    editor->setSelStart(10);
+    closeAngle();
+    EXPECT_EQ(editor->text(), "<a title=\">></a>");
+    // Without completion the ">" is typed as it comes.
+    tagCompletion = uppercaseTags = false;
+    setColoured("<b></b>");
+    editor->setSelStart(2);
+    closeAngle();
+    EXPECT_EQ(editor->text(), "<b>></b>");
+}
+
 TEST_F(CompletionTest, TagsThatAreNotCompleted) {
     EXPECT_EQ(closed("<br"), "<br>");
     EXPECT_EQ(closed("<img src=x"), "<img src=x>");

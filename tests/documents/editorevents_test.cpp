@@ -200,5 +200,52 @@ TEST_F(EditorEventsTest, TypingFarFromAnyTagOrBehindAnUnclosedCommentColoursRigh
     EXPECT_EQ(editor->colorAt(editor->textLength() - 1), unrecognizedColor);
 }
 
+TEST_F(EditorEventsTest, TagsTypedInFrontOfTextTakeTheirClassWhileTypedEndTagsToo) {
+    setColoured("<p>one two three</p>\r\n<p>four</p>");
+    editor->setSelStart(7);
+    type("<b");
+    EXPECT_EQ(colorOf(7, 2), fontColor);  // not the unknown "btwo"
+    type(">x</b");
+    EXPECT_EQ(colorOf(11, 3), fontColor);  // an end tag has its start tag's class
+    type(">");
+    EXPECT_EQ(editor->text(), "<p>one <b>x</b>two three</p>\r\n<p>four</p>");
+    EXPECT_EQ(shownColors(), passColors());
+    editor->setSelStart(4);
+    type("</td");
+    EXPECT_EQ(colorOf(4, 4), tableColor);
+    type("> <a href=\"y\">z</a>");
+    EXPECT_EQ(shownColors(), passColors());
+}
+
+// A comment opened at the top of a page runs on to the page's next "-->" and colours all of it;
+// once it is closed earlier, by hand or by completion, what follows is no comment any more.
+TEST_F(EditorEventsTest, ClosingACommentGivesTheTextAfterItItsOwnColoursAgain) {
+    const QString page = QString::fromUtf8(readFile(KAVRIN_SOURCE_DIR "/tests/documents/pages/readline.html"));
+    ASSERT_GT(page.size(), 100000);
+    const auto typeCommentAtTop = [&](const QString& keys) {
+        setColoured(page);
+        colorCoding = true;
+        editor->setSelStart(0);
+        type(keys);
+    };
+    typeCommentAtTop("<!-- note");
+    const int next = int(editor->text().indexOf("-->"));
+    ASSERT_GT(next, 1000);
+    EXPECT_EQ(colorOf(0, next + 3), commentColor);  // while it is open
+    type(" -->");
+    EXPECT_EQ(shownColors(), passColors());
+
+    // The ">" typed just in front of a "-->" that stays: nothing after it changes.
+    typeCommentAtTop("<!-- a <b -->");
+    EXPECT_EQ(shownColors(), passColors());
+
+    tagCompletion = true;
+    typeCommentAtTop("<!-- ");
+    EXPECT_TRUE(editor->text().startsWith("<!-- -->"));
+    EXPECT_EQ(shownColors(), passColors());
+    type("x");
+    EXPECT_EQ(editor->colorAt(5), commentColor);
+}
+
 }  // namespace
 }  // namespace kavrin::test

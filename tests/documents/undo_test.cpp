@@ -176,11 +176,29 @@ TEST_F(UndoTest, ClearDocumentEmptiesTheTextAndBothHistories) {
     EXPECT_EQ(editor->text(), "");
 }
 
+// The step is made of the change and the selection saved before it, which need not cover the
+// same characters: the text before the change is pieced together from the text after it.
+TEST(UndoEntryFor, RebuildsTheTextBeforeTheChangeWhereverTheSavedSelectionLies) {
+    // "abcdefgh": "de" at 3 became "XYZ".
+    const QString now = "abcXYZfgh";
+    const TextChange change{3, "de", 3};
+    EXPECT_EQ(undoEntryFor(now, change, 3, 2, 6), (UndoEntry{3, 3, "de"}));
+    EXPECT_EQ(undoEntryFor(now, change, 1, 6, 6), (UndoEntry{1, 7, "bcdefg"}));
+    EXPECT_EQ(undoEntryFor(now, change, 6, 9, 6), (UndoEntry{6, 10, "gh"}));  // clipped at the old end
+    EXPECT_EQ(undoEntryFor(now, change, 3, 0, 6), (UndoEntry{3, 1, ""}));     // grew by one
+    // Shrinking without a selection: what stood at the caret comes back.
+    EXPECT_EQ(undoEntryFor(u"abfgh", TextChange{2, "cde", 0}, 2, 0, 2), (UndoEntry{2, 0, "cde"}));
+    // Equal length: only the characters that differ, or nothing at all.
+    EXPECT_EQ(undoEntryFor(u"abXdYf", TextChange{1, "bcde", 4}, 0, 0, 0), (UndoEntry{2, 3, "cde"}));
+    EXPECT_EQ(undoEntryFor(u"abcdef", TextChange{1, "bcd", 3}, 1, 3, 4), std::nullopt);
+    EXPECT_EQ(undoEntryFor(u"abcdef", TextChange{}, 1, 3, 4), std::nullopt);
+}
+
 TEST_F(UndoTest, LoadingAFileRecordsNoStep) {
     const QString path = writeFile("page.htm", "<p>loaded</p>\r\n");
     ASSERT_TRUE(doc->loadDocumentFile(path));
     EXPECT_EQ(doc->undoI, 0);
-    EXPECT_EQ(doc->curText, "<p>loaded</p>\r\n");
+    EXPECT_TRUE(editor->pendingTextChange().isEmpty());  // the handling took the load, recording nothing
     editor->setSelStart(3);
     type("z");
     ctrl(Qt::Key_Z);

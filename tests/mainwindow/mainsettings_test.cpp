@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
@@ -212,6 +214,21 @@ TEST_F(SettingsModelTest, WindowPlacementRoundTripsAndFitsTheScreen) {
     EXPECT_TRUE(s.adjusted(-10, -10, 10, 10).contains(main->geometry())) << main->geometry().x() << "," << main->geometry().y() << " " << main->geometry().width() << "x"
                                                << main->geometry().height() << " in " << s.width() << "x" << s.height();
     EXPECT_EQ(main->geometry().size(), s.size());
+    ASSERT_TRUE(exitProgram());
+
+    // Values at the ends of the integer range: the window and its panel still land on the screen.
+    newRun();
+    store("Settings", "Left", "2147483647");
+    store("Settings", "Top", "-2147483648");
+    store("Settings", "Width", "2147483647");
+    store("Settings", "Height", "-2147483648");
+    store("Settings", "FileListWidth", "2147483647");
+    store("Settings", "PicHSplitterTop", "1e308");
+    main = start();
+    EXPECT_TRUE(s.adjusted(-10, -10, 10, 10).contains(main->geometry()))
+        << main->geometry().x() << "," << main->geometry().y() << " " << main->geometry().width() << "x"
+        << main->geometry().height() << " in " << s.width() << "x" << s.height();
+    EXPECT_LT(main->picFile->width(), main->width());
 }
 
 TEST_F(SettingsModelTest, TemplatesAreCreatedOnceAndTitlesTrimmed) {
@@ -248,6 +265,23 @@ TEST_F(SettingsModelTest, StoredCustomTagsStayWhenTheTagTreeWasNotLoaded) {
     ASSERT_TRUE(exitProgram());
     EXPECT_EQ(setting("Custom Tags", "NumCustomTags"), "2");
     EXPECT_EQ(setting("Custom Tags", "Custom_2"), "<tt></tt>");
+}
+
+TEST_F(SettingsModelTest, AFifoInPlaceOfTheStoreStartsWithDefaultsAndExitSaysOnceThatNothingWasSaved) {
+    clearStore();
+    const QString path = settingsFilePath(settingsApp);
+    ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    expectMsgBox("Enable the Web browser and Web page Designer?", vbCancel);
+    expectModal("frmTips", [](Form& f) { static_cast<frmTips&>(f).cmdOk_Click(); });
+    start();
+    EXPECT_EQ(fontSize, 10);
+    EXPECT_EQ(numFilters, 3);
+
+    fontSize = 14;
+    expectMsgBox("The settings could not be saved to '" + path + "'.", vbOK);
+    ASSERT_TRUE(exitProgram());
+    EXPECT_TRUE(allAnswered());
+    EXPECT_TRUE(QFileInfo(path).exists() && !QFileInfo(path).isFile());
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QMouseEvent>
@@ -41,19 +43,26 @@ TEST_F(StartupTest, CommandLineNamesUpToTenFilesEachArgumentOnePath) {
     }
     EXPECT_EQ(commandLineFiles(arguments), existing);
 
-    // Missing files are skipped but still count among the ten; a relative path is taken from the
-    // current folder.
+    // A relative path is taken from the current folder; what names no file is kept, for its
+    // opening to say why.
     const QString kept = QDir::currentPath();
     QDir::setCurrent(workDir);
-    EXPECT_EQ(commandLineFiles({"page 1.htm", "nothing.htm", "", workDir, "\"page 2.htm\""}),
-              (QStringList{workDir + "page 1.htm"}));
+    EXPECT_EQ(commandLineFiles({"page 1.htm", "nothing.htm", "", "sub/../page 2.htm"}),
+              (QStringList{workDir + "page 1.htm", workDir + "nothing.htm", workDir + "page 2.htm"}));
     QDir::setCurrent(kept);
 }
 
 TEST_F(StartupTest, FirstActivationOpensTheCommandLineFilesInOrder) {
     const QString a = writeFile("a b.htm", "<b>a</b>\r\n");
     const QString b = writeFile("sub/b.html", "<i>b</i>\r\n");
-    start({a, workDir + "missing.htm", b});
+    const QString fifo = workDir + "pipe.htm";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // What cannot be opened says so, as File > Open says it, and the rest still opens.
+    expectMsgBox("The file '" + workDir + "missing.htm' does not exist.", vbOK);
+    expectMsgBox("it is a folder, not a file.", vbOK);
+    expectMsgBox("it is a named pipe (FIFO), not a file.", vbOK);
+    start({a, workDir + "missing.htm", workDir + "sub", fifo, b});
+    EXPECT_TRUE(allAnswered());
     EXPECT_EQ(openPaths(), (QStringList{a, b}));
     EXPECT_EQ(activeDocument()->filePath, b);
     EXPECT_EQ(activeDocument()->txtMain->text(), "<i>b</i>\r\n");

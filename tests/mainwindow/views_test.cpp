@@ -374,5 +374,17 @@ TEST_F(ViewsTest, EachActivationShowsTheActiveDocumentsViewAndHistory) {
     EXPECT_TRUE(designed->txtMain->text().contains("<p id=last>kept The end</p>"));
 }
 
+TEST_F(ViewsTest, ClosingTheLastDocumentInDesignPutsBackTheSourceToolbars) {
+    DocumentWindow* doc = openPage();
+    design(doc);
+    ASSERT_TRUE(mainWindow->picDesignTools->isVisible());
+    mainWindow->mnuFileClose_Click();
+    ASSERT_TRUE(QTest::qWaitFor([] { return Form::documentCount() == 0; }, kWait));
+    // The design rows would act on no page: the tag headers come back and Edit is checked again.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !mainWindow->picDesignTools->isVisible(); }, kWait));
+    EXPECT_TRUE(mainWindow->mnuViewEdit->isChecked());
+    EXPECT_FALSE(mainWindow->mnuViewDesign->isChecked());
+}
+
 }  // namespace
 }  // namespace kavrin::test

@@ -115,13 +115,27 @@ TEST_F(FolderTreeTest, ReleasingTheMouseOnAFolderMakesItTheCurrentFolder) {
     clickNode(mainWindow->treMain->topLevelItem(0));
     EXPECT_EQ(mainWindow->currentFolderKey, disk);
 
-    // Moving with the keyboard changes nothing until the tree loses the focus, which puts the
+    // Choosing a folder with the keys fills the file list as a click does.
+    PaneTree* tree = mainWindow->treMain;
+    tree->setFocus();
+    tree->selectNode(node(disk));
+    QTest::keyClick(tree, Qt::Key_Down);
+    EXPECT_EQ(tree->selectedNode(), node(disk + "/one"));
+    EXPECT_EQ(mainWindow->currentFolderKey, disk + "/one");
+    EXPECT_EQ(PaneTree::image(node(disk + "/one")), "openfolder");
+    EXPECT_EQ(listNames(), QStringList{"a.htm"});
+    QTest::keyClick(tree, Qt::Key_Down);
+    EXPECT_EQ(listNames(), (QStringList{"b.htm", "c.html"}));
+    EXPECT_EQ(PaneTree::image(node(disk + "/one")), "folder");
+    QTest::keyClick(tree, Qt::Key_Up);
+    EXPECT_EQ(mainWindow->files->path(), disk + "/one");
+
+    // A selection the program itself moves changes nothing, and losing the focus puts the
     // selection back on the current folder.
-    mainWindow->treMain->setFocus();
-    mainWindow->treMain->selectNode(node(disk + "/one"));
-    EXPECT_EQ(mainWindow->files->path(), disk);
+    tree->selectNode(node(disk + "/two"));
+    EXPECT_EQ(mainWindow->files->path(), disk + "/one");
     mainWindow->treMain_LostFocus();
-    EXPECT_EQ(mainWindow->treMain->selectedNode(), node(disk));
+    EXPECT_EQ(tree->selectedNode(), node(disk + "/one"));
 }
 
 TEST_F(FolderTreeTest, SetTreePathOpensTheWayDownAndSelectsTheFolder) {

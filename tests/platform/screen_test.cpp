@@ -1,5 +1,7 @@
 #include <QGuiApplication>
 
+#include <climits>
+
 #include "fixture.h"
 #include "platform/screen.h"
 
@@ -31,6 +33,12 @@ TEST_F(ScreenTest, TwipsConvertAtFifteenPerPixel) {
     EXPECT_EQ(twipsToPixels(3500), 233);
     EXPECT_EQ(twipsToPixels(-22), -1);
     EXPECT_EQ(pixelsToTwips(200), 3000);
+    // Values at the ends of the range (a damaged settings file) neither wrap nor overflow.
+    EXPECT_EQ(twipsToPixels(INT_MAX), INT_MAX / 15);
+    EXPECT_EQ(twipsToPixels(INT_MIN), -143165577);
+    EXPECT_EQ(pixelsToTwips(INT_MAX), INT_MAX);
+    EXPECT_EQ(pixelsToTwips(INT_MIN), INT_MIN);
+    EXPECT_EQ(pixelsToTwips(INT_MAX / 15), INT_MAX / 15 * 15);
 }
 
 }  // namespace

@@ -1,8 +1,16 @@
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include <csignal>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 
 #include "fixture.h"
@@ -189,6 +197,118 @@ TEST_F(SettingsStoreTest, AFailedWriteReportsFalseAndLeavesTheOldFileWhole) {
     EXPECT_EQ(getSetting(app, "Options", "Font Size"), "10");
     EXPECT_EQ(getSetting(app, "Options", "Font Name"), "Courier New");
     EXPECT_EQ(QDir(QFileInfo(iniPath()).absolutePath()).entryList(QDir::Files), QStringList{"Kavrin Pro.ini"});
+}
+
+TEST_F(SettingsStoreTest, AWriteOntoAFullDiskKeepsTheOldFileAndWhatIsRead) {
+    const QString dir = QFileInfo(iniPath()).absolutePath();
+    QDir().mkpath(dir);
+    const auto [code, message] = onFullDisk(dir, [&](qsizetype size) -> std::string {
+        resetSettingsCache();
+        // A store of about `size` bytes, so the rewrite is that large too.
+        const QString filler(qMax<qsizetype>(1, size - 40), u'f');
+        if (!saveSetting(app, "Options", "Filler", filler) || !saveSetting(app, "Options", "Font Size", "10"))
+            return "no old file";
+        const QByteArray before = readFile(iniPath());
+        if (!fillDisk(dir)) return "the disk would not fill";
+
+        if (saveSetting(app, "Options", "Font Size", "12")) return "the save reported success";
+        if (deleteSetting(app, "Options", "Filler")) return "the delete reported success";
+        if (readFile(iniPath()) != before) return "the old file was damaged";
+        if (getSetting(app, "Options", "Font Size") != "10") return "what failed to be written is read";
+        if (filesBesideBallast(dir) != QStringList{"Kavrin Pro.ini"}) return "work files left behind";
+        return {};
+    });
+    if (code == 77) GTEST_SKIP() << message;
+    EXPECT_EQ(code, 0) << message;
+}
+
+TEST_F(SettingsStoreTest, ALargeFileIsReadInLinearTime) {
+    // 200,000 keys (about 2 MB) in one section, a repeated key and a second section at the end.
+    QByteArray bytes = "[Reopen]\n";
+    for (int i = 0; i < 200000; ++i) bytes += "Key" + QByteArray::number(i) + "=value " + QByteArray::number(i) + "\n";
+    bytes += "key7=repeat\n[Options]\nFont Size=12\n";
+    writeIni(bytes);
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(getSetting(app, "Options", "Font Size"), "12");
+    EXPECT_EQ(getSetting(app, "reopen", "KEY199999"), "value 199999");
+    EXPECT_EQ(getSetting(app, "Reopen", "Key7"), "value 7");
+    for (int i = 0; i < 1000; ++i) getSetting(app, "Reopen", "Key" + QString::number(i * 199));
+    // Read key by key against all before it, this took minutes.
+    EXPECT_LT(timer.elapsed(), 20000);
+    EXPECT_EQ(settingKeys(app, "Reopen").size(), 200000);
+}
+
+TEST_F(SettingsStoreTest, ABadByteSpoilsOnlyItsOwnLine) {
+    writeIni("[Reopen]\nReopenArray0=/home/j\xC3\xBCrgen/caf\xC3\xA9.htm\n"
+             "ReopenArray1=/old/caf\xE9 \x93quoted\x94.htm\n"
+             "ReopenArray2=/home/\xE6\x97\xA5\xE6\x9C\xAC.htm\n");
+    EXPECT_EQ(getSetting(app, "Reopen", "ReopenArray0"), QString::fromUtf8("/home/jürgen/café.htm"));
+    EXPECT_EQ(getSetting(app, "Reopen", "ReopenArray1"), QString::fromUtf8("/old/café “quoted”.htm"));
+    EXPECT_EQ(getSetting(app, "Reopen", "ReopenArray2"), QString::fromUtf8("/home/日本.htm"));
+}
+
+TEST_F(SettingsStoreTest, AFifoInPlaceOfTheFileIsNeitherWaitedOnNorReplaced) {
+    QDir().mkpath(QFileInfo(iniPath()).absolutePath());
+    const QByteArray fifo = QFile::encodeName(iniPath());
+    ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
+    // Should the store wait on the FIFO after all, a writer that comes and goes lets it go on,
+    // so the test fails rather than hangs.
+    std::atomic<bool> done{false};
+    std::thread valve([&] {
+        for (int i = 0; i < 300 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (done) return;
+        const int fd = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) ::close(fd);
+    });
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(getSetting(app, "Options", "Font Size", "10"), "10");
+    const qint64 elapsed = timer.elapsed();
+    done = true;
+    valve.join();
+    EXPECT_LT(elapsed, 1000);
+
+    EXPECT_FALSE(saveSetting(app, "Options", "Font Size", "12"));
+    EXPECT_TRUE(settingsWriteError(app).contains(iniPath())) << settingsWriteError(app).toStdString();
+    struct stat info {};
+    ASSERT_EQ(::stat(fifo.constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
+
+TEST_F(SettingsStoreTest, ABatchWritesOnceAndAFailedOneLeavesWhatTheFileHolds) {
+    ASSERT_TRUE(saveSetting(app, "Options", "Font Size", "10"));
+    {
+        SettingsBatch batch(app);
+        for (int i = 0; i < 50; ++i) ASSERT_TRUE(saveSetting(app, "Filters", QString::number(i), "x"));
+        ASSERT_TRUE(deleteSetting(app, "Options", "Font Size"));
+        EXPECT_EQ(getSetting(app, "Filters", "49"), "x");     // reads see the batch
+        EXPECT_EQ(readFile(iniPath()), "[Options]\nFont Size=10\n");  // the file does not yet
+        EXPECT_TRUE(batch.commit());
+    }
+    resetSettingsCache();
+    EXPECT_EQ(getSetting(app, "Filters", "49"), "x");
+    EXPECT_EQ(getSetting(app, "Options", "Font Size", "gone"), "gone");
+
+    const QByteArray before = readFile(iniPath());
+    struct rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto* oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    bool committed = true;
+    {
+        SettingsBatch batch(app);
+        saveSetting(app, "Options", "Font Size", "14");
+        struct rlimit tiny = old;
+        tiny.rlim_cur = 8;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+        committed = batch.commit();
+        setrlimit(RLIMIT_FSIZE, &old);
+    }
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(committed);
+    EXPECT_EQ(readFile(iniPath()), before);
+    EXPECT_EQ(getSetting(app, "Options", "Font Size", "gone"), "gone");
+    EXPECT_TRUE(settingsWriteError(app).contains(iniPath())) << settingsWriteError(app).toStdString();
 }
 
 TEST_F(SettingsStoreTest, TheCacheNoticesAChangeOnDisk) {

@@ -1,11 +1,14 @@
 #include <errno.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstring>
 #include <functional>
@@ -50,6 +53,14 @@ TEST_F(TextFileTest, EncodingsAndLineEndsRoundTripByteForByte) {
         {"every byte", all1252, all1252Text, Enc::Windows1252, false, End::CrLf},
         {"bom then invalid", "\xEF\xBB\xBF\xE9t\xE9", QStringLiteral("ï»¿été"), Enc::Windows1252, false, End::CrLf},
         {"no final line end", "one\r\ntwo", "one\r\ntwo", Enc::Utf8, false, End::CrLf},
+        // The wide encodings come back with their byte-order mark, surrogate pairs whole.
+        {"utf16 le", QByteArray("\xFF\xFE<\0p\0>\0\xE9\0\r\0\n\0=\xD8\0\xDE", 18),
+         QStringLiteral("<p>é\r\n😀"), Enc::Utf16Le, false, End::CrLf},
+        {"utf16 be", QByteArray("\xFE\xFF\0a\0\n\x65\xE5", 8), QStringLiteral("a\r\n日"), Enc::Utf16Be, false, End::Lf},
+        {"utf16 bom only", "\xFF\xFE", "", Enc::Utf16Le, false, End::CrLf},
+        {"utf32 le", QByteArray("\xFF\xFE\0\0x\0\0\0\r\0\0\0\0\xF6\x01\0", 16), QStringLiteral("x\r\n😀"),
+         Enc::Utf32Le, false, End::Cr},
+        {"utf32 be", QByteArray("\0\0\xFE\xFF\0\0\0y", 8), "y", Enc::Utf32Be, false, End::CrLf},
         {"no line end at all", "single", "single", Enc::Utf8, false, End::CrLf},
         {"empty", "", "", Enc::Utf8, false, End::CrLf},
     };
@@ -118,20 +129,87 @@ TEST_F(TextFileTest, BinaryMissingAndFolderAreRefusedWithAReason) {
     EXPECT_TRUE(folder.error.contains("folder"));
 }
 
-TEST_F(TextFileTest, TextWindows1252CannotHoldIsSavedAsUtf8NotLost) {
+TEST_F(TextFileTest, WideTextThatIsNotWellFormedIsRefusedWithAReason) {
+    const struct {
+        QByteArray bytes;
+        const char* reason;
+    } cases[] = {
+        {QByteArray("\xFF\xFE" "a\0b", 5), "not valid UTF-16"},        // half a code unit at the end
+        {QByteArray("\0\0\xFE\xFF\0\x11\0\0", 8), "not valid UTF-32"},  // past U+10FFFF
+        {QByteArray("\xFE\xFF\0a\0\0\0b", 8), "binary"},            // a NUL character
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes.toHex().toStdString());
+        const TextFileResult r = readTextFile(writeFile("wide.txt", c.bytes));
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.error.contains(c.reason)) << r.error.toStdString();
+        EXPECT_TRUE(r.error.contains("wide.txt"));
+    }
+}
+
+TEST_F(TextFileTest, CharactersWindows1252LacksAreRefusedReferencedOrSavedAsUtf8) {
     const QString path = workDir + "page.htm";
+    const QByteArray old = "<p>caf\xE9</p>\n";
+    writeFile("page.htm", old);
     TextFormat cp1252;
     cp1252.encoding = Enc::Windows1252;
     cp1252.lineEnd = End::Lf;
-    const QString text = QStringLiteral("€ and → and 😀\r\n");
-    TextFormat written;
+    const QString text = QStringLiteral("<p>café 日本 😀 €</p>\r\n");
+    EXPECT_EQ(firstUnencodable(text, cp1252), 8);
+    EXPECT_EQ(firstUnencodable(text, TextFormat{}), -1);
+
     QString error;
-    ASSERT_TRUE(writeTextFile(path, text, cp1252, &error, &written));
+    TextFormat written;
+    EXPECT_FALSE(writeTextFile(path, text, cp1252, &error, &written, Unencodable::Refuse));
+    EXPECT_TRUE(error.contains("Windows-1252 cannot represent")) << error.toStdString();
+    EXPECT_EQ(readFile(path), old);
+
+    ASSERT_TRUE(writeTextFile(path, text, cp1252, &error, &written, Unencodable::CharacterReferences));
+    EXPECT_EQ(written, cp1252);
+    EXPECT_EQ(readFile(path), QByteArray("<p>caf\xE9 &#26085;&#26412; &#128512; \x80</p>\n"));
+
+    ASSERT_TRUE(writeTextFile(path, text, cp1252, &error, &written, Unencodable::Utf8));
     EXPECT_EQ(written.encoding, Enc::Utf8);
     EXPECT_EQ(written.lineEnd, End::Lf);
     const TextFileResult back = readTextFile(path);
     EXPECT_EQ(back.text, text);
     EXPECT_EQ(back.format, written);
+}
+
+TEST_F(TextFileTest, SpecialFilesAreNeitherReadNorWrittenOver) {
+    const QString fifo = workDir + "pipe.htm";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // Reading would wait for a writer for ever; the reason says what stands there instead.
+    const TextFileResult r = readTextFile(fifo);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.error.contains("named pipe (FIFO)")) << r.error.toStdString();
+    QString error;
+    EXPECT_FALSE(writeTextFile(fifo, "x", TextFormat{}, &error));
+    EXPECT_TRUE(error.contains("named pipe (FIFO)")) << error.toStdString();
+    EXPECT_FALSE(QFileInfo(fifo).isFile());
+
+    const TextFileResult device = readTextFile("/dev/null");
+    EXPECT_FALSE(device.ok);
+    EXPECT_TRUE(device.error.contains("a device")) << device.error.toStdString();
+}
+
+TEST_F(TextFileTest, APermissionFailureNamesTheFileAndTheFolder) {
+    const QString folder = workDir + "locked";
+    QDir().mkpath(folder);
+    const QString path = folder + "/page.htm";
+    writeFile("locked/page.htm", "old");
+    ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+    QString error;
+    bool written = true;
+    {
+        WithoutFilePrivileges asAUser;
+        written = writeTextFile(path, "new", TextFormat{}, &error);
+    }
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_FALSE(written);
+    EXPECT_TRUE(error.contains(path)) << error.toStdString();
+    EXPECT_TRUE(error.contains("no permission to write in the folder \"" + folder + "/\"")) << error.toStdString();
+    EXPECT_EQ(readFile(path), "old");
 }
 
 TEST_F(TextFileTest, FailedWriteReportsTheReasonAndKeepsTheOldFile) {
@@ -149,31 +227,69 @@ TEST_F(TextFileTest, FailedWriteReportsTheReasonAndKeepsTheOldFile) {
 TEST_F(TextFileTest, SaveOntoAFullDiskLeavesTheOldFileWhole) {
     const QString dir = workDir + "tiny";
     QDir().mkpath(dir);
+    const auto [code, msg] = onFullDisk(dir, [&](qsizetype size) -> std::string {
+        const QString path = dir + "/page.htm";
+        const QByteArray old = "<html>old page</html>\r\n";
+        QString error;
+        if (!writeFileAtomically(path, old, &error)) return "could not write the old file: " + error.toStdString();
+        if (!fillDisk(dir)) return "the disk would not fill";
+
+        if (writeTextFile(path, QString(size, u'x'), TextFormat{}, &error)) return "the save reported success";
+        if (error.isEmpty() || !error.contains("page.htm")) return "no reason given: " + error.toStdString();
+        if (readFile(path) != old) return "the old file was damaged";
+        const QStringList left = filesBesideBallast(dir);
+        if (left != QStringList{"page.htm"}) return "work files left behind: " + left.join(',').toStdString();
+        return {};
+    });
+    if (code == 77) GTEST_SKIP() << "cannot mount a tmpfs here: " << msg;
+    EXPECT_EQ(code, 0) << msg;
+}
+
+TEST_F(TextFileTest, SaveOntoAReadOnlyVolumeLeavesTheOldFileWhole) {
+    const QString dir = workDir + "tiny";
+    QDir().mkpath(dir);
     const auto [code, msg] = inTinyTmpfs(dir, [&]() -> std::string {
         const QString path = dir + "/page.htm";
         const QByteArray old = "<html>old page</html>\r\n";
         QString error;
         if (!writeFileAtomically(path, old, &error)) return "could not write the old file: " + error.toStdString();
-
-        const QString big = QString(200 * 1024, u'x');
-        if (writeTextFile(path, big, TextFormat{}, &error)) return "a 200 KB save onto 64 KB reported success";
-        if (error.isEmpty() || !error.contains("page.htm")) return "no reason given: " + error.toStdString();
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly) || f.readAll() != old) return "the old file was damaged";
-        const QStringList left = QDir(dir).entryList(QDir::Files | QDir::Hidden);
-        if (left != QStringList{"page.htm"}) return "work files left behind: " + left.join(',').toStdString();
-
-        // The same on a volume that has become read-only.
         if (mount("tmpfs", QFile::encodeName(dir).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0)
             return std::string("remount read-only: ") + std::strerror(errno);
         if (writeTextFile(path, "new", TextFormat{}, &error)) return "a save onto a read-only volume reported success";
         if (error.isEmpty()) return "no reason for the read-only failure";
-        QFile g(path);
-        if (!g.open(QIODevice::ReadOnly) || g.readAll() != old) return "the old file was damaged (read-only)";
+        if (readFile(path) != old) return "the old file was damaged";
         return {};
     });
     if (code == 77) GTEST_SKIP() << "cannot mount a tmpfs here: " << msg;
     EXPECT_EQ(code, 0) << msg;
+}
+
+TEST_F(TextFileTest, ACopyKeepsBytesPermissionsAndTimeAndReplacesOnlyWhenAsked) {
+    QByteArray bytes;
+    for (int i = 0; i < 3 * 1024 * 1024 + 17; ++i) bytes += char(i * 7);  // more than one chunk, every byte value
+    const QString from = writeFile("from.bin", bytes);
+    QFile::setPermissions(from, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QDateTime stamp = QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5));
+    {
+        QFile f(from);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(stamp, QFileDevice::FileModificationTime));
+    }
+    const QString to = workDir + "to.bin";
+    QString error;
+    ASSERT_TRUE(copyFileAtomically(from, to, false, &error)) << error.toStdString();
+    EXPECT_EQ(readFile(to), bytes);
+    EXPECT_EQ(QFileInfo(to).lastModified(), stamp);
+    EXPECT_TRUE(QFileInfo(to).permissions() & QFile::ExeOwner);
+
+    writeFile("other.bin", "other");
+    EXPECT_FALSE(copyFileAtomically(workDir + "other.bin", to, false, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(readFile(to), bytes);
+    ASSERT_TRUE(copyFileAtomically(workDir + "other.bin", to, true, &error));
+    EXPECT_EQ(readFile(to), "other");
+    EXPECT_FALSE(copyFileAtomically(workDir + "missing", workDir + "x", false, &error));
+    EXPECT_EQ(QDir(workDir).entryList(QDir::Files | QDir::Hidden), (QStringList{"from.bin", "other.bin", "to.bin"}));
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <cxxabi.h>
 #include <errno.h>
 #include <sched.h>
+#include <linux/capability.h>
 #include <sys/mount.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -55,7 +57,8 @@ QString shortClassName(const Form& form) {
 
 }  // namespace
 
-std::pair<int, std::string> inTinyTmpfs(const QString& dir, const std::function<std::string()>& body) {
+std::pair<int, std::string> inTinyTmpfs(const QString& dir, const std::function<std::string()>& body,
+                                        const char* size) {
     int fds[2];
     if (pipe(fds) != 0) return {77, "pipe failed"};
     const pid_t pid = fork();
@@ -69,7 +72,8 @@ std::pair<int, std::string> inTinyTmpfs(const QString& dir, const std::function<
         if (mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
             finish(77, std::string("private mounts: ") + std::strerror(errno));
         const QByteArray d = QFile::encodeName(dir);
-        if (mount("tmpfs", d.constData(), "tmpfs", 0, "size=64k") != 0)
+        const std::string options = std::string("size=") + size;
+        if (mount("tmpfs", d.constData(), "tmpfs", 0, options.c_str()) != 0)
             finish(77, std::string("mount tmpfs: ") + std::strerror(errno));
         const std::string failure = body();
         umount2(d.constData(), MNT_DETACH);
@@ -84,6 +88,69 @@ std::pair<int, std::string> inTinyTmpfs(const QString& dir, const std::function<
     int status = 0;
     waitpid(pid, &status, 0);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : 1, msg};
+}
+
+namespace {
+const QString kBallast = QStringLiteral(".ballast");
+}  // namespace
+
+bool fillDisk(const QString& dir) {
+    QFile ballast(dir + '/' + kBallast);
+    if (!ballast.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) return false;
+    // Page-sized pieces first, then single bytes for whatever a page-granular volume still has.
+    const QByteArray page(4096, 'b');
+    while (ballast.write(page) == page.size()) {
+    }
+    while (ballast.write("b", 1) == 1) {
+    }
+    ballast.close();
+    // Full means that a new file cannot take a single byte.
+    const QString probePath = dir + QStringLiteral("/.probe");
+    QFile probe(probePath);
+    const bool roomLeft = probe.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && probe.write("p", 1) == 1;
+    probe.close();
+    QFile::remove(probePath);
+    return !roomLeft;
+}
+
+QStringList filesBesideBallast(const QString& dir) {
+    QStringList files = QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    files.removeAll(kBallast);
+    return files;
+}
+
+std::pair<int, std::string> onFullDisk(const QString& dir, const std::function<std::string(qsizetype size)>& body) {
+    std::string failures;
+    for (const qsizetype size : fullDiskSizes) {
+        const auto [code, message] = inTinyTmpfs(dir, [&] { return body(size); }, "512k");
+        if (code == 77) return {77, message};
+        if (code != 0) failures += std::to_string(size) + " bytes: " + message + "\n";
+    }
+    return {failures.empty() ? 0 : 1, failures};
+}
+
+namespace {
+
+// CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH and CAP_FOWNER.
+constexpr quint32 kFileCapabilities = (1u << 1) | (1u << 2) | (1u << 3);
+
+bool setEffectiveFileCapabilities(bool on) {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    if (syscall(SYS_capget, &header, data) != 0) return false;
+    if (on) data[0].effective |= kFileCapabilities & data[0].permitted;
+    else data[0].effective &= ~kFileCapabilities;
+    return syscall(SYS_capset, &header, data) == 0;
+}
+
+}  // namespace
+
+WithoutFilePrivileges::WithoutFilePrivileges() {
+    if (geteuid() == 0) dropped_ = setEffectiveFileCapabilities(false);
+}
+
+WithoutFilePrivileges::~WithoutFilePrivileges() {
+    if (dropped_) setEffectiveFileCapabilities(true);
 }
 
 void KavrinTest::SetUp() {

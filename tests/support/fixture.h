@@ -26,9 +26,40 @@ namespace kavrin::test {
 // Sets an editor's text from `marked`, where one "|" marks the caret and two mark the selection.
 void setMarkedText(RichTextBox* editor, const QString& marked);
 
-// Runs `body` in a child process with its own mount namespace and a 64 KB tmpfs at `dir`.
+// Runs `body` in a child process with its own mount namespace and a tmpfs of `size` at `dir`.
 // Returns the child's exit code (77: namespaces or mounts not permitted) and its message.
-std::pair<int, std::string> inTinyTmpfs(const QString& dir, const std::function<std::string()>& body);
+std::pair<int, std::string> inTinyTmpfs(const QString& dir, const std::function<std::string()>& body,
+                                        const char* size = "64k");
+
+// The sizes every writer is tried with on a full disk: far below the 16 KB write buffer, just
+// within it (the whole file still sits in the buffer when the writer commits), and far beyond it.
+inline constexpr qsizetype fullDiskSizes[] = {300, 16000, 200 * 1024};
+
+// Fills every free block of the volume that holds `dir` with a ballast file, so that the next
+// write of any size fails for want of space. False when the volume would not fill.
+bool fillDisk(const QString& dir);
+// The files in `dir` (hidden ones too) but the ballast, sorted.
+QStringList filesBesideBallast(const QString& dir);
+
+// Runs `body(size)` for each of fullDiskSizes, each time on a fresh tmpfs mounted at `dir` (see
+// inTinyTmpfs) with room for an old file of every size. The body puts the old state in place, calls fillDisk(dir), runs the writer
+// and returns what went wrong ("" when all is well). Returns 0, 77 when mounts are not permitted,
+// or 1 with the failures, each named by its size.
+std::pair<int, std::string> onFullDisk(const QString& dir, const std::function<std::string(qsizetype size)>& body);
+
+// While it lives, the calling thread has none of the capabilities that let root write where
+// file permissions say no, so permission failures can be tested as root too; for any other user
+// it changes nothing.
+class WithoutFilePrivileges {
+public:
+    WithoutFilePrivileges();
+    ~WithoutFilePrivileges();
+    WithoutFilePrivileges(const WithoutFilePrivileges&) = delete;
+    WithoutFilePrivileges& operator=(const WithoutFilePrivileges&) = delete;
+
+private:
+    bool dropped_ = false;
+};
 
 class KavrinTest : public ::testing::Test {
 protected:

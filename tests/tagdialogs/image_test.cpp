@@ -1,6 +1,8 @@
 // The image dialog as a user works it: fields in their order, an edited img tag, real pictures
 // chosen from a saved and from an untitled document, the zoomable preview, the file list's and
 // image browser's ways in, and pictures that cannot be read.
+#include <QApplication>
+#include <QClipboard>
 #include <QImageWriter>
 
 #include "mainwindow/frmDontShow.h"
@@ -201,6 +203,26 @@ TEST_F(ImageTest, EditedTagKeepsWhatTheDialogHasNoFieldFor) {
         d.close();
     });
     EXPECT_EQ(text(), "<img src=a.gif width=5>");
+}
+
+TEST_F(ImageTest, ALongDataAddressSurvivesAnUnchangedEditTag) {
+    // A 48 KB inline picture, far past a line edit's usual 32,767 characters.
+    const QString data = "data:image/gif;base64," + QString(48 * 1024, u'Q') + "==";
+    const QString page = "<p><img src=\"" + data + "\" alt=\"dot\"></p>";
+    editImage("<p><im|g src=\"" + data + "\" alt=\"dot\"></p>", [&](frmImage& d) {
+        EXPECT_EQ(d.txtSrc->text().size(), data.size());
+        d.cmdOk->click();
+    });
+    EXPECT_EQ(text(), page);
+
+    // Pasting a long value into a field keeps it whole too.
+    editImage("<p><im|g src=\"" + data + "\" alt=\"dot\"></p>", [&](frmImage& d) {
+        QApplication::clipboard()->setText(data);
+        d.txtAlt->selectAll();
+        d.txtAlt->paste();
+        d.cmdOk->click();
+    });
+    EXPECT_EQ(text(), "<p><img src=\"" + data + "\" alt=\"" + data + "\"></p>");
 }
 
 TEST_F(ImageTest, PictureFromASavedDocumentIsLinkedRelativelyAndZooms) {

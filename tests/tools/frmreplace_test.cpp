@@ -235,6 +235,42 @@ TEST_F(FindReplaceTest, ReplaceChangesTheHitAsOneEditAndFindsTheNext) {
     EXPECT_EQ(edits.size(), 3u);
 }
 
+TEST_F(FindReplaceTest, AfterReplaceTheSearchGoesOnAfterTheReplacedText) {
+    // Upper-casing tags: the replacement is itself a hit when case does not count, and the
+    // replacement is typed after the first Find Next, as a user does.
+    DocumentWindow* doc = page("<p><table></table>\r\n<table>");
+    frmReplace* f = openDialog();
+    QTest::keyClicks(f->txtFind, "table");
+    f->cmdFindNext->click();
+    ASSERT_EQ(selStart(doc), 4);
+    QTest::keyClicks(f->txtReplace, "TABLE");
+    f->cmdReplace->click();
+    EXPECT_EQ(doc->txtMain->text(), "<p><TABLE></table>\r\n<table>");
+    EXPECT_EQ(selStart(doc), 12);  // the end tag, not the replaced text again
+    f->cmdFindNext->click();
+    EXPECT_EQ(selStart(doc), 21);
+    // The last hit: the search after the replaced text ends the pass.
+    expectMsgBox("was not found", vbOK);
+    f->cmdReplace->click();
+    EXPECT_EQ(doc->txtMain->text(), "<p><TABLE></table>\r\n<TABLE>");
+    EXPECT_TRUE(allAnswered());
+}
+
+TEST_F(FindReplaceTest, AHitFarDownIsScrolledIntoView) {
+    QString text;
+    for (int i = 0; i < 400; ++i) text += "<p>line " + QString::number(i) + "</p>\r\n";
+    text += "<p>needle</p>\r\n";
+    for (int i = 0; i < 400; ++i) text += "<p>more</p>\r\n";
+    DocumentWindow* doc = page(text);
+    doc->txtMain->resize(600, 300);
+    QApplication::processEvents();
+    frmReplace* f = dialogFor("needle");
+    f->cmdFindNext->click();
+    QApplication::processEvents();
+    ASSERT_EQ(doc->txtMain->selText(), "needle");
+    EXPECT_TRUE(doc->txtMain->viewport()->rect().contains(doc->txtMain->cursorRect()));
+}
+
 TEST_F(FindReplaceTest, ReplaceOnlyOverwritesTheHitThatIsStillSelected) {
     DocumentWindow* first = page("one two one");
     frmReplace* f = dialogFor("one", "1");
@@ -276,10 +312,20 @@ TEST_F(FindReplaceTest, ReplaceAllCountsRestoresTheCaretAndRecordsEachEdit) {
     EXPECT_EQ(doc->txtMain->text(), "aa aa aa");  // inserted text is not searched again
     EXPECT_EQ(selStart(doc), 1);
     EXPECT_EQ(selLength(doc), 0);
-    EXPECT_EQ(edits, (std::vector<Edit>{{0, 1, "aa a a"}, {3, 1, "aa aa a"}, {6, 1, "aa aa aa"}}));
+    // Each replacement is an edit of its own: one undo step each, undone last first.
+    EXPECT_EQ(doc->undoList().mid(doc->undoI - 3, 3),
+              (QVector<UndoEntry>{{0, 2, "a"}, {3, 2, "a"}, {6, 2, "a"}}));
+    EXPECT_EQ(mainWindow->lblCursorPos->text(), "Ln 1, Col 2");
     EXPECT_TRUE(f->cmdClose->isEnabled());
     EXPECT_TRUE(doc->txtMain->redraw());
     EXPECT_FALSE(doc->fileSaved);
+    mainWindow->mnuEditUndo->trigger();
+    EXPECT_EQ(doc->txtMain->text(), "aa aa a");
+    mainWindow->mnuEditUndo->trigger();
+    EXPECT_EQ(doc->txtMain->text(), "aa a a");
+    mainWindow->mnuEditRedo->trigger();
+    mainWindow->mnuEditRedo->trigger();
+    EXPECT_EQ(doc->txtMain->text(), "aa aa aa");
 
     // Deleting every hit ends too, and a second Replace All starts a new pass.
     edits.clear();

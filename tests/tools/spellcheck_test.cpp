@@ -1,5 +1,6 @@
 // Spell-check runs through the Spelling window on real documents of a shown main window.
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -244,6 +245,40 @@ TEST_F(SpellCheckTest, AddedAndIgnoredWordsAreKeptAcrossRuns) {
     QTest::keyClick(spell(), Qt::Key_Escape);  // Esc is Cancel: no message
     EXPECT_FALSE(spellCheckRunning);
     EXPECT_EQ(readFile(userDir + "kvCustom.dct"), "qzxv\r\n");
+}
+
+TEST_F(SpellCheckTest, AUserListThatCannotBeWrittenOnAFullDiskStaysWholeAndKeepsTheNewWord) {
+    const QString dir = QDir(userDir).absolutePath();
+    const auto [code, message] = onFullDisk(dir, [&](qsizetype size) -> std::string {
+        resetSpellChecker();
+        QByteArray old;
+        for (int i = 0; old.size() < size; ++i) old += "mine" + QByteArray::number(i) + "\r\n";
+        QFile f(userDir + "kvCustom.dct");
+        if (!f.open(QIODevice::WriteOnly) || f.write(old) != old.size()) return "no old list";
+        f.close();
+        DocumentWindow* doc = page("qzxv");
+        startSpellCheck();
+        if (shown() != "qzxv") return "the word was not offered";
+        if (!fillDisk(dir)) return "the disk would not fill";
+        expectMsgBox(kComplete, vbOK);
+        spell()->cmdAdd->click();
+        if (!allAnswered()) return "the run did not end";
+        if (readFile(userDir + "kvCustom.dct") != old) return "the old list was damaged";
+        if (filesBesideBallast(dir) != QStringList{"kvCustom.dct"}) return "work files left behind";
+
+        // With room again, the end of the next run writes the word that could not be written.
+        QFile::remove(dir + "/.ballast");
+        doc->txtMain->setText("qzxv blorf");
+        startSpellCheck();
+        if (shown() != "blorf") return "the added word was forgotten";
+        QTest::keyClick(spell(), Qt::Key_Escape);
+        if (readFile(userDir + "kvCustom.dct") != old + "qzxv\r\n") return "the word was not written later";
+        doc->fileSaved = true;
+        doc->unload();
+        return {};
+    });
+    if (code == 77) GTEST_SKIP() << message;
+    EXPECT_EQ(code, 0) << message;
 }
 
 TEST_F(SpellCheckTest, AddIsNotOfferedOnceTheUserListIsFullAndAnUnreadableListIsLeftAlone) {

@@ -1,0 +1,717 @@
+// Whole-page commands on large pages, each beside a plain QPlainTextEdit with a syntax highlighter
+// making the same edits in the same run: Select All + Indent, Replace All, the undo of each,
+// upper-casing the page, pasting 100 KB, whole-page colouring, opening a page, one keystroke,
+// peak memory, and a page of one 5 MB line. Sizes 100 KB, 1, 10 and 20 MB; the table at the end
+// gives each figure with the plain editor's beside it and their ratio. Qt runs offscreen.
+//
+// --benchmark_filter picks benchmarks as usual; KAVRIN_BENCH_SIZES (e.g. "0.1,1") the sizes.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QSyntaxHighlighter>
+#include <QTemporaryDir>
+#include <QTextBlock>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+
+#include "benchsupport.h"
+#include "documents/colorcoding.h"
+#include "documents/docfile.h"
+#include "documents/documentwindow.h"
+#include "documents/globals.h"
+#include "mainwindow/mdiMain.h"
+#include "platform/dialoghooks.h"
+#include "platform/msgbox.h"
+#include "platform/richtextbox.h"
+#include "tools/frmReplace.h"
+
+using namespace kavrin;
+
+namespace {
+
+// ---- pages -------------------------------------------------------------------------------------
+
+// Table rows, links, pictures, comments and paragraphs with CR LF breaks. "Item" stands about
+// 3,200 times in each megabyte.
+QString pageText(qsizetype bytes) {
+    QString page = QStringLiteral("<html>\r\n<head>\r\n<title>Catalogue</title>\r\n</head>\r\n<body>\r\n<table border=\"0\">\r\n");
+    page.reserve(bytes + 4096);
+    for (int row = 0; page.size() < bytes; ++row) {
+        const QString n = QString::number(row);
+        page += QStringLiteral(
+                    "<tr>\r\n"
+                    "  <td class=\"name\"><a href=\"page%1.html\">Item %1</a></td>\r\n"
+                    "  <td align=\"right\"><font color=\"#336699\">%1.50</font></td>\r\n"
+                    "  <td><img src=\"images/icon%1.gif\" width=\"16\" height=\"16\" alt=\"\"></td>\r\n"
+                    "</tr>\r\n"
+                    "<!-- row %1 -->\r\n"
+                    "<p>Some text with <b>bold</b> and <i>italic</i> words, long enough to fill a line.</p>\r\n")
+                    .arg(n);
+    }
+    page += QStringLiteral("</table>\r\n</body>\r\n</html>\r\n");
+    return page;
+}
+
+// A page whose body is one line of `bytes` characters without a blank, as an inline picture.
+QString longLinePage(qsizetype bytes) {
+    QString page = QStringLiteral("<html>\r\n<body>\r\n<p><img src=\"data:image/png;base64,");
+    static const QString chunk = QStringLiteral("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNk+M9QDwADhgGAWjR9awAAAABJRU5ErkJggg");
+    while (page.size() < bytes) page += chunk;
+    page += QStringLiteral("\"></p>\r\n</body>\r\n</html>\r\n");
+    return page;
+}
+
+const QString& cachedPage(int kb) {
+    static std::map<int, QString> pages;
+    auto it = pages.find(kb);
+    if (it == pages.end()) it = pages.emplace(kb, pageText(qsizetype(kb) * 1024)).first;
+    return it->second;
+}
+
+QString withLf(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+
+QString pastedText() {
+    QString t;
+    for (int i = 0; t.size() < 100 * 1024; ++i)
+        t += QStringLiteral("<tr><td>cell %1</td><td><a href=\"x%1\">link</a></td></tr>\r\n<!-- note -->\r\n").arg(i);
+    return t;
+}
+
+// ---- results table -----------------------------------------------------------------------------
+
+struct Cell {
+    double ours = -1, plain = -1;
+};
+std::map<std::pair<std::string, int>, Cell>& table() {
+    static std::map<std::pair<std::string, int>, Cell> t;
+    return t;
+}
+void note(benchmark::State& state, const std::string& what, int kb, bool ours, double ms) {
+    Cell& c = table()[{what, kb}];
+    (ours ? c.ours : c.plain) = ms;
+    state.counters["ms"] = ms;
+}
+
+// ---- our editor --------------------------------------------------------------------------------
+
+void setColours() {
+    fontName = "Monospace";
+    fontSize = 10;
+    tagColor = 0x800000;
+    tableColor = 0x808000;
+    fontColor = 0x000080;
+    anchorColor = 0xFF0000;
+    commentColor = 0x008000;
+    formColor = 0xFF00FF;
+    imageColor = 0x800080;
+    unrecognizedColor = 0x0000FF;
+}
+
+QTemporaryDir& workDir() {
+    static QTemporaryDir dir;
+    return dir;
+}
+
+void startMain() {
+    if (mainWindow) return;
+    resetProgramState();
+    setColours();
+    kavrin::bench::quietStart();
+    dialogHooks().msgBox = [](const QString&, int, const QString&) { return vbOK; };
+    mainWindow = new mdiMain();
+    mainWindow->resize(1000, 700);
+    mainWindow->show();
+    setColours();
+    colorOnOpen = true;
+    wordWrap = false;
+    QApplication::processEvents();
+}
+
+void closeAll() {
+    for (DocumentWindow* doc : documentWindows()) {
+        doc->fileSaved = true;
+        doc->unload();
+    }
+    QApplication::processEvents();
+}
+
+// Opens the page through the main window's open path, coloured on opening.
+DocumentWindow* openPage(const QString& page, const QString& name = QStringLiteral("page.html")) {
+    startMain();
+    closeAll();
+    const QString path = workDir().path() + "/" + name;
+    QFile f(path);
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write(page.toUtf8());
+    f.close();
+    mainWindow->openFile(path);
+    QApplication::processEvents();
+    DocumentWindow* doc = activeDocument();
+    doc->txtMain->setFocus();
+    return doc;
+}
+
+// ---- the plain editor --------------------------------------------------------------------------
+
+// Tags in the colour of their name, comments in their own, as a highlighter does it.
+class TagHighlighter : public QSyntaxHighlighter {
+public:
+    explicit TagHighlighter(QTextDocument* doc) : QSyntaxHighlighter(doc) {
+        for (int c : {0x800000, 0x808000, 0x000080, 0xFF0000, 0x008000, 0xFF00FF, 0x800080, 0x0000FF}) {
+            QTextCharFormat f;
+            f.setForeground(QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
+            formats_.append(f);
+        }
+    }
+
+protected:
+    void highlightBlock(const QString& text) override {
+        // State: 0 text, 1 in a tag, 2 in a comment.
+        int state = qMax(0, previousBlockState());
+        int open = 0;
+        const qsizetype n = text.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            const QChar c = text[i];
+            if (state == 2) {
+                if (c == u'>' && i >= 2 && text[i - 1] == u'-' && text[i - 2] == u'-') {
+                    setFormat(open, int(i - open + 1), formats_[4]);
+                    state = 0;
+                }
+            } else if (c == u'<') {
+                open = int(i);
+                state = QStringView(text).mid(i, 4) == u"<!--" ? 2 : 1;
+            } else if (c == u'>' && state == 1) {
+                setFormat(open, int(i - open + 1), formats_[classOf(QStringView(text).mid(open + 1, 12))]);
+                state = 0;
+            }
+        }
+        if (state != 0) setFormat(open, int(n - open), formats_[state == 2 ? 4 : 0]);
+        setCurrentBlockState(state);
+    }
+
+private:
+    static int classOf(QStringView t) {
+        if (t.startsWith(u'/')) t = t.mid(1);
+        qsizetype e = 0;
+        while (e < t.size() && t[e].isLetterOrNumber()) ++e;
+        t = t.left(e);
+        if (t.compare(u"a", Qt::CaseInsensitive) == 0) return 3;
+        if (t.compare(u"img", Qt::CaseInsensitive) == 0) return 6;
+        if (t.compare(u"td", Qt::CaseInsensitive) == 0 || t.compare(u"tr", Qt::CaseInsensitive) == 0 ||
+            t.compare(u"table", Qt::CaseInsensitive) == 0)
+            return 1;
+        if (t.compare(u"b", Qt::CaseInsensitive) == 0 || t.compare(u"i", Qt::CaseInsensitive) == 0 ||
+            t.compare(u"font", Qt::CaseInsensitive) == 0)
+            return 2;
+        return 0;
+    }
+    QVector<QTextCharFormat> formats_;
+};
+
+struct Plain {
+    std::unique_ptr<QPlainTextEdit> edit;
+    TagHighlighter* highlighter = nullptr;
+};
+
+Plain plainEditor(const QString& page) {
+    Plain p;
+    p.edit = std::make_unique<QPlainTextEdit>();
+    p.edit->resize(1000, 700);
+    p.edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    p.edit->show();
+    p.highlighter = new TagHighlighter(p.edit->document());
+    p.edit->setPlainText(withLf(page));
+    QApplication::processEvents();
+    return p;
+}
+
+void sendKey(QWidget* w, int key, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &press);
+    QApplication::sendEvent(w, &release);
+    QApplication::processEvents();
+}
+
+// Times `step`, with the event loop run after it (the repaint and the queued handlers).
+template <typename F>
+double timed(F&& step) {
+    QElapsedTimer t;
+    t.start();
+    step();
+    QApplication::processEvents();
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+int kbOf(const benchmark::State& state) { return int(state.range(0)); }
+bool oursOf(const benchmark::State& state) { return state.range(1) == 1; }
+
+// ---- the commands ------------------------------------------------------------------------------
+
+void Indent(benchmark::State& state) {
+    const QString& page = cachedPage(kbOf(state));
+    for (auto _ : state) {
+        double ms;
+        if (oursOf(state)) {
+            DocumentWindow* doc = openPage(page);
+            mainWindow->mnuEditSelectAll_Click();
+            ms = timed([] { mainWindow->mnuEditIndent_Click(); });
+            if (doc->txtMain->textLength() <= page.size()) state.SkipWithError("nothing indented");
+        } else {
+            Plain p = plainEditor(page);
+            ms = timed([&] {
+                QTextCursor c(p.edit->document());
+                c.beginEditBlock();
+                for (QTextBlock b = p.edit->document()->firstBlock(); b.isValid(); b = b.next()) {
+                    c.setPosition(b.position());
+                    c.insertText(QStringLiteral("    "));
+                }
+                c.endEditBlock();
+            });
+        }
+        state.SetIterationTime(ms / 1000);
+        note(state, "Select All + Indent", kbOf(state), oursOf(state), ms);
+    }
+}
+
+void UndoIndent(benchmark::State& state) {
+    const QString& page = cachedPage(kbOf(state));
+    for (auto _ : state) {
+        double ms;
+        if (oursOf(state)) {
+            DocumentWindow* doc = openPage(page);
+            mainWindow->mnuEditSelectAll_Click();
+            mainWindow->mnuEditIndent_Click();
+            QApplication::processEvents();
+            ms = timed([] { mainWindow->mnuEditUndo_Click(); });
+            if (doc->txtMain->text() != page) state.SkipWithError("undo did not restore the page");
+        } else {
+            Plain p = plainEditor(page);
+            QTextCursor c(p.edit->document());
+            c.beginEditBlock();
+            for (QTextBlock b = p.edit->document()->firstBlock(); b.isValid(); b = b.next()) {
+                c.setPosition(b.position());
+                c.insertText(QStringLiteral("    "));
+            }
+            c.endEditBlock();
+            QApplication::processEvents();
+            ms = timed([&] { p.edit->undo(); });
+        }
+        state.SetIterationTime(ms / 1000);
+        note(state, "Undo of Indent", kbOf(state), oursOf(state), ms);
+    }
+}
+
+// Replaces every "Item" by "Entry", as Replace All does it, or in the plain editor's one pass.
+int plainReplaceAll(QPlainTextEdit* edit, const QString& find, const QString& with) {
+    const QString text = edit->toPlainText();
+    QTextCursor c(edit->document());
+    c.beginEditBlock();
+    int count = 0;
+    qsizetype delta = 0;
+    for (qsizetype at = text.indexOf(find, 0, Qt::CaseInsensitive); at >= 0;
+         at = text.indexOf(find, at + find.size(), Qt::CaseInsensitive)) {
+        c.setPosition(int(at + delta));
+        c.setPosition(int(at + delta + find.size()), QTextCursor::KeepAnchor);
+        c.insertText(with);
+        delta += with.size() - find.size();
+        ++count;
+    }
+    c.endEditBlock();
+    return count;
+}
+
+void oursReplaceAll(const QString& find, const QString& with) {
+    mainWindow->mnuEditFindReplace_Click();
+    frmReplace* f = replaceForm();
+    f->txtFind->setText(find);
+    f->txtReplace->setText(with);
+    f->cmdReplaceAll->click();
+    f->cmdClose->click();
+}
+
+void ReplaceAll(benchmark::State& state) {
+    const QString& page = cachedPage(kbOf(state));
+    for (auto _ : state) {
+        double ms;
+        int hits = 0;
+        if (oursOf(state)) {
+            DocumentWindow* doc = openPage(page);
+            doc->txtMain->setSelStart(0);
+            ms = timed([] { oursReplaceAll("Item", "Entry"); });
+            hits = doc->undoI;
+        } else {
+            Plain p = plainEditor(page);
+            ms = timed([&] { hits = plainReplaceAll(p.edit.get(), "Item", "Entry"); });
+        }
+        state.counters["hits"] = hits;
+        state.SetIterationTime(ms / 1000);
+        note(state, "Replace All", kbOf(state), oursOf(state), ms);
+    }
+}
+
+void UndoReplaceAll(benchmark::State& state) {
+    const QString& page = cachedPage(kbOf(state));
+    for (auto _ : state) {
+        double ms;
+        if (oursOf(state)) {
+            openPage(page);
+            oursReplaceAll("Item", "Entry");
+            QApplication::processEvents();
+            // Each replacement is one step: this is the Undo command after Replace All.
+            ms = timed([] { mainWindow->mnuEditUndo_Click(); });
+        } else {
+            Plain p = plainEditor(page);
+            plainReplaceAll(p.edit.get(), "Item", "Entry");
+            QApplication::processEvents();
+            ms = timed([&] { p.edit->undo(); });
+        }
+        state.SetIterationTime(ms / 1000);
+        note(state, "Undo of Replace All (one step)", kbOf(state), oursOf(state), ms);
+    }
+}
+
+void Uppercase(benchmark::State& state) {
+    const QString& page = cachedPage(kbOf(state));
+    for (auto _ : state) {
+        double ms;
+        if (oursOf(state)) {
+            DocumentWindow* doc = openPage(page);
+            mainWindow->mnuEditSelectAll_Click();
+            ms = timed([] { mainWindow->mnuToolsFormatUppercase_Click(); });
+            if (doc->txtMain->text() != page.toUpper()) state.SkipWithError("not upper-cased");
+        } else {
+            Plain p = plainEditor(page);
+            ms = timed([&] {
+                QTextCursor c(p.edit->document());
+                c.select(QTextCursor::Document);
+                c.insertText(c.selectedText().toUpper());
+            });
+        }
+        state.SetIterationTime(ms / 1000);
+        note(state, "Upper-case the page", kbOf(state), oursOf(state), ms);
+    }
+}
+
+void UndoUppercase(benchmark::State& state) {
+    const QString& page = cachedPage(kbOf(state));
+    for (auto _ : state) {
+        double ms;
+        if (oursOf(state)) {
+            DocumentWindow* doc = openPage(page);
+            mainWindow->mnuEditSelectAll_Click();
+            mainWindow->mnuToolsFormatUppercase_Click();
+            QApplication::processEvents();
+            ms = timed([] { mainWindow->mnuEditUndo_Click(); });
+            if (doc->txtMain->text() != page) state.SkipWithError("undo did not restore the page");
+        } else {
+            Plain p = plainEditor(page);
+            QTextCursor c(p.edit->document());
+            c.select(QTextCursor::Document);
+            c.insertText(c.selectedText().toUpper());
+            QApplication::processEvents();
+            ms = timed([&] { p.edit->undo(); });
+        }
+        state.SetIterationTime(ms / 1000);
+        note(state, "Undo of upper-case", kbOf(state), oursOf(state), ms);
+    }
+}
+
+void Paste(benchmark::State& state) {
+    const QString& page = cachedPage(kbOf(state));
+    static const QString pasted = pastedText();
+    QApplication::clipboard()->setText(withLf(pasted));
+    for (auto _ : state) {
+        double ms;
+        if (oursOf(state)) {
+            DocumentWindow* doc = openPage(page);
+            doc->txtMain->setSelStart(int(page.indexOf(QStringLiteral("<tr>"), page.size() / 2)));
+            ms = timed([] { mainWindow->mnuEditPaste_Click(); });
+            if (doc->txtMain->textLength() != page.size() + pasted.size()) state.SkipWithError("not pasted");
+        } else {
+            Plain p = plainEditor(page);
+            QTextCursor c(p.edit->document());
+            c.setPosition(int(withLf(page).indexOf(QStringLiteral("<tr>"), page.size() / 2)));
+            p.edit->setTextCursor(c);
+            ms = timed([&] { p.edit->paste(); });
+        }
+        state.SetIterationTime(ms / 1000);
+        note(state, "Paste 100 KB", kbOf(state), oursOf(state), ms);
+    }
+}
+
+void UndoPaste(benchmark::State& state) {
+    const QString& page = cachedPage(kbOf(state));
+    static const QString pasted = pastedText();
+    QApplication::clipboard()->setText(withLf(pasted));
+    for (auto _ : state) {
+        double ms;
+        if (oursOf(state)) {
+            DocumentWindow* doc = openPage(page);
+            doc->txtMain->setSelStart(int(page.indexOf(QStringLiteral("<tr>"), page.size() / 2)));
+            mainWindow->mnuEditPaste_Click();
+            QApplication::processEvents();
+            ms = timed([] { mainWindow->mnuEditUndo_Click(); });
+            if (doc->txtMain->text() != page) state.SkipWithError("undo did not restore the page");
+        } else {
+            Plain p = plainEditor(page);
+            QTextCursor c(p.edit->document());
+            c.setPosition(int(withLf(page).indexOf(QStringLiteral("<tr>"), page.size() / 2)));
+            p.edit->setTextCursor(c);
+            p.edit->paste();
+            QApplication::processEvents();
+            ms = timed([&] { p.edit->undo(); });
+        }
+        state.SetIterationTime(ms / 1000);
+        note(state, "Undo of paste", kbOf(state), oursOf(state), ms);
+    }
+}
+
+void Colour(benchmark::State& state) {
+    const QString& page = cachedPage(kbOf(state));
+    for (auto _ : state) {
+        double ms;
+        if (oursOf(state)) {
+            DocumentWindow* doc = openPage(page);
+            // As a page shown in black before its first colouring.
+            doc->txtMain->setRangeColor(0, doc->txtMain->textLength(), 0);
+            QApplication::processEvents();
+            ms = timed([doc] { colorCodeDocument(doc); });
+        } else {
+            Plain p = plainEditor(page);
+            ms = timed([&] { p.highlighter->rehighlight(); });
+        }
+        state.SetIterationTime(ms / 1000);
+        note(state, "Whole-page colouring", kbOf(state), oursOf(state), ms);
+    }
+}
+
+void Open(benchmark::State& state) {
+    const QString& page = cachedPage(kbOf(state));
+    const QString path = workDir().path() + "/open.html";
+    {
+        QFile f(path);
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(page.toUtf8());
+    }
+    for (auto _ : state) {
+        double ms;
+        if (oursOf(state)) {
+            startMain();
+            closeAll();
+            ms = timed([&] { mainWindow->openFile(path); });
+            if (!activeDocument() || activeDocument()->txtMain->tag != "T") state.SkipWithError("not opened coloured");
+        } else {
+            auto edit = std::make_unique<QPlainTextEdit>();
+            edit->resize(1000, 700);
+            edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+            edit->show();
+            QApplication::processEvents();
+            ms = timed([&] {
+                QFile f(path);
+                f.open(QIODevice::ReadOnly);
+                new TagHighlighter(edit->document());
+                edit->setPlainText(QString::fromUtf8(f.readAll()));
+            });
+        }
+        state.SetIterationTime(ms / 1000);
+        note(state, "Open a page", kbOf(state), oursOf(state), ms);
+    }
+}
+
+// One character typed in a paragraph in the middle of the page; the Backspace that takes it
+// away again is not timed.
+void Keystroke(benchmark::State& state) {
+    const QString& page = cachedPage(kbOf(state));
+    DocumentWindow* doc = nullptr;
+    Plain p;
+    QWidget* target;
+    if (oursOf(state)) {
+        doc = openPage(page);
+        doc->txtMain->setSelStart(int(page.indexOf(QStringLiteral("long enough"), page.size() / 2)));
+        target = doc->txtMain;
+    } else {
+        p = plainEditor(page);
+        QTextCursor c(p.edit->document());
+        c.setPosition(int(withLf(page).indexOf(QStringLiteral("long enough"), page.size() / 2)));
+        p.edit->setTextCursor(c);
+        p.edit->setFocus();
+        target = p.edit.get();
+    }
+    QApplication::processEvents();
+    double total = 0;
+    int n = 0;
+    for (auto _ : state) {
+        const double ms = timed([&] { sendKey(target, Qt::Key_X, QStringLiteral("x")); });
+        sendKey(target, Qt::Key_Backspace, QString(QChar(8)));
+        state.SetIterationTime(ms / 1000);
+        total += ms;
+        ++n;
+    }
+    if (doc && doc->txtMain->text() != page) state.SkipWithError("the page changed");
+    note(state, "One keystroke", kbOf(state), oursOf(state), total / qMax(1, n));
+}
+
+// Opening a page of one long line (arg 0: its length in KB), and one keystroke in that line.
+void LongLine(benchmark::State& state) {
+    const QString page = longLinePage(qsizetype(kbOf(state)) * 1024);
+    const int inLine = int(page.size() / 2);
+    for (auto _ : state) {
+        double open, key;
+        if (oursOf(state)) {
+            startMain();
+            closeAll();
+            const QString path = workDir().path() + "/long.html";
+            QFile f(path);
+            f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+            f.write(page.toUtf8());
+            f.close();
+            open = timed([&] { mainWindow->openFile(path); });
+            DocumentWindow* doc = activeDocument();
+            doc->txtMain->setSelStart(inLine);
+            doc->txtMain->setFocus();
+            QApplication::processEvents();
+            key = timed([&] { sendKey(doc->txtMain, Qt::Key_X, QStringLiteral("x")); });
+            if (doc->txtMain->textLength() != page.size() + 1) state.SkipWithError("the key was lost");
+        } else {
+            auto edit = std::make_unique<QPlainTextEdit>();
+            edit->resize(1000, 700);
+            edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+            edit->show();
+            QApplication::processEvents();
+            open = timed([&] {
+                new TagHighlighter(edit->document());
+                edit->setPlainText(withLf(page));
+            });
+            QTextCursor c(edit->document());
+            c.setPosition(inLine);
+            edit->setTextCursor(c);
+            edit->setFocus();
+            QApplication::processEvents();
+            key = timed([&] { sendKey(edit.get(), Qt::Key_X, QStringLiteral("x")); });
+        }
+        state.SetIterationTime(open / 1000);
+        note(state, "Open a one-line page", kbOf(state), oursOf(state), open);
+        note(state, "Keystroke in the long line", kbOf(state), oursOf(state), key);
+    }
+}
+
+// Peak memory of a fresh process that opens the page coloured and shows it.
+void PeakMemory(benchmark::State& state) {
+    for (auto _ : state) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--memory-child"), oursOf(state) ? "ours" : "plain", QString::number(kbOf(state))});
+        child.waitForFinished(-1);
+        const double mb = child.readAllStandardOutput().trimmed().toDouble();
+        state.SetIterationTime(1);
+        note(state, "Peak memory (MB)", kbOf(state), oursOf(state), mb);
+        state.counters["MB"] = mb;
+    }
+}
+
+// The process's own high-water mark: unlike getrusage's, it does not carry over the parent's
+// through fork and exec.
+double peakMegabytes() {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly)) {
+        rusage ru{};
+        getrusage(RUSAGE_SELF, &ru);
+        return double(ru.ru_maxrss) / 1024;
+    }
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
+    return 0;
+}
+
+int memoryChild(bool ours, int kb) {
+    const QString page = pageText(qsizetype(kb) * 1024);
+    Plain p;
+    if (ours)
+        openPage(page);
+    else
+        p = plainEditor(page);
+    QApplication::processEvents();
+    std::printf("%.1f\n", peakMegabytes());
+    std::fflush(stdout);
+    std::_Exit(0);
+}
+
+QVector<int> sizes() {
+    QVector<int> kb;
+    const QByteArray env = qgetenv("KAVRIN_BENCH_SIZES");
+    for (const QByteArray& s : (env.isEmpty() ? QByteArray("0.1,1,10,20") : env).split(','))
+        kb.append(int(s.toDouble() * 1024));
+    return kb;
+}
+
+void registerAll() {
+    struct Entry {
+        const char* name;
+        void (*fn)(benchmark::State&);
+        int iterations;
+    };
+    const Entry entries[] = {
+        {"Indent", Indent, 1},       {"UndoIndent", UndoIndent, 1},   {"ReplaceAll", ReplaceAll, 1},
+        {"UndoReplaceAll", UndoReplaceAll, 1}, {"Uppercase", Uppercase, 1}, {"UndoUppercase", UndoUppercase, 1},
+        {"Paste", Paste, 3},         {"UndoPaste", UndoPaste, 3},     {"Colour", Colour, 1},
+        {"Open", Open, 1},           {"Keystroke", Keystroke, 20},    {"PeakMemory", PeakMemory, 1},
+    };
+    for (const Entry& e : entries) {
+        for (int kb : sizes()) {
+            for (int ours : {0, 1}) {
+                benchmark::RegisterBenchmark((std::string(e.name) + (ours ? "/ours" : "/plain")).c_str(), e.fn)
+                    ->Args({kb, ours})
+                    ->ArgNames({"KB", ""})
+                    ->UseManualTime()
+                    ->Iterations(e.iterations)
+                    ->Unit(benchmark::kMillisecond);
+            }
+        }
+    }
+    for (int ours : {0, 1})
+        benchmark::RegisterBenchmark((std::string("LongLine") + (ours ? "/ours" : "/plain")).c_str(), LongLine)
+            ->Args({5 * 1024, ours})
+            ->ArgNames({"KB", ""})
+            ->UseManualTime()
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond);
+}
+
+void printTable() {
+    if (table().empty()) return;
+    std::printf("\n%-32s %9s %12s %12s %8s\n", "command", "size", "ours (ms)", "plain (ms)", "ratio");
+    for (const auto& [key, cell] : table()) {
+        const double kb = key.second;
+        char size[32];
+        if (kb < 1024) std::snprintf(size, sizeof size, "%.0f KB", kb);
+        else std::snprintf(size, sizeof size, "%.0f MB", kb / 1024);
+        std::printf("%-32s %9s %12.1f %12.1f %8.2f\n", key.first.c_str(), size, cell.ours, cell.plain,
+                    cell.plain > 0 ? cell.ours / cell.plain : 0.0);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc == 4 && QByteArray(argv[1]) == "--memory-child") return memoryChild(QByteArray(argv[2]) == "ours", atoi(argv[3]));
+    registerAll();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    printTable();
+    closeAll();
+    return 0;
+}

@@ -1,0 +1,86 @@
+// A page whose text runs for megabytes without a blank (a minified page, an inline picture)
+// opens through the ordinary open path and stays editable, with offsets and colours right.
+#include <QTest>
+#include <QTextDocument>
+
+#include "documents/colorcoding.h"
+#include "documents/documentwindow.h"
+#include "documents/globals.h"
+#include "editing.h"
+#include "fixture.h"
+#include "mainwindow/mdiMain.h"
+
+namespace kavrin::test {
+namespace {
+
+class LongLineTest : public KavrinTest {
+protected:
+    void SetUp() override {
+        KavrinTest::SetUp();
+        mainWindow = new mdiMain();
+        mainWindow->resize(900, 700);
+        mainWindow->show();
+        uppercaseTags = addEndingP = autoIndent = tagCompletion = false;
+        colorOnOpen = true;
+        setTestFontAndColours();
+        tagTipDelay = -1;
+    }
+    DocumentWindow* open(const QString& name, const QByteArray& bytes) {
+        mainWindow->openFile(writeFile(name, bytes));
+        return activeDocument();
+    }
+};
+
+TEST_F(LongLineTest, AFiveMegabyteLineOpensColouredAndTakesTypingWhereTheCaretIs) {
+    wordWrap = true;
+    // Tags inside the run: the colouring splits it into many pieces of one line.
+    QByteArray run;
+    for (int i = 0; run.size() < 5 * 1024 * 1024; ++i) run += (i % 500 == 0) ? "<b>x</b>" : "abcdefghij";
+    const QByteArray head = "<html>\r\n<body>\r\n<p>";
+    const QByteArray page = head + run + "</p>\r\n</body>\r\n</html>\r\n";
+    DocumentWindow* doc = open("long.html", page);
+    ASSERT_NE(doc, nullptr);
+    RichTextBox* editor = doc->txtMain;
+    ASSERT_EQ(editor->text().toLatin1(), page);
+    EXPECT_EQ(editor->wordWrapMode(), QTextOption::WrapAnywhere);
+
+    // Offsets across the line and after it, and the colours at both ends of the run.
+    const int start = int(head.size());
+    EXPECT_EQ(editor->lineFromChar(start + 3000000), 2);
+    EXPECT_EQ(editor->lineIndex(3), start + int(run.size()) + 6);
+    EXPECT_EQ(editor->colorAt(start), fontColor);      // "<b>"
+    EXPECT_EQ(editor->colorAt(start + 8), 0);          // "abc..."
+    const int lastTag = int(page.lastIndexOf("<b>"));
+    EXPECT_EQ(editor->colorAt(lastTag + 3), 0);
+    EXPECT_EQ(editor->colorAt(lastTag + 4), fontColor);  // "</b>"
+    EXPECT_EQ(editor->colorAt(int(page.size()) - 9), tagColor);
+
+    // Typing in the middle of the run puts the letter there, as one undo step, in black.
+    const int at = start + 2500003;
+    ASSERT_NE(page[at - 1], '>');
+    editor->setSelStart(at);
+    QTest::keyClicks(editor, "Z");
+    EXPECT_EQ(editor->selStart(), at + 1);
+    EXPECT_EQ(editor->text().mid(at - 2, 4).toStdString(), page.mid(at - 2, 2).toStdString() + "Z" + page[at]);
+    EXPECT_EQ(editor->colorAt(at), 0);
+    EXPECT_EQ(editor->textLength(), page.size() + 1);
+    mainWindow->mnuEditUndo->trigger();
+    EXPECT_EQ(editor->text().toLatin1(), page);
+    EXPECT_EQ(editor->caretRect().isValid(), true);
+}
+
+TEST_F(LongLineTest, OrdinaryPagesKeepBreakingAtWordsAndANewTextDecidesAfresh) {
+    DocumentWindow* doc = open("short.html", "<p>Some words on a line.</p>\r\n");
+    ASSERT_NE(doc, nullptr);
+    RichTextBox* editor = doc->txtMain;
+    EXPECT_EQ(editor->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+    // A long run pasted in switches; a whole new text without one switches back.
+    editor->setSelStart(3);
+    editor->setSelText(QString(20000, u'w'));
+    EXPECT_EQ(editor->wordWrapMode(), QTextOption::WrapAnywhere);
+    editor->setText("<p>short again</p>");
+    EXPECT_EQ(editor->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+}
+
+}  // namespace
+}  // namespace kavrin::test
