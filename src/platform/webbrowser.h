@@ -38,7 +38,9 @@ protected:
 
 private:
     static QUrl addressOf(const QString& pathOrUrl);
-    QUrl home_;
+    // Shows a ".browse" copy; false when it cannot be handed over whole.
+    bool showCopy(const QString& path);
+    QString home_;
 };
 
 }  // namespace kavrin
