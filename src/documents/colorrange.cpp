@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstring>
 
+#include "documents/colorsync.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "documents/tagclasses.h"
@@ -270,6 +271,21 @@ void colorCodeRange(RichTextBox* editor, int start, int length) {
     } else if (inComment) {
         const qsizetype close = t.indexOf(u"-->", qMax<qsizetype>(0, open - 1));
         if (close >= 0) colourComment(open, close + 2);
+    }
+    editor->setRangeColors(ranges);
+    colorBusy = false;
+}
+
+void colorCodeChange(RichTextBox* editor, int start, QStringView removed, int inserted) {
+    if (!editor) return;
+    colorBusy = true;
+    const PageColorStretch s = pageColorsAfterChange(editor->text(), start, removed, inserted, currentTagColors());
+    QVector<ColorRange> ranges;
+    ranges.reserve(s.runs.size());
+    qsizetype at = s.from;
+    for (const ColorPieceRun& r : s.runs) {
+        ranges.append({int(at), int(r.length), r.color});
+        at += r.length;
     }
     editor->setRangeColors(ranges);
     colorBusy = false;

@@ -13,6 +13,9 @@ class RichTextBox;
 void colorCodeRange(int start, int length);
 // The same in a given editor.
 void colorCodeRange(RichTextBox* editor, int start, int length);
+// Gives a change of a page coloured whole (`inserted` characters at `start` in place of
+// `removed`) the colours a whole-page pass would give it, reading only as far as they can differ.
+void colorCodeChange(RichTextBox* editor, int start, QStringView removed, int inserted);
 
 // Index of the last `c` in text before index `before` (-1 when there is none).
 qsizetype lastIndexBefore(QStringView text, char16_t c, qsizetype before);

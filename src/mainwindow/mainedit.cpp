@@ -148,10 +148,12 @@ void mdiMain::mnuEditPaste_Click() {
     }
     selStartBeforeChange = editor->selStart();
     selLengthBeforeChange = editor->selLength();
+    // A long paste is coloured as a whole-page pass colours it, but only as far as it can differ.
+    const QString replaced = coded && n > kRangeRecolorLimit ? editor->selText() : QString();
     editor->setSelText(clip);
     if (coded) {
         if (n > kRangeRecolorLimit)
-            colorCodeDocument(doc);
+            colorCodeChange(editor, start, replaced, n);
         else
             colorCodeRange(editor, start, n);
         ignoreChange = true;

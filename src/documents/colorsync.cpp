@@ -1,0 +1,185 @@
+#include "documents/colorsync.h"
+
+#include <QtGlobal>
+
+#include "documents/colorrtf.h"
+
+namespace kavrin {
+
+namespace {
+
+// What the pass carries from one character to the next.
+struct ScanState {
+    bool inComment = false;
+    int color = 0;
+    bool operator==(const ScanState& o) const { return inComment == o.inComment && color == o.color; }
+};
+
+// The pass's colours as they show in the editor: the colour table's values, black for the rest.
+struct ScanColors {
+    const TagColors& colors;
+    int comment;
+    explicit ScanColors(const TagColors& c) : colors(c), comment(rtfTableColor(c.comment)) {}
+};
+
+// A text read through a function, so that the text as it was before a change can be read from
+// the text now and the removed part without being put together.
+template <typename At>
+class Scanner {
+public:
+    Scanner(const At& at, qsizetype size, const ScanColors& colors) : at_(at), n_(size), colors_(colors) {}
+
+    // Reads the token at `i` (a line break, a comment mark, or one character): its length, and
+    // the colour its characters take, into `color`.
+    qsizetype step(qsizetype i, ScanState& s, int& color) const {
+        const char16_t c = at_(i);
+        if (c == u'\r' || c == u'\n') {
+            color = s.color;
+            return (c == u'\r' && i + 1 < n_ && at_(i + 1) == u'\n') ? 2 : 1;
+        }
+        if (s.inComment) {
+            if (c == u'-' && i + 2 < n_ && at_(i + 1) == u'-' && at_(i + 2) == u'>') {
+                color = s.color;
+                s = ScanState{};
+                return 3;
+            }
+            color = s.color;
+            return 1;
+        }
+        if (c == u'<') {
+            if (i + 3 < n_ && at_(i + 1) == u'!' && at_(i + 2) == u'-' && at_(i + 3) == u'-') {
+                s = ScanState{true, colors_.comment};
+                color = s.color;
+                return 4;
+            }
+            // The tag's class comes from the up to 12 characters after its "<".
+            char16_t window[12];
+            const qsizetype k = qMin<qsizetype>(12, n_ - i - 1);
+            for (qsizetype j = 0; j < k; ++j) window[j] = at_(i + 1 + j);
+            s.color = rtfTableColor(tagColorFor(QStringView(window, k), colors_.colors));
+            color = s.color;
+            return 1;
+        }
+        color = s.color;
+        if (c == u'>') s.color = 0;
+        return 1;
+    }
+    qsizetype size() const { return n_; }
+
+private:
+    const At& at_;
+    qsizetype n_;
+    const ScanColors& colors_;
+};
+
+void addRun(QVector<ColorPieceRun>& runs, qsizetype length, int color) {
+    if (length <= 0) return;
+    if (!runs.isEmpty() && runs.last().color == color)
+        runs.last().length += length;
+    else
+        runs.append({length, color});
+}
+
+// A point at or before `limit` from which the pass can be read with a known state: after the last
+// "-->" that leaves every reading outside a comment, then at the first comment opened after it,
+// or else just after the last tag end or at the last tag start.
+qsizetype knownPointBefore(QStringView t, qsizetype limit) {
+    qsizetype after = 0;  // the pass is outside a comment here, with black next
+    for (qsizetype r = limit >= 3 ? t.lastIndexOf(u"-->", limit - 3) : -1; r >= 0;
+         r = r >= 1 ? t.lastIndexOf(u"-->", r - 1) : -1) {
+        // A "-->" sharing its dashes with a "<!--" may be that comment's start and close nothing.
+        const bool shared = (r >= 2 && t.mid(r - 2, 4) == u"<!--") || (r >= 3 && t.mid(r - 3, 4) == u"<!--");
+        if (!shared) {
+            after = r + 3;
+            break;
+        }
+    }
+    const qsizetype opened = t.indexOf(u"<!--", after);
+    if (opened >= 0 && opened < limit) return opened;
+    qsizetype point = after;
+    if (limit > after) {
+        const qsizetype lt = t.lastIndexOf(u'<', limit - 1);
+        const qsizetype gt = t.lastIndexOf(u'>', limit - 1);
+        if (lt >= after) point = qMax(point, lt);
+        if (gt >= after) point = qMax(point, gt + 1);
+    }
+    return point;
+}
+
+}  // namespace
+
+qsizetype PageColorStretch::length() const {
+    qsizetype n = 0;
+    for (const ColorPieceRun& r : runs) n += r.length;
+    return n;
+}
+
+PageColorStretch pageColorsAfterChange(QStringView now, qsizetype start, QStringView removed, qsizetype inserted,
+                                       const TagColors& colors) {
+    const qsizetype n = now.size();
+    start = qBound<qsizetype>(0, start, n);
+    inserted = qBound<qsizetype>(0, inserted, n - start);
+    const qsizetype cut = removed.size();
+    const ScanColors scanColors(colors);
+
+    const auto nowAt = [now](qsizetype i) { return now[i].unicode(); };
+    const auto beforeAt = [&](qsizetype i) -> char16_t {
+        if (i < start) return now[i].unicode();
+        if (i < start + cut) return removed[i - start].unicode();
+        return now[i - cut + inserted].unicode();
+    };
+    const Scanner<decltype(nowAt)> after(nowAt, n, scanColors);
+    const Scanner<decltype(beforeAt)> before(beforeAt, n - inserted + cut, scanColors);
+
+    // A tag's colour looks 12 characters past its "<", so the reading starts before any "<" whose
+    // look reaches into the change.
+    PageColorStretch out;
+    out.from = knownPointBefore(now, qMax<qsizetype>(0, start - 13));
+
+    ScanState s, old;
+    qsizetype i = out.from, j = out.from;
+    int color = 0;
+    const qsizetype newEnd = start + inserted, oldEnd = start + cut;
+    while (i < n && i < newEnd) {
+        const qsizetype len = after.step(i, s, color);
+        addRun(out.runs, qMin(len, n - i), color);
+        i += len;
+    }
+    while (j < before.size() && j < oldEnd) j += before.step(j, old, color);
+    // Past the change both texts are the same: read on in step until both readings stand at the
+    // same character in the same state.
+    while (i < n) {
+        const qsizetype di = i - newEnd, dj = j - oldEnd;
+        if (di == dj && s == old) break;
+        if (di <= dj) {
+            const qsizetype len = after.step(i, s, color);
+            addRun(out.runs, qMin(len, n - i), color);
+            i += len;
+        } else if (j < before.size()) {
+            j += before.step(j, old, color);
+        } else {
+            // The text before the change has ended: what is left of the text now is read to its end.
+            const qsizetype len = after.step(i, s, color);
+            addRun(out.runs, qMin(len, n - i), color);
+            i += len;
+        }
+    }
+    return out;
+}
+
+PageColorStretch pageColors(QStringView text, const TagColors& colors) {
+    const ScanColors scanColors(colors);
+    const auto at = [text](qsizetype i) { return text[i].unicode(); };
+    const Scanner<decltype(at)> scan(at, text.size(), scanColors);
+    PageColorStretch out;
+    ScanState s;
+    int color = 0;
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype len = scan.step(i, s, color);
+        addRun(out.runs, qMin(len, text.size() - i), color);
+        i += len;
+    }
+    return out;
+}
+
+}  // namespace kavrin
