@@ -66,17 +66,26 @@ int commentMark(QStringView t, qsizetype k, qsizetype limit) {
 }  // namespace
 
 CaretSurroundings caretSurroundings(QStringView t, qsizetype p) {
-    CaretSurroundings s;
     p = qBound<qsizetype>(0, p, t.size());
-    s.comment = openCommentBefore(t, p);
-    if (s.comment >= 0) s.commentClose = t.indexOf(u"-->", qMax<qsizetype>(0, p - 1));
-    s.lt = lastIndexBefore(t, u'<', p);
-    s.gt = lastIndexBefore(t, u'>', p);
-    if (s.gt >= 0 && s.gt == p - 1) s.prevGt = lastIndexBefore(t, u'>', s.gt);
-    s.nextGt = t.indexOf(u'>', p);
-    s.nextLt = t.indexOf(u'<', p);
-    if (s.lt >= 0) s.tagText = t.mid(s.lt + 1, 12).toString();
-    if (p >= 3 && t.mid(p - 3, 3) == u"-->") s.closedComment = openCommentBefore(t, p - 1);
+    return caretSurroundings(SplitText(t.left(p), t.mid(p)));
+}
+
+CaretSurroundings caretSurroundings(const SplitText& t) {
+    // Backwards from the caret only the head is read, forwards only the tail.
+    const QStringView head = t.head, tail = t.tail;
+    const qsizetype p = head.size();
+    const auto ahead = [p](qsizetype at) { return at < 0 ? at : p + at; };
+    CaretSurroundings s;
+    s.comment = openCommentBefore(head, p);
+    if (s.comment >= 0)
+        s.commentClose = p >= 1 && t.matches(p - 1, u"-->") ? p - 1 : ahead(tail.indexOf(u"-->"));
+    s.lt = lastIndexBefore(head, u'<', p);
+    s.gt = lastIndexBefore(head, u'>', p);
+    if (s.gt >= 0 && s.gt == p - 1) s.prevGt = lastIndexBefore(head, u'>', s.gt);
+    s.nextGt = ahead(tail.indexOf(u'>'));
+    s.nextLt = ahead(tail.indexOf(u'<'));
+    if (s.lt >= 0) s.tagText = t.mid(s.lt + 1, 12);
+    if (p >= 3 && head.mid(p - 3, 3) == u"-->") s.closedComment = openCommentBefore(head, p - 1);
     return s;
 }
 

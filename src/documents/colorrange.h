@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringView>
 
+#include "platform/splittext.h"
+
 namespace kavrin {
 
 class RichTextBox;
@@ -37,6 +39,8 @@ struct CaretSurroundings {
     qsizetype closedComment = -1; // the "<" of the comment that a "-->" just before the caret closes
 };
 CaretSurroundings caretSurroundings(QStringView text, qsizetype caret);
+// The same for a text split at the caret: the caret stands between `head` and `tail`.
+CaretSurroundings caretSurroundings(const SplitText& text);
 
 // What colour as you type does about it, given the colour at the caret: nothing, colour a range,
 // or only set the typing colour.

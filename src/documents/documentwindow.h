@@ -160,7 +160,7 @@ private:
 // The undo step the change handling records for `change`, which made the editor's text `now`:
 // `s0` and `n0` are the selection saved just before the change, `caret` the selection start
 // after it. Nothing when the text is as it was.
-std::optional<UndoEntry> undoEntryFor(QStringView now, const TextChange& change, int s0, int n0, int caret);
+std::optional<UndoEntry> undoEntryFor(const SplitText& now, const TextChange& change, int s0, int n0, int caret);
 
 // The source-only build.
 class frmChild : public DocumentWindow {

@@ -120,24 +120,23 @@ void DocumentWindow::prepareTypingColor(int start, int keyCode, int shift) {
     // replaces it may change it, or selecting a tag and pressing an arrow or Ctrl+C would
     // leave the tag black.
     if (txtMain->selLength() > 0 && keyChangesNothing(keyCode, shift)) return;
-    const QStringView t(txtMain->text());
+    const SplitText t = txtMain->textParts();
     if (start < t.size() && t[start] == u'<') {
         colorBusy = true;
-        if (t.mid(start, 4) == u"<!--" || txtMain->selColor() != commentColor) txtMain->setSelColor(0);
+        if (t.matches(start, u"<!--") || txtMain->selColor() != commentColor) txtMain->setSelColor(0);
         colorBusy = false;
     } else if (start > 0 && start <= t.size() && t[start - 1] == u'>') {
         colorBusy = true;
-        if ((start >= 3 && t.mid(start - 3, 3) == u"-->") || txtMain->selColor() != commentColor)
+        if (t.matches(start - 3, u"-->") || txtMain->selColor() != commentColor)
             txtMain->setSelColor(0);
         colorBusy = false;
     }
 }
 
 QString DocumentWindow::textBefore(int start) const {
-    const QString& t = txtMain->text();
-    start = qBound(0, start, int(t.size()));
+    start = qBound(0, start, txtMain->textLength());
     const int from = qMax(0, start - kTipWindow);
-    return t.mid(from, start - from);
+    return txtMain->textMid(from, start - from);
 }
 
 void DocumentWindow::equalsTyped(int start) {
@@ -172,13 +171,12 @@ void DocumentWindow::spaceTyped(int& keyCode, int start) {
 }
 
 void DocumentWindow::autoIndentOnEnter(int& keyCode, int start) {
-    const QString& t = txtMain->text();
     const int lineStart = qMax(0, txtMain->lineIndex(txtMain->lineFromChar(start)));
-    const QStringView line = QStringView(t).mid(lineStart, kIndentWindow);
+    const QString line = txtMain->textMid(lineStart, kIndentWindow);
     qsizetype blanks = 0;
     while (blanks < line.size() && line[blanks] == u' ') ++blanks;
     if (blanks == 0) return;
-    const QString indent = line.left(blanks).toString();
+    const QString indent = line.left(blanks);
 
     // The line break and the indent are two steps, so one undo takes back only the indent.
     ignoreChange = true;
@@ -229,11 +227,16 @@ void DocumentWindow::hideTipList() { lstTip->hide(); }
 
 void DocumentWindow::colorAroundCaret() {
     colorBusy = true;
-    const QStringView t(txtMain->text());
-    const qsizetype p = qBound(0, txtMain->selStart(), int(t.size()));
-    const CaretRecolor r = recolorAroundCaret(caretSurroundings(t, p), p, txtMain->selColor());
+    const qsizetype length = txtMain->textLength();
+    const qsizetype p = qBound(0, txtMain->selStart(), int(length));
+    // Typing leaves the editor's text split at the caret, which is read as it is; anywhere else
+    // the text is read whole.
+    const SplitText parts = txtMain->textParts();
+    const CaretSurroundings around =
+        parts.head.size() == p ? caretSurroundings(parts) : caretSurroundings(txtMain->text(), p);
+    const CaretRecolor r = recolorAroundCaret(around, p, txtMain->selColor());
     // Read before the caret's own recolouring, which may paint the first characters after it.
-    const bool stale = r.restoreFrom >= 0 && r.restoreFrom < t.size() &&
+    const bool stale = r.restoreFrom >= 0 && r.restoreFrom < length &&
                        txtMain->colorAt(int(r.restoreFrom)) == commentColor;
     if (r.kind == CaretRecolor::Range) {
         txtMain->setRangeColor(int(r.start), int(r.length), r.color);
@@ -244,8 +247,8 @@ void DocumentWindow::colorAroundCaret() {
     if (stale) {
         // What was comment up to the next "-->" only because this comment ran on to it.
         const qsizetype from = r.restoreFrom;
-        const qsizetype close = t.indexOf(u"-->", from);
-        const qsizetype end = close < 0 ? t.size() : close + 3;
+        const qsizetype close = txtMain->text().indexOf(u"-->", from);
+        const qsizetype end = close < 0 ? length : close + 3;
         colorCodeRange(txtMain, int(from), int(end - from));
         colorBusy = true;  // the range pass clears it
         txtMain->setSelStart(int(p));

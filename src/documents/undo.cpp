@@ -24,30 +24,30 @@ void push(QVector<UndoEntry>& list, int& count, const UndoEntry& entry) {
 
 // The `length` characters at `at` of the text as it was before `change`, pieced together from
 // the text now and the change's removed text, clipped to that text like QString::mid.
-QString textBefore(QStringView now, const TextChange& change, qsizetype at, qsizetype length) {
+QString textBefore(const SplitText& now, const TextChange& change, qsizetype at, qsizetype length) {
     const qsizetype start = change.start, removed = change.removed.size(), inserted = change.inserted;
     const qsizetype before = now.size() - inserted + removed;
     at = qBound<qsizetype>(0, at, before);
     const qsizetype end = qBound<qsizetype>(at, at + qMax<qsizetype>(0, length), before);
     QString out;
     out.reserve(end - at);
-    if (at < start) out.append(now.mid(at, qMin(end, start) - at));
+    if (at < start) now.appendTo(&out, at, qMin(end, start) - at);
     if (end > start && at < start + removed) {
         const qsizetype from = qMax(at, start) - start;
         out.append(QStringView(change.removed).mid(from, qMin(end, start + removed) - start - from));
     }
     if (end > start + removed) {
         const qsizetype from = qMax(at, start + removed);
-        out.append(now.mid(from - removed + inserted, end - from));
+        now.appendTo(&out, from - removed + inserted, end - from);
     }
     return out;
 }
 
 }  // namespace
 
-std::optional<UndoEntry> undoEntryFor(QStringView now, const TextChange& change, int s0, int n0, int caret) {
+std::optional<UndoEntry> undoEntryFor(const SplitText& now, const TextChange& change, int s0, int n0, int caret) {
     if (change.isEmpty()) return std::nullopt;
-    const QStringView inserted = now.mid(change.start, change.inserted);
+    const QString inserted = now.mid(change.start, change.inserted);
     const int delta = change.inserted - int(change.removed.size());  // Lc - Lp
     if (delta == 0) {
         qsizetype first = 0;
@@ -68,7 +68,7 @@ std::optional<UndoEntry> undoEntryFor(QStringView now, const TextChange& change,
 
 void DocumentWindow::readyUndo() {
     const std::optional<UndoEntry> e =
-        undoEntryFor(txtMain->text(), lastChange_, selStartBeforeChange, selLengthBeforeChange, txtMain->selStart());
+        undoEntryFor(txtMain->textParts(), lastChange_, selStartBeforeChange, selLengthBeforeChange, txtMain->selStart());
     if (e) addUndoStep(*e);
 }
 

@@ -258,7 +258,7 @@ RichTextBox::RichTextBox(QWidget* parent) : QPlainTextEdit(parent) {
 
 bool RichTextBox::cacheConsistent() const {
     const QTextDocument* doc = document();
-    return crlf_.size() == qsizetype(doc->characterCount() - 1) + (doc->blockCount() - 1);
+    return textLength() == qsizetype(doc->characterCount() - 1) + (doc->blockCount() - 1);
 }
 
 void RichTextBox::rebuildCache() {
@@ -266,7 +266,12 @@ void RichTextBox::rebuildCache() {
     QString out;
     out.reserve(raw.size() + document()->blockCount());
     appendCrlf(&out, raw);
-    crlf_ = std::move(out);
+    setCache(std::move(out));
+}
+
+void RichTextBox::setCache(QString text) {
+    buffer_ = std::move(text);
+    gap_ = gapLength_ = 0;
 }
 
 namespace {
@@ -320,7 +325,7 @@ void RichTextBox::onContentsChange(int position, int removed, int added) {
     if (ok) {
         // The text before `position` is untouched, so its line breaks can be counted now.
         const qsizetype start = position + doc->findBlock(position).blockNumber();
-        const QStringView cache(crlf_);  // reading through the QString would detach it
+        const SplitText cache = textParts();
         const qsizetype len = cache.size();
         qsizetype end = start;
         ok = start <= len;
@@ -341,27 +346,28 @@ void RichTextBox::onContentsChange(int position, int removed, int added) {
                 addedText.reserve(raw.size() + 16);
                 appendCrlf(&addedText, raw);
             }
-            if (removed == added && QStringView(crlf_).mid(start, end - start) == addedText) {
+            if (removed == added && end - start == addedText.size() && cache.matches(start, addedText)) {
                 changed = false;
             } else {
-                noteChange(crlf_, start, end, addedText.size());
+                noteChange(cache, start, end, addedText.size());
                 spliceCache(start, end - start, addedText);
             }
             ok = cacheConsistent();
         }
     }
     if (!ok) {
-        const QString before = crlf_;
+        const QString before = text();
         rebuildCache();
-        changed = before != crlf_;
+        const QString& now = buffer_;
+        changed = before != now;
         if (changed) {
             // The changed span is what lies between the common start and the common end.
-            const qsizetype shorter = qMin(before.size(), crlf_.size());
+            const qsizetype shorter = qMin(before.size(), now.size());
             qsizetype head = 0;
-            while (head < shorter && before[head] == crlf_[head]) ++head;
+            while (head < shorter && before[head] == now[head]) ++head;
             qsizetype tail = 0;
-            while (tail < shorter - head && before[before.size() - 1 - tail] == crlf_[crlf_.size() - 1 - tail]) ++tail;
-            noteChange(before, head, before.size() - tail, crlf_.size() - tail - head);
+            while (tail < shorter - head && before[before.size() - 1 - tail] == now[now.size() - 1 - tail]) ++tail;
+            noteChange(before, head, before.size() - tail, now.size() - tail - head);
         }
     }
     if (!changed) return;
@@ -370,10 +376,18 @@ void RichTextBox::onContentsChange(int position, int removed, int added) {
 }
 
 void RichTextBox::noteChange(const QString& before, qsizetype start, qsizetype end, qsizetype inserted) {
+    // A whole text replaced is kept without a copy.
+    if (change_.isEmpty() && start == 0 && end == before.size()) {
+        change_ = TextChange{0, before, int(inserted)};
+        return;
+    }
+    noteChange(SplitText(before), start, end, inserted);
+}
+
+void RichTextBox::noteChange(const SplitText& before, qsizetype start, qsizetype end, qsizetype inserted) {
     if (change_.isEmpty()) {
         change_.start = int(start);
-        // A whole text replaced is kept without a copy.
-        change_.removed = (start == 0 && end == before.size()) ? before : before.mid(start, end - start);
+        change_.removed = before.mid(start, end - start);
         change_.inserted = int(inserted);
         return;
     }
@@ -384,9 +398,9 @@ void RichTextBox::noteChange(const QString& before, qsizetype start, qsizetype e
     const qsizetype hi = qMax(ps + pi, end);
     QString removed;
     removed.reserve((ps - lo) + change_.removed.size() + (hi - (ps + pi)));
-    removed.append(QStringView(before).mid(lo, ps - lo));
+    before.appendTo(&removed, lo, ps - lo);
     removed.append(change_.removed);
-    removed.append(QStringView(before).mid(ps + pi, hi - (ps + pi)));
+    before.appendTo(&removed, ps + pi, hi - (ps + pi));
     change_.start = int(lo);
     change_.removed = std::move(removed);
     change_.inserted = int(hi - lo - (end - start) + inserted);
@@ -394,20 +408,64 @@ void RichTextBox::noteChange(const QString& before, qsizetype start, qsizetype e
 
 TextChange RichTextBox::takeChange() { return std::exchange(change_, TextChange{}); }
 
-void RichTextBox::spliceCache(qsizetype start, qsizetype removed, const QString& added) {
-    if (crlf_.isDetached()) {
-        crlf_.replace(start, removed, added);
+namespace {
+// Room the gap is given when it must grow: typing fills it a character at a time, so the text
+// after it moves once per this many characters typed, not once per key.
+constexpr qsizetype kGapRoom = 8192;
+}  // namespace
+
+void RichTextBox::moveGap(qsizetype offset) const {
+    if (gapLength_ == 0) {
+        gap_ = offset;
         return;
     }
-    // The program keeps a copy of the text after every change, so the cache is usually shared
-    // here: build the new text in one pass, rather than copying it whole and then moving its
-    // tail, and with little spare room, as its copies are many and large.
-    QString next;
-    next.reserve(crlf_.size() - removed + added.size() + 4096);
-    next.append(QStringView(crlf_).left(start));
-    next.append(added);
-    next.append(QStringView(crlf_).mid(start + removed));
-    crlf_ = std::move(next);
+    char16_t* d = reinterpret_cast<char16_t*>(buffer_.data());
+    if (offset < gap_)
+        std::memmove(d + offset + gapLength_, d + offset, size_t(gap_ - offset) * sizeof(char16_t));
+    else if (offset > gap_)
+        std::memmove(d + gap_, d + gap_ + gapLength_, size_t(offset - gap_) * sizeof(char16_t));
+    gap_ = offset;
+}
+
+void RichTextBox::closeGap() const {
+    const qsizetype length = buffer_.size() - gapLength_;
+    moveGap(length);
+    buffer_.resize(length);  // keeps the allocation: the next edit opens the gap in it again
+    gap_ = gapLength_ = 0;
+}
+
+void RichTextBox::spliceCache(qsizetype start, qsizetype removed, const QString& added) {
+    const qsizetype length = textLength();
+    if (!buffer_.isDetached()) {
+        // Someone holds a copy of the text: build the new text in one pass, rather than copying
+        // it whole and then moving its tail.
+        const SplitText old = textParts();
+        QString next;
+        next.reserve(length - removed + added.size() + kGapRoom);
+        old.appendTo(&next, 0, start);
+        next.append(added);
+        old.appendTo(&next, start + removed, length - start - removed);
+        setCache(std::move(next));
+        return;
+    }
+    // The edit happens at the gap: the removed characters join it, the added ones fill it.
+    moveGap(start);
+    gapLength_ += removed;
+    if (added.size() > gapLength_) {
+        const qsizetype grow = added.size() - gapLength_ + kGapRoom;
+        const qsizetype oldSize = buffer_.size();
+        buffer_.resize(oldSize + grow);
+        char16_t* d = reinterpret_cast<char16_t*>(buffer_.data());
+        const qsizetype after = gap_ + gapLength_;
+        std::memmove(d + after + grow, d + after, size_t(oldSize - after) * sizeof(char16_t));
+        gapLength_ += grow;
+    }
+    if (!added.isEmpty()) {
+        char16_t* d = reinterpret_cast<char16_t*>(buffer_.data());
+        std::memcpy(d + gap_, added.utf16(), size_t(added.size()) * sizeof(char16_t));
+    }
+    gap_ += added.size();
+    gapLength_ -= added.size();
 }
 
 void RichTextBox::noteSelChange() {
@@ -495,7 +553,7 @@ QString RichTextBox::selText() const {
     const QTextCursor c = textCursor();
     if (!c.hasSelection()) return {};
     const int from = toOffset(c.selectionStart());
-    return crlf_.mid(from, toOffset(c.selectionEnd()) - from);
+    return textMid(from, toOffset(c.selectionEnd()) - from);
 }
 
 QTextCharFormat RichTextBox::formatAt(int position) const {
@@ -711,7 +769,7 @@ int RichTextBox::inheritedColor(int position, bool replacing) const {
 void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
     if (edits.isEmpty()) return;
     RichTextBoxScope scope(this);
-    const QString before = crlf_;  // shares: the cache is built anew, not spliced
+    const QString before = text();  // shares: the cache is built anew, not spliced
     const qsizetype len = before.size();
     struct Planned {
         int from, to;
@@ -771,9 +829,9 @@ void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
     bulk_ = false;
 
     const qsizetype newLength = cache.size();
-    crlf_ = std::move(cache);
+    setCache(std::move(cache));
     if (!cacheConsistent()) rebuildCache();
-    if (crlf_ != before) noteChange(before, first, lastEnd, lastEnd - first + (newLength - len));
+    if (buffer_ != before) noteChange(before, first, lastEnd, lastEnd - first + (newLength - len));
     // An edit even when the texts are the same, as setSelText.
     pendingChange_ = true;
 }
@@ -804,7 +862,7 @@ void RichTextBox::setSelText(const QString& text) {
 // --- edits from front to back ---------------------------------------------------------------
 
 RichTextBox::ForwardEdits::ForwardEdits(RichTextBox* box)
-    : box_(box), scope_(std::make_unique<RichTextBoxScope>(box)), cursor_(box->document()), original_(box->crlf_) {
+    : box_(box), scope_(std::make_unique<RichTextBoxScope>(box)), cursor_(box->document()), original_(box->text()) {
     edited_.reserve(original_.size() + original_.size() / 8 + 64);
     cursor_.beginEditBlock();
 }
@@ -870,12 +928,12 @@ void RichTextBox::ForwardEdits::finish() {
     box_->bulk_ = true;
     cursor_.endEditBlock();
     box_->bulk_ = false;
-    box_->crlf_ = std::move(edited_);
+    box_->setCache(std::move(edited_));
     edited_ = QString();
     if (!box_->cacheConsistent()) box_->rebuildCache();
     if (edits_ > 0) {
         const qsizetype tail = original_.size() - restStart_;
-        box_->noteChange(original_, firstEdit_, restStart_, box_->crlf_.size() - tail - firstEdit_);
+        box_->noteChange(original_, firstEdit_, restStart_, box_->textLength() - tail - firstEdit_);
         box_->pendingChange_ = true;
     }
     scope_.reset();  // the Change goes out
@@ -921,9 +979,10 @@ void RichTextBox::replaceAll(const std::function<void(const RunSink&)>& produce,
     bulk_ = false;
 
     cache.squeeze();
-    const QString before = std::exchange(crlf_, std::move(cache));
+    const QString before = text();
+    setCache(std::move(cache));
     if (!cacheConsistent()) rebuildCache();
-    if (before != crlf_) noteChange(before, 0, before.size(), crlf_.size());
+    if (before != buffer_) noteChange(before, 0, before.size(), buffer_.size());
     setTextCursor(QTextCursor(doc));
     pendingChange_ = true;
     viewport()->setUpdatesEnabled(updates);
@@ -982,10 +1041,10 @@ int RichTextBox::find(const QString& what, int start, int end, int options) {
     const qsizetype n = what.size();
     qsizetype at = from;
     for (;;) {
-        at = crlf_.indexOf(what, at, cs);
+        at = text().indexOf(what, at, cs);
         if (at < 0 || at + n > to) return -1;
         if (!wholeWord) break;
-        const QStringView text(crlf_);
+        const QStringView text(this->text());
         const bool startOk = !isWordChar(what.front()) || at == 0 || !isWordChar(text[at - 1]);
         const bool endOk = !isWordChar(what.back()) || at + n >= text.size() || !isWordChar(text[at + n]);
         if (startOk && endOk) break;
@@ -1030,7 +1089,7 @@ bool RichTextBox::saveFile(const QString& path, int fileType) {
     lastError_.clear();
     if (fileType == rtfText) {
         TextFormat written;
-        if (!writeTextFile(path, crlf_, format_, &lastError_, &written)) return false;
+        if (!writeTextFile(path, text(), format_, &lastError_, &written)) return false;
         format_ = written;
         return true;
     }
@@ -1694,8 +1753,8 @@ bool RichTextBox::loadRtf(const QByteArray& rtf) {
 // A colouring pass hands back the text the editor already shows: only the colours that differ
 // are set, on the text as it stands, which keeps the caret and the view where they are.
 bool RichTextBox::recolorInPlace(const QByteArray& rtf) {
-    if (crlf_.isEmpty()) return false;
-    const QStringView text(crlf_);
+    if (textLength() == 0) return false;
+    const QStringView text(this->text());
     std::vector<ColorPiece> wanted;
     qsizetype off = 0;
     bool same = true;

@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/splittext.h"
 #include "platform/textfile.h"
 
 namespace kavrin {
@@ -105,11 +106,24 @@ public:
 
     explicit RichTextBox(QWidget* parent = nullptr);
 
-    // Whole text with CR LF line breaks; kept up to date on every change, so reading is cheap.
-    const QString& text() const { return crlf_; }
+    // Whole text with CR LF line breaks; kept up to date on every change. Reading it after an
+    // edit costs a move of the text after the edit, once: what reads around the caret on every
+    // keystroke reads textParts() instead.
+    const QString& text() const {
+        if (gapLength_ > 0) closeGap();
+        return buffer_;
+    }
+    // The same text as it stands in the editor's store, without moving anything: the text up to
+    // the last edit, and the text after it.
+    SplitText textParts() const {
+        const QStringView all(buffer_);
+        return {all.left(gap_), all.mid(gap_ + gapLength_)};
+    }
+    // The `length` characters at `start`, clipped like QString::mid.
+    QString textMid(int start, int length) const { return textParts().mid(start, length); }
     // Replaces the whole text (in the current typing colour) and fires Change.
     void setText(const QString& text);
-    int textLength() const { return int(crlf_.size()); }
+    int textLength() const { return int(buffer_.size() - gapLength_); }
 
     int selStart() const;
     // Moves the caret and collapses the selection.
@@ -228,9 +242,15 @@ private:
     // Chooses where long lines may break before Qt lays out the changed blocks.
     void chooseWrapFor(int position, int added);
     void rebuildCache();
+    // The cache becomes `text`, without a gap.
+    void setCache(QString text);
     void spliceCache(qsizetype start, qsizetype removed, const QString& added);
+    // The gap moves to `offset` of the text; closing it moves it to the end and drops it.
+    void moveGap(qsizetype offset) const;
+    void closeGap() const;
     // Adds an edit of the cache `before` (its [start, end) replaced by `inserted` characters) to
     // the pending change.
+    void noteChange(const SplitText& before, qsizetype start, qsizetype end, qsizetype inserted);
     void noteChange(const QString& before, qsizetype start, qsizetype end, qsizetype inserted);
     bool cacheConsistent() const;
     void noteSelChange();
@@ -260,7 +280,11 @@ private:
     // Gives the text from `from` on the colours of `wanted`, setting only those that differ.
     void applyPieces(int from, const std::vector<ColorPiece>& wanted);
 
-    QString crlf_;
+    // The text with a gap at the place of the last edit, so that typing there moves nothing:
+    // [0, gap_) and [gap_ + gapLength_, size) are the text.
+    mutable QString buffer_;
+    mutable qsizetype gap_ = 0;
+    mutable qsizetype gapLength_ = 0;
     TextChange change_;
     QHash<int, QTextCharFormat> formatCache_;
     QString lastError_;

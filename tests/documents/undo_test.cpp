@@ -192,6 +192,12 @@ TEST(UndoEntryFor, RebuildsTheTextBeforeTheChangeWhereverTheSavedSelectionLies) 
     EXPECT_EQ(undoEntryFor(u"abXdYf", TextChange{1, "bcde", 4}, 0, 0, 0), (UndoEntry{2, 3, "cde"}));
     EXPECT_EQ(undoEntryFor(u"abcdef", TextChange{1, "bcd", 3}, 1, 3, 4), std::nullopt);
     EXPECT_EQ(undoEntryFor(u"abcdef", TextChange{}, 1, 3, 4), std::nullopt);
+    // The editor hands over its text split where it was last edited: any split reads the same.
+    for (qsizetype at = 0; at <= now.size(); ++at) {
+        const SplitText split(QStringView(now).left(at), QStringView(now).mid(at));
+        EXPECT_EQ(undoEntryFor(split, change, 1, 6, 6), (UndoEntry{1, 7, "bcdefg"})) << at;
+        EXPECT_EQ(undoEntryFor(split, change, 3, 2, 6), (UndoEntry{3, 3, "de"})) << at;
+    }
 }
 
 TEST_F(UndoTest, LoadingAFileRecordsNoStep) {
