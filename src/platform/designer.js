@@ -69,6 +69,7 @@
   function htmlElement(el) {
     let s = flags.html ? startTag(el) : '';
     for (const child of el.childNodes) {
+      if (child === strip) continue;
       if (child.nodeType === 1 && child.tagName === 'HEAD') s += flags.head ? child.outerHTML : child.innerHTML;
       else if (child.nodeType === 1 && child.tagName === 'BODY') s += flags.body ? child.outerHTML : child.innerHTML;
       else s += nodeHtml(child, el);
@@ -290,6 +291,126 @@
     return n;
   }
 
+  // ---- Table history ------------------------------------------------------------------------
+
+  // The engine's undo history holds only the engine's own edits, and its insertion of markup
+  // rewrites a table (it drops blank text and moves style elements out), so a table command
+  // builds its result on a copy of the table and swaps the copy in itself. Each swap leaves one
+  // mark, typed by the engine, in a strip outside the body: the engine's undo and redo take the
+  // mark away and put it back in their own order among the user's edits, and the strip's length
+  // says how many swaps are in force. Swapping whole elements back and forth keeps every node the
+  // engine's other history steps point at.
+  let strip = null;
+  const swaps = [];
+  let swapsInForce = 0;
+  function historyStrip() {
+    if (strip && strip.isConnected) return strip;
+    strip = document.createElement('kv-history');
+    strip.setAttribute('style', 'display: block !important; position: fixed !important; left: -10000px !important; ' +
+      'top: 0 !important; width: 1px !important; height: 1px !important; overflow: hidden !important; ' +
+      'white-space: pre !important; opacity: 0 !important;');
+    document.documentElement.appendChild(strip);
+    swaps.length = 0;
+    swapsInForce = 0;
+    return strip;
+  }
+  function marks() { return strip && strip.isConnected ? strip.textContent.length : 0; }
+
+  function pathOf(node, root) {
+    const path = [];
+    for (let n = node; n !== root; n = n.parentNode) path.unshift(Array.prototype.indexOf.call(n.parentNode.childNodes, n));
+    return path;
+  }
+  function nodeAt(root, path) {
+    let n = root;
+    for (const i of path) n = n && n.childNodes[i];
+    return n || null;
+  }
+  // The selection as places inside a table, for putting it back once that table is shown again.
+  function placeIn(table) {
+    const r = range();
+    if (!r || !table.contains(r.startContainer) || !table.contains(r.endContainer)) return null;
+    return { start: pathOf(r.startContainer, table), so: r.startOffset, end: pathOf(r.endContainer, table), eo: r.endOffset };
+  }
+  function restorePlace(table, place) {
+    const start = place && nodeAt(table, place.start);
+    const end = place && nodeAt(table, place.end);
+    if (!start || !end) return false;
+    const r = document.createRange();
+    r.setStart(start, Math.min(place.so, start.nodeType === 1 ? start.childNodes.length : start.length));
+    r.setEnd(end, Math.min(place.eo, end.nodeType === 1 ? end.childNodes.length : end.length));
+    const s = getSelection();
+    s.removeAllRanges();
+    s.addRange(r);
+    return true;
+  }
+
+  // Shows one side of a swap in the page; `after` null is a table the command removed.
+  function showSide(swap, forward) {
+    const gone = forward ? swap.before : swap.after;
+    const shown = forward ? swap.after : swap.before;
+    if (gone && shown) gone.replaceWith(shown);
+    else if (shown) swap.parent.insertBefore(shown, swap.next && swap.next.parentNode === swap.parent ? swap.next : null);
+    else if (gone) {
+      const parent = gone.parentNode;
+      const at = Array.prototype.indexOf.call(parent.childNodes, gone);
+      gone.remove();
+      getSelection().collapse(parent, at);
+    }
+    if (shown && !restorePlace(shown, forward ? swap.placeAfter : swap.placeBefore)) caretInto(shown.rows[0] && shown.rows[0].cells[0]);
+  }
+
+  // Runs a table command on a copy of the cell's table: `work` gets the copy and a map from the
+  // live table's nodes to the copy's, and returns the cell the caret goes into, or null to leave
+  // the selection where the command's changes moved it.
+  function tableCommand(cell, work) {
+    const live = cell.closest('table');
+    const copy = live.cloneNode(true);
+    const into = (n) => nodeAt(copy, pathOf(n, live));
+    const placeBefore = placeIn(live);
+    // The selection carried into the copy, so the changes move it as they would move the caret.
+    let moved = null;
+    if (placeBefore) {
+      moved = document.createRange();
+      moved.setStart(nodeAt(copy, placeBefore.start), placeBefore.so);
+      moved.setEnd(nodeAt(copy, placeBefore.end), placeBefore.eo);
+    }
+    const caret = work(copy, into);
+    const emptied = !copy.rows.length;
+    let placeAfter = null;
+    if (caret) {
+      placeAfter = { start: pathOf(caret, copy), so: 0, end: pathOf(caret, copy), eo: 0 };
+    } else if (moved && copy.contains(moved.startContainer) && copy.contains(moved.endContainer)) {
+      placeAfter = { start: pathOf(moved.startContainer, copy), so: moved.startOffset, end: pathOf(moved.endContainer, copy), eo: moved.endOffset };
+    }
+    const swap = {
+      before: live, after: emptied ? null : copy, parent: live.parentNode, next: live.nextSibling,
+      placeBefore: placeBefore || { start: pathOf(cell, live), so: 0, end: pathOf(cell, live), eo: 0 }, placeAfter,
+    };
+    mark(swap);
+    showSide(swap, true);
+    changed();
+  }
+  function mark(swap) {
+    const s = historyStrip();
+    swaps.length = swapsInForce;
+    const count = marks();
+    const r = document.createRange();
+    r.selectNodeContents(s);
+    r.collapse(false);
+    getSelection().removeAllRanges();
+    getSelection().addRange(r);
+    try { document.execCommand('insertText', false, '|'); } catch (e) {}
+    // Without its mark the swap still happens; it just cannot be undone.
+    if (marks() === count + 1) { swaps.push(swap); swapsInForce++; }
+  }
+  // After the engine's undo or redo: the swaps whose marks it took away or put back.
+  function replaySwaps() {
+    const count = Math.min(marks(), swaps.length);
+    while (swapsInForce > count) showSide(swaps[--swapsInForce], false);
+    while (swapsInForce < count) showSide(swaps[swapsInForce++], true);
+  }
+
   // ---- Positioning --------------------------------------------------------------------------
 
   function positionable() {
@@ -504,19 +625,19 @@
       case 5032: return document.execCommand('paste');
       case 5049: return document.execCommand('undo');
       case 5033: return document.execCommand('redo');
-      case 5021: if (cell) { caretInto(insertRow(cell)); changed(); } return;
-      case 5020: if (cell) { caretInto(insertColumn(cell)); changed(); } return;
-      case 5019: if (cell) { const n = newCell(cell); cell.parentNode.insertBefore(n, cell); caretInto(n); changed(); } return;
-      case 5007: if (cell) { const t = deleteRows(selectedCells(cell.closest('table'))); if (inDocument(t)) caretInto(t.rows[0] && t.rows[0].cells[0]); changed(); } return;
-      case 5006: if (cell) { const t = deleteColumns(selectedCells(cell.closest('table'))); if (inDocument(t)) caretInto(t.rows[0] && t.rows[0].cells[0]); changed(); } return;
-      case 5005: if (cell) {
-        const t = cell.closest('table');
-        for (const c of selectedCells(t)) c.remove();
-        removeEmptyRows(t);
-        changed();
+      case 5021: if (cell) tableCommand(cell, (t, into) => insertRow(into(cell))); return;
+      case 5020: if (cell) tableCommand(cell, (t, into) => insertColumn(into(cell))); return;
+      case 5019: if (cell) tableCommand(cell, (t, into) => { const c = into(cell); const n = newCell(c); c.parentNode.insertBefore(n, c); return n; }); return;
+      case 5007: case 5006: if (cell) {
+        const cells = selectedCells(cell.closest('table'));
+        tableCommand(cell, (t, into) => { (id === 5007 ? deleteRows : deleteColumns)(cells.map(into)); return t.rows[0] && t.rows[0].cells[0]; });
       } return;
-      case 5029: if (cell) { const cells = selectedCells(cell.closest('table')); if (mergeable(cells)) { caretInto(mergeCells(cells)); changed(); } } return;
-      case 5047: if (cell && cell.colSpan > 1) { caretInto(splitCell(cell)); changed(); } return;
+      case 5005: if (cell) {
+        const cells = selectedCells(cell.closest('table'));
+        tableCommand(cell, (t, into) => { for (const c of cells.map(into)) c.remove(); removeEmptyRows(t); return null; });
+      } return;
+      case 5029: if (cell) { const cells = selectedCells(cell.closest('table')); if (mergeable(cells)) tableCommand(cell, (t, into) => mergeCells(cells.map(into))); } return;
+      case 5047: if (cell && cell.colSpan > 1) tableCommand(cell, (t, into) => splitCell(into(cell))); return;
       case 5028: { const el = positionable(); if (el) { toggleAbsolute(el); changed(); } return; }
       case 5040: case 5041: {
         const el = positionable();
@@ -623,7 +744,12 @@
     return snapshot(true);
   };
 
-  document.addEventListener('input', () => { if (editable) { dirty = true; schedule(true); } }, true);
+  document.addEventListener('input', (e) => {
+    if (!editable) return;
+    if (e.inputType === 'historyUndo' || e.inputType === 'historyRedo') replaySwaps();
+    dirty = true;
+    schedule(true);
+  }, true);
   document.addEventListener('selectionchange', () => { if (editable) schedule(false); });
   document.addEventListener('keyup', () => { if (editable) schedule(false); }, true);
   document.addEventListener('mousedown', (e) => {
