@@ -526,6 +526,7 @@
   // ---- Command states -----------------------------------------------------------------------
 
   function q(command) { try { return document.queryCommandState(command); } catch (e) { return false; } }
+  function qe(command) { try { return document.queryCommandEnabled(command); } catch (e) { return false; } }
   function state() {
     const s = {};
     const v = {};
@@ -547,6 +548,8 @@
     for (const id of [5046, 5042, 5044, 5045, 5043, 5034, 5009, 5016]) s[id] = when(true);
     s[5050] = when(!!ancestor((n) => n.tagName === 'A' && n.hasAttribute('href')));
     s[5003] = s[5002] = s[5004] = when(!collapsed);
+    s[5049] = qe('undo') ? 3 : 1;
+    s[5033] = qe('redo') ? 3 : 1;
     s[5035] = 3;
     s[5008] = 3;
     s[5012] = 3;

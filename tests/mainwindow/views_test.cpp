@@ -239,6 +239,26 @@ TEST_F(ViewsTest, ButtonsAndBoxesFollowTheDesignSelectionAndDriveIt) {
     mainWindow->tbrDHTM_ButtonClick("add_col");
     EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("<tr><td></td><td id=\"cell\">one</td><td>two</td></tr>"));
 
+    // Undo takes back the column, the row and the bold, one a click, and says when nothing is
+    // left; Redo brings them back.
+    const QString columned = doc->dhtm->DocumentHTML();
+    QAction* undo = mainWindow->tbrMainB->button("undo");
+    QAction* redo = mainWindow->tbrMainB->button("redo");
+    EXPECT_TRUE(undo->isEnabled());
+    EXPECT_FALSE(redo->isEnabled());
+    mainWindow->mnuEditUndo_Click();
+    EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("<tr><td></td><td></td></tr><tr><td id=\"cell\">one</td><td>two"));
+    EXPECT_TRUE(redo->isEnabled());
+    mainWindow->mnuEditUndo_Click();
+    EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("<b>The end</b>"));
+    mainWindow->mnuEditUndo_Click();
+    EXPECT_EQ(doc->dhtm->DocumentHTML(), before);
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_FALSE(mainWindow->mnuEditUndo->isEnabled());
+    for (int i = 0; i < 3; ++i) mainWindow->mnuEditRedo_Click();
+    EXPECT_EQ(doc->dhtm->DocumentHTML(), columned);
+    EXPECT_FALSE(redo->isEnabled());
+
     // The format box names the block; choosing a heading makes one.
     caretInto(doc, "last");
     mainWindow->cboFormat->setCurrentText("Heading 2");
