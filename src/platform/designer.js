@@ -400,7 +400,7 @@
     r.collapse(false);
     getSelection().removeAllRanges();
     getSelection().addRange(r);
-    try { document.execCommand('insertText', false, '|'); } catch (e) {}
+    try { document.execCommand('insertText', false, '\u2063'); } catch (e) {}
     // Without its mark the swap still happens; it just cannot be undone.
     if (marks() === count + 1) { swaps.push(swap); swapsInForce++; }
   }
