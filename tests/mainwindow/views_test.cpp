@@ -406,5 +406,23 @@ TEST_F(ViewsTest, ClosingTheLastDocumentInDesignPutsBackTheSourceToolbars) {
     EXPECT_FALSE(mainWindow->mnuViewDesign->isChecked());
 }
 
+TEST_F(ViewsTest, CloseAllAfterAnUndoneAndRedoneTableCommandSavesWhatDesignShows) {
+    DocumentWindow* doc = openPage();
+    design(doc);
+    caretInto(doc, "cell");
+    mainWindow->tbrDHTM_ButtonClick("delete_col");
+    mainWindow->mnuEditUndo_Click();
+    mainWindow->mnuEditRedo_Click();
+    const QString shown = doc->dhtm->DocumentHTML();
+    EXPECT_TRUE(shown.contains("<tr><td>two</td></tr>")) << shown.toStdString();
+    expectMsgBox("Save changes to 'page.htm'?", vbYes);
+    mainWindow->mnuFileCloseAll_Click();
+    ASSERT_TRUE(QTest::qWaitFor([] { return Form::documentCount() == 0; }, kWait));
+    const QByteArray saved = readFile(pagePath);
+    EXPECT_TRUE(saved.contains("<tr><td>two</td></tr>")) << saved.toStdString();
+    EXPECT_FALSE(saved.contains("id=cell")) << "the column came back";
+    EXPECT_FALSE(saved.contains("\xe2\x81\xa3")) << "the history's marks reached the file";
+}
+
 }  // namespace
 }  // namespace kavrin::test
