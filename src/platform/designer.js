@@ -291,15 +291,15 @@
     return n;
   }
 
-  // ---- Table history ------------------------------------------------------------------------
+  // ---- History of our own changes ----------------------------------------------------------
 
   // The engine's undo history holds only the engine's own edits, and its insertion of markup
-  // rewrites a table (it drops blank text and moves style elements out), so a table command
-  // builds its result on a copy of the table and swaps the copy in itself. Each swap leaves one
-  // mark, typed by the engine, in a strip outside the body: the engine's undo and redo take the
-  // mark away and put it back in their own order among the user's edits, and the strip's length
-  // says how many swaps are in force. Swapping whole elements back and forth keeps every node the
-  // engine's other history steps point at.
+  // rewrites what it inserts (a table loses its blank text, its style elements move out), so a
+  // command of ours works on a copy of the element it changes and swaps the copy in itself. Each
+  // swap leaves one mark, typed by the engine, in a strip outside the body: the engine's undo and
+  // redo take the mark away and put it back in their own order among the user's edits, and the
+  // strip's length says how many swaps are in force. Swapping whole elements back and forth keeps
+  // every node the engine's other history steps point at.
   let strip = null;
   const swaps = [];
   let swapsInForce = 0;
@@ -326,26 +326,30 @@
     for (const i of path) n = n && n.childNodes[i];
     return n || null;
   }
-  // The selection as places inside a table, for putting it back once that table is shown again.
-  function placeIn(table) {
+  // The selection as places inside an element, for putting it back once the page is as it was.
+  function placeIn(root) {
     const r = range();
-    if (!r || !table.contains(r.startContainer) || !table.contains(r.endContainer)) return null;
-    return { start: pathOf(r.startContainer, table), so: r.startOffset, end: pathOf(r.endContainer, table), eo: r.endOffset };
+    if (!r || !root || !root.contains(r.startContainer) || !root.contains(r.endContainer)) return null;
+    return { start: pathOf(r.startContainer, root), so: r.startOffset, end: pathOf(r.endContainer, root), eo: r.endOffset };
   }
-  function restorePlace(table, place) {
-    const start = place && nodeAt(table, place.start);
-    const end = place && nodeAt(table, place.end);
-    if (!start || !end) return false;
+  function rangeAt(root, place) {
+    const start = place && nodeAt(root, place.start);
+    const end = place && nodeAt(root, place.end);
+    if (!start || !end) return null;
     const r = document.createRange();
     r.setStart(start, Math.min(place.so, start.nodeType === 1 ? start.childNodes.length : start.length));
     r.setEnd(end, Math.min(place.eo, end.nodeType === 1 ? end.childNodes.length : end.length));
+    return r;
+  }
+  function select(r) {
+    if (!r) return false;
     const s = getSelection();
     s.removeAllRanges();
     s.addRange(r);
     return true;
   }
 
-  // Shows one side of a swap in the page; `after` null is a table the command removed.
+  // Shows one side of a swap in the page; a side that is null is an element the command removed.
   function showSide(swap, forward) {
     const gone = forward ? swap.before : swap.after;
     const shown = forward ? swap.after : swap.before;
@@ -357,38 +361,31 @@
       gone.remove();
       getSelection().collapse(parent, at);
     }
-    if (shown && !restorePlace(shown, forward ? swap.placeAfter : swap.placeBefore)) caretInto(shown.rows[0] && shown.rows[0].cells[0]);
+    if (controlElement === gone) controlElement = shown;
+    return shown;
   }
 
-  // Runs a table command on a copy of the cell's table: `work` gets the copy and a map from the
-  // live table's nodes to the copy's, and returns the cell the caret goes into, or null to leave
-  // the selection where the command's changes moved it.
-  function tableCommand(cell, work) {
-    const live = cell.closest('table');
-    const copy = live.cloneNode(true);
-    const into = (n) => nodeAt(copy, pathOf(n, live));
-    const placeBefore = placeIn(live);
+  // Runs a command on a copy of an element: `work` gets the copy and a map from the element's
+  // nodes to the copy's, and returns what it did: `caret`, an element the caret goes into (none
+  // leaves the selection where the changes moved it), and `shown`, what takes the element's place
+  // when that is not the copy (null: nothing, the command removed the element).
+  function swapCommand(el, work) {
+    const copy = el.cloneNode(true);
+    const into = (n) => nodeAt(copy, pathOf(n, el));
+    const placeBefore = placeIn(body());
+    const inside = placeIn(el);
     // The selection carried into the copy, so the changes move it as they would move the caret.
-    let moved = null;
-    if (placeBefore) {
-      moved = document.createRange();
-      moved.setStart(nodeAt(copy, placeBefore.start), placeBefore.so);
-      moved.setEnd(nodeAt(copy, placeBefore.end), placeBefore.eo);
-    }
-    const caret = work(copy, into);
-    const emptied = !copy.rows.length;
-    let placeAfter = null;
-    if (caret) {
-      placeAfter = { start: pathOf(caret, copy), so: 0, end: pathOf(caret, copy), eo: 0 };
-    } else if (moved && copy.contains(moved.startContainer) && copy.contains(moved.endContainer)) {
-      placeAfter = { start: pathOf(moved.startContainer, copy), so: moved.startOffset, end: pathOf(moved.endContainer, copy), eo: moved.endOffset };
-    }
-    const swap = {
-      before: live, after: emptied ? null : copy, parent: live.parentNode, next: live.nextSibling,
-      placeBefore: placeBefore || { start: pathOf(cell, live), so: 0, end: pathOf(cell, live), eo: 0 }, placeAfter,
-    };
+    const moved = inside && rangeAt(copy, inside);
+    const done = work(copy, into) || {};
+    const swap = { before: el, after: 'shown' in done ? done.shown : copy, parent: el.parentNode, next: el.nextSibling, placeBefore };
     mark(swap);
-    showSide(swap, true);
+    const shown = showSide(swap, true);
+    if (shown) {
+      const within = (r) => r && shown.contains(r.startContainer) && shown.contains(r.endContainer) ? r : null;
+      if (done.caret && shown.contains(done.caret)) caretInto(done.caret);
+      else select(within(moved)) || select(inside && rangeAt(shown, inside)) || select(rangeAt(body(), placeBefore));
+    }
+    swap.placeAfter = placeIn(body());
     changed();
   }
   function mark(swap) {
@@ -398,17 +395,31 @@
     const r = document.createRange();
     r.selectNodeContents(s);
     r.collapse(false);
-    getSelection().removeAllRanges();
-    getSelection().addRange(r);
+    select(r);
     try { document.execCommand('insertText', false, '\u2063'); } catch (e) {}
     // Without its mark the swap still happens; it just cannot be undone.
     if (marks() === count + 1) { swaps.push(swap); swapsInForce++; }
   }
-  // After the engine's undo or redo: the swaps whose marks it took away or put back.
+  // After the engine's undo or redo: the swaps whose marks it took away or put back, and the
+  // selection as the last of them left it.
   function replaySwaps() {
     const count = Math.min(marks(), swaps.length);
-    while (swapsInForce > count) showSide(swaps[--swapsInForce], false);
-    while (swapsInForce < count) showSide(swaps[swapsInForce++], true);
+    let last = null;
+    let forward = false;
+    while (swapsInForce > count) { last = swaps[--swapsInForce]; forward = false; showSide(last, false); }
+    while (swapsInForce < count) { last = swaps[swapsInForce++]; forward = true; showSide(last, true); }
+    if (last && !select(rangeAt(body(), forward ? last.placeAfter : last.placeBefore))) {
+      const shown = forward ? last.after : last.before;
+      if (shown) caretInto(shown);
+    }
+  }
+
+  function tableCommand(cell, work) {
+    const table = cell.closest('table');
+    swapCommand(table, (copy, into) => {
+      const caret = work(copy, into);
+      return copy.rows.length ? { caret } : { shown: null };
+    });
   }
 
   // ---- Positioning --------------------------------------------------------------------------
@@ -426,11 +437,12 @@
       .filter((n) => n.style && n.style.position === 'absolute')
       .map((n) => parseInt(n.style.zIndex || '0', 10) || 0);
   }
-  function toggleAbsolute(el) {
+  // `shown` is the element as the page lays it out now; `el` may be a copy of it.
+  function toggleAbsolute(el, shown) {
     if (isAbsolute(el)) {
       for (const p of ['position', 'left', 'top', 'z-index']) el.style.removeProperty(p);
     } else {
-      const box = el.getBoundingClientRect();
+      const box = shown.getBoundingClientRect();
       el.style.position = 'absolute';
       el.style.left = Math.round(box.left + scrollX) + 'px';
       el.style.top = Math.round(box.top + scrollY) + 'px';
@@ -470,13 +482,7 @@
       const list = ancestor((n) => n.tagName === 'OL' || n.tagName === 'UL' || n.tagName === 'DIR' || n.tagName === 'MENU');
       if (!list) document.execCommand(ordered ? 'insertOrderedList' : 'insertUnorderedList');
       const made = ancestor((n) => n.tagName === 'OL' || n.tagName === 'UL' || n.tagName === 'DIR' || n.tagName === 'MENU');
-      if (made && made.localName !== tag) {
-        const r = range();
-        const keep = r ? [r.startContainer, r.startOffset] : null;
-        renameElement(made, tag);
-        if (keep && inDocument(keep[0])) getSelection().collapse(keep[0], keep[1]);
-        dirty = true;
-      }
+      if (made && made.localName !== tag) swapCommand(made, (copy) => ({ shown: renameElement(copy, tag) }));
       return;
     }
     document.execCommand('formatBlock', false, tag);
@@ -641,13 +647,12 @@
       } return;
       case 5029: if (cell) { const cells = selectedCells(cell.closest('table')); if (mergeable(cells)) tableCommand(cell, (t, into) => mergeCells(cells.map(into))); } return;
       case 5047: if (cell && cell.colSpan > 1) tableCommand(cell, (t, into) => splitCell(into(cell))); return;
-      case 5028: { const el = positionable(); if (el) { toggleAbsolute(el); changed(); } return; }
+      case 5028: { const el = positionable(); if (el) swapCommand(el, (copy) => { toggleAbsolute(copy, el); }); return; }
       case 5040: case 5041: {
         const el = positionable();
         if (!isAbsolute(el)) return;
         const z = zIndices();
-        el.style.zIndex = id === 5040 ? Math.min(0, ...z) - 1 : Math.max(0, ...z) + 1;
-        changed();
+        swapCommand(el, (copy) => { copy.style.zIndex = id === 5040 ? Math.min(0, ...z) - 1 : Math.max(0, ...z) + 1; });
         return;
       }
     }

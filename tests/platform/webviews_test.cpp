@@ -154,5 +154,47 @@ TEST_F(WebViewsTest, EachTableCommandIsOneUndoAndOneRedoStepAmongTyping) {
     EXPECT_EQ(str(edit.DocumentHTML()), str(typedInRow));
 }
 
+TEST_F(WebViewsTest, PositioningAndListKindsAreUndoneInTurnWithTyping) {
+    DhtmlEdit edit;
+    edit.resize(400, 300);
+    edit.show();
+    edit.setDocumentHTML("<div id=\"d\">box</div><ul><li id=\"l\">item</li></ul><p id=\"p\">end</p>");
+    ASSERT_TRUE(edit.waitReady(20000));
+    const QString original = edit.DocumentHTML();
+
+    // Typing, Make 2D, Bring to Front, typing: four steps, undone last first and redone.
+    select(edit, "d");
+    type(edit, "X");
+    const QString typed = edit.DocumentHTML();
+    edit.ExecCommand(DECMD_MAKE_ABSOLUTE);
+    const QString placed = edit.DocumentHTML();
+    EXPECT_TRUE(placed.contains("position: absolute")) << str(placed);
+    edit.ExecCommand(DECMD_BRING_TO_FRONT);
+    const QString front = edit.DocumentHTML();
+    EXPECT_TRUE(front.contains("z-index: 1")) << str(front);
+    type(edit, "Y");
+    const QString retyped = edit.DocumentHTML();
+    EXPECT_TRUE(retyped.contains("XYbox")) << "the caret left its place: " << str(retyped);
+    for (const QString& expected : {front, placed, typed, original}) {
+        edit.ExecCommand(DECMD_UNDO);
+        EXPECT_EQ(str(edit.DocumentHTML()), str(expected));
+    }
+    for (const QString& expected : {typed, placed, front, retyped}) {
+        edit.ExecCommand(DECMD_REDO);
+        EXPECT_EQ(str(edit.DocumentHTML()), str(expected));
+    }
+
+    // A list made another kind of list, attributes and items kept.
+    select(edit, "l");
+    const QString listed = edit.DocumentHTML();
+    edit.ExecCommand(DECMD_SETBLOCKFMT, OLECMDEXECOPT_DONTPROMPTUSER, "Menu List");
+    const QString menu = edit.DocumentHTML();
+    EXPECT_TRUE(menu.contains("<menu><li id=\"l\">item</li></menu>")) << str(menu);
+    edit.ExecCommand(DECMD_UNDO);
+    EXPECT_EQ(str(edit.DocumentHTML()), str(listed));
+    edit.ExecCommand(DECMD_REDO);
+    EXPECT_EQ(str(edit.DocumentHTML()), str(menu));
+}
+
 }  // namespace
 }  // namespace kavrin::test
