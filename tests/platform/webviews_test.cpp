@@ -44,6 +44,14 @@ void type(DhtmlEdit& edit, const QString& text) {
 
 std::string str(const QString& s) { return s.toStdString(); }
 
+// Runs Undo or Redo once for each page given, checking the page after each.
+void step(DhtmlEdit& edit, int command, const QStringList& pages) {
+    for (const QString& expected : pages) {
+        edit.ExecCommand(command);
+        EXPECT_EQ(str(edit.DocumentHTML()), str(expected)) << (command == DECMD_UNDO ? "undo" : "redo");
+    }
+}
+
 TEST_F(WebViewsTest, PagesAreShownInTheEncodingTheEditorReadsThemIn) {
     EXPECT_EQ(pageContentType("<p>caf\xc3\xa9</p>"), "text/html;charset=utf-8");
     EXPECT_EQ(pageContentType("<p>caf\xe9</p>"), "text/html;charset=windows-1252");
@@ -132,14 +140,8 @@ TEST_F(WebViewsTest, EachTableCommandIsOneUndoAndOneRedoStepAmongTyping) {
     EXPECT_TRUE(typedInRow.contains("<tr><td>Y</td><td></td></tr>")) << str(typedInRow);
     edit.ExecCommand(DECMD_INSERTROW);
     const QString rows = edit.DocumentHTML();
-    for (const QString& expected : {typedInRow, row, typed, original}) {
-        edit.ExecCommand(DECMD_UNDO);
-        EXPECT_EQ(str(edit.DocumentHTML()), str(expected));
-    }
-    for (const QString& expected : {typed, row, typedInRow, rows}) {
-        edit.ExecCommand(DECMD_REDO);
-        EXPECT_EQ(str(edit.DocumentHTML()), str(expected));
-    }
+    step(edit, DECMD_UNDO, {typedInRow, row, typed, original});
+    step(edit, DECMD_REDO, {typed, row, typedInRow, rows});
     // After an undo, new typing ends the redo of the table command; a table command after it is
     // undone alone.
     edit.ExecCommand(DECMD_UNDO);
@@ -175,14 +177,8 @@ TEST_F(WebViewsTest, PositioningAndListKindsAreUndoneInTurnWithTyping) {
     type(edit, "Y");
     const QString retyped = edit.DocumentHTML();
     EXPECT_TRUE(retyped.contains("XYbox")) << "the caret left its place: " << str(retyped);
-    for (const QString& expected : {front, placed, typed, original}) {
-        edit.ExecCommand(DECMD_UNDO);
-        EXPECT_EQ(str(edit.DocumentHTML()), str(expected));
-    }
-    for (const QString& expected : {typed, placed, front, retyped}) {
-        edit.ExecCommand(DECMD_REDO);
-        EXPECT_EQ(str(edit.DocumentHTML()), str(expected));
-    }
+    step(edit, DECMD_UNDO, {front, placed, typed, original});
+    step(edit, DECMD_REDO, {typed, placed, front, retyped});
 
     // A list made another kind of list, attributes and items kept.
     select(edit, "l");
