@@ -390,6 +390,8 @@ TEST_F(ViewsTest, EachActivationShowsTheActiveDocumentsViewAndHistory) {
     EXPECT_TRUE(mainWindow->mnuViewDesign->isChecked());
     EXPECT_TRUE(mainWindow->picDesignTools->isVisible());
     EXPECT_TRUE(designed->dhtm->DocumentHTML().contains("kept The end"));
+    EXPECT_TRUE(mainWindow->mnuEditUndo->isEnabled()) << "the typing in Design can be undone";
+    EXPECT_FALSE(mainWindow->mnuEditRedo->isEnabled());
     view(designed, 0);
     EXPECT_TRUE(designed->txtMain->text().contains("<p id=last>kept The end</p>"));
 }
