@@ -108,21 +108,24 @@
     return null;
   }
   function hasSelection() { return !!range() && inDocument(range().startContainer); }
-  function selectNode(node) {
-    const r = document.createRange();
-    r.selectNode(node);
+  function select(r) {
+    if (!r) return false;
     const s = getSelection();
     s.removeAllRanges();
     s.addRange(r);
+    return true;
+  }
+  function selectNode(node) {
+    const r = document.createRange();
+    r.selectNode(node);
+    select(r);
   }
   function caretInto(node) {
     if (!node) return;
     const r = document.createRange();
     r.selectNodeContents(node);
     r.collapse(true);
-    const s = getSelection();
-    s.removeAllRanges();
-    s.addRange(r);
+    select(r);
   }
   // The element a range wraps exactly, as a click on a picture selects it.
   function wrappedElement() {
@@ -340,13 +343,6 @@
     r.setStart(start, Math.min(place.so, start.nodeType === 1 ? start.childNodes.length : start.length));
     r.setEnd(end, Math.min(place.eo, end.nodeType === 1 ? end.childNodes.length : end.length));
     return r;
-  }
-  function select(r) {
-    if (!r) return false;
-    const s = getSelection();
-    s.removeAllRanges();
-    s.addRange(r);
-    return true;
   }
 
   // Shows one side of a swap in the page; a side that is null is an element the command removed.
