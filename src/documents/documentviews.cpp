@@ -254,6 +254,9 @@ void DocumentWindow::dhtm_DisplayChanged() {
         main->cboFormat->setCurrentIndex(index);
     }
     main->updateFontCombos();
+    // The design view's own history, as the page reports it.
+    enableUndo(available(dhtm->QueryStatus(DECMD_UNDO)));
+    enableRedo(available(dhtm->QueryStatus(DECMD_REDO)));
     if (dhtm->IsDirty() && activeDocSaved) setFileSaved(this, false);
 }
 

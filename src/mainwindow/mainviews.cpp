@@ -168,11 +168,7 @@ void mdiMain::setToDesign() {
     for (QAction* item : {mnuToolsSpell, mnuToolsFormat, mnuToolsColorCode, mnuEditGotoLine, mnuInsertSymbol})
         item->setEnabled(false);
     tbrMainB->setButtonEnabled("spell", false);
-    // Undo and Redo act on the design view's own history there.
-    for (QAction* item : {mnuToolsTableWizard, mnuToolsListWizard, mnuEditUndo, mnuEditRedo, mnuPopupUndo, mnuPopupRedo})
-        item->setEnabled(true);
-    tbrMainB->setButtonEnabled("undo", true);
-    tbrMainB->setButtonEnabled("redo", true);
+    for (QAction* item : {mnuToolsTableWizard, mnuToolsListWizard}) item->setEnabled(true);
     if (QAction* find = tbrMainB->button("find")) find->setToolTip(QStringLiteral("Find"));
     mnuEditFindReplace->setText(QStringLiteral("&Find..."));
 
@@ -189,6 +185,10 @@ void mdiMain::setToDesign() {
             doc->dhtm->setBaseURL(isUntitled(doc->dhtmDocPath) ? QString() : doc->dhtmDocPath);
         }
     }
+    // Undo and Redo act on the design view's own history there; a page still loading has none.
+    DhtmlEdit* dhtm = doc ? doc->dhtm : nullptr;
+    enableUndo(dhtm && dhtm->QueryStatus(DECMD_UNDO) >= DECMDF_ENABLED);
+    enableRedo(dhtm && dhtm->QueryStatus(DECMD_REDO) >= DECMDF_ENABLED);
 }
 
 void mdiMain::setToEdit() {

@@ -69,6 +69,7 @@
   function htmlElement(el) {
     let s = flags.html ? startTag(el) : '';
     for (const child of el.childNodes) {
+      if (child === strip) continue;
       if (child.nodeType === 1 && child.tagName === 'HEAD') s += flags.head ? child.outerHTML : child.innerHTML;
       else if (child.nodeType === 1 && child.tagName === 'BODY') s += flags.body ? child.outerHTML : child.innerHTML;
       else s += nodeHtml(child, el);
@@ -107,21 +108,24 @@
     return null;
   }
   function hasSelection() { return !!range() && inDocument(range().startContainer); }
-  function selectNode(node) {
-    const r = document.createRange();
-    r.selectNode(node);
+  function select(r) {
+    if (!r) return false;
     const s = getSelection();
     s.removeAllRanges();
     s.addRange(r);
+    return true;
+  }
+  function selectNode(node) {
+    const r = document.createRange();
+    r.selectNode(node);
+    select(r);
   }
   function caretInto(node) {
     if (!node) return;
     const r = document.createRange();
     r.selectNodeContents(node);
     r.collapse(true);
-    const s = getSelection();
-    s.removeAllRanges();
-    s.addRange(r);
+    select(r);
   }
   // The element a range wraps exactly, as a click on a picture selects it.
   function wrappedElement() {
@@ -290,6 +294,130 @@
     return n;
   }
 
+  // ---- History of our own changes ----------------------------------------------------------
+
+  // The engine's undo history holds only the engine's own edits, and its insertion of markup
+  // rewrites what it inserts (a table loses its blank text, its style elements move out), so a
+  // command of ours works on a copy of the element it changes and swaps the copy in itself. Each
+  // swap leaves one mark, typed by the engine, in a strip outside the body: the engine's undo and
+  // redo take the mark away and put it back in their own order among the user's edits, and the
+  // strip's length says how many swaps are in force. Swapping whole elements back and forth keeps
+  // every node the engine's other history steps point at.
+  let strip = null;
+  const swaps = [];
+  let swapsInForce = 0;
+  function historyStrip() {
+    if (strip && strip.isConnected) return strip;
+    strip = document.createElement('kv-history');
+    strip.setAttribute('style', 'display: block !important; position: fixed !important; left: -10000px !important; ' +
+      'top: 0 !important; width: 1px !important; height: 1px !important; overflow: hidden !important; ' +
+      'white-space: pre !important; opacity: 0 !important;');
+    document.documentElement.appendChild(strip);
+    swaps.length = 0;
+    swapsInForce = 0;
+    return strip;
+  }
+  function marks() { return strip && strip.isConnected ? strip.textContent.length : 0; }
+
+  function pathOf(node, root) {
+    const path = [];
+    for (let n = node; n !== root; n = n.parentNode) path.unshift(Array.prototype.indexOf.call(n.parentNode.childNodes, n));
+    return path;
+  }
+  function nodeAt(root, path) {
+    let n = root;
+    for (const i of path) n = n && n.childNodes[i];
+    return n || null;
+  }
+  // The selection as places inside an element, for putting it back once the page is as it was.
+  function placeIn(root) {
+    const r = range();
+    if (!r || !root || !root.contains(r.startContainer) || !root.contains(r.endContainer)) return null;
+    return { start: pathOf(r.startContainer, root), so: r.startOffset, end: pathOf(r.endContainer, root), eo: r.endOffset };
+  }
+  function rangeAt(root, place) {
+    const start = place && nodeAt(root, place.start);
+    const end = place && nodeAt(root, place.end);
+    if (!start || !end) return null;
+    const r = document.createRange();
+    r.setStart(start, Math.min(place.so, start.nodeType === 1 ? start.childNodes.length : start.length));
+    r.setEnd(end, Math.min(place.eo, end.nodeType === 1 ? end.childNodes.length : end.length));
+    return r;
+  }
+
+  // Shows one side of a swap in the page; a side that is null is an element the command removed.
+  function showSide(swap, forward) {
+    const gone = forward ? swap.before : swap.after;
+    const shown = forward ? swap.after : swap.before;
+    if (gone && shown) gone.replaceWith(shown);
+    else if (shown) swap.parent.insertBefore(shown, swap.next && swap.next.parentNode === swap.parent ? swap.next : null);
+    else if (gone) {
+      const parent = gone.parentNode;
+      const at = Array.prototype.indexOf.call(parent.childNodes, gone);
+      gone.remove();
+      getSelection().collapse(parent, at);
+    }
+    if (controlElement === gone) controlElement = shown;
+    return shown;
+  }
+
+  // Runs a command on a copy of an element: `work` gets the copy and a map from the element's
+  // nodes to the copy's, and returns what it did: `caret`, an element the caret goes into (none
+  // leaves the selection where the changes moved it), and `shown`, what takes the element's place
+  // when that is not the copy (null: nothing, the command removed the element).
+  function swapCommand(el, work) {
+    const copy = el.cloneNode(true);
+    const into = (n) => nodeAt(copy, pathOf(n, el));
+    const placeBefore = placeIn(body());
+    const inside = placeIn(el);
+    // The selection carried into the copy, so the changes move it as they would move the caret.
+    const moved = inside && rangeAt(copy, inside);
+    const done = work(copy, into) || {};
+    const swap = { before: el, after: 'shown' in done ? done.shown : copy, parent: el.parentNode, next: el.nextSibling, placeBefore };
+    mark(swap);
+    const shown = showSide(swap, true);
+    if (shown) {
+      const within = (r) => r && shown.contains(r.startContainer) && shown.contains(r.endContainer) ? r : null;
+      if (done.caret && shown.contains(done.caret)) caretInto(done.caret);
+      else select(within(moved)) || select(inside && rangeAt(shown, inside)) || select(rangeAt(body(), placeBefore));
+    }
+    swap.placeAfter = placeIn(body());
+    changed();
+  }
+  function mark(swap) {
+    const s = historyStrip();
+    swaps.length = swapsInForce;
+    const count = marks();
+    const r = document.createRange();
+    r.selectNodeContents(s);
+    r.collapse(false);
+    select(r);
+    try { document.execCommand('insertText', false, '\u2063'); } catch (e) {}
+    // Without its mark the swap still happens; it just cannot be undone.
+    if (marks() === count + 1) { swaps.push(swap); swapsInForce++; }
+  }
+  // After the engine's undo or redo: the swaps whose marks it took away or put back, and the
+  // selection as the last of them left it.
+  function replaySwaps() {
+    const count = Math.min(marks(), swaps.length);
+    let last = null;
+    let forward = false;
+    while (swapsInForce > count) { last = swaps[--swapsInForce]; forward = false; showSide(last, false); }
+    while (swapsInForce < count) { last = swaps[swapsInForce++]; forward = true; showSide(last, true); }
+    if (last && !select(rangeAt(body(), forward ? last.placeAfter : last.placeBefore))) {
+      const shown = forward ? last.after : last.before;
+      if (shown) caretInto(shown);
+    }
+  }
+
+  function tableCommand(cell, work) {
+    const table = cell.closest('table');
+    swapCommand(table, (copy, into) => {
+      const caret = work(copy, into);
+      return copy.rows.length ? { caret } : { shown: null };
+    });
+  }
+
   // ---- Positioning --------------------------------------------------------------------------
 
   function positionable() {
@@ -305,11 +433,12 @@
       .filter((n) => n.style && n.style.position === 'absolute')
       .map((n) => parseInt(n.style.zIndex || '0', 10) || 0);
   }
-  function toggleAbsolute(el) {
+  // `shown` is the element as the page lays it out now; `el` may be a copy of it.
+  function toggleAbsolute(el, shown) {
     if (isAbsolute(el)) {
       for (const p of ['position', 'left', 'top', 'z-index']) el.style.removeProperty(p);
     } else {
-      const box = el.getBoundingClientRect();
+      const box = shown.getBoundingClientRect();
       el.style.position = 'absolute';
       el.style.left = Math.round(box.left + scrollX) + 'px';
       el.style.top = Math.round(box.top + scrollY) + 'px';
@@ -349,13 +478,7 @@
       const list = ancestor((n) => n.tagName === 'OL' || n.tagName === 'UL' || n.tagName === 'DIR' || n.tagName === 'MENU');
       if (!list) document.execCommand(ordered ? 'insertOrderedList' : 'insertUnorderedList');
       const made = ancestor((n) => n.tagName === 'OL' || n.tagName === 'UL' || n.tagName === 'DIR' || n.tagName === 'MENU');
-      if (made && made.localName !== tag) {
-        const r = range();
-        const keep = r ? [r.startContainer, r.startOffset] : null;
-        renameElement(made, tag);
-        if (keep && inDocument(keep[0])) getSelection().collapse(keep[0], keep[1]);
-        dirty = true;
-      }
+      if (made && made.localName !== tag) swapCommand(made, (copy) => ({ shown: renameElement(copy, tag) }));
       return;
     }
     document.execCommand('formatBlock', false, tag);
@@ -405,6 +528,7 @@
   // ---- Command states -----------------------------------------------------------------------
 
   function q(command) { try { return document.queryCommandState(command); } catch (e) { return false; } }
+  function qe(command) { try { return document.queryCommandEnabled(command); } catch (e) { return false; } }
   function state() {
     const s = {};
     const v = {};
@@ -426,6 +550,8 @@
     for (const id of [5046, 5042, 5044, 5045, 5043, 5034, 5009, 5016]) s[id] = when(true);
     s[5050] = when(!!ancestor((n) => n.tagName === 'A' && n.hasAttribute('href')));
     s[5003] = s[5002] = s[5004] = when(!collapsed);
+    s[5049] = qe('undo') ? 3 : 1;
+    s[5033] = qe('redo') ? 3 : 1;
     s[5035] = 3;
     s[5008] = 3;
     s[5012] = 3;
@@ -504,26 +630,25 @@
       case 5032: return document.execCommand('paste');
       case 5049: return document.execCommand('undo');
       case 5033: return document.execCommand('redo');
-      case 5021: if (cell) { caretInto(insertRow(cell)); changed(); } return;
-      case 5020: if (cell) { caretInto(insertColumn(cell)); changed(); } return;
-      case 5019: if (cell) { const n = newCell(cell); cell.parentNode.insertBefore(n, cell); caretInto(n); changed(); } return;
-      case 5007: if (cell) { const t = deleteRows(selectedCells(cell.closest('table'))); if (inDocument(t)) caretInto(t.rows[0] && t.rows[0].cells[0]); changed(); } return;
-      case 5006: if (cell) { const t = deleteColumns(selectedCells(cell.closest('table'))); if (inDocument(t)) caretInto(t.rows[0] && t.rows[0].cells[0]); changed(); } return;
-      case 5005: if (cell) {
-        const t = cell.closest('table');
-        for (const c of selectedCells(t)) c.remove();
-        removeEmptyRows(t);
-        changed();
+      case 5021: if (cell) tableCommand(cell, (t, into) => insertRow(into(cell))); return;
+      case 5020: if (cell) tableCommand(cell, (t, into) => insertColumn(into(cell))); return;
+      case 5019: if (cell) tableCommand(cell, (t, into) => { const c = into(cell); const n = newCell(c); c.parentNode.insertBefore(n, c); return n; }); return;
+      case 5007: case 5006: if (cell) {
+        const cells = selectedCells(cell.closest('table'));
+        tableCommand(cell, (t, into) => { (id === 5007 ? deleteRows : deleteColumns)(cells.map(into)); return t.rows[0] && t.rows[0].cells[0]; });
       } return;
-      case 5029: if (cell) { const cells = selectedCells(cell.closest('table')); if (mergeable(cells)) { caretInto(mergeCells(cells)); changed(); } } return;
-      case 5047: if (cell && cell.colSpan > 1) { caretInto(splitCell(cell)); changed(); } return;
-      case 5028: { const el = positionable(); if (el) { toggleAbsolute(el); changed(); } return; }
+      case 5005: if (cell) {
+        const cells = selectedCells(cell.closest('table'));
+        tableCommand(cell, (t, into) => { for (const c of cells.map(into)) c.remove(); removeEmptyRows(t); return null; });
+      } return;
+      case 5029: if (cell) { const cells = selectedCells(cell.closest('table')); if (mergeable(cells)) tableCommand(cell, (t, into) => mergeCells(cells.map(into))); } return;
+      case 5047: if (cell && cell.colSpan > 1) tableCommand(cell, (t, into) => splitCell(into(cell))); return;
+      case 5028: { const el = positionable(); if (el) swapCommand(el, (copy) => { toggleAbsolute(copy, el); }); return; }
       case 5040: case 5041: {
         const el = positionable();
         if (!isAbsolute(el)) return;
         const z = zIndices();
-        el.style.zIndex = id === 5040 ? Math.min(0, ...z) - 1 : Math.max(0, ...z) + 1;
-        changed();
+        swapCommand(el, (copy) => { copy.style.zIndex = id === 5040 ? Math.min(0, ...z) - 1 : Math.max(0, ...z) + 1; });
         return;
       }
     }
@@ -623,7 +748,12 @@
     return snapshot(true);
   };
 
-  document.addEventListener('input', () => { if (editable) { dirty = true; schedule(true); } }, true);
+  document.addEventListener('input', (e) => {
+    if (!editable) return;
+    if (e.inputType === 'historyUndo' || e.inputType === 'historyRedo') replaySwaps();
+    dirty = true;
+    schedule(true);
+  }, true);
   document.addEventListener('selectionchange', () => { if (editable) schedule(false); });
   document.addEventListener('keyup', () => { if (editable) schedule(false); }, true);
   document.addEventListener('mousedown', (e) => {

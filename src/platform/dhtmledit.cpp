@@ -385,11 +385,11 @@ int DhtmlEdit::QueryStatus(int command) {
         return something ? DECMDF_ENABLED : DECMDF_DISABLED;
     }
     case DECMD_UNDO:
-    case DECMD_REDO: {
+    case DECMD_REDO:
+        // The engine's own Undo and Redo actions keep the state of some earlier edit; the page
+        // reports its history as it stands.
         if (readOnly_) return DECMDF_DISABLED;
-        QAction* action = view()->page()->action(command == DECMD_UNDO ? QWebEnginePage::Undo : QWebEnginePage::Redo);
-        return action && action->isEnabled() ? DECMDF_ENABLED : DECMDF_DISABLED;
-    }
+        return states_.value(command, DECMDF_DISABLED);
     default:
         break;
     }

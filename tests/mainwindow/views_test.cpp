@@ -239,6 +239,26 @@ TEST_F(ViewsTest, ButtonsAndBoxesFollowTheDesignSelectionAndDriveIt) {
     mainWindow->tbrDHTM_ButtonClick("add_col");
     EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("<tr><td></td><td id=\"cell\">one</td><td>two</td></tr>"));
 
+    // Undo takes back the column, the row and the bold, one a click, and says when nothing is
+    // left; Redo brings them back.
+    const QString columned = doc->dhtm->DocumentHTML();
+    QAction* undo = mainWindow->tbrMainB->button("undo");
+    QAction* redo = mainWindow->tbrMainB->button("redo");
+    EXPECT_TRUE(undo->isEnabled());
+    EXPECT_FALSE(redo->isEnabled());
+    mainWindow->mnuEditUndo_Click();
+    EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("<tr><td></td><td></td></tr><tr><td id=\"cell\">one</td><td>two"));
+    EXPECT_TRUE(redo->isEnabled());
+    mainWindow->mnuEditUndo_Click();
+    EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("<b>The end</b>"));
+    mainWindow->mnuEditUndo_Click();
+    EXPECT_EQ(doc->dhtm->DocumentHTML(), before);
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_FALSE(mainWindow->mnuEditUndo->isEnabled());
+    for (int i = 0; i < 3; ++i) mainWindow->mnuEditRedo_Click();
+    EXPECT_EQ(doc->dhtm->DocumentHTML(), columned);
+    EXPECT_FALSE(redo->isEnabled());
+
     // The format box names the block; choosing a heading makes one.
     caretInto(doc, "last");
     mainWindow->cboFormat->setCurrentText("Heading 2");
@@ -370,6 +390,8 @@ TEST_F(ViewsTest, EachActivationShowsTheActiveDocumentsViewAndHistory) {
     EXPECT_TRUE(mainWindow->mnuViewDesign->isChecked());
     EXPECT_TRUE(mainWindow->picDesignTools->isVisible());
     EXPECT_TRUE(designed->dhtm->DocumentHTML().contains("kept The end"));
+    EXPECT_TRUE(mainWindow->mnuEditUndo->isEnabled()) << "the typing in Design can be undone";
+    EXPECT_FALSE(mainWindow->mnuEditRedo->isEnabled());
     view(designed, 0);
     EXPECT_TRUE(designed->txtMain->text().contains("<p id=last>kept The end</p>"));
 }
@@ -384,6 +406,24 @@ TEST_F(ViewsTest, ClosingTheLastDocumentInDesignPutsBackTheSourceToolbars) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !mainWindow->picDesignTools->isVisible(); }, kWait));
     EXPECT_TRUE(mainWindow->mnuViewEdit->isChecked());
     EXPECT_FALSE(mainWindow->mnuViewDesign->isChecked());
+}
+
+TEST_F(ViewsTest, CloseAllAfterAnUndoneAndRedoneTableCommandSavesWhatDesignShows) {
+    DocumentWindow* doc = openPage();
+    design(doc);
+    caretInto(doc, "cell");
+    mainWindow->tbrDHTM_ButtonClick("delete_col");
+    mainWindow->mnuEditUndo_Click();
+    mainWindow->mnuEditRedo_Click();
+    const QString shown = doc->dhtm->DocumentHTML();
+    EXPECT_TRUE(shown.contains("<tr><td>two</td></tr>")) << shown.toStdString();
+    expectMsgBox("Save changes to 'page.htm'?", vbYes);
+    mainWindow->mnuFileCloseAll_Click();
+    ASSERT_TRUE(QTest::qWaitFor([] { return Form::documentCount() == 0; }, kWait));
+    const QByteArray saved = readFile(pagePath);
+    EXPECT_TRUE(saved.contains("<tr><td>two</td></tr>")) << saved.toStdString();
+    EXPECT_FALSE(saved.contains("id=cell")) << "the column came back";
+    EXPECT_FALSE(saved.contains("\xe2\x81\xa3")) << "the history's marks reached the file";
 }
 
 }  // namespace

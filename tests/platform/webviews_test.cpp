@@ -1,6 +1,8 @@
 // The design and browse controls' own rules, and the design control on the real web engine.
 #include <QSignalSpy>
 #include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 
 #include "fixture.h"
@@ -11,6 +13,44 @@ namespace kavrin::test {
 namespace {
 
 class WebViewsTest : public KavrinTest {};
+
+// Runs a script in the design page's own world and returns its result.
+QVariant js(DhtmlEdit& edit, const QString& script) {
+    QVariant result;
+    bool done = false;
+    edit.view()->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
+        result = v;
+        done = true;
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 20000));
+    return result;
+}
+
+// Selects from the start of one element's content to the end of another's; with one id, a caret
+// at the start of that element.
+void select(DhtmlEdit& edit, const QString& from, const QString& to = QString()) {
+    js(edit, QString("(() => { const r = document.createRange(); r.setStart(document.getElementById('%1'), 0);"
+                     "const e = document.getElementById('%2'); if (e) r.setEnd(e, e.childNodes.length);"
+                     "getSelection().removeAllRanges(); getSelection().addRange(r); })()")
+                 .arg(from, to));
+}
+
+// Types at the caret as the engine's typing does, and waits until the page has reported it.
+void type(DhtmlEdit& edit, const QString& text) {
+    const QString before = edit.DocumentHTML();
+    js(edit, QString("document.execCommand('insertText', false, '%1')").arg(text));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return edit.DocumentHTML() != before; }, 5000)) << text.toStdString();
+}
+
+std::string str(const QString& s) { return s.toStdString(); }
+
+// Runs Undo or Redo once for each page given, checking the page after each.
+void step(DhtmlEdit& edit, int command, const QStringList& pages) {
+    for (const QString& expected : pages) {
+        edit.ExecCommand(command);
+        EXPECT_EQ(str(edit.DocumentHTML()), str(expected)) << (command == DECMD_UNDO ? "undo" : "redo");
+    }
+}
 
 TEST_F(WebViewsTest, PagesAreShownInTheEncodingTheEditorReadsThemIn) {
     EXPECT_EQ(pageContentType("<p>caf\xc3\xa9</p>"), "text/html;charset=utf-8");
@@ -45,6 +85,111 @@ TEST_F(WebViewsTest, FramesetPagesAreToldApartAndShownWithoutEditing) {
     EXPECT_FALSE(edit.IsDirty());
     EXPECT_EQ(edit.ExecCommand(DECMD_GETBLOCKFMTNAMES).toStringList().first(), "Normal");
     EXPECT_EQ(designBlockFormatTag("Heading 3"), "h3");
+}
+
+TEST_F(WebViewsTest, EachTableCommandIsOneUndoAndOneRedoStepAmongTyping) {
+    DhtmlEdit edit;
+    edit.resize(400, 300);
+    edit.show();
+    edit.setDocumentHTML("<table border=\"1\" width=\"50%\">\n<!-- rows -->\n"
+                         "<tr><td id=\"a\">one</td><td id=\"b\">two</td></tr>\n"
+                         "<tr><td id=\"c\" colspan=\"2\"><b>three</b> <br></td></tr>\n</table><p id=\"p\">end</p>");
+    ASSERT_TRUE(edit.waitReady(20000));
+    const QString original = edit.DocumentHTML();
+    auto undoable = [&] { return edit.QueryStatus(DECMD_UNDO) == DECMDF_ENABLED; };
+    auto redoable = [&] { return edit.QueryStatus(DECMD_REDO) == DECMDF_ENABLED; };
+
+    struct Case {
+        int command;
+        const char* from;
+        const char* to;
+    };
+    const Case cases[] = {
+        {DECMD_INSERTROW, "a", nullptr},  {DECMD_INSERTCOL, "a", nullptr},    {DECMD_INSERTCELL, "b", nullptr},
+        {DECMD_DELETEROWS, "a", nullptr}, {DECMD_DELETECOLS, "b", nullptr},   {DECMD_DELETECELLS, "b", nullptr},
+        {DECMD_MERGECELLS, "a", "b"},     {DECMD_SPLITCELL, "c", nullptr},
+        // Every row goes: the table goes with them, and comes back.
+        {DECMD_DELETEROWS, "a", "c"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        select(edit, c.from, c.to);
+        edit.ExecCommand(c.command);
+        const QString changed = edit.DocumentHTML();
+        ASSERT_NE(changed, original);
+        EXPECT_TRUE(QTest::qWaitFor(undoable, 5000));
+        edit.ExecCommand(DECMD_UNDO);
+        EXPECT_EQ(str(edit.DocumentHTML()), str(original));
+        EXPECT_TRUE(QTest::qWaitFor(redoable, 5000));
+        edit.ExecCommand(DECMD_REDO);
+        EXPECT_EQ(str(edit.DocumentHTML()), str(changed));
+        edit.ExecCommand(DECMD_UNDO);
+        EXPECT_EQ(str(edit.DocumentHTML()), str(original));
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !undoable(); }, 5000)) << "undo still on with nothing left to undo";
+
+    // Typing, a row, typing in the new row where the caret went, a second row: each undo takes
+    // back one of them, last first, and the caret returns to where the undone step left it.
+    select(edit, "a");
+    type(edit, "X");
+    const QString typed = edit.DocumentHTML();
+    edit.ExecCommand(DECMD_INSERTROW);
+    const QString row = edit.DocumentHTML();
+    type(edit, "Y");
+    const QString typedInRow = edit.DocumentHTML();
+    EXPECT_TRUE(typedInRow.contains("<tr><td>Y</td><td></td></tr>")) << str(typedInRow);
+    edit.ExecCommand(DECMD_INSERTROW);
+    const QString rows = edit.DocumentHTML();
+    step(edit, DECMD_UNDO, {typedInRow, row, typed, original});
+    step(edit, DECMD_REDO, {typed, row, typedInRow, rows});
+    // After an undo, new typing ends the redo of the table command; a table command after it is
+    // undone alone.
+    edit.ExecCommand(DECMD_UNDO);
+    type(edit, "Z");
+    const QString retyped = edit.DocumentHTML();
+    EXPECT_TRUE(retyped.contains("<tr><td>YZ</td>")) << str(retyped);
+    select(edit, "b");
+    edit.ExecCommand(DECMD_INSERTCOL);
+    edit.ExecCommand(DECMD_UNDO);
+    EXPECT_EQ(str(edit.DocumentHTML()), str(retyped));
+    edit.ExecCommand(DECMD_UNDO);
+    EXPECT_EQ(str(edit.DocumentHTML()), str(typedInRow));
+}
+
+TEST_F(WebViewsTest, PositioningAndListKindsAreUndoneInTurnWithTyping) {
+    DhtmlEdit edit;
+    edit.resize(400, 300);
+    edit.show();
+    edit.setDocumentHTML("<div id=\"d\">box</div><ul><li id=\"l\">item</li></ul><p id=\"p\">end</p>");
+    ASSERT_TRUE(edit.waitReady(20000));
+    const QString original = edit.DocumentHTML();
+
+    // Typing, Make 2D, Bring to Front, typing: four steps, undone last first and redone.
+    select(edit, "d");
+    type(edit, "X");
+    const QString typed = edit.DocumentHTML();
+    edit.ExecCommand(DECMD_MAKE_ABSOLUTE);
+    const QString placed = edit.DocumentHTML();
+    EXPECT_TRUE(placed.contains("position: absolute")) << str(placed);
+    edit.ExecCommand(DECMD_BRING_TO_FRONT);
+    const QString front = edit.DocumentHTML();
+    EXPECT_TRUE(front.contains("z-index: 1")) << str(front);
+    type(edit, "Y");
+    const QString retyped = edit.DocumentHTML();
+    EXPECT_TRUE(retyped.contains("XYbox")) << "the caret left its place: " << str(retyped);
+    step(edit, DECMD_UNDO, {front, placed, typed, original});
+    step(edit, DECMD_REDO, {typed, placed, front, retyped});
+
+    // A list made another kind of list, attributes and items kept.
+    select(edit, "l");
+    const QString listed = edit.DocumentHTML();
+    edit.ExecCommand(DECMD_SETBLOCKFMT, OLECMDEXECOPT_DONTPROMPTUSER, "Menu List");
+    const QString menu = edit.DocumentHTML();
+    EXPECT_TRUE(menu.contains("<menu><li id=\"l\">item</li></menu>")) << str(menu);
+    edit.ExecCommand(DECMD_UNDO);
+    EXPECT_EQ(str(edit.DocumentHTML()), str(listed));
+    edit.ExecCommand(DECMD_REDO);
+    EXPECT_EQ(str(edit.DocumentHTML()), str(menu));
 }
 
 }  // namespace
