@@ -81,6 +81,8 @@ void colorCodeDocument(DocumentWindow* doc) {
         // The file is what gets loaded: a pass never loads a file an earlier pass left behind.
         QFile::remove(rtfPath);
         if (!writeWorkFile(rtfPath, rtf, &failure)) failure = "temp.rtf: " + failure;
+        // What is loaded is read back from the file; the bytes written need no longer be held.
+        rtf = QByteArray();
     }
 
     ignoreChange = true;

@@ -189,22 +189,25 @@ public:
             const QTextBlock next = block_.next();
             if (!next.isValid()) break;
             blockOffset_ += textLength + 2;
+            blockPosition_ += textLength + 1;
             block_ = next;
         }
         // The LF of a line break, and anything past the end, fall on the line's end.
-        const int at = block_.position();
-        return at + qMin(offset - blockOffset_, block_.length() - 1);
+        // Counted along rather than asked for: each question searches the document.
+        return blockPosition_ + qMin(offset - blockOffset_, block_.length() - 1);
     }
 
 private:
     static constexpr int kWalk = 2048;
     void jump(int offset) {
         block_ = box_->document()->findBlock(box_->toPosition(offset));
-        blockOffset_ = block_.position() + block_.blockNumber();
+        blockPosition_ = block_.position();
+        blockOffset_ = blockPosition_ + block_.blockNumber();
     }
     const RichTextBox* box_;
     QTextBlock block_;
     int blockOffset_ = 0;
+    int blockPosition_ = 0;  // the document position of block_
 };
 
 // Colours of the document's character formats by format index.
@@ -256,6 +259,12 @@ RichTextBox::RichTextBox(QWidget* parent) : QPlainTextEdit(parent) {
 
 // --- text cache ------------------------------------------------------------------------------
 
+namespace {
+// Room the gap is given when it must grow: typing fills it a character at a time, so the text
+// after it moves once per this many characters typed, not once per key.
+constexpr qsizetype kGapRoom = 8192;
+}  // namespace
+
 bool RichTextBox::cacheConsistent() const {
     const QTextDocument* doc = document();
     return textLength() == qsizetype(doc->characterCount() - 1) + (doc->blockCount() - 1);
@@ -264,7 +273,10 @@ bool RichTextBox::cacheConsistent() const {
 void RichTextBox::rebuildCache() {
     const QString raw = document()->toRawText();
     QString out;
-    out.reserve(raw.size() + document()->blockCount());
+    // Room for the gap beyond the text, so that the first edits need no new allocation; the
+    // room costs no memory until it is written to.
+    const qsizetype length = raw.size() + document()->blockCount();
+    out.reserve(length + kGapRoom + length / 32);
     appendCrlf(&out, raw);
     setCache(std::move(out));
 }
@@ -408,12 +420,6 @@ void RichTextBox::noteChange(const SplitText& before, qsizetype start, qsizetype
 
 TextChange RichTextBox::takeChange() { return std::exchange(change_, TextChange{}); }
 
-namespace {
-// Room the gap is given when it must grow: typing fills it a character at a time, so the text
-// after it moves once per this many characters typed, not once per key.
-constexpr qsizetype kGapRoom = 8192;
-}  // namespace
-
 void RichTextBox::moveGap(qsizetype offset) const {
     if (gapLength_ == 0) {
         gap_ = offset;
@@ -452,13 +458,27 @@ void RichTextBox::spliceCache(qsizetype start, qsizetype removed, const QString&
     moveGap(start);
     gapLength_ += removed;
     if (added.size() > gapLength_) {
-        const qsizetype grow = added.size() - gapLength_ + kGapRoom;
         const qsizetype oldSize = buffer_.size();
-        buffer_.resize(oldSize + grow);
-        char16_t* d = reinterpret_cast<char16_t*>(buffer_.data());
         const qsizetype after = gap_ + gapLength_;
-        std::memmove(d + after + grow, d + after, size_t(oldSize - after) * sizeof(char16_t));
-        gapLength_ += grow;
+        const size_t tailBytes = size_t(oldSize - after) * sizeof(char16_t);
+        if (buffer_.capacity() >= oldSize + added.size() - gapLength_ + kGapRoom) {
+            const qsizetype grow = added.size() - gapLength_ + kGapRoom;
+            buffer_.resize(oldSize + grow);
+            char16_t* d = reinterpret_cast<char16_t*>(buffer_.data());
+            std::memmove(d + after + grow, d + after, tailBytes);
+            gapLength_ += grow;
+        } else {
+            // A new allocation, with room to spare, takes both parts in one copy each.
+            const qsizetype grow = added.size() - gapLength_ + kGapRoom + length / 32;
+            QString next;
+            next.resize(oldSize + grow);
+            char16_t* to = reinterpret_cast<char16_t*>(next.data());
+            const char16_t* from = reinterpret_cast<const char16_t*>(buffer_.constData());
+            std::memcpy(to, from, size_t(gap_) * sizeof(char16_t));
+            std::memcpy(to + after + grow, from + after, tailBytes);
+            buffer_ = std::move(next);
+            gapLength_ += grow;
+        }
     }
     if (!added.isEmpty()) {
         char16_t* d = reinterpret_cast<char16_t*>(buffer_.data());
@@ -978,7 +998,8 @@ void RichTextBox::replaceAll(const std::function<void(const RunSink&)>& produce,
     c.endEditBlock();
     bulk_ = false;
 
-    cache.squeeze();
+    // The spare room the appends left stays: it is where the first edits' gap grows, and costs
+    // no memory until written to.
     const QString before = text();
     setCache(std::move(cache));
     if (!cacheConsistent()) rebuildCache();
