@@ -1,8 +1,10 @@
 #pragma once
 // Benchmarks that open the main window run it against a private settings store, with the
 // start-up questions and tips already answered, so nothing waits for a person.
+#include <QString>
 #include <QTemporaryDir>
 
+#include "documents/globals.h"
 #include "platform/settingsstore.h"
 
 namespace kavrin::bench {
@@ -16,6 +18,42 @@ inline void quietStart() {
     saveSetting("Kavrin Pro", "Help", "TipsOnStartup", "False");
     for (const char* key : {"htmlData", "scriptData", "tipsData"})
         saveSetting("Kavrin Pro", "DontShowAgain", key, "True");
+}
+
+// A catalogue page of about `bytes` characters with CR LF breaks: table rows, links, pictures,
+// paragraphs and (unless asked not to) a comment per row. "Item" stands about 3,200 times in
+// each megabyte.
+inline QString cataloguePage(qsizetype bytes, bool comments = true) {
+    QString page = QStringLiteral("<html>\r\n<head>\r\n<title>Catalogue</title>\r\n</head>\r\n<body>\r\n<table border=\"0\">\r\n");
+    page.reserve(bytes + 4096);
+    for (int row = 0; page.size() < bytes; ++row) {
+        const QString n = QString::number(row);
+        page += QStringLiteral(
+                    "<tr>\r\n"
+                    "  <td class=\"name\"><a href=\"page%1.html\">Item %1</a></td>\r\n"
+                    "  <td align=\"right\"><font color=\"#336699\">%1.50</font></td>\r\n"
+                    "  <td><img src=\"images/icon%1.gif\" width=\"16\" height=\"16\" alt=\"\"></td>\r\n"
+                    "</tr>\r\n")
+                    .arg(n);
+        if (comments) page += QStringLiteral("<!-- row %1 -->\r\n").arg(n);
+        page += QStringLiteral("<p>Some text with <b>bold</b> and <i>italic</i> words, long enough to fill a line.</p>\r\n");
+    }
+    page += QStringLiteral("</table>\r\n</body>\r\n</html>\r\n");
+    return page;
+}
+
+// The colour settings the benchmarks colour with, each tag class its own colour.
+inline void useBenchColours() {
+    fontName = "Monospace";
+    fontSize = 10;
+    tagColor = 0x800000;
+    tableColor = 0x808000;
+    fontColor = 0x000080;
+    anchorColor = 0xFF0000;
+    commentColor = 0x008000;
+    formColor = 0xFF00FF;
+    imageColor = 0x800080;
+    unrecognizedColor = 0x0000FF;
 }
 
 }  // namespace kavrin::bench

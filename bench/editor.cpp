@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "benchsupport.h"
 #include "platform/richtextbox.h"
 
 using namespace kavrin;
@@ -16,24 +17,7 @@ namespace {
 constexpr int kBlack = 0, kTag = 0x800000, kTable = 0x808000, kFont = 0x000080, kAnchor = 0xFF0000,
               kComment = 0x008000, kImage = 0x800080;
 
-// A realistic stretch of a page: table rows, links, pictures, comments, paragraphs.
-QString pageText(qsizetype bytes) {
-    QString page = QStringLiteral("<html>\r\n<head>\r\n<title>Catalogue</title>\r\n</head>\r\n<body>\r\n<table border=\"0\">\r\n");
-    for (int row = 0; page.size() < bytes; ++row) {
-        const QString n = QString::number(row);
-        page += QStringLiteral(
-                    "<tr>\r\n"
-                    "  <td class=\"name\"><a href=\"page%1.html\">Item %1</a></td>\r\n"
-                    "  <td align=\"right\"><font color=\"#336699\">%1.50</font></td>\r\n"
-                    "  <td><img src=\"images/icon%1.gif\" width=\"16\" height=\"16\" alt=\"\"></td>\r\n"
-                    "</tr>\r\n"
-                    "<!-- row %1 -->\r\n"
-                    "<p>Some text with <b>bold</b> and <i>italic</i> words, long enough to fill a line.</p>\r\n")
-                    .arg(n);
-    }
-    page += QStringLiteral("</table>\r\n</body>\r\n</html>\r\n");
-    return page;
-}
+QString pageText(qsizetype bytes) { return kavrin::bench::cataloguePage(bytes); }
 
 int tagColor(QStringView tag) {
     QStringView name = tag.mid(1);

@@ -41,26 +41,7 @@ namespace {
 
 // ---- pages -------------------------------------------------------------------------------------
 
-// Table rows, links, pictures, comments and paragraphs with CR LF breaks. "Item" stands about
-// 3,200 times in each megabyte.
-QString pageText(qsizetype bytes) {
-    QString page = QStringLiteral("<html>\r\n<head>\r\n<title>Catalogue</title>\r\n</head>\r\n<body>\r\n<table border=\"0\">\r\n");
-    page.reserve(bytes + 4096);
-    for (int row = 0; page.size() < bytes; ++row) {
-        const QString n = QString::number(row);
-        page += QStringLiteral(
-                    "<tr>\r\n"
-                    "  <td class=\"name\"><a href=\"page%1.html\">Item %1</a></td>\r\n"
-                    "  <td align=\"right\"><font color=\"#336699\">%1.50</font></td>\r\n"
-                    "  <td><img src=\"images/icon%1.gif\" width=\"16\" height=\"16\" alt=\"\"></td>\r\n"
-                    "</tr>\r\n"
-                    "<!-- row %1 -->\r\n"
-                    "<p>Some text with <b>bold</b> and <i>italic</i> words, long enough to fill a line.</p>\r\n")
-                    .arg(n);
-    }
-    page += QStringLiteral("</table>\r\n</body>\r\n</html>\r\n");
-    return page;
-}
+QString pageText(qsizetype bytes) { return kavrin::bench::cataloguePage(bytes); }
 
 // A page whose body is one line of `bytes` characters without a blank, as an inline picture.
 QString longLinePage(qsizetype bytes) {
@@ -104,18 +85,7 @@ void note(benchmark::State& state, const std::string& what, int kb, bool ours, d
 
 // ---- our editor --------------------------------------------------------------------------------
 
-void setColours() {
-    fontName = "Monospace";
-    fontSize = 10;
-    tagColor = 0x800000;
-    tableColor = 0x808000;
-    fontColor = 0x000080;
-    anchorColor = 0xFF0000;
-    commentColor = 0x008000;
-    formColor = 0xFF00FF;
-    imageColor = 0x800080;
-    unrecognizedColor = 0x0000FF;
-}
+void setColours() { kavrin::bench::useBenchColours(); }
 
 QTemporaryDir& workDir() {
     static QTemporaryDir dir;

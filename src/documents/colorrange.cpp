@@ -288,7 +288,7 @@ void colorCodeRange(RichTextBox* editor, int start, int length) {
 void colorCodeChange(RichTextBox* editor, int start, QStringView removed, int inserted) {
     if (!editor) return;
     colorBusy = true;
-    const PageColorStretch s = pageColorsAfterChange(editor->text(), start, removed, inserted, currentTagColors());
+    const PageColorStretch s = pageColorsAfterChange(editor->textParts(), start, removed, inserted, currentTagColors());
     QVector<ColorRange> ranges;
     ranges.reserve(s.runs.size());
     qsizetype at = s.from;

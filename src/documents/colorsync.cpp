@@ -94,7 +94,8 @@ qsizetype knownPointBefore(QStringView t, qsizetype limit) {
             break;
         }
     }
-    const qsizetype opened = t.indexOf(u"<!--", after);
+    // Only an opener that starts before `limit` counts, so the search stops there.
+    const qsizetype opened = t.left(qMin(t.size(), limit + 3)).indexOf(u"<!--", after);
     if (opened >= 0 && opened < limit) return opened;
     qsizetype point = after;
     if (limit > after) {
@@ -114,7 +115,7 @@ qsizetype PageColorStretch::length() const {
     return n;
 }
 
-PageColorStretch pageColorsAfterChange(QStringView now, qsizetype start, QStringView removed, qsizetype inserted,
+PageColorStretch pageColorsAfterChange(const SplitText& now, qsizetype start, QStringView removed, qsizetype inserted,
                                        const TagColors& colors) {
     const qsizetype n = now.size();
     start = qBound<qsizetype>(0, start, n);
@@ -122,11 +123,11 @@ PageColorStretch pageColorsAfterChange(QStringView now, qsizetype start, QString
     const qsizetype cut = removed.size();
     const ScanColors scanColors(colors);
 
-    const auto nowAt = [now](qsizetype i) { return now[i].unicode(); };
+    const auto nowAt = [&now](qsizetype i) { return now.at(i).unicode(); };
     const auto beforeAt = [&](qsizetype i) -> char16_t {
-        if (i < start) return now[i].unicode();
+        if (i < start) return now.at(i).unicode();
         if (i < start + cut) return removed[i - start].unicode();
-        return now[i - cut + inserted].unicode();
+        return now.at(i - cut + inserted).unicode();
     };
     const Scanner<decltype(nowAt)> after(nowAt, n, scanColors);
     const Scanner<decltype(beforeAt)> before(beforeAt, n - inserted + cut, scanColors);
@@ -134,7 +135,15 @@ PageColorStretch pageColorsAfterChange(QStringView now, qsizetype start, QString
     // A tag's colour looks 12 characters past its "<", so the reading starts before any "<" whose
     // look reaches into the change.
     PageColorStretch out;
-    out.from = knownPointBefore(now, qMax<qsizetype>(0, start - 13));
+    const qsizetype limit = qMax<qsizetype>(0, start - 13);
+    // The text before the change is looked through whole: it is the head when the editor's gap
+    // lies after it, as it does after an edit there.
+    if (now.head.size() >= limit) {
+        out.from = knownPointBefore(now.head, limit);
+    } else {
+        const QString before = now.mid(0, limit);
+        out.from = knownPointBefore(before, limit);
+    }
 
     ScanState s, old;
     qsizetype i = out.from, j = out.from;

@@ -9,6 +9,7 @@
 #include <QVector>
 
 #include "documents/tagclasses.h"
+#include "platform/splittext.h"
 
 namespace kavrin {
 
@@ -28,7 +29,7 @@ struct PageColorStretch {
 
 // `now` is the text (CR LF breaks) after a change that put `inserted` characters at `start` in
 // place of `removed`. The page is assumed coloured as the pass colours it before the change.
-PageColorStretch pageColorsAfterChange(QStringView now, qsizetype start, QStringView removed, qsizetype inserted,
+PageColorStretch pageColorsAfterChange(const SplitText& now, qsizetype start, QStringView removed, qsizetype inserted,
                                        const TagColors& colors);
 
 // The whole-page pass's colours of all of `text`, by the same reading (for checking).

@@ -130,7 +130,7 @@ void mdiMain::mnuEditPaste_Click() {
     const bool coded = colorCoding;
     if (coded) editor->setRedraw(false);
 
-    const QString& text = editor->text();
+    const SplitText text = editor->textParts();
     const int start = editor->selStart();
     if (!text.isEmpty()) {
         // Pasted text must not take the colour of the tag it is pasted against.

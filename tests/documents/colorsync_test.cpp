@@ -54,6 +54,14 @@ bool agrees(const QString& before, qsizetype start, qsizetype removed, const QSt
     now.replace(start, removed, insert);
     const PageColorStretch s =
         pageColorsAfterChange(now, start, QStringView(before).mid(start, removed), insert.size(), colors);
+    // The editor hands its text over split at its gap: after the change, or anywhere else.
+    for (const qsizetype cut : {start + insert.size(), qsizetype(0), now.size() / 2}) {
+        const SplitText split(QStringView(now).left(cut), QStringView(now).mid(cut));
+        const PageColorStretch t =
+            pageColorsAfterChange(split, start, QStringView(before).mid(start, removed), insert.size(), colors);
+        EXPECT_EQ(t.from, s.from);
+        EXPECT_EQ(perCharacter(t), perCharacter(s)) << "split at " << cut;
+    }
     const QVector<int> got = patched(perCharacter(pageColors(before, colors)), start, removed, insert.size(), s);
     const QVector<int> want = perCharacter(pageColors(now, colors));
     EXPECT_EQ(got, want) << "change at " << start << " of " << removed << " by \"" << insert.toStdString()
