@@ -103,10 +103,6 @@ void DocumentWindow::undoChange() {
 
     UndoEntry r{e.start, int(e.text.size()), QString()};
     txtMain->select(e.start, e.length);
-    if (colorCoding) {
-        txtMain->setSelColor(0);
-        txtMain->select(e.start, e.length);
-    }
     r.text = txtMain->selText();
     txtMain->setSelText(e.text);
     recolorAfter(e.start, int(e.text.size()));
@@ -133,10 +129,6 @@ void DocumentWindow::redoChange() {
     txtMain->setRedraw(false);
 
     txtMain->select(r.start, r.length);
-    if (colorCoding) {
-        txtMain->setSelColor(0);
-        txtMain->select(r.start, r.length);
-    }
     const QString removed = txtMain->selText();
     txtMain->setSelText(r.text);
     recolorAfter(r.start, int(r.text.size()));
