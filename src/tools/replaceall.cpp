@@ -65,6 +65,8 @@ int replaceAllHits(DocumentWindow* doc, FindPass& pass, const QString& replaceme
     const int n = int(pass.find.size());
     const int d = int(replacement.size()) - n;
     QVector<UndoEntry> steps;
+    // Where a replacement closed a comment: the text after it may still show comment grey.
+    QVector<qsizetype> closedAt;
     int count = 0;
     {
         RichTextBox::ForwardEdits text(editor);
@@ -89,6 +91,7 @@ int replaceAllHits(DocumentWindow* doc, FindPass& pass, const QString& replaceme
                 const CaretRecolor r =
                     recolorAroundCaret(around.at(text.edited(), text.restStart()), caret, text.caretColor(caret));
                 if (r.kind == CaretRecolor::Range) text.setColor(r.start, r.length, r.color);
+                if (r.restoreFrom >= 0) closedAt.append(r.restoreFrom);
             }
             if (progress) updateProgress(int(text.restStart()));
         }
@@ -97,6 +100,14 @@ int replaceAllHits(DocumentWindow* doc, FindPass& pass, const QString& replaceme
         ignoreChange = true;
         text.finish();
         ignoreChange = false;
+    }
+    // As typing the "-->" would: what was comment up to the next "-->" only because the comment
+    // ran on to it is coloured again. Offsets before the sweep's caret never moved afterwards.
+    for (const qsizetype from : closedAt) {
+        if (from >= editor->textLength() || editor->colorAt(int(from)) != commentColor) continue;
+        const qsizetype close = editor->text().indexOf(u"-->", from);
+        const qsizetype end = close < 0 ? editor->textLength() : close + 3;
+        colorCodeRange(editor, int(from), int(end - from));
     }
     if (count > 0) {
         doc->addUndoSteps(steps);

@@ -2,9 +2,11 @@
 #include <QApplication>
 #include <QTest>
 
+#include "documents/colorcoding.h"
 #include "documents/docfile.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
+#include "documents/tagclasses.h"
 #include "fixture.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/msgbox.h"
@@ -336,6 +338,24 @@ TEST_F(FindReplaceTest, ReplaceAllCountsRestoresTheCaretAndRecordsEachEdit) {
     EXPECT_EQ(doc->txtMain->text(), "  ");
     expectMsgBox("The string 'aa' was replaced 0 times.", vbOK);
     f->cmdReplaceAll->click();
+}
+
+// A replacement that closes a comment leaves what follows it coloured as typing the "-->" does.
+TEST_F(FindReplaceTest, ReplaceAllThatClosesACommentRecoloursWhatFollowsIt) {
+    DocumentWindow* doc = page("<p>x</p><!-- note XX <b>bold</b> more --> after <i>y</i>");
+    colorCodeDocument(doc);
+    RichTextBox* editor = doc->txtMain;
+    ASSERT_EQ(editor->colorAt(int(editor->text().indexOf("<b>"))), commentColor);
+    frmReplace* f = dialogFor("XX", "-->");
+    expectMsgBox("The string 'XX' was replaced 1 times.", vbOK);
+    f->cmdReplaceAll->click();
+    const QString& t = editor->text();
+    ASSERT_EQ(t, "<p>x</p><!-- note --> <b>bold</b> more --> after <i>y</i>");
+    EXPECT_EQ(editor->colorAt(int(t.indexOf("-->"))), commentColor);
+    EXPECT_EQ(editor->colorAt(int(t.indexOf("<b>"))), tagColorFor(u"b>"));
+    EXPECT_EQ(editor->colorAt(int(t.indexOf("bold"))), 0);
+    EXPECT_EQ(editor->colorAt(int(t.indexOf("more"))), 0);
+    EXPECT_EQ(editor->colorAt(int(t.indexOf("<i>"))), tagColorFor(u"i>"));
 }
 
 TEST_F(FindReplaceTest, ReplaceAllRightAfterAHitReplacesThatHitToo) {
