@@ -111,19 +111,28 @@ QString pagePath(const char* name) {
     return dir.path() + "/" + name;
 }
 
+// Times the switch to view `tab` until `shown` says it is there, then goes back to Edit untimed.
+// False when it never is: the run is void and timing stops there, rather than being paused and
+// resumed.
+template <typename Shown>
+bool timeViewSwitch(benchmark::State& state, DocumentWindow* doc, int tab, Shown shown, const char* failure) {
+    doc->tbsMain->setCurrentIndex(tab);
+    if (!shown()) {
+        state.SkipWithError(failure);
+        return false;
+    }
+    state.PauseTiming();
+    doc->tbsMain->setCurrentIndex(0);
+    state.ResumeTiming();
+    return true;
+}
+
 // Edit to Design of a 200 KB page until the design view can be edited.
 void editToDesign(benchmark::State& state) {
     DocumentWindow* doc = openPage(realPage(200 * 1024), pagePath("design.htm"));
-    for (auto _ : state) {
-        doc->tbsMain->setCurrentIndex(2);
-        if (!doc->dhtm->waitReady(30000)) {
-            state.SkipWithError("the design view never loaded");
+    for (auto _ : state)
+        if (!timeViewSwitch(state, doc, 2, [&] { return doc->dhtm->waitReady(30000); }, "the design view never loaded"))
             break;
-        }
-        state.PauseTiming();
-        doc->tbsMain->setCurrentIndex(0);
-        state.ResumeTiming();
-    }
     closeAll();
 }
 
@@ -166,15 +175,9 @@ void browsePage(benchmark::State& state) {
     QObject::connect(view, &QWebEngineView::loadFinished, view, [&] { ++finished; });
     for (auto _ : state) {
         const int before = finished;
-        doc->tbsMain->setCurrentIndex(1);
-        if (!waitFor([&] { return finished > before; })) {
-            // The run is void: timing stops here rather than being paused and resumed.
-            state.SkipWithError("the page never showed");
+        if (!timeViewSwitch(state, doc, 1, [&] { return waitFor([&] { return finished > before; }); },
+                            "the page never showed"))
             break;
-        }
-        state.PauseTiming();
-        doc->tbsMain->setCurrentIndex(0);
-        state.ResumeTiming();
     }
     closeAll();
 }

@@ -20,19 +20,7 @@ static void PrintTo(const ColorSpan& span, std::ostream* os) {
 namespace kavrin::test {
 namespace {
 
-// The colour settings' defaults.
-TagColors defaultColors() {
-    TagColors c;
-    c.tag = 10485760;         // &HA00000
-    c.comment = 8421504;      // &H808080
-    c.table = 128;            // &H80
-    c.image = 32768;          // &H8000
-    c.anchor = 16744448;      // &HFF8000
-    c.font = 4227200;         // &H408080
-    c.form = 8421440;         // &H808040
-    c.unrecognized = 255;     // &HFF
-    return c;
-}
+TagColors defaultColors() { return defaultTagColors(); }
 
 const QByteArray kHeader =
     "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deftab720{\\fonttbl{\\f0\\fmodern Courier New;}}\r\n"

@@ -5,22 +5,11 @@
 
 #include "documents/colorrtf.h"
 #include "documents/colorsync.h"
+#include "fixture.h"
 
 namespace kavrin::test {
 namespace {
 
-TagColors someColors() {
-    TagColors c;
-    c.tag = 0xA00000;
-    c.comment = 0x808080;
-    c.table = 0x80;
-    c.image = 0x8000;
-    c.anchor = 0xFF8000;
-    c.font = 0x408080;
-    c.form = 0x808040;
-    c.unrecognized = 0xFF;
-    return c;
-}
 
 // One colour per character.
 QVector<int> perCharacter(const PageColorStretch& s) {
@@ -49,7 +38,7 @@ QVector<int> patched(const QVector<int>& before, qsizetype start, qsizetype remo
 
 // Checks one change against the pass over the whole text now; false on the first mismatch.
 bool agrees(const QString& before, qsizetype start, qsizetype removed, const QString& insert) {
-    const TagColors colors = someColors();
+    const TagColors colors = defaultTagColors();
     QString now = before;
     now.replace(start, removed, insert);
     const PageColorStretch s =
@@ -80,7 +69,7 @@ QString randomText(QRandomGenerator& rng, int maxLength) {
 
 TEST(PageColorSync, TheReadingIsTheWholePagePassOfTheRtfPath) {
     QRandomGenerator rng(7);
-    const TagColors colors = someColors();
+    const TagColors colors = defaultTagColors();
     for (int round = 0; round < 2000; ++round) {
         const QString t = randomText(rng, 30);
         ASSERT_EQ(perCharacter(pageColors(t, colors)), perCharacter(expectedColorSpans(t, colors))) << t.toStdString();
@@ -134,7 +123,7 @@ TEST(PageColorSync, OnARealPageOnlyTheNeighbourhoodIsRead) {
     EXPECT_TRUE(agrees(page, mid, 0, pasted));
     QString now = page;
     now.insert(mid, pasted);
-    const PageColorStretch s = pageColorsAfterChange(now, mid, {}, pasted.size(), someColors());
+    const PageColorStretch s = pageColorsAfterChange(now, mid, {}, pasted.size(), defaultTagColors());
     EXPECT_LT(s.length(), pasted.size() + 200);
     // An opened comment that nothing closes colours the rest of the page.
     EXPECT_TRUE(agrees(page, mid, 0, QStringLiteral("<!-- ")));

@@ -14,6 +14,7 @@
 #include <string>
 #include <utility>
 
+#include "documents/tagclasses.h"
 #include "platform/commondialog.h"
 #include "platform/form.h"
 
@@ -109,5 +110,19 @@ private:
     };
     std::deque<Expectation> expectations_;
 };
+
+// The colour settings' defaults, for tests that hand colours to the colouring as arguments.
+inline TagColors defaultTagColors() {
+    TagColors c;
+    c.tag = 10485760;         // &HA00000
+    c.comment = 8421504;      // &H808080
+    c.table = 128;            // &H80
+    c.image = 32768;          // &H8000
+    c.anchor = 16744448;      // &HFF8000
+    c.font = 4227200;         // &H408080
+    c.form = 8421440;         // &H808040
+    c.unrecognized = 255;     // &HFF
+    return c;
+}
 
 }  // namespace kavrin::test
