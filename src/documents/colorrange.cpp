@@ -285,17 +285,60 @@ void colorCodeRange(RichTextBox* editor, int start, int length) {
     colorBusy = false;
 }
 
-void colorCodeChange(RichTextBox* editor, int start, QStringView removed, int inserted) {
-    if (!editor) return;
-    colorBusy = true;
-    const PageColorStretch s = pageColorsAfterChange(editor->textParts(), start, removed, inserted, currentTagColors());
+namespace {
+
+// The stretch as ranges to colour, those that start before `from` left out and the first one cut
+// there.
+QVector<ColorRange> stretchRanges(const PageColorStretch& s, qsizetype from = 0) {
     QVector<ColorRange> ranges;
     ranges.reserve(s.runs.size());
     qsizetype at = s.from;
     for (const ColorPieceRun& r : s.runs) {
-        ranges.append({int(at), int(r.length), r.color});
-        at += r.length;
+        const qsizetype runEnd = at + r.length;
+        const qsizetype a = qMax(at, from);
+        if (runEnd > a) ranges.append({int(a), int(runEnd - a), r.color});
+        at = runEnd;
     }
+    return ranges;
+}
+
+}  // namespace
+
+void colorCodeChange(RichTextBox* editor, int start, QStringView removed, int inserted) {
+    if (!editor) return;
+    colorBusy = true;
+    const PageColorStretch s = pageColorsAfterChange(editor->textParts(), start, removed, inserted, currentTagColors());
+    editor->setRangeColors(stretchRanges(s));
+    colorBusy = false;
+}
+
+void colorCodeRunOn(RichTextBox* editor, int start, QStringView removed, int inserted) {
+    if (!editor) return;
+    colorBusy = true;
+    const PageColorStretch s = pageColorsAfterChange(editor->textParts(), start, removed, inserted, currentTagColors());
+    editor->setRangeColors(stretchRanges(s, qsizetype(start) + inserted));
+    colorBusy = false;
+}
+
+void pasteColored(RichTextBox* editor, const QString& text) {
+    if (!editor) return;
+    const int start = editor->selStart();
+    const int end = start + editor->selLength();
+    const PageColorStretch s =
+        pageColorsForChange(editor->textPartsAt(start), start, end - start, text, currentTagColors());
+    // The pasted text takes its colours as it goes in, so that Qt never splits it again to colour
+    // it; the text on either side keeps what it shows where that agrees.
+    const QVector<ColorRange> ranges = stretchRanges(s);
+    QVector<ColorRange> pasted;
+    const qsizetype pastedEnd = start + text.size();
+    for (const ColorRange& r : ranges) {
+        const qsizetype a = qMax<qsizetype>(r.start, start), b = qMin<qsizetype>(qsizetype(r.start) + r.length, pastedEnd);
+        if (b > a) pasted.append({int(a), int(b - a), r.color});
+    }
+    editor->setSelText(text, pasted);  // an edit like any other: not inside colorBusy
+    // The change handler has meanwhile coloured around the caret as typing does: the whole
+    // stretch is set again, which touches only what differs.
+    colorBusy = true;
     editor->setRangeColors(ranges);
     colorBusy = false;
 }

@@ -115,38 +115,33 @@ qsizetype PageColorStretch::length() const {
     return n;
 }
 
-PageColorStretch pageColorsAfterChange(const SplitText& now, qsizetype start, QStringView removed, qsizetype inserted,
-                                       const TagColors& colors) {
-    const qsizetype n = now.size();
-    start = qBound<qsizetype>(0, start, n);
-    inserted = qBound<qsizetype>(0, inserted, n - start);
-    const qsizetype cut = removed.size();
-    const ScanColors scanColors(colors);
+namespace {
 
-    const auto nowAt = [&now](qsizetype i) { return now.at(i).unicode(); };
-    const auto beforeAt = [&](qsizetype i) -> char16_t {
-        if (i < start) return now.at(i).unicode();
-        if (i < start + cut) return removed[i - start].unicode();
-        return now.at(i - cut + inserted).unicode();
-    };
-    const Scanner<decltype(nowAt)> after(nowAt, n, scanColors);
-    const Scanner<decltype(beforeAt)> before(beforeAt, n - inserted + cut, scanColors);
-
-    // A tag's colour looks 12 characters past its "<", so the reading starts before any "<" whose
-    // look reaches into the change.
-    PageColorStretch out;
+// Where the reading of a change at `start` begins, found in the text before the change. A tag's
+// colour looks 12 characters past its "<", so the reading starts before any "<" whose look
+// reaches into the change.
+qsizetype readingStart(const SplitText& t, qsizetype start) {
     const qsizetype limit = qMax<qsizetype>(0, start - 13);
     // The text before the change is looked through whole: it is the head when the editor's gap
     // lies after it, as it does after an edit there.
-    if (now.head.size() >= limit) {
-        out.from = knownPointBefore(now.head, limit);
-    } else {
-        const QString before = now.mid(0, limit);
-        out.from = knownPointBefore(before, limit);
-    }
+    if (t.head.size() >= limit) return knownPointBefore(t.head, limit);
+    const QString before = t.mid(0, limit);
+    return knownPointBefore(before, limit);
+}
 
+// Reads the text now from `from` through the change and on, in step with the text before it,
+// until both readings agree again.
+template <typename NowAt, typename BeforeAt>
+PageColorStretch readAcross(const NowAt& nowAt, qsizetype n, const BeforeAt& beforeAt, qsizetype beforeSize,
+                            qsizetype from, qsizetype start, qsizetype cut, qsizetype inserted,
+                            const TagColors& colors) {
+    const ScanColors scanColors(colors);
+    const Scanner<NowAt> after(nowAt, n, scanColors);
+    const Scanner<BeforeAt> before(beforeAt, beforeSize, scanColors);
+    PageColorStretch out;
+    out.from = from;
     ScanState s, old;
-    qsizetype i = out.from, j = out.from;
+    qsizetype i = from, j = from;
     int color = 0;
     const qsizetype newEnd = start + inserted, oldEnd = start + cut;
     while (i < n && i < newEnd) {
@@ -174,6 +169,38 @@ PageColorStretch pageColorsAfterChange(const SplitText& now, qsizetype start, QS
         }
     }
     return out;
+}
+
+}  // namespace
+
+PageColorStretch pageColorsAfterChange(const SplitText& now, qsizetype start, QStringView removed, qsizetype inserted,
+                                       const TagColors& colors) {
+    const qsizetype n = now.size();
+    start = qBound<qsizetype>(0, start, n);
+    inserted = qBound<qsizetype>(0, inserted, n - start);
+    const qsizetype cut = removed.size();
+    const auto nowAt = [&now](qsizetype i) { return now.at(i).unicode(); };
+    const auto beforeAt = [&](qsizetype i) -> char16_t {
+        if (i < start) return now.at(i).unicode();
+        if (i < start + cut) return removed[i - start].unicode();
+        return now.at(i - cut + inserted).unicode();
+    };
+    return readAcross(nowAt, n, beforeAt, n - inserted + cut, readingStart(now, start), start, cut, inserted, colors);
+}
+
+PageColorStretch pageColorsForChange(const SplitText& before, qsizetype start, qsizetype removed,
+                                     QStringView inserted, const TagColors& colors) {
+    const qsizetype size = before.size();
+    start = qBound<qsizetype>(0, start, size);
+    const qsizetype cut = qBound<qsizetype>(0, removed, size - start);
+    const qsizetype added = inserted.size();
+    const auto beforeAt = [&before](qsizetype i) { return before.at(i).unicode(); };
+    const auto nowAt = [&](qsizetype i) -> char16_t {
+        if (i < start) return before.at(i).unicode();
+        if (i < start + added) return inserted[i - start].unicode();
+        return before.at(i - added + cut).unicode();
+    };
+    return readAcross(nowAt, size - cut + added, beforeAt, size, readingStart(before, start), start, cut, added, colors);
 }
 
 PageColorStretch pageColors(QStringView text, const TagColors& colors) {

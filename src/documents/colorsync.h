@@ -32,6 +32,11 @@ struct PageColorStretch {
 PageColorStretch pageColorsAfterChange(const SplitText& now, qsizetype start, QStringView removed, qsizetype inserted,
                                        const TagColors& colors);
 
+// The same stretch worked out before the change is made, from the text `before` it and the
+// `inserted` text that will take the place of `removed` characters at `start`.
+PageColorStretch pageColorsForChange(const SplitText& before, qsizetype start, qsizetype removed,
+                                     QStringView inserted, const TagColors& colors);
+
 // The whole-page pass's colours of all of `text`, by the same reading (for checking).
 PageColorStretch pageColors(QStringView text, const TagColors& colors);
 

@@ -130,9 +130,13 @@ void mdiMain::mnuEditPaste_Click() {
     const bool coded = colorCoding;
     if (coded) editor->setRedraw(false);
 
-    const SplitText text = editor->textParts();
     const int start = editor->selStart();
-    if (!text.isEmpty()) {
+    const int n = int(clip.size());
+    // A long paste goes in already in the colours a whole-page pass gives it, reading only as
+    // far as they can differ.
+    const bool whole = coded && n > kRangeRecolorLimit;
+    const SplitText text = editor->textParts();
+    if (!text.isEmpty() && !whole) {
         // Pasted text must not take the colour of the tag it is pasted against.
         ignoreChange = true;
         const bool beforeTag = start < text.size() && text[start] == u'<';
@@ -140,22 +144,19 @@ void mdiMain::mnuEditPaste_Click() {
         if (beforeTag || afterTag) editor->setSelColor(editor->selColor() == commentColor ? commentColor : 0);
         ignoreChange = false;
     }
-    const int n = int(clip.size());
-    if (coded) {
+    if (coded && !whole) {
         ignoreChange = true;
         editor->setSelColor(0);
         ignoreChange = false;
     }
     selStartBeforeChange = editor->selStart();
     selLengthBeforeChange = editor->selLength();
-    // A long paste is coloured as a whole-page pass colours it, but only as far as it can differ.
-    const QString replaced = coded && n > kRangeRecolorLimit ? editor->selText() : QString();
-    editor->setSelText(clip);
+    if (whole)
+        pasteColored(editor, clip);
+    else
+        editor->setSelText(clip);
     if (coded) {
-        if (n > kRangeRecolorLimit)
-            colorCodeChange(editor, start, replaced, n);
-        else
-            colorCodeRange(editor, start, n);
+        if (!whole) colorCodeRange(editor, start, n);
         ignoreChange = true;
         editor->setSelStart(start + n);
         ignoreChange = false;

@@ -454,32 +454,23 @@ void RichTextBox::spliceCache(qsizetype start, qsizetype removed, const QString&
         setCache(std::move(next));
         return;
     }
+    // The gap grows where it is before it moves, so that growing moves only what lies after it
+    // (nothing, after loading) and the move to the edit carries the larger gap along.
+    if (gapLength_ == 0) moveGap(start);  // no gap yet: it opens at the edit
+    if (added.size() > gapLength_ + removed) {
+        const qsizetype grow = added.size() - removed - gapLength_ + kGapRoom;
+        const qsizetype oldSize = buffer_.size();
+        // Growing in place lets the allocator remap a large block rather than copy it.
+        if (buffer_.capacity() < oldSize + grow) buffer_.reserve(oldSize + grow + length / 32);
+        buffer_.resize(oldSize + grow);
+        const qsizetype after = gap_ + gapLength_;
+        char16_t* d = reinterpret_cast<char16_t*>(buffer_.data());
+        std::memmove(d + after + grow, d + after, size_t(oldSize - after) * sizeof(char16_t));
+        gapLength_ += grow;
+    }
     // The edit happens at the gap: the removed characters join it, the added ones fill it.
     moveGap(start);
     gapLength_ += removed;
-    if (added.size() > gapLength_) {
-        const qsizetype oldSize = buffer_.size();
-        const qsizetype after = gap_ + gapLength_;
-        const size_t tailBytes = size_t(oldSize - after) * sizeof(char16_t);
-        if (buffer_.capacity() >= oldSize + added.size() - gapLength_ + kGapRoom) {
-            const qsizetype grow = added.size() - gapLength_ + kGapRoom;
-            buffer_.resize(oldSize + grow);
-            char16_t* d = reinterpret_cast<char16_t*>(buffer_.data());
-            std::memmove(d + after + grow, d + after, tailBytes);
-            gapLength_ += grow;
-        } else {
-            // A new allocation, with room to spare, takes both parts in one copy each.
-            const qsizetype grow = added.size() - gapLength_ + kGapRoom + length / 32;
-            QString next;
-            next.resize(oldSize + grow);
-            char16_t* to = reinterpret_cast<char16_t*>(next.data());
-            const char16_t* from = reinterpret_cast<const char16_t*>(buffer_.constData());
-            std::memcpy(to, from, size_t(gap_) * sizeof(char16_t));
-            std::memcpy(to + after + grow, from + after, tailBytes);
-            buffer_ = std::move(next);
-            gapLength_ += grow;
-        }
-    }
     if (!added.isEmpty()) {
         char16_t* d = reinterpret_cast<char16_t*>(buffer_.data());
         std::memcpy(d + gap_, added.utf16(), size_t(added.size()) * sizeof(char16_t));
@@ -876,6 +867,36 @@ void RichTextBox::setSelText(const QString& text) {
     const int color = c.hasSelection() ? colorOf(formatAt(c.selectionStart())) : -1;
     replaceRange(c.selectionStart(), c.selectionEnd(), text, color);
     // An edit even when the new text equals the old one.
+    pendingChange_ = true;
+}
+
+void RichTextBox::setSelText(const QString& text, const QVector<ColorRange>& colors) {
+    RichTextBoxScope scope(this);
+    const QTextCursor sel = textCursor();
+    const int base = selStart();
+    QTextCursor c = sel;
+    c.beginEditBlock();
+    c.removeSelectedText();
+    // Each range goes in with its format, as setCharFormat would leave it, so that Qt never
+    // splits the inserted text again to colour it.
+    qsizetype at = 0;
+    auto insert = [&](qsizetype length, const QTextCharFormat& fmt) {
+        if (length <= 0) return;
+        // A CR LF pair is one line break only when it goes in whole.
+        if (at + length < text.size() && text[at + length - 1] == u'\r' && text[at + length] == u'\n') ++length;
+        const QStringView part = QStringView(text).mid(at, length);
+        c.insertText(needsDocumentText(part) ? toDocumentText(part, nullptr) : part.toString(), fmt);
+        at += length;
+    };
+    const QTextCharFormat typing = sel.charFormat();
+    for (const ColorRange& r : colors) {
+        const qsizetype from = qBound<qsizetype>(at, qsizetype(r.start) - base, text.size());
+        insert(from - at, typing);
+        insert(qMin<qsizetype>(r.length, text.size() - at), formatForColor(r.color));
+    }
+    insert(text.size() - at, typing);
+    c.endEditBlock();
+    setTextCursor(c);
     pendingChange_ = true;
 }
 

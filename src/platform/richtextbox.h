@@ -117,7 +117,14 @@ public:
     // the last edit, and the text after it.
     SplitText textParts() const {
         const QStringView all(buffer_);
+        if (gapLength_ == 0) return {all, {}};
         return {all.left(gap_), all.mid(gap_ + gapLength_)};
+    }
+    // The same, split where an edit is about to be made: the head is all the text before
+    // `offset`, and the edit finds the gap in place.
+    SplitText textPartsAt(int offset) const {
+        if (gapLength_ > 0) moveGap(qBound(0, offset, textLength()));
+        return textParts();
     }
     // The `length` characters at `start`, clipped like QString::mid.
     QString textMid(int start, int length) const { return textParts().mid(start, length); }
@@ -135,6 +142,10 @@ public:
     QString selText() const;
     // Replaces the selection as typing would (in the typing colour) and fires Change at once.
     void setSelText(const QString& text);
+    // The same with the new text already in its colours: `colors` covers it in order (offsets
+    // of the text as it will lie, each range set whole as setRangeColors sets it), so that no
+    // colouring pass over it follows.
+    void setSelText(const QString& text, const QVector<ColorRange>& colors);
     // Makes several edits as one: each replaces `length` characters at `start` (offsets of the
     // text before the edits, in rising order, not overlapping) with its text, typed in the
     // colour setSelText would give it there. One Qt edit block, so the view is laid out once;

@@ -51,6 +51,14 @@ bool agrees(const QString& before, qsizetype start, qsizetype removed, const QSt
         EXPECT_EQ(t.from, s.from);
         EXPECT_EQ(perCharacter(t), perCharacter(s)) << "split at " << cut;
     }
+    // Worked out before the change from the text as it was, split anywhere too, the stretch is
+    // the same.
+    for (const qsizetype cut : {start, qsizetype(0), before.size() / 2}) {
+        const SplitText split(QStringView(before).left(cut), QStringView(before).mid(cut));
+        const PageColorStretch t = pageColorsForChange(split, start, removed, insert, colors);
+        EXPECT_EQ(t.from, s.from);
+        EXPECT_EQ(perCharacter(t), perCharacter(s)) << "ahead, split at " << cut;
+    }
     const QVector<int> got = patched(perCharacter(pageColors(before, colors)), start, removed, insert.size(), s);
     const QVector<int> want = perCharacter(pageColors(now, colors));
     EXPECT_EQ(got, want) << "change at " << start << " of " << removed << " by \"" << insert.toStdString()
