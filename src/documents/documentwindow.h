@@ -147,8 +147,8 @@ private:
     void hideTipList();
     // Up to 501 characters before `start`, as the tips look at them.
     QString textBefore(int start) const;
-    // Recolours after an undo or redo put `length` characters at `start`.
-    void recolorAfter(int start, int length);
+    // Recolours after an undo or redo put `length` characters at `start` in place of `removed`.
+    void recolorAfter(int start, const QString& removed, int length);
 
     bool withViews_;
     TextChange lastChange_;

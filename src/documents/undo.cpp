@@ -86,12 +86,16 @@ void DocumentWindow::addUndoSteps(const QVector<UndoEntry>& entries) {
     enableRedo(false);
 }
 
-void DocumentWindow::recolorAfter(int start, int length) {
+void DocumentWindow::recolorAfter(int start, const QString& removed, int length) {
     if (!colorCoding) return;
-    if (length <= kRangeRecolorLimit)
-        colorCodeRange(txtMain, start, length);
-    else
+    if (length > kRangeRecolorLimit) {
         colorCodeDocument(this);
+        return;
+    }
+    colorCodeRange(txtMain, start, length);
+    // A comment that the step opens or closes, or that the text it took away opened or closed,
+    // changes the colours past the range too.
+    colorCodeRunOn(txtMain, start, removed, length);
 }
 
 void DocumentWindow::undoChange() {
@@ -105,7 +109,7 @@ void DocumentWindow::undoChange() {
     txtMain->select(e.start, e.length);
     r.text = txtMain->selText();
     txtMain->setSelText(e.text);
-    recolorAfter(e.start, int(e.text.size()));
+    recolorAfter(e.start, r.text, int(e.text.size()));
     txtMain->setSelStart(e.start + int(e.text.size()));
     txtMain->setFocus();
 
@@ -131,7 +135,7 @@ void DocumentWindow::redoChange() {
     txtMain->select(r.start, r.length);
     const QString removed = txtMain->selText();
     txtMain->setSelText(r.text);
-    recolorAfter(r.start, int(r.text.size()));
+    recolorAfter(r.start, removed, int(r.text.size()));
     txtMain->setSelStart(r.start + int(r.text.size()));
     txtMain->setFocus();
 

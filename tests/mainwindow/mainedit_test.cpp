@@ -76,6 +76,32 @@ TEST_F(EditCommandsTest, PastesUpTo12000CharactersAreRecolouredAroundThemAndLong
     }
 }
 
+// A long paste goes in already coloured: over a selection that starts inside a comment and ends
+// inside a tag, with text that opens a comment of its own and does not close it, line breaks of
+// either kind and letters beyond ASCII. Undo gives the page and its colours back.
+TEST_F(EditCommandsTest, ALongPasteOverASelectionIsColouredAsTheWholePassAndUndoneWhole) {
+    const QString page = QString::fromUtf8("<p>caf\xC3\xA9</p><!-- one\r\ntwo --><b class=\"x\">bold</b>\r\n<i>end</i>");
+    setColoured(page);
+    QString text;
+    while (text.size() < 13000) text += QString::fromUtf8("<td>\xC3\xBC</td>\r\n<a href=\"x\">l</a>\n");
+    text += "<!-- left open ";
+    setClipboard(text);
+    const int from = int(page.indexOf("two")), to = int(page.indexOf("class"));
+    editor->select(from, to - from);
+    mainWindow->mnuEditPaste_Click();
+    QString want = page;
+    want.replace(from, to - from, QString(text).replace("\r\n", "\n").replace("\n", "\r\n"));
+    EXPECT_EQ(editor->text(), want);
+    EXPECT_FALSE(wholePassRan());
+    EXPECT_EQ(shownColors(), passColors());
+    mainWindow->mnuEditUndo_Click();
+    EXPECT_EQ(editor->text(), page);
+    EXPECT_EQ(shownColors(), passColors());
+    mainWindow->mnuEditRedo_Click();
+    EXPECT_EQ(editor->text(), want);
+    EXPECT_EQ(shownColors(), passColors());
+}
+
 TEST_F(EditCommandsTest, PastedTextBesideATagDoesNotTakeItsColourInAnUncodedDocument) {
     setColoured("<b>x</b><!-- c -->");
     colorCoding = false;
