@@ -301,6 +301,14 @@ void mdiMain::buildWindow() {
     tbsPop->setExpanding(false);
     tbsPop->setShape(QTabBar::RoundedSouth);
     tbsPop->setMovable(false);
+    {
+        // The strip keeps the height of a tab with the not-saved mark, so that the mark coming
+        // and going does not resize the editor: Qt lays a resized page out again line by line.
+        QTabBar probe;
+        probe.setShape(QTabBar::RoundedSouth);
+        probe.addTab(notSavedIcon(), QStringLiteral("x"));
+        tbsPop->setMinimumHeight(probe.sizeHint().height());
+    }
     popLayout->addWidget(tbsPop);
     popLayout->addStretch(1);
     picPop->setVisible(false);

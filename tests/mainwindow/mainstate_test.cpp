@@ -105,5 +105,28 @@ TEST_F(DocumentStateTest, UndoAndRedoFollowTheActiveDocumentsListsAfterEverySave
     EXPECT_TRUE(redoShown());
 }
 
+// The not-saved mark on the document's tab must not resize the editor as it comes and goes: Qt
+// lays a resized page out again line by line, which on a large page made the first keystroke
+// after opening or saving slow.
+TEST_F(DocumentStateTest, TheNotSavedMarkLeavesTheEditorsSizeAlone) {
+    showTaskBar = showStatusbar = true;
+    mainWindow->showTaskBarStrip(true);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(mainWindow->picPop->isVisible());
+    const QSize strip = mainWindow->picPop->size();
+    const QSize shown = editor->size();
+    type("a");
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(doc->fileSaved);
+    EXPECT_EQ(mainWindow->picPop->size(), strip);
+    EXPECT_EQ(editor->size(), shown);
+    expectSave(workDir + "mark.htm");
+    mainWindow->mnuFileSaveAs->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(doc->fileSaved);
+    EXPECT_EQ(mainWindow->picPop->size(), strip);
+    EXPECT_EQ(editor->size(), shown);
+}
+
 }  // namespace
 }  // namespace kavrin::test
