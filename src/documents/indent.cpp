@@ -8,6 +8,7 @@
 #include "documents/documentwindow.h"
 #include "documents/editorevents.h"
 #include "documents/globals.h"
+#include "documents/progress.h"
 #include "platform/richtextbox.h"
 #include "platform/screen.h"
 
@@ -71,7 +72,9 @@ void applyEdits(DocumentWindow* doc, int lineStart, int oldEnd, const QVector<Li
     QVector<TextEdit> changes;
     changes.reserve(edits.size());
     for (const LineEdit& e : edits) changes.append({e.at, e.removed, e.removed == 0 ? indentText : QString()});
+    EditProgress progress(editor, 2);
     editor->replaceRanges(changes);
+    progress.stage(1);
     int oldExtent = oldEnd;
     for (const LineEdit& e : edits) oldExtent = qMax(oldExtent, e.at + e.removed);
     selStartBeforeChange = lineStart;

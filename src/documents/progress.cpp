@@ -7,6 +7,7 @@
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
+#include "platform/richtextbox.h"
 
 namespace kavrin {
 
@@ -49,6 +50,29 @@ void updateProgress(int position) {
         main->picPbr->setBar(percent);
         main->picPbr->repaint();
     }
+}
+
+namespace {
+constexpr int kStageUnits = 1000;
+}  // namespace
+
+EditProgress::EditProgress(RichTextBox* editor, int stages) : stages_(qMax(1, stages)) {
+    if (!editor || editor->textLength() < kProgressFrom) return;
+    shown_ = true;
+    showProgress(true, stages_ * kStageUnits);
+    updateProgress(0);
+    connection_ = QObject::connect(editor, &RichTextBox::Working, editor, [this](qint64 done, qint64 total) {
+        if (total > 0) updateProgress(stage_ * kStageUnits + int(qBound<qint64>(0, done, total) * kStageUnits / total));
+    });
+}
+
+EditProgress::~EditProgress() { end(); }
+
+void EditProgress::end() {
+    if (!shown_) return;
+    shown_ = false;
+    QObject::disconnect(connection_);
+    showProgress(false);
 }
 
 ProgressBox::ProgressBox(QWidget* parent) : QWidget(parent) {

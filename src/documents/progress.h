@@ -4,12 +4,37 @@
 
 namespace kavrin {
 
+class RichTextBox;
+
+// Pages at least this long show the bar while a whole-page command works on them.
+constexpr qsizetype kProgressFrom = 512 * 1024;
+
 // Starts (with its total) or ends a bar.
 void showProgress(bool starting, int total = 0);
 // Reports that `position` of the total is done; redraws at most once per whole percent.
 void updateProgress(int position);
 // The bar's right end (2 at the start, growing to 97) for a position; 0 for a total of 0.
 int progressPercent(qint64 position, qint64 total);
+
+// The bar of a command that edits or recolours a long page in `stages` steps, one after the
+// other: what the editor reports of its work moves the bar through the step stage() last named.
+// A page shorter than kProgressFrom shows no bar. Only one bar runs at a time: a step that shows
+// a bar of its own runs after this one has ended.
+class EditProgress {
+public:
+    EditProgress(RichTextBox* editor, int stages);
+    ~EditProgress();
+    EditProgress(const EditProgress&) = delete;
+    EditProgress& operator=(const EditProgress&) = delete;
+    void stage(int k) { stage_ = qBound(0, k, stages_ - 1); }
+    void end();
+
+private:
+    QMetaObject::Connection connection_;
+    int stages_;
+    int stage_ = 0;
+    bool shown_ = false;
+};
 
 // The box the bar is drawn in.
 class ProgressBox : public QWidget {

@@ -6,6 +6,7 @@
 #include "documents/docstate.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
+#include "documents/progress.h"
 #include "platform/screen.h"
 
 namespace kavrin {
@@ -86,6 +87,12 @@ void DocumentWindow::addUndoSteps(const QVector<UndoEntry>& entries) {
     enableRedo(false);
 }
 
+void DocumentWindow::replaceShowingProgress(const QString& text) {
+    // The recolouring that follows shows a bar of its own.
+    EditProgress progress(txtMain, 1);
+    txtMain->setSelText(text);
+}
+
 void DocumentWindow::recolorAfter(int start, const QString& removed, int length) {
     if (!colorCoding) return;
     if (length > kRangeRecolorLimit) {
@@ -108,7 +115,7 @@ void DocumentWindow::undoChange() {
     UndoEntry r{e.start, int(e.text.size()), QString()};
     txtMain->select(e.start, e.length);
     r.text = txtMain->selText();
-    txtMain->setSelText(e.text);
+    replaceShowingProgress(e.text);
     recolorAfter(e.start, r.text, int(e.text.size()));
     txtMain->setSelStart(e.start + int(e.text.size()));
     txtMain->setFocus();
@@ -134,7 +141,7 @@ void DocumentWindow::redoChange() {
 
     txtMain->select(r.start, r.length);
     const QString removed = txtMain->selText();
-    txtMain->setSelText(r.text);
+    replaceShowingProgress(r.text);
     recolorAfter(r.start, removed, int(r.text.size()));
     txtMain->setSelStart(r.start + int(r.text.size()));
     txtMain->setFocus();

@@ -10,11 +10,13 @@
 #include "documents/editorevents.h"
 #include "documents/globals.h"
 #include "documents/indent.h"
+#include "documents/progress.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/convert.h"
 #include "platform/dhtmledit.h"
 #include "platform/msgbox.h"
 #include "platform/richtextbox.h"
+#include "platform/screen.h"
 
 #include <cmath>
 
@@ -219,20 +221,24 @@ void mdiMain::changeSelectionCase(quint8 kind) {
     else if (kind == 2)
         changed = properCase(text);
     editor->setRedraw(false);
+    setBusy(true);
     // Replacing a text by itself would still be recorded as a step that undoes nothing.
     if (changed != text) {
-        if (colorCoding) {
-            ignoreChange = true;
-            editor->setSelColor(0);
-            ignoreChange = false;
-        }
+        EditProgress progress(editor, 2);
         selStartBeforeChange = start;
         selLengthBeforeChange = length;
-        editor->setSelText(changed);
+        // A coded page has the selection blackened before it is replaced, so the new text goes
+        // in black, to be recoloured.
+        if (colorCoding)
+            editor->setSelText(changed, {{start, int(changed.size()), 0}});
+        else
+            editor->setSelText(changed);
+        progress.stage(1);
         // Some characters change length with their case ("ß" becomes "SS"); the recolour
         // covers what went in.
         if (colorCoding) colorCodeRange(editor, start, int(changed.size()));
     }
+    setBusy(false);
     editor->setRedraw(true);
     editor->setSelStart(start);
 }

@@ -56,7 +56,33 @@ private:
     bool outerSel_;
 };
 
+// Reports the work of a long loop through Working: at every hundredth of it at most, and once
+// at its end when it reported anything before.
+class WorkReport {
+public:
+    WorkReport(RichTextBox* box, qint64 total) : box_(box), total_(total), step_(qMax<qint64>(1, total / 100)), next_(step_) {}
+    ~WorkReport() {
+        if (sent_ && box_) emit box_->Working(total_, total_);
+    }
+    WorkReport(const WorkReport&) = delete;
+    WorkReport& operator=(const WorkReport&) = delete;
+    void at(qint64 done) {
+        if (done < next_ || done >= total_ || !box_) return;
+        next_ = done + step_;
+        sent_ = true;
+        emit box_->Working(done, total_);
+    }
+
+private:
+    QPointer<RichTextBox> box_;
+    qint64 total_, step_, next_;
+    bool sent_ = false;
+};
+
 namespace {
+
+// Long text goes into the document in pieces of this many characters.
+constexpr qsizetype kInsertPiece = 1 << 16;
 
 using RunSink = ColorRunSink;
 
@@ -759,12 +785,15 @@ void RichTextBox::applyPieces(int from, const std::vector<ColorPiece>& wanted) {
     if (changes.isEmpty()) return;
     OffsetWalker walker(this);
     QTextCursor w(document());
+    WorkReport report(this, changes.size());
     formatting_ = true;
     w.beginEditBlock();
-    for (const ColorRange& r : changes) {
+    for (qsizetype k = 0; k < changes.size(); ++k) {
+        const ColorRange& r = changes[k];
         w.setPosition(walker.position(r.start));
         w.setPosition(walker.position(r.start + r.length), QTextCursor::KeepAnchor);
         w.setCharFormat(formatForColor(r.color));
+        report.at(k);
     }
     w.endEditBlock();
     formatting_ = false;
@@ -794,6 +823,9 @@ void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
     QString cache;
     cache.reserve(len + qMax<qsizetype>(0, growth) + 16);
     OffsetWalker walker(this);
+    // Planning takes about a third of the work, the edits the rest.
+    const qsizetype planned = edits.size(), work = 3 * planned;
+    WorkReport report(this, work);
     qsizetype copied = 0;
     qsizetype first = -1;
     // Inside an edit block a cursor that moves does not lay its line out, which reading the
@@ -819,6 +851,7 @@ void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
         }
         plan.push_back(std::move(p));
         copied = end;
+        report.at(qsizetype(plan.size()));
     }
     if (plan.empty()) {
         c.endEditBlock();
@@ -828,6 +861,7 @@ void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
     cache.append(QStringView(before).mid(copied));
 
     bulk_ = true;
+    qsizetype made = 0;
     for (auto it = plan.rbegin(); it != plan.rend(); ++it) {
         c.setPosition(it->from);
         c.setPosition(it->to, QTextCursor::KeepAnchor);
@@ -835,6 +869,7 @@ void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
             c.insertText(it->text, formatForColor(it->color));
         else if (c.hasSelection())
             c.removeSelectedText();
+        report.at(planned + 2 * ++made * planned / qsizetype(plan.size()));
     }
     c.endEditBlock();
     bulk_ = false;
@@ -851,12 +886,34 @@ void RichTextBox::replaceRange(int from, int to, const QString& text, int color)
     QTextCursor c = textCursor();
     QTextCharFormat fmt = c.charFormat();
     if (color >= 0) fmt.setForeground(toQColor(color));
+    WorkReport report(this, text.size());
     c.beginEditBlock();
     c.setPosition(from);
     c.setPosition(to, QTextCursor::KeepAnchor);
-    c.insertText(needsDocumentText(text) ? toDocumentText(text, nullptr) : text, fmt);
+    if (text.size() <= kInsertPiece) {
+        c.insertText(needsDocumentText(text) ? toDocumentText(text, nullptr) : text, fmt);
+    } else {
+        c.removeSelectedText();
+        insertInPieces(c, text, fmt, report);
+    }
     c.endEditBlock();
     setTextCursor(c);
+}
+
+void RichTextBox::insertInPieces(QTextCursor& c, QStringView text, const QTextCharFormat& fmt, WorkReport& report,
+                                 qsizetype doneBefore) {
+    const qsizetype n = text.size();
+    qsizetype at = 0;
+    while (at < n) {
+        qsizetype end = qMin(n, at + kInsertPiece);
+        // A CR LF pair is one line break only when it goes in whole, and a surrogate pair is one
+        // character.
+        if (end < n && ((text[end - 1] == u'\r' && text[end] == u'\n') || text[end - 1].isHighSurrogate())) ++end;
+        const QStringView part = text.mid(at, end - at);
+        c.insertText(needsDocumentText(part) ? toDocumentText(part, nullptr) : part.toString(), fmt);
+        at = end;
+        report.at(doneBefore + at);
+    }
 }
 
 void RichTextBox::setSelText(const QString& text) {
@@ -873,28 +930,27 @@ void RichTextBox::setSelText(const QString& text) {
 void RichTextBox::setSelText(const QString& text, const QVector<ColorRange>& colors) {
     RichTextBoxScope scope(this);
     const QTextCursor sel = textCursor();
-    const int base = selStart();
+    const qsizetype base = selStart();
+    WorkReport report(this, text.size());
     QTextCursor c = sel;
     c.beginEditBlock();
     c.removeSelectedText();
     // Each range goes in with its format, as setCharFormat would leave it, so that Qt never
     // splits the inserted text again to colour it.
     qsizetype at = 0;
-    auto insert = [&](qsizetype length, const QTextCharFormat& fmt) {
-        if (length <= 0) return;
+    auto insertTo = [&](qsizetype end, const QTextCharFormat& fmt) {
+        end = qBound(at, end, text.size());
         // A CR LF pair is one line break only when it goes in whole.
-        if (at + length < text.size() && text[at + length - 1] == u'\r' && text[at + length] == u'\n') ++length;
-        const QStringView part = QStringView(text).mid(at, length);
-        c.insertText(needsDocumentText(part) ? toDocumentText(part, nullptr) : part.toString(), fmt);
-        at += length;
+        if (end > at && end < text.size() && text[end - 1] == u'\r' && text[end] == u'\n') ++end;
+        if (end > at) insertInPieces(c, QStringView(text).mid(at, end - at), fmt, report, at);
+        at = end;
     };
     const QTextCharFormat typing = sel.charFormat();
     for (const ColorRange& r : colors) {
-        const qsizetype from = qBound<qsizetype>(at, qsizetype(r.start) - base, text.size());
-        insert(from - at, typing);
-        insert(qMin<qsizetype>(r.length, text.size() - at), formatForColor(r.color));
+        insertTo(qsizetype(r.start) - base, typing);
+        insertTo(qsizetype(r.start) - base + r.length, formatForColor(r.color));
     }
-    insert(text.size() - at, typing);
+    insertTo(text.size(), typing);
     c.endEditBlock();
     setTextCursor(c);
     pendingChange_ = true;

@@ -58,6 +58,7 @@ struct TextChange {
 };
 
 class RichTextBoxScope;
+class WorkReport;
 
 class RichTextBox : public QPlainTextEdit {
     Q_OBJECT
@@ -212,6 +213,9 @@ public:
     int toOffset(int position) const;
 
 signals:
+    // A long edit or recolouring is under way: `done` of its `total` (in units of its own) is
+    // done. Sent some hundred times over a long one, the last time with done == total.
+    void Working(qint64 done, qint64 total);
     void Change();
     void SelChange();
     // keyCode is a Windows virtual-key code; setting it to 0 swallows the key.
@@ -277,6 +281,10 @@ private:
     // Replaces the document range with CR LF text in one edit block (the cache follows through
     // contentsChange); `color` < 0: the typing colour.
     void replaceRange(int from, int to, const QString& text, int color);
+    // Inserts CR LF text at the cursor in `fmt`, a long one in pieces whose progress `report`
+    // tells, counting on from `doneBefore`.
+    void insertInPieces(QTextCursor& c, QStringView text, const QTextCharFormat& fmt, WorkReport& report,
+                        qsizetype doneBefore = 0);
     QTextCharFormat formatAt(int position) const;
     // The colour a text typed at `position` takes, as setSelText gives it: with `replacing`,
     // that of the first replaced character, else that of a caret put there.

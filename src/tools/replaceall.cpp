@@ -13,9 +13,6 @@ namespace kavrin {
 
 namespace {
 
-// Pages from this size on show the progress bar while their hits are replaced.
-constexpr qsizetype kProgressFrom = 512 * 1024;
-
 bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
 
 // The editor's find() on the text as it stands: the first hit in [from, to), whole words as

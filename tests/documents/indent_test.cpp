@@ -1,5 +1,6 @@
 #include "documents/docstate.h"
 #include "documents/indent.h"
+#include "documents/progress.h"
 #include "editing.h"
 
 namespace kavrin::test {
@@ -135,6 +136,38 @@ TEST_F(IndentTest, TheStepIsTheConfiguredText) {
     mainWindow->mnuEditUnindent_Click();
     mainWindow->mnuEditUnindent_Click();
     EXPECT_EQ(editor->text(), "a\r\n  b");
+}
+
+// On a long page the whole-page commands and their undo show the bar while they work, and the
+// caret's place comes back into the status bar when they are done.
+TEST_F(IndentTest, LongCommandsShowTheBarWhileTheyWork) {
+    QString page;
+    while (page.size() < kProgressFrom + 4096) page += "<tr><td>cell</td></tr>\r\n<!-- row -->\r\n<p>text</p>\r\n";
+    setColoured(page);
+    int seen = 0, highest = 0;
+    QObject::connect(editor, &RichTextBox::Working, editor, [&] {
+        seen += mainWindow->picPbr->frameShown() ? 1 : 0;
+        highest = qMax(highest, mainWindow->picPbr->barPercent());
+    });
+    const std::pair<const char*, std::function<void()>> commands[] = {
+        {"indent", [] { mainWindow->mnuEditSelectAll_Click(); mainWindow->mnuEditIndent_Click(); }},
+        {"undo", [] { mainWindow->mnuEditUndo_Click(); }},
+        {"upper case", [] { mainWindow->mnuEditSelectAll_Click(); mainWindow->mnuToolsFormatUppercase_Click(); }},
+        {"indent again", [] { mainWindow->mnuEditSelectAll_Click(); mainWindow->mnuEditIndent_Click(); }},
+        {"unindent", [] { mainWindow->mnuEditSelectAll_Click(); mainWindow->mnuEditUnindent_Click(); }},
+    };
+    for (const auto& [name, command] : commands) {
+        SCOPED_TRACE(name);
+        seen = highest = 0;
+        command();
+        QApplication::processEvents();
+        EXPECT_GT(seen, 5);
+        EXPECT_GT(highest, 50);
+        EXPECT_FALSE(mainWindow->picPbr->frameShown());
+        EXPECT_TRUE(mainWindow->lblCursorPos->text().startsWith("Ln ")) << mainWindow->lblCursorPos->text().toStdString();
+    }
+    EXPECT_EQ(editor->text(), page.toUpper());
+    EXPECT_EQ(shownColors(), passColors());
 }
 
 }  // namespace

@@ -570,6 +570,84 @@ TEST_F(RichTextBoxTest, RangeColoursAtOnceMatchThemSetOneByOne) {
     }
 }
 
+// Long text goes into the document piece by piece, so that its progress can be shown: a piece
+// that ended between a CR and its LF, or inside a surrogate pair, would make two line breaks of
+// one or split a character. The text and its colours come out as one insertion would make them.
+TEST_F(RichTextBoxTest, LongTextGoesInPieceByPieceAsWholeAndReportsItsWork) {
+    constexpr qsizetype piece = 1 << 16;
+    QString text;
+    auto fillTo = [&text](qsizetype n) {
+        while (text.size() < n) text += QStringLiteral("<td>x</td> ");
+        text.truncate(n);
+    };
+    fillTo(piece - 1);
+    text += "\r\n";  // CR at the end of the first piece
+    fillTo(2 * piece - 1);
+    text += QString::fromUtf8("\xF0\x9F\x98\x80");  // a surrogate pair across the second
+    fillTo(3 * piece - 2);
+    text += QStringLiteral("\r\r\n\n") + QChar(0x2029) + QChar(0xFDD0);
+    fillTo(5 * piece + 17);
+    // The text as the editor keeps it: every line break CR LF, the frame markers replaced.
+    QString want = "head\r\n";
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') continue;
+        if (c == u'\r' || c == u'\n' || c == QChar(0x2029)) want += "\r\n";
+        else if (c == QChar(0xFDD0)) want += QChar(0xFFFD);
+        else want += c;
+    }
+    want += "tail";
+
+    const QVector<ColorRange> colors = {{6, int(piece) - 2, kRed},
+                                        {int(piece) + 4, int(piece), kBlue},
+                                        {int(3 * piece), 10, kGreen}};
+    RichTextBox whole, pieces, coloured;
+    for (RichTextBox* box : {&whole, &pieces, &coloured}) {
+        box->setText("head\r\ntail");
+        box->setSelStart(6);
+    }
+    QSignalSpy working(&pieces, &RichTextBox::Working);
+    pieces.setSelText(text);
+    EXPECT_EQ(pieces.text(), want);
+    EXPECT_EQ(pieces.text(), documentText(pieces));
+    EXPECT_EQ(pieces.lineCount(), int(want.count("\r\n")) + 1);
+    ASSERT_GE(working.count(), 2);
+    qint64 last = 0;
+    for (const QList<QVariant>& w : working) {
+        EXPECT_GE(w.at(0).toLongLong(), last);
+        last = w.at(0).toLongLong();
+    }
+    EXPECT_EQ(working.last().at(0).toLongLong(), working.last().at(1).toLongLong());
+
+    // With its colours (offsets of the text as it lies, so its breaks already CR LF): as the text
+    // typed whole and then coloured range by range.
+    const QString crlf = want.mid(6, want.size() - 10);
+    coloured.setSelText(crlf, colors);
+    whole.setSelText(crlf);
+    whole.setRangeColors(colors);
+    EXPECT_EQ(coloured.text(), want);
+    const QVector<ColorRun> rc = coloured.colorRuns(), rw = whole.colorRuns();
+    ASSERT_EQ(rc.size(), rw.size());
+    for (int i = 0; i < rc.size(); ++i) {
+        EXPECT_EQ(rc[i].text.size(), rw[i].text.size()) << "run " << i;
+        EXPECT_EQ(rc[i].color, rw[i].color) << "run " << i;
+    }
+
+    // Many edits and many colours report their work too, ending at the whole of it.
+    QVector<TextEdit> edits;
+    for (int at = 0; at < 60000; at += 11) edits.append({at + 6, 0, "  "});
+    working.clear();
+    pieces.replaceRanges(edits);
+    ASSERT_FALSE(working.isEmpty());
+    EXPECT_EQ(working.last().at(0).toLongLong(), working.last().at(1).toLongLong());
+    working.clear();
+    QVector<ColorRange> many;
+    for (int at = 0; at < 60000; at += 7) many.append({at, 3, at % 2 ? kRed : kGreen});
+    pieces.setRangeColors(many);
+    ASSERT_FALSE(working.isEmpty());
+    EXPECT_EQ(working.last().at(0).toLongLong(), working.last().at(1).toLongLong());
+}
+
 // --- RTF -----------------------------------------------------------------------------------
 
 // What the colouring writes for a<b>c / <!-- x --> (colour table: black, then eight classes).
