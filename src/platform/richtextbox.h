@@ -14,6 +14,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/keycodes.h"
+#include "platform/rtf.h"
 #include "platform/splittext.h"
 #include "platform/textfile.h"
 
@@ -23,16 +25,9 @@ namespace kavrin {
 enum FindOptions : int { rtfWholeWord = 2, rtfMatchCase = 4, rtfNoHighlight = 8 };
 // File types of loadFile() / saveFile().
 enum RtfFileType : int { rtfRTF = 0, rtfText = 1 };
-// Shift states of the key and mouse events.
-enum ShiftState : int { vbShiftMask = 1, vbCtrlMask = 2, vbAltMask = 4 };
 // Mouse buttons.
 enum MouseButtonCode : int { vbLeftButton = 1, vbRightButton = 2, vbMiddleButton = 4 };
 
-// One run of coloured text, as the RTF reader produces it.
-struct ColorRun {
-    QString text;  // CR LF line breaks
-    int color = 0;
-};
 // A stretch of text to colour: 0-based offset, length, colour.
 struct ColorRange {
     int start = 0;
@@ -45,8 +40,6 @@ struct TextEdit {
     int length = 0;
     QString text;
 };
-// Receives text run by run, as the loaders produce it.
-using ColorRunSink = std::function<void(const QString& text, int color)>;
 
 // What the edits since the last takeChange() did to the text: at offset `start` the text
 // `removed` gave way to the `inserted` characters that stand there now.
@@ -321,20 +314,5 @@ private:
     bool pendingSel_ = false;
     bool flushQueued_ = false;
 };
-
-// Windows virtual-key code of a Qt key (letters and digits are their upper-case character codes).
-// A shifted character counts as the key that carries it on a US keyboard ("<" is the "," key).
-// Keys without a code give 0.
-int windowsKeyCode(int qtKey, Qt::KeyboardModifiers modifiers = {});
-int shiftStateOf(Qt::KeyboardModifiers modifiers);
-
-// Reads the RTF the colouring writes: colour table, \cfN, \par, escapes; skips the rest.
-// Returns false when the text is not RTF.
-// Literal bytes of 0x80 and above are read as UTF-8 when they form a UTF-8 sequence, else as
-// Windows-1252, like \'hh escapes; \uN gives a Unicode character.
-bool parseRtf(const QByteArray& rtf, QVector<ColorRun>* runs);
-// Writes runs as RTF that parseRtf reads back (colour table of the colours used).
-QByteArray writeRtf(const QVector<ColorRun>& runs, const QString& fontName = QStringLiteral("Courier New"),
-                    int fontSize = 10);
 
 }  // namespace kavrin
