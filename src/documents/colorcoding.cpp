@@ -42,16 +42,6 @@ bool writeWorkFile(const QString& path, const QByteArray& bytes, QString* error)
     return true;
 }
 
-// Reads the work file back; empty with the reason when it cannot be read.
-QByteArray readWorkFile(const QString& path, QString* error) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        *error = f.errorString();
-        return {};
-    }
-    return f.readAll();
-}
-
 }  // namespace
 
 void colorCodeDocument(DocumentWindow* doc) {
@@ -89,7 +79,9 @@ void colorCodeDocument(DocumentWindow* doc) {
     editor->setRedraw(false);
     bool loaded = false;
     if (failure.isEmpty()) {
-        const QByteArray back = readWorkFile(rtfPath, &failure);
+        // Read back a piece at a time: the RTF of a long page is three times its size.
+        QFile back(rtfPath);
+        if (!back.open(QIODevice::ReadOnly)) failure = back.errorString();
         if (failure.isEmpty()) {
             loaded = editor->loadRtf(back);
             if (!loaded) failure = editor->lastError().isEmpty() ? QStringLiteral("Invalid file format") : editor->lastError();

@@ -7,6 +7,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFocusEvent>
+#include <QIODevice>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -1433,19 +1434,51 @@ bool RichTextBox::loadRtf(const QByteArray& rtf) {
         lastError_ = QStringLiteral("The text is not RTF.");
         return false;
     }
-    if (recolorInPlace(rtf)) return true;
-    replaceAll([&](const RunSink& sink) { readRtf(rtf, sink); }, 0);
-    return true;
+    return loadRuns([&rtf](const RunSink& sink) { return readRtf(rtf, sink); });
 }
+
+bool RichTextBox::loadRtf(QIODevice& source) {
+    QString error;
+    const bool ok = loadRuns([&](const RunSink& sink) {
+        if (!source.seek(0)) {
+            error = source.errorString();
+            return false;
+        }
+        return readRtf(source, sink, &error);
+    });
+    if (!ok) lastError_ = error.isEmpty() ? QStringLiteral("The text is not RTF.") : error;
+    return ok;
+}
+
+bool RichTextBox::loadRuns(const RunSource& source) {
+    bool readable = true;
+    if (recolorInPlace(source, &readable)) return true;
+    // Nothing to be had leaves the text as it is.
+    if (!readable) return false;
+    bool ok = true;
+    replaceAll([&](const RunSink& sink) { ok = source(sink); }, 0);
+    return ok;
+}
+
+namespace {
+// Colours found are set a window of this many pieces at a time, so that what is held for them
+// stays small however long the text.
+constexpr size_t kPiecesAtOnce = 1 << 16;
+}  // namespace
 
 // A colouring pass hands back the text the editor already shows: only the colours that differ
 // are set, on the text as it stands, which keeps the caret and the view where they are.
-bool RichTextBox::recolorInPlace(const QByteArray& rtf) {
+bool RichTextBox::recolorInPlace(const RunSource& source, bool* readable) {
     if (textLength() == 0) return false;
     const QStringView text(this->text());
     std::vector<ColorPiece> wanted;
-    qsizetype off = 0;
+    qsizetype off = 0, applied = 0;
     bool same = true;
+    auto flush = [&] {
+        applyPieces(int(applied), wanted);
+        wanted.clear();
+        applied = off;
+    };
     const RunSink sink = [&](const QString& t, int color) {
         if (!same || t.isEmpty()) return;
         if (t.size() > text.size() - off || text.mid(off, t.size()) != QStringView(t)) {
@@ -1457,10 +1490,11 @@ bool RichTextBox::recolorInPlace(const QByteArray& rtf) {
         else
             wanted.push_back({t.size(), color});
         off += t.size();
+        if (wanted.size() >= kPiecesAtOnce) flush();
     };
-    readRtf(rtf, sink);
-    if (!same || off != text.size()) return false;
-    applyPieces(0, wanted);
+    *readable = source(sink);
+    if (!*readable || !same || off != text.size()) return false;
+    flush();
     return true;
 }
 

@@ -182,6 +182,9 @@ public:
     QVector<ColorRun> colorRuns() const;
     // Loads RTF text as the colouring writes it; false when it is not RTF.
     bool loadRtf(const QByteArray& rtf);
+    // The same from a device, read a piece at a time (a colouring's work file): the text is
+    // never held whole. False with lastError() set when it cannot be read or is not RTF.
+    bool loadRtf(QIODevice& source);
 
     // 0: wrap at the window's edge; anything else: no wrapping.
     int rightMargin() const { return rightMargin_; }
@@ -268,9 +271,16 @@ private:
     // the cache built from them; `emptyColor` is the typing colour when no text comes.
     void replaceAll(const std::function<void(const ColorRunSink&)>& produce, int emptyColor);
     void replaceAll(const QVector<ColorRun>& runs);
-    // Applies the colours of RTF that holds exactly the text shown; false (nothing changed)
-    // when its text differs.
-    bool recolorInPlace(const QByteArray& rtf);
+    // Hands runs to the sink, from the start each time it is called; false when there are none
+    // to be had (not RTF, unreadable).
+    using RunSource = std::function<bool(const ColorRunSink&)>;
+    // Loads the runs of `source`: their colours set in place when their text is the one shown,
+    // else the whole text replaced by them.
+    bool loadRuns(const RunSource& source);
+    // Applies the colours of runs that hold exactly the text shown; false when their text
+    // differs (the colours of a part may have been set by then) or, `readable` false, when the
+    // source has none to give.
+    bool recolorInPlace(const RunSource& source, bool* readable);
     // Replaces the document range with CR LF text in one edit block (the cache follows through
     // contentsChange); `color` < 0: the typing colour.
     void replaceRange(int from, int to, const QString& text, int color);

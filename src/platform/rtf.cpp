@@ -1,5 +1,7 @@
 #include "platform/rtf.h"
 
+#include <QIODevice>
+
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -32,13 +34,15 @@ bool isSkippedDestination(std::string_view w) {
     return false;
 }
 
+// Reads RTF as it comes, a piece at a time: a token that may not be whole yet waits for the
+// next piece, so pieces may be cut anywhere.
 class RtfReader {
 public:
-    RtfReader(const QByteArray& rtf, const ColorRunSink& sink) : p_(rtf.constData()), n_(rtf.size()), sink_(sink) {}
+    explicit RtfReader(const ColorRunSink& sink) : sink_(sink) {}
 
     // Where the document's group begins, or -1 when the bytes are not RTF.
-    static qsizetype start(const QByteArray& rtf) {
-        const char* p = rtf.constData();
+    static qsizetype start(QByteArrayView rtf) {
+        const char* p = rtf.data();
         const qsizetype n = rtf.size();
         qsizetype i = 0;
         if (n >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0) i = 3;
@@ -47,17 +51,49 @@ public:
         return i;
     }
 
-    bool read() {
-        i_ = start(QByteArray::fromRawData(p_, n_));
-        if (i_ < 0) return false;
-        run();
-        if (!cur_.isEmpty()) sink_(cur_, curColor_);
+    // False once the bytes are known not to be RTF.
+    bool feed(QByteArrayView bytes, bool last) {
+        if (failed_) return false;
+        if (done_) return true;
+        buf_.append(bytes.data(), bytes.size());
+        p_ = buf_.constData();
+        n_ = buf_.size();
+        if (!started_) {
+            // Leading blanks are few; a first piece this long shows whether the text is RTF.
+            if (!last && n_ < kStartBytes) return true;
+            i_ = start(buf_);
+            if (i_ < 0) {
+                failed_ = true;
+                return false;
+            }
+            started_ = true;
+        }
+        // Every token is shorter than the margin, so one that starts before it ends in the piece.
+        run(last ? n_ : n_ - kMargin);
+        if (last || done_) {
+            done_ = true;
+            if (!cur_.isEmpty()) sink_(cur_, curColor_);
+            cur_.clear();
+            buf_.clear();
+        } else {
+            buf_.remove(0, i_);
+        }
+        i_ = 0;
         return true;
     }
 
 private:
-    void run() {
-        while (i_ < n_) {
+    static constexpr qsizetype kMargin = 256;
+    static constexpr qsizetype kStartBytes = 4096;
+
+    void run(qsizetype limit) {
+        while (!done_ && i_ < limit) {
+            if (binLeft_ > 0) {
+                const qsizetype k = qMin(binLeft_, n_ - i_);
+                i_ += k;
+                binLeft_ -= k;
+                continue;
+            }
             const char ch = p_[i_];
             if (ch == '{') {
                 stack_.push_back(st_);
@@ -66,10 +102,13 @@ private:
             } else if (ch == '}') {
                 ++i_;
                 skip_ = 0;
-                if (stack_.empty()) return;
+                if (stack_.empty()) {
+                    done_ = true;
+                    return;
+                }
                 st_ = stack_.back();
                 stack_.pop_back();
-                if (stack_.empty()) return;  // the document's own group has closed
+                if (stack_.empty()) done_ = true;  // the document's own group has closed
             } else if (ch == '\\') {
                 ++i_;
                 control();
@@ -202,8 +241,8 @@ private:
 
     void word_(std::string_view w, bool hasParam, long long param) {
         if (w == "bin") {
-            // Binary data: skipped whatever the destination.
-            i_ += qBound<qsizetype>(0, param, n_ - i_);
+            // Binary data: skipped whatever the destination, into the next pieces if need be.
+            binLeft_ = qMax<qsizetype>(0, param);
             return;
         }
         if (st_.dest == Dest::Skip) return;
@@ -258,10 +297,13 @@ private:
         }
     }
 
-    const char* p_;
-    qsizetype n_;
-    qsizetype i_ = 0;
     const ColorRunSink& sink_;
+    QByteArray buf_;  // what is not read yet
+    const char* p_ = nullptr;
+    qsizetype n_ = 0;
+    qsizetype i_ = 0;
+    qsizetype binLeft_ = 0;
+    bool started_ = false, done_ = false, failed_ = false;
     QString cur_;
     int curColor_ = 0;
     RtfState st_;
@@ -296,15 +338,35 @@ void appendRtfText(QByteArray* out, QStringView text) {
 
 qsizetype rtfStart(const QByteArray& rtf) { return RtfReader::start(rtf); }
 
-bool readRtf(const QByteArray& rtf, const ColorRunSink& sink) { return RtfReader(rtf, sink).read(); }
+bool readRtf(const QByteArray& rtf, const ColorRunSink& sink) { return RtfReader(sink).feed(rtf, true); }
+
+bool readRtf(QIODevice& source, const ColorRunSink& sink, QString* error) {
+    RtfReader reader(sink);
+    constexpr qint64 kPiece = 1 << 20;
+    QByteArray piece;
+    for (;;) {
+        piece.resize(kPiece);
+        const qint64 got = source.read(piece.data(), kPiece);
+        if (got < 0) {
+            if (error) *error = source.errorString();
+            return false;
+        }
+        piece.resize(got);
+        const bool last = got == 0 || source.atEnd();
+        if (!reader.feed(piece, last)) {
+            if (error) *error = QStringLiteral("The text is not RTF.");
+            return false;
+        }
+        if (last) return true;
+    }
+}
 
 bool parseRtf(const QByteArray& rtf, QVector<ColorRun>* runs) {
     QVector<ColorRun> local;
     QVector<ColorRun>* out = runs ? runs : &local;
     out->clear();
     const ColorRunSink sink = [out](const QString& text, int color) { out->append(ColorRun{text, color}); };
-    RtfReader reader(rtf, sink);
-    return reader.read();
+    return RtfReader(sink).feed(rtf, true);
 }
 
 QByteArray writeRtf(const QVector<ColorRun>& runs, const QString& fontName, int fontSize) {

@@ -7,6 +7,8 @@
 
 #include <functional>
 
+class QIODevice;
+
 namespace kavrin {
 
 // One run of coloured text, as the RTF reader produces it.
@@ -23,6 +25,9 @@ qsizetype rtfStart(const QByteArray& rtf);
 // Literal bytes of 0x80 and above are read as UTF-8 when they form a UTF-8 sequence, else as
 // Windows-1252, like \'hh escapes; \uN gives a Unicode character.
 bool readRtf(const QByteArray& rtf, const ColorRunSink& sink);
+// The same from a device, read a piece at a time, so that a long text is never held whole; false
+// with the reason when it cannot be read or is not RTF.
+bool readRtf(QIODevice& source, const ColorRunSink& sink, QString* error = nullptr);
 // The same, the runs collected.
 bool parseRtf(const QByteArray& rtf, QVector<ColorRun>* runs);
 // Writes runs as RTF that parseRtf reads back (colour table of the colours used).

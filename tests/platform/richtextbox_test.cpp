@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -10,6 +11,8 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QVBoxLayout>
+
+#include <cstring>
 
 #include "fixture.h"
 #include "platform/richtextbox.h"
@@ -736,6 +739,85 @@ TEST_F(RichTextBoxTest, RtfWrittenIsReadBackTheSame) {
     const QVector<ColorRun> back = other.colorRuns();
     ASSERT_EQ(back.size(), runs.size());
     for (int i = 0; i < runs.size(); ++i) EXPECT_EQ(back[i].color, runs[i].color);
+}
+
+// A device that hands out at most `piece` bytes a read, as a slow source would.
+class Trickle : public QIODevice {
+public:
+    Trickle(QByteArray bytes, qint64 piece) : bytes_(std::move(bytes)), piece_(piece) { open(ReadOnly); }
+    qint64 size() const override { return bytes_.size(); }
+
+protected:
+    qint64 readData(char* data, qint64 max) override {
+        const qint64 n = qMin(qMin(max, piece_), qint64(bytes_.size()) - pos());
+        std::memcpy(data, bytes_.constData() + pos(), size_t(qMax<qint64>(0, n)));
+        return qMax<qint64>(0, n);
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray bytes_;
+    qint64 piece_;
+};
+
+// RTF read a piece at a time gives the runs it gives read whole, wherever the pieces are cut:
+// inside control words and their numbers, escapes, UTF-8 sequences, binary data, the colour
+// table and the leading blanks.
+TEST_F(RichTextBoxTest, RtfReadInPiecesGivesWhatItGivesWhole) {
+    QVector<ColorRun> runs;
+    QString text;
+    for (int i = 0; i < 300; ++i) {
+        runs.append({QStringLiteral("<td class=\"c%1\">").arg(i), i % 2 ? kBlue : kRed});
+        runs.append({QString::fromUtf8("caf\xC3\xA9 \\{x} \xF0\x9F\x98\x80\ttab\r\n"), 0});
+    }
+    QByteArray rtf = "  \r\n" + writeRtf(runs);
+    rtf.insert(rtf.lastIndexOf('}'), "\\'e9 caf\xC3\xA9 \\bin5 {}{}x{\\*\\unknown skipped}\\u8364?tail");
+    QVector<ColorRun> whole;
+    ASSERT_TRUE(parseRtf(rtf, &whole));
+    for (const qint64 piece : {1, 2, 3, 7, 255, 256, 257, 4095, 4097, 100000}) {
+        SCOPED_TRACE(piece);
+        Trickle source(rtf, piece);
+        QVector<ColorRun> got;
+        ASSERT_TRUE(readRtf(source, [&got](const QString& t, int c) { got.append({t, c}); }));
+        ASSERT_EQ(got.size(), whole.size());
+        for (int i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].text, whole[i].text);
+            EXPECT_EQ(got[i].color, whole[i].color);
+        }
+    }
+    Trickle notRtf("plain text, no RTF here", 3);
+    QString error;
+    EXPECT_FALSE(readRtf(notRtf, [](const QString&, int) {}, &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+// A long text's colours come back from a device in windows: the same colours as from the bytes
+// whole. What is no RTF, or cannot be read, leaves the text and its colours alone.
+TEST_F(RichTextBoxTest, RtfFromADeviceRecoloursALongTextAndRefusesWhatItCannotRead) {
+    QVector<ColorRun> runs;
+    for (int i = 0; i < 90000; ++i) runs.append({QStringLiteral("<b>%1</b>\r\n").arg(i % 10), i % 3 ? kRed : kGreen});
+    QString text;
+    for (const ColorRun& r : runs) text += r.text;
+    const QByteArray rtf = writeRtf(runs);
+    RichTextBox fromBytes, fromDevice;
+    for (RichTextBox* box : {&fromBytes, &fromDevice}) box->setText(text);
+    ASSERT_TRUE(fromBytes.loadRtf(rtf));
+    Trickle source(rtf, 1 << 20);
+    ASSERT_TRUE(fromDevice.loadRtf(source)) << fromDevice.lastError().toStdString();
+    EXPECT_EQ(fromDevice.text(), text);
+    const QVector<ColorRun> a = fromBytes.colorRuns(), b = fromDevice.colorRuns();
+    ASSERT_EQ(a.size(), b.size());
+    for (int i = 0; i < a.size(); ++i) ASSERT_EQ(a[i].color, b[i].color) << i;
+
+    RichTextBox box;
+    box.setColorRuns({{"<p>", kBlue}, {"kept", 0}});
+    Trickle garbage("not rtf at all", 4);
+    EXPECT_FALSE(box.loadRtf(garbage));
+    EXPECT_FALSE(box.lastError().isEmpty());
+    QBuffer closed;  // never opened: nothing can be read
+    EXPECT_FALSE(box.loadRtf(closed));
+    EXPECT_EQ(box.text(), "<p>kept");
+    EXPECT_EQ(box.colorAt(0), kBlue);
 }
 
 TEST_F(RichTextBoxTest, RtfOfTheShownTextOnlyRecoloursItInPlace) {
