@@ -4,7 +4,8 @@
 // peak memory, and a page of one 5 MB line. Sizes 100 KB, 1, 10 and 20 MB; the table at the end
 // gives each figure with the plain editor's beside it and their ratio. Qt runs offscreen.
 //
-// --benchmark_filter picks benchmarks as usual; KAVRIN_BENCH_SIZES (e.g. "0.1,1") the sizes.
+// --benchmark_filter picks benchmarks as usual; KAVRIN_BENCH_SIZES (e.g. "0.1,1") the sizes;
+// KAVRIN_PERF_CTL a perf control fifo, so that perf records the timed steps alone.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -213,9 +214,26 @@ void sendKey(QWidget* w, int key, const QString& text) {
     QApplication::processEvents();
 }
 
+// perf's control fifo, when KAVRIN_PERF_CTL names one (perf record -D -1 --control=fifo:...):
+// the timed steps alone are recorded.
+FILE* perfControl() {
+    static FILE* ctl = qEnvironmentVariableIsSet("KAVRIN_PERF_CTL") ? std::fopen(qgetenv("KAVRIN_PERF_CTL").constData(), "w") : nullptr;
+    return ctl;
+}
+void perfRecording(bool on) {
+    if (FILE* ctl = perfControl()) {
+        std::fputs(on ? "enable\n" : "disable\n", ctl);
+        std::fflush(ctl);
+    }
+}
+
 // Times `step`, with the event loop run after it (the repaint and the queued handlers).
 template <typename F>
 double timed(F&& step) {
+    perfRecording(true);
+    struct Off {
+        ~Off() { perfRecording(false); }
+    } off;
     QElapsedTimer t;
     t.start();
     step();

@@ -6,6 +6,7 @@
 #include "documents/docstate.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
+#include "documents/linediff.h"
 #include "documents/progress.h"
 #include "platform/screen.h"
 
@@ -87,9 +88,19 @@ void DocumentWindow::addUndoSteps(const QVector<UndoEntry>& entries) {
     enableRedo(false);
 }
 
-void DocumentWindow::replaceShowingProgress(const QString& text) {
+void DocumentWindow::replaceShowingProgress(int start, const QString& removed, const QString& text) {
     // The recolouring that follows shows a bar of its own.
     EditProgress progress(txtMain, 1);
+    // A long step that changed the page only here and there within its lines (indent, unindent)
+    // is taken back by those changes alone: the rest of the text keeps its colours, so the
+    // whole-page pass that follows finds little to set.
+    if (colorCoding && text.size() > kRangeRecolorLimit) {
+        const QVector<TextEdit> edits = lineEdits(removed, text, start);
+        if (!edits.isEmpty()) {
+            txtMain->replaceRanges(edits);
+            return;
+        }
+    }
     txtMain->setSelText(text);
 }
 
@@ -115,7 +126,7 @@ void DocumentWindow::undoChange() {
     UndoEntry r{e.start, int(e.text.size()), QString()};
     txtMain->select(e.start, e.length);
     r.text = txtMain->selText();
-    replaceShowingProgress(e.text);
+    replaceShowingProgress(e.start, r.text, e.text);
     recolorAfter(e.start, r.text, int(e.text.size()));
     txtMain->setSelStart(e.start + int(e.text.size()));
     txtMain->setFocus();
@@ -141,7 +152,7 @@ void DocumentWindow::redoChange() {
 
     txtMain->select(r.start, r.length);
     const QString removed = txtMain->selText();
-    replaceShowingProgress(r.text);
+    replaceShowingProgress(r.start, removed, r.text);
     recolorAfter(r.start, removed, int(r.text.size()));
     txtMain->setSelStart(r.start + int(r.text.size()));
     txtMain->setFocus();
