@@ -164,7 +164,7 @@ TEST_F(IndentTest, LongCommandsShowTheBarWhileTheyWork) {
         EXPECT_GT(seen, 5);
         EXPECT_GT(highest, 50);
         EXPECT_FALSE(mainWindow->picPbr->frameShown());
-        EXPECT_TRUE(mainWindow->lblCursorPos->text().startsWith("Ln ")) << mainWindow->lblCursorPos->text().toStdString();
+        EXPECT_EQ(mainWindow->lblCursorPos->text(), caretPositionText(editor));
     }
     EXPECT_EQ(editor->text(), page.toUpper());
     EXPECT_EQ(shownColors(), passColors());
