@@ -42,10 +42,7 @@ DocumentWindow* openColoured(const QString& page) {
 }
 
 void closeAll() {
-    for (DocumentWindow* doc : documentWindows()) {
-        doc->fileSaved = true;
-        doc->unload();
-    }
+    kavrin::bench::closeDocuments();
     delete mainWindow;
     mainWindow = nullptr;
     QApplication::processEvents();

@@ -97,10 +97,7 @@ DocumentWindow* openPage(const QString& page, const QString& path) {
 }
 
 void closeAll() {
-    for (DocumentWindow* doc : documentWindows()) {
-        doc->fileSaved = true;
-        doc->unload();
-    }
+    kavrin::bench::closeDocuments();
     delete mainWindow;
     mainWindow = nullptr;
     QApplication::processEvents();

@@ -111,13 +111,7 @@ void startMain() {
     QApplication::processEvents();
 }
 
-void closeAll() {
-    for (DocumentWindow* doc : documentWindows()) {
-        doc->fileSaved = true;
-        doc->unload();
-    }
-    QApplication::processEvents();
-}
+void closeAll() { kavrin::bench::closeDocuments(); }
 
 // Opens the page through the main window's open path, coloured on opening.
 DocumentWindow* openPage(const QString& page, const QString& name = QStringLiteral("page.html")) {
