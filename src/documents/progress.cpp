@@ -56,8 +56,8 @@ namespace {
 constexpr int kStageUnits = 1000;
 }  // namespace
 
-EditProgress::EditProgress(RichTextBox* editor, int stages) : stages_(qMax(1, stages)) {
-    if (!editor || editor->textLength() < kProgressFrom) return;
+EditProgress::EditProgress(RichTextBox* editor, int stages, qint64 pageLength) : stages_(qMax(1, stages)) {
+    if (!editor || (pageLength < 0 ? editor->textLength() : pageLength) < kProgressFrom) return;
     shown_ = true;
     showProgress(true, stages_ * kStageUnits);
     updateProgress(0);

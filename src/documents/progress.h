@@ -22,7 +22,9 @@ int progressPercent(qint64 position, qint64 total);
 // a bar of its own runs after this one has ended.
 class EditProgress {
 public:
-    EditProgress(RichTextBox* editor, int stages);
+    // `pageLength`: the length the page will have, for a page still to be loaded (-1: the
+    // editor's text as it is).
+    EditProgress(RichTextBox* editor, int stages, qint64 pageLength = -1);
     ~EditProgress();
     EditProgress(const EditProgress&) = delete;
     EditProgress& operator=(const EditProgress&) = delete;

@@ -8,6 +8,7 @@
 #include "documents/documentwindow.h"
 #include "documents/fileops.h"
 #include "documents/globals.h"
+#include "documents/progress.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/commondialog.h"
 #include "platform/msgbox.h"
@@ -51,7 +52,12 @@ void mdiMain::openFile(const QString& path) {
     QPointer<DocumentWindow> doc = createDocumentWindow();
     doc->load();
     QString error;
-    const bool loaded = doc && doc->loadDocumentFile(path, &error);
+    bool loaded = false;
+    if (doc) {
+        // The colouring that follows on opening shows a bar of its own.
+        EditProgress progress(doc->txtMain, 1, QFileInfo(path).size());
+        loaded = doc->loadDocumentFile(path, &error);
+    }
     if (!loaded) {
         // An empty window under this path would let a later Save wipe the real file.
         if (doc) {

@@ -1065,6 +1065,17 @@ void RichTextBox::replaceAll(const std::function<void(const RunSink&)>& produce,
     c.setBlockCharFormat(formatOf(emptyColor));  // the typing colour of an empty text
     produce([&](const QString& text, int color) {
         if (text.isEmpty()) return;
+        if (text.size() > kInsertPiece) {
+            // A whole file comes as one run: it goes in piece by piece, its progress reported.
+            WorkReport report(this, text.size());
+            cache.reserve(cache.size() + text.size());
+            insertInPieces(c, text, formatOf(color), report);
+            if (needsDocumentText(text))
+                toDocumentText(text, &cache);  // only its CR LF form is wanted here
+            else
+                cache.append(text);
+            return;
+        }
         if (needsDocumentText(text)) {
             c.insertText(toDocumentText(text, &cache), formatOf(color));
         } else {

@@ -651,6 +651,30 @@ TEST_F(RichTextBoxTest, LongTextGoesInPieceByPieceAsWholeAndReportsItsWork) {
     EXPECT_EQ(working.last().at(0).toLongLong(), working.last().at(1).toLongLong());
 }
 
+// A long file goes in piece by piece and says how far it has come; its text is the file's
+// whatever its line ends, with line breaks and characters of two halves where the pieces meet.
+TEST_F(RichTextBoxTest, ALongFileLoadsPieceByPieceAndReportsItsWork) {
+    for (const char* ends : {"\n", "\r\n", "\r"}) {
+        SCOPED_TRACE(int(strlen(ends)) * 10 + ends[0]);
+        QByteArray bytes;
+        while (bytes.size() < 300 * 1024) {
+            bytes += "<tr><td>caf\xC3\xA9 \xF0\x9F\x98\x80</td></tr>";
+            bytes += ends;
+        }
+        const QString path = writeFile("long.htm", bytes);
+        QString want = QString::fromUtf8(bytes);
+        want.replace("\r\n", "\n").replace("\r", "\n").replace("\n", "\r\n");
+        RichTextBox box;
+        QSignalSpy working(&box, &RichTextBox::Working);
+        ASSERT_TRUE(box.loadFile(path, rtfText)) << box.lastError().toStdString();
+        EXPECT_EQ(box.text(), want);
+        EXPECT_EQ(box.text(), documentText(box));
+        EXPECT_EQ(box.lineCount(), int(want.count("\r\n")) + 1);
+        ASSERT_GE(working.count(), 2);
+        EXPECT_EQ(working.last().at(0).toLongLong(), working.last().at(1).toLongLong());
+    }
+}
+
 // --- RTF -----------------------------------------------------------------------------------
 
 // What the colouring writes for a<b>c / <!-- x --> (colour table: black, then eight classes).
