@@ -304,14 +304,6 @@ QVector<ColorRange> stretchRanges(const PageColorStretch& s, qsizetype from = 0)
 
 }  // namespace
 
-void colorCodeChange(RichTextBox* editor, int start, QStringView removed, int inserted) {
-    if (!editor) return;
-    colorBusy = true;
-    const PageColorStretch s = pageColorsAfterChange(editor->textParts(), start, removed, inserted, currentTagColors());
-    editor->setRangeColors(stretchRanges(s));
-    colorBusy = false;
-}
-
 void colorCodeRunOn(RichTextBox* editor, int start, QStringView removed, int inserted) {
     if (!editor) return;
     colorBusy = true;

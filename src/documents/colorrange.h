@@ -15,15 +15,13 @@ class RichTextBox;
 void colorCodeRange(int start, int length);
 // The same in a given editor.
 void colorCodeRange(RichTextBox* editor, int start, int length);
-// Gives a change of a page coloured whole (`inserted` characters at `start` in place of
-// `removed`) the colours a whole-page pass would give it, reading only as far as they can differ.
-void colorCodeChange(RichTextBox* editor, int start, QStringView removed, int inserted);
-// After a change recoloured by colorCodeRange, gives the text after it the colours a whole-page
-// pass gives it as far as the change reaches: a comment the change opened or closed runs on
-// past it, or stops running on.
+// After a change (`inserted` characters at `start` in place of `removed`) recoloured by
+// colorCodeRange, gives the text after it the colours a whole-page pass gives it as far as the
+// change reaches: a comment the change opened or closed runs on past it, or stops running on.
 void colorCodeRunOn(RichTextBox* editor, int start, QStringView removed, int inserted);
 // Replaces the selection of a page coloured whole with `text` (CR LF breaks), the new text going
-// in already in the colours colorCodeChange would give it afterwards.
+// in already in the colours a whole-page pass gives it, and the text around it as far as they
+// can differ.
 void pasteColored(RichTextBox* editor, const QString& text);
 
 // Index of the last `c` in text before index `before` (-1 when there is none).

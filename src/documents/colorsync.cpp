@@ -171,6 +171,16 @@ PageColorStretch readAcross(const NowAt& nowAt, qsizetype n, const BeforeAt& bef
     return out;
 }
 
+// Reads `text` with its `length` characters at `start` in place of `with`: the text on the other
+// side of a change.
+auto patched(const SplitText& text, qsizetype start, qsizetype length, QStringView with) {
+    return [&text, start, length, with](qsizetype i) -> char16_t {
+        if (i < start) return text.at(i).unicode();
+        if (i < start + with.size()) return with[i - start].unicode();
+        return text.at(i - with.size() + length).unicode();
+    };
+}
+
 }  // namespace
 
 PageColorStretch pageColorsAfterChange(const SplitText& now, qsizetype start, QStringView removed, qsizetype inserted,
@@ -180,12 +190,8 @@ PageColorStretch pageColorsAfterChange(const SplitText& now, qsizetype start, QS
     inserted = qBound<qsizetype>(0, inserted, n - start);
     const qsizetype cut = removed.size();
     const auto nowAt = [&now](qsizetype i) { return now.at(i).unicode(); };
-    const auto beforeAt = [&](qsizetype i) -> char16_t {
-        if (i < start) return now.at(i).unicode();
-        if (i < start + cut) return removed[i - start].unicode();
-        return now.at(i - cut + inserted).unicode();
-    };
-    return readAcross(nowAt, n, beforeAt, n - inserted + cut, readingStart(now, start), start, cut, inserted, colors);
+    return readAcross(nowAt, n, patched(now, start, inserted, removed), n - inserted + cut, readingStart(now, start),
+                      start, cut, inserted, colors);
 }
 
 PageColorStretch pageColorsForChange(const SplitText& before, qsizetype start, qsizetype removed,
@@ -195,12 +201,8 @@ PageColorStretch pageColorsForChange(const SplitText& before, qsizetype start, q
     const qsizetype cut = qBound<qsizetype>(0, removed, size - start);
     const qsizetype added = inserted.size();
     const auto beforeAt = [&before](qsizetype i) { return before.at(i).unicode(); };
-    const auto nowAt = [&](qsizetype i) -> char16_t {
-        if (i < start) return before.at(i).unicode();
-        if (i < start + added) return inserted[i - start].unicode();
-        return before.at(i - added + cut).unicode();
-    };
-    return readAcross(nowAt, size - cut + added, beforeAt, size, readingStart(before, start), start, cut, added, colors);
+    return readAcross(patched(before, start, cut, inserted), size - cut + added, beforeAt, size,
+                      readingStart(before, start), start, cut, added, colors);
 }
 
 PageColorStretch pageColors(QStringView text, const TagColors& colors) {

@@ -66,11 +66,8 @@ EditProgress::EditProgress(RichTextBox* editor, int stages, qint64 pageLength) :
     });
 }
 
-EditProgress::~EditProgress() { end(); }
-
-void EditProgress::end() {
+EditProgress::~EditProgress() {
     if (!shown_) return;
-    shown_ = false;
     QObject::disconnect(connection_);
     showProgress(false);
 }

@@ -29,7 +29,6 @@ public:
     EditProgress(const EditProgress&) = delete;
     EditProgress& operator=(const EditProgress&) = delete;
     void stage(int k) { stage_ = qBound(0, k, stages_ - 1); }
-    void end();
 
 private:
     QMetaObject::Connection connection_;

@@ -890,12 +890,8 @@ void RichTextBox::replaceRange(int from, int to, const QString& text, int color)
     c.beginEditBlock();
     c.setPosition(from);
     c.setPosition(to, QTextCursor::KeepAnchor);
-    if (text.size() <= kInsertPiece) {
-        c.insertText(needsDocumentText(text) ? toDocumentText(text, nullptr) : text, fmt);
-    } else {
-        c.removeSelectedText();
-        insertInPieces(c, text, fmt, report);
-    }
+    c.removeSelectedText();
+    insertInPieces(c, text, fmt, report);
     c.endEditBlock();
     setTextCursor(c);
 }

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/textfile.h"
@@ -278,23 +279,21 @@ private:
             anySet_ = false;
         } else if (isSkippedDestination(w)) {
             st_.dest = Dest::Skip;
-        } else if (w == "emdash") {
-            textChar(QString(QChar(0x2014)));
-        } else if (w == "endash") {
-            textChar(QString(QChar(0x2013)));
-        } else if (w == "lquote") {
-            textChar(QString(QChar(0x2018)));
-        } else if (w == "rquote") {
-            textChar(QString(QChar(0x2019)));
-        } else if (w == "ldblquote") {
-            textChar(QString(QChar(0x201C)));
-        } else if (w == "rdblquote") {
-            textChar(QString(QChar(0x201D)));
-        } else if (w == "bullet") {
-            textChar(QString(QChar(0x2022)));
-        } else if (w == "emspace" || w == "enspace" || w == "qmspace") {
-            textChar(QStringLiteral(" "));
+        } else if (const char16_t c = symbolOf(w)) {
+            textChar(QString(QChar(c)));
         }
+    }
+
+    // The character a symbol's control word stands for; 0 for any other word.
+    static char16_t symbolOf(std::string_view w) {
+        static constexpr std::pair<std::string_view, char16_t> kSymbols[] = {
+            {"emdash", 0x2014},    {"endash", 0x2013},    {"lquote", 0x2018}, {"rquote", 0x2019},
+            {"ldblquote", 0x201C}, {"rdblquote", 0x201D}, {"bullet", 0x2022}, {"emspace", u' '},
+            {"enspace", u' '},     {"qmspace", u' '},
+        };
+        for (const auto& [word, c] : kSymbols)
+            if (word == w) return c;
+        return 0;
     }
 
     const ColorRunSink& sink_;
