@@ -213,7 +213,10 @@ QVector<QPair<int, int>> alignLines(const QVector<int>& a, const QVector<int>& b
     return out;
 }
 
-QString designedSource(const QString& source, const QString& loaded, const QString& edited) {
+namespace {
+
+// One change: everything from the first difference between `loaded` and `edited` to the last.
+QString designedSourceOne(const QString& source, const QString& loaded, const QString& edited) {
     if (loaded == edited) return source;
     const int n0 = int(loaded.size());
     const int n1 = int(edited.size());
@@ -348,6 +351,47 @@ QString designedSource(const QString& source, const QString& loaded, const QStri
     if (endS < startS) endS = startS;
     const QStringView replacement = QStringView(edited).mid(start0, n1 - (n0 - end0) - start0);
     return source.left(startS) + withCrLf(replacement) + source.mid(endS);
+}
+
+}  // namespace
+
+QString designedSource(const QString& source, const QString& loaded, const QString& edited) {
+    if (loaded == edited) return source;
+    // Edits far apart are written back one by one, last first, so the engine's way of writing
+    // what lies between them (quotes, implied elements) never reaches the source.
+    const Lines l0 = splitLines(loaded);
+    const Lines l1 = splitLines(edited);
+    QHash<QStringView, int> ids;
+    const QVector<int> a = lineIds(loaded, l0, ids);
+    const QVector<int> b = lineIds(edited, l1, ids);
+    struct Hunk {
+        int a0, a1, b0, b1;
+    };
+    QVector<Hunk> hunks;
+    int lastA = -1;
+    int lastB = -1;
+    auto gap = [&](int i, int j) {
+        if (i > lastA + 1 || j > lastB + 1) hunks.push_back({lastA + 1, i, lastB + 1, j});
+        lastA = i;
+        lastB = j;
+    };
+    for (const auto& [i, j] : alignLines(a, b)) gap(i, j);
+    gap(int(a.size()), int(b.size()));
+    constexpr int kMostHunks = 64;
+    if (hunks.size() <= 1 || hunks.size() > kMostHunks) return designedSourceOne(source, loaded, edited);
+    QString result = source;
+    QString before = loaded;
+    for (auto it = hunks.crbegin(); it != hunks.crend(); ++it) {
+        const int from = l0.starts[it->a0];
+        const int to = l0.starts[it->a1];
+        const QStringView with = QStringView(edited).mid(l1.starts[it->b0], l1.starts[it->b1] - l1.starts[it->b0]);
+        QString after = before.left(from);
+        after += with;
+        after += QStringView(before).mid(to);
+        result = designedSourceOne(result, before, after);
+        before = after;
+    }
+    return result;
 }
 
 }  // namespace kavrin

@@ -1,5 +1,7 @@
 #include "documents/docfile.h"
 
+#include <QPointer>
+
 #include <QFileInfo>
 
 #include "documents/colorops.h"
@@ -89,7 +91,12 @@ bool writeDocumentFile(DocumentWindow* doc, const QString& path) {
 void saveDocument(DocumentWindow* target) {
     DocumentWindow* doc = orActive(target);
     if (!doc) return;
-    // What the design view shows is what gets saved.
+    // What the design view shows is what gets saved, once the page has told all of it.
+    const QPointer<DocumentWindow> later(doc);
+    if (!doc->whenDesignCurrent([later] {
+            if (later) saveDocument(later);
+        }))
+        return;
     if (doc->mode == 2 && doc->applyDesignToSource()) setFileSaved(doc, false);
     if (isUntitled(doc->filePath)) {
         saveDocumentAs(doc);
@@ -103,6 +110,11 @@ void saveDocument(DocumentWindow* target) {
 void saveDocumentAs(DocumentWindow* target, const QString& title) {
     DocumentWindow* doc = orActive(target);
     if (!doc) return;
+    const QPointer<DocumentWindow> later(doc);
+    if (!doc->whenDesignCurrent([later, title] {
+            if (later) saveDocumentAs(later, title);
+        }))
+        return;
     if (doc->mode == 2) doc->applyDesignToSource();
 
     CommonDialog dialog;

@@ -8,11 +8,14 @@
 
 #include "documents/colorcoding.h"
 #include "documents/colorops.h"
+#include "documents/coloredreplace.h"
+#include "documents/fileops.h"
 #include "documents/designmerge.h"
 #include "documents/docstate.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
+#include "platform/msgbox.h"
 #include "platform/screen.h"
 
 namespace kavrin {
@@ -42,13 +45,34 @@ void DocumentWindow::connectViews() {
     connect(dhtm, &DhtmlEdit::ShowContextMenu, this, &DocumentWindow::dhtm_ShowContextMenu);
     connect(dhtm, &DhtmlEdit::ContextMenuAction, this, &DocumentWindow::dhtm_ContextMenuAction);
     connect(dhtm, &DhtmlEdit::DisplayChanged, this, &DocumentWindow::dhtm_DisplayChanged);
+    connect(dhtm, &DhtmlEdit::becameCurrent, this, &DocumentWindow::designBecameCurrent);
+    connect(dhtm, &DhtmlEdit::notCurrent, this, &DocumentWindow::designNotCurrent);
+    // A change in Design makes the document unsaved even while another document is active.
+    connect(dhtm, &DhtmlEdit::dirtyChanged, this, [this](bool dirty) {
+        if (dirty && mode == 2 && fileSaved) setFileSaved(this, false);
+    });
     connect(webBrowser, &WebBrowser::NavigateComplete2, this, &DocumentWindow::webBrowser_NavigateComplete2);
 }
 
 void DocumentWindow::tbsMain_Click() {
     if (!withViews_) return;
+    const int target = tbsMain->currentIndex() + 1;
+    // Leaving Design takes what the page holds; until it has answered, the tab stays on Design.
+    if (mode == 2 && target != 3) {
+        const QPointer<DocumentWindow> self(this);
+        if (!whenDesignCurrent([self, target] {
+                if (!self || self->mode != 2) return;
+                const QSignalBlocker block(self->tbsMain);
+                self->tbsMain->setCurrentIndex(target - 1);
+                self->tbsMain_Click();
+            })) {
+            const QSignalBlocker block(tbsMain);
+            tbsMain->setCurrentIndex(2);
+            return;
+        }
+    }
     BusyScope busy;
-    switch (tbsMain->currentIndex() + 1) {
+    switch (target) {
     case 1:
         if (mode != 0) switchToEdit();
         break;
@@ -61,6 +85,36 @@ void DocumentWindow::tbsMain_Click() {
     default:
         break;
     }
+}
+
+bool DocumentWindow::whenDesignCurrent(std::function<void()> then) {
+    if (mode != 2 || !dhtm || dhtm->isCurrent()) return true;
+    designWaiters_.append(std::move(then));
+    setBusy(true);
+    dhtm->requestCurrent();
+    return false;
+}
+
+void DocumentWindow::designBecameCurrent() {
+    if (designWaiters_.isEmpty()) return;
+    setBusy(false);
+    const QPointer<DocumentWindow> self(this);
+    for (const auto& then : std::exchange(designWaiters_, {})) {
+        if (!self || isUnloading()) return;
+        then();
+    }
+}
+
+void DocumentWindow::designNotCurrent() {
+    if (designWaiters_.isEmpty()) return;
+    designWaiters_.clear();
+    setBusy(false);
+    // The page may hold changes that could not be read: the document is not taken as saved.
+    if (fileSaved) setFileSaved(this, false);
+    msgBox("The design view of '" + fileTitle(filePath) +
+               "' did not answer in time, so its latest changes could not be read. The document stays in "
+               "Design and unsaved; try again in a moment.",
+           vbExclamation, appTitle);
 }
 
 // ---- Source and design in step -------------------------------------------------------------------
@@ -101,11 +155,12 @@ bool DocumentWindow::applyDesignToSource() {
     txtMain->select(prefix, removed);
     selStartBeforeChange = prefix;
     selLengthBeforeChange = removed;
-    txtMain->setSelText(inserted);
+    // Coloured as a paste of the same text would be, so the rest of the page keeps its colours;
+    // a comment the change opened or closed runs on past it, or stops, as when typing.
+    replaceSelectionColored(txtMain, inserted, QStringView(source).mid(prefix, removed));
     ignoreChange = wasIgnoring;
     txtMain->setSelStart(caret);
     setFileSaved(this, false);
-    if (colorCoding && activeDocument() == this) colorCodeDocument(this);
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include "documents/tips.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/msgbox.h"
+#include "platform/screen.h"
 #include "platform/textfile.h"
 
 namespace kavrin {
@@ -74,7 +75,11 @@ DocumentWindow::DocumentWindow(bool withViews, QWidget* parent) : Form(parent), 
     if (withViews_) connectViews();
 }
 
-DocumentWindow::~DocumentWindow() { disconnectTipList(this); }
+DocumentWindow::~DocumentWindow() {
+    disconnectTipList(this);
+    // A window that goes while its design view is being asked takes the hourglass with it.
+    if (!designWaiters_.isEmpty()) setBusy(false);
+}
 
 void DocumentWindow::Form_Initialize() {
     if (!withViews_) return;
@@ -145,6 +150,15 @@ void DocumentWindow::placeViews() {
 }
 
 void DocumentWindow::Form_Unload(int& cancel) {
+    // Input the design view has not reported yet must reach the save question first.
+    const QPointer<DocumentWindow> self(this);
+    if (!whenDesignCurrent([self] {
+            if (self) self->unload();
+        })) {
+        cancel = 1;
+        unloadCancelled = true;
+        return;
+    }
     if (!fileSaved) {
         const int answer = msgBox("Save changes to '" + fileTitle(filePath) + "'?", vbYesNoCancel + vbExclamation);
         if (answer == vbYes) {

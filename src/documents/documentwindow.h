@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QVector>
 
+#include <functional>
 #include <optional>
 
 #include "platform/form.h"
@@ -92,6 +93,11 @@ public:
     bool applyDesignToSource();
     // Shows the source in the design view again, with relative links taken from `basePath`.
     void reloadDesign(const QString& basePath);
+    // True when the design view is not shown or holds the page as it stands: what needs the
+    // page's text can go on at once. Otherwise the page is asked, the hourglass shows, and
+    // `then` runs once it answers; a page that does not answer leaves the document in Design
+    // and unsaved, and the user is told. Nothing waits meanwhile.
+    bool whenDesignCurrent(std::function<void()> then);
 
     const QVector<UndoEntry>& undoList() const { return undoList_; }
     const QVector<UndoEntry>& redoList() const { return redoList_; }
@@ -133,6 +139,9 @@ private:
     void switchToDesign();
     void connectViews();
     void deleteBrowseFiles();
+    void designBecameCurrent();
+    void designNotCurrent();
+    QList<std::function<void()>> designWaiters_;
     // The context menu's groups, between showing it and the user's choice.
     bool menuHasPositioning_ = false;
     bool menuHasTable_ = false;

@@ -4,6 +4,7 @@
 #include <QMimeData>
 
 #include "documents/colorcoding.h"
+#include "documents/coloredreplace.h"
 #include "documents/colorrange.h"
 #include "documents/colorrtf.h"
 #include "documents/documentwindow.h"
@@ -23,9 +24,6 @@
 namespace kavrin {
 
 namespace {
-
-// Pastes of up to this many characters recolour only around themselves.
-constexpr int kRangeRecolorLimit = 12000;
 
 // The document an edit command works on in its source: none without a document, and none in
 // the design view, whose own commands take over there.
@@ -93,12 +91,13 @@ void mdiMain::connectEditCommands() {
 
 void mdiMain::mnuEditUndo_Click() {
     if (designCommand(DECMD_UNDO)) return;
-    if (DocumentWindow* doc = sourceDocument()) doc->undoChange();
+    // The browse view shows the page, not the source the history belongs to.
+    if (DocumentWindow* doc = sourceDocument(); doc && doc->mode == 0) doc->undoChange();
 }
 
 void mdiMain::mnuEditRedo_Click() {
     if (designCommand(DECMD_REDO)) return;
-    if (DocumentWindow* doc = sourceDocument()) doc->redoChange();
+    if (DocumentWindow* doc = sourceDocument(); doc && doc->mode == 0) doc->redoChange();
 }
 
 void mdiMain::mnuEditCopy_Click() {
@@ -129,43 +128,11 @@ void mdiMain::mnuEditPaste_Click() {
     const QString clip = withCrLfBreaks(data->text());
     if (clip.isEmpty()) return;
     RichTextBox* editor = doc->txtMain;
-    const bool coded = colorCoding;
-    if (coded) editor->setRedraw(false);
-
-    const int start = editor->selStart();
-    const int n = int(clip.size());
-    // A long paste goes in already in the colours a whole-page pass gives it, reading only as
-    // far as they can differ.
-    const bool whole = coded && n > kRangeRecolorLimit;
-    const SplitText text = editor->textParts();
-    if (!text.isEmpty() && !whole) {
-        // Pasted text must not take the colour of the tag it is pasted against.
-        ignoreChange = true;
-        const bool beforeTag = start < text.size() && text[start] == u'<';
-        const bool afterTag = start > 0 && start <= text.size() && text[start - 1] == u'>';
-        if (beforeTag || afterTag) editor->setSelColor(editor->selColor() == commentColor ? commentColor : 0);
-        ignoreChange = false;
-    }
-    if (coded && !whole) {
-        ignoreChange = true;
-        editor->setSelColor(0);
-        ignoreChange = false;
-    }
     selStartBeforeChange = editor->selStart();
     selLengthBeforeChange = editor->selLength();
-    if (whole)
-        pasteColored(editor, clip);
-    else
-        editor->setSelText(clip);
-    if (coded) {
-        if (!whole) colorCodeRange(editor, start, n);
-        ignoreChange = true;
-        editor->setSelStart(start + n);
-        ignoreChange = false;
-        editor->setRedraw(true);
-        // The caret moved while its position was not being shown.
-        doc->txtmain_SelChange();
-    }
+    replaceSelectionColored(editor, clip);
+    // The caret moved while its position was not being shown.
+    if (colorCoding) doc->txtmain_SelChange();
 }
 
 void mdiMain::mnuEditSelectAll_Click() {

@@ -170,6 +170,7 @@ void mdiMain::mnuFileClose_Click() {
 }
 
 void mdiMain::mnuFileCloseAll_Click() {
+    if (!whenDesignsCurrent([this] { mnuFileCloseAll_Click(); })) return;
     unloadCancelled = false;
     closingAll = true;
     // Only documents close: the hidden pop-up menu window and open tool windows belong to the
@@ -197,6 +198,7 @@ void mdiMain::mnuFileSave_Click() { saveDocument(); }
 void mdiMain::mnuFileSaveAs_Click() { saveDocumentAs(); }
 
 void mdiMain::mnuFileSaveAll_Click() {
+    if (!whenDesignsCurrent([this] { mnuFileSaveAll_Click(); })) return;
     QPointer<DocumentWindow> active = activeDocument();
     QVector<QPointer<DocumentWindow>> docs;
     for (DocumentWindow* doc : documentWindows()) docs << doc;
@@ -223,6 +225,9 @@ void mdiMain::mnuFileSaveAll_Click() {
 void mdiMain::mnuFilePrintSource_Click() {
     DocumentWindow* doc = activeDocument();
     if (!doc) return;
+    // What the design view shows is what gets printed.
+    if (!doc->whenDesignCurrent([this] { mnuFilePrintSource_Click(); })) return;
+    if (doc->mode == 2) doc->applyDesignToSource();
     BusyScope busy;
     RichTextBox* editor = doc->txtMain;
     const bool hasSelection = editor->selLength() != 0;
@@ -249,6 +254,9 @@ void mdiMain::mnuFilePrintSource_Click() {
 void mdiMain::mnuFilePrintBrowser_Click() {
     DocumentWindow* doc = activeDocument();
     if (!doc) return;
+    // What the design view shows is what gets printed.
+    if (!doc->whenDesignCurrent([this] { mnuFilePrintBrowser_Click(); })) return;
+    if (doc->mode == 2) doc->applyDesignToSource();
     BusyScope busy;
 
     CommonDialog dialog;

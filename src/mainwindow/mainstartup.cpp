@@ -234,6 +234,12 @@ void mdiMain::mnuHelpAbout_Click() {
 // ---- Shut-down ----------------------------------------------------------------------------------
 
 void mdiMain::MDIForm_Unload(int& cancel) {
+    // A document in Design may hold input its page has not reported: the save questions wait
+    // for it rather than miss it.
+    if (!whenDesignsCurrent([this] { unload(vbFormCode); })) {
+        cancel = 1;
+        return;
+    }
     unloadCancelled = false;
     // Every other window goes first, newest first; a document whose save question is cancelled
     // keeps the program running, and nothing is saved.

@@ -18,6 +18,8 @@
 #include "platform/dhtmledit.h"
 #include "platform/msgbox.h"
 
+#include <memory>
+
 namespace kavrin {
 
 namespace {
@@ -214,7 +216,6 @@ void mdiMain::setToEdit() {
 }
 
 void mdiMain::setToBrowse() {
-    DocumentWindow* doc = activeDocument();
     showTagArea(false);
     tbrMainA->setButtonEnabled("paste", false);
     tbrMainA->setButtonEnabled("new", false);
@@ -227,9 +228,9 @@ void mdiMain::setToBrowse() {
             !name.startsWith(QLatin1String("mnuInsertSep")) && !name.startsWith(QLatin1String("mnuFormatSep")))
             it.value()->setEnabled(false);
     }
-    // Undo still works on the source here; it follows the active document as in the source view.
-    enableUndo(doc && doc->undoI > 0);
-    enableRedo(doc && doc->redoI > 0);
+    // The page shown is not being edited: Undo and Redo would change a source nobody sees.
+    enableUndo(false);
+    enableRedo(false);
     showDesignColorButtons(false);
     tbrColor->hide();
     showViewChecks(1);
@@ -290,6 +291,21 @@ void mdiMain::mnuViewDesign_Click() {
     if (doc && doc->tbsMain) doc->tbsMain->setCurrentIndex(2);
     doc = activeDocument();
     showViewChecks(doc ? doc->mode : 0);
+}
+
+bool mdiMain::whenDesignsCurrent(std::function<void()> then) {
+    QVector<DocumentWindow*> waiting;
+    for (DocumentWindow* doc : documentWindows())
+        if (doc->mode == 2 && doc->dhtm && !doc->dhtm->isCurrent()) waiting << doc;
+    if (waiting.isEmpty()) return true;
+    // `then` runs once, after the last page has answered; a page that does not answer tells
+    // the user, and `then` never runs.
+    auto left = std::make_shared<int>(int(waiting.size()));
+    for (DocumentWindow* doc : waiting)
+        doc->whenDesignCurrent([left, then] {
+            if (--*left == 0) then();
+        });
+    return false;
 }
 
 bool mdiMain::designCommand(int command) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 // The main window: menus, toolbars, the document area with its task bar, and the status bar.
 #include <QAction>
 #include <QLabel>
@@ -106,6 +107,9 @@ public:
     // True when the active document shows its design view; the command has then gone to its
     // design control (with the default option) and the source is not to be touched.
     bool designCommand(int command);
+    // True when every document in Design holds its page as it stands; otherwise asks the pages
+    // and runs `then` once all have answered (see DocumentWindow::whenDesignCurrent).
+    bool whenDesignsCurrent(std::function<void()> then);
     // The table-editing buttons of the design toolbar, in their order.
     static QStringList designTableButtonKeys();
     Toolbar* tbrDHTM = nullptr;   // design toolbar

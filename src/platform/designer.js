@@ -11,12 +11,11 @@
   let dirty = false;
   let editable = false;
   let flags = { html: true, head: true, body: true };
-  let sentHtml = null;
-  // Reports travel two ways (the channel, and the answers to the control's calls) and can
-  // overtake each other; the page's HTML carries its own version so the newest one wins.
-  let htmlVersion = 0;
+  // What the control needs to tell whether a report is current: how many keys the page has
+  // seen (the control counts the keys it sent) and how many changes the page has had.
+  let keys = 0;
+  let changes = 0;
   let pushQueued = false;
-  let htmlChanged = false;
   let controlElement = null;  // an image or control clicked on, selected as a whole
   const sheet = new CSSStyleSheet();
   const detailSheet = new CSSStyleSheet();
@@ -30,7 +29,7 @@
     new QWebChannel(qt.webChannelTransport, (channel) => {
       if (bridge) return;
       bridge = channel.objects.designBridge;
-      if (editable) push(true);
+      if (editable) push();
     });
   }
   connect();
@@ -50,9 +49,29 @@
     for (const a of el.attributes) s += ' ' + a.name + '="' + escapeAttr(a.value) + '"';
     return s + '>';
   }
+  // Table bodies the parser made for a table the user inserted, written as their rows alone.
+  const impliedBodies = new Set();
+  function anyImplied() {
+    for (const b of impliedBodies) if (!b.isConnected || b.attributes.length) impliedBodies.delete(b);
+    return impliedBodies.size > 0;
+  }
+  const voidTags = new Set(['AREA', 'BASE', 'BR', 'COL', 'EMBED', 'HR', 'IMG', 'INPUT', 'LINK', 'META', 'PARAM', 'SOURCE', 'TRACK', 'WBR']);
+  function elementHtml(el) {
+    if (!impliedBodies.size || rawText.has(el.tagName)) return el.outerHTML;
+    if (impliedBodies.has(el)) return childrenHtml(el);
+    let holds = false;
+    for (const b of impliedBodies) if (el.contains(b)) { holds = true; break; }
+    if (!holds) return el.outerHTML;
+    return startTag(el) + childrenHtml(el) + (voidTags.has(el.tagName) ? '' : '</' + el.localName + '>');
+  }
+  function childrenHtml(el) {
+    let s = '';
+    for (const c of el.childNodes) s += nodeHtml(c, el);
+    return s;
+  }
   function nodeHtml(n, parent) {
     switch (n.nodeType) {
-      case 1: return n.outerHTML;
+      case 1: return elementHtml(n);
       case 3: return parent && rawText.has(parent.tagName) ? n.data : escapeText(n.data);
       case 8: return '<!--' + n.data + '-->';
       case 10: {
@@ -70,13 +89,14 @@
     let s = flags.html ? startTag(el) : '';
     for (const child of el.childNodes) {
       if (child === strip) continue;
-      if (child.nodeType === 1 && child.tagName === 'HEAD') s += flags.head ? child.outerHTML : child.innerHTML;
-      else if (child.nodeType === 1 && child.tagName === 'BODY') s += flags.body ? child.outerHTML : child.innerHTML;
+      if (child.nodeType === 1 && child.tagName === 'HEAD') s += flags.head ? elementHtml(child) : childrenHtml(child);
+      else if (child.nodeType === 1 && child.tagName === 'BODY') s += flags.body ? elementHtml(child) : childrenHtml(child);
       else s += nodeHtml(child, el);
     }
     return flags.html ? s + '</html>' : s;
   }
   function serialize() {
+    anyImplied();
     const parts = [];
     for (const n of document.childNodes) {
       if (n === document.documentElement) parts.push(htmlElement(n));
@@ -572,29 +592,42 @@
     return { s, v };
   }
 
+  // A report: the command states and the change count after every change; the HTML only when
+  // the control asks for it, since serialising a long page after each key would slow typing.
   function snapshot(withHtml) {
+    noteMutations(observer.takeRecords());
     const st = state();
-    const out = { seq: ++seq, dirty, states: st.s, values: st.v };
-    if (withHtml) {
-      const html = serialize();
-      if (html !== sentHtml) { sentHtml = html; htmlVersion++; }
-      out.html = html;
-      out.htmlVersion = htmlVersion;
-    }
+    const out = { seq: ++seq, dirty, changes, keys, states: st.s, values: st.v };
+    if (withHtml) out.html = serialize();
     return out;
   }
-  function push(withHtml) {
+  function push() {
     if (!bridge) { connect(); return; }
-    if (withHtml) htmlChanged = false;
-    bridge.update(snapshot(withHtml));
+    bridge.update(snapshot(false));
   }
   // Reports go out once the event that caused them is over, one for all the changes it made.
-  function schedule(changed) {
-    htmlChanged = htmlChanged || changed;
+  function schedule() {
     if (pushQueued) return;
     pushQueued = true;
-    queueMicrotask(() => { pushQueued = false; push(htmlChanged); });
+    queueMicrotask(() => { pushQueued = false; push(); });
   }
+
+  // Every change of the document, whoever made it (typing, the engine's commands, ours), makes
+  // the page dirty; the marks of the history strip are no change of the document.
+  function ownNode(n) { return !!strip && (n === strip || strip.contains(n)); }
+  function noteMutations(records) {
+    let counted = false;
+    for (const r of records) {
+      if (ownNode(r.target)) continue;
+      if (r.type === 'childList' && [...r.addedNodes, ...r.removedNodes].every(ownNode)) continue;
+      counted = true;
+      break;
+    }
+    if (!counted) return;
+    changes++;
+    changed();
+  }
+  const observer = new MutationObserver((records) => { if (editable) { noteMutations(records); schedule(); } });
 
   // ---- Commands -----------------------------------------------------------------------------
 
@@ -655,17 +688,16 @@
   }
 
   kv.exec = function (id, arg) {
-    if (!editable) return snapshot(true);
-    // The engine's own commands report their changes as input; ours mark the page themselves.
+    if (!editable) return snapshot(false);
     const ok = exec(id, arg) !== false;
-    const out = snapshot(true);
+    const out = snapshot(false);
     out.ok = ok;
     return out;
   };
 
   // The source side's insertion: the selection's HTML goes where the mode puts it.
   kv.insertHtml = function (open, close, extra, mode) {
-    if (!editable) return snapshot(true);
+    if (!editable) return snapshot(false);
     const r = range();
     let selected = '';
     if (r && !r.collapsed && inDocument(r.commonAncestorContainer)) {
@@ -677,19 +709,24 @@
       : mode === 2 ? open + extra + close + selected
       : mode === 3 ? open + extra + close
       : open + close + extra;
+    const tablesBefore = new Set(document.querySelectorAll('table'));
     if (text) document.execCommand('insertHTML', false, text);
     else document.execCommand('delete');
-    dirty = true;
-    return snapshot(true);
+    // The parser gives every new table a body; one the inserted text did not write stays out
+    // of the source.
+    if (!/<tbody[\s>]/i.test(text))
+      for (const t of document.querySelectorAll('table'))
+        if (!tablesBefore.has(t)) for (const b of t.tBodies) if (!b.attributes.length) impliedBodies.add(b);
+    return snapshot(false);
   };
 
   kv.applyFont = function (font) {
-    if (!editable) return snapshot(true);
+    if (!editable) return snapshot(false);
     if (font.face) document.execCommand('fontName', false, font.face);
     if (font.size) document.execCommand('fontSize', false, String(font.size));
     for (const [key, command] of [['bold', 'bold'], ['italic', 'italic'], ['underline', 'underline']])
       if (typeof font[key] === 'boolean' && q(command) !== font[key]) document.execCommand(command);
-    return snapshot(true);
+    return snapshot(false);
   };
 
   function applyOptions(o) {
@@ -715,8 +752,6 @@
     document.adoptedStyleSheets = [sheet, detailSheet];
     applyOptions(o);
     const html = serialize();
-    sentHtml = html;
-    htmlVersion++;
     editable = !o.readOnly;
     if (editable) {
       document.designMode = 'on';
@@ -734,28 +769,31 @@
     }
     dirty = false;
     try { document.execCommand('styleWithCSS', false, false); } catch (e) {}
+    if (editable) observer.observe(document, { subtree: true, childList: true, attributes: true, characterData: true });
     const out = snapshot(false);
     out.html = html;
-    out.htmlVersion = htmlVersion;
-    if (bridge) push(false);
+    if (bridge) push();
     return out;
   };
 
-  kv.state = function (withHtml) { return snapshot(!!withHtml); };
+  kv.state = function () { return snapshot(false); };
 
-  kv.markClean = function () {
-    dirty = false;
-    return snapshot(true);
+  // The control's request for the page as it stands: a report with the HTML, answering `id`.
+  // The command states are left out: reading them right after an edit makes the engine lay
+  // the page out again, which on a long page costs far more than the HTML itself.
+  kv.flush = function (id) {
+    noteMutations(observer.takeRecords());
+    return { seq: ++seq, dirty, changes, keys, html: serialize(), flush: id };
   };
 
   document.addEventListener('input', (e) => {
     if (!editable) return;
     if (e.inputType === 'historyUndo' || e.inputType === 'historyRedo') replaySwaps();
-    dirty = true;
-    schedule(true);
+    schedule();
   }, true);
-  document.addEventListener('selectionchange', () => { if (editable) schedule(false); });
-  document.addEventListener('keyup', () => { if (editable) schedule(false); }, true);
+  document.addEventListener('selectionchange', () => { if (editable) schedule(); });
+  document.addEventListener('keydown', () => { keys++; if (editable) schedule(); }, true);
+  document.addEventListener('keyup', () => { if (editable) schedule(); }, true);
   document.addEventListener('mousedown', (e) => {
     if (!editable) return;
     const t = e.target;
@@ -763,7 +801,7 @@
     if (t && t.nodeType === 1 && /^(IMG|HR|INPUT|SELECT|TEXTAREA|BUTTON|OBJECT|EMBED|IFRAME|APPLET)$/.test(t.tagName) && e.button !== 1) {
       controlElement = t;
       // After the engine has placed its caret for the click.
-      document.addEventListener('mouseup', () => { if (inDocument(t)) { selectNode(t); schedule(false); } }, { once: true, capture: true });
+      document.addEventListener('mouseup', () => { if (inDocument(t)) { selectNode(t); schedule(); } }, { once: true, capture: true });
     }
   }, true);
   // A click on a link in the design view edits it; it never leaves the page.

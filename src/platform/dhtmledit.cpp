@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -82,7 +81,7 @@ public:
     explicit DesignBridge(DhtmlEdit* owner) : QObject(owner), owner_(owner) {}
 
 public slots:
-    void update(const QVariantMap& state) { owner_->applyState(state, true); }
+    void update(const QVariantMap& state) { owner_->receiveReport(state, {}); }
 
 private:
     DhtmlEdit* owner_;
@@ -98,6 +97,9 @@ DhtmlEdit::Option& DhtmlEdit::Option::operator=(bool on) {
 DhtmlEdit::DhtmlEdit(QWidget* parent) : LazyWebView(parent) {
     initDesignerResources();
     bridge_ = new DesignBridge(this);
+    flushTimer_ = new QTimer(this);
+    flushTimer_->setSingleShot(true);
+    connect(flushTimer_, &QTimer::timeout, this, &DhtmlEdit::flushTimedOut);
 }
 
 DhtmlEdit::~DhtmlEdit() {
@@ -134,9 +136,9 @@ void DhtmlEdit::viewCreated() {
     view()->setPage(page);
     view()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(view(), &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        waitCurrent(1000);
+        // The menu speaks for the place the click selected, which the page reports first.
         menuPos_ = pos;
-        emit ShowContextMenu(pos.x(), pos.y());
+        runReporting(QStringLiteral("kv.state()"), [this, pos](const QVariantMap&) { emit ShowContextMenu(pos.x(), pos.y()); });
     });
     connect(page, &QWebEnginePage::loadFinished, this, &DhtmlEdit::pageLoaded);
     watchInput();
@@ -152,12 +154,14 @@ void DhtmlEdit::watchInput() {
 bool DhtmlEdit::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::KeyPress:
+        ++keysSent_;
+        noteInput();
+        break;
     case QEvent::InputMethod:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::Drop:
-        stale_ = true;
-        ++staleCount_;
+        noteInput();
         break;
     default:
         break;
@@ -195,8 +199,12 @@ int DhtmlEdit::setDocumentHTML(const QString& html) {
     loadedHtml_ = html;
     html_ = html;
     dirty_ = false;
-    stale_ = false;
     ready_ = false;
+    htmlInputs_ = inputs_;
+    pageChanges_ = htmlChanges_ = cleanChanges_ = 0;
+    flushing_ = false;
+    flushTimer_->stop();
+    queued_.clear();
     readOnly_ = containsFrameset(html);
     states_.clear();
     values_.clear();
@@ -215,7 +223,7 @@ void DhtmlEdit::setBaseURL(const QString& path) {
     baseUrl_ = path;
     // A page already shown takes its pictures and links from the new place.
     if (!loadPending_ && (ready_ || loading_)) {
-        sourceHtml_ = DocumentHTML();
+        sourceHtml_ = html_;
         loadPending_ = true;
         QTimer::singleShot(0, this, [this] {
             if (loadPending_) startLoad();
@@ -259,118 +267,157 @@ void DhtmlEdit::pageLoaded(bool ok) {
                         {"blockFormats", formats}};
     const QString script = QStringLiteral("window.kv ? kv.init(%1) : null").arg(jsValue(options));
     QPointer<DhtmlEdit> self(this);
-    runScript(script, [self, ok](const QVariant& result) {
+    view()->page()->runJavaScript(script, kWorld, [self, ok](const QVariant& result) {
         if (!self) return;
         const QVariantMap map = result.toMap();
         if (map.contains(QStringLiteral("html"))) self->loadedHtml_ = map.value(QStringLiteral("html")).toString();
         self->html_ = self->loadedHtml_;
+        self->htmlInputs_ = self->inputs_;
+        // The page counts the keys it has seen from here on as the control does.
+        self->keysSent_ = quint64(map.value(QStringLiteral("keys")).toDouble());
         self->lastSeq_ = 0;
-        self->htmlVersion_ = 0;
         self->applyState(result, false);
+        self->htmlChanges_ = self->cleanChanges_ = self->pageChanges_;
         self->dirty_ = false;
         self->ready_ = true;
         emit self->documentLoaded(ok && !map.isEmpty());
         emit self->DisplayChanged();
+        // Commands given while the page loaded run now, in their order.
+        const auto queued = std::exchange(self->queued_, {});
+        for (const auto& [script, after] : queued)
+            if (self) self->runReporting(script, after);
     });
-}
-
-bool DhtmlEdit::waitReady(int timeoutMs) {
-    if (ready_) return true;
-    if (!loading_ && !loadPending_) return false;
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    connect(this, &DhtmlEdit::documentLoaded, &loop, &QEventLoop::quit);
-    timer.start(timeoutMs);
-    // Starting the load now rather than at the next turn of the event loop.
-    if (loadPending_) startLoad();
-    if (!ready_) loop.exec(QEventLoop::ExcludeUserInputEvents);
-    return ready_;
 }
 
 // ---- The page's reports -------------------------------------------------------------------------
 
+void DhtmlEdit::receiveReport(const QVariant& report, std::function<void(const QVariantMap&)> after) {
+    if (holding_) {
+        held_.append({report, std::move(after)});
+        return;
+    }
+    applyState(report, true);
+    if (after) after(report.toMap());
+}
+
+void DhtmlEdit::holdReports(bool hold) {
+    holding_ = hold;
+    if (hold) return;
+    while (!held_.isEmpty() && !holding_) {
+        auto [report, after] = held_.takeFirst();
+        applyState(report, true);
+        if (after) after(report.toMap());
+    }
+}
+
 void DhtmlEdit::applyState(const QVariant& state, bool announce) {
     const QVariantMap map = state.toMap();
     if (map.isEmpty()) return;
-    // Reports can cross on their way; an older one must not undo a newer one.
-    if (map.contains(QStringLiteral("html"))) {
-        const double version = map.value(QStringLiteral("htmlVersion")).toDouble();
-        if (version >= htmlVersion_) {
-            htmlVersion_ = version;
-            html_ = map.value(QStringLiteral("html")).toString();
-        }
-    }
+    if (map.contains(QStringLiteral("flush"))) takeFlush(map);
+    // Reports travel two ways (the channel, and the answers to the control's calls) and can
+    // overtake each other; an older one must not undo a newer one.
     const double seq = map.value(QStringLiteral("seq")).toDouble();
     if (seq <= lastSeq_) return;
     lastSeq_ = seq;
-    dirty_ = map.value(QStringLiteral("dirty")).toBool();
-    states_.clear();
-    const QVariantMap states = map.value(QStringLiteral("states")).toMap();
-    for (auto it = states.cbegin(); it != states.cend(); ++it) states_.insert(it.key().toInt(), it.value().toInt());
-    values_.clear();
-    const QVariantMap values = map.value(QStringLiteral("values")).toMap();
-    for (auto it = values.cbegin(); it != values.cend(); ++it) values_.insert(it.key().toInt(), it.value());
-    if (announce && ready_) emit DisplayChanged();
+    const bool wasDirty = dirty_;
+    pageChanges_ = map.value(QStringLiteral("changes")).toDouble();
+    // Changed since the HTML last taken as clean: a report sent before the page heard of that
+    // can still be on its way, and its own dirty flag would undo it.
+    dirty_ = pageChanges_ > cleanChanges_;
+    // An answer that carries only the HTML leaves the command states as last reported.
+    if (map.contains(QStringLiteral("states"))) {
+        states_.clear();
+        const QVariantMap states = map.value(QStringLiteral("states")).toMap();
+        for (auto it = states.cbegin(); it != states.cend(); ++it) states_.insert(it.key().toInt(), it.value().toInt());
+        values_.clear();
+        const QVariantMap values = map.value(QStringLiteral("values")).toMap();
+        for (auto it = values.cbegin(); it != values.cend(); ++it) values_.insert(it.key().toInt(), it.value());
+    }
+    if (!announce || !ready_) return;
+    if (dirty_ != wasDirty) emit dirtyChanged(dirty_);
+    emit DisplayChanged();
 }
 
-void DhtmlEdit::runScript(const QString& script, std::function<void(const QVariant&)> done) {
-    QWebEnginePage* page = view()->page();
-    if (done)
-        page->runJavaScript(script, kWorld, std::move(done));
-    else
-        page->runJavaScript(script, kWorld);
-}
-
-QVariant DhtmlEdit::runAndWait(const QString& script, int timeoutMs) {
-    struct Result {
-        bool done = false;
-        QVariant value;
-        QEventLoop loop;
-    };
-    auto result = std::make_shared<Result>();
-    std::weak_ptr<Result> weak = result;
-    runScript(script, [weak](const QVariant& value) {
-        if (auto r = weak.lock()) {
-            r->done = true;
-            r->value = value;
-            r->loop.quit();
-        }
+void DhtmlEdit::runReporting(const QString& script, std::function<void(const QVariantMap&)> after) {
+    if (!ready_) {
+        // A page that will never load runs nothing; one on its way runs the script once it is there.
+        if (loading_ || loadPending_) queued_.append({script, std::move(after)});
+        return;
+    }
+    QPointer<DhtmlEdit> self(this);
+    view()->page()->runJavaScript(script, kWorld, [self, after = std::move(after)](const QVariant& result) {
+        if (self) self->receiveReport(result, after);
     });
-    QTimer::singleShot(timeoutMs, &result->loop, &QEventLoop::quit);
-    if (!result->done) result->loop.exec(QEventLoop::ExcludeUserInputEvents);
-    return result->value;
 }
 
-bool DhtmlEdit::waitCurrent(int timeoutMs) {
-    if (!ready_ || !stale_) return true;
-    const quint64 count = staleCount_;
-    const QVariant state = runAndWait(QStringLiteral("kv.state(true)"), timeoutMs);
-    if (state.isNull()) return false;
-    applyState(state, false);
-    if (count == staleCount_) stale_ = false;
-    return true;
+void DhtmlEdit::noteInput() { ++inputs_; }
+
+bool DhtmlEdit::isCurrent() const {
+    // Input sent since the HTML was read, or a change the page reported since, makes it old.
+    return !ready_ || readOnly_ || (htmlInputs_ == inputs_ && pageChanges_ <= htmlChanges_);
 }
 
-QString DhtmlEdit::DocumentHTML() {
-    if (!ready_) return sourceHtml_;
-    waitCurrent();
-    return html_;
+void DhtmlEdit::requestCurrent(int timeoutMs) {
+    if (isCurrent()) {
+        QTimer::singleShot(0, this, [this] {
+            if (isCurrent()) emit becameCurrent();
+            else requestCurrent();
+        });
+        return;
+    }
+    if (!flushTimer_->isActive()) flushTimer_->start(timeoutMs);
+    flushRounds_ = 0;
+    lastFlushHtml_.clear();
+    if (!flushing_) sendFlush();
 }
 
-bool DhtmlEdit::IsDirty() {
-    if (!ready_) return false;
-    waitCurrent();
-    return dirty_;
+void DhtmlEdit::sendFlush() {
+    flushing_ = true;
+    flushInputs_ = inputs_;
+    runReporting(QStringLiteral("kv.flush(%1)").arg(++flushId_));
 }
+
+void DhtmlEdit::takeFlush(const QVariantMap& map) {
+    if (!flushing_ || map.value(QStringLiteral("flush")).toULongLong() != flushId_) return;
+    const QString html = map.value(QStringLiteral("html")).toString();
+    const quint64 keys = quint64(map.value(QStringLiteral("keys")).toDouble());
+    // Keys and scripts reach the page by different ways, so a key sent before the question can
+    // still be on its way: the answer counts only once the page has seen every key sent. A key
+    // the engine swallowed would never be counted; two answers alike in a row settle that.
+    const bool settled = keys >= keysSent_ || (flushRounds_ >= 2 && html == lastFlushHtml_);
+    if (flushInputs_ != inputs_ || !settled) {
+        ++flushRounds_;
+        lastFlushHtml_ = html;
+        if (flushTimer_->isActive()) sendFlush();
+        else flushing_ = false;
+        return;
+    }
+    html_ = html;
+    htmlInputs_ = flushInputs_;
+    htmlChanges_ = map.value(QStringLiteral("changes")).toDouble();
+    flushing_ = false;
+    flushTimer_->stop();
+    QTimer::singleShot(0, this, [this] {
+        if (isCurrent()) emit becameCurrent();
+    });
+}
+
+void DhtmlEdit::flushTimedOut() {
+    flushing_ = false;
+    if (isCurrent()) return;
+    emit notCurrent();
+}
+
+QString DhtmlEdit::DocumentHTML() const { return ready_ ? html_ : sourceHtml_; }
+
+bool DhtmlEdit::IsDirty() const { return ready_ && !readOnly_ && dirty_; }
 
 void DhtmlEdit::markClean() {
     if (!ready_) return;
-    const QVariant state = runAndWait(QStringLiteral("kv.markClean()"), 5000);
-    applyState(state, false);
     loadedHtml_ = html_;
-    dirty_ = false;
+    // A change the page made after the HTML was read keeps it dirty.
+    cleanChanges_ = htmlChanges_;
+    dirty_ = pageChanges_ > cleanChanges_;
 }
 
 // ---- Commands -----------------------------------------------------------------------------------
@@ -409,17 +456,15 @@ void DhtmlEdit::pageAction(int command) {
     default: return;
     }
     view()->page()->triggerAction(action);
-    stale_ = true;
-    ++staleCount_;
+    noteInput();
 }
 
 QVariant DhtmlEdit::ExecCommand(int command, int option, const QVariant& argument) {
-    if (!waitReady()) return QVariant();
     switch (command) {
     case DECMD_GETBLOCKFMT:
     case DECMD_GETFONTNAME:
     case DECMD_GETFONTSIZE:
-        waitCurrent();
+        // As of the last report: the page reports after every change of the selection.
         return values_.value(command);
     case DECMD_GETBLOCKFMTNAMES:
         return designBlockFormatNames();
@@ -443,20 +488,20 @@ QVariant DhtmlEdit::ExecCommand(int command, int option, const QVariant& argumen
                                     command == DECMD_UNDO || command == DECMD_REDO;
     if (readOnly_ || (!states_.contains(command) && !clipboardOrHistory)) return QVariant();
     const QString arg = jsValue(argument.isNull() ? QVariant(QString()) : argument);
-    const QVariant state = runAndWait(QStringLiteral("kv.exec(%1, %2)").arg(command).arg(arg), 5000);
-    applyState(state, true);
-    // The page may refuse the clipboard to a script; the engine's own action then does it.
-    if (clipboardOrHistory && !state.toMap().value(QStringLiteral("ok")).toBool()) pageAction(command);
+    noteInput();
+    runReporting(QStringLiteral("kv.exec(%1, %2)").arg(command).arg(arg), [this, command, clipboardOrHistory](const QVariantMap& result) {
+        // The page may refuse the clipboard to a script; the engine's own action then does it.
+        if (clipboardOrHistory && !result.value(QStringLiteral("ok")).toBool()) pageAction(command);
+    });
     return QVariant();
 }
 
 void DhtmlEdit::insertHtml(const QString& openText, const QString& closeText, const QString& extraText, int mode) {
-    if (!waitReady() || readOnly_) return;
-    const QVariant state = runAndWait(QStringLiteral("kv.insertHtml(%1, %2, %3, %4)")
-                                          .arg(jsString(openText), jsString(closeText), jsString(extraText))
-                                          .arg(mode),
-                                      5000);
-    applyState(state, true);
+    if (readOnly_) return;
+    noteInput();
+    runReporting(QStringLiteral("kv.insertHtml(%1, %2, %3, %4)")
+                     .arg(jsString(openText), jsString(closeText), jsString(extraText))
+                     .arg(mode));
 }
 
 void DhtmlEdit::applyOptions() {
@@ -464,11 +509,10 @@ void DhtmlEdit::applyOptions() {
     QVariantMap options{{"borders", bool(ShowBorders)},
                         {"details", bool(ShowDetails)},
                         {"divOnReturn", bool(UseDivOnCarriageReturn)}};
-    runScript(QStringLiteral("kv.setOptions(%1)").arg(jsValue(options)));
+    runReporting(QStringLiteral("kv.setOptions(%1)").arg(jsValue(options)));
 }
 
 void DhtmlEdit::promptFont() {
-    waitCurrent();
     // A window deletes itself once unloaded; the choice is read before that can happen.
     QPointer<DesignFontDialog> dialog = new DesignFontDialog(window());
     dialog->fontName = values_.value(DECMD_GETFONTNAME).toString();
@@ -482,7 +526,8 @@ void DhtmlEdit::promptFont() {
     if (!dialog->fontName.isEmpty()) font.insert(QStringLiteral("face"), dialog->fontName);
     if (dialog->fontSize >= 1 && dialog->fontSize <= 7) font.insert(QStringLiteral("size"), dialog->fontSize);
     if (dialog->isLoaded()) dialog->unload();
-    applyState(runAndWait(QStringLiteral("kv.applyFont(%1)").arg(jsValue(font)), 5000), true);
+    noteInput();
+    runReporting(QStringLiteral("kv.applyFont(%1)").arg(jsValue(font)));
 }
 
 void DhtmlEdit::promptFind() {

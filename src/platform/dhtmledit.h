@@ -1,10 +1,13 @@
 #pragma once
 // The design view's editing control: an HTML page in editing mode with the command set, command
-// states and events of a DHTML editing control. The page reports its HTML, whether it was
-// changed and the state of every command over a web channel each time something changes, so
-// reading them costs no wait; only a read right after input the page has not reported yet waits
-// for it, and never long.
+// states and events of a DHTML editing control. The page reports whether it was changed and the
+// state of every command over a web channel each time something changes, so reading them never
+// waits. The page's HTML is asked for only where it must be current (leaving the view, saving):
+// `requestCurrent` asks, and `becameCurrent` or `notCurrent` answers, without holding up the
+// user's input meanwhile.
 #include <QHash>
+#include <QList>
+#include <QPair>
 #include <QPoint>
 #include <QString>
 #include <QStringList>
@@ -15,6 +18,7 @@
 #include "platform/webviews.h"
 
 class QMenu;
+class QTimer;
 class QWebChannel;
 
 namespace kavrin {
@@ -107,8 +111,9 @@ public:
     Option ShowDetails{this};
     Option UseDivOnCarriageReturn{this};
 
-    // The designed page as the engine writes it; until the page has loaded, what was given.
-    QString DocumentHTML();
+    // The designed page as the engine wrote it in its last answer to `requestCurrent` (or at
+    // load); until the page has loaded, what was given. Current only while `isCurrent()`.
+    QString DocumentHTML() const;
     // Loads a page for editing; returns 0, or the number of a load error (a frameset page is
     // shown but cannot be edited).
     int setDocumentHTML(const QString& html);
@@ -117,8 +122,9 @@ public:
     // The address relative links are taken from: a document's path, or "" for none.
     QString BaseURL() const { return baseUrl_; }
     void setBaseURL(const QString& path);
-    // The page was changed by the user (or a command) since it was loaded or marked clean.
-    bool IsDirty();
+    // The page was changed by the user (or a command) since it was loaded or marked clean, as
+    // it last reported; input it has not reported yet counts as a change too.
+    bool IsDirty() const;
     // Takes the current page as the one later changes are counted from.
     void markClean();
     int QueryStatus(int command);
@@ -136,10 +142,14 @@ public:
 
     // The page has loaded and can be edited (or shown, for a page that cannot be edited).
     bool isReady() const { return ready_; }
-    // Waits (at most `timeoutMs`) until the page has loaded; false when it did not.
-    bool waitReady(int timeoutMs = 10000);
-    // Waits (at most `timeoutMs`) until the page has reported every change made so far.
-    bool waitCurrent(int timeoutMs = 5000);
+    // The HTML held was read after the last input and command: nothing the user did is missing.
+    bool isCurrent() const;
+    // Asks the page for its HTML as it stands; `becameCurrent` follows, or `notCurrent` when
+    // the page has not answered within `timeoutMs` (or has not loaded).
+    void requestCurrent(int timeoutMs = kCurrentTimeoutMs);
+    static inline int kCurrentTimeoutMs = 8000;
+    // For tests: reports of the page are held back until released, as a slow page's would be.
+    void holdReports(bool hold);
 
 signals:
     void ShowContextMenu(int x, int y);
@@ -148,6 +158,12 @@ signals:
     void DisplayChanged();
     // The page has loaded (ok false: the engine could not show it).
     void documentLoaded(bool ok);
+    // The HTML held is the page as it stands (after `requestCurrent`).
+    void becameCurrent();
+    // The page did not answer `requestCurrent` in time: what is held may miss the last input.
+    void notCurrent();
+    // The page reported a change the last report had not: the document is changed.
+    void dirtyChanged(bool dirty);
 
 protected:
     void viewCreated() override;
@@ -157,11 +173,16 @@ private:
     friend class DesignBridge;
     void startLoad();
     void pageLoaded(bool ok);
+    void receiveReport(const QVariant& report, std::function<void(const QVariantMap&)> after);
+    void takeFlush(const QVariantMap& map);
     void applyState(const QVariant& state, bool announce);
     void applyOptions();
-    // Runs a script of the page's own world; `done` gets its result.
-    void runScript(const QString& script, std::function<void(const QVariant&)> done = {});
-    QVariant runAndWait(const QString& script, int timeoutMs);
+    // Runs a script of the page's own world; its result comes back as a report. Before the
+    // page is ready, scripts wait their turn.
+    void runReporting(const QString& script, std::function<void(const QVariantMap&)> after = {});
+    void noteInput();
+    void sendFlush();
+    void flushTimedOut();
     void pageAction(int command);
     void promptFont();
     void promptFind();
@@ -171,10 +192,11 @@ private:
     DesignBridge* bridge_ = nullptr;
     QWebChannel* channel_ = nullptr;
     QMenu* menu_ = nullptr;
+    QTimer* flushTimer_ = nullptr;
     QPoint menuPos_;
     QString sourceHtml_;   // as given
     QString loadedHtml_;   // as the engine wrote it at load
-    QString html_;         // as last reported
+    QString html_;         // as last read
     QString baseUrl_;
     QString token_;
     bool loadPending_ = false;
@@ -182,11 +204,26 @@ private:
     bool ready_ = false;
     bool readOnly_ = false;
     bool dirty_ = false;
-    // Input or a command reached the page after its last report.
-    bool stale_ = false;
-    quint64 staleCount_ = 0;
+    bool holding_ = false;
+    QList<QPair<QVariant, std::function<void(const QVariantMap&)>>> held_;
+    QList<QPair<QString, std::function<void(const QVariantMap&)>>> queued_;
+    // Input and commands sent to the page, and the keys among them; the page counts the keys it
+    // received, so a report that has seen fewer keys than were sent is not current.
+    quint64 inputs_ = 0;
+    quint64 keysSent_ = 0;
+    // The input count the HTML held was read at (with `htmlRead_` false: never read since input).
+    quint64 htmlInputs_ = 0;
+    bool htmlRead_ = true;
+    // The flush asked last, and the input count when it was asked.
+    quint64 flushId_ = 0;
+    quint64 flushInputs_ = 0;
+    bool flushing_ = false;
+    int flushRounds_ = 0;
+    QString lastFlushHtml_;
     double lastSeq_ = 0;
-    double htmlVersion_ = 0;
+    double pageChanges_ = 0;
+    double htmlChanges_ = 0;   // the page's change count when html_ was read
+    double cleanChanges_ = 0;  // ... when the page was last taken as saved
     QHash<int, int> states_;
     QHash<int, QVariant> values_;
 };

@@ -12,8 +12,10 @@
 
 #include "documents/docstate.h"
 #include "documents/inserthtml.h"
+#include "designwait.h"
 #include "mainwindow_fixture.h"
 #include "platform/designfont.h"
+#include "tagdialogs/frmColor.h"
 
 // Differences show as text.
 inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
@@ -71,11 +73,15 @@ protected:
         return doc;
     }
 
-    static void view(DocumentWindow* doc, int tab) { doc->tbsMain->setCurrentIndex(tab); }
+    // Selects a view's tab; leaving Design waits for the page's answer, without holding input.
+    static void view(DocumentWindow* doc, int tab) {
+        doc->tbsMain->setCurrentIndex(tab);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return doc->mode == tab; }, kWait)) << "the view did not change";
+    }
 
     static void design(DocumentWindow* doc) {
         view(doc, 2);
-        ASSERT_TRUE(doc->dhtm->waitReady(kWait)) << "the design view never loaded";
+        ASSERT_TRUE(waitDesignReady(*doc->dhtm, kWait)) << "the design view never loaded";
     }
 
     // Runs a script in the design page's own world and returns its result.
@@ -103,7 +109,24 @@ protected:
     // Types into the design view at its caret, as the engine's typing does.
     static void typeInDesign(DocumentWindow* doc, const QString& text) {
         js(doc->dhtm->view(), QString("document.execCommand('insertText', false, '%1')").arg(text));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return doc->dhtm->DocumentHTML().contains(text); }, kWait));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains(text); }, kWait));
+    }
+
+    // The widget the design view takes the user's keys and clicks through.
+    static QWidget* designInput(DocumentWindow* doc) { return doc->dhtm->view()->focusProxy(); }
+
+    // A real click into the middle of the element with this id, then End, as a person puts the
+    // caret at the end of a line.
+    static void clickToLineEnd(DocumentWindow* doc, const QString& id) {
+        const QVariantList box =
+            js(doc->dhtm->view(), QString("(() => { const b = document.getElementById('%1').getBoundingClientRect();"
+                                          "return [b.left, b.top, b.width, b.height]; })()")
+                                      .arg(id))
+                .toList();
+        ASSERT_EQ(box.size(), 4);
+        const QPoint at(int(box[0].toDouble() + box[2].toDouble() / 2), int(box[1].toDouble() + box[3].toDouble() / 2));
+        QTest::mouseClick(designInput(doc), Qt::LeftButton, {}, at);
+        QTest::keyClick(designInput(doc), Qt::Key_End);
     }
 
     QString pagePath;
@@ -154,11 +177,20 @@ TEST_F(ViewsTest, DesignLeavesTheSourceAloneUntilTheUserChangesSomethingThenOneU
 TEST_F(ViewsTest, BrowseShowsTheSavedPageWithItsPicturesAndStylesThroughACopyBesideIt) {
     DocumentWindow* doc = openPage();
     doc->txtMain->setText(QString::fromLatin1(kPage).replace("Menu", "Edited menu"));
+    doc->txtMain->setSelStart(0);
+    QTest::keyClicks(doc->txtMain, " ");
+    ASSERT_GE(doc->undoI, 1);
+    const QString source = doc->txtMain->text();
     const QString copy = pagePath + ".browse";
     QSignalSpy loaded(doc->webBrowser->view(), &QWebEngineView::loadFinished);
     mainWindow->mnuViewBrowse_Click();
     EXPECT_EQ(doc->mode, 1);
     EXPECT_TRUE(mainWindow->mnuViewBrowse->isChecked());
+    // The source is not shown: its history cannot be stepped through blind.
+    EXPECT_FALSE(mainWindow->mnuEditUndo->isEnabled());
+    EXPECT_FALSE(mainWindow->mnuEditRedo->isEnabled());
+    mainWindow->mnuEditUndo_Click();
+    EXPECT_EQ(doc->txtMain->text(), source);
     EXPECT_FALSE(mainWindow->mnuInsertImage->isEnabled());
     EXPECT_TRUE(QFile::exists(copy));
     EXPECT_EQ(readFile(pagePath), kPage) << "Browse must not write the document itself";
@@ -220,57 +252,57 @@ TEST_F(ViewsTest, ButtonsAndBoxesFollowTheDesignSelectionAndDriveIt) {
     EXPECT_FALSE(bold->isChecked());
     EXPECT_FALSE(addRow->isEnabled());
     EXPECT_EQ(mainWindow->cboFormat->currentText(), "Normal");
-    const QString before = doc->dhtm->DocumentHTML();
+    const QString before = currentHtml(*doc->dhtm);
     mainWindow->tbrDHTM_ButtonClick("add_row");
-    EXPECT_EQ(doc->dhtm->DocumentHTML(), before);
+    EXPECT_EQ(currentHtml(*doc->dhtm), before);
 
     // Bold from the toolbar: the page changes and the button shows it pressed.
     mainWindow->tbrDHTM_ButtonClick("bold");
+    EXPECT_TRUE(currentHtml(*doc->dhtm).contains("<b>The end</b>"));
     EXPECT_TRUE(bold->isChecked());
-    EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("<b>The end</b>"));
 
     // In a table cell the table buttons come on; a row goes in above.
     caretInto(doc, "cell");
     EXPECT_TRUE(addRow->isEnabled());
     EXPECT_FALSE(bold->isChecked());
     mainWindow->tbrDHTM_ButtonClick("add_row");
-    EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("<tr><td></td><td></td></tr><tr><td id=\"cell\">"));
+    EXPECT_TRUE(currentHtml(*doc->dhtm).contains("<tr><td></td><td></td></tr><tr><td id=\"cell\">"));
     caretInto(doc, "cell");
     mainWindow->tbrDHTM_ButtonClick("add_col");
-    EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("<tr><td></td><td id=\"cell\">one</td><td>two</td></tr>"));
+    EXPECT_TRUE(currentHtml(*doc->dhtm).contains("<tr><td></td><td id=\"cell\">one</td><td>two</td></tr>"));
 
     // Undo takes back the column, the row and the bold, one a click, and says when nothing is
     // left; Redo brings them back.
-    const QString columned = doc->dhtm->DocumentHTML();
+    const QString columned = currentHtml(*doc->dhtm);
     QAction* undo = mainWindow->tbrMainB->button("undo");
     QAction* redo = mainWindow->tbrMainB->button("redo");
     EXPECT_TRUE(undo->isEnabled());
     EXPECT_FALSE(redo->isEnabled());
     mainWindow->mnuEditUndo_Click();
-    EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("<tr><td></td><td></td></tr><tr><td id=\"cell\">one</td><td>two"));
+    EXPECT_TRUE(currentHtml(*doc->dhtm).contains("<tr><td></td><td></td></tr><tr><td id=\"cell\">one</td><td>two"));
     EXPECT_TRUE(redo->isEnabled());
     mainWindow->mnuEditUndo_Click();
-    EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("<b>The end</b>"));
+    EXPECT_TRUE(currentHtml(*doc->dhtm).contains("<b>The end</b>"));
     mainWindow->mnuEditUndo_Click();
-    EXPECT_EQ(doc->dhtm->DocumentHTML(), before);
+    EXPECT_EQ(currentHtml(*doc->dhtm), before);
     EXPECT_FALSE(undo->isEnabled());
     EXPECT_FALSE(mainWindow->mnuEditUndo->isEnabled());
     for (int i = 0; i < 3; ++i) mainWindow->mnuEditRedo_Click();
-    EXPECT_EQ(doc->dhtm->DocumentHTML(), columned);
+    EXPECT_EQ(currentHtml(*doc->dhtm), columned);
     EXPECT_FALSE(redo->isEnabled());
 
     // The format box names the block; choosing a heading makes one.
     caretInto(doc, "last");
     mainWindow->cboFormat->setCurrentText("Heading 2");
     mainWindow->cboFormat_Click();
-    EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("<b>The end</b></h2>"));
+    EXPECT_TRUE(currentHtml(*doc->dhtm).contains("<b>The end</b></h2>"));
     EXPECT_EQ(mainWindow->cboFormat->currentText(), "Heading 2");
 
     // The size box: the third entry is size 3. A selection over two fonts empties the font box.
     caretInto(doc, "intro", true);
     mainWindow->cboSize->setCurrentIndex(4);
     mainWindow->cboSize_Click();
-    EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("<font size=\"5\">"));
+    EXPECT_TRUE(currentHtml(*doc->dhtm).contains("<font size=\"5\">"));
     EXPECT_EQ(mainWindow->cboSize->currentText(), "5");
     mainWindow->cboFont->setCurrentText("Courier");
     mainWindow->cboFont_Click();
@@ -285,7 +317,7 @@ TEST_F(ViewsTest, ButtonsAndBoxesFollowTheDesignSelectionAndDriveIt) {
     // Alignment from the colour toolbar.
     caretInto(doc, "cell");
     mainWindow->tbrColor_ButtonClick("center");
-    EXPECT_TRUE(mainWindow->tbrColor->button("center")->isChecked());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mainWindow->tbrColor->button("center")->isChecked(); }, kWait));
 }
 
 TEST_F(ViewsTest, TheContextMenuHasItsGroupsWhereTheSelectionIs) {
@@ -312,9 +344,9 @@ TEST_F(ViewsTest, TheContextMenuHasItsGroupsWhereTheSelectionIs) {
     caretInto(doc, "inner");
     doc->dhtm_ShowContextMenu(10, 10);
     doc->dhtm->contextMenu()->actions().at(11)->trigger();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return doc->dhtm->DocumentHTML().contains("<td></td><td id=\"inner\">"); }, kWait));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("<td></td><td id=\"inner\">"); }, kWait));
     doc->dhtm_ContextMenuAction(8);
-    EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("position: absolute"));
+    EXPECT_TRUE(currentHtml(*doc->dhtm).contains("position: absolute"));
     EXPECT_EQ(menuTexts("inner").at(8), "Make 1D");
 
     // "Font..." opens the control's font dialog; its choice applies to the selection.
@@ -326,7 +358,7 @@ TEST_F(ViewsTest, TheContextMenuHasItsGroupsWhereTheSelectionIs) {
         dialog.cmdOk_Click();
     });
     doc->dhtm_ContextMenuAction(6);
-    EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("<i>The end</i>"));
+    EXPECT_TRUE(currentHtml(*doc->dhtm).contains("<i>The end</i>"));
 }
 
 TEST_F(ViewsTest, SaveAndEditCommandsInDesignWorkOnWhatDesignShows) {
@@ -334,11 +366,12 @@ TEST_F(ViewsTest, SaveAndEditCommandsInDesignWorkOnWhatDesignShows) {
     design(doc);
     caretInto(doc, "last", true);
     mainWindow->tbrDHTM_ButtonClick("italic");
-    EXPECT_FALSE(doc->fileSaved);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !doc->fileSaved; }, kWait));
 
-    // Save writes what the design view shows; the view stays and counts changes from there.
+    // Save writes what the design view shows once the page has told it; the view stays and
+    // counts changes from there.
     mainWindow->mnuFileSave_Click();
-    EXPECT_TRUE(doc->fileSaved);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return doc->fileSaved; }, kWait));
     EXPECT_EQ(doc->mode, 2);
     QByteArray expected = kPage;
     expected.replace("<p id=last>The end</p>", "<p id=last><i>The end</i></p>");
@@ -349,11 +382,11 @@ TEST_F(ViewsTest, SaveAndEditCommandsInDesignWorkOnWhatDesignShows) {
 
     // Undo, select all and the insertion of the dialogs go to the design view, not the source.
     mainWindow->mnuEditUndo_Click();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !doc->dhtm->DocumentHTML().contains("<i>The end</i>"); }, kWait));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !currentHtml(*doc->dhtm).contains("<i>The end</i>"); }, kWait));
     EXPECT_EQ(doc->txtMain->text().toUtf8(), expected);
     caretInto(doc, "last");
     insertHtml("<hr class=\"x\">", "", "", 3);
-    EXPECT_TRUE(doc->dhtm->DocumentHTML().contains("<hr class=\"x\">"));
+    EXPECT_TRUE(currentHtml(*doc->dhtm).contains("<hr class=\"x\">"));
     EXPECT_EQ(doc->txtMain->text().toUtf8(), expected);
 
     // Save As into another folder: the file holds the page, the design view its new place.
@@ -389,7 +422,7 @@ TEST_F(ViewsTest, EachActivationShowsTheActiveDocumentsViewAndHistory) {
     mainWindow->mdiArea()->setActiveSubWindow(designed->subWindow());
     EXPECT_TRUE(mainWindow->mnuViewDesign->isChecked());
     EXPECT_TRUE(mainWindow->picDesignTools->isVisible());
-    EXPECT_TRUE(designed->dhtm->DocumentHTML().contains("kept The end"));
+    EXPECT_TRUE(currentHtml(*designed->dhtm).contains("kept The end"));
     EXPECT_TRUE(mainWindow->mnuEditUndo->isEnabled()) << "the typing in Design can be undone";
     EXPECT_FALSE(mainWindow->mnuEditRedo->isEnabled());
     view(designed, 0);
@@ -415,7 +448,7 @@ TEST_F(ViewsTest, CloseAllAfterAnUndoneAndRedoneTableCommandSavesWhatDesignShows
     mainWindow->tbrDHTM_ButtonClick("delete_col");
     mainWindow->mnuEditUndo_Click();
     mainWindow->mnuEditRedo_Click();
-    const QString shown = doc->dhtm->DocumentHTML();
+    const QString shown = currentHtml(*doc->dhtm);
     EXPECT_TRUE(shown.contains("<tr><td>two</td></tr>")) << shown.toStdString();
     expectMsgBox("Save changes to 'page.htm'?", vbYes);
     mainWindow->mnuFileCloseAll_Click();
@@ -424,6 +457,120 @@ TEST_F(ViewsTest, CloseAllAfterAnUndoneAndRedoneTableCommandSavesWhatDesignShows
     EXPECT_TRUE(saved.contains("<tr><td>two</td></tr>")) << saved.toStdString();
     EXPECT_FALSE(saved.contains("id=cell")) << "the column came back";
     EXPECT_FALSE(saved.contains("\xe2\x81\xa3")) << "the history's marks reached the file";
+}
+
+
+TEST_F(ViewsTest, KeysAndClicksInDesignReachTheSavedFileAndNothingElseChanges) {
+    DocumentWindow* doc = openPage();
+    design(doc);
+    clickToLineEnd(doc, "last");
+    QTest::keyClicks(designInput(doc), "XYZ");
+    clickToLineEnd(doc, "cell");
+    QTest::keyClicks(designInput(doc), "Q");
+    // Straight back to Edit and Save, as fast as a person can: nothing typed is missing.
+    view(doc, 0);
+    mainWindow->mnuFileSave_Click();
+    ASSERT_TRUE(doc->fileSaved);
+    QByteArray expected = kPage;
+    expected.replace("<p id=last>The end</p>", "<p id=last>The endXYZ</p>");
+    expected.replace("<td id=cell>one</td>", "<td id=cell>oneQ</td>");
+    expected.replace("<meta name=\"GENERATOR\" content=\"MSHTML 5.50.4522.1800\">", "");
+    EXPECT_EQ(readFile(pagePath).toStdString(), expected.toStdString());
+}
+
+TEST_F(ViewsTest, LeavingDesignWaitsForASlowPageAndKeepsTheEditWhenItNeverAnswers) {
+    DocumentWindow* doc = openPage();
+    design(doc);
+    clickToLineEnd(doc, "last");
+
+    // The page's reports are late: the switch waits for them while the user goes on typing.
+    doc->dhtm->holdReports(true);
+    QTest::keyClicks(designInput(doc), "AB");
+    doc->tbsMain->setCurrentIndex(0);
+    EXPECT_EQ(doc->mode, 2);
+    EXPECT_EQ(doc->tbsMain->currentIndex(), 2);
+    QTest::keyClicks(designInput(doc), "C");
+    QTest::qWait(200);
+    EXPECT_EQ(doc->mode, 2) << "left Design before the page had told its text";
+    doc->dhtm->holdReports(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return doc->mode == 0; }, kWait));
+    EXPECT_TRUE(doc->txtMain->text().contains("<p id=last>The endABC</p>"));
+
+    // A page that never answers: the user is told, the document stays in Design and unsaved,
+    // and saving writes nothing it could not read.
+    view(doc, 2);
+    ASSERT_TRUE(waitDesignReady(*doc->dhtm, kWait));
+    clickToLineEnd(doc, "last");
+    ASSERT_TRUE(waitDesignCurrent(*doc->dhtm, kWait));
+    const int timeout = DhtmlEdit::kCurrentTimeoutMs;
+    DhtmlEdit::kCurrentTimeoutMs = 300;
+    doc->dhtm->holdReports(true);
+    QTest::keyClicks(designInput(doc), "D");
+    expectMsgBox("did not answer", vbOK);
+    doc->tbsMain->setCurrentIndex(0);
+    QTest::qWait(600);
+    EXPECT_EQ(doc->mode, 2);
+    EXPECT_EQ(doc->tbsMain->currentIndex(), 2);
+    EXPECT_FALSE(doc->fileSaved);
+    const QByteArray onDisk = readFile(pagePath);
+    expectMsgBox("did not answer", vbOK);
+    mainWindow->mnuFileSave_Click();
+    QTest::qWait(600);
+    EXPECT_EQ(readFile(pagePath), onDisk);
+    DhtmlEdit::kCurrentTimeoutMs = timeout;
+
+    // Once it answers, the edit is there.
+    doc->dhtm->holdReports(false);
+    view(doc, 0);
+    EXPECT_TRUE(doc->txtMain->text().contains("<p id=last>The endABCD</p>"));
+}
+
+TEST_F(ViewsTest, ClosingRightAfterTypingInDesignAsksAboutWhatWasTyped) {
+    DocumentWindow* doc = openPage();
+    design(doc);
+    clickToLineEnd(doc, "last");
+    ASSERT_TRUE(waitDesignCurrent(*doc->dhtm, kWait));
+    // Closed before the page has told of the key: the question waits for it instead of
+    // closing a document that looks saved.
+    doc->dhtm->holdReports(true);
+    QTest::keyClicks(designInput(doc), "W");
+    mainWindow->mnuFileClose_Click();
+    QTest::qWait(200);
+    EXPECT_EQ(Form::documentCount(), 1);
+    expectMsgBox("Save changes to 'page.htm'?", vbYes);
+    doc->dhtm->holdReports(false);
+    ASSERT_TRUE(QTest::qWaitFor([] { return Form::documentCount() == 0; }, kWait));
+    EXPECT_TRUE(readFile(pagePath).contains("<p id=last>The endW</p>"));
+}
+
+TEST_F(ViewsTest, ColourFontSizeAndBlockFromTheDesignToolbarsReachTheSavedFile) {
+    DocumentWindow* doc = openPage();
+    design(doc);
+    caretInto(doc, "last", true);
+    expectModal("frmColor", [this](Form& form) {
+        expectDialog("color", [](CommonDialog& d) {
+            d.color = 0x0000FF;
+            return true;
+        });
+        static_cast<frmColor&>(form).cmdOther_Click();
+        static_cast<frmColor&>(form).cmdOk_Click();
+    });
+    mainWindow->tbrColor_ButtonClick("color");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !doc->fileSaved; }, kWait)) << "a colour is a change";
+    caretInto(doc, "intro", true);
+    mainWindow->cboFont->setCurrentText("Courier");
+    mainWindow->cboFont_Click();
+    mainWindow->cboSize->setCurrentIndex(4);
+    mainWindow->cboSize_Click();
+    caretInto(doc, "intro");
+    mainWindow->cboFormat->setCurrentText("Heading 3");
+    mainWindow->cboFormat_Click();
+    mainWindow->mnuFileSave_Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return doc->fileSaved; }, kWait));
+    const QString saved = QString::fromUtf8(readFile(pagePath));
+    EXPECT_TRUE(saved.contains("<font color=\"#ff0000\">The end</font>")) << saved.toStdString();
+    EXPECT_TRUE(saved.contains("<h3><font face=\"Courier\" size=\"5\">Coffee")) << saved.toStdString();
+    EXPECT_TRUE(saved.contains("<table border=1>\r\n<tr><td id=cell>")) << "only the changed lines are rewritten";
 }
 
 }  // namespace

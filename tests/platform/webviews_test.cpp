@@ -5,6 +5,7 @@
 #include <QWebEngineScript>
 #include <QWebEngineView>
 
+#include "designwait.h"
 #include "fixture.h"
 #include "platform/dhtmledit.h"
 #include "platform/webbrowser.h"
@@ -37,9 +38,9 @@ void select(DhtmlEdit& edit, const QString& from, const QString& to = QString())
 
 // Types at the caret as the engine's typing does, and waits until the page has reported it.
 void type(DhtmlEdit& edit, const QString& text) {
-    const QString before = edit.DocumentHTML();
+    const QString before = currentHtml(edit);
     js(edit, QString("document.execCommand('insertText', false, '%1')").arg(text));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return edit.DocumentHTML() != before; }, 5000)) << text.toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(edit) != before; }, 5000)) << text.toStdString();
 }
 
 std::string str(const QString& s) { return s.toStdString(); }
@@ -48,7 +49,7 @@ std::string str(const QString& s) { return s.toStdString(); }
 void step(DhtmlEdit& edit, int command, const QStringList& pages) {
     for (const QString& expected : pages) {
         edit.ExecCommand(command);
-        EXPECT_EQ(str(edit.DocumentHTML()), str(expected)) << (command == DECMD_UNDO ? "undo" : "redo");
+        EXPECT_EQ(str(currentHtml(edit)), str(expected)) << (command == DECMD_UNDO ? "undo" : "redo");
     }
 }
 
@@ -69,7 +70,7 @@ TEST_F(WebViewsTest, FramesetPagesAreToldApartAndShownWithoutEditing) {
     edit.resize(400, 300);
     edit.show();
     EXPECT_EQ(edit.setDocumentHTML("<frameset rows=\"*\"><frame src=\"a.htm\"></frameset>"), kDesignErrorFrameset);
-    ASSERT_TRUE(edit.waitReady(20000));
+    ASSERT_TRUE(waitDesignReady(edit, 20000));
     EXPECT_LT(edit.QueryStatus(DECMD_BOLD), DECMDF_ENABLED);
     edit.ExecCommand(DECMD_SELECTALL);
     edit.ExecCommand(DECMD_DELETE);
@@ -77,11 +78,11 @@ TEST_F(WebViewsTest, FramesetPagesAreToldApartAndShownWithoutEditing) {
 
     // An ordinary page loads for editing; the display options never reach its HTML.
     EXPECT_EQ(edit.setDocumentHTML("<table><tr><td id=c>x</td></tr></table>"), 0);
-    ASSERT_TRUE(edit.waitReady(20000));
+    ASSERT_TRUE(waitDesignReady(edit, 20000));
     const QString loaded = edit.loadedHTML();
     edit.ShowBorders = true;
     edit.ShowDetails = true;
-    EXPECT_EQ(edit.DocumentHTML(), loaded);
+    EXPECT_EQ(currentHtml(edit), loaded);
     EXPECT_FALSE(edit.IsDirty());
     EXPECT_EQ(edit.ExecCommand(DECMD_GETBLOCKFMTNAMES).toStringList().first(), "Normal");
     EXPECT_EQ(designBlockFormatTag("Heading 3"), "h3");
@@ -94,8 +95,8 @@ TEST_F(WebViewsTest, EachTableCommandIsOneUndoAndOneRedoStepAmongTyping) {
     edit.setDocumentHTML("<table border=\"1\" width=\"50%\">\n<!-- rows -->\n"
                          "<tr><td id=\"a\">one</td><td id=\"b\">two</td></tr>\n"
                          "<tr><td id=\"c\" colspan=\"2\"><b>three</b> <br></td></tr>\n</table><p id=\"p\">end</p>");
-    ASSERT_TRUE(edit.waitReady(20000));
-    const QString original = edit.DocumentHTML();
+    ASSERT_TRUE(waitDesignReady(edit, 20000));
+    const QString original = currentHtml(edit);
     auto undoable = [&] { return edit.QueryStatus(DECMD_UNDO) == DECMDF_ENABLED; };
     auto redoable = [&] { return edit.QueryStatus(DECMD_REDO) == DECMDF_ENABLED; };
 
@@ -115,16 +116,16 @@ TEST_F(WebViewsTest, EachTableCommandIsOneUndoAndOneRedoStepAmongTyping) {
         SCOPED_TRACE(c.command);
         select(edit, c.from, c.to);
         edit.ExecCommand(c.command);
-        const QString changed = edit.DocumentHTML();
+        const QString changed = currentHtml(edit);
         ASSERT_NE(changed, original);
         EXPECT_TRUE(QTest::qWaitFor(undoable, 5000));
         edit.ExecCommand(DECMD_UNDO);
-        EXPECT_EQ(str(edit.DocumentHTML()), str(original));
+        EXPECT_EQ(str(currentHtml(edit)), str(original));
         EXPECT_TRUE(QTest::qWaitFor(redoable, 5000));
         edit.ExecCommand(DECMD_REDO);
-        EXPECT_EQ(str(edit.DocumentHTML()), str(changed));
+        EXPECT_EQ(str(currentHtml(edit)), str(changed));
         edit.ExecCommand(DECMD_UNDO);
-        EXPECT_EQ(str(edit.DocumentHTML()), str(original));
+        EXPECT_EQ(str(currentHtml(edit)), str(original));
     }
     EXPECT_TRUE(QTest::qWaitFor([&] { return !undoable(); }, 5000)) << "undo still on with nothing left to undo";
 
@@ -132,28 +133,28 @@ TEST_F(WebViewsTest, EachTableCommandIsOneUndoAndOneRedoStepAmongTyping) {
     // back one of them, last first, and the caret returns to where the undone step left it.
     select(edit, "a");
     type(edit, "X");
-    const QString typed = edit.DocumentHTML();
+    const QString typed = currentHtml(edit);
     edit.ExecCommand(DECMD_INSERTROW);
-    const QString row = edit.DocumentHTML();
+    const QString row = currentHtml(edit);
     type(edit, "Y");
-    const QString typedInRow = edit.DocumentHTML();
+    const QString typedInRow = currentHtml(edit);
     EXPECT_TRUE(typedInRow.contains("<tr><td>Y</td><td></td></tr>")) << str(typedInRow);
     edit.ExecCommand(DECMD_INSERTROW);
-    const QString rows = edit.DocumentHTML();
+    const QString rows = currentHtml(edit);
     step(edit, DECMD_UNDO, {typedInRow, row, typed, original});
     step(edit, DECMD_REDO, {typed, row, typedInRow, rows});
     // After an undo, new typing ends the redo of the table command; a table command after it is
     // undone alone.
     edit.ExecCommand(DECMD_UNDO);
     type(edit, "Z");
-    const QString retyped = edit.DocumentHTML();
+    const QString retyped = currentHtml(edit);
     EXPECT_TRUE(retyped.contains("<tr><td>YZ</td>")) << str(retyped);
     select(edit, "b");
     edit.ExecCommand(DECMD_INSERTCOL);
     edit.ExecCommand(DECMD_UNDO);
-    EXPECT_EQ(str(edit.DocumentHTML()), str(retyped));
+    EXPECT_EQ(str(currentHtml(edit)), str(retyped));
     edit.ExecCommand(DECMD_UNDO);
-    EXPECT_EQ(str(edit.DocumentHTML()), str(typedInRow));
+    EXPECT_EQ(str(currentHtml(edit)), str(typedInRow));
 }
 
 TEST_F(WebViewsTest, PositioningAndListKindsAreUndoneInTurnWithTyping) {
@@ -161,35 +162,35 @@ TEST_F(WebViewsTest, PositioningAndListKindsAreUndoneInTurnWithTyping) {
     edit.resize(400, 300);
     edit.show();
     edit.setDocumentHTML("<div id=\"d\">box</div><ul><li id=\"l\">item</li></ul><p id=\"p\">end</p>");
-    ASSERT_TRUE(edit.waitReady(20000));
-    const QString original = edit.DocumentHTML();
+    ASSERT_TRUE(waitDesignReady(edit, 20000));
+    const QString original = currentHtml(edit);
 
     // Typing, Make 2D, Bring to Front, typing: four steps, undone last first and redone.
     select(edit, "d");
     type(edit, "X");
-    const QString typed = edit.DocumentHTML();
+    const QString typed = currentHtml(edit);
     edit.ExecCommand(DECMD_MAKE_ABSOLUTE);
-    const QString placed = edit.DocumentHTML();
+    const QString placed = currentHtml(edit);
     EXPECT_TRUE(placed.contains("position: absolute")) << str(placed);
     edit.ExecCommand(DECMD_BRING_TO_FRONT);
-    const QString front = edit.DocumentHTML();
+    const QString front = currentHtml(edit);
     EXPECT_TRUE(front.contains("z-index: 1")) << str(front);
     type(edit, "Y");
-    const QString retyped = edit.DocumentHTML();
+    const QString retyped = currentHtml(edit);
     EXPECT_TRUE(retyped.contains("XYbox")) << "the caret left its place: " << str(retyped);
     step(edit, DECMD_UNDO, {front, placed, typed, original});
     step(edit, DECMD_REDO, {typed, placed, front, retyped});
 
     // A list made another kind of list, attributes and items kept.
     select(edit, "l");
-    const QString listed = edit.DocumentHTML();
+    const QString listed = currentHtml(edit);
     edit.ExecCommand(DECMD_SETBLOCKFMT, OLECMDEXECOPT_DONTPROMPTUSER, "Menu List");
-    const QString menu = edit.DocumentHTML();
+    const QString menu = currentHtml(edit);
     EXPECT_TRUE(menu.contains("<menu><li id=\"l\">item</li></menu>")) << str(menu);
     edit.ExecCommand(DECMD_UNDO);
-    EXPECT_EQ(str(edit.DocumentHTML()), str(listed));
+    EXPECT_EQ(str(currentHtml(edit)), str(listed));
     edit.ExecCommand(DECMD_REDO);
-    EXPECT_EQ(str(edit.DocumentHTML()), str(menu));
+    EXPECT_EQ(str(currentHtml(edit)), str(menu));
 }
 
 }  // namespace

@@ -20,6 +20,8 @@
 #include <QFileInfo>
 #include <QMdiArea>
 
+#include "designwait.h"
+#include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "platform/dialoghooks.h"
 #include "platform/msgbox.h"
@@ -242,6 +244,10 @@ void KavrinTest::TearDown() {
     hooks.inputBox = [](const QString&, const QString&, const QString&) { return std::optional<QString>(); };
     hooks.commonDialog = [](CommonDialog&, const QString&) { return false; };
     hooks.modalForm = [](Form& form) { form.unload(); };
+    // A document in Design closes only once its page has told what it holds.
+    for (Form* form : Form::forms())
+        if (auto* doc = qobject_cast<DocumentWindow*>(form); doc && doc->mode == 2 && doc->dhtm)
+            waitDesignCurrent(*doc->dhtm);
     const std::vector<Form*> open = Form::forms();
     for (auto it = open.rbegin(); it != open.rend(); ++it) (*it)->unload();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
