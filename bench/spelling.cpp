@@ -1,12 +1,17 @@
 // The spell checker: reading both word lists, suggestions for one unknown word, and a whole run
-// over a 1 MB page in which every word is known. Qt runs offscreen.
+// over a page of 1, 10 or 20 MB in which every word is known, beside the floor of plain Qt code
+// that splits the same page into the same words and looks each up in a QSet built from the same
+// list. Qt runs offscreen.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTemporaryDir>
+
+#include <map>
 
 #include "documents/docfile.h"
 #include "documents/documentwindow.h"
@@ -82,15 +87,23 @@ QString knownPage(qsizetype bytes, bool attributes) {
     while (page.size() < bytes) {
         page += attributes ? QStringLiteral("<p class=\"text\">") : QStringLiteral("<p>");
         for (int i = 0; i < 12; ++i) {
-            page += list.words[size_t(rng.bounded(list.count()))];
+            page += list.word(int(rng.bounded(list.count())));
             page += i % 5 == 4 ? QStringLiteral(", ") : QStringLiteral(" ");
         }
         page += attributes ? QStringLiteral("</p>\r\n<!-- note -->\r\n<a href=\"page.html\">")
                            : QStringLiteral("</p>\r\n<!-- note -->\r\n<a>");
-        page += list.words[size_t(rng.bounded(list.count()))];
+        page += list.word(int(rng.bounded(list.count())));
         page += QStringLiteral("</a>\r\n");
     }
     page += QStringLiteral("</body>\r\n</html>\r\n");
+    return page;
+}
+
+// The pages are made once and shared by the run and its floor.
+const QString& knownPageOf(int megabytes, bool attributes) {
+    static std::map<std::pair<int, bool>, QString> pages;
+    QString& page = pages[{megabytes, attributes}];
+    if (page.isEmpty()) page = knownPage(qsizetype(megabytes) * 1024 * 1024, attributes);
     return page;
 }
 
@@ -110,7 +123,7 @@ void runOverKnownPage(benchmark::State& state) {
     main->show();
     newDocument();
     DocumentWindow* doc = activeDocument();
-    const QString page = knownPage(1024 * 1024, IgnoreTags);
+    const QString& page = knownPageOf(int(state.range(1)), IgnoreTags);
     doc->txtMain->setText(page);
     QApplication::processEvents();
     for (auto _ : state) {
@@ -123,18 +136,102 @@ void runOverKnownPage(benchmark::State& state) {
     }
     if (completions != int(state.iterations())) state.SkipWithError("the run did not complete");
     state.counters["KB"] = double(page.size()) / 1024.0;
+    state.counters["listKB"] = double(spellLists().main.bytesUsed()) / 1024.0;
     doc->fileSaved = true;
     dialogHooks() = DialogHooks();
     main->unload();
-    QApplication::processEvents();
+    kavrin::bench::closeDocuments();
     mainWindow = nullptr;
+}
+
+// The floor's splitting: the same boundaries, tags and comments, typographic apostrophes and
+// punctuation as the run's, written as plain code over each line.
+template <typename Fn>
+void floorWords(const QString& page, bool skipTags, Fn&& word) {
+    static const QString leading = QStringLiteral("({[\"'\\/`");
+    static const QString trailing = QStringLiteral("!\"'()*,-./:;<>?[]_`{}");
+    bool inTag = false, inComment = false;
+    auto take = [&](QStringView w) {
+        while (!w.isEmpty() && leading.contains(w.front())) w = w.mid(1);
+        while (!w.isEmpty() && trailing.contains(w.back())) w.chop(1);
+        if (w.size() >= 2) word(w);
+    };
+    for (QStringView line : QStringView(page).tokenize(u"\r\n")) {
+        QString copy;
+        if (line.contains(QChar(0x2019))) {
+            copy = line.toString();
+            copy.replace(QChar(0x2019), QLatin1Char('\''));
+            line = copy;
+        }
+        qsizetype from = 0;
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            const QChar c = line[i];
+            if (inComment) {
+                if (line.mid(i, 3) == u"-->") {
+                    inComment = false;
+                    i += 2;
+                    from = i + 1;
+                }
+                continue;
+            }
+            if (skipTags && c == u'!' && i >= 1 && line.mid(i - 1, 4) == u"<!--") {
+                inComment = true;
+                inTag = false;
+                i += 2;
+                continue;
+            }
+            if (c == u'>' && skipTags) {
+                inTag = false;
+                from = i + 1;
+                continue;
+            }
+            if (c == u'<' || ((c == u' ' || c == u'-' || c == u'\t' || c == u'>') && !inTag)) {
+                if (i > from) take(line.mid(from, i - from));
+                from = i + 1;
+                if (skipTags && c == u'<') inTag = true;
+            }
+        }
+        if (!inTag && !inComment && from < line.size()) take(line.mid(from));
+    }
+}
+
+void hashSetFloor(benchmark::State& state) {
+    useFolders();
+    unloadWordLists();
+    loadWordLists();
+    const bool skipTags = state.range(0) != 0;
+    const QString& page = knownPageOf(int(state.range(1)), skipTags);
+    const MainWordList& list = spellLists().main;
+    QSet<QString> known;
+    known.reserve(list.count());
+    for (int i = 0; i < list.count(); ++i) known.insert(list.word(i).toString().toLower());
+    qsizetype words = 0, unknown = 0;
+    for (auto _ : state) {
+        words = unknown = 0;
+        floorWords(page, skipTags, [&](QStringView w) {
+            ++words;
+            if (!known.contains(w.toString().toLower())) ++unknown;
+        });
+    }
+    if (unknown != 0) state.SkipWithError("a word was not known");
+    state.counters["KB"] = double(page.size()) / 1024.0;
+    state.counters["words"] = double(words);
 }
 
 }  // namespace
 
 BENCHMARK(loadBothLists)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(suggestions)->DenseRange(0, 4)->Unit(benchmark::kMicrosecond);
-BENCHMARK(runOverKnownPage)->ArgName("skipTags")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(hashSetFloor)
+    ->ArgNames({"skipTags", "MB"})
+    ->ArgsProduct({{1, 0}, {1, 10, 20}})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+BENCHMARK(runOverKnownPage)
+    ->ArgNames({"skipTags", "MB"})
+    ->ArgsProduct({{1, 0}, {1, 10, 20}})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
