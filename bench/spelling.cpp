@@ -11,7 +11,10 @@
 #include <QSet>
 #include <QTemporaryDir>
 
+#include <malloc.h>
+
 #include <map>
+#include <tuple>
 
 #include "documents/docfile.h"
 #include "documents/documentwindow.h"
@@ -43,23 +46,29 @@ QTemporaryDir& userFolder() {
     return dir;
 }
 
-void useFolders() {
+// A personal list of a few hundred words, as a user builds up, or of as many as Add takes.
+QString personalWord(int i) { return QStringLiteral("Kavrinword%1").arg(i); }
+
+void useFolders(int personalWords = 300) {
     installPath = dataFolder();
     userDataPath = userFolder().path() + '/';
-    // A personal list of a few hundred words, as a user builds up.
     QString words;
-    for (int i = 0; i < 300; ++i) words += QStringLiteral("Kavrinword%1\r\n").arg(i);
+    for (int i = 0; i < personalWords; ++i) words += personalWord(i) + QStringLiteral("\r\n");
     writeTextFile(userDataPath + "kvCustom.dct", words, TextFormat());
 }
 
 void loadBothLists(benchmark::State& state) {
     useFolders();
+    size_t heapBefore = 0;
     for (auto _ : state) {
         unloadWordLists();
+        heapBefore = mallinfo2().uordblks;
         if (!loadWordLists()) state.SkipWithError("the main list could not be read");
     }
     state.counters["main"] = double(spellLists().main.count());
     state.counters["user"] = double(spellLists().user.words.size());
+    // What the loaded lists hold on the heap.
+    state.counters["heapKB"] = (double(mallinfo2().uordblks) - double(heapBefore)) / 1024.0;
 }
 
 void suggestions(benchmark::State& state) {
@@ -79,20 +88,29 @@ void suggestions(benchmark::State& state) {
 }
 
 // A page of known words in paragraphs and links, with tags and comments around them; tags with
-// attributes only for the scan that skips tags (the plain scan would check their words).
-QString knownPage(qsizetype bytes, bool attributes) {
+// attributes only for the scan that skips tags (the plain scan would check their words). With
+// `personalWords`, every eighth word is one of the user's own, in the case the page writes it.
+QString knownPage(qsizetype bytes, bool attributes, int personalWords) {
     const MainWordList& list = spellLists().main;
     QRandomGenerator rng(42);
+    auto anyWord = [&](int i) {
+        if (personalWords > 0 && i % 8 == 7) {
+            const QString w = personalWord(int(rng.bounded(personalWords)));
+            return i % 16 == 7 ? w.toLower() : w;
+        }
+        return list.word(int(rng.bounded(list.count()))).toString();
+    };
     QString page = QStringLiteral("<html>\r\n<head><title>Words</title></head>\r\n<body>\r\n");
-    while (page.size() < bytes) {
+    page.reserve(bytes + 4096);
+    for (int n = 0; page.size() < bytes; n += 13) {
         page += attributes ? QStringLiteral("<p class=\"text\">") : QStringLiteral("<p>");
         for (int i = 0; i < 12; ++i) {
-            page += list.word(int(rng.bounded(list.count())));
+            page += anyWord(n + i);
             page += i % 5 == 4 ? QStringLiteral(", ") : QStringLiteral(" ");
         }
         page += attributes ? QStringLiteral("</p>\r\n<!-- note -->\r\n<a href=\"page.html\">")
                            : QStringLiteral("</p>\r\n<!-- note -->\r\n<a>");
-        page += list.word(int(rng.bounded(list.count())));
+        page += anyWord(n + 12);
         page += QStringLiteral("</a>\r\n");
     }
     page += QStringLiteral("</body>\r\n</html>\r\n");
@@ -100,15 +118,16 @@ QString knownPage(qsizetype bytes, bool attributes) {
 }
 
 // The pages are made once and shared by the run and its floor.
-const QString& knownPageOf(int megabytes, bool attributes) {
-    static std::map<std::pair<int, bool>, QString> pages;
-    QString& page = pages[{megabytes, attributes}];
-    if (page.isEmpty()) page = knownPage(qsizetype(megabytes) * 1024 * 1024, attributes);
+const QString& knownPageOf(int megabytes, bool attributes, int personalWords) {
+    static std::map<std::tuple<int, bool, int>, QString> pages;
+    QString& page = pages[{megabytes, attributes, personalWords}];
+    if (page.isEmpty()) page = knownPage(qsizetype(megabytes) * 1024 * 1024, attributes, personalWords);
     return page;
 }
 
 void runOverKnownPage(benchmark::State& state) {
-    useFolders();
+    const int personal = int(state.range(2));
+    useFolders(personal > 0 ? personal : 300);
     unloadWordLists();
     loadWordLists();
     IgnoreTags = state.range(0) != 0;
@@ -123,7 +142,7 @@ void runOverKnownPage(benchmark::State& state) {
     main->show();
     newDocument();
     DocumentWindow* doc = activeDocument();
-    const QString& page = knownPageOf(int(state.range(1)), IgnoreTags);
+    const QString& page = knownPageOf(int(state.range(1)), IgnoreTags, personal);
     doc->txtMain->setText(page);
     QApplication::processEvents();
     for (auto _ : state) {
@@ -196,15 +215,17 @@ void floorWords(const QString& page, bool skipTags, Fn&& word) {
 }
 
 void hashSetFloor(benchmark::State& state) {
-    useFolders();
+    const int personal = int(state.range(2));
+    useFolders(personal > 0 ? personal : 300);
     unloadWordLists();
     loadWordLists();
     const bool skipTags = state.range(0) != 0;
-    const QString& page = knownPageOf(int(state.range(1)), skipTags);
+    const QString& page = knownPageOf(int(state.range(1)), skipTags, personal);
     const MainWordList& list = spellLists().main;
     QSet<QString> known;
     known.reserve(list.count());
     for (int i = 0; i < list.count(); ++i) known.insert(list.word(i).toString().toLower());
+    for (const QString& w : spellLists().user.words) known.insert(w.toLower());
     qsizetype words = 0, unknown = 0;
     for (auto _ : state) {
         words = unknown = 0;
@@ -222,16 +243,18 @@ void hashSetFloor(benchmark::State& state) {
 
 BENCHMARK(loadBothLists)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(suggestions)->DenseRange(0, 4)->Unit(benchmark::kMicrosecond);
-BENCHMARK(hashSetFloor)
-    ->ArgNames({"skipTags", "MB"})
-    ->ArgsProduct({{1, 0}, {1, 10, 20}})
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(5);
-BENCHMARK(runOverKnownPage)
-    ->ArgNames({"skipTags", "MB"})
-    ->ArgsProduct({{1, 0}, {1, 10, 20}})
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(5);
+// skipTags, MB, and the size of the user's list whose words stand on the page (0: none).
+void pageSizes(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"skipTags", "MB", "personal"});
+    for (int mb : {1, 10, 20}) {
+        b->Args({1, mb, 0});
+        b->Args({0, mb, 0});
+        b->Args({1, mb, maxUserWords});
+    }
+}
+
+BENCHMARK(hashSetFloor)->Apply(pageSizes)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(runOverKnownPage)->Apply(pageSizes)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

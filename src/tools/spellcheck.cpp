@@ -218,8 +218,7 @@ bool checkUnlistedWord(const QString& shown, int trailing, int position) {
         for (const QChar c : w)
             if (c.isDigit()) return true;
     }
-    for (const QString& ignored : lists.ignoreAll)
-        if (ignored.toLower() == w) return true;
+    if (lists.ignoredLower(w)) return true;
     const int start = r.scanner.lineOffset + position - length - trailing - 1;
     for (const ChangeAllPair& pair : r.changeAll) {
         if (pair.fromWord != w) continue;

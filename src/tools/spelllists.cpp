@@ -173,10 +173,14 @@ bool UserWordList::add(const QString& word) {
     return true;
 }
 
-bool UserWordList::containsLower(const QString& lowerWord) const {
-    for (const QString& w : words)
-        if (w.toLower() == lowerWord) return true;
-    return false;
+bool LowerCaseIndex::contains(const QStringList& words, const QString& lowerWord) const {
+    if (of_.constData() != words.constData() || of_.size() != words.size()) {
+        of_ = words;
+        lower_.clear();
+        lower_.reserve(words.size());
+        for (const QString& w : words) lower_.insert(w.toLower());
+    }
+    return lower_.contains(lowerWord);
 }
 
 bool UserWordList::write(const QString& path) {
@@ -231,8 +235,7 @@ bool loadWordLists(QString* error) {
 bool isKnownWord(const QString& word) {
     const SpellLists& lists = spellLists();
     const QString w = word.toLower();
-    for (const QString& ignored : lists.ignoreAll)
-        if (ignored.toLower() == w) return true;
+    if (lists.ignoredLower(w)) return true;
     if (lists.user.containsLower(w)) return true;
     return lists.main.contains(w);
 }

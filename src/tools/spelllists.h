@@ -1,6 +1,7 @@
 #pragma once
 // The spell checker's vocabulary: the main word list (read only, sorted by the lower-case form of
 // its lines in code-unit order) and the user's own list, both read once and kept in memory.
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -56,6 +57,19 @@ private:
     std::vector<quint32> slots_;
 };
 
+// Whether a list of words holds one in lower case, through a set of the lower-case forms made
+// again whenever the list has changed since. It keeps a shared copy of the list it was made
+// from: any change to the list then gives the list storage of its own, which is how a change is
+// noticed, whoever makes it.
+class LowerCaseIndex {
+public:
+    bool contains(const QStringList& words, const QString& lowerWord) const;
+
+private:
+    mutable QStringList of_;
+    mutable QSet<QString> lower_;
+};
+
 struct UserWordList {
     QStringList words;       // in the order they were added, empty lines left out
     QStringList addedSince;  // words added since the file was last read
@@ -67,12 +81,15 @@ struct UserWordList {
     void read(const QString& path);
     // Appends a word while the list holds fewer than maxUserWords; false when it is full.
     bool add(const QString& word);
-    bool containsLower(const QString& lowerWord) const;
+    bool containsLower(const QString& lowerWord) const { return index_.contains(words, lowerWord); }
     // Rewrites the file atomically, one word per line, each followed by CR LF. A list whose file
     // could not be read is read again first and the words added since are put after it; while it
     // still cannot be read nothing is written, so the user's words are never replaced by a
     // partial list. False when nothing was written.
     bool write(const QString& path);
+
+private:
+    LowerCaseIndex index_;
 };
 
 // What the spell checker holds for the whole program run.
@@ -81,7 +98,11 @@ struct SpellLists {
     UserWordList user;
     // Words the user chose to ignore everywhere, as shown (kept until the program ends).
     QStringList ignoreAll;
+    bool ignoredLower(const QString& lowerWord) const { return ignoreAllIndex_.contains(ignoreAll, lowerWord); }
     bool loaded = false;
+
+private:
+    LowerCaseIndex ignoreAllIndex_;
 };
 SpellLists& spellLists();
 
