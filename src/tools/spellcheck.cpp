@@ -8,6 +8,8 @@
 #include <QStatusBar>
 #include <QVector>
 
+#include <iterator>
+
 #include "documents/documentwindow.h"
 #include "documents/fileops.h"
 #include "documents/globals.h"
@@ -175,6 +177,75 @@ bool loadDictionaries(QString* error) {
     return ok;
 }
 
+// The lower-case form of a word; an ASCII word of ordinary length is lowered in place of its own.
+class LowerForm {
+public:
+    explicit LowerForm(QStringView word) {
+        if (word.size() <= qsizetype(std::size(buffer_))) {
+            bool ascii = true;
+            for (qsizetype i = 0; ascii && i < word.size(); ++i) {
+                const char16_t u = word[i].unicode();
+                ascii = u < 0x80;
+                buffer_[i] = u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u;
+            }
+            if (ascii) {
+                view_ = QStringView(buffer_, word.size());
+                return;
+            }
+        }
+        string_ = word.toString().toLower();
+        view_ = string_;
+    }
+    LowerForm(const LowerForm&) = delete;
+    LowerForm& operator=(const LowerForm&) = delete;
+    QStringView view() const { return view_; }
+
+private:
+    char16_t buffer_[64];
+    QString string_;
+    QStringView view_;
+};
+
+// The steps after the main list, for a word that is not on it.
+bool checkUnlistedWord(const QString& shown, int trailing, int position) {
+    SpellRun& r = run();
+    const SpellLists& lists = spellLists();
+    const int length = int(shown.size());
+    const QString w = shown.toLower();
+    if (IgnoreFileNames && isWebOrFileAddress(w)) return true;
+    if (IgnoreUppercaseWords && isAllUpperCase(shown)) return true;
+    if (IgnoreNumbers) {
+        for (const QChar c : w)
+            if (c.isDigit()) return true;
+    }
+    if (lists.ignoredLower(w)) return true;
+    const int start = r.scanner.lineOffset + position - length - trailing - 1;
+    for (const ChangeAllPair& pair : r.changeAll) {
+        if (pair.fromWord != w) continue;
+        if (!replaceAt(start, length, shown, pair.toWord)) return false;
+        r.scanner.lineOffset += int(pair.toWord.size()) - length;
+        return true;
+    }
+    if (lists.user.containsLower(w)) return true;
+
+    DocumentWindow* doc = liveDocument();
+    if (!doc || !wordStillAt(doc->txtMain, start, length, shown)) {
+        pageChanged();
+        return false;
+    }
+    spellWordLength = length;
+    spellWordStart = start;
+    bringForward(doc);
+    doc->txtMain->select(start, length);
+    frmSpell* form = showSpellForm();
+    form->showWord(shown, suggestionsFor(lists.main, w));
+    form->repaint();
+    form->activateWindow();
+    form->raise();
+    setBusy(false);
+    return false;
+}
+
 void continueScan() {
     SpellRun& r = run();
     if (!spellCheckRunning) return;
@@ -182,7 +253,7 @@ void continueScan() {
         endSpellCheck();
         return;
     }
-    const SpellWordCheck check = [](const QString& word, int position) { return checkWord(word, position); };
+    const SpellWordCheck check = [](QStringView word, int position) { return checkWord(word, position); };
     r.scanning = true;
     r.pageChanged = false;
     bool finished = false;
@@ -230,7 +301,7 @@ void startSpellCheck() {
     setBusy(true);
     SpellRun& r = run();
     // The copy is taken before anything else can run, so it is this page as it stands now.
-    const QString page = doc->txtMain->text();
+    QString page = doc->txtMain->text();
     QString error;
     if (!loadDictionaries(&error)) {
         setBusy(false);
@@ -239,7 +310,7 @@ void startSpellCheck() {
                QStringLiteral("Spell Check"));
         return;
     }
-    r.scanner.start(page);
+    r.scanner.start(std::move(page));
     r.changeAll.clear();
     r.doc = doc;
     r.pageChanged = false;
@@ -272,49 +343,15 @@ void endSpellCheck() {
 
 void resumeSpellCheck() { continueScan(); }
 
-bool checkWord(const QString& word, int position) {
+bool checkWord(QStringView word, int position) {
     try {
-        SpellRun& r = run();
-        const SpellLists& lists = spellLists();
         int trailing = 0;
-        const QString shown = trimPunctuation(word, trailing);
-        const int length = int(shown.size());
-        if (length < 2) return true;
-        const QString w = shown.toLower();
-        if (lists.main.contains(w)) return true;
-        if (IgnoreFileNames && isWebOrFileAddress(w)) return true;
-        if (IgnoreUppercaseWords && isAllUpperCase(shown)) return true;
-        if (IgnoreNumbers) {
-            for (const QChar c : w)
-                if (c.isDigit()) return true;
-        }
-        for (const QString& ignored : lists.ignoreAll)
-            if (ignored.toLower() == w) return true;
-        const int start = r.scanner.lineOffset + position - length - trailing - 1;
-        for (const ChangeAllPair& pair : r.changeAll) {
-            if (pair.fromWord != w) continue;
-            if (!replaceAt(start, length, shown, pair.toWord)) return false;
-            r.scanner.lineOffset += int(pair.toWord.size()) - length;
-            return true;
-        }
-        if (lists.user.containsLower(w)) return true;
-
-        DocumentWindow* doc = liveDocument();
-        if (!doc || !wordStillAt(doc->txtMain, start, length, shown)) {
-            pageChanged();
-            return false;
-        }
-        spellWordLength = length;
-        spellWordStart = start;
-        bringForward(doc);
-        doc->txtMain->select(start, length);
-        frmSpell* form = showSpellForm();
-        form->showWord(shown, suggestionsFor(lists.main, w));
-        form->repaint();
-        form->activateWindow();
-        form->raise();
-        setBusy(false);
-        return false;
+        const QStringView trimmed = trimPunctuation(word, trailing);
+        if (trimmed.size() < 2) return true;
+        // Most words of a page are on the main list: they are looked up without a string of
+        // their own.
+        if (spellLists().main.contains(LowerForm(trimmed).view())) return true;
+        return checkUnlistedWord(trimmed.toString(), trailing, position);
     } catch (...) {
         return true;
     }

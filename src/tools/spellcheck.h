@@ -3,6 +3,7 @@
 // first unknown word the word is selected in the page and offered in the Spelling window, whose
 // buttons act on it and resume the scan. The run stays with the document it started on.
 #include <QString>
+#include <QStringView>
 
 namespace kavrin {
 
@@ -19,7 +20,7 @@ void resumeSpellCheck();
 
 // Checks one word as found between two boundaries; position is the 1-based column of the
 // boundary that ends it. False when the word is unknown and now waits in the Spelling window.
-bool checkWord(const QString& word, int position);
+bool checkWord(QStringView word, int position);
 
 // The document the run belongs to, or nullptr when no run is going on.
 DocumentWindow* spellCheckDocument();

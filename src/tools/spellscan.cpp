@@ -4,18 +4,35 @@ namespace kavrin {
 
 namespace {
 
-const QString kLeading = QStringLiteral("({[\"'\\/`");
-const QString kTrailing = QStringLiteral("!\"'()*,-./:;<>?[]_`{}");
-
 constexpr char16_t kRightSingleQuote = u'\u2019';
+
+bool isLeadingPunctuation(char16_t c) {
+    switch (c) {
+    case u'(': case u'{': case u'[': case u'"': case u'\'': case u'\\': case u'/': case u'`':
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isTrailingPunctuation(char16_t c) {
+    switch (c) {
+    case u'!': case u'"': case u'\'': case u'(': case u')': case u'*': case u',': case u'-': case u'.':
+    case u'/': case u':': case u';': case u'<': case u'>': case u'?': case u'[': case u']': case u'_':
+    case u'`': case u'{': case u'}':
+        return true;
+    default:
+        return false;
+    }
+}
 
 }  // namespace
 
-QString trimPunctuation(const QString& word, int& trailing) {
+QStringView trimPunctuation(QStringView word, int& trailing) {
     qsizetype from = 0;
-    while (from < word.size() && kLeading.contains(word[from])) ++from;
+    while (from < word.size() && isLeadingPunctuation(word[from].unicode())) ++from;
     qsizetype to = word.size();
-    while (to > from && kTrailing.contains(word[to - 1])) {
+    while (to > from && isTrailingPunctuation(word[to - 1].unicode())) {
         --to;
         ++trailing;
     }
@@ -38,15 +55,19 @@ bool isAllUpperCase(const QString& word) {
     return true;
 }
 
-void SpellScanner::start(const QString& crlfText) {
+void SpellScanner::start(QString crlfText) {
     clear();
+    text_ = std::move(crlfText);
     // Line by line as a text file reads: a final line break ends the last line.
-    lines_ = crlfText.split(QStringLiteral("\r\n"));
-    if (!lines_.isEmpty() && lines_.back().isEmpty()) lines_.removeLast();
+    const QStringView all(text_);
+    qsizetype from = 0;
+    for (qsizetype at; (at = all.indexOf(u"\r\n", from)) >= 0; from = at + 2) lineStarts_.push_back(at + 2);
+    if (from < all.size()) lineStarts_.push_back(all.size() + 2);
 }
 
 void SpellScanner::clear() {
-    lines_.clear();
+    text_.clear();
+    lineStarts_.assign(1, 0);
     lineOffset = 0;
     resumeLine = 1;
     resumeColumn = 1;
@@ -58,54 +79,61 @@ bool SpellScanner::scanWords(const SpellWordCheck& check) { return scan(false, c
 bool SpellScanner::scanWordsSkipTags(const SpellWordCheck& check) { return scan(true, check); }
 
 bool SpellScanner::scan(bool skipTags, const SpellWordCheck& check) {
-    const int lineTotal = int(lines_.size());
+    const int lineTotal = lineCount();
     for (int L = resumeLine; L <= lineTotal; ++L) {
         if (L > 1 && resumeColumn == 1) {
-            lineOffset += int(lines_[L - 2].size()) + 2;
+            lineOffset += lineLength(L - 1) + 2;
             lastDelimiter = 0;
         }
-        QString& line = lines_[L - 1];
-        const int len = int(line.size());
+        const qsizetype at = lineStart(L);
+        const int len = lineLength(L);
+        const char16_t* line = reinterpret_cast<const char16_t*>(text_.constData()) + at;
         for (int c = resumeColumn; c <= len; ++c) {
-            const QChar ch = line[c - 1];
+            const char16_t ch = line[c - 1];
             if (skipTags && inComment) {
-                if (QStringView(line).mid(c - 1, 3) == u"-->") {
+                if (ch == u'-' && c + 2 <= len && line[c] == u'-' && line[c + 1] == u'>') {
                     inComment = false;
                     lastDelimiter = c + 2;
                     c += 2;
                 }
                 continue;
             }
-            if (ch == kRightSingleQuote) {
-                line[c - 1] = u'\'';
-                continue;
-            }
-            bool isBoundary = false;
-            if (ch == u' ' || ch == u'-' || ch == u'\t') {
+            switch (ch) {
+            case u' ':
+            case u'-':
+            case u'\t':
                 // Inside a tag the tag-skipping scan looks at nothing but its end.
                 if (skipTags && inTag) continue;
-                isBoundary = true;
-            } else if (ch == u'<') {
+                break;
+            case u'<':
                 if (skipTags) inTag = true;
-                isBoundary = true;
-            } else if (ch == u'>') {
+                break;
+            case u'>':
                 if (skipTags) {
                     inTag = false;
                     lastDelimiter = c;
                     continue;
                 }
-                isBoundary = true;
-            } else if (ch == u'!' && skipTags) {
-                if (c >= 2 && QStringView(line).mid(c - 2, 4) == u"<!--") {
+                break;
+            case u'!':
+                if (skipTags && c >= 2 && c + 2 <= len && line[c - 2] == u'<' && line[c] == u'-' &&
+                    line[c + 1] == u'-') {
                     inComment = true;
                     inTag = false;
                     c += 2;
                 }
                 continue;
+            case kRightSingleQuote: {
+                // The copy is written only here, so a page without such quotes is never copied.
+                reinterpret_cast<char16_t*>(text_.data())[at + c - 1] = u'\'';
+                line = reinterpret_cast<const char16_t*>(text_.constData()) + at;
+                continue;
             }
-            if (!isBoundary) continue;
+            default:
+                continue;
+            }
             if (c > lastDelimiter + 1) {
-                const QString word = line.mid(lastDelimiter, c - 1 - lastDelimiter);
+                const QStringView word(line + lastDelimiter, c - 1 - lastDelimiter);
                 lastDelimiter = c;
                 if (!check(word, c)) {
                     resumeLine = L;
@@ -120,7 +148,7 @@ bool SpellScanner::scan(bool skipTags, const SpellWordCheck& check) {
         resumeLine = L + 1;
         if (skipTags && (inTag || inComment)) continue;
         if (lastDelimiter < len) {
-            if (!check(line.mid(lastDelimiter), len + 1)) return false;
+            if (!check(QStringView(line + lastDelimiter, len - lastDelimiter), len + 1)) return false;
         }
     }
     resumeLine = lineTotal + 1;

@@ -5,12 +5,16 @@
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 
 namespace kavrin {
 
 // Removes leading ( { [ " ' \ / ` and trailing punctuation from a word; `trailing` receives the
 // number of characters removed from the end (a word's place is computed from its end).
-QString trimPunctuation(const QString& word, int& trailing);
+QStringView trimPunctuation(QStringView word, int& trailing);
+inline QString trimPunctuation(const QString& word, int& trailing) {
+    return trimPunctuation(QStringView(word), trailing).toString();
+}
 // A file name with a three- or four-letter extension, a path or address with ":/" or ":\", or a
 // host name with a common top-level domain; never a word shorter than five characters.
 bool isWebOrFileAddress(const QString& lowerWord);
@@ -19,12 +23,13 @@ bool isAllUpperCase(const QString& word);
 
 // Gets the raw text between two word boundaries and the 1-based column of the boundary that ends
 // it in its line (the line's length + 1 at the end of a line); false stops the scan there.
-using SpellWordCheck = std::function<bool(const QString& word, int position)>;
+// The word is a view into the scan's copy, valid during the call.
+using SpellWordCheck = std::function<bool(QStringView word, int position)>;
 
 class SpellScanner {
 public:
     // Takes a copy of the page (CR LF text) and starts at its beginning.
-    void start(const QString& crlfText);
+    void start(QString crlfText);
     void clear();
 
     // Continue from the saved place; true when the text is exhausted, false when `check` stopped
@@ -32,7 +37,7 @@ public:
     bool scanWords(const SpellWordCheck& check);
     bool scanWordsSkipTags(const SpellWordCheck& check);
 
-    int lineCount() const { return int(lines_.size()); }
+    int lineCount() const { return int(lineStarts_.size()) - 1; }
 
     // Offset in the page of the current line's first character, plus the net change in length of
     // every replacement already made in that line; line breaks count as two characters.
@@ -46,7 +51,12 @@ public:
 
 private:
     bool scan(bool skipTags, const SpellWordCheck& check);
-    QStringList lines_;
+    // Line L (1-based) spans [lineStarts_[L - 1], lineStarts_[L] - 2) of the copy: every line,
+    // the last included, is taken as ended by CR LF.
+    qsizetype lineStart(int L) const { return lineStarts_[size_t(L - 1)]; }
+    int lineLength(int L) const { return int(lineStarts_[size_t(L)] - 2 - lineStarts_[size_t(L - 1)]); }
+    QString text_;
+    std::vector<qsizetype> lineStarts_{0};
 };
 
 }  // namespace kavrin

@@ -96,7 +96,7 @@ bool matchTokens(const QString& text, const std::vector<LikeToken>& tokens) {
     return pi == m;
 }
 
-QChar lastLower(const QString& s) { return s.isEmpty() ? QChar() : s.back().toLower(); }
+QChar lastLower(QStringView s) { return s.isEmpty() ? QChar() : s.back().toLower(); }
 
 QString pattern(const QString& w, int left, int right) {
     return w.left(left) + u'*' + (right > 0 ? w.right(right) : QString());
@@ -166,10 +166,10 @@ QStringList suggestionCandidates(const MainWordList& list, const QString& lowerW
     const int tolerance = length <= 4 ? 1 : length <= 9 ? 2 : 3;
     const QChar last = lastLower(lowerWord);
     for (int i = qMax(start, 0); i <= end && i < count; ++i) {
-        const QString& entry = list.words[size_t(i)];
+        const QStringView entry = list.word(i);
         if (entry.isEmpty() || std::abs(int(entry.size()) - length) > tolerance) continue;
         if (lastLower(entry) != last) continue;
-        candidates << entry;
+        candidates << entry.toString();
     }
     return candidates;
 }

@@ -382,5 +382,22 @@ TEST_F(SpellCheckTest, ToolbarStartsARunAndAMissingMainListIsReported) {
     EXPECT_FALSE(spellLists().loaded);
 }
 
+TEST_F(SpellCheckTest, WordsMeetTheMainListInAnyCaseAndAListOutOfOrderMissesWhatItAlwaysMissed) {
+    auto useMainList = [this](const char* utf8) {
+        resetSpellChecker();
+        QFile f(programDir + "kvEnglish.dct");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(utf8);
+    };
+    // Letters beyond ASCII, an apostrophe and a digit, in the order of the lower-case forms.
+    useMainList("don't\r\nF\xc3\xbcr\r\n\xc4\xb0stanbul\r\nmp3\r\nZo\xc3\xab\r\n\xc3\x89tude\r\n");
+    EXPECT_EQ(offeredWords(QString::fromUtf8("DON'T Don\xe2\x80\x99t F\xc3\x9cR f\xc3\xbcr \xc4\xb0STANBUL MP3 mp3 "
+                                             "ZO\xc3\x8b zo\xc3\xab \xc3\x89TUDE \xc3\xa9tude qzxv")),
+              QStringList{"qzxv"});
+    // A list edited out of order: the lookup still misses the words it missed before.
+    useMainList("zebra\r\nalpha\r\nmango\r\n");
+    EXPECT_EQ(offeredWords("zebra alpha mango"), (QStringList{"zebra", "alpha"}));
+}
+
 }  // namespace
 }  // namespace kavrin::test

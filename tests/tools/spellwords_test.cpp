@@ -38,8 +38,8 @@ TEST(SpellWordLists, ShippedListIsSortedAndFindsWordsInAnyCase) {
     ASSERT_GT(list.count(), 100600);  // more than the old fixed capacity: the list grows as needed
     // The lookup depends on the order: every entry must be found by it.
     for (int i = 1; i < list.count(); ++i)
-        ASSERT_LE(QStringView(list.lower[size_t(i - 1)]).compare(QStringView(list.lower[size_t(i)])), 0) << i;
-    for (int i = 0; i < list.count(); i += 997) EXPECT_TRUE(list.contains(list.lower[size_t(i)])) << i;
+        ASSERT_LE(list.lower(i - 1).compare(list.lower(i)), 0) << i;
+    for (int i = 0; i < list.count(); i += 997) EXPECT_TRUE(list.contains(list.lower(i))) << i;
     // Stored only with a capital, found however the page writes it (the lookup gets lower case).
     EXPECT_TRUE(list.contains("english"));
     EXPECT_TRUE(list.contains("paris"));
@@ -293,8 +293,8 @@ std::vector<Seen> scanAll(const QString& text, bool skipTags) {
     SpellScanner s;
     s.start(text);
     std::vector<Seen> seen;
-    const SpellWordCheck check = [&seen](const QString& w, int p) {
-        seen.push_back({w, p});
+    const SpellWordCheck check = [&seen](QStringView w, int p) {
+        seen.push_back({w.toString(), p});
         return true;
     };
     EXPECT_TRUE(skipTags ? s.scanWordsSkipTags(check) : s.scanWords(check));
@@ -321,8 +321,8 @@ TEST(SpellScan, AStoppedScanResumesAfterTheWordAndKeepsItsOffsets) {
     s.start("alpha beta\r\ngamma<b>delta</b>");
     std::vector<Seen> seen;
     int stopAt = 2;
-    const SpellWordCheck check = [&](const QString& w, int p) {
-        seen.push_back({w, p});
+    const SpellWordCheck check = [&](QStringView w, int p) {
+        seen.push_back({w.toString(), p});
         return --stopAt != 0;
     };
     EXPECT_FALSE(s.scanWordsSkipTags(check));  // stops at "beta", the last word of line 1
