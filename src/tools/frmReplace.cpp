@@ -39,8 +39,7 @@ frmReplace* replaceForm(bool create) {
 
 frmReplace::frmReplace(QWidget* parent) : Form(parent) {
     setObjectName(QStringLiteral("frmReplace"));
-    // A window of its own, kept above the main window it belongs to.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    makeToolWindow(this);
     setCaption(QStringLiteral("Find/Replace"));
 
     Label1 = new QLabel(QStringLiteral("Find what:"), this);
