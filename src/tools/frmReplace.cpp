@@ -12,6 +12,7 @@
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
+#include "platform/dialogsize.h"
 #include "platform/msgbox.h"
 #include "platform/richtextbox.h"
 #include "platform/screen.h"
@@ -117,7 +118,7 @@ frmReplace::frmReplace(QWidget* parent) : Form(parent) {
 }
 
 void frmReplace::Form_Load() {
-    adjustSize();
+    fixToContents(this);
     placeToolWindow(this);
     // A long selection comes into Find what whole.
     liftLengthLimits(this);
