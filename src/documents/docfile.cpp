@@ -53,6 +53,7 @@ void newDocument() {
     doc->load();
     doc->setCaption("Untitled");
     doc->show();
+    doc->focusCurrentView();
     setFileSaved(doc, true);
 }
 

@@ -227,6 +227,12 @@ bool DocumentWindow::loadDocumentFile(const QString& path, QString* error) {
     return ok;
 }
 
+void DocumentWindow::focusCurrentView() {
+    if (mode == 2 && dhtm) dhtm->setFocus();
+    else if (mode == 1 && webBrowser) webBrowser->setFocus();
+    else txtMain->setFocus();
+}
+
 DocumentWindow* createDocumentWindow() {
     if (enableBrowserAndDesigner) return new frmChildIe();
     return new frmChild();

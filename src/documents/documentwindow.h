@@ -81,6 +81,9 @@ public:
     void txtmain_SelChange();
     void switchToEdit();
     void switchToBrowse();
+    // Gives the keyboard focus to the view the window shows, so that typing goes on there;
+    // a window just opened would otherwise hand it to its first control, the views' tab bar.
+    void focusCurrentView();
 
     // ---- The views (documentviews.cpp) ----
     void tbsMain_Click();

@@ -40,6 +40,8 @@ int runProgram(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kavrin Pro"));
     useIconTheme();
+    // Every window, the documents inside the main window too, carries the program's own icon.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/program/kavrin.svg")));
     resetProgramState();
     startUp(QCoreApplication::arguments().mid(1));
     return app.exec();

@@ -153,6 +153,7 @@ void mdiMain::mnuFileNewTemplate_Click(qint16 index) {
     doc->setCaption("Untitled");
     doc->show();
     if (!doc) return;
+    doc->focusCurrentView();
 
     ignoreChange = true;
     doc->txtMain->setText(text);

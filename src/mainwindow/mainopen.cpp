@@ -82,6 +82,7 @@ void mdiMain::openFile(const QString& path) {
     doc->setCaption(path);
     doc->filePath = path;
     doc->show();
+    doc->focusCurrentView();
     setFileSaved(doc, true);
     ignoreChange = false;
     setBusy(false);

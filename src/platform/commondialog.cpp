@@ -9,6 +9,7 @@
 #include <QPrinter>
 
 #include "platform/dialoghooks.h"
+#include "platform/dialogsize.h"
 
 namespace kavrin {
 
@@ -32,6 +33,9 @@ void placeDialog(QFileDialog& dialog, const QString& initDir, const QString& fil
     }
     if (!folder.isEmpty() && QFileInfo(folder).isDir()) dialog.setDirectory(folder);
     if (!proposed.isEmpty()) dialog.selectFile(proposed);
+    // A fixed size with room for long names: the frame then draws no resize strip beneath it.
+    dialog.setSizeGripEnabled(false);
+    dialog.setFixedSize(qMax(720, titleFitWidth(dialog.windowTitle())), 460);
 }
 
 void applyFilters(QFileDialog& dialog, const QString& filter, int filterIndex) {

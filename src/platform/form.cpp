@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "platform/dialoghooks.h"
+#include "platform/dialogsize.h"
 
 namespace kavrin {
 
@@ -108,6 +109,9 @@ void Form::show(FormShow how) {
         area()->setActiveSubWindow(subWindow_);
         return;
     }
+    const Qt::WindowType type = windowType();
+    if (!windowFlags().testFlag(Qt::FramelessWindowHint) && (type == Qt::Window || type == Qt::Dialog || type == Qt::Tool))
+        fitTitle(this);
     if (how == FormShow::Modal) {
         setWindowModality(Qt::ApplicationModal);
         QWidget::show();

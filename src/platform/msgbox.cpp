@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "platform/dialoghooks.h"
+#include "platform/dialogsize.h"
 
 namespace kavrin {
 
@@ -66,10 +67,14 @@ QString inputBox(const QString& prompt, const QString& title, const QString& def
     if (dialogHooks().inputBox) {
         answer = dialogHooks().inputBox(prompt, shownTitle, defaultText);
     } else {
-        bool ok = false;
-        const QString text = QInputDialog::getText(QApplication::activeWindow(), shownTitle, prompt,
-                                                   QLineEdit::Normal, defaultText, &ok);
-        if (ok) answer = text;
+        QInputDialog dialog(QApplication::activeWindow());
+        dialog.setWindowTitle(shownTitle);
+        dialog.setInputMode(QInputDialog::TextInput);
+        dialog.setLabelText(prompt);
+        dialog.setTextValue(defaultText);
+        // As wide as its title, and fixed: the frame draws no resize strip under it.
+        fixToContents(&dialog);
+        if (dialog.exec() == QDialog::Accepted) answer = dialog.textValue();
     }
     if (cancelled) *cancelled = !answer.has_value();
     return answer.value_or(QString());

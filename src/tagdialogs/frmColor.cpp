@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "documents/colorops.h"
+#include "platform/dialogsize.h"
 #include "platform/screen.h"
 #include "tagdialogs/tagdialog.h"
 
@@ -53,7 +54,6 @@ frmColor::frmColor(QWidget* parent) : Form(parent) {
     setObjectName(QStringLiteral("frmColor"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setCaption(QStringLiteral("Web-Safe Color Palette"));
-    setFixedSize(twipsToPixels(3270), twipsToPixels(3180));
 
     lblColor = new QLabel(this);
     lblColor->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -73,6 +73,14 @@ frmColor::frmColor(QWidget* parent) : Form(parent) {
     cmdOther->setGeometry(twipRect(1125, 2760, 1005, 345));
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
     cmdCancel->setGeometry(twipRect(2250, 2760, 1005, 345));
+    const int contentWidth = twipsToPixels(3270);
+    const int width = qMax(contentWidth, titleFitWidth(windowTitle()));
+    inset_ = (width - contentWidth) / 2;
+    setFixedSize(width, twipsToPixels(3180));
+    for (QWidget* child : {static_cast<QWidget*>(lblColor), static_cast<QWidget*>(lblHex),
+                           static_cast<QWidget*>(cmdOk), static_cast<QWidget*>(cmdOther),
+                           static_cast<QWidget*>(cmdCancel)})
+        child->move(child->x() + inset_, child->y());
     connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
     connect(cmdOther, &QPushButton::clicked, this, [this] { cmdOther_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
@@ -119,6 +127,7 @@ void frmColor::Form_Load() {
 void frmColor::paintEvent(QPaintEvent* event) {
     Form::paintEvent(event);
     QPainter painter(this);
+    painter.translate(inset_, 0);
     const QColor outline = palette().color(QPalette::WindowText);
     auto box = [](const PaletteEntry& e) {
         return QRect(twipsToPixels(e.x), twipsToPixels(e.y), twipsToPixels(kBoxSize), twipsToPixels(kBoxSize));
@@ -150,7 +159,7 @@ void frmColor::Form_DblClick() { cmdOk_Click(); }
 
 void frmColor::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
-    Form_MouseDown(at.x(), at.y());
+    Form_MouseDown(at.x() - inset_, at.y());
     event->accept();
 }
 

@@ -58,6 +58,8 @@ public:
     // 1 to 216, or -1 when the swatch holds a colour from "&Other" or the caller's own.
     int selectedEntry() const { return selected_; }
     int swatchColor() const { return swatch_; }
+    // Where the palette starts from the window's left edge, in pixels.
+    int paletteLeft() const { return inset_; }
 
 protected:
     void Form_Load() override;
@@ -74,6 +76,8 @@ private:
     QVector<PaletteEntry> palette_;
     int selected_ = 1;
     int swatch_ = 0;
+    // The palette and its buttons sit centred in a window widened for its title.
+    int inset_ = 0;
     bool accepted_ = false;
 };
 

@@ -113,7 +113,7 @@ frmGlobalReplace* globalReplaceForm(bool create) {
 
 frmGlobalReplace::frmGlobalReplace(QWidget* parent) : Form(parent) {
     setObjectName(QStringLiteral("frmGlobalReplace"));
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    makeToolWindow(this);
     setCaption(QStringLiteral("Extended Replace"));
 
     Label1 = new QLabel(QStringLiteral("Find What:"), this);
@@ -265,9 +265,7 @@ void frmGlobalReplace::optAllFiles_Click() { optFile_Click(); }
 void frmGlobalReplace::optFolder_Click() { enableFolderControls(true); }
 
 void frmGlobalReplace::cmdBrowse_Click() {
-    keepOnTop(HWND_NOTOPMOST, this);
     txtFolder->setText(browseForFolder(QStringLiteral("Select A Folder")));
-    keepOnTop(HWND_TOPMOST, this);
 }
 
 void frmGlobalReplace::addEntry(const ReplaceEntry& entry) {
@@ -422,9 +420,7 @@ void frmGlobalReplace::reloadChangedDocuments(const QStringList& rewritten) {
 void frmGlobalReplace::showResults(const QVector<ReplaceEntry>& entries, bool folderMode, bool cancelled) {
     auto* results = new frmSearchResults(dialogOwner());
     results->setResults(entries, folderMode ? filterText : QString(), totalReplacements, cancelled);
-    keepOnTop(HWND_NOTOPMOST, this);
     runModal(results);
-    keepOnTop(HWND_TOPMOST, this);
 }
 
 void frmGlobalReplace::cmdReplaceAll_Click() {

@@ -12,6 +12,7 @@
 #include <QScreen>
 
 #include "documents/colorops.h"
+#include "documents/documentwindow.h"
 #include "documents/fileops.h"
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
@@ -241,8 +242,12 @@ void frmImgBrowser::Form_Activate() {
     if (browserActivated) return;
     browserActivated = true;
     repaint();
-    // The folder the file explorer shows; with none, the user's own folder.
-    QString start = mainWindow ? mainWindow->fileListFolder() : QString();
+    // The active page's folder; for a page never saved, the folder the file explorer shows;
+    // with neither, the user's own folder.
+    QString start;
+    if (DocumentWindow* doc = activeDocument(); doc && !isUntitledPath(doc->filePath))
+        start = QFileInfo(doc->filePath).absolutePath();
+    if ((start.isEmpty() || !QFileInfo(start).isDir()) && mainWindow) start = mainWindow->fileListFolder();
     if (start.isEmpty() || !QFileInfo(start).isDir()) start = QDir::homePath();
     setDirPath(start);
 }
@@ -318,7 +323,8 @@ void frmImgBrowser::dirList_Change() {
         currentImage = 1;
         showCurrentImage();
     }
-    picThumbWin_Resize();
+    // The folder list and the thumbnails share the column by the number of pictures.
+    Form_Resize();
 }
 
 void frmImgBrowser::thumbnailArrived(int index, const QImage& thumbnail, const QSize& natural) {
@@ -383,7 +389,18 @@ void frmImgBrowser::Form_Resize() {
     picSplitter->setGeometry(left, picMain->y() + 2, 5, qMax(0, picMain->height() - 4));
     const int drvHeight = drvList->sizeHint().height();
     drvList->setGeometry(1, 0, left - 1, drvHeight);
-    dirList->setGeometry(1, drvHeight + 4, left - 1, px(2000));
+    // The folder list takes what the thumbnails leave of the column: all of it for a folder
+    // without pictures, never less than 2000 twips.
+    const int columnTop = drvHeight + 4;
+    const int columnHeight = qMax(0, height - columnTop - statusHeight - 4);
+    int thumbsHeight = 0;
+    if (imageCount > 0) {
+        const int columns = qMax(1, ((left - 1) * kTwips - kScrollBarTwips) / kThumbPitch);
+        const int rows = (imageCount + columns - 1) / columns;
+        thumbsHeight = px(double(rows) * kThumbPitch + 30);
+    }
+    const int listHeight = qMin(columnHeight, qMax(px(2000), columnHeight - 4 - thumbsHeight));
+    dirList->setGeometry(1, columnTop, left - 1, listHeight);
     const int thumbTop = dirList->y() + dirList->height() + 4;
     picThumbWin->setGeometry(1, thumbTop, left - 1, qMax(0, height - thumbTop - statusHeight - 4));
     picThumbWin_Resize();

@@ -12,6 +12,7 @@
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
+#include "platform/dialogsize.h"
 #include "platform/msgbox.h"
 #include "platform/richtextbox.h"
 #include "platform/screen.h"
@@ -39,8 +40,7 @@ frmReplace* replaceForm(bool create) {
 
 frmReplace::frmReplace(QWidget* parent) : Form(parent) {
     setObjectName(QStringLiteral("frmReplace"));
-    // A window of its own, kept above the main window it belongs to.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    makeToolWindow(this);
     setCaption(QStringLiteral("Find/Replace"));
 
     Label1 = new QLabel(QStringLiteral("Find what:"), this);
@@ -118,7 +118,7 @@ frmReplace::frmReplace(QWidget* parent) : Form(parent) {
 }
 
 void frmReplace::Form_Load() {
-    adjustSize();
+    fixToContents(this);
     placeToolWindow(this);
     // A long selection comes into Find what whole.
     liftLengthLimits(this);

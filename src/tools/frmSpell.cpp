@@ -53,8 +53,7 @@ bool isBlank(const QString& s) {
 
 frmSpell::frmSpell(QWidget* parent) : Form(parent) {
     setObjectName(QStringLiteral("frmSpell"));
-    // A window of its own, kept above the main window it belongs to.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    makeToolWindow(this);
     setCaption(QStringLiteral("Spelling"));
 
     QFont bold = font();

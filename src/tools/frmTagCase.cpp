@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QVBoxLayout>
 
+#include "platform/dialogsize.h"
 #include "platform/screen.h"
 #include "tagdialogs/tagdialog.h"
 
@@ -58,6 +59,7 @@ frmTagCase::frmTagCase(QWidget* parent) : Form(parent) {
     buttons->addWidget(cmdCancel);
     layout->addLayout(buttons);
     setFixedWidth(twipsToPixels(5400));
+    fixToContents(this);
 }
 
 void frmTagCase::cmdOk_Click() {

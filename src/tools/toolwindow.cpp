@@ -11,20 +11,24 @@
 
 namespace kavrin {
 
+void makeToolWindow(QWidget* window) {
+    // A stay-on-top window would cover every question the program asks while it is open, and
+    // the main window would then wait for an answer nobody can see.
+    window->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+}
+
 void placeToolWindow(QWidget* window) {
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         window->move(area.x() + (area.width() - window->frameGeometry().width()) / 2,
                      area.y() + (area.height() - window->frameGeometry().height()) / 2);
     }
-    keepOnTop(HWND_TOPMOST, window);
 }
 
 int toolMessage(QWidget* window, const QString& prompt, int buttons, const QString& title) {
-    keepOnTop(HWND_NOTOPMOST, window);
-    const int answer = msgBox(prompt, buttons, title);
-    keepOnTop(HWND_TOPMOST, window);
-    return answer;
+    // The box belongs to the active window, which is this one when the user pressed its button.
+    (void)window;
+    return msgBox(prompt, buttons, title);
 }
 
 TypingFields::TypingFields(QPushButton* mainButton, std::initializer_list<QLineEdit*> fields)

@@ -1,7 +1,8 @@
 #pragma once
 // What the modeless tool windows (Find/Replace, Extended Replace, Spelling) share: they sit
-// centred on the screen above every other window, step down for their own message boxes, and
-// keep Enter from pressing their main button while a text field is being typed in.
+// centred on the screen above the main window that owns them (never above the program's own
+// questions and dialogs, nor above other programs), and keep Enter from pressing their main
+// button while a text field is being typed in.
 #include <QObject>
 #include <QString>
 
@@ -13,9 +14,12 @@ class QWidget;
 
 namespace kavrin {
 
-// Centres the window on the screen and keeps it above the others.
+// Makes the window a tool window of the main window (its parent): the window manager keeps it
+// above the main window only, so a message box or dialog opened later appears above it.
+void makeToolWindow(QWidget* window);
+// Centres the window on the screen.
 void placeToolWindow(QWidget* window);
-// A message box that the tool window does not cover; the window is on top again afterwards.
+// A message box asked from the tool window, shown above it.
 int toolMessage(QWidget* window, const QString& prompt, int buttons, const QString& title = QString());
 
 // While one of the fields has the focus, the main button stops being the default button and

@@ -38,7 +38,7 @@ protected:
                 return;
             }
             const PaletteEntry box = webSafePalette()[entry - 1];
-            QTest::mouseClick(&picker, Qt::LeftButton, {}, QPoint(box.x / 15 + 5, box.y / 15 + 5));
+            QTest::mouseClick(&picker, Qt::LeftButton, {}, QPoint(picker.paletteLeft() + box.x / 15 + 5, box.y / 15 + 5));
             picker.cmdOk->click();
         });
     }

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QRegularExpression>
+#include <QTest>
 
 #include "documents/docstate.h"
 #include "mainwindow/mainstartup.h"
@@ -223,6 +224,42 @@ TEST_F(FileMenuTest, PrintBrowserViewNeverWritesTheDocumentsFile) {
     EXPECT_TRUE(QDir(tempDir).entryList({"print-*"}, QDir::Files).isEmpty());
     EXPECT_GE(pdfPages(pdf), 1);
     EXPECT_FALSE(isBusy());
+}
+
+// With the browse and design views on, a document window also holds the views' tab bar, which
+// used to take the focus first: what the user typed next went nowhere.
+TEST_F(FileMenuTest, TypingRightAfterNewOrOpenGoesIntoTheDocument) {
+    for (const bool views : {false, true}) {
+        SCOPED_TRACE(views ? "with the browse and design views" : "source view only");
+        enableBrowserAndDesigner = views;
+        mainWindow->activateWindow();
+        QApplication::setActiveWindow(mainWindow);
+        mainWindow->mdiArea()->setFocus();
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::ControlModifier);
+        DocumentWindow* created = activeDocument();
+        ASSERT_NE(created, nullptr);
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        QTest::keyClicks(QApplication::focusWidget(), "Hi");
+        EXPECT_EQ(created->txtMain->text(), "Hi");
+
+        mainWindow->mnuFileNewTemplate[0]->trigger();
+        DocumentWindow* fromTemplate = activeDocument();
+        ASSERT_NE(fromTemplate, created);
+        fromTemplate->txtMain->setSelStart(0);
+        QTest::keyClicks(QApplication::focusWidget(), "T");
+        EXPECT_TRUE(fromTemplate->txtMain->text().startsWith("T<")) << fromTemplate->txtMain->text().left(20).toStdString();
+
+        DocumentWindow* opened = open(views ? "views.html" : "plain.html", "<p></p>");
+        QTest::keyClicks(QApplication::focusWidget(), "x");
+        EXPECT_EQ(opened->txtMain->text(), "x<p></p>");
+
+        for (DocumentWindow* doc : {created, fromTemplate, opened}) {
+            doc->fileSaved = true;
+            doc->unload();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 TEST_F(FileMenuTest, ToolbarKeysAndMenuItemsReachTheirCommands) {

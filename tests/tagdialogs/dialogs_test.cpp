@@ -24,7 +24,7 @@ protected:
     void expectColorPick(int entry) {
         expectDialogWindow<frmColor>("frmColor", [entry](frmColor& picker) {
             const PaletteEntry box = webSafePalette()[entry - 1];
-            QTest::mouseClick(&picker, Qt::LeftButton, {}, QPoint(box.x / 15 + 5, box.y / 15 + 5));
+            QTest::mouseClick(&picker, Qt::LeftButton, {}, QPoint(picker.paletteLeft() + box.x / 15 + 5, box.y / 15 + 5));
             picker.cmdOk->click();
         });
     }

@@ -37,7 +37,7 @@ protected:
     }
     static void clickBox(frmColor& picker, int entry) {
         const PaletteEntry box = webSafePalette()[entry - 1];
-        QTest::mouseClick(&picker, Qt::LeftButton, {}, QPoint(box.x / 15 + 6, box.y / 15 + 6));
+        QTest::mouseClick(&picker, Qt::LeftButton, {}, QPoint(picker.paletteLeft() + box.x / 15 + 6, box.y / 15 + 6));
     }
     static QColor labelColor(frmColor& picker) { return picker.lblHex->palette().color(QPalette::WindowText); }
 };
@@ -134,7 +134,7 @@ TEST_F(ColorPickerTest, OtherTakesTheSystemDialogsColour) {
 TEST_F(ColorPickerTest, DoubleClickOnABoxTakesItAndCloses) {
     pick([](frmColor& picker) {
         const PaletteEntry box = webSafePalette()[42];
-        const QPoint at(box.x / 15 + 6, box.y / 15 + 6);
+        const QPoint at(picker.paletteLeft() + box.x / 15 + 6, box.y / 15 + 6);
         QTest::mouseClick(&picker, Qt::LeftButton, {}, at);
         QTest::mouseDClick(&picker, Qt::LeftButton, {}, at);
         EXPECT_FALSE(picker.isLoaded());

@@ -180,7 +180,7 @@ TEST_F(TableTest, ColourPickerBrowseAndCancel) {
     insertTable([&](frmTable& d) {
         expectDialogWindow<frmColor>("frmColor", [](frmColor& picker) {
             const PaletteEntry box = webSafePalette()[180];  // red 255, green 0, blue 0
-            QTest::mouseClick(&picker, Qt::LeftButton, {}, QPoint(box.x / 15 + 5, box.y / 15 + 5));
+            QTest::mouseClick(&picker, Qt::LeftButton, {}, QPoint(picker.paletteLeft() + box.x / 15 + 5, box.y / 15 + 5));
             picker.cmdOk->click();
         });
         d.cmdBackColor->click();

@@ -242,7 +242,7 @@ TEST_F(TextDialogTest, NewBodyWrapsTheSelectionUnlessThePageHasOne) {
         // The picker's first box is black: pick it for the background.
         expectDialogWindow<frmColor>("frmColor", [](frmColor& picker) {
             const PaletteEntry box = webSafePalette()[0];
-            QTest::mouseClick(&picker, Qt::LeftButton, {}, QPoint(box.x / 15 + 5, box.y / 15 + 5));
+            QTest::mouseClick(&picker, Qt::LeftButton, {}, QPoint(picker.paletteLeft() + box.x / 15 + 5, box.y / 15 + 5));
             picker.cmdOk->click();
         });
         d.cmdColor->click();

@@ -1,6 +1,7 @@
 // Find/Replace driven through its window on real documents of a shown main window.
 #include <QApplication>
 #include <QTest>
+#include <QWindow>
 
 #include "documents/colorcoding.h"
 #include "documents/docfile.h"
@@ -62,7 +63,7 @@ protected:
     std::vector<Edit> edits;
 };
 
-TEST_F(FindReplaceTest, OpensModelessOnTopWithTheSelectionAsFindText) {
+TEST_F(FindReplaceTest, OpensModelessAboveTheMainWindowWithTheSelectionAsFindText) {
     DocumentWindow* doc = page("xx abc yy");
     doc->txtMain->select(3, 3);
     frmReplace* f = openDialog();
@@ -70,7 +71,8 @@ TEST_F(FindReplaceTest, OpensModelessOnTopWithTheSelectionAsFindText) {
     EXPECT_TRUE(f->isVisible());
     EXPECT_FALSE(f->isModal());
     EXPECT_EQ(f->caption(), "Find/Replace");
-    EXPECT_TRUE(f->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_FALSE(f->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(f->windowHandle()->transientParent(), mainWindow->windowHandle());
     EXPECT_EQ(f->txtFind->text(), "abc");
     EXPECT_TRUE(f->cmdFindNext->isEnabled());
     EXPECT_TRUE(f->cmdReplaceAll->isEnabled());

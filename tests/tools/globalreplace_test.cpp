@@ -9,18 +9,25 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 
 #include <cerrno>
 #include <cstring>
 
+#include "documents/docfile.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "fixture.h"
 #include "qstringprint.h"
 #include "mainwindow/mdiMain.h"
+#include "platform/dialoghooks.h"
 #include "platform/msgbox.h"
 #include "tools/frmGlobalReplace.h"
+#include "tools/frmReplace.h"
 #include "tools/frmSearchResults.h"
 #include "tools/replaceinfiles.h"
 
@@ -283,6 +290,51 @@ TEST_F(GlobalReplaceTest, FolderRunsStopEarlyWithoutTouchingAnything) {
     });
     f->cmdBrowse->click();
     EXPECT_EQ(f->txtFolder->text(), workDir);
+}
+
+// A question the main window asks while the tool windows are open must not end up beneath
+// them: the main window would then wait for an answer nobody can see or reach.
+TEST_F(GlobalReplaceTest, AQuestionAskedWhileToolWindowsAreOpenComesAboveThemAndIsAnswered) {
+    newDocument();
+    frmGlobalReplace* extended = openDialog("a", "b");
+    mainWindow->mnuEditFindReplace->trigger();
+    frmReplace* find = replaceForm();
+    ASSERT_NE(find, nullptr);
+    const QList<QWidget*> tools{extended, find};
+    // The user goes back to the main window and chooses a command from its menu.
+    QApplication::setActiveWindow(mainWindow);
+
+    // This question is put on screen for real and answered by a click on its button.
+    const auto scripted = dialogHooks().msgBox;
+    dialogHooks().msgBox = nullptr;
+    QString asked;
+    bool aboveTools = false;
+    QTimer::singleShot(0, mainWindow, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        asked = box->text();
+        // Each tool window stays above the main window it belongs to and nothing else, so the
+        // window manager puts the question, a later window of the same program, above them.
+        aboveTools = box->isVisible() && box->windowHandle()->transientParent() == mainWindow->windowHandle();
+        for (QWidget* tool : tools) {
+            EXPECT_TRUE(tool->isVisible());
+            EXPECT_FALSE(tool->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) << tool->windowTitle().toStdString();
+            EXPECT_EQ(tool->windowHandle()->transientParent(), mainWindow->windowHandle())
+                << tool->windowTitle().toStdString();
+        }
+        QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
+    });
+    // Should the question not come up as the active modal window, it is closed so that the test ends.
+    QTimer::singleShot(5000, mainWindow, [] {
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+    });
+    mainWindow->mnuToolsHelperFtp->trigger();
+    dialogHooks().msgBox = scripted;
+
+    EXPECT_TRUE(asked.startsWith("You have not selected an application for this item.")) << asked.toStdString();
+    EXPECT_TRUE(aboveTools);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(extended->isVisible());
 }
 
 TEST_F(GlobalReplaceTest, CancelStopsBetweenFilesAndSaysSo) {

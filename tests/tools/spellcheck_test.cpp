@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <QWindow>
 
 #include "documents/docfile.h"
 #include "documents/documentwindow.h"
@@ -93,7 +94,8 @@ TEST_F(SpellCheckTest, RunSelectsEachUnknownWordOffersSuggestionsAndEndsComplete
     EXPECT_TRUE(f->isVisible());
     EXPECT_FALSE(f->isModal());
     EXPECT_EQ(f->caption(), "Spelling");
-    EXPECT_TRUE(f->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_FALSE(f->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(f->windowHandle()->transientParent(), mainWindow->windowHandle());
     EXPECT_TRUE(f->chkSkipTags->isChecked());
     EXPECT_FALSE(f->chkSkipNums->isChecked());
     // The panes are out of reach for the run; the menus are not.

@@ -114,7 +114,8 @@ void QuickTableGrid::mouseReleaseEvent(QMouseEvent* event) {
 
 frmQuickTable::frmQuickTable(QWidget* parent) : Form(parent) {
     setObjectName(QStringLiteral("frmQuickTable"));
-    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    // A pop-up under its toolbar button, with neither title bar nor frame buttons.
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     setCaption(QStringLiteral("Quick Table"));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(192, 192, 192));
@@ -122,8 +123,21 @@ frmQuickTable::frmQuickTable(QWidget* parent) : Form(parent) {
     setAutoFillBackground(true);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 2);
+    layout->setContentsMargins(1, 1, 1, 2);
     layout->setSpacing(2);
+    lblCaption = new QLabel(windowTitle(), this);
+    lblCaption->setObjectName(QStringLiteral("lblCaption"));
+    lblCaption->setAlignment(Qt::AlignCenter);
+    lblCaption->setAutoFillBackground(true);
+    QPalette captionPalette = lblCaption->palette();
+    captionPalette.setColor(QPalette::Window, captionPalette.color(QPalette::Active, QPalette::Highlight));
+    captionPalette.setColor(QPalette::WindowText, captionPalette.color(QPalette::Active, QPalette::HighlightedText));
+    lblCaption->setPalette(captionPalette);
+    QFont captionFont = lblCaption->font();
+    captionFont.setBold(true);
+    lblCaption->setFont(captionFont);
+    layout->addWidget(lblCaption);
+    connect(this, &QWidget::windowTitleChanged, lblCaption, &QLabel::setText);
     lblCell = new QuickTableGrid(this);
     layout->addWidget(lblCell);
     chkLabelCells = new QCheckBox(QStringLiteral("&Label Cells"), this);
@@ -191,6 +205,14 @@ void frmQuickTable::keyPressEvent(QKeyEvent* event) {
         return;
     }
     Form::keyPressEvent(event);
+}
+
+void frmQuickTable::paintEvent(QPaintEvent* event) {
+    Form::paintEvent(event);
+    // Without a frame of the window manager's, the pop-up draws its own edge.
+    QPainter p(this);
+    p.setPen(QColor(0x40, 0x40, 0x40));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 void frmQuickTable::Form_Unload(int& cancel) {

@@ -4,6 +4,7 @@
 // an empty table of that size in front of the selection and closes the grid. Any other place
 // that takes the focus closes it without inserting.
 #include <QCheckBox>
+#include <QLabel>
 #include <QString>
 #include <QVector>
 
@@ -51,6 +52,8 @@ public:
 
     QuickTableGrid* lblCell = nullptr;
     QCheckBox* chkLabelCells = nullptr;
+    // The pop-up has no title bar: this strip shows its caption (the size of the block).
+    QLabel* lblCaption = nullptr;
 
     // Rows and columns of the marked block, 1 to 15.
     int quickRows = 1;
@@ -69,6 +72,7 @@ protected:
     void Form_Unload(int& cancel) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     // Something outside the grid took the focus.

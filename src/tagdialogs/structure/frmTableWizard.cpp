@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QKeyEvent>
+#include <QLinearGradient>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -59,17 +60,35 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
-        p.fillRect(rect(), palette().color(QPalette::Dark));
-        const QRect table(10, 20, width() - 20, 90);
+        p.setRenderHint(QPainter::Antialiasing);
+        // A banner down the whole column: a deep blue that lightens towards the foot.
+        QLinearGradient banner(0, 0, 0, height());
+        banner.setColorAt(0, QColor(0x20, 0x4a, 0x87));
+        banner.setColorAt(1, QColor(0x72, 0x9f, 0xcf));
+        p.fillRect(rect(), banner);
+
+        // A table with its heading row, as big as the column allows, a third of the way down.
+        const int margin = qMax(8, width() / 8);
+        const int tableWidth = width() - 2 * margin;
+        const int rowHeight = qMax(12, tableWidth / 5);
+        constexpr int kRows = 5, kColumns = 3;
+        const QRect table(margin, qMax(margin, height() / 3 - rowHeight * kRows / 2), tableWidth, rowHeight * kRows);
+        p.fillRect(table.translated(4, 4), QColor(0, 0, 0, 70));
         p.fillRect(table, Qt::white);
-        p.fillRect(QRect(table.left(), table.top(), table.width(), 22), palette().color(QPalette::Highlight));
-        p.setPen(Qt::black);
+        p.fillRect(QRect(table.left(), table.top(), table.width(), rowHeight), QColor(0xfc, 0xe9, 0x4f));
+        p.setPen(QPen(QColor(0x2e, 0x34, 0x36), 1));
         p.drawRect(table.adjusted(0, 0, -1, -1));
-        for (int y = table.top() + 22; y < table.bottom(); y += 22) p.drawLine(table.left(), y, table.right(), y);
-        for (int i = 1; i < 3; ++i) {
-            const int x = table.left() + i * table.width() / 3;
-            p.drawLine(x, table.top() + 22, x, table.bottom());
+        for (int r = 1; r < kRows; ++r) p.drawLine(table.left(), table.top() + r * rowHeight, table.right(), table.top() + r * rowHeight);
+        for (int c = 1; c < kColumns; ++c) {
+            const int x = table.left() + c * table.width() / kColumns;
+            p.drawLine(x, table.top() + rowHeight, x, table.bottom());
         }
+        // Two cells merged across the last rows, as the wizard can make them.
+        p.fillRect(QRect(table.left() + 1, table.top() + 3 * rowHeight + 1, table.width() / kColumns - 1,
+                         2 * rowHeight - 2),
+                   QColor(0xd3, 0xe3, 0xf5));
+        p.drawLine(table.left() + table.width() / kColumns, table.top() + 3 * rowHeight,
+                   table.left() + table.width() / kColumns, table.bottom());
     }
 };
 
