@@ -33,9 +33,10 @@ void placeDialog(QFileDialog& dialog, const QString& initDir, const QString& fil
     }
     if (!folder.isEmpty() && QFileInfo(folder).isDir()) dialog.setDirectory(folder);
     if (!proposed.isEmpty()) dialog.selectFile(proposed);
-    // A fixed size with room for long names: the frame then draws no resize strip beneath it.
-    dialog.setSizeGripEnabled(false);
-    dialog.setFixedSize(qMax(720, titleFitWidth(dialog.windowTitle())), 460);
+    // Room for long names; the user can still widen it for longer ones, so the window keeps the
+    // frame's resize handle.
+    dialog.setMinimumWidth(titleFitWidth(dialog.windowTitle()));
+    dialog.resize(qMax(720, titleFitWidth(dialog.windowTitle())), 460);
 }
 
 void applyFilters(QFileDialog& dialog, const QString& filter, int filterIndex) {
