@@ -199,7 +199,7 @@ TEST_F(FrameDialogsTest, AFramesetBorderValueTheListDoesNotOfferSurvivesUntilCha
 
 // ---- Inline frame ----
 
-TEST_F(FrameDialogsTest, NewInlineFrameGoesInFrontOfTheSelectionWithoutAnEndTag) {
+TEST_F(FrameDialogsTest, NewInlineFrameGoesInFrontOfTheSelectionClosedByItsEndTag) {
     setDocument("a|sel|b");
     fromMenu<frmIFrame>(mainWindow->mnuInsertFloatingFrame, "frmIFrame", [](frmIFrame& d) {
         EXPECT_EQ(d.caption(), "IFrame (Floating Frame) - Internet Explorer only");
@@ -219,7 +219,7 @@ TEST_F(FrameDialogsTest, NewInlineFrameGoesInFrontOfTheSelectionWithoutAnEndTag)
     });
     EXPECT_EQ(text(),
               "a<iframe src=\"in.html\" scrolling=\"Yes\" align=\"top\" width=\"51%\" height=\"0x\""
-              " marginwidth=\"12\" frameborder=\"1\">selb");
+              " marginwidth=\"12\" frameborder=\"1\"></iframe>selb");
 
     setDocument("|");
     fromMenu<frmIFrame>(mainWindow->mnuInsertFloatingFrame, "frmIFrame", [](frmIFrame& d) { d.cmdCancel->click(); });
