@@ -56,6 +56,13 @@ TEST_F(HelpersTest, BrowsersGetTheDocumentAsOneArgumentAndUnsavedTextAsACopy) {
     const QString record = workDir + "/args.txt";
     store("HelperApps", "Browser1", recorder("bin/my browser", record));
 
+    // With no document open the browser still starts, without a page.
+    ASSERT_EQ(activeDocument(), nullptr);
+    mainWindow->mnuToolsHelperAppsBrowser[0]->trigger();
+    EXPECT_EQ(recorded(record), QStringList{});
+    EXPECT_TRUE(QFile::exists(record));
+    QFile::remove(record);
+
     // A saved page goes by its own path, blanks and all, as one argument.
     DocumentWindow* doc = openDoc("site folder/my page.htm", "<html><head></head><body>saved</body></html>");
     mainWindow->mnuToolsHelperAppsBrowser_Click(0);
