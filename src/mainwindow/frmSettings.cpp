@@ -698,9 +698,14 @@ void frmSettings::cmdTemplate_Click(int index) {
     const QString path = templatePath(index + 1);
     setBusy(true);
     // A template is source to edit, so it goes to a text editor, never to the page's browser.
-    const bool started = openTemplate ? openTemplate(path) : (fileExists(path) && openInTextEditor(path));
+    const bool exists = fileExists(path);
+    QString why;
+    const bool started = openTemplate ? openTemplate(path) : (exists && openInTextEditor(path, &why));
     setBusy(false);
-    if (!started) msgBox(QStringLiteral("Unable to open ") + path + u'.', vbExclamation, QStringLiteral("File Not Found"));
+    if (started) return;
+    if (exists && !why.isEmpty())
+        msgBox(QStringLiteral("Unable to open ") + path + QStringLiteral(".\n\n") + why, vbExclamation, appTitle);
+    else msgBox(QStringLiteral("Unable to open ") + path + u'.', vbExclamation, QStringLiteral("File Not Found"));
 }
 
 void frmSettings::cmdHelperApp_Click(int index) {
