@@ -1,12 +1,15 @@
 #include "mainwindow/frmSettings.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QRegularExpressionValidator>
+#include <QStandardPaths>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -28,6 +31,25 @@
 namespace kavrin {
 
 namespace {
+
+// A stored helper whose program has gone stays in its box, so an Apply made for another setting
+// does not forget it, but is shown as missing: the menu item would ask for a program instead.
+// Browsers are started by their path only; the other helpers may also be named by a command.
+void showMissingProgram(QLineEdit* box, QAction* mark, bool browser) {
+    const QString text = browser ? box->text().trimmed() : box->text();
+    bool found = true;
+    if (!text.trimmed().isEmpty()) {
+        if (browser || text.contains(u'/')) found = QFileInfo(text).isFile() && QFileInfo(text).isExecutable();
+        else found = !QStandardPaths::findExecutable(text.trimmed()).isEmpty();
+    }
+    mark->setVisible(!found);
+    const QString why = QStringLiteral("Missing: no program is found at %1").arg(text.trimmed());
+    mark->setToolTip(found ? QString() : why);
+    box->setToolTip(found ? QString() : why);
+    QPalette palette = box->parentWidget() ? box->parentWidget()->palette() : box->palette();
+    if (!found) palette.setColor(QPalette::Text, Qt::red);
+    box->setPalette(palette);
+}
 
 const QString kApp = QStringLiteral("Kavrin Pro");
 
@@ -273,6 +295,10 @@ void frmSettings::buildWindow() {
         const QStringList labels = {"FTP Client", "Image Editor", "Imagemap Editor", "HTML Validator"};
         for (int i = 0; i < 8; ++i) {
             auto* path = new QLineEdit(fraApps);
+            QAction* missing = path->addAction(style()->standardIcon(QStyle::SP_MessageBoxWarning), QLineEdit::TrailingPosition);
+            missing->setVisible(false);
+            connect(path, &QLineEdit::textChanged, this,
+                    [path, missing, browser = i >= 4] { showMissingProgram(path, missing, browser); });
             auto* browse = new QPushButton(QStringLiteral("Browse"), fraApps);
             connect(browse, &QPushButton::clicked, this, [this, i] { cmdHelperApp_Click(i); });
             txtHelperApp.push_back(path);
