@@ -73,12 +73,9 @@ QString browserSwitchRefused() {
 }
 
 QString browserEnableQuestion() {
-    return QStringLiteral(
-               "The Web browser and Web page Designer require Microsoft Internet Explorer version 5.0 or greater.") +
-           '\n' +
-           QStringLiteral("Kavrin may crash when you try to open a document if Internet Explorer 5.0 or greater is not installed") +
-           '\n' + QStringLiteral("on your system and you enable these tools.") + "\n\n" +
-           QStringLiteral("Enable the Web browser and Web page Designer?");
+    return QStringLiteral("The Web browser and Web page Designer run on the web engine built into Kavrin Pro;") + '\n' +
+           QStringLiteral("no other browser is needed. Documents opened from now on get the Browse and Design views.") +
+           "\n\n" + QStringLiteral("Enable the Web browser and Web page Designer?");
 }
 
 const QStringList kDefaultFilters = {QStringLiteral("HTML Files (*.html)|*.html;*.htm"),
@@ -583,7 +580,7 @@ bool frmSettings::applySettings() {
     // 2.
     if (useIe && !enableBrowserAndDesigner) {
         enableBrowserAndDesigner =
-            msgBox(browserEnableQuestion(), vbOKCancel + vbExclamation + vbDefaultButton2, appTitle) == vbOK;
+            msgBox(browserEnableQuestion(), vbOKCancel + vbQuestion + vbDefaultButton2, appTitle) == vbOK;
     } else {
         enableBrowserAndDesigner = useIe;
     }
