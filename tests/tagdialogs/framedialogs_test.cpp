@@ -221,6 +221,12 @@ TEST_F(FrameDialogsTest, NewInlineFrameGoesInFrontOfTheSelectionClosedByItsEndTa
               "a<iframe src=\"in.html\" scrolling=\"Yes\" align=\"top\" width=\"51%\" height=\"0x\""
               " marginwidth=\"12\" frameborder=\"1\"></iframe>selb");
 
+    // What is typed next goes after the frame, not into it.
+    setDocument("a|b");
+    fromMenu<frmIFrame>(mainWindow->mnuInsertFloatingFrame, "frmIFrame", [](frmIFrame& d) { d.cmdOk->click(); });
+    EXPECT_EQ(text(), "a<iframe frameborder=\"0\"></iframe>b");
+    EXPECT_EQ(caret(), int(QString("a<iframe frameborder=\"0\"></iframe>").size()));
+
     setDocument("|");
     fromMenu<frmIFrame>(mainWindow->mnuInsertFloatingFrame, "frmIFrame", [](frmIFrame& d) { d.cmdCancel->click(); });
     EXPECT_EQ(text(), "");

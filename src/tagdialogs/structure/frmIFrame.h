@@ -30,6 +30,7 @@ protected:
     QString newEndTag() const override { return QStringLiteral("</iframe>"); }
     int newMode() const override { return 2; }
     bool loadAttribute(const TagAttribute& attribute) override;
+    void insertStartTag(const QString& startTag) override;
 };
 
 }  // namespace kavrin
