@@ -1,12 +1,15 @@
 #include "mainwindow/frmSettings.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QRegularExpressionValidator>
+#include <QStandardPaths>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -28,6 +31,25 @@
 namespace kavrin {
 
 namespace {
+
+// A stored helper whose program has gone stays in its box, so an Apply made for another setting
+// does not forget it, but is shown as missing: the menu item would ask for a program instead.
+// Browsers are started by their path only; the other helpers may also be named by a command.
+void showMissingProgram(QLineEdit* box, QAction* mark, bool browser) {
+    const QString text = browser ? box->text().trimmed() : box->text();
+    bool found = true;
+    if (!text.trimmed().isEmpty()) {
+        if (browser || text.contains(u'/')) found = QFileInfo(text).isFile() && QFileInfo(text).isExecutable();
+        else found = !QStandardPaths::findExecutable(text.trimmed()).isEmpty();
+    }
+    mark->setVisible(!found);
+    const QString why = QStringLiteral("Missing: no program is found at %1").arg(text.trimmed());
+    mark->setToolTip(found ? QString() : why);
+    box->setToolTip(found ? QString() : why);
+    QPalette palette = box->parentWidget() ? box->parentWidget()->palette() : box->palette();
+    if (!found) palette.setColor(QPalette::Text, Qt::red);
+    box->setPalette(palette);
+}
 
 const QString kApp = QStringLiteral("Kavrin Pro");
 
@@ -51,12 +73,9 @@ QString browserSwitchRefused() {
 }
 
 QString browserEnableQuestion() {
-    return QStringLiteral(
-               "The Web browser and Web page Designer require Microsoft Internet Explorer version 5.0 or greater.") +
-           '\n' +
-           QStringLiteral("Kavrin may crash when you try to open a document if Internet Explorer 5.0 or greater is not installed") +
-           '\n' + QStringLiteral("on your system and you enable these tools.") + "\n\n" +
-           QStringLiteral("Enable the Web browser and Web page Designer?");
+    return QStringLiteral("The Web browser and Web page Designer run on the web engine built into Kavrin Pro;") + '\n' +
+           QStringLiteral("no other browser is needed. Documents opened from now on get the Browse and Design views.") +
+           "\n\n" + QStringLiteral("Enable the Web browser and Web page Designer?");
 }
 
 const QStringList kDefaultFilters = {QStringLiteral("HTML Files (*.html)|*.html;*.htm"),
@@ -273,6 +292,10 @@ void frmSettings::buildWindow() {
         const QStringList labels = {"FTP Client", "Image Editor", "Imagemap Editor", "HTML Validator"};
         for (int i = 0; i < 8; ++i) {
             auto* path = new QLineEdit(fraApps);
+            QAction* missing = path->addAction(style()->standardIcon(QStyle::SP_MessageBoxWarning), QLineEdit::TrailingPosition);
+            missing->setVisible(false);
+            connect(path, &QLineEdit::textChanged, this,
+                    [path, missing, browser = i >= 4] { showMissingProgram(path, missing, browser); });
             auto* browse = new QPushButton(QStringLiteral("Browse"), fraApps);
             connect(browse, &QPushButton::clicked, this, [this, i] { cmdHelperApp_Click(i); });
             txtHelperApp.push_back(path);
@@ -557,7 +580,7 @@ bool frmSettings::applySettings() {
     // 2.
     if (useIe && !enableBrowserAndDesigner) {
         enableBrowserAndDesigner =
-            msgBox(browserEnableQuestion(), vbOKCancel + vbExclamation + vbDefaultButton2, appTitle) == vbOK;
+            msgBox(browserEnableQuestion(), vbOKCancel + vbQuestion + vbDefaultButton2, appTitle) == vbOK;
     } else {
         enableBrowserAndDesigner = useIe;
     }
@@ -698,9 +721,14 @@ void frmSettings::cmdTemplate_Click(int index) {
     const QString path = templatePath(index + 1);
     setBusy(true);
     // A template is source to edit, so it goes to a text editor, never to the page's browser.
-    const bool started = openTemplate ? openTemplate(path) : (fileExists(path) && openInTextEditor(path));
+    const bool exists = fileExists(path);
+    QString why;
+    const bool started = openTemplate ? openTemplate(path) : (exists && openInTextEditor(path, &why));
     setBusy(false);
-    if (!started) msgBox(QStringLiteral("Unable to open ") + path + u'.', vbExclamation, QStringLiteral("File Not Found"));
+    if (started) return;
+    if (exists && !why.isEmpty())
+        msgBox(QStringLiteral("Unable to open ") + path + QStringLiteral(".\n\n") + why, vbExclamation, appTitle);
+    else msgBox(QStringLiteral("Unable to open ") + path + u'.', vbExclamation, QStringLiteral("File Not Found"));
 }
 
 void frmSettings::cmdHelperApp_Click(int index) {

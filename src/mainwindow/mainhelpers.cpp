@@ -86,8 +86,13 @@ void mdiMain::mnuToolsHelperAppsBrowser_Click(int index) {
         askToSelectHelper();
         return;
     }
+    QString error;
     DocumentWindow* doc = activeDocument();
-    if (!doc) return;
+    if (!doc) {
+        // Nothing to show: the browser starts on its own start page.
+        if (!startProgram(program, {}, &error)) reportNotStarted(program, error);
+        return;
+    }
     // The page the user sees, edits included: an untitled or changed document goes as a copy.
     QString why;
     const QString page = previewPathFor(doc, &why);
@@ -95,7 +100,6 @@ void mdiMain::mnuToolsHelperAppsBrowser_Click(int index) {
         msgBox(QStringLiteral("The page could not be prepared for the browser.\n\n") + why, vbExclamation, appTitle);
         return;
     }
-    QString error;
     if (!startProgram(program, {page}, &error)) reportNotStarted(program, error);
 }
 

@@ -80,12 +80,9 @@ QStringList commandLineFiles(const QStringList& arguments) {
 
 QString browserQuestion() {
     return QStringLiteral(
-               "Kavrin Pro contains an integrated Web browser and Web page designer which require Microsoft "
-               "Internet Explorer version 5.0 or greater.  "
-               "If Internet Explorer 5.0 or greater is installed on your system it is recommended that you "
-               "enable these tools.  "
-               "However, if Internet Explorer 5.0 or greater is not installed on your system and you enable "
-               "these tools, Kavrin may crash when you try to open a document.") +
+               "Kavrin Pro contains an integrated Web browser and Web page designer: the Browse and Design "
+               "views of a document.  They run on the web engine built into Kavrin Pro, so no other browser "
+               "is needed.  A document opened while they are disabled keeps the source view only.") +
            "\n\n" + QStringLiteral("You may enable or disable these tools at any time by accessing Options from the Tools menu.") +
            "\n\n" + QStringLiteral("Enable the Web browser and Web page Designer?");
 }
@@ -212,7 +209,7 @@ void mdiMain::askBrowserAndDesigner() {
         return;
     // Written before asking, so that the question never comes back whatever happens next.
     settingsModelWriter(settingsApp, kSettingsSection, QStringLiteral("ShowIeMessage"), QStringLiteral("False"));
-    const int answer = msgBox(browserQuestion(), vbOKCancel + vbExclamation + vbDefaultButton2, appTitle);
+    const int answer = msgBox(browserQuestion(), vbOKCancel + vbQuestion + vbDefaultButton2, appTitle);
     enableBrowserAndDesigner = answer == vbOK;
     for (QAction* a : {mnuViewEdit, mnuViewBrowse, mnuViewDesign}) a->setEnabled(enableBrowserAndDesigner);
 }

@@ -122,10 +122,12 @@ QVector<Volume> machineVolumes() {
     if (table.open(QIODevice::ReadOnly)) text = table.readAll();
     const QHash<QString, QString> labels = deviceLabels();
     return volumesFromMounts(
-        parseMountTable(text), deviceIsRemovable, [&labels](const QString& device) {
+        parseMountTable(text), deviceIsRemovable,
+        [&labels](const QString& device) {
             const QString real = QFileInfo(device).canonicalFilePath();
             return labels.value(real.isEmpty() ? device : real);
-        });
+        },
+        QDir::homePath());
 }
 
 std::function<QVector<Volume>()>& volumeSource() {
@@ -218,9 +220,25 @@ QVector<MountEntry> parseMountTable(const QByteArray& text) {
     return entries;
 }
 
+namespace {
+
+// Which of two mount points of one device stands for it: one in the media folders (where the
+// desktop mounts a stick), else the one nearest the root, else the first by name.
+bool betterMountPoint(const QString& a, const QString& b) {
+    const bool mediaA = underAny(a, {"/media", "/run/media"});
+    const bool mediaB = underAny(b, {"/media", "/run/media"});
+    if (mediaA != mediaB) return mediaA;
+    const qsizetype depthA = a.count(QLatin1Char('/'));
+    const qsizetype depthB = b.count(QLatin1Char('/'));
+    if (depthA != depthB) return depthA < depthB;
+    return a < b;
+}
+
+}  // namespace
+
 QVector<Volume> volumesFromMounts(const QVector<MountEntry>& mounts,
                                   const std::function<bool(const QString&)>& isRemovableDevice,
-                                  const std::function<QString(const QString&)>& labelOf) {
+                                  const std::function<QString(const QString&)>& labelOf, const QString& homePath) {
     // A mount point mounted over again shows only its last mount.
     QMap<QString, MountEntry> byPoint;
     for (const MountEntry& m : mounts) {
@@ -228,7 +246,6 @@ QVector<Volume> volumesFromMounts(const QVector<MountEntry>& mounts,
         byPoint.insert(QDir::cleanPath(m.mountPoint), m);
     }
 
-    QVector<Volume> volumes;
     Volume root;
     root.rootPath = QStringLiteral("/");
     if (byPoint.contains(root.rootPath)) {
@@ -238,8 +255,8 @@ QVector<Volume> volumesFromMounts(const QVector<MountEntry>& mounts,
         root.kind = isNetworkType(m.fileSystemType, m.device) ? VolumeKind::Network : VolumeKind::Fixed;
         if (root.kind != VolumeKind::Network && labelOf) root.label = labelOf(m.device);
     }
-    volumes.push_back(root);
 
+    QVector<Volume> others;
     for (auto it = byPoint.cbegin(); it != byPoint.cend(); ++it) {
         const QString point = it.key();
         const MountEntry& m = it.value();
@@ -251,7 +268,7 @@ QVector<Volume> volumesFromMounts(const QVector<MountEntry>& mounts,
         if (isNetworkType(m.fileSystemType, m.device)) {
             if (underAny(point, {"/proc", "/sys", "/dev", "/run/user"})) continue;
             v.kind = VolumeKind::Network;
-            volumes.push_back(v);
+            others.push_back(v);
             continue;
         }
         if (!m.device.startsWith(QLatin1String("/dev/")) || m.device.startsWith(QLatin1String("/dev/loop")) ||
@@ -268,7 +285,37 @@ QVector<Volume> volumesFromMounts(const QVector<MountEntry>& mounts,
         else
             v.kind = VolumeKind::Fixed;
         if (labelOf) v.label = labelOf(m.device);
-        volumes.push_back(v);
+        others.push_back(v);
+    }
+
+    // A device mounted at several places (a bind mount, a second subvolume of the root's disk)
+    // is one volume: the root's device is the root, any other shows at its best mount point.
+    QHash<QString, int> bestOf;
+    for (int i = 0; i < others.size(); ++i) {
+        const QString& device = others[i].device;
+        if (device == root.device) continue;
+        const auto found = bestOf.constFind(device);
+        if (found == bestOf.cend() || betterMountPoint(others[i].rootPath, others[*found].rootPath))
+            bestOf.insert(device, i);
+    }
+    QVector<Volume> volumes{root};
+    for (int i = 0; i < others.size(); ++i)
+        if (bestOf.value(others[i].device, -1) == i) volumes.push_back(others[i]);
+
+    // The user's home folder comes next to the root, as a volume of the kind that holds it.
+    const QString home = homePath.isEmpty() ? QString() : QDir::cleanPath(homePath);
+    if (home.startsWith(QLatin1Char('/')) && home != QLatin1String("/")) {
+        Volume homeVolume;
+        const int own = [&] {
+            for (int i = 0; i < volumes.size(); ++i)
+                if (volumes[i].rootPath == home) return i;
+            return -1;
+        }();
+        if (own >= 0) homeVolume = volumes.takeAt(own);
+        else homeVolume = volumes[volumeIndexOf(volumes, home)];
+        homeVolume.rootPath = home;
+        homeVolume.label = QStringLiteral("Home");
+        volumes.insert(1, homeVolume);
     }
     return volumes;
 }

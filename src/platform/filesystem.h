@@ -33,12 +33,15 @@ struct MountEntry {
 
 // The mount table's lines ("/proc/self/mounts" format, octal escapes decoded).
 QVector<MountEntry> parseMountTable(const QByteArray& text);
-// The volumes a user browses, from the mount table: "/" first, then the others by mount point.
-// Pseudo file systems, loop images, boot and system mounts are left out. `isRemovableDevice`
-// answers for a block device path ("/dev/sdb1"); `labelOf` gives a device's file-system label.
+// The volumes a user browses, from the mount table: "/" first, then the home folder (labelled
+// "Home", of the kind of the volume that holds it) when one is given, then the others by mount
+// point, each device once. Pseudo file systems, loop images, boot and system mounts are left out.
+// `isRemovableDevice` answers for a block device path ("/dev/sdb1"); `labelOf` gives a device's
+// file-system label.
 QVector<Volume> volumesFromMounts(const QVector<MountEntry>& mounts,
                                   const std::function<bool(const QString& device)>& isRemovableDevice,
-                                  const std::function<QString(const QString& device)>& labelOf);
+                                  const std::function<QString(const QString& device)>& labelOf,
+                                  const QString& homePath = QString());
 
 // The mounted volumes of this machine (or of the source a test put in place).
 QVector<Volume> mountedVolumes();

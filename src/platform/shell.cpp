@@ -79,50 +79,108 @@ QStringList desktopExecCommand(const QString& execLine, const QString& file) {
 
 namespace {
 
-// The Exec line of the desktop's default application for plain text, "" when none is known.
-QString defaultTextEditorExec() {
+struct DesktopEntry {
+    QString exec;
+    bool terminal = false;  // the program runs inside a terminal and has no window of its own
+};
+
+// The desktop's default application for plain text, as its entry says; empty when none is known.
+// xdg-mime answers at once, so waiting for it blocks no longer than starting it.
+DesktopEntry defaultTextEditor() {
+    DesktopEntry out;
+    if (QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty()) return out;
     QProcess query;
     query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/plain")});
     if (!query.waitForFinished(3000)) {
         query.kill();
-        return QString();
+        return out;
     }
     const QString id = QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
-    if (id.isEmpty()) return QString();
+    if (id.isEmpty()) return out;
     const QString entry = QStandardPaths::locate(QStandardPaths::ApplicationsLocation, id);
     QFile file(entry);
-    if (entry.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Text)) return QString();
+    if (entry.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Text)) return out;
     bool inEntry = false;
     while (!file.atEnd()) {
         const QString line = QString::fromUtf8(file.readLine()).trimmed();
         if (line.startsWith(u'[')) inEntry = line == QLatin1String("[Desktop Entry]");
-        else if (inEntry && line.startsWith(QLatin1String("Exec="))) return line.mid(5);
+        else if (inEntry && line.startsWith(QLatin1String("Exec="))) out.exec = line.mid(5);
+        else if (inEntry && line.startsWith(QLatin1String("Terminal=")))
+            out.terminal = line.mid(9).trimmed().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
     }
-    return QString();
+    return out;
+}
+
+// Starts a command (program and arguments) with the file added when the command does not name it.
+bool startCommand(QStringList command, const QString& path) {
+    if (command.isEmpty()) return false;
+    const QString program = command.takeFirst();
+    if (!command.contains(path)) command << path;
+    return startProgram(program, command);
+}
+
+// The first terminal emulator installed, with the switch after which it runs a command.
+QStringList terminalEmulator() {
+    static const char* const kTerminals[][2] = {
+        {"x-terminal-emulator", "-e"}, {"gnome-terminal", "--"}, {"konsole", "-e"},  {"xfce4-terminal", "-x"},
+        {"mate-terminal", "-x"},       {"lxterminal", "-e"},     {"qterminal", "-e"}, {"alacritty", "-e"},
+        {"kitty", nullptr},            {"xterm", "-e"},          {"urxvt", "-e"},
+    };
+    for (const auto& [program, flag] : kTerminals) {
+        const QString found = QStandardPaths::findExecutable(QLatin1String(program));
+        if (found.isEmpty()) continue;
+        QStringList command{found};
+        if (flag) command << QLatin1String(flag);
+        return command;
+    }
+    return {};
+}
+
+// The user's terminal editor as a command: $VISUAL, $EDITOR, the desktop default when it runs in
+// a terminal, then the system's own choice and the common ones. Empty when none is installed.
+QStringList terminalEditor(const DesktopEntry& desktopDefault, const QString& path) {
+    QVector<QStringList> candidates;
+    for (const char* variable : {"VISUAL", "EDITOR"}) {
+        const QString command = qEnvironmentVariable(variable).trimmed();
+        if (!command.isEmpty()) candidates << QProcess::splitCommand(command);
+    }
+    if (desktopDefault.terminal) candidates << desktopExecCommand(desktopDefault.exec, path);
+    for (const char* name : {"sensible-editor", "editor", "nano", "vim", "vi"}) candidates << QStringList{QLatin1String(name)};
+    for (QStringList command : candidates) {
+        if (command.isEmpty()) continue;
+        const QString program = QStandardPaths::findExecutable(command.first());
+        if (program.isEmpty()) continue;
+        command.first() = program;
+        if (!command.contains(path)) command << path;
+        return command;
+    }
+    return {};
 }
 
 }  // namespace
 
 bool openInTextEditor(const QString& path, QString* error) {
-    QStringList candidates;
-    for (const char* variable : {"VISUAL", "EDITOR"}) {
-        const QString command = qEnvironmentVariable(variable).trimmed();
-        if (command.isEmpty()) continue;
-        QStringList words = QProcess::splitCommand(command);
-        if (!words.isEmpty()) {
-            const QString program = words.takeFirst();
-            if (startProgram(program, words << path)) return true;
-        }
+    // A program with a window of its own first: the desktop's default for text, else a common one.
+    const DesktopEntry desktopDefault = defaultTextEditor();
+    if (!desktopDefault.terminal && startCommand(desktopExecCommand(desktopDefault.exec, path), path)) return true;
+    for (const char* name : {"gnome-text-editor", "gedit", "kate", "kwrite", "mousepad", "xed", "pluma", "featherpad",
+                             "leafpad", "geany"}) {
+        const QString program = QStandardPaths::findExecutable(QLatin1String(name));
+        if (!program.isEmpty() && startProgram(program, {path})) return true;
     }
-    const QStringList command = desktopExecCommand(defaultTextEditorExec(), path);
-    if (!command.isEmpty()) {
-        QStringList arguments = command;
-        const QString program = arguments.takeFirst();
-        // An entry without a field code still wants the file.
-        if (!arguments.contains(path)) arguments << path;
-        if (startProgram(program, arguments)) return true;
+    // A terminal editor ($EDITOR, say) shows nothing unless a terminal emulator runs it.
+    const QStringList terminal = terminalEmulator();
+    const QStringList editor = terminalEditor(desktopDefault, path);
+    if (!terminal.isEmpty() && !editor.isEmpty()) {
+        QStringList arguments = terminal.mid(1) + editor;
+        if (startProgram(terminal.first(), arguments)) return true;
     }
-    return fail(error, QStringLiteral("No text editor could be started."));
+    if (!editor.isEmpty() && terminal.isEmpty())
+        return fail(error, QStringLiteral("No text editor with a window is installed, and no terminal emulator to run %1 in. "
+                                          "Install a text editor such as mousepad or gedit, or a terminal such as xterm.")
+                               .arg(QFileInfo(editor.first()).fileName()));
+    return fail(error, QStringLiteral("No text editor with a window is installed. "
+                                      "Install a text editor such as mousepad or gedit."));
 }
 
 bool openWithAssociated(const QString& pathOrUrl) {

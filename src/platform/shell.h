@@ -11,8 +11,9 @@ namespace kavrin {
 bool startProgram(const QString& program, const QStringList& arguments, QString* error = nullptr);
 // Opens a file or address with the desktop's associated program.
 bool openWithAssociated(const QString& pathOrUrl);
-// Opens a file in a text editor: $VISUAL, then $EDITOR, then the desktop's default program for
-// plain text. False with the reason when none could be started.
+// Opens a file in a text editor that has a window: the desktop's default program for plain text
+// or a common one, else a terminal editor ($VISUAL, $EDITOR, ...) inside a terminal emulator.
+// False with the reason when none could be started.
 bool openInTextEditor(const QString& path, QString* error = nullptr);
 // The program and arguments of a desktop entry's Exec line for one file: %f, %F, %u and %U become
 // the file, %% a percent sign, other field codes are dropped. Empty when the line names nothing.

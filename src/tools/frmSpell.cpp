@@ -178,14 +178,18 @@ void frmSpell::updateButtons() {
     cmdAdd->setEnabled(word && spellLists().user.words.size() < maxUserWords);
     cmdIgnore->setEnabled(word);
     cmdIgnoreAll->setEnabled(word);
-    // An empty replacement would delete the word with one click; it has to be typed in.
-    const bool change = word && !txtReplace->text().isEmpty();
+    cmdChange->setEnabled(word);
+    cmdChangeAll->setEnabled(word);
+}
+
+// A word shown without suggestions keeps the replacement box empty and Change enabled, so
+// Change deletes the word; emptying a box the user had filled disables Change again.
+void frmSpell::txtWord_Change() { updateButtons(); }
+void frmSpell::txtReplace_Change() {
+    const bool change = !txtWord->text().isEmpty() && !txtReplace->text().isEmpty();
     cmdChange->setEnabled(change);
     cmdChangeAll->setEnabled(change);
 }
-
-void frmSpell::txtWord_Change() { updateButtons(); }
-void frmSpell::txtReplace_Change() { updateButtons(); }
 
 void frmSpell::lstSuggest_Click(QListWidgetItem* item) {
     if (item) txtReplace->setText(item->text());
@@ -239,7 +243,7 @@ bool frmSpell::prepareReplacement(const QString& word, QString& rep) {
 void frmSpell::cmdChange_Click() {
     const QString word = txtWord->text();
     QString rep = txtReplace->text();
-    if (word.isEmpty() || rep.isEmpty()) return;
+    if (word.isEmpty() || !cmdChange->isEnabled()) return;
     if (!prepareReplacement(word, rep)) return;
     setBusy(true);
     if (!replaceSpellWord(word, rep)) return;  // the run has ended
@@ -250,7 +254,7 @@ void frmSpell::cmdChange_Click() {
 void frmSpell::cmdChangeAll_Click() {
     const QString word = txtWord->text();
     QString rep = txtReplace->text();
-    if (word.isEmpty() || rep.isEmpty()) return;
+    if (word.isEmpty() || !cmdChangeAll->isEnabled()) return;
     if (!prepareReplacement(word, rep)) return;
     setBusy(true);
     if (!replaceSpellWord(word, rep)) return;

@@ -56,6 +56,13 @@ TEST_F(HelpersTest, BrowsersGetTheDocumentAsOneArgumentAndUnsavedTextAsACopy) {
     const QString record = workDir + "/args.txt";
     store("HelperApps", "Browser1", recorder("bin/my browser", record));
 
+    // With no document open the browser still starts, without a page.
+    ASSERT_EQ(activeDocument(), nullptr);
+    mainWindow->mnuToolsHelperAppsBrowser[0]->trigger();
+    EXPECT_EQ(recorded(record), QStringList{});
+    EXPECT_TRUE(QFile::exists(record));
+    QFile::remove(record);
+
     // A saved page goes by its own path, blanks and all, as one argument.
     DocumentWindow* doc = openDoc("site folder/my page.htm", "<html><head></head><body>saved</body></html>");
     mainWindow->mnuToolsHelperAppsBrowser_Click(0);
@@ -271,10 +278,22 @@ TEST_F(HelpersTest, AfterApplyTheFilterMenuAndTheFileListStayOnTheChosenFilter) 
     EXPECT_EQ(mainWindow->files->pattern(), fileFilters[1].pattern);
 }
 
-TEST_F(HelpersTest, TemplatesOpenInTheUsersTextEditor) {
-    const QString record = workDir + "/edited.txt";
+TEST_F(HelpersTest, TemplatesOpenInTheUsersTerminalEditorInsideATerminal) {
+    // A machine with no graphical text editor but a terminal emulator: $VISUAL (a terminal
+    // editor, which shows nothing by itself) runs inside the terminal.
+    const QString record = workDir + "/terminal.txt";
+    const QString terminal = writeFile("bin/x-terminal-emulator",
+                                       QStringLiteral("#!/bin/sh\nPATH=/usr/bin:/bin\n"
+                                                      "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '%1.part'\n"
+                                                      "mv '%1.part' '%1'\n")
+                                           .arg(record)
+                                           .toUtf8());
+    QFile::setPermissions(terminal, QFile::permissions(terminal) | QFileDevice::ExeOwner);
+    const QString editor = recorder("bin/my editor", workDir + "/unused.txt");
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFileInfo(terminal).absolutePath().toUtf8());
     // As a shell would read it: the blank inside the quotes belongs to the program's name.
-    qputenv("VISUAL", ("\"" + recorder("bin/my editor", record) + "\" --wait").toUtf8());
+    qputenv("VISUAL", ("\"" + editor + "\" --wait").toUtf8());
     expectModal("frmSettings", [](Form& form) {
         auto& options = static_cast<frmSettings&>(form);
         options.cmdTemplate_Click(2);
@@ -282,7 +301,9 @@ TEST_F(HelpersTest, TemplatesOpenInTheUsersTextEditor) {
     });
     mainWindow->item("mnuToolsOptions")->trigger();
     qunsetenv("VISUAL");
-    EXPECT_EQ(recorded(record), (QStringList{"--wait", userDir + "Custom3.htm"}));
+    qputenv("PATH", path);
+    EXPECT_EQ(recorded(record), (QStringList{"-e", editor, "--wait", userDir + "Custom3.htm"}));
+    EXPECT_TRUE(allAnswered());
 }
 
 TEST(DesktopExec, FieldCodesBecomeTheFileOrGo) {

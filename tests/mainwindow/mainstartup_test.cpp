@@ -143,9 +143,8 @@ TEST_F(StartupTest, BrowserQuestionIsAskedOnceAndOkEnablesTheViews) {
     EXPECT_TRUE(mainWindow->mnuViewDesign->isEnabled());
     EXPECT_EQ(setting("Settings", "ShowIeMessage"), "False");
     const QString text = browserQuestion();
-    EXPECT_TRUE(text.startsWith("Kavrin Pro contains an integrated Web browser and Web page designer which "
-                                "require Microsoft Internet Explorer version 5.0 or greater.  If Internet"));
-    EXPECT_TRUE(text.contains("open a document.\n\nYou may enable or disable these tools at any time by "
+    EXPECT_TRUE(text.startsWith("Kavrin Pro contains an integrated Web browser and Web page designer: "));
+    EXPECT_TRUE(text.contains("source view only.\n\nYou may enable or disable these tools at any time by "
                               "accessing Options from the Tools menu.\n\nEnable the Web"));
     ASSERT_TRUE(exitProgram());
     EXPECT_EQ(setting("Options", "EnableBrowserAndDesigner"), "True");

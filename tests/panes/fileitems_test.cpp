@@ -127,6 +127,52 @@ TEST(Volumes, MountTableGivesTheVolumesAUserBrowses) {
     EXPECT_EQ(volumeIndexOf(volumes, "relative/path"), -1);
 }
 
+TEST(Volumes, BindMountsSnapsAndPseudoFileSystemsLeaveTheRootHomeAndEachRealVolumeOnce) {
+    // A desktop with snaps, a btrfs root with its home subvolume, a data disk bound into two
+    // more places, a stick mounted twice and a share.
+    const QByteArray table =
+        "/dev/nvme0n1p2 / btrfs rw,subvol=/@ 0 0\n"
+        "/dev/nvme0n1p2 /home btrfs rw,subvol=/@home 0 0\n"
+        "sysfs /sys sysfs rw 0 0\n"
+        "proc /proc proc rw 0 0\n"
+        "udev /dev devtmpfs rw 0 0\n"
+        "tmpfs /run tmpfs rw 0 0\n"
+        "tmpfs /run/user/1000 tmpfs rw 0 0\n"
+        "cgroup2 /sys/fs/cgroup cgroup2 rw 0 0\n"
+        "securityfs /sys/kernel/security securityfs rw 0 0\n"
+        "/dev/loop0 /snap/core22/1122 squashfs ro 0 0\n"
+        "/dev/loop1 /snap/firefox/3836 squashfs ro 0 0\n"
+        "/dev/loop2 /snap/gtk-common-themes/1535 squashfs ro 0 0\n"
+        "/dev/nvme0n1p1 /boot/efi vfat rw 0 0\n"
+        "/dev/sda1 /srv/data ext4 rw 0 0\n"
+        "/dev/sda1 /home/u/data ext4 rw 0 0\n"
+        "/dev/sda1 /var/www ext4 rw 0 0\n"
+        "/dev/sdb1 /mnt/stick vfat rw 0 0\n"
+        "/dev/sdb1 /media/u/STICK vfat rw 0 0\n"
+        "tmpfs /tmp tmpfs rw 0 0\n"
+        "nsfs /run/snapd/ns/firefox.mnt nsfs rw 0 0\n"
+        "portal /run/user/1000/doc fuse.portal rw 0 0\n"
+        "server:/export /mnt/nfs nfs4 rw 0 0\n"
+        "server:/export /home/u/nfs nfs4 rw 0 0\n";
+    const auto labels = [](const QString& device) { return device == "/dev/sda1" ? QString("Data") : QString(); };
+    QStringList seen;
+    for (const Volume& v : volumesFromMounts(parseMountTable(table), {}, labels, "/home/u/"))
+        seen << v.rootPath + "=" + QString::number(int(v.kind)) + ":" + v.label;
+    const QString fixed = QString::number(int(VolumeKind::Fixed));
+    const QString removable = QString::number(int(VolumeKind::Removable));
+    const QString network = QString::number(int(VolumeKind::Network));
+    EXPECT_EQ(seen, (QStringList{"/=" + fixed + ":", "/home/u=" + fixed + ":Home", "/media/u/STICK=" + removable + ":",
+                                 "/mnt/nfs=" + network + ":", "/srv/data=" + fixed + ":Data"}));
+
+    // A home that is a volume of its own is listed once, as the home, of its own kind.
+    seen.clear();
+    for (const Volume& v : volumesFromMounts(parseMountTable("/dev/vda / ext4 rw 0 0\n"
+                                                             "srv:/home/u /home/u nfs rw 0 0\n"),
+                                             {}, {}, "/home/u"))
+        seen << v.rootPath + "=" + QString::number(int(v.kind)) + ":" + v.label;
+    EXPECT_EQ(seen, (QStringList{"/=" + fixed + ":", "/home/u=" + network + ":Home"}));
+}
+
 TEST(PanelLayout, PanesFollowThePanelAndTheSplitter) {
     PanelGeometry g = layoutPanel(200, 600, 233, 1, 22, QSize(70, 26));
     EXPECT_EQ(g.tbsMain, QRect(2, 3, 192, 597));

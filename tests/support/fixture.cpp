@@ -70,7 +70,11 @@ std::pair<int, std::string> inTinyTmpfs(const QString& dir, const std::function<
             (void)!write(fds[1], msg.data(), msg.size());
             _exit(code);
         };
-        if (unshare(CLONE_NEWNS) != 0) finish(77, std::string("unshare: ") + std::strerror(errno));
+        // The small disk is a tmpfs in a private mount namespace: root, or user namespaces, only.
+        if (unshare(CLONE_NEWNS) != 0)
+            finish(77, std::string("no private mount namespace for a small tmpfs (needs root or user namespaces): "
+                                   "unshare: ") +
+                           std::strerror(errno));
         if (mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
             finish(77, std::string("private mounts: ") + std::strerror(errno));
         const QByteArray d = QFile::encodeName(dir);

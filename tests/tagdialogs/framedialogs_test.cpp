@@ -199,7 +199,7 @@ TEST_F(FrameDialogsTest, AFramesetBorderValueTheListDoesNotOfferSurvivesUntilCha
 
 // ---- Inline frame ----
 
-TEST_F(FrameDialogsTest, NewInlineFrameGoesInFrontOfTheSelectionWithoutAnEndTag) {
+TEST_F(FrameDialogsTest, NewInlineFrameGoesInFrontOfTheSelectionClosedByItsEndTag) {
     setDocument("a|sel|b");
     fromMenu<frmIFrame>(mainWindow->mnuInsertFloatingFrame, "frmIFrame", [](frmIFrame& d) {
         EXPECT_EQ(d.caption(), "IFrame (Floating Frame) - Internet Explorer only");
@@ -219,7 +219,13 @@ TEST_F(FrameDialogsTest, NewInlineFrameGoesInFrontOfTheSelectionWithoutAnEndTag)
     });
     EXPECT_EQ(text(),
               "a<iframe src=\"in.html\" scrolling=\"Yes\" align=\"top\" width=\"51%\" height=\"0x\""
-              " marginwidth=\"12\" frameborder=\"1\">selb");
+              " marginwidth=\"12\" frameborder=\"1\"></iframe>selb");
+
+    // What is typed next goes after the frame, not into it.
+    setDocument("a|b");
+    fromMenu<frmIFrame>(mainWindow->mnuInsertFloatingFrame, "frmIFrame", [](frmIFrame& d) { d.cmdOk->click(); });
+    EXPECT_EQ(text(), "a<iframe frameborder=\"0\"></iframe>b");
+    EXPECT_EQ(caret(), int(QString("a<iframe frameborder=\"0\"></iframe>").size()));
 
     setDocument("|");
     fromMenu<frmIFrame>(mainWindow->mnuInsertFloatingFrame, "frmIFrame", [](frmIFrame& d) { d.cmdCancel->click(); });

@@ -225,7 +225,7 @@ TEST_F(ObjectDialogsTest, NewScriptWritesItsSourceAsSrcBeforeTheSelection) {
     EXPECT_EQ(text(), "a<script language=\"JavaScript\" src=\"a.js\" defer>\r\n</script>selb");
 }
 
-TEST_F(ObjectDialogsTest, EditedScriptReadsSrcOrSourceAndHidesTheCommentBox) {
+TEST_F(ObjectDialogsTest, EditedScriptReadsSrcOrSourceKeepingBothAndHidesTheCommentBox) {
     editTag<frmScript>("<SCRIPT src=\"x.js\" DEFER=1 type=\"text/javascript\"|>f()</SCRIPT>", "frmScript",
                        [](frmScript& d) {
                            EXPECT_FALSE(d.chkComment->isVisible());
@@ -243,6 +243,15 @@ TEST_F(ObjectDialogsTest, EditedScriptReadsSrcOrSourceAndHidesTheCommentBox) {
         d.cmdOk->click();
     });
     EXPECT_EQ(text(), "<script language=\"VBScript\" src=\"y.vbs\">");
+
+    // Both names, in either order: src fills the field and source is kept, so no value is lost.
+    editTag<frmScript>("<script source=\"old.js\" src=\"new.js\"|>", "frmScript", [](frmScript& d) {
+        EXPECT_EQ(d.txtSrc->text(), "new.js");
+        d.cmdOk->click();
+    });
+    EXPECT_EQ(text(), "<script src=\"new.js\" source=\"old.js\">");
+    editTag<frmScript>("<script src=\"new.js\" SOURCE=\"old.js\"|>", "frmScript", [](frmScript& d) { d.cmdOk->click(); });
+    EXPECT_EQ(text(), "<script src=\"new.js\" SOURCE=\"old.js\">");
 
     // A kept attribute of a cancelled edit does not reach the next new script.
     editTag<frmScript>("<script |onload=\"g()\">", "frmScript", [](frmScript& d) { d.cmdCancel->click(); });

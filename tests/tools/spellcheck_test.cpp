@@ -116,20 +116,21 @@ TEST_F(SpellCheckTest, RunSelectsEachUnknownWordOffersSuggestionsAndEndsComplete
     expectSelected(doc, "wrld");
     f->cmdIgnore->click();
 
-    // Without suggestions nothing is put up as the replacement, and Change is not offered.
+    // Without suggestions nothing is put up as the replacement, and Change would delete the word;
+    // a replacement typed and wiped out again leaves Change disabled.
     EXPECT_EQ(shown(), "qzxv");
     expectSelected(doc, "qzxv");
     EXPECT_EQ(f->lstSuggest->count(), 0);
     EXPECT_FALSE(f->lblSuggest->isEnabled());
     EXPECT_EQ(f->txtReplace->text(), "");
+    EXPECT_TRUE(f->cmdChange->isEnabled());
+    EXPECT_TRUE(f->cmdChangeAll->isEnabled());
+    QTest::keyClicks(f->txtReplace, "q");
+    QTest::keyClick(f->txtReplace, Qt::Key_Backspace);
     EXPECT_FALSE(f->cmdChange->isEnabled());
-    EXPECT_FALSE(f->cmdChangeAll->isEnabled());
-    EXPECT_TRUE(f->cmdIgnore->isEnabled());
     f->cmdChange->click();  // a disabled button does nothing
     EXPECT_TRUE(spellCheckRunning);
-    QTest::keyClicks(f->txtReplace, "quiz");
-    EXPECT_TRUE(f->cmdChange->isEnabled());
-    f->txtReplace->clear();
+    EXPECT_TRUE(f->cmdIgnore->isEnabled());
 
     // A click in the page selects the word under review again.
     doc->txtMain->select(0, 2);
@@ -146,6 +147,23 @@ TEST_F(SpellCheckTest, RunSelectsEachUnknownWordOffersSuggestionsAndEndsComplete
     EXPECT_EQ(spellForm(), nullptr);
     EXPECT_TRUE(mainWindow->picTools->isEnabled());
     EXPECT_TRUE(edits.empty());
+
+    // The empty replacement of a word without suggestions deletes it; the next word of the line
+    // is still selected exactly, and Change All deletes its later occurrences too.
+    doc = page("Brg qzxv wrld qzxv.");
+    startSpellCheck();
+    f = spell();
+    ASSERT_EQ(shown(), "Brg");
+    f->cmdIgnore->click();
+    ASSERT_EQ(shown(), "qzxv");
+    f->cmdChangeAll->click();
+    EXPECT_EQ(doc->txtMain->text(), "Brg  wrld qzxv.");
+    EXPECT_EQ(shown(), "wrld");
+    expectSelected(doc, "wrld");
+    expectMsgBox(kComplete, vbOK);
+    f->cmdIgnore->click();
+    EXPECT_EQ(doc->txtMain->text(), "Brg  wrld .");
+    EXPECT_FALSE(spellCheckRunning);
     EXPECT_TRUE(QFile::exists(userDir + "kvCustom.dct"));
 }
 

@@ -1,5 +1,6 @@
 #include "tagdialogs/structure/frmIFrame.h"
 
+#include "documents/inserthtml.h"
 #include "tagdialogs/structure/frmFrame.h"
 
 namespace kavrin {
@@ -62,6 +63,16 @@ bool frmIFrame::loadAttribute(const TagAttribute& attribute) {
     if (attribute.name.toLower() != QLatin1String("frameborder")) return false;
     chkBorder->setChecked(frameBorderChecked(attribute.value));
     return true;
+}
+
+void frmIFrame::insertStartTag(const QString& startTag) {
+    if (editingTag) {
+        TagDialog::insertStartTag(startTag);
+        return;
+    }
+    // What the frame shows is the page it loads: the caret goes on after the end tag (and after
+    // a selection, which follows it), so what is typed next is not hidden as fallback content.
+    insertHtml(startTag + newEndTag(), QString(), QString(), newMode());
 }
 
 QString frmIFrame::buildStartTag() const {

@@ -1,5 +1,6 @@
 #pragma once
-// The inline frame dialog: an iframe start tag in front of the selection, no end tag.
+// The inline frame dialog: a new iframe element in front of the selection, its end tag right
+// after the start tag (without one a browser takes the rest of the page as the frame's fallback).
 #include "tagdialogs/tagdialog.h"
 
 namespace kavrin {
@@ -26,7 +27,10 @@ public:
     QString buildStartTag() const override;
 
 protected:
+    QString newEndTag() const override { return QStringLiteral("</iframe>"); }
+    int newMode() const override { return 2; }
     bool loadAttribute(const TagAttribute& attribute) override;
+    void insertStartTag(const QString& startTag) override;
 };
 
 }  // namespace kavrin

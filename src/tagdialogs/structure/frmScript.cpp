@@ -31,12 +31,20 @@ frmScript::frmScript(QWidget* parent) : TagDialog(QStringLiteral("script"), QStr
     connect(cmdBrowse, &QToolButton::clicked, this, [this] { cmdBrowse_Click(); });
 }
 
-void frmScript::prepareLoad() { chkComment->setVisible(!editingTag); }
+void frmScript::prepareLoad() {
+    chkComment->setVisible(!editingTag);
+    tagHasSrc_ = false;
+    if (!editingTag) return;
+    for (const TagAttribute& attribute : editTagAttributes)
+        if (attribute.name.toLower() == QLatin1String("src")) tagHasSrc_ = true;
+}
 
 bool frmScript::loadAttribute(const TagAttribute& attribute) {
     if (attribute.name.toLower() != QLatin1String("source")) return false;
-    // A file named under src as well wins; the alias only fills an empty field.
-    if (txtSrc->text().isEmpty()) txtSrc->setText(attribute.value);
+    // With src beside it the field shows src, and source stays in the tag as it stood, so
+    // neither value is lost; alone it fills the field and is written back as src.
+    if (tagHasSrc_) return false;
+    txtSrc->setText(attribute.value);
     return true;
 }
 

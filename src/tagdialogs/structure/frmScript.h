@@ -23,6 +23,9 @@ protected:
     void prepareLoad() override;
     bool loadAttribute(const TagAttribute& attribute) override;
     void insertStartTag(const QString& startTag) override;
+
+private:
+    bool tagHasSrc_ = false;  // the edited tag names its file under src
 };
 
 }  // namespace kavrin

@@ -133,6 +133,9 @@ void frmThd::prepareLoad() {
     imgTD->setVisible(!heading);
 }
 
+// Typing goes into the first field, as in every dialog, not onto the tab bar.
+void frmThd::afterLoad() { txtWidth->setFocus(); }
+
 void frmThd::Form_Unload(int& cancel) {
     (void)cancel;
     // The kind was meant for this showing only.

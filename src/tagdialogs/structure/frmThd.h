@@ -59,6 +59,7 @@ public:
 protected:
     QString newEndTag() const override { return QStringLiteral("</") + element + QLatin1Char('>'); }
     void prepareLoad() override;
+    void afterLoad() override;
     void Form_Unload(int& cancel) override;
 };
 

@@ -79,6 +79,9 @@ void frmTr::prepareLoad() {
     tbsMain_Click();
 }
 
+// Typing goes into the first field, as in every dialog, not onto the tab bar.
+void frmTr::afterLoad() { cboAlign->setFocus(); }
+
 void frmTr::tbsMain_Click() {
     const bool basic = tbsMain->currentIndex() == 0;
     fraBasic->setVisible(basic);

@@ -41,6 +41,7 @@ public:
 protected:
     QString newEndTag() const override { return QStringLiteral("</tr>"); }
     void prepareLoad() override;
+    void afterLoad() override;
 };
 
 }  // namespace kavrin
