@@ -9,6 +9,7 @@
 #include "documents/globals.h"
 #include "mainwindow/frmSplash.h"
 #include "mainwindow/mdiMain.h"
+#include "mainwindow/shutdown.h"
 #include "platform/screen.h"
 #include "platform/webviews.h"
 
@@ -41,6 +42,7 @@ int runProgram(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Kavrin Pro"));
     useIconTheme();
     resetProgramState();
+    watchShutdownRequests();
     startUp(QCoreApplication::arguments().mid(1));
     return app.exec();
 }
