@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFontDatabase>
 #include <QIcon>
 
@@ -10,6 +11,7 @@
 #include "mainwindow/frmSplash.h"
 #include "mainwindow/mdiMain.h"
 #include "mainwindow/shutdown.h"
+#include "platform/ownfiles.h"
 #include "platform/screen.h"
 #include "platform/webviews.h"
 
@@ -41,6 +43,8 @@ int runProgram(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kavrin Pro"));
     useIconTheme();
+    // Work folders of an earlier run that was killed would otherwise stay for ever.
+    removeLeftoverPrivateFolders(QDir::tempPath());
     resetProgramState();
     watchShutdownRequests();
     startUp(QCoreApplication::arguments().mid(1));
