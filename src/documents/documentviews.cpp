@@ -166,6 +166,7 @@ void DocumentWindow::switchToBrowse() {
     // A name beside the page that holds a link or a file of the user's is left alone; a private
     // copy is shown in its place, with the page's folder as its base for pictures and styles.
     if (writeOwnFile(preview, bytes) != OwnWrite::Written) preview = writePrivateFile(tempPath, shownAs, bytes);
+    else if (!isUntitled(filePath)) removeAtNextStart(preview);
     if (preview.isEmpty()) return;
     if (!isUntitled(filePath) && !browseFiles.contains(preview)) browseFiles << preview;
     if (preview == shownAs) webBrowser->Navigate2(preview);

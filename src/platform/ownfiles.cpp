@@ -18,6 +18,8 @@
 #include <unistd.h>
 #include <utility>
 
+#include "platform/paths.h"
+
 namespace kavrin {
 
 namespace {
@@ -216,6 +218,17 @@ QString writePrivateFile(const QString& folder, const QString& name, const QByte
     return QFile::decodeName(path);
 }
 
+namespace {
+// The list of a run's files beside the user's, in its private folder.
+constexpr char kLedger[] = "files-beside";
+}  // namespace
+
+void removeAtNextStart(const QString& path) {
+    QFile ledger(processTempFolder() + QLatin1String(kLedger));
+    if (!ledger.open(QIODevice::WriteOnly | QIODevice::Append)) return;
+    ledger.write(QFile::encodeName(QFileInfo(path).absoluteFilePath()) + '\n');
+}
+
 QString privateFolderPrefix() { return QStringLiteral("kavrin-"); }
 
 int removeLeftoverPrivateFolders(const QString& tempRoot) {
@@ -235,6 +248,13 @@ int removeLeftoverPrivateFolders(const QString& tempRoot) {
         struct stat st {};
         if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
             continue;
+        QFile ledger(path + u'/' + QLatin1String(kLedger));
+        if (ledger.open(QIODevice::ReadOnly)) {
+            // Only a file that still carries the mark goes: the user may have put one of their
+            // own in its place since.
+            for (const QByteArray& line : ledger.readAll().split('\n'))
+                if (!line.isEmpty()) removeOwnFile(QFile::decodeName(line));
+        }
         if (QDir(path).removeRecursively()) ++removed;
     }
     return removed;

@@ -30,11 +30,16 @@ bool removeOwnFile(const QString& path);
 QString writePrivateFile(const QString& folder, const QString& name, const QByteArray& bytes,
                          QString* error = nullptr);
 
+// Notes a file written beside the user's files for this run alone (a browse copy), so that the
+// next start removes it when this program is killed before it could (and it is still ours).
+void removeAtNextStart(const QString& path);
+
 // The program's private work folders are named from this prefix and the process id, so that
 // the next start can tell the folders of a program that was killed from those of one that runs.
 QString privateFolderPrefix();
 // Removes the private work folders that programs that are no longer running left in `tempRoot`
-// (this user's only, and never the running program's own); returns how many were removed.
+// (this user's only, and never the running program's own), with the files they noted to remove;
+// returns how many folders were removed.
 int removeLeftoverPrivateFolders(const QString& tempRoot);
 
 }  // namespace kavrin

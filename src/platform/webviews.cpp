@@ -202,7 +202,8 @@ QUrl localPageUrl(const QString& path, const QString& query) {
     QUrl url;
     url.setScheme(QString::fromLatin1(kScheme));
     url.setPath(QFileInfo(path).absoluteFilePath());
-    allowFolderOf(path);
+    // A page held in memory without a file of its own opens no folder.
+    if (QFileInfo(path).isAbsolute()) allowFolderOf(path);
     if (!query.isEmpty()) url.setQuery(query);
     return url;
 }

@@ -1,4 +1,4 @@
-// The work folders a killed program leaves behind.
+// The work folders and copies a killed program leaves behind.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,6 +33,12 @@ TEST_F(OwnFilesTest, AKilledProgramsWorkFoldersGoAtTheNextStartAndNothingElse) {
     const QString killed = folder(goneProcess(), "a1b2c3");
     QDir().mkpath(killed + "/preview");
     writeFile(QDir(workDir).relativeFilePath(killed) + "/preview/page.htm", "copy");
+    // The browse copy it left beside a page goes; a file the user has put at a noted name stays.
+    const QString copy = workDir + "site/page.htm.browse";
+    QDir().mkpath(workDir + "site");
+    ASSERT_EQ(writeOwnFile(copy, "copy"), OwnWrite::Written);
+    const QString users = writeFile("site/other.htm.browse", "the user's page");
+    writeFile(QDir(workDir).relativeFilePath(killed) + "/files-beside", (copy + "\n" + users + "\n").toUtf8());
     const QString running = folder(::getppid(), "d4e5f6");  // a program that still runs
     const QString mine = folder(QCoreApplication::applicationPid(), "g7h8i9");
     const QString other = writeFile("tmp/kavrin-notes/keep.txt", "the user's");
@@ -43,6 +49,8 @@ TEST_F(OwnFilesTest, AKilledProgramsWorkFoldersGoAtTheNextStartAndNothingElse) {
 
     EXPECT_EQ(removeLeftoverPrivateFolders(root), 1);
     EXPECT_FALSE(QFileInfo::exists(killed));
+    EXPECT_FALSE(QFileInfo::exists(copy));
+    EXPECT_EQ(readFile(users), "the user's page");
     EXPECT_TRUE(QFileInfo::exists(running + "/temp.htm"));
     EXPECT_TRUE(QFileInfo::exists(mine + "/temp.htm"));
     EXPECT_EQ(readFile(other), "the user's");
