@@ -4,6 +4,7 @@
 #include <QSessionManager>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QWidget>
 
 #include <cerrno>
 #include <csignal>
@@ -27,11 +28,17 @@ void onTerminate(int) {
     errno = saved;
 }
 
-// The close waits while a modal window is open (a message box, a dialog): closing the documents
-// under it would pull its window away mid-question.
+// True while the close runs: a second request meanwhile leaves its questions standing.
+bool closing = false;
+
+// A window that waits for an answer (a tip, a dialog, a message) is first closed from its frame,
+// as the user would, so that the documents are not pulled away from under it mid-question; then
+// the program closes as Exit does. A window that will not close keeps the request waiting.
 void closeWhenFree() {
-    if (QApplication::activeModalWidget()) {
-        QTimer::singleShot(250, qApp, closeWhenFree);
+    if (closing) return;
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->close();
+        QTimer::singleShot(100, qApp, closeWhenFree);
         return;
     }
     closeOnRequest();
@@ -44,8 +51,11 @@ bool closeOnRequest() {
         QCoreApplication::quit();
         return true;
     }
-    if (mainWindow->isUnloading()) return true;
-    return mainWindow->unload(vbAppWindows);
+    if (closing || mainWindow->isUnloading()) return true;
+    closing = true;
+    const bool closed = mainWindow->unload(vbAppWindows);
+    closing = false;
+    return closed;
 }
 
 void watchShutdownRequests() {

@@ -3,6 +3,7 @@
 #include <csignal>
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QMouseEvent>
 #include <QMdiArea>
@@ -325,6 +326,11 @@ TEST_F(StartupTest, SigtermAsksAboutEachUnsavedDocumentAsExitDoes) {
     EXPECT_TRUE(mainWindow->isLoaded());
     EXPECT_EQ(Form::documentCount(), 1);
 
+    // A window waiting for an answer is closed first, as from its frame; then the question comes.
+    QDialog waiting;
+    waiting.setModal(true);
+    waiting.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &waiting);
     expectMsgBox("Save changes to 'a.htm'?", vbYes);
     ASSERT_EQ(::raise(SIGTERM), 0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return mainWindow == nullptr; }, 5000));
