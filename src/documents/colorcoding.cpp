@@ -9,6 +9,7 @@
 #include "documents/tagclasses.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/msgbox.h"
+#include "platform/ownfiles.h"
 #include "platform/screen.h"
 #include "platform/textfile.h"
 
@@ -27,19 +28,7 @@ void setColorMenus(bool on) {
 // The work files are the program's own scratch copies, rewritten on every pass: they are written
 // straight, without the safe-save steps (a temporary, a sync to disk, a rename) a user's file gets.
 bool writeWorkFile(const QString& path, const QByteArray& bytes, QString* error) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size() || !f.flush()) {
-        *error = f.errorString();
-        f.close();
-        QFile::remove(path);
-        return false;
-    }
-    f.close();
-    if (f.error() != QFileDevice::NoError) {
-        *error = f.errorString();
-        return false;
-    }
-    return true;
+    return writeOwnFile(path, bytes, error, 0600) == OwnWrite::Written;
 }
 
 }  // namespace

@@ -16,7 +16,9 @@
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/msgbox.h"
+#include "platform/ownfiles.h"
 #include "platform/screen.h"
+#include "platform/textfile.h"
 
 namespace kavrin {
 
@@ -174,7 +176,8 @@ void DocumentWindow::reloadDesign(const QString& basePath) {
 // ---- Switching --------------------------------------------------------------------------------
 
 void DocumentWindow::deleteBrowseFiles() {
-    for (const QString& file : browseFiles) QFile::remove(file);
+    // Only the copies the program wrote go: whatever else has come to bear the name stays.
+    for (const QString& file : browseFiles) removeOwnFile(file);
     browseFiles.clear();
 }
 
@@ -211,14 +214,18 @@ void DocumentWindow::switchToBrowse() {
     mode = 1;
     // The preview is a copy: the document's own file keeps what the user saved. An untitled
     // page has no folder of its own, so its copy goes with the program's other work files.
-    QString preview;
-    if (isUntitled(filePath)) {
-        preview = tempPath + QStringLiteral("temp.htm");
-    } else {
-        preview = filePath + QStringLiteral(".browse");
-        if (!browseFiles.contains(preview)) browseFiles << preview;
-    }
-    if (txtMain->saveFile(preview, rtfText)) webBrowser->Navigate2(preview);
+    const QString shownAs =
+        isUntitled(filePath) ? tempPath + QStringLiteral("temp.htm") : filePath + QStringLiteral(".browse");
+    const QByteArray bytes = encodeText(txtMain->text(), txtMain->textFormat());
+    QString preview = shownAs;
+    // A name beside the page that holds a link or a file of the user's is left alone; a private
+    // copy is shown in its place, with the page's folder as its base for pictures and styles.
+    if (writeOwnFile(preview, bytes) != OwnWrite::Written) preview = writePrivateFile(tempPath, shownAs, bytes);
+    else if (!isUntitled(filePath)) removeAtNextStart(preview);
+    if (preview.isEmpty()) return;
+    if (!isUntitled(filePath) && !browseFiles.contains(preview)) browseFiles << preview;
+    if (preview == shownAs) webBrowser->Navigate2(preview);
+    else webBrowser->showPageCopy(preview, shownAs);
 }
 
 void DocumentWindow::switchToDesign() {

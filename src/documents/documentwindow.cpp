@@ -174,8 +174,7 @@ void DocumentWindow::Form_Unload(int& cancel) {
             return;
         }
     }
-    for (const QString& file : browseFiles) QFile::remove(file);
-    browseFiles.clear();
+    deleteBrowseFiles();
 
     mdiMain* main = mainWindow;
     if (!main) return;

@@ -3,12 +3,15 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFontDatabase>
 #include <QIcon>
 
 #include "documents/globals.h"
 #include "mainwindow/frmSplash.h"
 #include "mainwindow/mdiMain.h"
+#include "mainwindow/shutdown.h"
+#include "platform/ownfiles.h"
 #include "platform/screen.h"
 #include "platform/webviews.h"
 
@@ -42,7 +45,10 @@ int runProgram(int argc, char** argv) {
     useIconTheme();
     // Every window, the documents inside the main window too, carries the program's own icon.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/program/kavrin.svg")));
+    // Work folders of an earlier run that was killed would otherwise stay for ever.
+    removeLeftoverPrivateFolders(QDir::tempPath());
     resetProgramState();
+    watchShutdownRequests();
     startUp(QCoreApplication::arguments().mid(1));
     return app.exec();
 }

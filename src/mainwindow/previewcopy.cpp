@@ -2,13 +2,17 @@
 #include "mainwindow/previewcopy.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
 
+#include <sys/stat.h>
+
 #include "documents/documentwindow.h"
 #include "documents/fileops.h"
 #include "documents/globals.h"
+#include "platform/ownfiles.h"
 #include "platform/richtextbox.h"
 #include "platform/textfile.h"
 
@@ -35,7 +39,7 @@ QString previewPathFor(DocumentWindow* doc, QString* error) {
 
     // The work folder is the process's own, so nothing of the user's is written over.
     const QString folder = tempPath + QStringLiteral("preview");
-    QDir().mkpath(folder);
+    ::mkdir(QFile::encodeName(folder).constData(), 0700);
     QString text = doc->txtMain->text();
     QString name = QStringLiteral("temp.htm");
     if (!untitled) {
@@ -43,12 +47,12 @@ QString previewPathFor(DocumentWindow* doc, QString* error) {
         name = info.fileName();
         text = withBaseHref(text, QUrl::fromLocalFile(info.absolutePath() + u'/').toString(QUrl::FullyEncoded));
     }
-    const QString path = folder + u'/' + name;
+    QString path = folder + u'/' + name;
+    const QByteArray bytes = encodeText(text, doc->txtMain->textFormat());
     QString why;
-    if (!writeTextFile(path, text, doc->txtMain->textFormat(), &why)) {
-        if (error) *error = why;
-        return QString();
-    }
+    // The last copy of the same name is replaced; anything else there gets a fresh name.
+    if (writeOwnFile(path, bytes, &why, 0600) != OwnWrite::Written) path = writePrivateFile(folder, name, bytes, &why);
+    if (path.isEmpty() && error) *error = why;
     return path;
 }
 

@@ -43,9 +43,14 @@ bool readProjectFile(const QString& path, Project* project, TextFormat* format, 
         return false;
     };
     const QString notProject = "The file '" + path + "' is not a Kavrin project file.";
-    if (!isProjectFileName(path)) return fail(notProject);
-    if (QFileInfo(path).size() > kMaxProjectFileSize) return fail(notProject);
+    if (!isProjectFileName(path)) return fail(notProject + "\n\nIts name does not end in \".kvf\".");
+    if (const qint64 size = QFileInfo(path).size(); size > kMaxProjectFileSize)
+        return fail(notProject + QStringLiteral("\n\nIt is %1 MB; a project file lists its pages and is never more "
+                                                "than %2 MB.")
+                                     .arg(size / (1024 * 1024))
+                                     .arg(kMaxProjectFileSize / (1024 * 1024)));
     const TextFileResult file = readTextFile(path);
+    if (file.binary) return fail(notProject + "\n\nIt holds binary data (NUL bytes), not text.");
     if (!file.ok) return fail(file.error);
     Project read;
     if (!parseProjectText(file.text, &read)) return fail(notProject + "\n\nIt has fewer than three lines.");

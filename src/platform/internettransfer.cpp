@@ -61,6 +61,17 @@ InternetTransfer::Result InternetTransfer::openUrl(const QString& address, qint6
         r.error = QStringLiteral("The server answered %1 %2.").arg(r.httpStatus).arg(reason).trimmed();
     } else if (reply->error() != QNetworkReply::NoError) {
         r.error = reply->errorString();
+        // The network layer's own words for a compressed page it would not unpack say nothing
+        // after the colon when the page would unpack to many times its size.
+        static const QString decompression = QStringLiteral("Decompression failed");
+        if (r.error.startsWith(decompression)) {
+            const QString detail = r.error.mid(decompression.size()).remove(0, 1).trimmed();
+            r.error = detail.isEmpty()
+                          ? QStringLiteral("The server sent the page compressed, and it would unpack to many times its "
+                                           "size (a compression bomb), so it was not unpacked.")
+                          : QStringLiteral("The server sent the page compressed, and it could not be unpacked: %1")
+                                .arg(detail);
+        }
     } else {
         r.body = reply->readAll();
         r.ok = true;

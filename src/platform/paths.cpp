@@ -1,5 +1,7 @@
 #include "platform/paths.h"
 
+#include "platform/ownfiles.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -28,9 +30,12 @@ QString userDataFolder() {
 }
 
 QString processTempFolder() {
-    // One private folder per run: two editors never overwrite each other's work files.
+    // One private folder per run: two editors never overwrite each other's work files. The
+    // process id in its name lets the next start clear the folder of a program that was killed.
     static std::unique_ptr<QTemporaryDir> dir;
-    if (!dir || !dir->isValid()) dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/kavrin-XXXXXX");
+    if (!dir || !dir->isValid())
+        dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + u'/' + privateFolderPrefix() +
+                                              QString::number(QCoreApplication::applicationPid()) + "-XXXXXX");
     return dir->isValid() ? withSlash(dir->path()) : withSlash(QDir::tempPath());
 }
 

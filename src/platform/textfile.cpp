@@ -468,9 +468,15 @@ bool copyFileAtomically(const QString& from, const QString& to, bool replace, QS
         writeFailed = temp.write(chunk) != chunk.size();
         return !writeFailed;
     });
-    if (total < 0) return fail(writeFailed ? temp.errorString() : in.errorString());
-    if (!temp.flush()) return fail(temp.errorString());
-    if (::fsync(temp.handle()) != 0) return fail(systemReason(errno));
+    // A write that fails names its cause (a full disk above all, which the file layer reports
+    // only as an unknown error when the buffer's last flush meets it).
+    auto writeFail = [&](const QString& qtReason) {
+        const QString reason = writeFailureReason(to, qtReason);
+        return fail(reason.isEmpty() ? qtReason : reason.left(1).toUpper() + reason.mid(1));
+    };
+    if (total < 0) return writeFailed ? writeFail(temp.errorString()) : fail(in.errorString());
+    if (!temp.flush()) return writeFail(temp.errorString());
+    if (::fsync(temp.handle()) != 0) return writeFail(systemReason(errno));
 
     // What the file system holds now must be what was read.
     if (!temp.seek(0)) return fail(temp.errorString());

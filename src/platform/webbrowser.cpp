@@ -7,23 +7,6 @@
 
 namespace kavrin {
 
-namespace {
-
-// The engine takes a page handed over whole as one percent-encoded address of at most this many
-// characters; a longer one it refuses.
-constexpr qsizetype kLongestAddress = 2 * 1024 * 1024;
-
-qsizetype percentEncodedSize(const QByteArray& bytes) {
-    qsizetype size = bytes.size();
-    for (const char c : bytes) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-                           c == '.' || c == '_' || c == '~';
-        if (!plain) size += 2;
-    }
-    return size;
-}
-
-}  // namespace
 
 WebBrowser::WebBrowser(QWidget* parent) : LazyWebView(parent) {}
 
@@ -57,7 +40,10 @@ void WebBrowser::Navigate2(const QString& pathOrUrl) {
     if (!url.isValid()) return;
     if (home_.isEmpty() && url.scheme() != QLatin1String("about")) home_ = pathOrUrl;
     const QString copy = url.scheme() == QLatin1String("about") ? QString() : localPagePath(url);
-    if (copy.endsWith(QLatin1String(".browse")) && showCopy(copy)) return;
+    if (copy.endsWith(QLatin1String(".browse"))) {
+        showPageCopy(copy, copy);
+        return;
+    }
     if (url == view()->url()) {
         // The same preview written anew: load it again rather than keep the old one.
         view()->reload();
@@ -66,18 +52,13 @@ void WebBrowser::Navigate2(const QString& pathOrUrl) {
     view()->load(url);
 }
 
-bool WebBrowser::showCopy(const QString& path) {
-    // Handed over whole under the copy's own file address, the page takes its pictures, style
-    // sheets and links from its folder straight from the engine's file loader. Served through
-    // the local scheme instead, every one of them would wait on a round trip to this thread,
-    // which costs a large page with many pictures seconds.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    const QByteArray bytes = file.readAll();
-    const QByteArray type = pageContentType(bytes);
-    if (QByteArrayLiteral("data:").size() + type.size() + 1 + percentEncodedSize(bytes) > kLongestAddress) return false;
-    view()->setContent(bytes, QString::fromLatin1(type), QUrl::fromLocalFile(path));
-    return true;
+void WebBrowser::showPageCopy(const QString& copyPath, const QString& shownAs) {
+    // The copy is served under the name it stands for, so the page's relative links, pictures
+    // and style sheets are those of its own folder, and the address shown is the page's.
+    showLocalPageAs(shownAs, copyPath == shownAs ? QString() : copyPath);
+    const QUrl url = localPageUrl(shownAs);
+    if (url == view()->url()) view()->reload();
+    else view()->load(url);
 }
 
 void WebBrowser::GoBack() {

@@ -18,6 +18,9 @@ public:
     void Navigate(const QString& address);
     // A local file (files ending in ".browse" are shown as HTML) or an address.
     void Navigate2(const QString& pathOrUrl);
+    // Shows the page copy at `copyPath` as if it stood at `shownAs`: its pictures, style sheets
+    // and links come from the folder of `shownAs`, and that is the address it reports.
+    void showPageCopy(const QString& copyPath, const QString& shownAs);
     void GoBack();
     void GoForward();
     void Stop();
@@ -38,8 +41,6 @@ protected:
 
 private:
     static QUrl addressOf(const QString& pathOrUrl);
-    // Shows a ".browse" copy; false when it cannot be handed over whole.
-    bool showCopy(const QString& path);
     QString home_;
 };
 

@@ -1,15 +1,20 @@
 #include "platform/webviews.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QMimeDatabase>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStringDecoder>
 #include <QUrlQuery>
 #include <QVBoxLayout>
 #include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInfo>
+#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
 #include <QWebEngineUrlSchemeHandler>
@@ -25,6 +30,99 @@ QHash<QString, QByteArray>& heldPages() {
     static QHash<QString, QByteArray> pages;
     return pages;
 }
+
+// Copies shown under the name of the file they stand for, by that name.
+QHash<QString, QString>& pageStandIns() {
+    static QHash<QString, QString> copies;
+    return copies;
+}
+
+// The folders of the pages the views have been given. A page may load what lies in its own
+// folder tree (its pictures, style sheets and frames) and nothing else of the user's files.
+QSet<QString>& pageFolders() {
+    static QSet<QString> folders;
+    return folders;
+}
+
+void allowFolderOf(const QString& pagePath) {
+    const QString folder = QFileInfo(pagePath).absolutePath();
+    pageFolders().insert(QDir::cleanPath(folder));
+    const QString real = QFileInfo(folder).canonicalFilePath();
+    if (!real.isEmpty()) pageFolders().insert(real);
+}
+
+bool within(const QString& path, const QString& folder) {
+    return path == folder || path.startsWith(folder.endsWith(u'/') ? folder : folder + u'/');
+}
+
+bool mayServe(const QString& path) {
+    if (pageStandIns().contains(path)) return true;
+    // Both the name as asked and the file it leads to must lie inside a page's folder, so that a
+    // link inside the folder does not lead a page out of it.
+    const QString real = QFileInfo(path).canonicalFilePath();
+    bool asked = false;
+    bool reached = real.isEmpty();
+    for (const QString& folder : pageFolders()) {
+        asked = asked || within(path, folder);
+        reached = reached || within(real, folder);
+    }
+    return asked && reached;
+}
+
+// A page copy takes its pictures, style sheets and frames straight from its folder on disk: a
+// base address in front of its own text saves every one of them a round trip to this thread,
+// which costs a page with many pictures seconds. A page with a base of its own keeps it, and
+// a page in UTF-16 or UTF-32 (where a tag in ASCII would not read) is served through the scheme.
+QByteArray withFileBase(const QByteArray& page, const QString& folder) {
+    if (page.startsWith("\xFF\xFE") || page.startsWith("\xFE\xFF") || page.startsWith(QByteArray("\0\0\xFE\xFF", 4)))
+        return page;
+    static const QRegularExpression ownBase(QStringLiteral("<base[\\s>]"), QRegularExpression::CaseInsensitiveOption);
+    const QString head = QString::fromLatin1(page.left(64 * 1024));
+    if (ownBase.match(head).hasMatch()) return page;
+    const QByteArray base = "<base href=\"" +
+                            QUrl::fromLocalFile(folder + u'/').toEncoded().replace('"', "%22").replace('&', "%26") +
+                            "\">";
+    static const QRegularExpression headTag(QStringLiteral("<head(\\s[^>]*)?>"), QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = headTag.match(head);
+    QByteArray out = page;
+    // Without a head: after the doctype (in front of it the page would lose its mode), else after
+    // any byte-order mark.
+    static const QRegularExpression doctype(QStringLiteral("^(\\xEF\\xBB\\xBF)?\\s*<!doctype[^>]*>"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch d = doctype.match(head);
+    const qsizetype at = m.hasMatch()   ? m.capturedEnd()
+                         : d.hasMatch() ? d.capturedEnd()
+                                        : (page.startsWith("\xEF\xBB\xBF") ? 3 : 0);
+    out.insert(at, base);
+    return out;
+}
+
+// Page scripts read nothing local: requests a script makes itself (XMLHttpRequest, fetch, a
+// worker, a beacon) for a file or local page address are refused. What the page's own markup
+// loads (pictures, style sheets, scripts, frames) goes on as before.
+class ScriptReadBlocker : public QWebEngineUrlRequestInterceptor {
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        const QString scheme = info.requestUrl().scheme();
+        if (scheme != QLatin1String("file") && scheme != QLatin1String(kScheme)) return;
+        switch (info.resourceType()) {
+        case QWebEngineUrlRequestInfo::ResourceTypeXhr:
+        case QWebEngineUrlRequestInfo::ResourceTypePing:
+        case QWebEngineUrlRequestInfo::ResourceTypeWorker:
+        case QWebEngineUrlRequestInfo::ResourceTypeSharedWorker:
+        case QWebEngineUrlRequestInfo::ResourceTypeServiceWorker:
+        case QWebEngineUrlRequestInfo::ResourceTypeCspReport:
+        case QWebEngineUrlRequestInfo::ResourceTypePluginResource:
+        case QWebEngineUrlRequestInfo::ResourceTypePrefetch:
+            info.block(true);
+            break;
+        default:
+            break;
+        }
+    }
+};
 
 class LocalPageHandler : public QWebEngineUrlSchemeHandler {
 public:
@@ -42,19 +140,27 @@ public:
             reply(job, "text/html;charset=utf-8", *it);
             return;
         }
-        const QString path = url.path();
+        QString path = QDir::cleanPath(url.path());
+        if (!mayServe(path)) {
+            job->fail(QWebEngineUrlRequestJob::RequestDenied);
+            return;
+        }
+        const QString shownAs = path;
+        path = pageStandIns().value(path, path);
         QFile file(path);
         if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
             job->fail(QWebEngineUrlRequestJob::UrlNotFound);
             return;
         }
-        const QByteArray bytes = file.readAll();
+        QByteArray bytes = file.readAll();
         QByteArray type;
-        if (path.endsWith(QLatin1String(".browse")))
+        const bool copy = shownAs.endsWith(QLatin1String(".browse")) || shownAs != path;
+        if (copy)
             type = pageContentType(bytes);
         else
             type = QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchExtension).name().toLatin1();
         if (type == "text/html") type = pageContentType(bytes);
+        if (copy) bytes = withFileBase(bytes, QFileInfo(shownAs).absolutePath());
         reply(job, type, bytes);
     }
 
@@ -85,6 +191,9 @@ QWebEngineProfile* localPageProfile() {
         registerLocalPageScheme();
         profile = QWebEngineProfile::defaultProfile();
         profile->installUrlSchemeHandler(kScheme, new LocalPageHandler(profile));
+        profile->setUrlRequestInterceptor(new ScriptReadBlocker(profile));
+        // Pages shown from disk read no other local file, as a browser opening a file would.
+        profile->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
     }
     return profile;
 }
@@ -93,8 +202,17 @@ QUrl localPageUrl(const QString& path, const QString& query) {
     QUrl url;
     url.setScheme(QString::fromLatin1(kScheme));
     url.setPath(QFileInfo(path).absoluteFilePath());
+    // A page held in memory without a file of its own opens no folder.
+    if (QFileInfo(path).isAbsolute()) allowFolderOf(path);
     if (!query.isEmpty()) url.setQuery(query);
     return url;
+}
+
+void showLocalPageAs(const QString& shownAs, const QString& copyPath) {
+    const QString name = QDir::cleanPath(QFileInfo(shownAs).absoluteFilePath());
+    if (copyPath.isEmpty()) pageStandIns().remove(name);
+    else pageStandIns().insert(name, copyPath);
+    allowFolderOf(name);
 }
 
 QString localPagePath(const QUrl& url) {

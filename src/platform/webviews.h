@@ -20,8 +20,12 @@ void registerLocalPageScheme();
 // The engine profile every view of the program uses, with the scheme's handler installed.
 QWebEngineProfile* localPageProfile();
 // The scheme's address of a local file, and back (empty when the address is not a local one).
+// The scheme serves a page's own folder tree, and only the folders of pages given an address.
 QUrl localPageUrl(const QString& path, const QString& query = QString());
 QString localPagePath(const QUrl& url);
+// Serves the file at `copyPath` under the scheme's address of `shownAs` ("" ends it), so that a
+// copy kept elsewhere finds its pictures and style sheets in the folder of the page it stands for.
+void showLocalPageAs(const QString& shownAs, const QString& copyPath);
 // Pages held in memory (the design view's document) are served under a token until dropped.
 QString holdLocalPage(const QByteArray& html, const QString& oldToken = QString());
 void dropLocalPage(const QString& token);

@@ -6,8 +6,13 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include "platform/ownfiles.h"
 #include "platform/textfile.h"
 #include "tools/textsearch.h"
 
@@ -249,6 +254,18 @@ FileReplaceOutcome writeFailure(const QString& path, const QString& reason, qint
     return failed(75, reason);
 }
 
+// Whether this process may write there, asked with the rights it acts with.
+bool mayWrite(const QString& path, int how) {
+    return ::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), how, AT_EACCESS) == 0;
+}
+
+// The old file's read and write permissions, for its backup; -1 when they cannot be read.
+int permissionBits(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return -1;
+    return int(st.st_mode & 0666);
+}
+
 }  // namespace
 
 FileReplaceOutcome replaceInFile(const QString& path, const ReplaceRequest& request) {
@@ -272,9 +289,28 @@ FileReplaceOutcome replaceInFile(const QString& path, const ReplaceRequest& requ
         return outcome;
     }
     QString error;
+    // A backup is only made of a file that is going to be written: a read-only file, or one in a
+    // folder that cannot be written, fails here and gets none.
+    const QFileInfo info(path);
+    const bool fileWritable = mayWrite(path, W_OK);
+    if (!fileWritable || !mayWrite(info.absolutePath(), W_OK | X_OK)) {
+        const QString reason = errno == EROFS  ? QStringLiteral("the volume that holds it is read-only.")
+                               : !fileWritable ? QStringLiteral("the file is read-only.")
+                                               : QStringLiteral("you have no permission to write in its folder.");
+        return failed(70, QStringLiteral("Cannot save \"%1\": %2").arg(path, reason));
+    }
     // The copy of the old bytes exists before the file changes, or the file does not change.
-    if (request.backups && !writeFileAtomically(path + QStringLiteral(".bak"), bytes, &error))
-        return writeFailure(path + QStringLiteral(".bak"), error, bytes.size());
+    if (request.backups) {
+        const QString backup = path + QStringLiteral(".bak");
+        switch (writeOwnFile(backup, bytes, &error, permissionBits(path), true)) {
+        case OwnWrite::Written:
+            break;
+        case OwnWrite::NameTaken:
+            return failed(58, error + QStringLiteral(" No backup was made, so the file was not changed."));
+        case OwnWrite::Failed:
+            return writeFailure(backup, error, bytes.size());
+        }
+    }
     if (!writeFileAtomically(path, r.bytes, &error)) return writeFailure(path, error, r.bytes.size());
     outcome.kind = FileReplaceOutcome::Kind::Replaced;
     outcome.count = r.count;

@@ -35,7 +35,8 @@ struct FileReplaceOutcome {
     enum class Kind { NoHit, Replaced, Skipped, Failed };
     Kind kind = Kind::NoHit;
     int count = 0;
-    int errorNumber = 0;  // Failed: 53 not found, 61 disk full, 70 permission denied, 75 other
+    int errorNumber = 0;  // Failed: 53 not found, 58 backup name taken, 61 disk full, 70 permission
+                          // denied, 75 other
     QString reason;       // Skipped or Failed: for the user
 };
 

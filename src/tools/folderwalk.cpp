@@ -60,10 +60,25 @@ QStringList TreeWalk::files(const QString& folder, const QString& pattern) {
     const QFileInfoList entries = QDir(folder).entryInfoList(patterns, QDir::Files, QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo& entry : entries) {
         if (entry.isSymLink() && !inside(entry.canonicalFilePath())) continue;
-        if (!firstVisit(entry.filePath(), seenFiles_)) continue;
+        if (!firstVisit(entry.filePath(), seenFiles_)) {
+            // A second name of the same file (a hard link) does not follow it when the file is
+            // replaced by a new one; the caller names it then.
+            if (!entry.isSymLink()) {
+                struct stat st;
+                if (::stat(QFile::encodeName(entry.filePath()).constData(), &st) == 0)
+                    hardLinks_[{quint64(st.st_dev), quint64(st.st_ino)}] << entry.filePath();
+            }
+            continue;
+        }
         list << entry.filePath();
     }
     return list;
+}
+
+QStringList TreeWalk::otherNamesOf(const QString& path) const {
+    struct stat st;
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || S_ISLNK(st.st_mode)) return {};
+    return hardLinks_.value({quint64(st.st_dev), quint64(st.st_ino)});
 }
 
 }  // namespace kavrin

@@ -2,6 +2,7 @@
 // The folders and files of a folder tree that Replace in many files visits. Each real folder and
 // each real file is visited once however many links lead to it, and nothing outside the chosen
 // folder is reached through a link. Hidden (dot) entries are left out.
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -23,6 +24,9 @@ public:
     // every file), in name order, leaving out files already listed through another name.
     QStringList files(const QString& folder, const QString& pattern);
 
+    // The other names (hard links) of a listed file that files() passed over, so far.
+    QStringList otherNamesOf(const QString& path) const;
+
     // The folder as the system resolves it, "" when it does not exist.
     const QString& rootPath() const { return root_; }
 
@@ -35,6 +39,7 @@ private:
     QString root_;
     QSet<Identity> seenFolders_;
     QSet<Identity> seenFiles_;
+    QHash<Identity, QStringList> hardLinks_;
 };
 
 }  // namespace kavrin

@@ -25,6 +25,7 @@
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/msgbox.h"
+#include "platform/ownfiles.h"
 #include "platform/screen.h"
 #include "platform/textfile.h"
 #include "tagdialogs/tagdialog.h"
@@ -291,7 +292,7 @@ int frmGlobalReplace::replaceInDocument(DocumentWindow* doc) {
         const bool read = file.open(QIODevice::ReadOnly);
         const QByteArray bytes = read ? file.readAll() : QByteArray();
         if (!read || file.error() != QFileDevice::NoError) error = file.errorString();
-        else writeFileAtomically(backup, bytes, &error);
+        else if (writeOwnFile(backup, bytes, &error, -1, true) == OwnWrite::Written) error.clear();
         if (!error.isEmpty()) addEntry({ReplaceEntry::Kind::Failed, backup, 0, 75, error});
     }
 

@@ -113,7 +113,11 @@ void frmOpenFromWeb::cmdOk_Click() {
     setBusy(false);
 
     if (timedOut) {
-        msgBox(QStringLiteral("The remote document was not found."), vbExclamation);
+        msgBox(QStringLiteral("The remote document was not found.\r\n\r\nNo answer came from '%1' within %2 "
+                              "seconds; the transfer was stopped.")
+                   .arg(address)
+                   .arg(tmrTimeout->interval() / 1000),
+               vbExclamation);
     } else if (cancelled_ || result.cancelled) {
         // The user stopped it: nothing to tell.
     } else if (!result.ok) {

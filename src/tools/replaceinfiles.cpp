@@ -60,6 +60,8 @@ void FolderReplaceRun::run(ReplaceProgress& progress) {
                 if (progress.afterFile) progress.afterFile();
                 continue;
             }
+            // Asked before the file is replaced: afterwards the name leads to a new file.
+            const QStringList otherNames = walk.otherNamesOf(path);
             const FileReplaceOutcome outcome = replaceInFile(path, request);
             ++progress.filesDone;
             if (progress.afterFile) progress.afterFile();
@@ -69,6 +71,12 @@ void FolderReplaceRun::run(ReplaceProgress& progress) {
             case FileReplaceOutcome::Kind::Replaced:
                 entries << ReplaceEntry{ReplaceEntry::Kind::Replaced, path, outcome.count, 0, QString()};
                 totalReplacements += outcome.count;
+                // The changed text went into a new file under this name alone.
+                for (const QString& other : otherNames)
+                    entries << ReplaceEntry{ReplaceEntry::Kind::Skipped, other, 0, 0,
+                                            QStringLiteral("a second name (hard link) of %1, which now holds the new "
+                                                           "text in a file of its own; this name keeps the old text")
+                                                .arg(path)};
                 break;
             case FileReplaceOutcome::Kind::Skipped:
                 entries << ReplaceEntry{ReplaceEntry::Kind::Skipped, path, 0, 0, outcome.reason};

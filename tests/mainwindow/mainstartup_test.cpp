@@ -1,6 +1,9 @@
 #include <sys/stat.h>
 
+#include <csignal>
+
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QMouseEvent>
 #include <QMdiArea>
@@ -12,6 +15,7 @@
 #include "mainwindow/frmSplash.h"
 #include "mainwindow/frmTips.h"
 #include "mainwindow/mainstartup.h"
+#include "mainwindow/shutdown.h"
 #include "mainwindow_fixture.h"
 #include "platform/screen.h"
 
@@ -306,6 +310,30 @@ TEST_F(StartupTest, CancelStopsTheExitAndWritesNoSetting) {
     EXPECT_FALSE(exitProgram());
     EXPECT_EQ(Form::documentCount(), 1);
     EXPECT_EQ(storeBytes(), before);
+}
+
+TEST_F(StartupTest, SigtermAsksAboutEachUnsavedDocumentAsExitDoes) {
+    const QString a = writeFile("a.htm", "a\r\n");
+    start({a});
+    QTest::keyClicks(activeDocument()->txtMain, "x");
+    watchShutdownRequests();
+    expectMsgBox("Save changes to 'a.htm'?", vbCancel);
+    ASSERT_EQ(::raise(SIGTERM), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return allAnswered(); }, 5000));
+    QTest::qWait(50);
+    ASSERT_NE(mainWindow, nullptr);
+    EXPECT_TRUE(mainWindow->isLoaded());
+    EXPECT_EQ(Form::documentCount(), 1);
+
+    // A window waiting for an answer is closed first, as from its frame; then the question comes.
+    QDialog waiting;
+    waiting.setModal(true);
+    waiting.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &waiting);
+    expectMsgBox("Save changes to 'a.htm'?", vbYes);
+    ASSERT_EQ(::raise(SIGTERM), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mainWindow == nullptr; }, 5000));
+    EXPECT_EQ(readFile(a), "xa\r\n");
 }
 
 }  // namespace

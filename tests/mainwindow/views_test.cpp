@@ -1,7 +1,9 @@
 // The Edit, Browse and Design views of a document on the real web engine, and the main window's
 // menus, toolbars and boxes that follow them.
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMenu>
 #include <QSignalSpy>
@@ -571,6 +573,83 @@ TEST_F(ViewsTest, ColourFontSizeAndBlockFromTheDesignToolbarsReachTheSavedFile) 
     EXPECT_TRUE(saved.contains("<font color=\"#ff0000\">The end</font>")) << saved.toStdString();
     EXPECT_TRUE(saved.contains("<h3><font face=\"Courier\" size=\"5\">Coffee")) << saved.toStdString();
     EXPECT_TRUE(saved.contains("<table border=1>\r\n<tr><td id=cell>")) << "only the changed lines are rewritten";
+
+TEST_F(ViewsTest, BrowseLeavesALinkOrAUsersFileAtTheCopysNameAloneAndStillShowsThePage) {
+    const QString copy = pagePath + ".browse";
+    const QString victim = writeFile("victim.txt", "precious");
+    ASSERT_TRUE(QFile::link(victim, copy));
+    DocumentWindow* doc = openPage();
+    doc->txtMain->setText(QString::fromLatin1(kPage).replace("Menu", "Edited menu"));
+    QWebEngineView* page = doc->webBrowser->view();
+    QSignalSpy loaded(page, &QWebEngineView::loadFinished);
+    auto showsTheEditedPageWhole = [&] {
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return js(page, "document.images.length && document.images[0].naturalWidth").toInt() == 1; }, kWait));
+        EXPECT_EQ(js(page, "document.querySelector('h1').textContent").toString(), "Edited menu");
+        EXPECT_EQ(js(page, "getComputedStyle(document.querySelector('h1')).color").toString(), "rgb(0, 128, 0)");
+        EXPECT_EQ(mainWindow->cboUrl->itemText(0), pagePath);
+    };
+
+    view(doc, 1);
+    ASSERT_TRUE(loaded.wait(kWait) || loaded.count() > 0);
+    showsTheEditedPageWhole();
+    EXPECT_EQ(readFile(victim), "precious");
+    view(doc, 0);
+    EXPECT_TRUE(QFileInfo(copy).isSymLink());
+    EXPECT_EQ(readFile(victim), "precious");
+    EXPECT_TRUE(QDir(tempDir).entryList({"*.browse"}, QDir::Files).isEmpty()) << "the private copy stayed";
+
+    // A file of the user's that happens to bear the name.
+    ASSERT_TRUE(QFile::remove(copy));
+    writeFile("site/page.htm.browse", "my notes");
+    view(doc, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loaded.count() >= 2; }, kWait));
+    showsTheEditedPageWhole();
+    doc->fileSaved = true;
+    doc->unload();
+    EXPECT_EQ(readFile(copy), "my notes");
+}
+
+TEST_F(ViewsTest, PageScriptsInBrowseReadNoLocalFileWhileThePageLoadsItsOwnPictureAndStyles) {
+    const QString secret = writeFile("private/secret.txt", "secret words");
+    const QString farPicture = writeFile("private/far.png", kPng);
+    const QString fileUrl = QUrl::fromLocalFile(secret).toString();
+    const QString localUrl = "kvpage:" + secret;
+    const QString script =
+        "<script>\r\n"
+        "function report(id, text) { document.getElementById(id).textContent = text; }\r\n"
+        "function viaXhr(id, url) {\r\n"
+        "  try { var r = new XMLHttpRequest(); r.open('GET', url);\r\n"
+        "    r.onload = function () { report(id, 'read ' + r.responseText); };\r\n"
+        "    r.onerror = function () { report(id, 'refused'); }; r.send();\r\n"
+        "  } catch (e) { report(id, 'refused'); }\r\n"
+        "}\r\n"
+        "viaXhr('byXhr', '" + fileUrl + "');\r\n"
+        "viaXhr('localByXhr', '" + localUrl + "');\r\n"
+        "fetch('" + fileUrl + "').then(function (r) { return r.text(); })\r\n"
+        "  .then(function (t) { report('byFetch', 'read ' + t); }, function () { report('byFetch', 'refused'); });\r\n"
+        "</script>\r\n";
+    const QString body = "<p id=byXhr>waiting</p><p id=localByXhr>waiting</p><p id=byFetch>waiting</p>\r\n"
+                         "<img id=far src=\"kvpage:" + farPicture + "\">\r\n" + script;
+    DocumentWindow* doc = openPage();
+    doc->txtMain->setText(QString::fromLatin1(kPage).replace("<p id=last>The end</p>", body));
+    QWebEngineView* page = doc->webBrowser->view();
+    QSignalSpy loaded(page, &QWebEngineView::loadFinished);
+    view(doc, 1);
+    ASSERT_TRUE(loaded.wait(kWait) || loaded.count() > 0);
+
+    for (const char* id : {"byXhr", "localByXhr", "byFetch"}) {
+        const QString get = QString("document.getElementById('%1').textContent").arg(id);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return js(page, get).toString() != "waiting"; }, kWait)) << id;
+        EXPECT_EQ(js(page, get).toString(), "refused") << id;
+    }
+    EXPECT_FALSE(js(page, "document.body.textContent").toString().contains("secret words"));
+    // The page's own picture and style sheet come; a picture outside its folder does not.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return js(page, "document.images.length && document.images[0].naturalWidth").toInt() == 1; }, kWait));
+    EXPECT_EQ(js(page, "getComputedStyle(document.querySelector('h1')).color").toString(), "rgb(0, 128, 0)");
+    EXPECT_TRUE(js(page, "document.getElementById('far').complete").toBool());
+    EXPECT_EQ(js(page, "document.getElementById('far').naturalWidth").toInt(), 0);
 }
 
 }  // namespace

@@ -133,7 +133,7 @@ TEST_F(ProjectsTest, AFileThatIsNoProjectIsRefusedAndNeverWrittenOver) {
         expectMsgBox(why, vbOK);
         mainWindow->mnuFileOpenProject->trigger();
     };
-    refused(html, "is not a Kavrin project file");
+    refused(html, "is not a Kavrin project file.\n\nIts name does not end in \".kvf\".");
     refused(shortFile, "fewer than three lines");
     refused(binary, "binary");
     expectDialogCancel("open");

@@ -416,5 +416,65 @@ TEST_F(GlobalReplaceTest, AFullOrReadOnlyDiskLeavesEveryFileWhole) {
     EXPECT_EQ(code, 0) << msg;
 }
 
+TEST_F(GlobalReplaceTest, BackupsAreWrittenOnlyWhereNothingElseBearsTheirNameAndTheFileWillChange) {
+    const QString site = workDir + "site/";
+    const QString victim = writeFile("victim.txt", "precious");
+    writeFile("site/again/d.html", "logo");
+    ASSERT_EQ(::link(QFile::encodeName(site + "again/d.html").constData(),
+                     QFile::encodeName(site + "again/d2.html").constData()), 0);
+    writeFile("site/link/a.html", "logo");
+    link(victim, site + "link/a.html.bak");  // planted in a shared folder
+    writeFile("site/locked/b.html", "logo");
+    ASSERT_EQ(::chmod(QFile::encodeName(site + "locked/b.html").constData(), 0444), 0);
+    writeFile("site/mine/c.html", "logo");
+    writeFile("site/mine/c.html.bak", "mine");  // the user's own file of that name
+
+    FolderReplaceRun run;
+    run.folder = site;
+    run.pattern = "*.html";
+    run.subFolders = true;
+    run.request = ReplaceRequest{"logo", "brand", 0, true};
+    {
+        WithoutFilePrivileges asAUser;
+        ReplaceProgress progress;
+        run.run(progress);
+    }
+    ASSERT_EQ(run.entries.size(), 5);
+    EXPECT_EQ(run.entries[0].line(), site + "again/d.html\t1");
+    // The second name of a replaced file is named: it keeps the old text.
+    EXPECT_TRUE(run.entries[1].line().startsWith("Skipped\t" + site + "again/d2.html - a second name (hard link) of " +
+                                                 site + "again/d.html"))
+        << run.entries[1].line().toStdString();
+    EXPECT_EQ(readFile(site + "again/d2.html"), "logo");
+    EXPECT_TRUE(run.entries[2].line().startsWith("Error 58\t" + site + "link/a.html - ")) << run.entries[2].line().toStdString();
+    EXPECT_TRUE(run.entries[3].line().startsWith("Error 70\t" + site + "locked/b.html - ")) << run.entries[3].line().toStdString();
+    EXPECT_TRUE(run.entries[3].line().contains("read-only"));
+    EXPECT_TRUE(run.entries[4].line().startsWith("Error 58\t" + site + "mine/c.html - ")) << run.entries[4].line().toStdString();
+
+    EXPECT_EQ(readFile(site + "again/d.html.bak"), "logo");
+    // The link's file is untouched, the link stays, and the page waits for a backup it can have.
+    EXPECT_EQ(readFile(victim), "precious");
+    EXPECT_TRUE(QFileInfo(site + "link/a.html.bak").isSymLink());
+    EXPECT_EQ(readFile(site + "link/a.html"), "logo");
+    // A read-only page is neither written nor backed up.
+    EXPECT_EQ(readFile(site + "locked/b.html"), "logo");
+    EXPECT_FALSE(QFileInfo::exists(site + "locked/b.html.bak"));
+    EXPECT_EQ(readFile(site + "mine/c.html.bak"), "mine");
+    EXPECT_EQ(readFile(site + "mine/c.html"), "logo");
+
+    // The program's own backup from the run before is replaced by the next one.
+    FolderReplaceRun again = run;
+    again.entries.clear();
+    again.folder = site + "again";
+    again.request.find = "brand";
+    again.request.replacement = "mark";
+    ReplaceProgress progress;
+    again.run(progress);
+    ASSERT_EQ(again.entries.size(), 1);
+    EXPECT_EQ(again.entries[0].line(), site + "again/d.html\t1");
+    EXPECT_EQ(readFile(site + "again/d.html.bak"), "brand");
+    EXPECT_EQ(readFile(site + "again/d.html"), "mark");
+}
+
 }  // namespace
 }  // namespace kavrin::test

@@ -212,6 +212,10 @@ TEST_F(OpenFromWebTest, AFailedFetchSaysWhatFailedAndOpensNothing) {
     closed.close();
     fetch(refused, "could not be opened");
     fetch("ftp://127.0.0.1/file", "is not a web address");
+    // A small answer that would unpack to a great many bytes.
+    server.answer("/bomb", {"200 OK", "Content-Type: text/html\r\nContent-Encoding: deflate\r\n",
+                            qCompress(QByteArray(64 * 1024 * 1024, 'a')).mid(4)});
+    fetch(server.address("/bomb"), "a compression bomb");
     EXPECT_TRUE(documentWindows().isEmpty());
     EXPECT_EQ(history("Num"), "");
 
@@ -232,7 +236,8 @@ TEST_F(OpenFromWebTest, TheTimeOutAndCancelStopTheTransfer) {
             EXPECT_TRUE(f.Inet->stillExecuting());
             f.tmrTimeout_Timer();
         });
-        expectMsgBox("The remote document was not found.", vbOK);
+        expectMsgBox("The remote document was not found.\r\n\r\nNo answer came from '" + server.address("/slow") +
+                         "' within 5 seconds", vbOK);
         f.cmdOk->click();
     });
     EXPECT_TRUE(documentWindows().isEmpty());

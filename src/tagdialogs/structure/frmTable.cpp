@@ -10,6 +10,7 @@
 
 #include "documents/fileops.h"
 #include "platform/msgbox.h"
+#include "platform/ownfiles.h"
 #include "platform/screen.h"
 #include "platform/webbrowser.h"
 #include "tagdialogs/structure/tablebuilder.h"
@@ -254,13 +255,9 @@ void frmTable::updatePreview() {
             picture = QUrl::fromLocalFile(picture).toString(QUrl::FullyEncoded);
         attributes += attributeText(QStringLiteral("background"), picture);
     }
-    QFile file(previewPath());
     // When the page cannot be written the preview keeps showing what it showed.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
     const QByteArray page = tablePreviewPage(attributes, rows, cols, indentText).toUtf8();
-    const bool written = file.write(page) == page.size();
-    file.close();
-    if (written) webBrowser->Navigate2(previewPath());
+    if (writeOwnFile(previewPath(), page, nullptr, 0600) == OwnWrite::Written) webBrowser->Navigate2(previewPath());
 }
 
 void frmTable::cmdOk_Click() {

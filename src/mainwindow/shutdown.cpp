@@ -1,0 +1,94 @@
+#include "mainwindow/shutdown.h"
+
+#include <QApplication>
+#include <QSessionManager>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <QWidget>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "documents/globals.h"
+#include "mainwindow/mdiMain.h"
+
+namespace kavrin {
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+// Only what is safe inside a signal handler: one byte into the pipe, which the event loop reads.
+void onTerminate(int) {
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+// True while the close runs: a second request meanwhile leaves its questions standing.
+bool closing = false;
+
+// A window that waits for an answer (a tip, a dialog, a message) is first closed from its frame,
+// as the user would, so that the documents are not pulled away from under it mid-question; then
+// the program closes as Exit does. A window that will not close keeps the request waiting.
+void closeWhenFree() {
+    if (closing) return;
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->close();
+        QTimer::singleShot(100, qApp, closeWhenFree);
+        return;
+    }
+    closeOnRequest();
+}
+
+}  // namespace
+
+bool closeOnRequest() {
+    if (!mainWindow) {
+        QCoreApplication::quit();
+        return true;
+    }
+    if (closing || mainWindow->isUnloading()) return true;
+    closing = true;
+    const bool closed = mainWindow->unload(vbAppWindows);
+    closing = false;
+    return closed;
+}
+
+void watchShutdownRequests() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, qApp);
+        QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
+            char bytes[16];
+            while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
+            }
+            // From the event loop, never from inside the notifier's own delivery.
+            QTimer::singleShot(0, qApp, closeWhenFree);
+        });
+        struct sigaction action {};
+        action.sa_handler = onTerminate;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(SIGTERM, &action, nullptr);
+    }
+
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp, [](QSessionManager& manager) {
+        if (!mainWindow) return;
+        if (!manager.allowsInteraction()) {
+            // No questions may be asked: the documents stay as they are for the session to end.
+            return;
+        }
+        const bool closed = closeOnRequest();
+        manager.release();
+        if (!closed) manager.cancel();
+    });
+}
+
+}  // namespace kavrin

@@ -1,0 +1,263 @@
+#include "platform/ownfiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QPair>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <signal.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <system_error>
+#include <unistd.h>
+#include <utility>
+
+#include "platform/paths.h"
+
+namespace kavrin {
+
+namespace {
+
+// The mark the program leaves on the files it writes, so that a later run knows them too.
+constexpr char kMark[] = "user.kavrin.own";
+
+// Files written by this run on file systems that keep no extended attributes, with the time of
+// their last change: a file made later under a freed inode number, or changed since, is not ours.
+using Identity = QPair<quint64, quint64>;
+QHash<Identity, qint64>& writtenHere() {
+    static QHash<Identity, qint64> files;
+    return files;
+}
+
+Identity identityOf(const struct stat& st) { return {quint64(st.st_dev), quint64(st.st_ino)}; }
+qint64 changedAt(const struct stat& st) { return qint64(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec; }
+
+void remember(const QByteArray& name) {
+    struct stat st {};
+    if (::lstat(name.constData(), &st) == 0) writtenHere().insert(identityOf(st), changedAt(st));
+}
+
+QString systemReason(int code) { return QString::fromStdString(std::error_code(code, std::generic_category()).message()); }
+
+QString writeReason(int code) {
+    switch (code) {
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("the disk is full.");
+    case EROFS:
+        return QStringLiteral("the volume is read-only.");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("you have no permission to write in its folder.");
+    case ENOENT:
+        return QStringLiteral("its folder does not exist.");
+    default:
+        return systemReason(code) + u'.';
+    }
+}
+
+bool ownStat(const struct stat& st) {
+    return S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == ::geteuid();
+}
+
+bool marked(int fd, const struct stat& st) {
+    char value[4];
+    if (::fgetxattr(fd, kMark, value, sizeof value) > 0) return true;
+    if (errno != ENOTSUP) return false;
+    const auto it = writtenHere().constFind(identityOf(st));
+    return it != writtenHere().cend() && *it == changedAt(st);
+}
+
+// Opens the name itself, never what a link points to, without waiting on a FIFO.
+int openNoFollow(const QByteArray& name) {
+    return ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+}
+
+bool isOwn(const QByteArray& name) {
+    struct stat st {};
+    if (::lstat(name.constData(), &st) != 0 || !ownStat(st)) return false;
+    const int fd = openNoFollow(name);
+    if (fd < 0) return false;
+    struct stat opened {};
+    const bool same = ::fstat(fd, &opened) == 0 && opened.st_dev == st.st_dev && opened.st_ino == st.st_ino &&
+                      ownStat(opened) && marked(fd, opened);
+    ::close(fd);
+    return same;
+}
+
+bool writeAll(int fd, const QByteArray& bytes) {
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        left -= n;
+    }
+    return true;
+}
+
+// Gives `temp` the name `target` only when nothing stands there.
+int renameNoReplace(const QByteArray& temp, const QByteArray& target) {
+    if (::renameat2(AT_FDCWD, temp.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return -1;
+    // A file system without the flag: a hard link is refused as well when the name is taken.
+    if (::link(temp.constData(), target.constData()) != 0) return -1;
+    ::unlink(temp.constData());
+    return 0;
+}
+
+}  // namespace
+
+OwnWrite writeOwnFile(const QString& path, const QByteArray& bytes, QString* error, int mode, bool durable) {
+    const QFileInfo info(path);
+    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
+    auto fail = [&](int code) {
+        if (error)
+            *error = QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), writeReason(code));
+        return OwnWrite::Failed;
+    };
+    auto taken = [&] {
+        if (error)
+            *error = QStringLiteral("The name \"%1\" is taken by something this program did not write (a link, a "
+                                    "folder or another file); it was left as it is.")
+                         .arg(QDir::toNativeSeparators(path));
+        return OwnWrite::NameTaken;
+    };
+
+    struct stat st {};
+    bool replace = false;
+    if (::lstat(target.constData(), &st) == 0) {
+        if (!isOwn(target)) return taken();
+        replace = true;
+    } else if (errno != ENOENT) {
+        return fail(errno);
+    }
+
+    // Hidden beside the target, so that a half-written file never shows under the real name.
+    QByteArray temp = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()) + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return fail(errno);
+    auto dropTemp = [&](int code) {
+        ::close(fd);
+        ::unlink(temp.constData());
+        return fail(code);
+    };
+    if (!writeAll(fd, bytes) || (durable && ::fsync(fd) != 0)) return dropTemp(errno);
+    if (mode < 0) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = int(0666 & ~mask);
+    }
+    if (::fchmod(fd, mode_t(mode)) != 0) return dropTemp(errno);
+    ::fsetxattr(fd, kMark, "1", 1, 0);  // where the file system keeps none, this run remembers it
+    ::close(fd);
+
+    const int result = replace ? ::rename(temp.constData(), target.constData()) : renameNoReplace(temp, target);
+    if (result != 0) {
+        const int code = errno;
+        ::unlink(temp.constData());
+        if (code == EEXIST) return taken();
+        return fail(code);
+    }
+    remember(target);
+    if (error) error->clear();
+    return OwnWrite::Written;
+}
+
+bool isOwnFile(const QString& path) { return isOwn(QFile::encodeName(QFileInfo(path).absoluteFilePath())); }
+
+bool removeOwnFile(const QString& path) {
+    const QByteArray name = QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    struct stat st {};
+    if (::lstat(name.constData(), &st) != 0) return errno == ENOENT;
+    if (!isOwn(name)) return false;
+    if (::unlink(name.constData()) != 0) return false;
+    writtenHere().remove(identityOf(st));
+    return true;
+}
+
+QString writePrivateFile(const QString& folder, const QString& name, const QByteArray& bytes, QString* error) {
+    QString base = folder;
+    if (!base.endsWith(u'/')) base += u'/';
+    // "page-XXXXXX.htm": a name never used before that keeps the kind of file the name says.
+    const QFileInfo info(name);
+    const QString suffix = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
+    QString stem = info.fileName();
+    stem.chop(suffix.size());
+    if (stem.isEmpty()) stem = QStringLiteral("copy");
+    const QByteArray suffixBytes = QFile::encodeName(suffix);
+    QByteArray path = QFile::encodeName(base + stem + QStringLiteral("-XXXXXX")) + suffixBytes;
+    const int fd = ::mkostemps(path.data(), int(suffixBytes.size()), O_CLOEXEC);
+    auto fail = [&](int code) {
+        if (error)
+            *error = QStringLiteral("Cannot write a copy in \"%1\": %2").arg(QDir::toNativeSeparators(folder),
+                                                                           writeReason(code));
+        return QString();
+    };
+    if (fd < 0) return fail(errno);
+    if (!writeAll(fd, bytes)) {
+        const int code = errno;
+        ::close(fd);
+        ::unlink(path.constData());
+        return fail(code);
+    }
+    ::fsetxattr(fd, kMark, "1", 1, 0);
+    ::close(fd);
+    remember(path);
+    if (error) error->clear();
+    return QFile::decodeName(path);
+}
+
+namespace {
+// The list of a run's files beside the user's, in its private folder.
+constexpr char kLedger[] = "files-beside";
+}  // namespace
+
+void removeAtNextStart(const QString& path) {
+    QFile ledger(processTempFolder() + QLatin1String(kLedger));
+    if (!ledger.open(QIODevice::WriteOnly | QIODevice::Append)) return;
+    ledger.write(QFile::encodeName(QFileInfo(path).absoluteFilePath()) + '\n');
+}
+
+QString privateFolderPrefix() { return QStringLiteral("kavrin-"); }
+
+int removeLeftoverPrivateFolders(const QString& tempRoot) {
+    int removed = 0;
+    const QDir root(tempRoot);
+    const QStringList names =
+        root.entryList({privateFolderPrefix() + QStringLiteral("*")}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        // kavrin-<pid>-XXXXXX
+        const QStringList parts = name.mid(privateFolderPrefix().size()).split(u'-');
+        if (parts.size() != 2) continue;
+        bool ok = false;
+        const qint64 pid = parts[0].toLongLong(&ok);
+        if (!ok || pid <= 0 || pid == ::getpid()) continue;
+        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH) continue;  // still running, or not ours to ask
+        const QString path = root.absoluteFilePath(name);
+        struct stat st {};
+        if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+            continue;
+        QFile ledger(path + u'/' + QLatin1String(kLedger));
+        if (ledger.open(QIODevice::ReadOnly)) {
+            // Only a file that still carries the mark goes: the user may have put one of their
+            // own in its place since.
+            for (const QByteArray& line : ledger.readAll().split('\n'))
+                if (!line.isEmpty()) removeOwnFile(QFile::decodeName(line));
+        }
+        if (QDir(path).removeRecursively()) ++removed;
+    }
+    return removed;
+}
+
+}  // namespace kavrin

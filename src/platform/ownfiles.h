@@ -1,0 +1,45 @@
+#pragma once
+// Files the program writes under names the user did not choose: backups beside a file, the
+// browse view's copy beside a page, preview and work files. A name beside the user's files may
+// hold anything (a link planted in a shared folder or an unpacked archive, a file of the user's
+// that happens to bear it), so such a file is only ever created new, or replaces a file this
+// program wrote there itself: a regular file of this user with one link and the program's mark.
+// Nothing is ever written through a link, and nothing else at the name is replaced or deleted.
+#include <QByteArray>
+#include <QString>
+
+namespace kavrin {
+
+enum class OwnWrite {
+    Written,    // the bytes are in place, whole
+    NameTaken,  // something the program did not write stands at the name; it was not touched
+    Failed,     // the file system refused (the reason says why); nothing changed at the name
+};
+
+// Writes `bytes` to `path` through a new temporary file beside it, which then takes the name.
+// `mode` gives the permissions (-1: those of any new file, after the umask); `durable` puts the
+// bytes on the disk before the name is given (a backup must outlive a crash, a work file need not).
+OwnWrite writeOwnFile(const QString& path, const QByteArray& bytes, QString* error = nullptr, int mode = -1,
+                      bool durable = false);
+// True when `path` holds a file this program wrote there (see above).
+bool isOwnFile(const QString& path);
+// Deletes `path` only when it is such a file; true when it is gone or was never there.
+bool removeOwnFile(const QString& path);
+// Writes `bytes` to a name never used before in `folder` (the program's private work folder),
+// made from `name`; returns the new path, or "" with the reason.
+QString writePrivateFile(const QString& folder, const QString& name, const QByteArray& bytes,
+                         QString* error = nullptr);
+
+// Notes a file written beside the user's files for this run alone (a browse copy), so that the
+// next start removes it when this program is killed before it could (and it is still ours).
+void removeAtNextStart(const QString& path);
+
+// The program's private work folders are named from this prefix and the process id, so that
+// the next start can tell the folders of a program that was killed from those of one that runs.
+QString privateFolderPrefix();
+// Removes the private work folders that programs that are no longer running left in `tempRoot`
+// (this user's only, and never the running program's own), with the files they noted to remove;
+// returns how many folders were removed.
+int removeLeftoverPrivateFolders(const QString& tempRoot);
+
+}  // namespace kavrin
