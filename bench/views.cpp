@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QDebug>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -198,6 +199,11 @@ void designRoundTrip(benchmark::State& state) {
         }
         doc->tbsMain->setCurrentIndex(0);
         if (!waitFor([&] { return doc->mode == 0; }, 120000) || doc->txtMain->text() != expected) {
+            const QString got = doc->txtMain->text();
+            qsizetype at = 0;
+            while (at < got.size() && at < expected.size() && got[at] == expected[at]) ++at;
+            qWarning().noquote() << "source differs at" << at << ":" << got.mid(qMax<qsizetype>(0, at - 60), 160)
+                                 << "\nexpected:" << expected.mid(qMax<qsizetype>(0, at - 60), 160);
             state.SkipWithError("the typed word did not reach the source, or more than it did");
             break;
         }
