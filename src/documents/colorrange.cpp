@@ -312,6 +312,14 @@ void colorCodeRunOn(RichTextBox* editor, int start, QStringView removed, int ins
     colorBusy = false;
 }
 
+void colorCodeChanged(RichTextBox* editor, int start, QStringView removed, int inserted) {
+    if (!editor) return;
+    colorBusy = true;
+    const PageColorStretch s = pageColorsAfterChange(editor->textParts(), start, removed, inserted, currentTagColors());
+    editor->setRangeColors(stretchRanges(s));
+    colorBusy = false;
+}
+
 void pasteColored(RichTextBox* editor, const QString& text) {
     if (!editor) return;
     const int start = editor->selStart();
