@@ -371,17 +371,17 @@ QTextCharFormat RichTextBox::formatAt(int position) const {
     return c.charFormat();
 }
 
-int RichTextBox::colorAt(int offset) const { return colorOf(formatAt(toPosition(offset))); }
+int RichTextBox::colorAt(int offset) const { return formatColor(formatAt(toPosition(offset))); }
 
 int RichTextBox::selColor() const {
     const QTextCursor c = textCursor();
-    if (!c.hasSelection()) return colorOf(c.charFormat());
-    return colorOf(formatAt(c.selectionStart()));
+    if (!c.hasSelection()) return formatColor(c.charFormat());
+    return formatColor(formatAt(c.selectionStart()));
 }
 
 void RichTextBox::setSelColor(int color) {
     QTextCharFormat f;
-    f.setForeground(toQColor(color));
+    f.setForeground(colorToQt(color));
     const QTextCursor c = textCursor();
     if (!c.hasSelection()) {
         // The typing colour: no change to the text, so no Change.
@@ -435,10 +435,10 @@ void RichTextBox::applyPieces(qsizetype from, const ColorPieces& wanted) {
 }
 
 int RichTextBox::inheritedColor(int position, bool replacing) const {
-    if (replacing) return colorOf(formatAt(position));
+    if (replacing) return formatColor(formatAt(position));
     QTextCursor c(const_cast<QTextDocument*>(document()));
     c.setPosition(qBound(0, position, document()->characterCount() - 1));
-    return colorOf(c.charFormat());
+    return formatColor(c.charFormat());
 }
 
 void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
@@ -520,7 +520,7 @@ void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
 void RichTextBox::replaceRange(int from, int to, const QString& text, int color) {
     QTextCursor c = textCursor();
     QTextCharFormat fmt = c.charFormat();
-    if (color >= 0) fmt.setForeground(toQColor(color));
+    if (color >= 0) fmt.setForeground(colorToQt(color));
     WorkReport report(this, text.size());
     c.beginEditBlock();
     c.setPosition(from);
@@ -541,7 +541,7 @@ void RichTextBox::setSelText(const QString& text) {
     const QTextCursor c = textCursor();
     if (!c.hasSelection() && text.isEmpty()) return;
     // Replacing a selection types in the colour of its first character, as selColor reads it.
-    const int color = c.hasSelection() ? colorOf(formatAt(c.selectionStart())) : -1;
+    const int color = c.hasSelection() ? formatColor(formatAt(c.selectionStart())) : -1;
     replaceRange(c.selectionStart(), c.selectionEnd(), text, color);
     // An edit even when the new text equals the old one.
     pendingChange_ = true;
@@ -714,7 +714,7 @@ void RichTextBox::replaceAll(const QVector<ColorRun>& runs) {
         runs.isEmpty() ? 0 : runs.first().color);
 }
 
-void RichTextBox::setText(const QString& text) { replaceAll({ColorRun{text, colorOf(textCursor().charFormat())}}); }
+void RichTextBox::setText(const QString& text) { replaceAll({ColorRun{text, formatColor(textCursor().charFormat())}}); }
 
 void RichTextBox::setColorRuns(const QVector<ColorRun>& runs) { replaceAll(runs); }
 
@@ -730,10 +730,10 @@ QVector<ColorRun> RichTextBox::colorRuns() const {
     for (QTextBlock b = document()->firstBlock(); b.isValid(); b = b.next()) {
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment f = it.fragment();
-            if (f.isValid()) add(f.text(), colorOf(f.charFormat()));
+            if (f.isValid()) add(f.text(), formatColor(f.charFormat()));
         }
         const QTextBlock next = b.next();
-        if (next.isValid()) add(u"\r\n", colorOf(next.charFormat()));
+        if (next.isValid()) add(u"\r\n", formatColor(next.charFormat()));
     }
     return runs;
 }

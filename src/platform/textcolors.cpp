@@ -9,9 +9,9 @@
 
 namespace kavrin {
 
-QColor toQColor(int color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
+QColor colorToQt(int color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
 
-int colorOf(const QTextCharFormat& f) {
+int formatColor(const QTextCharFormat& f) {
     if (!f.hasProperty(QTextFormat::ForegroundBrush)) return 0;
     const QBrush b = f.foreground();
     if (b.style() == Qt::NoBrush) return 0;
@@ -23,7 +23,7 @@ const QTextCharFormat& FormatCache::operator()(int color) {
     auto it = formats_.find(color);
     if (it == formats_.end()) {
         QTextCharFormat f;
-        f.setForeground(toQColor(color));
+        f.setForeground(colorToQt(color));
         it = formats_.insert(color, f);
     }
     return *it;
@@ -87,7 +87,7 @@ public:
         if (index >= colors_.size()) {
             const QList<QTextFormat> formats = doc_->allFormats();
             colors_.resize(formats.size());
-            for (qsizetype i = 0; i < formats.size(); ++i) colors_[i] = colorOf(formats[i].toCharFormat());
+            for (qsizetype i = 0; i < formats.size(); ++i) colors_[i] = formatColor(formats[i].toCharFormat());
             if (index >= colors_.size()) return 0;
         }
         return colors_[index];

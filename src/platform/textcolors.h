@@ -21,9 +21,9 @@ struct ColorRange {
     int color = 0;
 };
 
-QColor toQColor(int color);
+QColor colorToQt(int color);
 // The colour of a format; black when it has none.
-int colorOf(const QTextCharFormat& format);
+int formatColor(const QTextCharFormat& format);
 
 // One format object per colour, so that Qt finds each in its format collection by a cached hash.
 class FormatCache {

@@ -26,7 +26,8 @@ public:
     }
     // The text as it stands, without moving anything: up to the last edit, and after it.
     SplitText parts() const;
-    // The same, split at `offset`: the gap moves there, where an edit is about to be made.
+    // The same, split where an edit is about to be made: the head holds all the text before
+    // `offset`, and the edit finds the gap in place.
     SplitText partsAt(qsizetype offset) const;
     qsizetype length() const { return buffer_.size() - gapLength_; }
     // The `length` characters at `start`, clipped like QString::mid.
