@@ -1094,6 +1094,10 @@ bool RichTextBox::recolorInPlace(const RunSource& source, bool* readable) {
     ColorPieces wanted;
     qsizetype off = 0, applied = 0;
     bool same = true;
+    // All windows of pieces go into one edit block, so that each block of the text is laid out
+    // once however many windows its colours come in (a page of one long line is one block).
+    QTextCursor outer(document());
+    outer.beginEditBlock();
     auto flush = [&] {
         applyPieces(applied, wanted);
         wanted.clear();
@@ -1110,9 +1114,12 @@ bool RichTextBox::recolorInPlace(const RunSource& source, bool* readable) {
         if (wanted.size() >= kPiecesAtOnce) flush();
     };
     *readable = source(sink);
-    if (!*readable || !same || off != text.size()) return false;
-    flush();
-    return true;
+    const bool whole = *readable && same && off == text.size();
+    if (whole) flush();
+    formatting_ = true;
+    outer.endEditBlock();
+    formatting_ = false;
+    return whole;
 }
 
 }  // namespace kavrin
