@@ -421,12 +421,14 @@ void RichTextBox::setRangeColors(const QVector<ColorRange>& ranges) {
     formatting_ = false;
 }
 
+void RichTextBox::setColorPieces(int from, const ColorPieces& pieces) { applyPieces(from, pieces); }
+
 void RichTextBox::applyPieces(qsizetype from, const ColorPieces& wanted) {
     qsizetype total = 0;
     for (const ColorPiece& p : wanted) total += p.length;
     from = qBound<qsizetype>(0, from, qsizetype(textLength()));
     const qsizetype to = qBound<qsizetype>(from, from + total, qsizetype(textLength()));
-    const QVector<ColorRange> changes = colorChanges(shownPieces(document(), from, to), wanted, from);
+    const QVector<ColorRange> changes = colorChanges(shownPieces(document(), from, to, qsizetype(wanted.size())), wanted, from);
     if (changes.isEmpty()) return;
     WorkReport report(this, changes.size());
     formatting_ = true;

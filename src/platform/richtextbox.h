@@ -139,6 +139,9 @@ public:
     // The same for several ranges at once, later ones over earlier ones: the text is laid out
     // again once, not once per range, which matters on long lines.
     void setRangeColors(const QVector<ColorRange>& ranges);
+    // Gives the text from `from` on the colours of `pieces` in order (-1: the colour shown
+    // stays), setting only those that differ; no Change.
+    void setColorPieces(int from, const ColorPieces& pieces);
     // Colour of the character at offset.
     int colorAt(int offset) const;
 

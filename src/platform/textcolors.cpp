@@ -48,6 +48,8 @@ bool flattenRanges(const QVector<ColorRange>& ranges, qsizetype len, qsizetype* 
     }
     *from = lo;
     wanted->clear();
+    // Each range adds at most two pieces: the stretch under it and itself.
+    wanted->reserve(size_t(2 * ranges.size() + 1));
     if (hi <= lo) return true;
     const ColorRange& base = ranges.first();
     const qsizetype baseStart = qBound<qsizetype>(0, qsizetype(base.start), len);
@@ -100,8 +102,9 @@ private:
 
 }  // namespace
 
-ColorPieces shownPieces(const QTextDocument* doc, qsizetype from, qsizetype to) {
+ColorPieces shownPieces(const QTextDocument* doc, qsizetype from, qsizetype to, qsizetype expected) {
     ColorPieces pieces;
+    pieces.reserve(size_t(qMax<qsizetype>(0, expected)));
     FormatColors colors(doc);
     QTextBlock b = doc->findBlock(documentPosition(doc, int(from)));
     qsizetype blockOffset = b.position() + b.blockNumber();

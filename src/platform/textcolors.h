@@ -50,8 +50,8 @@ void addPiece(ColorPieces& pieces, qsizetype length, int color);
 bool flattenRanges(const QVector<ColorRange>& ranges, qsizetype textLength, qsizetype* from, ColorPieces* wanted);
 
 // The colours shown over [from, to) of the document, as pieces of one colour; `from` and `to`
-// lie within its text.
-ColorPieces shownPieces(const QTextDocument* doc, qsizetype from, qsizetype to);
+// lie within its text. Room is made for `expected` pieces at first.
+ColorPieces shownPieces(const QTextDocument* doc, qsizetype from, qsizetype to, qsizetype expected = 0);
 
 // Where `wanted` differs from `shown` (both from offset `from`), the ranges to set.
 QVector<ColorRange> colorChanges(const ColorPieces& shown, const ColorPieces& wanted, qsizetype from);
