@@ -116,6 +116,14 @@ void DocumentWindow::putBack(int start, const QString& removed, const QString& t
         colorCodeChanged(txtMain, start, removed, int(text.size()));
         return;
     }
+    // A step that puts back most of the page goes in whole and has its colours set on it
+    // afterwards: one insertion per colour run costs more than setting the colours of the runs.
+    if (2 * text.size() > txtMain->textLength() - removed.size() + text.size()) {
+        txtMain->setSelText(text);
+        progress.stage(1);
+        colorCodeChanged(txtMain, start, removed, int(text.size()));
+        return;
+    }
     pasteColored(txtMain, text);
 }
 
