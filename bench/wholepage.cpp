@@ -1,6 +1,6 @@
 // Whole-page commands on large pages, each beside a plain QPlainTextEdit with a syntax highlighter
 // making the same edits in the same run: Select All + Indent, Replace All, the undo of each,
-// upper-casing the page, pasting 100 KB, whole-page colouring, opening a page, one keystroke,
+// upper-casing the page, pasting 100 KB and cutting 100 KB with the undo and redo of each, whole-page colouring, opening a page, one keystroke,
 // peak memory, and a page of one 5 MB line. Sizes 100 KB, 1, 10 and 20 MB; the table at the end
 // gives each figure with the plain editor's beside it and their ratio. Qt runs offscreen.
 //
@@ -462,6 +462,87 @@ void UndoPaste(benchmark::State& state) {
     }
 }
 
+void RedoPaste(benchmark::State& state) {
+    const QString& page = cachedPage(kbOf(state));
+    static const QString pasted = pastedText();
+    QApplication::clipboard()->setText(withLf(pasted));
+    for (auto _ : state) {
+        double ms;
+        if (oursOf(state)) {
+            DocumentWindow* doc = openPage(page);
+            doc->txtMain->setSelStart(int(page.indexOf(QStringLiteral("<tr>"), page.size() / 2)));
+            mainWindow->mnuEditPaste_Click();
+            QApplication::processEvents();
+            mainWindow->mnuEditUndo_Click();
+            QApplication::processEvents();
+            ms = timed([] { mainWindow->mnuEditRedo_Click(); });
+            if (doc->txtMain->textLength() != page.size() + pasted.size()) state.SkipWithError("redo did not paste again");
+        } else {
+            Plain p = plainEditor(page);
+            QTextCursor c(p.edit->document());
+            c.setPosition(int(withLf(page).indexOf(QStringLiteral("<tr>"), page.size() / 2)));
+            p.edit->setTextCursor(c);
+            p.edit->paste();
+            QApplication::processEvents();
+            p.edit->undo();
+            QApplication::processEvents();
+            ms = timed([&] { p.edit->redo(); });
+        }
+        state.SetIterationTime(ms / 1000);
+        note(state, "Redo of paste", kbOf(state), oursOf(state), ms);
+    }
+}
+
+// 100 KB cut from the middle of the page, from the start of a row; `redo` times the redo after
+// the undo, else the undo.
+void cutStep(benchmark::State& state, bool redo) {
+    const QString& page = cachedPage(kbOf(state));
+    const qsizetype at = page.indexOf(QStringLiteral("<tr>"), page.size() / 2);
+    const int length = int(qMin<qsizetype>(100 * 1024, page.size() - at));
+    const char* what = redo ? "Redo of Cut 100 KB" : "Undo of Cut 100 KB";
+    for (auto _ : state) {
+        double ms;
+        if (oursOf(state)) {
+            DocumentWindow* doc = openPage(page);
+            doc->txtMain->select(int(at), length);
+            mainWindow->mnuEditCut_Click();
+            QApplication::processEvents();
+            if (redo) {
+                mainWindow->mnuEditUndo_Click();
+                QApplication::processEvents();
+                ms = timed([] { mainWindow->mnuEditRedo_Click(); });
+                if (doc->txtMain->textLength() != page.size() - length) state.SkipWithError("redo did not cut again");
+            } else {
+                ms = timed([] { mainWindow->mnuEditUndo_Click(); });
+                if (doc->txtMain->text() != page) state.SkipWithError("undo did not restore the page");
+            }
+        } else {
+            Plain p = plainEditor(page);
+            const QString lf = withLf(page);
+            const qsizetype from = lf.indexOf(QStringLiteral("<tr>"), page.size() / 2);
+            const qsizetype breaks = page.mid(at, length).count(QStringLiteral("\r\n"));
+            QTextCursor c(p.edit->document());
+            c.setPosition(int(from));
+            c.setPosition(int(from + length - breaks), QTextCursor::KeepAnchor);
+            p.edit->setTextCursor(c);
+            p.edit->cut();
+            QApplication::processEvents();
+            if (redo) {
+                p.edit->undo();
+                QApplication::processEvents();
+                ms = timed([&] { p.edit->redo(); });
+            } else {
+                ms = timed([&] { p.edit->undo(); });
+            }
+        }
+        state.SetIterationTime(ms / 1000);
+        note(state, what, kbOf(state), oursOf(state), ms);
+    }
+}
+
+void UndoCut(benchmark::State& state) { cutStep(state, false); }
+void RedoCut(benchmark::State& state) { cutStep(state, true); }
+
 void Colour(benchmark::State& state) {
     const QString& page = cachedPage(kbOf(state));
     for (auto _ : state) {
@@ -653,7 +734,8 @@ void registerAll() {
     const Entry entries[] = {
         {"Indent", Indent, 1},       {"UndoIndent", UndoIndent, 1},   {"ReplaceAll", ReplaceAll, 1},
         {"UndoReplaceAll", UndoReplaceAll, 1}, {"Uppercase", Uppercase, 1}, {"UndoUppercase", UndoUppercase, 1},
-        {"Paste", Paste, 3},         {"UndoPaste", UndoPaste, 3},     {"Colour", Colour, 1},
+        {"Paste", Paste, 3},         {"UndoPaste", UndoPaste, 3},     {"RedoPaste", RedoPaste, 3},
+        {"UndoCut", UndoCut, 3},     {"RedoCut", RedoCut, 3},         {"Colour", Colour, 1},
         {"Open", Open, 1},           {"Keystroke", Keystroke, 20},    {"PeakMemory", PeakMemory, 1},
     };
     for (const Entry& e : entries) {

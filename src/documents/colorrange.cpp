@@ -312,6 +312,17 @@ void colorCodeRunOn(RichTextBox* editor, int start, QStringView removed, int ins
     colorBusy = false;
 }
 
+void colorCodeChanged(RichTextBox* editor, int start, QStringView removed, int inserted) {
+    if (!editor) return;
+    colorBusy = true;
+    const PageColorStretch s = pageColorsAfterChange(editor->textParts(), start, removed, inserted, currentTagColors());
+    ColorPieces pieces;
+    pieces.reserve(size_t(s.runs.size()));
+    for (const ColorPieceRun& r : s.runs) pieces.push_back({r.length, r.color});
+    editor->setColorPieces(int(s.from), pieces);
+    colorBusy = false;
+}
+
 void pasteColored(RichTextBox* editor, const QString& text) {
     if (!editor) return;
     const int start = editor->selStart();
@@ -327,11 +338,27 @@ void pasteColored(RichTextBox* editor, const QString& text) {
         const qsizetype a = qMax<qsizetype>(r.start, start), b = qMin<qsizetype>(qsizetype(r.start) + r.length, pastedEnd);
         if (b > a) pasted.append({int(a), int(b - a), r.color});
     }
+    const bool handled = !ignoreChange;
     editor->setSelText(text, pasted);  // an edit like any other: not inside colorBusy
     // The change handler has meanwhile coloured around the caret as typing does: the whole
-    // stretch is set again, which touches only what differs.
+    // stretch is set again, which touches only what differs. Without the handler (an undo) the
+    // new text holds its colours already, and only the text on either side is set.
     colorBusy = true;
-    editor->setRangeColors(ranges);
+    if (handled) {
+        editor->setRangeColors(ranges);
+    } else {
+        QVector<ColorRange> before, after;
+        for (const ColorRange& r : ranges) {
+            const qsizetype a = r.start, b = qsizetype(r.start) + r.length;
+            if (a < start) before.append({r.start, int(qMin<qsizetype>(b, start) - a), r.color});
+            if (b > pastedEnd) {
+                const qsizetype from = qMax(a, pastedEnd);
+                after.append({int(from), int(b - from), r.color});
+            }
+        }
+        editor->setRangeColors(before);
+        editor->setRangeColors(after);
+    }
     colorBusy = false;
 }
 

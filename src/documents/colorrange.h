@@ -19,6 +19,10 @@ void colorCodeRange(RichTextBox* editor, int start, int length);
 // colorCodeRange, gives the text after it the colours a whole-page pass gives it as far as the
 // change reaches: a comment the change opened or closed runs on past it, or stops running on.
 void colorCodeRunOn(RichTextBox* editor, int start, QStringView removed, int inserted);
+// After any change (`inserted` characters at `start` in place of `removed`) to a page coloured
+// whole, gives the changed text and what follows it the colours a whole-page pass gives them, as
+// far as they can differ; the rest of the page keeps its colours.
+void colorCodeChanged(RichTextBox* editor, int start, QStringView removed, int inserted);
 // Replaces the selection of a page coloured whole with `text` (CR LF breaks), the new text going
 // in already in the colours a whole-page pass gives it, and the text around it as far as they
 // can differ.

@@ -220,6 +220,9 @@ bool DocumentWindow::loadDocumentFile(const QString& path, QString* error) {
     // Loading is no edit: the text only becomes the one later changes are compared with.
     const bool wasIgnoring = ignoreChange;
     ignoreChange = true;
+    // The lines are laid out as they will be shown from the first: a change of the wrap when
+    // the window first shows would lay out the whole page again (a long line costs seconds).
+    txtMain->setRightMargin(wordWrap ? 0 : 9999999);
     const bool ok = txtMain->loadFile(path, rtfText);
     ignoreChange = wasIgnoring;
     if (!ok && error) *error = txtMain->lastError();

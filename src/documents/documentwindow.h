@@ -159,11 +159,9 @@ private:
     void hideTipList();
     // Up to 501 characters before `start`, as the tips look at them.
     QString textBefore(int start) const;
-    // Replaces the selection, the text `removed` at `start`, by an undo or redo step's text,
-    // with the bar on a long page.
-    void replaceShowingProgress(int start, const QString& removed, const QString& text);
-    // Recolours after an undo or redo put `length` characters at `start` in place of `removed`.
-    void recolorAfter(int start, const QString& removed, int length);
+    // Replaces the selection, the text `removed` at `start`, by an undo or redo step's text and
+    // colours it, with the bar on a long page.
+    void putBack(int start, const QString& removed, const QString& text);
 
     bool withViews_;
     TextChange lastChange_;

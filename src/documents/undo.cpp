@@ -1,7 +1,6 @@
 // The document's own undo and redo history: each change is recorded after the fact from what the
 // editor says it changed and the selection saved just before it.
 
-#include "documents/colorcoding.h"
 #include "documents/colorrange.h"
 #include "documents/docstate.h"
 #include "documents/documentwindow.h"
@@ -88,32 +87,44 @@ void DocumentWindow::addUndoSteps(const QVector<UndoEntry>& entries) {
     enableRedo(false);
 }
 
-void DocumentWindow::replaceShowingProgress(int start, const QString& removed, const QString& text) {
-    // The recolouring that follows shows a bar of its own.
-    EditProgress progress(txtMain, 1);
-    // A long step that changed the page only here and there within its lines (indent, unindent)
-    // is taken back by those changes alone: the rest of the text keeps its colours, so the
-    // whole-page pass that follows finds little to set.
-    if (colorCoding && text.size() > kRangeRecolorLimit) {
-        const QVector<TextEdit> edits = lineEdits(removed, text, start);
-        if (!edits.isEmpty()) {
-            txtMain->replaceRanges(edits);
-            return;
-        }
-    }
-    txtMain->setSelText(text);
-}
-
-void DocumentWindow::recolorAfter(int start, const QString& removed, int length) {
-    if (!colorCoding) return;
-    if (length > kRangeRecolorLimit) {
-        colorCodeDocument(this);
+void DocumentWindow::putBack(int start, const QString& removed, const QString& text) {
+    if (!colorCoding) {
+        EditProgress progress(txtMain, 1);
+        txtMain->setSelText(text);
         return;
     }
-    colorCodeRange(txtMain, start, length);
-    // A comment that the step opens or closes, or that the text it took away opened or closed,
-    // changes the colours past the range too.
-    colorCodeRunOn(txtMain, start, removed, length);
+    if (text.size() <= kRangeRecolorLimit) {
+        {
+            EditProgress progress(txtMain, 1);
+            txtMain->setSelText(text);
+        }
+        colorCodeRange(txtMain, start, int(text.size()));
+        // A comment that the step opens or closes, or that the text it took away opened or
+        // closed, changes the colours past the range too.
+        colorCodeRunOn(txtMain, start, removed, int(text.size()));
+        return;
+    }
+    // A long step never costs a pass over the whole page: what it puts back takes the colours
+    // the pass gives it, and the text after it as far as a comment it opens or closes reaches.
+    EditProgress progress(txtMain, 2);
+    // A step that changed the page only here and there within its lines (indent, unindent) is
+    // taken back by those changes alone, so the rest of the text keeps its colours.
+    const QVector<TextEdit> edits = lineEdits(removed, text, start);
+    if (!edits.isEmpty()) {
+        txtMain->replaceRanges(edits);
+        progress.stage(1);
+        colorCodeChanged(txtMain, start, removed, int(text.size()));
+        return;
+    }
+    // A step that puts back most of the page goes in whole and has its colours set on it
+    // afterwards: one insertion per colour run costs more than setting the colours of the runs.
+    if (2 * text.size() > txtMain->textLength() - removed.size() + text.size()) {
+        txtMain->setSelText(text);
+        progress.stage(1);
+        colorCodeChanged(txtMain, start, removed, int(text.size()));
+        return;
+    }
+    pasteColored(txtMain, text);
 }
 
 void DocumentWindow::undoChange() {
@@ -126,8 +137,7 @@ void DocumentWindow::undoChange() {
     UndoEntry r{e.start, int(e.text.size()), QString()};
     txtMain->select(e.start, e.length);
     r.text = txtMain->selText();
-    replaceShowingProgress(e.start, r.text, e.text);
-    recolorAfter(e.start, r.text, int(e.text.size()));
+    putBack(e.start, r.text, e.text);
     txtMain->setSelStart(e.start + int(e.text.size()));
     txtMain->setFocus();
 
@@ -152,8 +162,7 @@ void DocumentWindow::redoChange() {
 
     txtMain->select(r.start, r.length);
     const QString removed = txtMain->selText();
-    replaceShowingProgress(r.start, removed, r.text);
-    recolorAfter(r.start, removed, int(r.text.size()));
+    putBack(r.start, removed, r.text);
     txtMain->setSelStart(r.start + int(r.text.size()));
     txtMain->setFocus();
 

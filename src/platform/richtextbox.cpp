@@ -81,87 +81,7 @@ private:
 
 namespace {
 
-// Long text goes into the document in pieces of this many characters.
-constexpr qsizetype kInsertPiece = 1 << 16;
-
 using RunSink = ColorRunSink;
-
-QColor toQColor(int color) {
-    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
-}
-
-int colorOf(const QTextCharFormat& f) {
-    if (!f.hasProperty(QTextFormat::ForegroundBrush)) return 0;
-    const QBrush b = f.foreground();
-    if (b.style() == Qt::NoBrush) return 0;
-    const QColor c = b.color();
-    return c.red() | (c.green() << 8) | (c.blue() << 16);
-}
-
-// CR LF text as the document holds it: every line break (CR LF, lone CR, lone LF, U+2029) one
-// '\n', which QTextCursor::insertText turns into a block. The frame markers QTextDocument
-// reserves are replaced so that they cannot shift offsets. The CR LF form goes to `crlf`.
-QString toDocumentText(QStringView text, QString* crlf) {
-    QString doc;
-    doc.reserve(text.size());
-    const qsizetype n = text.size();
-    qsizetype run = 0;
-    auto flush = [&](qsizetype to) {
-        if (to > run) {
-            doc.append(text.mid(run, to - run));
-            if (crlf) crlf->append(text.mid(run, to - run));
-        }
-    };
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c == u'\r' || c == u'\n' || c == 0x2029) {
-            flush(i);
-            doc.append(u'\n');
-            if (crlf) crlf->append(u"\r\n");
-            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n') ++i;
-            run = i + 1;
-        } else if (c == 0xFDD0 || c == 0xFDD1) {
-            flush(i);
-            doc.append(QChar(0xFFFD));
-            if (crlf) crlf->append(QChar(0xFFFD));
-            run = i + 1;
-        }
-    }
-    flush(n);
-    return doc;
-}
-
-// QTextCursor::insertText itself takes CR LF, CR, LF and U+2029 as one line break each; only the
-// frame markers need replacing, and the cache needs the CR LF form.
-bool needsDocumentText(QStringView text) {
-    const char16_t* p = text.utf16();
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = p[i];
-        if (c > u'\r' && c < 0x2029) continue;
-        if (c == u'\r') {
-            if (i + 1 < n && p[i + 1] == u'\n') {
-                ++i;
-                continue;
-            }
-            return true;
-        }
-        if (c == u'\n' || c == 0x2029 || c == 0xFDD0 || c == 0xFDD1) return true;
-    }
-    return false;
-}
-
-// Document text (U+2029 between blocks) as CR LF text.
-void appendCrlf(QString* out, QStringView raw) {
-    qsizetype run = 0;
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-        if (raw[i].unicode() != 0x2029) continue;
-        out->append(raw.mid(run, i - run));
-        out->append(u"\r\n");
-        run = i + 1;
-    }
-    out->append(raw.mid(run));
-}
 
 int buttonCode(Qt::MouseButton b) {
     switch (b) {
@@ -200,69 +120,6 @@ int keyAsciiOf(const QKeyEvent* e) {
     return int(ucs[0]);
 }
 
-// Maps CR LF offsets to document positions for a run of offsets that mostly rise, walking from
-// block to block instead of searching the document for each.
-class OffsetWalker {
-public:
-    explicit OffsetWalker(const RichTextBox* box) : box_(box), block_(box->document()->firstBlock()) {}
-
-    int position(int offset) {
-        offset = qMax(0, offset);
-        if (offset < blockOffset_ || offset - blockOffset_ > kWalk) jump(offset);
-        for (;;) {
-            const int textLength = block_.length() - 1;
-            if (offset < blockOffset_ + textLength + 2) break;
-            const QTextBlock next = block_.next();
-            if (!next.isValid()) break;
-            blockOffset_ += textLength + 2;
-            blockPosition_ += textLength + 1;
-            block_ = next;
-        }
-        // The LF of a line break, and anything past the end, fall on the line's end.
-        // Counted along rather than asked for: each question searches the document.
-        return blockPosition_ + qMin(offset - blockOffset_, block_.length() - 1);
-    }
-
-private:
-    static constexpr int kWalk = 2048;
-    void jump(int offset) {
-        block_ = box_->document()->findBlock(box_->toPosition(offset));
-        blockPosition_ = block_.position();
-        blockOffset_ = blockPosition_ + block_.blockNumber();
-    }
-    const RichTextBox* box_;
-    QTextBlock block_;
-    int blockOffset_ = 0;
-    int blockPosition_ = 0;  // the document position of block_
-};
-
-// Colours of the document's character formats by format index.
-class FormatColors {
-public:
-    explicit FormatColors(const QTextDocument* doc) : doc_(doc) {}
-    int operator()(int index) {
-        if (index < 0) return 0;
-        if (index >= colors_.size()) {
-            const QList<QTextFormat> formats = doc_->allFormats();
-            colors_.resize(formats.size());
-            for (qsizetype i = 0; i < formats.size(); ++i) colors_[i] = colorOf(formats[i].toCharFormat());
-            if (index >= colors_.size()) return 0;
-        }
-        return colors_[index];
-    }
-
-private:
-    const QTextDocument* doc_;
-    QVector<int> colors_;
-};
-
-// A CR LF offset that points between a CR and its LF stands for the line's end, as the document
-// has no position there.
-qsizetype snapToBreak(QStringView text, qsizetype offset) {
-    if (offset > 0 && offset < text.size() && text[offset] == u'\n' && text[offset - 1] == u'\r') return offset - 1;
-    return offset;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -285,32 +142,14 @@ RichTextBox::RichTextBox(QWidget* parent) : QPlainTextEdit(parent) {
 
 // --- text cache ------------------------------------------------------------------------------
 
-namespace {
-// Room the gap is given when it must grow: typing fills it a character at a time, so the text
-// after it moves once per this many characters typed, not once per key.
-constexpr qsizetype kGapRoom = 8192;
-}  // namespace
-
 bool RichTextBox::cacheConsistent() const {
     const QTextDocument* doc = document();
     return textLength() == qsizetype(doc->characterCount() - 1) + (doc->blockCount() - 1);
 }
 
-void RichTextBox::rebuildCache() {
-    const QString raw = document()->toRawText();
-    QString out;
-    // Room for the gap beyond the text, so that the first edits need no new allocation; the
-    // room costs no memory until it is written to.
-    const qsizetype length = raw.size() + document()->blockCount();
-    out.reserve(length + kGapRoom + length / 32);
-    appendCrlf(&out, raw);
-    setCache(std::move(out));
-}
+void RichTextBox::rebuildCache() { store_.setFromDocument(document()->toRawText(), document()->blockCount()); }
 
-void RichTextBox::setCache(QString text) {
-    buffer_ = std::move(text);
-    gap_ = gapLength_ = 0;
-}
+void RichTextBox::setCache(QString text) { store_.set(std::move(text)); }
 
 namespace {
 
@@ -388,7 +227,7 @@ void RichTextBox::onContentsChange(int position, int removed, int added) {
                 changed = false;
             } else {
                 noteChange(cache, start, end, addedText.size());
-                spliceCache(start, end - start, addedText);
+                store_.splice(start, end - start, addedText);
             }
             ok = cacheConsistent();
         }
@@ -396,7 +235,7 @@ void RichTextBox::onContentsChange(int position, int removed, int added) {
     if (!ok) {
         const QString before = text();
         rebuildCache();
-        const QString& now = buffer_;
+        const QString& now = store_.text();
         changed = before != now;
         if (changed) {
             // The changed span is what lies between the common start and the common end.
@@ -446,65 +285,6 @@ void RichTextBox::noteChange(const SplitText& before, qsizetype start, qsizetype
 
 TextChange RichTextBox::takeChange() { return std::exchange(change_, TextChange{}); }
 
-void RichTextBox::moveGap(qsizetype offset) const {
-    if (gapLength_ == 0) {
-        gap_ = offset;
-        return;
-    }
-    char16_t* d = reinterpret_cast<char16_t*>(buffer_.data());
-    if (offset < gap_)
-        std::memmove(d + offset + gapLength_, d + offset, size_t(gap_ - offset) * sizeof(char16_t));
-    else if (offset > gap_)
-        std::memmove(d + gap_, d + gap_ + gapLength_, size_t(offset - gap_) * sizeof(char16_t));
-    gap_ = offset;
-}
-
-void RichTextBox::closeGap() const {
-    const qsizetype length = buffer_.size() - gapLength_;
-    moveGap(length);
-    buffer_.resize(length);  // keeps the allocation: the next edit opens the gap in it again
-    gap_ = gapLength_ = 0;
-}
-
-void RichTextBox::spliceCache(qsizetype start, qsizetype removed, const QString& added) {
-    const qsizetype length = textLength();
-    if (!buffer_.isDetached()) {
-        // Someone holds a copy of the text: build the new text in one pass, rather than copying
-        // it whole and then moving its tail.
-        const SplitText old = textParts();
-        QString next;
-        next.reserve(length - removed + added.size() + kGapRoom);
-        old.appendTo(&next, 0, start);
-        next.append(added);
-        old.appendTo(&next, start + removed, length - start - removed);
-        setCache(std::move(next));
-        return;
-    }
-    // The gap grows where it is before it moves, so that growing moves only what lies after it
-    // (nothing, after loading) and the move to the edit carries the larger gap along.
-    if (gapLength_ == 0) moveGap(start);  // no gap yet: it opens at the edit
-    if (added.size() > gapLength_ + removed) {
-        const qsizetype grow = added.size() - removed - gapLength_ + kGapRoom;
-        const qsizetype oldSize = buffer_.size();
-        // Growing in place lets the allocator remap a large block rather than copy it.
-        if (buffer_.capacity() < oldSize + grow) buffer_.reserve(oldSize + grow + length / 32);
-        buffer_.resize(oldSize + grow);
-        const qsizetype after = gap_ + gapLength_;
-        char16_t* d = reinterpret_cast<char16_t*>(buffer_.data());
-        std::memmove(d + after + grow, d + after, size_t(oldSize - after) * sizeof(char16_t));
-        gapLength_ += grow;
-    }
-    // The edit happens at the gap: the removed characters join it, the added ones fill it.
-    moveGap(start);
-    gapLength_ += removed;
-    if (!added.isEmpty()) {
-        char16_t* d = reinterpret_cast<char16_t*>(buffer_.data());
-        std::memcpy(d + gap_, added.utf16(), size_t(added.size()) * sizeof(char16_t));
-    }
-    gap_ += added.size();
-    gapLength_ -= added.size();
-}
-
 void RichTextBox::noteSelChange() {
     pendingSel_ = true;
     if (scopeDepth_ == 0) scheduleFlush();
@@ -528,28 +308,9 @@ void RichTextBox::flushPending() {
 
 // --- offsets -------------------------------------------------------------------------------
 
-int RichTextBox::toOffset(int position) const {
-    const QTextDocument* doc = document();
-    position = qBound(0, position, doc->characterCount() - 1);
-    return position + doc->findBlock(position).blockNumber();
-}
+int RichTextBox::toOffset(int position) const { return documentOffset(document(), position); }
 
-int RichTextBox::toPosition(int offset) const {
-    const QTextDocument* doc = document();
-    if (offset <= 0) return 0;
-    // Block b starts at offset position(b) + b, and position(b) >= b.
-    int lo = 0, hi = qMin(doc->blockCount() - 1, offset / 2);
-    while (lo < hi) {
-        const int mid = lo + (hi - lo + 1) / 2;
-        if (doc->findBlockByNumber(mid).position() + mid <= offset)
-            lo = mid;
-        else
-            hi = mid - 1;
-    }
-    const QTextBlock b = doc->findBlockByNumber(lo);
-    // The LF of a line break, and anything past the end, fall on the line's end.
-    return qMin(offset - lo, b.position() + b.length() - 1);
-}
+int RichTextBox::toPosition(int offset) const { return documentPosition(document(), offset); }
 
 // --- selection -----------------------------------------------------------------------------
 
@@ -610,17 +371,17 @@ QTextCharFormat RichTextBox::formatAt(int position) const {
     return c.charFormat();
 }
 
-int RichTextBox::colorAt(int offset) const { return colorOf(formatAt(toPosition(offset))); }
+int RichTextBox::colorAt(int offset) const { return formatColor(formatAt(toPosition(offset))); }
 
 int RichTextBox::selColor() const {
     const QTextCursor c = textCursor();
-    if (!c.hasSelection()) return colorOf(c.charFormat());
-    return colorOf(formatAt(c.selectionStart()));
+    if (!c.hasSelection()) return formatColor(c.charFormat());
+    return formatColor(formatAt(c.selectionStart()));
 }
 
 void RichTextBox::setSelColor(int color) {
     QTextCharFormat f;
-    f.setForeground(toQColor(color));
+    f.setForeground(colorToQt(color));
     const QTextCursor c = textCursor();
     if (!c.hasSelection()) {
         // The typing colour: no change to the text, so no Change.
@@ -640,170 +401,46 @@ void RichTextBox::setRangeColor(int start, int length, int color) { setRangeColo
 
 void RichTextBox::setRangeColors(const QVector<ColorRange>& ranges) {
     if (ranges.isEmpty()) return;
-    const int len = textLength();
-    // The usual pattern, a stretch reset and then its tags and comments in order over it, is
-    // flattened into one list of colours and only what differs from the colours shown is set.
-    bool ordered = true;
-    int lo = len, hi = 0;
-    for (qsizetype i = 0; i < ranges.size(); ++i) {
-        const ColorRange& r = ranges[i];
-        if (r.length <= 0) continue;
-        lo = qMin(lo, qBound(0, r.start, len));
-        hi = qMax(hi, qBound(0, r.start + r.length, len));
-        if (i >= 2 && r.start < ranges[i - 1].start + qMax(0, ranges[i - 1].length)) ordered = false;
-    }
-    if (hi <= lo) return;
-    if (!ordered) {
-        // Later ranges over earlier ones, set one by one.
-        OffsetWalker walker(this);
-        QTextCursor w(document());
-        formatting_ = true;
-        w.beginEditBlock();
-        for (const ColorRange& r : ranges) {
-            const int start = qBound(0, r.start, len);
-            const int end = qBound(start, start + qMax(0, r.length), len);
-            if (end == start) continue;
-            w.setPosition(walker.position(start));
-            w.setPosition(walker.position(end), QTextCursor::KeepAnchor);
-            w.setCharFormat(formatForColor(r.color));
-        }
-        w.endEditBlock();
-        formatting_ = false;
+    const qsizetype len = textLength();
+    qsizetype from = 0;
+    ColorPieces wanted;
+    if (flattenRanges(ranges, len, &from, &wanted)) {
+        applyPieces(from, wanted);
         return;
     }
-    // Wanted colours over [lo, hi); -1 where no range says anything (the shown colour stays).
-    std::vector<ColorPiece> wanted;
-    auto add = [&wanted](qsizetype length, int color) {
-        if (length <= 0) return;
-        if (!wanted.empty() && wanted.back().color == color)
-            wanted.back().length += length;
-        else
-            wanted.push_back({length, color});
-    };
-    const ColorRange& base = ranges.first();
-    const qsizetype baseStart = qBound(0, base.start, len), baseEnd = qBound(0, base.start + qMax(0, base.length), len);
-    auto under = [&](qsizetype from, qsizetype to) {  // [from, to) outside every later range
-        const qsizetype a = qMax(from, baseStart), b = qMin(to, baseEnd);
-        if (a >= b) {
-            add(to - from, -1);
-            return;
-        }
-        add(a - from, -1);
-        add(b - a, base.color);
-        add(to - b, -1);
-    };
-    qsizetype at = lo;
-    for (qsizetype i = 1; i < ranges.size(); ++i) {
-        const ColorRange& r = ranges[i];
-        const qsizetype start = qBound<qsizetype>(at, qsizetype(r.start), qsizetype(hi));
-        const qsizetype end = qBound<qsizetype>(start, qsizetype(r.start) + qMax(0, r.length), qsizetype(hi));
-        if (end == start) continue;
-        under(at, start);
-        add(end - start, r.color);
-        at = end;
+    // Later ranges over earlier ones, set one by one.
+    QVector<ColorRange> clipped;
+    clipped.reserve(ranges.size());
+    for (const ColorRange& r : ranges) {
+        const int start = int(qBound<qsizetype>(0, qsizetype(r.start), len));
+        const int end = int(qBound<qsizetype>(start, qsizetype(start) + qMax(0, r.length), len));
+        if (end > start) clipped.append({start, end - start, r.color});
     }
-    under(at, hi);
-    applyPieces(lo, wanted);
+    formatting_ = true;
+    setColorRanges(document(), clipped, formats_);
+    formatting_ = false;
 }
 
-const QTextCharFormat& RichTextBox::formatForColor(int color) {
-    auto it = formatCache_.find(color);
-    if (it == formatCache_.end()) {
-        QTextCharFormat f;
-        f.setForeground(toQColor(color));
-        it = formatCache_.insert(color, f);
-    }
-    return *it;
-}
+void RichTextBox::setColorPieces(int from, const ColorPieces& pieces) { applyPieces(from, pieces); }
 
-std::vector<RichTextBox::ColorPiece> RichTextBox::shownPieces(int from, int to) const {
-    std::vector<ColorPiece> pieces;
-    auto add = [&pieces](qsizetype length, int color) {
-        if (length <= 0) return;
-        if (!pieces.empty() && pieces.back().color == color)
-            pieces.back().length += length;
-        else
-            pieces.push_back({length, color});
-    };
-    const QTextDocument* doc = document();
-    FormatColors colors(doc);
-    from = qBound(0, from, textLength());
-    to = qBound(from, to, textLength());
-    QTextBlock b = doc->findBlock(toPosition(from));
-    qsizetype blockOffset = b.position() + b.blockNumber();
-    qsizetype at = from;
-    while (b.isValid() && at < to) {
-        // A block's fragments follow each other without gaps: their offsets are added up rather
-        // than asked for, which would search the document for each.
-        qsizetype fs = blockOffset;
-        for (auto it = b.begin(); !it.atEnd() && at < to; ++it) {
-            const QTextFragment f = it.fragment();
-            if (!f.isValid()) continue;
-            const qsizetype fe = fs + f.length();
-            if (fe > at) {
-                const qsizetype e = qMin<qsizetype>(fe, to);
-                add(e - qMax(fs, at), colors(f.charFormatIndex()));
-                at = e;
-            }
-            fs = fe;
-        }
-        const QTextBlock next = b.next();
-        const qsizetype breakAt = blockOffset + b.length() - 1;
-        if (next.isValid() && at < to && at < breakAt + 2) {
-            const qsizetype e = qMin<qsizetype>(breakAt + 2, to);
-            add(e - qMax(breakAt, at), colors(next.charFormatIndex()));
-            at = e;
-        }
-        blockOffset += b.length() + 1;
-        b = next;
-    }
-    return pieces;
-}
-
-void RichTextBox::applyPieces(int from, const std::vector<ColorPiece>& wanted) {
+void RichTextBox::applyPieces(qsizetype from, const ColorPieces& wanted) {
     qsizetype total = 0;
     for (const ColorPiece& p : wanted) total += p.length;
-    const std::vector<ColorPiece> shown = shownPieces(from, int(from + total));
-    QVector<ColorRange> changes;
-    size_t i = 0, j = 0;
-    qsizetype inShown = 0, inWanted = 0, pos = from;
-    while (i < shown.size() && j < wanted.size()) {
-        const qsizetype step = qMin(shown[i].length - inShown, wanted[j].length - inWanted);
-        if (wanted[j].color >= 0 && shown[i].color != wanted[j].color) {
-            if (!changes.isEmpty() && changes.last().start + changes.last().length == pos &&
-                changes.last().color == wanted[j].color)
-                changes.last().length += int(step);
-            else
-                changes.append({int(pos), int(step), wanted[j].color});
-        }
-        pos += step;
-        inShown += step;
-        inWanted += step;
-        if (inShown == shown[i].length) ++i, inShown = 0;
-        if (inWanted == wanted[j].length) ++j, inWanted = 0;
-    }
+    from = qBound<qsizetype>(0, from, qsizetype(textLength()));
+    const qsizetype to = qBound<qsizetype>(from, from + total, qsizetype(textLength()));
+    const QVector<ColorRange> changes = colorChanges(shownPieces(document(), from, to, qsizetype(wanted.size())), wanted, from);
     if (changes.isEmpty()) return;
-    OffsetWalker walker(this);
-    QTextCursor w(document());
     WorkReport report(this, changes.size());
     formatting_ = true;
-    w.beginEditBlock();
-    for (qsizetype k = 0; k < changes.size(); ++k) {
-        const ColorRange& r = changes[k];
-        w.setPosition(walker.position(r.start));
-        w.setPosition(walker.position(r.start + r.length), QTextCursor::KeepAnchor);
-        w.setCharFormat(formatForColor(r.color));
-        report.at(k);
-    }
-    w.endEditBlock();
+    setColorRanges(document(), changes, formats_, [&report](qsizetype k) { report.at(k); });
     formatting_ = false;
 }
 
 int RichTextBox::inheritedColor(int position, bool replacing) const {
-    if (replacing) return colorOf(formatAt(position));
+    if (replacing) return formatColor(formatAt(position));
     QTextCursor c(const_cast<QTextDocument*>(document()));
     c.setPosition(qBound(0, position, document()->characterCount() - 1));
-    return colorOf(c.charFormat());
+    return formatColor(c.charFormat());
 }
 
 void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
@@ -822,7 +459,7 @@ void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
     for (const TextEdit& e : edits) growth += e.text.size() - qMax(0, e.length);
     QString cache;
     cache.reserve(len + qMax<qsizetype>(0, growth) + 16);
-    OffsetWalker walker(this);
+    OffsetWalker walker(document());
     // Planning takes about a third of the work, the edits the rest.
     const qsizetype planned = edits.size(), work = 3 * planned;
     WorkReport report(this, work);
@@ -866,7 +503,7 @@ void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
         c.setPosition(it->from);
         c.setPosition(it->to, QTextCursor::KeepAnchor);
         if (!it->text.isEmpty())
-            c.insertText(it->text, formatForColor(it->color));
+            c.insertText(it->text, formats_(it->color));
         else if (c.hasSelection())
             c.removeSelectedText();
         report.at(planned + 2 * ++made * planned / qsizetype(plan.size()));
@@ -877,7 +514,7 @@ void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
     const qsizetype newLength = cache.size();
     setCache(std::move(cache));
     if (!cacheConsistent()) rebuildCache();
-    if (buffer_ != before) noteChange(before, first, lastEnd, lastEnd - first + (newLength - len));
+    if (text() != before) noteChange(before, first, lastEnd, lastEnd - first + (newLength - len));
     // An edit even when the texts are the same, as setSelText.
     pendingChange_ = true;
 }
@@ -885,7 +522,7 @@ void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
 void RichTextBox::replaceRange(int from, int to, const QString& text, int color) {
     QTextCursor c = textCursor();
     QTextCharFormat fmt = c.charFormat();
-    if (color >= 0) fmt.setForeground(toQColor(color));
+    if (color >= 0) fmt.setForeground(colorToQt(color));
     WorkReport report(this, text.size());
     c.beginEditBlock();
     c.setPosition(from);
@@ -898,18 +535,7 @@ void RichTextBox::replaceRange(int from, int to, const QString& text, int color)
 
 void RichTextBox::insertInPieces(QTextCursor& c, QStringView text, const QTextCharFormat& fmt, WorkReport& report,
                                  qsizetype doneBefore) {
-    const qsizetype n = text.size();
-    qsizetype at = 0;
-    while (at < n) {
-        qsizetype end = qMin(n, at + kInsertPiece);
-        // A CR LF pair is one line break only when it goes in whole, and a surrogate pair is one
-        // character.
-        if (end < n && ((text[end - 1] == u'\r' && text[end] == u'\n') || text[end - 1].isHighSurrogate())) ++end;
-        const QStringView part = text.mid(at, end - at);
-        c.insertText(needsDocumentText(part) ? toDocumentText(part, nullptr) : part.toString(), fmt);
-        at = end;
-        report.at(doneBefore + at);
-    }
+    kavrin::insertInPieces(c, text, fmt, [&](qsizetype in) { report.at(doneBefore + in); });
 }
 
 void RichTextBox::setSelText(const QString& text) {
@@ -917,7 +543,7 @@ void RichTextBox::setSelText(const QString& text) {
     const QTextCursor c = textCursor();
     if (!c.hasSelection() && text.isEmpty()) return;
     // Replacing a selection types in the colour of its first character, as selColor reads it.
-    const int color = c.hasSelection() ? colorOf(formatAt(c.selectionStart())) : -1;
+    const int color = c.hasSelection() ? formatColor(formatAt(c.selectionStart())) : -1;
     replaceRange(c.selectionStart(), c.selectionEnd(), text, color);
     // An edit even when the new text equals the old one.
     pendingChange_ = true;
@@ -944,7 +570,7 @@ void RichTextBox::setSelText(const QString& text, const QVector<ColorRange>& col
     const QTextCharFormat typing = sel.charFormat();
     for (const ColorRange& r : colors) {
         insertTo(qsizetype(r.start) - base, typing);
-        insertTo(qsizetype(r.start) - base + r.length, formatForColor(r.color));
+        insertTo(qsizetype(r.start) - base + r.length, formats_(r.color));
     }
     insertTo(text.size(), typing);
     c.endEditBlock();
@@ -988,7 +614,7 @@ void RichTextBox::ForwardEdits::replace(qsizetype start, qsizetype length, const
     cursor_.setPosition(from);
     cursor_.setPosition(to, QTextCursor::KeepAnchor);
     if (!docText.isEmpty())
-        cursor_.insertText(docText, box_->formatForColor(color));
+        cursor_.insertText(docText, box_->formats_(color));
     else if (cursor_.hasSelection())
         cursor_.removeSelectedText();
     endPosition_ = from + int(docText.size());
@@ -1010,7 +636,7 @@ void RichTextBox::ForwardEdits::setColor(qsizetype start, qsizetype length, int 
     w.setPosition(from);
     w.setPosition(to, QTextCursor::KeepAnchor);
     box_->formatting_ = true;
-    w.setCharFormat(box_->formatForColor(color));
+    w.setCharFormat(box_->formats_(color));
     box_->formatting_ = false;
 }
 
@@ -1040,18 +666,7 @@ void RichTextBox::replaceAll(const std::function<void(const RunSink&)>& produce,
     const bool updates = viewport()->updatesEnabled();
     viewport()->setUpdatesEnabled(false);
 
-    // One format object per colour, so Qt finds each in its format collection by a cached hash.
-    QHash<int, QTextCharFormat> formats;
-    auto formatOf = [&formats](int color) -> const QTextCharFormat& {
-        auto it = formats.find(color);
-        if (it == formats.end()) {
-            QTextCharFormat f;
-            f.setForeground(toQColor(color));
-            it = formats.insert(color, f);
-        }
-        return *it;
-    };
-
+    FormatCache formatOf;
     QString cache;
     bulk_ = true;
     QTextCursor c(doc);
@@ -1087,7 +702,7 @@ void RichTextBox::replaceAll(const std::function<void(const RunSink&)>& produce,
     const QString before = text();
     setCache(std::move(cache));
     if (!cacheConsistent()) rebuildCache();
-    if (before != buffer_) noteChange(before, 0, before.size(), buffer_.size());
+    if (before != text()) noteChange(before, 0, before.size(), textLength());
     setTextCursor(QTextCursor(doc));
     pendingChange_ = true;
     viewport()->setUpdatesEnabled(updates);
@@ -1101,7 +716,7 @@ void RichTextBox::replaceAll(const QVector<ColorRun>& runs) {
         runs.isEmpty() ? 0 : runs.first().color);
 }
 
-void RichTextBox::setText(const QString& text) { replaceAll({ColorRun{text, colorOf(textCursor().charFormat())}}); }
+void RichTextBox::setText(const QString& text) { replaceAll({ColorRun{text, formatColor(textCursor().charFormat())}}); }
 
 void RichTextBox::setColorRuns(const QVector<ColorRun>& runs) { replaceAll(runs); }
 
@@ -1117,10 +732,10 @@ QVector<ColorRun> RichTextBox::colorRuns() const {
     for (QTextBlock b = document()->firstBlock(); b.isValid(); b = b.next()) {
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment f = it.fragment();
-            if (f.isValid()) add(f.text(), colorOf(f.charFormat()));
+            if (f.isValid()) add(f.text(), formatColor(f.charFormat()));
         }
         const QTextBlock next = b.next();
-        if (next.isValid()) add(u"\r\n", colorOf(next.charFormat()));
+        if (next.isValid()) add(u"\r\n", formatColor(next.charFormat()));
     }
     return runs;
 }
@@ -1478,11 +1093,15 @@ constexpr size_t kPiecesAtOnce = 1 << 16;
 bool RichTextBox::recolorInPlace(const RunSource& source, bool* readable) {
     if (textLength() == 0) return false;
     const QStringView text(this->text());
-    std::vector<ColorPiece> wanted;
+    ColorPieces wanted;
     qsizetype off = 0, applied = 0;
     bool same = true;
+    // All windows of pieces go into one edit block, so that each block of the text is laid out
+    // once however many windows its colours come in (a page of one long line is one block).
+    QTextCursor outer(document());
+    outer.beginEditBlock();
     auto flush = [&] {
-        applyPieces(int(applied), wanted);
+        applyPieces(applied, wanted);
         wanted.clear();
         applied = off;
     };
@@ -1492,17 +1111,17 @@ bool RichTextBox::recolorInPlace(const RunSource& source, bool* readable) {
             same = false;
             return;
         }
-        if (!wanted.empty() && wanted.back().color == color)
-            wanted.back().length += t.size();
-        else
-            wanted.push_back({t.size(), color});
+        addPiece(wanted, t.size(), color);
         off += t.size();
         if (wanted.size() >= kPiecesAtOnce) flush();
     };
     *readable = source(sink);
-    if (!*readable || !same || off != text.size()) return false;
-    flush();
-    return true;
+    const bool whole = *readable && same && off == text.size();
+    if (whole) flush();
+    formatting_ = true;
+    outer.endEditBlock();
+    formatting_ = false;
+    return whole;
 }
 
 }  // namespace kavrin

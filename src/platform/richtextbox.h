@@ -17,7 +17,9 @@
 #include "platform/keycodes.h"
 #include "platform/rtf.h"
 #include "platform/splittext.h"
+#include "platform/textcolors.h"
 #include "platform/textfile.h"
+#include "platform/textstore.h"
 
 namespace kavrin {
 
@@ -28,12 +30,6 @@ enum RtfFileType : int { rtfRTF = 0, rtfText = 1 };
 // Mouse buttons.
 enum MouseButtonCode : int { vbLeftButton = 1, vbRightButton = 2, vbMiddleButton = 4 };
 
-// A stretch of text to colour: 0-based offset, length, colour.
-struct ColorRange {
-    int start = 0;
-    int length = 0;
-    int color = 0;
-};
 // One replacement of replaceRanges(): `length` characters at `start` give way to `text`.
 struct TextEdit {
     int start = 0;
@@ -103,28 +99,18 @@ public:
     // Whole text with CR LF line breaks; kept up to date on every change. Reading it after an
     // edit costs a move of the text after the edit, once: what reads around the caret on every
     // keystroke reads textParts() instead.
-    const QString& text() const {
-        if (gapLength_ > 0) closeGap();
-        return buffer_;
-    }
+    const QString& text() const { return store_.text(); }
     // The same text as it stands in the editor's store, without moving anything: the text up to
     // the last edit, and the text after it.
-    SplitText textParts() const {
-        const QStringView all(buffer_);
-        if (gapLength_ == 0) return {all, {}};
-        return {all.left(gap_), all.mid(gap_ + gapLength_)};
-    }
+    SplitText textParts() const { return store_.parts(); }
     // The same, split where an edit is about to be made: the head is all the text before
     // `offset`, and the edit finds the gap in place.
-    SplitText textPartsAt(int offset) const {
-        if (gapLength_ > 0) moveGap(qBound(0, offset, textLength()));
-        return textParts();
-    }
+    SplitText textPartsAt(int offset) const { return store_.partsAt(offset); }
     // The `length` characters at `start`, clipped like QString::mid.
     QString textMid(int start, int length) const { return textParts().mid(start, length); }
     // Replaces the whole text (in the current typing colour) and fires Change.
     void setText(const QString& text);
-    int textLength() const { return int(buffer_.size() - gapLength_); }
+    int textLength() const { return int(store_.length()); }
 
     int selStart() const;
     // Moves the caret and collapses the selection.
@@ -153,6 +139,9 @@ public:
     // The same for several ranges at once, later ones over earlier ones: the text is laid out
     // again once, not once per range, which matters on long lines.
     void setRangeColors(const QVector<ColorRange>& ranges);
+    // Gives the text from `from` on the colours of `pieces` in order (-1: the colour shown
+    // stays), setting only those that differ; no Change.
+    void setColorPieces(int from, const ColorPieces& pieces);
     // Colour of the character at offset.
     int colorAt(int offset) const;
 
@@ -255,10 +244,6 @@ private:
     void rebuildCache();
     // The cache becomes `text`, without a gap.
     void setCache(QString text);
-    void spliceCache(qsizetype start, qsizetype removed, const QString& added);
-    // The gap moves to `offset` of the text; closing it moves it to the end and drops it.
-    void moveGap(qsizetype offset) const;
-    void closeGap() const;
     // Adds an edit of the cache `before` (its [start, end) replaced by `inserted` characters) to
     // the pending change.
     void noteChange(const SplitText& before, qsizetype start, qsizetype end, qsizetype inserted);
@@ -292,23 +277,12 @@ private:
     // The colour a text typed at `position` takes, as setSelText gives it: with `replacing`,
     // that of the first replaced character, else that of a caret put there.
     int inheritedColor(int position, bool replacing) const;
-    const QTextCharFormat& formatForColor(int color);
-    struct ColorPiece {
-        qsizetype length;
-        int color;  // -1: whatever is shown
-    };
-    // The colours shown over [from, to), as pieces of one colour.
-    std::vector<ColorPiece> shownPieces(int from, int to) const;
     // Gives the text from `from` on the colours of `wanted`, setting only those that differ.
-    void applyPieces(int from, const std::vector<ColorPiece>& wanted);
+    void applyPieces(qsizetype from, const ColorPieces& wanted);
 
-    // The text with a gap at the place of the last edit, so that typing there moves nothing:
-    // [0, gap_) and [gap_ + gapLength_, size) are the text.
-    mutable QString buffer_;
-    mutable qsizetype gap_ = 0;
-    mutable qsizetype gapLength_ = 0;
+    TextStore store_;
     TextChange change_;
-    QHash<int, QTextCharFormat> formatCache_;
+    FormatCache formats_;
     QString lastError_;
     TextFormat format_;
     int rightMargin_ = 0;

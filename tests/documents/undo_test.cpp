@@ -1,4 +1,8 @@
+#include <QApplication>
+#include <QClipboard>
 #include <QTest>
+
+#include <functional>
 
 #include "documents/docstate.h"
 #include "editing.h"
@@ -131,7 +135,7 @@ TEST_F(UndoTest, OverwrittenCharactersComeBack) {
     EXPECT_EQ(shownColors(), passColors());
 }
 
-TEST_F(UndoTest, UpTo12000CharactersAreRecolouredAroundTheChangeAndMoreWhole) {
+TEST_F(UndoTest, StepsOfAnyLengthAreRecolouredAroundTheChangeOnly) {
     // Tags all through, so that a wrong recolour would show; whole tags only, then plain text.
     const QString tail = "<a href=x>end</a>";
     for (const int n : {12000, 12001}) {
@@ -146,7 +150,7 @@ TEST_F(UndoTest, UpTo12000CharactersAreRecolouredAroundTheChangeAndMoreWhole) {
         EXPECT_FALSE(wholePassRan());  // deleting alone recolours around the caret
 
         ctrl(Qt::Key_Z);
-        EXPECT_EQ(wholePassRan(), n == 12001);
+        EXPECT_FALSE(wholePassRan());
         EXPECT_EQ(editor->text(), "<p>" + block + "</p>" + tail);
         EXPECT_EQ(editor->selStart(), 3 + n);
         EXPECT_EQ(shownColors(), passColors());
@@ -154,6 +158,62 @@ TEST_F(UndoTest, UpTo12000CharactersAreRecolouredAroundTheChangeAndMoreWhole) {
         ctrl(Qt::Key_Y);
         EXPECT_FALSE(wholePassRan());
         EXPECT_EQ(editor->text(), "<p></p>" + tail);
+        EXPECT_EQ(shownColors(), passColors());
+    }
+}
+
+// Long steps that begin or end inside comments and tags, or open and close comments, are taken
+// back and made again in the whole-page pass's colours, the run-on of a comment included.
+TEST_F(UndoTest, LongStepsAtTheEdgesOfCommentsAndTagsComeBackInThePassColours) {
+    QString block;
+    while (block.size() < 13000) block += "<td>cell</td><!-- c -->text\r\n";
+    const QString page = "<p>one <!-- open\r\n" + block + "close --> <b class=x>two</b>\r\n" + block + "<i>end</i>";
+    const int inComment = int(page.indexOf("open")), inTag = int(page.indexOf("class=x"));
+    const int secondBlock = int(page.indexOf("<td>", inTag));
+    const struct {
+        const char* name;
+        std::function<void()> make;
+    } steps[] = {
+        {"cut from inside a comment to inside a tag",
+         [&] {
+             editor->select(inComment, inTag - inComment);
+             mainWindow->mnuEditCut_Click();
+         }},
+        {"delete from inside a tag through comments to a comment's middle",
+         [&] {
+             const int inLaterComment = int(page.indexOf("<!-- c", secondBlock + 12500)) + 6;
+             editor->select(inTag, inLaterComment - inTag);
+             key(Qt::Key_Delete);
+         }},
+        {"indent of every line", [&] {
+             mainWindow->mnuEditSelectAll_Click();
+             mainWindow->mnuEditIndent_Click();
+         }},
+        {"upper case up to inside a comment", [&] {
+             editor->select(0, secondBlock + 20);
+             mainWindow->mnuToolsFormatUppercase_Click();
+         }},
+        {"a long paste that closes the open comment", [&] {
+             QApplication::clipboard()->setText(block + "-->");
+             editor->setSelStart(inComment);
+             mainWindow->mnuEditPaste_Click();
+         }},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        setColoured(page);
+        step.make();
+        const QString after = editor->text();
+        ASSERT_NE(after, page);
+        ASSERT_GT(qMax(undoSteps().last().length, int(undoSteps().last().text.size())), 12000);
+        wholePassRan();
+        ctrl(Qt::Key_Z);
+        EXPECT_FALSE(wholePassRan());
+        ASSERT_EQ(editor->text(), page);
+        EXPECT_EQ(shownColors(), passColors());
+        ctrl(Qt::Key_Y);
+        EXPECT_FALSE(wholePassRan());
+        ASSERT_EQ(editor->text(), after);
         EXPECT_EQ(shownColors(), passColors());
     }
 }
