@@ -573,6 +573,7 @@ TEST_F(ViewsTest, ColourFontSizeAndBlockFromTheDesignToolbarsReachTheSavedFile) 
     EXPECT_TRUE(saved.contains("<font color=\"#ff0000\">The end</font>")) << saved.toStdString();
     EXPECT_TRUE(saved.contains("<h3><font face=\"Courier\" size=\"5\">Coffee")) << saved.toStdString();
     EXPECT_TRUE(saved.contains("<table border=1>\r\n<tr><td id=cell>")) << "only the changed lines are rewritten";
+}
 
 TEST_F(ViewsTest, BrowseLeavesALinkOrAUsersFileAtTheCopysNameAloneAndStillShowsThePage) {
     const QString copy = pagePath + ".browse";
