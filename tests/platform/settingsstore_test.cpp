@@ -239,6 +239,19 @@ TEST_F(SettingsStoreTest, ALargeFileIsReadInLinearTime) {
     EXPECT_EQ(settingKeys(app, "Reopen").size(), 200000);
 }
 
+TEST_F(SettingsStoreTest, HandWrittenLinesAreWrittenBackCleanWhenAnotherKeyIsSaved) {
+    // Lines kept as read until a save: blanks around a key, escapes, a code-page byte, a CR LF
+    // end and a byte order mark must not reach the new file as they stood.
+    writeIni("\xEF\xBB\xBF[Paths]\r\n  Home = /home/me \r\nLatin=caf\xe9\nEsc=a\\=b\\x\n[x=1\n"
+             "Plain=as is\nhome=repeat\n");
+    ASSERT_TRUE(saveSetting(app, "paths", "New", "1"));
+    EXPECT_EQ(readFile(iniPath()),
+              "[Paths]\nHome= /home/me \nLatin=caf\xC3\xA9\nEsc=a=b\\x\n\\[x=1\nPlain=as is\nNew=1\n");
+    resetSettingsCache();
+    EXPECT_EQ(getSetting(app, "Paths", "HOME"), " /home/me ");
+    EXPECT_EQ(getSetting(app, "Paths", "[x"), "1");
+}
+
 TEST_F(SettingsStoreTest, ABadByteSpoilsOnlyItsOwnLine) {
     writeIni("[Reopen]\nReopenArray0=/home/j\xC3\xBCrgen/caf\xC3\xA9.htm\n"
              "ReopenArray1=/old/caf\xE9 \x93quoted\x94.htm\n"
