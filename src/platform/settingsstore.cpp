@@ -11,6 +11,7 @@
 
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -158,6 +159,10 @@ struct Section {
         append(e);
         return true;
     }
+    void dropLast() {
+        entries.pop_back();
+        index.rebuild(qsizetype(entries.size()), [this](qsizetype j) { return entries[size_t(j)].hash; });
+    }
     bool remove(const Texts& t, const QString& key) {
         const qsizetype i = position(t, key);
         if (i < 0) return false;
@@ -205,6 +210,10 @@ struct Store {
         index.add(qsizetype(sections.size()) - 1, qsizetype(sections.size()),
                   [this](qsizetype i) { return sections[size_t(i)].hash; });
         return sections.back();
+    }
+    void dropLastSection() {
+        sections.pop_back();
+        index.rebuild(qsizetype(sections.size()), [this](qsizetype j) { return sections[size_t(j)].hash; });
     }
     bool removeSection(const QString& name) {
         const qsizetype i = position(name);
@@ -547,17 +556,39 @@ bool saveSetting(const QString& app, const QString& section, const QString& key,
     if (keyName.size() > kLengthMask || value.size() > kLengthMask) return false;
     const QString path = settingsFilePath(app);
     QMutexLocker lock(&cacheMutex);
-    return update(path, [&](Store& store) {
-        Texts& t = *store.texts;
-        if (Section* s = store.find(sectionName)) {
-            if (Entry* e = s->find(t, keyName)) {
-                if (valueOf(t, *e) == value) return false;
-                // The name keeps the case it was first written with.
-                return makeWritten(t, keyOf(t, *e), value, e->hash, e);
-            }
+    // Changed in place rather than on a copy of the store, which for a large file costs more
+    // than the store itself; a failed write puts back what was there.
+    Store& store = storeFor(path);
+    Texts& t = *store.texts;
+    const qsizetype si = store.position(sectionName);
+    const qsizetype ei = si < 0 ? -1 : store.sections[size_t(si)].position(t, keyName);
+    std::function<void()> undo;
+    if (ei >= 0) {
+        Entry& e = store.sections[size_t(si)].entries[size_t(ei)];
+        if (valueOf(t, e) == value) return true;
+        const Entry old = e;
+        // The name keeps the case it was first written with.
+        if (!makeWritten(t, keyOf(t, e), value, e.hash, &e)) return true;
+        undo = [&store, si, ei, old] { store.sections[size_t(si)].entries[size_t(ei)] = old; };
+    } else if (si >= 0) {
+        if (!store.sections[size_t(si)].add(t, keyName, value)) return true;
+        undo = [&store, si] { store.sections[size_t(si)].dropLast(); };
+    } else {
+        Section& added = store.findOrAdd(sectionName);
+        const bool ok = added.add(t, keyName, value);
+        undo = [&store] { store.dropLastSection(); };
+        if (!ok) {
+            undo();
+            return true;
         }
-        return store.findOrAdd(sectionName).add(t, keyName, value);
-    });
+    }
+    if (auto b = batches.find(path); b != batches.end()) {
+        b->dirty = true;
+        return true;
+    }
+    if (writeStore(path, store)) return true;
+    undo();
+    return false;
 }
 
 bool saveSettings(const QString& app, const QString& section, const QVector<QPair<QString, QString>>& values) {

@@ -187,15 +187,19 @@ TEST_F(SettingsStoreTest, AFailedWriteReportsFalseAndLeavesTheOldFileWhole) {
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
     const bool saved = saveSetting(app, "Options", "Font Size", "12");
     const bool deleted = deleteSetting(app, "Options", "Font Name");
+    const bool added = saveSetting(app, "Options", "Font Style", "Bold") || saveSetting(app, "Colors", "Tag", "1");
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_FALSE(saved);
     EXPECT_FALSE(deleted);
+    EXPECT_FALSE(added);
     EXPECT_EQ(readFile(iniPath()), before);
     // What is read is what the file holds, not what failed to be written.
     EXPECT_EQ(getSetting(app, "Options", "Font Size"), "10");
     EXPECT_EQ(getSetting(app, "Options", "Font Name"), "Courier New");
+    EXPECT_EQ(settingKeys(app, "Options"), (QStringList{"Font Name", "Font Size"}));
+    EXPECT_EQ(getSetting(app, "Colors", "Tag", "none"), "none");
     EXPECT_EQ(QDir(QFileInfo(iniPath()).absolutePath()).entryList(QDir::Files), QStringList{"Kavrin Pro.ini"});
 }
 
