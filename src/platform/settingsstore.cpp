@@ -9,6 +9,10 @@
 #include <QMutex>
 #include <QStringDecoder>
 
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/textfile.h"
@@ -20,36 +24,150 @@ namespace {
 // A settings file larger than this is not a settings file.
 constexpr qint64 kMaxReadBytes = 64 * 1024 * 1024;
 
-struct Entry {
-    QString key;
-    QString value;
+// A file of a few million short keys must not cost tens of bytes of string objects per key. The
+// file's bytes are kept as read, and a key read from it is a place in those bytes, decoded when
+// asked for; names and values saved since are kept one after another in one block of text. Both
+// are only ever added to, so copies of a store (a batch's starting point, a change not yet
+// written) share them and stay valid.
+struct Texts {
+    QByteArray file;
+    QString written;
 };
 
-// Names are compared without regard to case; the folded form is what the indexes hold.
+// Lines longer than this cannot be read from a file (which is much smaller), and a name or value
+// this long is not saved.
+constexpr quint32 kLengthMask = 0x3fffffff;
+constexpr quint32 kWritten = 0x80000000;     // the entry lives in Texts::written
+constexpr quint32 kWindows1252 = 0x40000000;  // its line is not UTF-8
+
+struct Entry {
+    // Read from the file: where its line starts, where its "=" is and the line's length.
+    // Saved since: where its key starts in Texts::written, the key's length, then the value's
+    // length (the value follows the key).
+    quint32 pos = 0;
+    quint32 split = 0;
+    quint32 len = 0;  // with the flags above
+    quint32 hash = 0;  // of the folded key
+};
+
+// Names are compared without regard to case; the folded form is what is hashed and compared.
 QString folded(const QString& name) { return name.toCaseFolded(); }
+quint32 hashOfFolded(const QString& f) { return quint32(qHash(f)); }
+
+QString decode(QStringView text);
+
+QString lineText(const Texts& t, quint32 from, quint32 to, bool windows1252) {
+    const QByteArrayView bytes = QByteArrayView(t.file).sliced(from, to - from);
+    return windows1252 ? decodeWindows1252(bytes.toByteArray()) : QString::fromUtf8(bytes);
+}
+
+QString keyOf(const Texts& t, const Entry& e) {
+    if (e.len & kWritten) return t.written.mid(e.pos, e.split);
+    const QString raw = lineText(t, e.pos, e.split, e.len & kWindows1252);
+    return decode(QStringView(raw).trimmed()).trimmed();
+}
+
+// The value is everything after the "=", blanks included: they can be the value itself.
+QString valueOf(const Texts& t, const Entry& e) {
+    if (e.len & kWritten) return t.written.mid(qsizetype(e.pos) + e.split, e.len & kLengthMask);
+    return decode(lineText(t, e.split + 1, e.pos + (e.len & kLengthMask), e.len & kWindows1252));
+}
+
+// Adds key and value to the written text; false when they do not fit.
+bool makeWritten(Texts& t, const QString& key, const QString& value, quint32 hash, Entry* e) {
+    if (key.size() > kLengthMask || value.size() > kLengthMask ||
+        t.written.size() + key.size() + value.size() > qsizetype(0xffffffffu))
+        return false;
+    *e = Entry{quint32(t.written.size()), quint32(key.size()), quint32(value.size()) | kWritten, hash};
+    t.written += key;
+    t.written += value;
+    return true;
+}
+
+// Open addressing over positions + 1 (0 is a free slot), found by the hash of the folded name.
+class NameIndex {
+public:
+    // Position for which same(position) holds among those with this hash, or -1.
+    template <typename Same>
+    qsizetype find(quint32 hash, Same same) const {
+        if (slots_.empty()) return -1;
+        for (size_t i = start(hash); slots_[i]; i = (i + 1) & (slots_.size() - 1))
+            if (same(qsizetype(slots_[i] - 1))) return qsizetype(slots_[i] - 1);
+        return -1;
+    }
+    // Indexes position `pos`, the last of `count`; hashAt(i) is the hash of position i.
+    template <typename HashAt>
+    void add(qsizetype pos, qsizetype count, HashAt hashAt) {
+        if (size_t(count) * 4 > slots_.size() * 3) rebuild(count, hashAt);
+        else place(hashAt(pos), pos);
+    }
+    template <typename HashAt>
+    void rebuild(qsizetype count, HashAt hashAt) {
+        size_t size = 8;
+        shift_ = 61;
+        while (size * 3 < size_t(count) * 4) {
+            size *= 2;
+            --shift_;
+        }
+        std::vector<quint32>(size, 0).swap(slots_);
+        for (qsizetype i = 0; i < count; ++i) place(hashAt(i), i);
+    }
+
+private:
+    size_t start(quint32 hash) const { return size_t((quint64(hash) * 0x9E3779B97F4A7C15ull) >> shift_); }
+    void place(quint32 hash, qsizetype pos) {
+        size_t i = start(hash);
+        while (slots_[i]) i = (i + 1) & (slots_.size() - 1);
+        slots_[i] = quint32(pos + 1);
+    }
+    std::vector<quint32> slots_;
+    int shift_ = 61;
+};
 
 struct Section {
     QString name;
-    std::vector<Entry> entries;
-    QHash<QString, qsizetype> index;  // folded key -> position in entries
+    quint32 hash = 0;  // of the folded name
+    std::deque<Entry> entries;  // grows without copying what it holds
+    NameIndex index;
 
-    Entry* find(const QString& key) {
-        const auto it = index.constFind(folded(key));
-        return it == index.constEnd() ? nullptr : &entries[size_t(*it)];
+    // Position of the key that folds to `f` (hash `h`), or -1.
+    qsizetype position(const Texts& t, const QString& f, quint32 h) const {
+        return index.find(h, [&](qsizetype i) {
+            const Entry& e = entries[size_t(i)];
+            return e.hash == h && folded(keyOf(t, e)) == f;
+        });
+    }
+    qsizetype position(const Texts& t, const QString& key) const {
+        const QString f = folded(key);
+        return position(t, f, hashOfFolded(f));
+    }
+    Entry* find(const Texts& t, const QString& key) {
+        const qsizetype i = position(t, key);
+        return i < 0 ? nullptr : &entries[size_t(i)];
+    }
+    void append(const Entry& e) {
+        entries.push_back(e);
+        index.add(qsizetype(entries.size()) - 1, qsizetype(entries.size()),
+                  [this](qsizetype i) { return entries[size_t(i)].hash; });
     }
     // The first of two equal keys counts, as in Windows profile files: a repeat is passed over.
-    void add(const QString& key, const QString& value) {
-        const QString f = folded(key);
-        if (index.contains(f)) return;
-        index.insert(f, qsizetype(entries.size()));
-        entries.push_back(Entry{key, value});
+    // False only when the text does not fit.
+    bool add(Texts& t, const QString& key, const QString& value) {
+        if (position(t, key) >= 0) return true;
+        Entry e;
+        if (!makeWritten(t, key, value, hashOfFolded(folded(key)), &e)) return false;
+        append(e);
+        return true;
     }
-    bool remove(const QString& key) {
-        const auto it = index.constFind(folded(key));
-        if (it == index.constEnd()) return false;
-        entries.erase(entries.begin() + *it);
-        index.clear();
-        for (size_t i = 0; i < entries.size(); ++i) index.insert(folded(entries[i].key), qsizetype(i));
+    void dropLast() {
+        entries.pop_back();
+        index.rebuild(qsizetype(entries.size()), [this](qsizetype j) { return entries[size_t(j)].hash; });
+    }
+    bool remove(const Texts& t, const QString& key) {
+        const qsizetype i = position(t, key);
+        if (i < 0) return false;
+        entries.erase(entries.begin() + i);
+        index.rebuild(qsizetype(entries.size()), [this](qsizetype j) { return entries[size_t(j)].hash; });
         return true;
     }
 };
@@ -67,25 +185,41 @@ struct Stamp {
 
 struct Store {
     Stamp stamp;
+    std::shared_ptr<Texts> texts = std::make_shared<Texts>();
     std::vector<Section> sections;
-    QHash<QString, qsizetype> index;  // folded section name -> position in sections
+    NameIndex index;
 
+    qsizetype position(const QString& name) const {
+        const QString f = folded(name);
+        const quint32 h = hashOfFolded(f);
+        return index.find(h, [&](qsizetype i) {
+            const Section& s = sections[size_t(i)];
+            return s.hash == h && folded(s.name) == f;
+        });
+    }
     Section* find(const QString& name) {
-        const auto it = index.constFind(folded(name));
-        return it == index.constEnd() ? nullptr : &sections[size_t(*it)];
+        const qsizetype i = position(name);
+        return i < 0 ? nullptr : &sections[size_t(i)];
     }
     Section& findOrAdd(const QString& name) {
         if (Section* s = find(name)) return *s;
-        index.insert(folded(name), qsizetype(sections.size()));
-        sections.push_back(Section{name, {}, {}});
+        Section fresh;
+        fresh.name = name;
+        fresh.hash = hashOfFolded(folded(name));
+        sections.push_back(std::move(fresh));
+        index.add(qsizetype(sections.size()) - 1, qsizetype(sections.size()),
+                  [this](qsizetype i) { return sections[size_t(i)].hash; });
         return sections.back();
     }
+    void dropLastSection() {
+        sections.pop_back();
+        index.rebuild(qsizetype(sections.size()), [this](qsizetype j) { return sections[size_t(j)].hash; });
+    }
     bool removeSection(const QString& name) {
-        const auto it = index.constFind(folded(name));
-        if (it == index.constEnd()) return false;
-        sections.erase(sections.begin() + *it);
-        index.clear();
-        for (size_t i = 0; i < sections.size(); ++i) index.insert(folded(sections[i].name), qsizetype(i));
+        const qsizetype i = position(name);
+        if (i < 0) return false;
+        sections.erase(sections.begin() + i);
+        index.rebuild(qsizetype(sections.size()), [this](qsizetype j) { return sections[size_t(j)].hash; });
         return true;
     }
 };
@@ -210,36 +344,43 @@ qsizetype keyEnd(QStringView line) {
     return -1;
 }
 
-// A line that is not UTF-8 (written by hand in a one-byte code page, or damaged) is read as
-// Windows-1252 on its own; every other line keeps its UTF-8.
-QString bytesToText(const QByteArray& bytes) {
-    QString text;
-    if (isValidUtf8(bytes.constData(), bytes.size())) {
-        text = QString::fromUtf8(bytes);
-    } else {
-        text.reserve(bytes.size());
-        qsizetype from = 0;
-        while (from < bytes.size()) {
-            qsizetype to = bytes.indexOf('\n', from);
-            to = to < 0 ? bytes.size() : to + 1;
-            const QByteArrayView line = QByteArrayView(bytes).sliced(from, to - from);
-            if (isValidUtf8(line.data(), line.size())) text += QString::fromUtf8(line);
-            else text += decodeWindows1252(line.toByteArray());
-            from = to;
+// Where the first "=" that is not escaped stands in the bytes [from, to) of a line, as keyEnd()
+// finds it in the line's text: "\\" and "=" are single bytes in UTF-8 and Windows-1252 alike, and
+// no other character has them among its bytes.
+qsizetype keyEndByte(const QByteArray& bytes, qsizetype from, qsizetype to) {
+    for (qsizetype i = from; i < to; ++i) {
+        if (bytes[i] == '\\') {
+            ++i;
+            continue;
         }
+        if (bytes[i] == '=') return i;
     }
-    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
-    return text;
+    return -1;
 }
 
+static_assert(kMaxReadBytes <= kLengthMask, "a place in the file must fit an entry");
+
 // Reads what can be read: lines that are neither section headers nor key lines, keys before the
-// first section, and repeated keys (the first one counts) are passed over.
-Store parse(const QString& text) {
+// first section, and repeated keys (the first one counts) are passed over. A line that is not
+// UTF-8 (written by hand in a one-byte code page, or damaged) is read as Windows-1252 on its own;
+// every other line keeps its UTF-8.
+Store parse(QByteArray bytes) {
     Store store;
+    Texts& t = *store.texts;
+    t.file = std::move(bytes);
+    const QByteArray& file = t.file;
     Section* current = nullptr;
-    for (QStringView line : QStringView(text).split(u'\n')) {
-        if (line.endsWith(u'\r')) line.chop(1);
-        const QStringView trimmed = line.trimmed();
+    qsizetype next = 0;
+    while (next < file.size()) {
+        qsizetype from = next;
+        qsizetype to = file.indexOf('\n', from);
+        if (to < 0) to = file.size();
+        next = to + 1;
+        if (to > from && file[to - 1] == '\r') --to;
+        const bool windows1252 = !isValidUtf8(file.constData() + from, to - from);
+        if (from == 0 && !windows1252 && file.startsWith("\xEF\xBB\xBF")) from = 3;
+        const QString line = lineText(t, quint32(from), quint32(to), windows1252);
+        const QStringView trimmed = QStringView(line).trimmed();
         if (trimmed.isEmpty() || trimmed.startsWith(u';') || trimmed.startsWith(u'#')) continue;
         if (trimmed.startsWith(u'[') && trimmed.endsWith(u']') && trimmed.size() >= 2) {
             const QString name = decode(trimmed.mid(1, trimmed.size() - 2)).trimmed();
@@ -249,36 +390,79 @@ Store parse(const QString& text) {
         if (!current) continue;
         const qsizetype eq = keyEnd(line);
         if (eq <= 0) continue;
-        const QString key = decode(line.left(eq).trimmed()).trimmed();
+        const QString key = decode(QStringView(line).left(eq).trimmed()).trimmed();
         if (key.isEmpty()) continue;
-        // The value is everything after the "=", blanks included: they can be the value itself.
-        current->add(key, decode(line.mid(eq + 1)));
+        const QString f = folded(key);
+        const quint32 h = hashOfFolded(f);
+        if (current->position(t, f, h) >= 0) continue;
+        current->append(Entry{quint32(from), quint32(keyEndByte(file, from, to)),
+                              quint32(to - from) | (windows1252 ? kWindows1252 : 0), h});
     }
     return store;
 }
 
-QByteArray serialize(const std::vector<Section>& sections) {
-    QString text;
+// True when a line read from the file is written again byte for byte: UTF-8, nothing escaped, no
+// blanks around the key and no key that could be taken for a section header.
+bool writtenAsRead(const Texts& t, const Entry& e) {
+    if (e.len & (kWritten | kWindows1252)) return false;
+    const char* line = t.file.constData() + e.pos;
+    const qsizetype size = e.len & kLengthMask;
+    const auto plain = [](char c) { return c > 0x20 && c < 0x7f; };
+    return plain(line[0]) && line[0] != '[' && plain(t.file[e.split - 1]) &&
+           !memchr(line, '\\', size_t(size)) && !memchr(line, '\r', size_t(size));
+}
+
+QByteArray serialize(const Texts& t, const std::vector<Section>& sections) {
     qsizetype size = 0;
     for (const Section& s : sections) {
         size += s.name.size() + 4;
-        for (const Entry& e : s.entries) size += e.key.size() + e.value.size() + 2;
+        for (const Entry& e : s.entries)
+            size += (e.len & kWritten) ? qsizetype(e.split) + (e.len & kLengthMask) + 2 : (e.len & kLengthMask) + 1;
     }
-    text.reserve(size + size / 16);
+    QByteArray out;
+    out.reserve(size + size / 16);
     bool first = true;
     for (const Section& s : sections) {
         if (s.entries.empty()) continue;
-        if (!first) text += '\n';
+        if (!first) out += '\n';
         first = false;
-        text += '[' + encodeName(s.name) + "]\n";
+        out += '[' + encodeName(s.name).toUtf8() + "]\n";
         for (const Entry& e : s.entries) {
-            text += encodeName(e.key);
-            text += '=';
-            text += encodeValue(e.value);
-            text += '\n';
+            if (writtenAsRead(t, e)) {
+                out += QByteArrayView(t.file).sliced(e.pos, e.len & kLengthMask);
+            } else {
+                out += encodeName(keyOf(t, e)).toUtf8();
+                out += '=';
+                out += encodeValue(valueOf(t, e)).toUtf8();
+            }
+            out += '\n';
         }
     }
-    return text.toUtf8();
+    return out;
+}
+
+// Names and values saved over and over leave their old text behind: once it outweighs what is
+// in use, the store takes a fresh copy of what is. Copies made before keep the old text.
+void dropUnusedText(Store& store) {
+    const Texts& t = *store.texts;
+    qsizetype used = 0;
+    for (const Section& s : store.sections)
+        for (const Entry& e : s.entries)
+            if (e.len & kWritten) used += qsizetype(e.split) + (e.len & kLengthMask);
+    if (t.written.size() <= 2 * used + 65536) return;
+    auto fresh = std::make_shared<Texts>();
+    fresh->file = t.file;
+    fresh->written.reserve(used);
+    for (Section& s : store.sections) {
+        for (Entry& e : s.entries) {
+            if (!(e.len & kWritten)) continue;
+            const qsizetype n = qsizetype(e.split) + (e.len & kLengthMask);
+            const quint32 pos = quint32(fresh->written.size());
+            fresh->written += QStringView(t.written).sliced(e.pos, n);
+            e.pos = pos;
+        }
+    }
+    store.texts = std::move(fresh);
 }
 
 // The store of one file, read again when the file changed since it was last read or written.
@@ -292,9 +476,10 @@ Store& storeFor(const QString& path) {
     // settings, and is not even opened: reading a FIFO would wait for a writer for ever.
     QByteArray bytes;
     if (now.regular) readRegularFile(path, &bytes, nullptr, kMaxReadBytes);
-    Store store = parse(bytesToText(bytes));
+    Store& store = cache[path];
+    store = parse(std::move(bytes));
     store.stamp = now;
-    return *cache.insert(path, std::move(store));
+    return store;
 }
 
 // Writes `store` in place of the file; false with the reason kept for settingsWriteError().
@@ -308,8 +493,9 @@ bool writeStore(const QString& path, Store& store) {
         // Whatever stands there (a FIFO, a device, a folder) was put there by someone: it is
         // neither read nor replaced.
         error = QStringLiteral("\"%1\" is not a regular file.").arg(path);
-    } else if (writeFileAtomically(path, serialize(store.sections), &error)) {
+    } else if (writeFileAtomically(path, serialize(*store.texts, store.sections), &error)) {
         store.stamp = stampOf(path);
+        dropUnusedText(store);
         lastErrors.remove(path);
         return true;
     }
@@ -356,29 +542,53 @@ QString settingsFilePath(const QString& app) {
 QString getSetting(const QString& app, const QString& section, const QString& key, const QString& defaultValue) {
     const QString path = settingsFilePath(app);
     QMutexLocker lock(&cacheMutex);
-    Section* s = storeFor(path).find(section.trimmed());
+    Store& store = storeFor(path);
+    Section* s = store.find(section.trimmed());
     if (!s) return defaultValue;
-    const Entry* e = s->find(key.trimmed());
-    return e ? e->value : defaultValue;
+    const Entry* e = s->find(*store.texts, key.trimmed());
+    return e ? valueOf(*store.texts, *e) : defaultValue;
 }
 
 bool saveSetting(const QString& app, const QString& section, const QString& key, const QString& value) {
     const QString sectionName = section.trimmed();
     const QString keyName = key.trimmed();
     if (sectionName.isEmpty() || keyName.isEmpty()) return false;
+    if (keyName.size() > kLengthMask || value.size() > kLengthMask) return false;
     const QString path = settingsFilePath(app);
     QMutexLocker lock(&cacheMutex);
-    return update(path, [&](Store& store) {
-        if (Section* s = store.find(sectionName)) {
-            if (Entry* e = s->find(keyName)) {
-                if (e->value == value) return false;
-                e->value = value;  // the name keeps the case it was first written with
-                return true;
-            }
+    // Changed in place rather than on a copy of the store, which for a large file costs more
+    // than the store itself; a failed write puts back what was there.
+    Store& store = storeFor(path);
+    Texts& t = *store.texts;
+    const qsizetype si = store.position(sectionName);
+    const qsizetype ei = si < 0 ? -1 : store.sections[size_t(si)].position(t, keyName);
+    std::function<void()> undo;
+    if (ei >= 0) {
+        Entry& e = store.sections[size_t(si)].entries[size_t(ei)];
+        if (valueOf(t, e) == value) return true;
+        const Entry old = e;
+        // The name keeps the case it was first written with.
+        if (!makeWritten(t, keyOf(t, e), value, e.hash, &e)) return true;
+        undo = [&store, si, ei, old] { store.sections[size_t(si)].entries[size_t(ei)] = old; };
+    } else if (si >= 0) {
+        if (!store.sections[size_t(si)].add(t, keyName, value)) return true;
+        undo = [&store, si] { store.sections[size_t(si)].dropLast(); };
+    } else {
+        Section& added = store.findOrAdd(sectionName);
+        const bool ok = added.add(t, keyName, value);
+        undo = [&store] { store.dropLastSection(); };
+        if (!ok) {
+            undo();
+            return true;
         }
-        store.findOrAdd(sectionName).add(keyName, value);
+    }
+    if (auto b = batches.find(path); b != batches.end()) {
+        b->dirty = true;
         return true;
-    });
+    }
+    if (writeStore(path, store)) return true;
+    undo();
+    return false;
 }
 
 bool saveSettings(const QString& app, const QString& section, const QVector<QPair<QString, QString>>& values) {
@@ -398,7 +608,7 @@ bool deleteSetting(const QString& app, const QString& section, const QString& ke
     return update(path, [&](Store& store) {
         if (keyName.isEmpty()) return store.removeSection(sectionName);
         Section* s = store.find(sectionName);
-        if (!s || !s->remove(keyName)) return false;
+        if (!s || !s->remove(*store.texts, keyName)) return false;
         if (s->entries.empty()) store.removeSection(sectionName);
         return true;
     });
@@ -445,10 +655,12 @@ bool replaceSettingSection(const QString& app, const QString& section,
     QMutexLocker lock(&cacheMutex);
     return update(path, [&](Store& store) {
         Section* old = store.find(sectionName);
-        Section fresh{old ? old->name : sectionName, {}, {}};
+        Section fresh;
+        fresh.name = old ? old->name : sectionName;
+        fresh.hash = hashOfFolded(folded(fresh.name));
         for (const auto& [key, value] : entries) {
             const QString keyName = key.trimmed();
-            if (!keyName.isEmpty()) fresh.add(keyName, value);
+            if (!keyName.isEmpty()) fresh.add(*store.texts, keyName, value);
         }
         if (!old) {
             if (fresh.entries.empty()) return false;  // nothing there and nothing to write
@@ -465,8 +677,9 @@ QStringList settingKeys(const QString& app, const QString& section) {
     const QString path = settingsFilePath(app);
     QMutexLocker lock(&cacheMutex);
     QStringList keys;
-    if (const Section* s = storeFor(path).find(section.trimmed()))
-        for (const Entry& e : s->entries) keys << e.key;
+    Store& store = storeFor(path);
+    if (const Section* s = store.find(section.trimmed()))
+        for (const Entry& e : s->entries) keys << keyOf(*store.texts, e);
     return keys;
 }
 

@@ -270,7 +270,9 @@ bool readRegularFile(const QString& path, QByteArray* bytes, QString* error, qin
     }
     if (f.size() > maxSize)
         return fail(QStringLiteral("the file is too large to edit (more than %1 MB).").arg(maxSize / (1024 * 1024)));
-    // Read to the end rather than trusting size(): some files report less than they hold.
+    // Read to the end rather than trusting size(): some files report less than they hold. Room for
+    // what it says it holds spares a large file the copies of a growing buffer.
+    bytes->reserve(qsizetype(f.size()));
     char buf[65536];
     for (;;) {
         const qint64 n = f.read(buf, sizeof buf);

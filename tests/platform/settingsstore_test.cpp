@@ -187,15 +187,19 @@ TEST_F(SettingsStoreTest, AFailedWriteReportsFalseAndLeavesTheOldFileWhole) {
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
     const bool saved = saveSetting(app, "Options", "Font Size", "12");
     const bool deleted = deleteSetting(app, "Options", "Font Name");
+    const bool added = saveSetting(app, "Options", "Font Style", "Bold") || saveSetting(app, "Colors", "Tag", "1");
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_FALSE(saved);
     EXPECT_FALSE(deleted);
+    EXPECT_FALSE(added);
     EXPECT_EQ(readFile(iniPath()), before);
     // What is read is what the file holds, not what failed to be written.
     EXPECT_EQ(getSetting(app, "Options", "Font Size"), "10");
     EXPECT_EQ(getSetting(app, "Options", "Font Name"), "Courier New");
+    EXPECT_EQ(settingKeys(app, "Options"), (QStringList{"Font Name", "Font Size"}));
+    EXPECT_EQ(getSetting(app, "Colors", "Tag", "none"), "none");
     EXPECT_EQ(QDir(QFileInfo(iniPath()).absolutePath()).entryList(QDir::Files), QStringList{"Kavrin Pro.ini"});
 }
 
@@ -237,6 +241,19 @@ TEST_F(SettingsStoreTest, ALargeFileIsReadInLinearTime) {
     // Read key by key against all before it, this took minutes.
     EXPECT_LT(timer.elapsed(), 20000);
     EXPECT_EQ(settingKeys(app, "Reopen").size(), 200000);
+}
+
+TEST_F(SettingsStoreTest, HandWrittenLinesAreWrittenBackCleanWhenAnotherKeyIsSaved) {
+    // Lines kept as read until a save: blanks around a key, escapes, a code-page byte, a CR LF
+    // end and a byte order mark must not reach the new file as they stood.
+    writeIni("\xEF\xBB\xBF[Paths]\r\n  Home = /home/me \r\nLatin=caf\xe9\nEsc=a\\=b\\x\n[x=1\n"
+             "Plain=as is\nhome=repeat\n");
+    ASSERT_TRUE(saveSetting(app, "paths", "New", "1"));
+    EXPECT_EQ(readFile(iniPath()),
+              "[Paths]\nHome= /home/me \nLatin=caf\xC3\xA9\nEsc=a=b\\x\n\\[x=1\nPlain=as is\nNew=1\n");
+    resetSettingsCache();
+    EXPECT_EQ(getSetting(app, "Paths", "HOME"), " /home/me ");
+    EXPECT_EQ(getSetting(app, "Paths", "[x"), "1");
 }
 
 TEST_F(SettingsStoreTest, ABadByteSpoilsOnlyItsOwnLine) {
