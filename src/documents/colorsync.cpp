@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include "documents/colorrange.h"
 #include "documents/colorrtf.h"
 
 namespace kavrin {
@@ -84,23 +85,29 @@ void addRun(QVector<ColorPieceRun>& runs, qsizetype length, int color) {
 // "-->" that leaves every reading outside a comment, then at the first comment opened after it,
 // or else just after the last tag end or at the last tag start.
 qsizetype knownPointBefore(QStringView t, qsizetype limit) {
+    limit = qBound<qsizetype>(0, limit, t.size());
+    // Every "-->" and "<!--" holds a "-": one walk back over the dashes, nearest first, finds the
+    // last "-->" and every comment opened after it. A page without comments has few dashes, and
+    // the walk skips the rest of its text four characters at a time.
     qsizetype after = 0;  // the pass is outside a comment here, with black next
-    for (qsizetype r = limit >= 3 ? t.lastIndexOf(u"-->", limit - 3) : -1; r >= 0;
-         r = r >= 1 ? t.lastIndexOf(u"-->", r - 1) : -1) {
-        // A "-->" sharing its dashes with a "<!--" may be that comment's start and close nothing.
-        const bool shared = (r >= 2 && t.mid(r - 2, 4) == u"<!--") || (r >= 3 && t.mid(r - 3, 4) == u"<!--");
-        if (!shared) {
-            after = r + 3;
-            break;
+    qsizetype opened = -1;
+    for (qsizetype k = lastIndexBefore(t, u'-', qMin(t.size(), limit + 3)); k >= 0; k = lastIndexBefore(t, u'-', k)) {
+        if (k + 3 <= limit && t[k + 1] == u'-' && t[k + 2] == u'>') {
+            // A "-->" sharing its dashes with a "<!--" may be that comment's start and close nothing.
+            const bool shared = (k >= 2 && t.mid(k - 2, 4) == u"<!--") || (k >= 3 && t.mid(k - 3, 4) == u"<!--");
+            if (!shared) {
+                after = k + 3;
+                break;
+            }
         }
+        // Only an opener that starts before `limit` counts; the earliest after the "-->" decides.
+        if (k >= 3 && k - 3 < limit && t[k - 1] == u'-' && t[k - 2] == u'!' && t[k - 3] == u'<') opened = k - 3;
     }
-    // Only an opener that starts before `limit` counts, so the search stops there.
-    const qsizetype opened = t.left(qMin(t.size(), limit + 3)).indexOf(u"<!--", after);
-    if (opened >= 0 && opened < limit) return opened;
+    if (opened >= 0) return opened;
     qsizetype point = after;
     if (limit > after) {
-        const qsizetype lt = t.lastIndexOf(u'<', limit - 1);
-        const qsizetype gt = t.lastIndexOf(u'>', limit - 1);
+        const qsizetype lt = lastIndexBefore(t, u'<', limit);
+        const qsizetype gt = lastIndexBefore(t, u'>', limit);
         if (lt >= after) point = qMax(point, lt);
         if (gt >= after) point = qMax(point, gt + 1);
     }
