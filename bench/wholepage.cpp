@@ -9,6 +9,8 @@
 // KAVRIN_PERF_CTL a perf control fifo, so that perf records the timed steps alone.
 #include <benchmark/benchmark.h>
 
+#include <functional>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -412,86 +414,50 @@ void UndoUppercase(benchmark::State& state) {
     }
 }
 
-void Paste(benchmark::State& state) {
+// 100 KB pasted at the start of a row in the middle of the page; `timedStep` 0 times the paste,
+// 1 the undo after it, 2 the redo after that undo.
+void pasteStep(benchmark::State& state, int timedStep, const char* row) {
     const QString& page = cachedPage(kbOf(state));
     static const QString pasted = pastedText();
     QApplication::clipboard()->setText(withLf(pasted));
+    const qsizetype at = page.indexOf(QStringLiteral("<tr>"), page.size() / 2);
     for (auto _ : state) {
         double ms;
         if (oursOf(state)) {
             DocumentWindow* doc = openPage(page);
-            doc->txtMain->setSelStart(int(page.indexOf(QStringLiteral("<tr>"), page.size() / 2)));
-            ms = timed([] { mainWindow->mnuEditPaste_Click(); });
-            if (doc->txtMain->textLength() != page.size() + pasted.size()) state.SkipWithError("not pasted");
+            doc->txtMain->setSelStart(int(at));
+            const std::function<void()> steps[] = {[] { mainWindow->mnuEditPaste_Click(); },
+                                                   [] { mainWindow->mnuEditUndo_Click(); },
+                                                   [] { mainWindow->mnuEditRedo_Click(); }};
+            for (int i = 0; i < timedStep; ++i) {
+                steps[i]();
+                QApplication::processEvents();
+            }
+            ms = timed(steps[timedStep]);
+            const qsizetype expected = timedStep == 1 ? page.size() : page.size() + pasted.size();
+            if (doc->txtMain->textLength() != expected) state.SkipWithError("the step did not give the expected text");
         } else {
             Plain p = plainEditor(page);
             QTextCursor c(p.edit->document());
             c.setPosition(int(withLf(page).indexOf(QStringLiteral("<tr>"), page.size() / 2)));
             p.edit->setTextCursor(c);
-            ms = timed([&] { p.edit->paste(); });
+            QPlainTextEdit* edit = p.edit.get();
+            const std::function<void()> steps[] = {[edit] { edit->paste(); }, [edit] { edit->undo(); },
+                                                   [edit] { edit->redo(); }};
+            for (int i = 0; i < timedStep; ++i) {
+                steps[i]();
+                QApplication::processEvents();
+            }
+            ms = timed(steps[timedStep]);
         }
         state.SetIterationTime(ms / 1000);
-        note(state, "Paste 100 KB", kbOf(state), oursOf(state), ms);
+        note(state, row, kbOf(state), oursOf(state), ms);
     }
 }
 
-void UndoPaste(benchmark::State& state) {
-    const QString& page = cachedPage(kbOf(state));
-    static const QString pasted = pastedText();
-    QApplication::clipboard()->setText(withLf(pasted));
-    for (auto _ : state) {
-        double ms;
-        if (oursOf(state)) {
-            DocumentWindow* doc = openPage(page);
-            doc->txtMain->setSelStart(int(page.indexOf(QStringLiteral("<tr>"), page.size() / 2)));
-            mainWindow->mnuEditPaste_Click();
-            QApplication::processEvents();
-            ms = timed([] { mainWindow->mnuEditUndo_Click(); });
-            if (doc->txtMain->text() != page) state.SkipWithError("undo did not restore the page");
-        } else {
-            Plain p = plainEditor(page);
-            QTextCursor c(p.edit->document());
-            c.setPosition(int(withLf(page).indexOf(QStringLiteral("<tr>"), page.size() / 2)));
-            p.edit->setTextCursor(c);
-            p.edit->paste();
-            QApplication::processEvents();
-            ms = timed([&] { p.edit->undo(); });
-        }
-        state.SetIterationTime(ms / 1000);
-        note(state, "Undo of paste", kbOf(state), oursOf(state), ms);
-    }
-}
-
-void RedoPaste(benchmark::State& state) {
-    const QString& page = cachedPage(kbOf(state));
-    static const QString pasted = pastedText();
-    QApplication::clipboard()->setText(withLf(pasted));
-    for (auto _ : state) {
-        double ms;
-        if (oursOf(state)) {
-            DocumentWindow* doc = openPage(page);
-            doc->txtMain->setSelStart(int(page.indexOf(QStringLiteral("<tr>"), page.size() / 2)));
-            mainWindow->mnuEditPaste_Click();
-            QApplication::processEvents();
-            mainWindow->mnuEditUndo_Click();
-            QApplication::processEvents();
-            ms = timed([] { mainWindow->mnuEditRedo_Click(); });
-            if (doc->txtMain->textLength() != page.size() + pasted.size()) state.SkipWithError("redo did not paste again");
-        } else {
-            Plain p = plainEditor(page);
-            QTextCursor c(p.edit->document());
-            c.setPosition(int(withLf(page).indexOf(QStringLiteral("<tr>"), page.size() / 2)));
-            p.edit->setTextCursor(c);
-            p.edit->paste();
-            QApplication::processEvents();
-            p.edit->undo();
-            QApplication::processEvents();
-            ms = timed([&] { p.edit->redo(); });
-        }
-        state.SetIterationTime(ms / 1000);
-        note(state, "Redo of paste", kbOf(state), oursOf(state), ms);
-    }
-}
+void Paste(benchmark::State& state) { pasteStep(state, 0, "Paste 100 KB"); }
+void UndoPaste(benchmark::State& state) { pasteStep(state, 1, "Undo of paste"); }
+void RedoPaste(benchmark::State& state) { pasteStep(state, 2, "Redo of paste"); }
 
 // 100 KB cut from the middle of the page, from the start of a row; `redo` times the redo after
 // the undo, else the undo.
