@@ -365,8 +365,10 @@ void DhtmlEdit::requestCurrent(int timeoutMs) {
         });
         return;
     }
-    if (!flushTimer_->isActive()) flushTimer_->start(timeoutMs);
-    flushRounds_ = 0;
+    if (!flushTimer_->isActive()) {
+        flushTimer_->start(timeoutMs);
+        flushAsked_.start();
+    }
     lastFlushHtml_.clear();
     if (!flushing_) sendFlush();
 }
@@ -383,13 +385,19 @@ void DhtmlEdit::takeFlush(const QVariantMap& map) {
     const quint64 keys = quint64(map.value(QStringLiteral("keys")).toDouble());
     // Keys and scripts reach the page by different ways, so a key sent before the question can
     // still be on its way: the answer counts only once the page has seen every key sent. A key
-    // the engine swallowed would never be counted; two answers alike in a row settle that.
-    const bool settled = keys >= keysSent_ || (flushRounds_ >= 2 && html == lastFlushHtml_);
+    // the engine swallowed would never be counted; answers alike over half a second settle that,
+    // long after any key still on its way would have arrived.
+    const bool settled = keys >= keysSent_ || (flushAsked_.elapsed() >= 500 && html == lastFlushHtml_);
     if (flushInputs_ != inputs_ || !settled) {
-        ++flushRounds_;
         lastFlushHtml_ = html;
-        if (flushTimer_->isActive()) sendFlush();
-        else flushing_ = false;
+        if (!flushTimer_->isActive()) {
+            flushing_ = false;
+            return;
+        }
+        // Input sent since the question: ask again at once; a key still on its way: shortly.
+        QTimer::singleShot(flushInputs_ != inputs_ ? 0 : 20, this, [this] {
+            if (flushing_) sendFlush();
+        });
         return;
     }
     html_ = html;

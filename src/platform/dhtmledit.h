@@ -5,6 +5,7 @@
 // waits. The page's HTML is asked for only where it must be current (leaving the view, saving):
 // `requestCurrent` asks, and `becameCurrent` or `notCurrent` answers, without holding up the
 // user's input meanwhile.
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QPair>
@@ -211,14 +212,13 @@ private:
     // received, so a report that has seen fewer keys than were sent is not current.
     quint64 inputs_ = 0;
     quint64 keysSent_ = 0;
-    // The input count the HTML held was read at (with `htmlRead_` false: never read since input).
+    // The input count the HTML held was read at.
     quint64 htmlInputs_ = 0;
-    bool htmlRead_ = true;
     // The flush asked last, and the input count when it was asked.
     quint64 flushId_ = 0;
     quint64 flushInputs_ = 0;
     bool flushing_ = false;
-    int flushRounds_ = 0;
+    QElapsedTimer flushAsked_;
     QString lastFlushHtml_;
     double lastSeq_ = 0;
     double pageChanges_ = 0;
