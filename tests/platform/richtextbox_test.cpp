@@ -14,6 +14,7 @@
 
 #include <cstring>
 
+#include "editortext.h"
 #include "fixture.h"
 #include "platform/richtextbox.h"
 
@@ -21,14 +22,6 @@ namespace kavrin::test {
 namespace {
 
 using RichTextBoxTest = KavrinTest;
-
-// The document's own text with CR LF breaks, to hold the cache against.
-QString documentText(const RichTextBox& box) {
-    QString raw = box.document()->toRawText();
-    return raw.replace(QChar(0x2029), QStringLiteral("\r\n"));
-}
-
-constexpr int kRed = 0x0000FF, kBlue = 0xFF0000, kGreen = 0x008000;
 
 // --- offsets ---------------------------------------------------------------------------------
 

@@ -1,6 +1,7 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include "editortext.h"
 #include "fixture.h"
 #include "platform/richtextbox.h"
 
@@ -8,8 +9,6 @@ namespace kavrin::test {
 namespace {
 
 using TextColorsTest = KavrinTest;
-
-constexpr int kRed = 0x0000FF, kBlue = 0xFF0000, kGreen = 0x008000;
 
 TEST_F(TextColorsTest, SelColorReadsBackWhatWasSet) {
     RichTextBox box;

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "editortext.h"
 #include "fixture.h"
 #include "platform/richtextbox.h"
 
@@ -12,14 +13,6 @@ namespace kavrin::test {
 namespace {
 
 using TextStoreTest = KavrinTest;
-
-// The document's own text with CR LF breaks, to hold the store against.
-QString documentText(const RichTextBox& box) {
-    QString raw = box.document()->toRawText();
-    return raw.replace(QChar(0x2029), QStringLiteral("\r\n"));
-}
-
-constexpr int kRed = 0x0000FF, kBlue = 0xFF0000, kGreen = 0x008000;
 
 // Splices anywhere, of any length, with and without a copy of the text held elsewhere, give
 // the text a plain string gives, read whole or in the two parts around the gap.
