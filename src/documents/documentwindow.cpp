@@ -223,6 +223,8 @@ bool DocumentWindow::loadDocumentFile(const QString& path, QString* error) {
     // The lines are laid out as they will be shown from the first: a change of the wrap when
     // the window first shows would lay out the whole page again (a long line costs seconds).
     txtMain->setRightMargin(wordWrap ? 0 : 9999999);
+    // A page coloured as it first shows waits for its colours before its lines are laid out.
+    if (!firstActivate && colorOnOpen && colorsOnOpen(QString(path).replace('\\', '/'))) txtMain->awaitColors();
     const bool ok = txtMain->loadFile(path, rtfText);
     ignoreChange = wasIgnoring;
     if (!ok && error) *error = txtMain->lastError();

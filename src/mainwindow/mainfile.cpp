@@ -8,9 +8,7 @@
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryFile>
-#include <QTextCursor>
 #include <QTextDocument>
-#include <QTextDocumentFragment>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEngineView>
@@ -240,14 +238,8 @@ void mdiMain::mnuFilePrintSource_Click() {
     if (!dialog.showPrinter(&printer)) return;
     routeToFile(printer, printOutputFile);
 
-    // A copy keeps the colours and font and leaves the editor's own document untouched.
-    std::unique_ptr<QTextDocument> page;
-    if (dialog.printSelection && hasSelection) {
-        page = std::make_unique<QTextDocument>();
-        QTextCursor(page.get()).insertFragment(editor->textCursor().selection());
-    } else {
-        page.reset(editor->document()->clone());
-    }
+    // A copy in the text's colours and the editor's font.
+    std::unique_ptr<QTextDocument> page = editor->coloredDocument(dialog.printSelection && hasSelection);
     page->setDefaultFont(editor->font());
     page->print(&printer);
 }

@@ -1,5 +1,7 @@
 #include "platform/richtextbox.h"
 
+#include "platform/colorlayout.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
@@ -15,6 +17,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 #include <cstring>
 #include <functional>
@@ -124,7 +127,30 @@ int keyAsciiOf(const QKeyEvent* e) {
 
 // ---------------------------------------------------------------------------------------------
 
+// While an edit of the box's own is open, Qt is not asked to paint colours into its lines.
+class HoldPainting {
+public:
+    explicit HoldPainting(ColorLayout* layout) : layout_(layout), was_(layout->held()) { layout->setHeld(true); }
+    ~HoldPainting() { release(); }
+    HoldPainting(const HoldPainting&) = delete;
+    HoldPainting& operator=(const HoldPainting&) = delete;
+    // Called before the edit block ends, so that the lines it changed are painted as Qt lays
+    // them out.
+    void release() {
+        if (layout_) layout_->setHeld(was_);
+        layout_ = nullptr;
+    }
+
+private:
+    ColorLayout* layout_;
+    bool was_;
+};
+
 RichTextBox::RichTextBox(QWidget* parent) : QPlainTextEdit(parent) {
+    auto* doc = new QTextDocument(this);
+    layout_ = new ColorLayout(doc, [this](const QTextBlock& b, QList<QTextLayout::FormatRange>& ranges) { paintBlock(b, ranges); });
+    doc->setDocumentLayout(layout_);
+    setDocument(doc);
     // Every edit goes through the program's own undo history.
     setUndoRedoEnabled(false);
     document()->setUndoRedoEnabled(false);
@@ -137,6 +163,10 @@ RichTextBox::RichTextBox(QWidget* parent) : QPlainTextEdit(parent) {
     setPalette(pal);
     connect(document(), &QTextDocument::contentsChange, this, &RichTextBox::onContentsChange);
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, &RichTextBox::noteSelChange);
+    // A typing colour holds while the caret stays where it was set, as Qt's own does.
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+        if (textCursor().position() != typingPosition_) typingColor_ = -1;
+    });
     connect(this, &QPlainTextEdit::selectionChanged, this, &RichTextBox::noteSelChange);
 }
 
@@ -227,6 +257,7 @@ void RichTextBox::onContentsChange(int position, int removed, int added) {
                 changed = false;
             } else {
                 noteChange(cache, start, end, addedText.size());
+                spliceColors(start, end - start, addedText.size());
                 store_.splice(start, end - start, addedText);
             }
             ok = cacheConsistent();
@@ -237,6 +268,8 @@ void RichTextBox::onContentsChange(int position, int removed, int added) {
         rebuildCache();
         const QString& now = store_.text();
         changed = before != now;
+        // The colours follow the text, whatever of this change was spliced into them above.
+        if (colors_.length() != before.size()) colors_.splice(0, colors_.length(), before.size(), headColor_);
         if (changed) {
             // The changed span is what lies between the common start and the common end.
             const qsizetype shorter = qMin(before.size(), now.size());
@@ -245,9 +278,12 @@ void RichTextBox::onContentsChange(int position, int removed, int added) {
             qsizetype tail = 0;
             while (tail < shorter - head && before[before.size() - 1 - tail] == now[now.size() - 1 - tail]) ++tail;
             noteChange(before, head, before.size() - tail, now.size() - tail - head);
+            spliceColors(head, before.size() - tail - head, now.size() - tail - head);
         }
+        layout_->invalidateAll();
     }
     if (!changed) return;
+    repaintChanged(position, added);
     pendingChange_ = true;
     if (scopeDepth_ == 0) scheduleFlush();
 }
@@ -354,47 +390,45 @@ QString RichTextBox::selText() const {
     return textMid(from, toOffset(c.selectionEnd()) - from);
 }
 
-QTextCharFormat RichTextBox::formatAt(int position) const {
+// --- colours ------------------------------------------------------------------------------
+
+int RichTextBox::caretColorAt(int position) const {
     const QTextDocument* doc = document();
     position = qBound(0, position, doc->characterCount() - 1);
     const QTextBlock b = doc->findBlock(position);
-    if (position >= b.position() + b.length() - 1) {
-        // A line break: its format is the one the next block records as its own.
-        const QTextBlock next = b.next();
-        if (next.isValid()) return next.charFormat();
-        QTextCursor c(const_cast<QTextDocument*>(doc));
-        c.setPosition(position);
-        return c.charFormat();
-    }
-    QTextCursor c(const_cast<QTextDocument*>(doc));
-    c.setPosition(position + 1);
-    return c.charFormat();
+    const qsizetype offset = qsizetype(position) + b.blockNumber();
+    // At the start of a line that has text, the caret takes its first character's colour.
+    if (position == b.position() && b.length() > 1) return colors_.at(offset);
+    if (offset == 0) return headColor_;
+    return colors_.at(offset - 1);  // at a line's start: the colour of the break before it
 }
 
-int RichTextBox::colorAt(int offset) const { return formatColor(formatAt(toPosition(offset))); }
+int RichTextBox::cursorColor(const QTextCursor& c) const {
+    if (typingColor_ >= 0 && c.position() == typingPosition_) return typingColor_;
+    return caretColorAt(c.position());
+}
+
+int RichTextBox::colorAt(int offset) const {
+    if (offset >= 0 && offset < textLength()) return colors_.at(offset);
+    return caretColorAt(toPosition(offset));
+}
 
 int RichTextBox::selColor() const {
     const QTextCursor c = textCursor();
-    if (!c.hasSelection()) return formatColor(c.charFormat());
-    return formatColor(formatAt(c.selectionStart()));
+    if (!c.hasSelection()) return cursorColor(c);
+    return colorAt(toOffset(c.selectionStart()));
 }
 
 void RichTextBox::setSelColor(int color) {
-    QTextCharFormat f;
-    f.setForeground(colorToQt(color));
     const QTextCursor c = textCursor();
     if (!c.hasSelection()) {
         // The typing colour: no change to the text, so no Change.
-        mergeCurrentCharFormat(f);
+        typingColor_ = color;
+        typingPosition_ = c.position();
         return;
     }
-    // A cursor of our own, so that neither the view nor the selection moves.
-    QTextCursor w(document());
-    w.setPosition(c.selectionStart());
-    w.setPosition(c.selectionEnd(), QTextCursor::KeepAnchor);
-    formatting_ = true;
-    w.mergeCharFormat(f);
-    formatting_ = false;
+    const int from = toOffset(c.selectionStart());
+    colorsChanged(colors_.fill(from, toOffset(c.selectionEnd()), color));
 }
 
 void RichTextBox::setRangeColor(int start, int length, int color) { setRangeColors({ColorRange{start, length, color}}); }
@@ -409,38 +443,113 @@ void RichTextBox::setRangeColors(const QVector<ColorRange>& ranges) {
         return;
     }
     // Later ranges over earlier ones, set one by one.
-    QVector<ColorRange> clipped;
-    clipped.reserve(ranges.size());
+    qsizetype lo = len, hi = 0;
     for (const ColorRange& r : ranges) {
-        const int start = int(qBound<qsizetype>(0, qsizetype(r.start), len));
-        const int end = int(qBound<qsizetype>(start, qsizetype(start) + qMax(0, r.length), len));
-        if (end > start) clipped.append({start, end - start, r.color});
+        const ColorStore::Span s = colors_.fill(r.start, qMin<qsizetype>(len, qsizetype(r.start) + qMax(0, r.length)), r.color);
+        if (s.second <= s.first) continue;
+        lo = qMin(lo, s.first);
+        hi = qMax(hi, s.second);
     }
-    formatting_ = true;
-    setColorRanges(document(), clipped, formats_);
-    formatting_ = false;
+    colorsChanged({lo, hi});
 }
 
 void RichTextBox::setColorPieces(int from, const ColorPieces& pieces) { applyPieces(from, pieces); }
 
 void RichTextBox::applyPieces(qsizetype from, const ColorPieces& wanted) {
-    qsizetype total = 0;
-    for (const ColorPiece& p : wanted) total += p.length;
-    from = qBound<qsizetype>(0, from, qsizetype(textLength()));
-    const qsizetype to = qBound<qsizetype>(from, from + total, qsizetype(textLength()));
-    const QVector<ColorRange> changes = colorChanges(shownPieces(document(), from, to, qsizetype(wanted.size())), wanted, from);
-    if (changes.isEmpty()) return;
-    WorkReport report(this, changes.size());
-    formatting_ = true;
-    setColorRanges(document(), changes, formats_, [&report](qsizetype k) { report.at(k); });
-    formatting_ = false;
+    WorkReport report(this, qsizetype(wanted.size()));
+    colorsChanged(colors_.apply(qBound<qsizetype>(0, from, qsizetype(textLength())), wanted,
+                                [&report](qsizetype done) { report.at(done); }));
+}
+
+void RichTextBox::colorsChanged(ColorStore::Span span) {
+    if (span.second <= span.first) return;
+    // A line break is one character to Qt, with one colour: that of its LF, which a stretch
+    // starting at the LF takes and one ending before it leaves.
+    const QStringView text(this->text());
+    for (qsizetype cr = text.indexOf(u'\r', qMax<qsizetype>(0, span.first - 1)); cr >= 0 && cr <= span.second;
+         cr = text.indexOf(u'\r', cr + 1)) {
+        if (cr + 1 < text.size() && text[cr + 1] == u'\n' && colors_.at(cr) != colors_.at(cr + 1))
+            colors_.fill(cr, cr + 1, colors_.at(cr + 1));
+    }
+    // A stretch over most of the page marks every line at once rather than each in turn.
+    if (span.second - span.first > textLength() / 2)
+        layout_->invalidateAll();
+    else
+        layout_->invalidate(toPosition(int(span.first)), toPosition(int(span.second)));
+    viewport()->update();
+}
+
+void RichTextBox::spliceColors(qsizetype start, qsizetype removed, qsizetype added) {
+    if (staged_.set && !staged_.pieces.empty()) {
+        // The pieces cover the text as given; a text whose line breaks changed form on the way
+        // in is longer or shorter, and its end takes the last piece's colour.
+        ColorPieces pieces;
+        qsizetype left = added;
+        for (const ColorPiece& p : staged_.pieces) {
+            const qsizetype n = qMin(left, p.length);
+            addPiece(pieces, n, p.color);
+            left -= n;
+        }
+        if (left > 0) addPiece(pieces, left, staged_.pieces.back().color);
+        colors_.splice(start, removed, pieces);
+        return;
+    }
+    int color = staged_.color;
+    if (!staged_.set) color = start > 0 ? colors_.at(start - 1) : (colors_.length() > 0 ? colors_.at(0) : headColor_);
+    colors_.splice(start, removed, added, color);
+}
+
+namespace {
+// A change over more lines than this leaves them to be painted as they are shown.
+constexpr int kPaintAtOnce = 16;
+}  // namespace
+
+void RichTextBox::repaintChanged(int position, int added) {
+    QTextDocument* doc = document();
+    const QTextBlock first = doc->findBlock(position);
+    const QTextBlock last = doc->findBlock(position + added);
+    if (last.isValid() && last.blockNumber() - first.blockNumber() > kPaintAtOnce) {
+        layout_->invalidate(position, position + added);
+        return;
+    }
+    for (QTextBlock b = first; b.isValid(); b = b.next()) {
+        layout_->paintNow(b);
+        if (b == last) break;
+    }
+}
+
+void RichTextBox::paintBlock(const QTextBlock& block, QList<QTextLayout::FormatRange>& ranges) const {
+    const qsizetype offset = qsizetype(block.position()) + block.blockNumber();
+    colors_.forRuns(offset, offset + block.length() - 1, [&](qsizetype start, qsizetype length, int color) {
+        // Black is the text's own colour.
+        if (color == 0) return;
+        QTextLayout::FormatRange r;
+        r.start = int(start - offset);
+        r.length = int(length);
+        r.format = formats_(color);
+        ranges.append(r);
+    });
 }
 
 int RichTextBox::inheritedColor(int position, bool replacing) const {
-    if (replacing) return formatColor(formatAt(position));
-    QTextCursor c(const_cast<QTextDocument*>(document()));
-    c.setPosition(qBound(0, position, document()->characterCount() - 1));
-    return formatColor(c.charFormat());
+    if (replacing) return colorAt(toOffset(position));
+    return caretColorAt(position);
+}
+
+std::unique_ptr<QTextDocument> RichTextBox::coloredDocument(bool selectionOnly) const {
+    auto doc = std::make_unique<QTextDocument>();
+    qsizetype from = 0, to = textLength();
+    if (selectionOnly && textCursor().hasSelection()) {
+        from = selStart();
+        to = from + selLength();
+    }
+    const SplitText text = textParts();
+    QTextCursor c(doc.get());
+    FormatCache formats;
+    colors_.forRuns(from, to, [&](qsizetype start, qsizetype length, int color) {
+        c.insertText(toDocumentText(text.mid(start, length), nullptr), formats(color));
+    });
+    return doc;
 }
 
 void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
@@ -450,7 +559,9 @@ void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
     const qsizetype len = before.size();
     struct Planned {
         int from, to;
+        qsizetype start, end;  // CR LF offsets of the text before the edits
         QString text;
+        qsizetype length;  // of the new text in CR LF form
         int color;
     };
     std::vector<Planned> plan;
@@ -465,8 +576,7 @@ void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
     WorkReport report(this, work);
     qsizetype copied = 0;
     qsizetype first = -1;
-    // Inside an edit block a cursor that moves does not lay its line out, which reading the
-    // colours of a whole page would otherwise do line by line.
+    HoldPainting hold(layout_);
     QTextCursor c(document());
     c.beginEditBlock();
     for (const TextEdit& e : edits) {
@@ -478,19 +588,24 @@ void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
         Planned p;
         p.from = walker.position(int(start));
         p.to = walker.position(int(end));
+        p.start = start;
+        p.end = end;
         // Worked out before any edit: the later ones, made first, lie after it.
         p.color = inheritedColor(p.from, p.to > p.from);
+        const qsizetype at = cache.size();
         if (needsDocumentText(e.text)) {
             p.text = toDocumentText(e.text, &cache);
         } else {
             p.text = e.text;
             cache.append(e.text);
         }
+        p.length = cache.size() - at;
         plan.push_back(std::move(p));
         copied = end;
         report.at(qsizetype(plan.size()));
     }
     if (plan.empty()) {
+        hold.release();
         c.endEditBlock();
         return;
     }
@@ -503,11 +618,19 @@ void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
         c.setPosition(it->from);
         c.setPosition(it->to, QTextCursor::KeepAnchor);
         if (!it->text.isEmpty())
-            c.insertText(it->text, formats_(it->color));
+            c.insertText(it->text);
         else if (c.hasSelection())
             c.removeSelectedText();
         report.at(planned + 2 * ++made * planned / qsizetype(plan.size()));
     }
+    // The colours follow, front to back, so that their gap only ever moves forward.
+    qsizetype shift = 0;
+    for (const Planned& p : plan) {
+        colors_.splice(p.start + shift, p.end - p.start, p.length, p.color);
+        shift += p.length - (p.end - p.start);
+    }
+    layout_->invalidate(plan.front().from, documentPosition(document(), int(plan.back().end + shift)));
+    hold.release();
     c.endEditBlock();
     bulk_ = false;
 
@@ -515,27 +638,32 @@ void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
     setCache(std::move(cache));
     if (!cacheConsistent()) rebuildCache();
     if (text() != before) noteChange(before, first, lastEnd, lastEnd - first + (newLength - len));
+    viewport()->update();
     // An edit even when the texts are the same, as setSelText.
     pendingChange_ = true;
 }
 
 void RichTextBox::replaceRange(int from, int to, const QString& text, int color) {
     QTextCursor c = textCursor();
-    QTextCharFormat fmt = c.charFormat();
-    if (color >= 0) fmt.setForeground(colorToQt(color));
+    Staged staged;
+    staged.set = true;
+    staged.color = color >= 0 ? color : cursorColor(c);
+    const Staged outer = std::exchange(staged_, staged);
     WorkReport report(this, text.size());
+    HoldPainting hold(layout_);
     c.beginEditBlock();
     c.setPosition(from);
     c.setPosition(to, QTextCursor::KeepAnchor);
     c.removeSelectedText();
-    insertInPieces(c, text, fmt, report);
+    insertInPieces(c, text, report);
+    hold.release();
     c.endEditBlock();
+    staged_ = outer;
     setTextCursor(c);
 }
 
-void RichTextBox::insertInPieces(QTextCursor& c, QStringView text, const QTextCharFormat& fmt, WorkReport& report,
-                                 qsizetype doneBefore) {
-    kavrin::insertInPieces(c, text, fmt, [&](qsizetype in) { report.at(doneBefore + in); });
+void RichTextBox::insertInPieces(QTextCursor& c, QStringView text, WorkReport& report, qsizetype doneBefore) {
+    kavrin::insertInPieces(c, text, QTextCharFormat(), [&](qsizetype in) { report.at(doneBefore + in); });
 }
 
 void RichTextBox::setSelText(const QString& text) {
@@ -543,7 +671,7 @@ void RichTextBox::setSelText(const QString& text) {
     const QTextCursor c = textCursor();
     if (!c.hasSelection() && text.isEmpty()) return;
     // Replacing a selection types in the colour of its first character, as selColor reads it.
-    const int color = c.hasSelection() ? formatColor(formatAt(c.selectionStart())) : -1;
+    const int color = c.hasSelection() ? colorAt(toOffset(c.selectionStart())) : -1;
     replaceRange(c.selectionStart(), c.selectionEnd(), text, color);
     // An edit even when the new text equals the old one.
     pendingChange_ = true;
@@ -553,27 +681,35 @@ void RichTextBox::setSelText(const QString& text, const QVector<ColorRange>& col
     RichTextBoxScope scope(this);
     const QTextCursor sel = textCursor();
     const qsizetype base = selStart();
+    // The new text goes in whole, its colours beside it: where no range says otherwise, the
+    // typing colour.
+    Staged staged;
+    staged.set = true;
+    const int typing = cursorColor(sel);
+    qsizetype at = 0;
+    auto colorTo = [&](qsizetype end, int color) {
+        end = qBound(at, end, text.size());
+        // A CR LF pair is one line break, in one colour.
+        if (end > at && end < text.size() && text[end - 1] == u'\r' && text[end] == u'\n') ++end;
+        addPiece(staged.pieces, end - at, color);
+        at = qMax(at, end);
+    };
+    for (const ColorRange& r : colors) {
+        colorTo(qsizetype(r.start) - base, typing);
+        colorTo(qsizetype(r.start) - base + r.length, r.color);
+    }
+    colorTo(text.size(), typing);
+    if (staged.pieces.empty()) staged.color = typing;
+    const Staged outer = std::exchange(staged_, staged);
     WorkReport report(this, text.size());
     QTextCursor c = sel;
+    HoldPainting hold(layout_);
     c.beginEditBlock();
     c.removeSelectedText();
-    // Each range goes in with its format, as setCharFormat would leave it, so that Qt never
-    // splits the inserted text again to colour it.
-    qsizetype at = 0;
-    auto insertTo = [&](qsizetype end, const QTextCharFormat& fmt) {
-        end = qBound(at, end, text.size());
-        // A CR LF pair is one line break only when it goes in whole.
-        if (end > at && end < text.size() && text[end - 1] == u'\r' && text[end] == u'\n') ++end;
-        if (end > at) insertInPieces(c, QStringView(text).mid(at, end - at), fmt, report, at);
-        at = end;
-    };
-    const QTextCharFormat typing = sel.charFormat();
-    for (const ColorRange& r : colors) {
-        insertTo(qsizetype(r.start) - base, typing);
-        insertTo(qsizetype(r.start) - base + r.length, formats_(r.color));
-    }
-    insertTo(text.size(), typing);
+    insertInPieces(c, text, report);
+    hold.release();
     c.endEditBlock();
+    staged_ = outer;
     setTextCursor(c);
     pendingChange_ = true;
 }
@@ -583,6 +719,7 @@ void RichTextBox::setSelText(const QString& text, const QVector<ColorRange>& col
 RichTextBox::ForwardEdits::ForwardEdits(RichTextBox* box)
     : box_(box), scope_(std::make_unique<RichTextBoxScope>(box)), cursor_(box->document()), original_(box->text()) {
     edited_.reserve(original_.size() + original_.size() / 8 + 64);
+    box->layout_->setHeld(true);
     cursor_.beginEditBlock();
 }
 
@@ -602,8 +739,10 @@ void RichTextBox::ForwardEdits::replace(qsizetype start, qsizetype length, const
     const QStringView removed = QStringView(original_).mid(restStart_, length);
     const int from = endPosition_;
     const int to = from + int(length - removed.count(u"\r\n"));
-    // Replacing a selection types in the colour of its first character.
-    const int color = box_->inheritedColor(from, to > from);
+    // Replacing a selection types in the colour of its first character. The colour store
+    // follows each edit at once, so it holds the text as it stands.
+    const qsizetype at = edited_.size();
+    const int color = to > from ? box_->colors_.at(at) : box_->caretColorAt(from);
     QString docText;
     if (needsDocumentText(text)) {
         docText = toDocumentText(text, &edited_);
@@ -614,9 +753,10 @@ void RichTextBox::ForwardEdits::replace(qsizetype start, qsizetype length, const
     cursor_.setPosition(from);
     cursor_.setPosition(to, QTextCursor::KeepAnchor);
     if (!docText.isEmpty())
-        cursor_.insertText(docText, box_->formats_(color));
+        cursor_.insertText(docText);
     else if (cursor_.hasSelection())
         cursor_.removeSelectedText();
+    box_->colors_.splice(at, length, edited_.size() - at, color);
     endPosition_ = from + int(docText.size());
     if (firstEdit_ < 0) firstEdit_ = start;
     restStart_ += length;
@@ -624,20 +764,19 @@ void RichTextBox::ForwardEdits::replace(qsizetype start, qsizetype length, const
 }
 
 int RichTextBox::ForwardEdits::caretColor(qsizetype offset) const {
-    return box_->inheritedColor(box_->toPosition(int(offset)), false);
+    return box_->caretColorAt(box_->toPosition(int(offset)));
 }
 
 void RichTextBox::ForwardEdits::setColor(qsizetype start, qsizetype length, int color) {
     if (finished_ || length <= 0) return;
-    const int from = box_->toPosition(int(start));
-    const int to = box_->toPosition(int(qMin(start + length, this->length())));
-    if (to <= from) return;
-    QTextCursor w(box_->document());
-    w.setPosition(from);
-    w.setPosition(to, QTextCursor::KeepAnchor);
-    box_->formatting_ = true;
-    w.setCharFormat(box_->formats_(color));
-    box_->formatting_ = false;
+    const qsizetype end = qMin(start + length, this->length());
+    ColorStore& colors = box_->colors_;
+    colors.fill(start, end, color);
+    // A line break has one colour, its LF's.
+    auto charAt = [this](qsizetype i) { return i < this->end() ? edited_[i] : original_[restStart_ + i - this->end()]; };
+    for (const qsizetype lf : {start, end})
+        if (lf > 0 && lf < this->length() && charAt(lf) == u'\n' && charAt(lf - 1) == u'\r')
+            colors.fill(lf - 1, lf, colors.at(lf));
 }
 
 void RichTextBox::ForwardEdits::finish() {
@@ -645,6 +784,8 @@ void RichTextBox::ForwardEdits::finish() {
     finished_ = true;
     edited_.append(QStringView(original_).mid(restStart_));
     box_->bulk_ = true;
+    box_->layout_->invalidateAll();
+    box_->layout_->setHeld(false);
     cursor_.endEditBlock();
     box_->bulk_ = false;
     box_->setCache(std::move(edited_));
@@ -655,6 +796,7 @@ void RichTextBox::ForwardEdits::finish() {
         box_->noteChange(original_, firstEdit_, restStart_, box_->textLength() - tail - firstEdit_);
         box_->pendingChange_ = true;
     }
+    box_->viewport()->update();
     scope_.reset();  // the Change goes out
 }
 
@@ -666,34 +808,37 @@ void RichTextBox::replaceAll(const std::function<void(const RunSink&)>& produce,
     const bool updates = viewport()->updatesEnabled();
     viewport()->setUpdatesEnabled(false);
 
-    FormatCache formatOf;
     QString cache;
     bulk_ = true;
+    HoldPainting hold(layout_);
     QTextCursor c(doc);
     c.beginEditBlock();
     c.select(QTextCursor::Document);
     c.removeSelectedText();
-    c.setBlockCharFormat(formatOf(emptyColor));  // the typing colour of an empty text
+    colors_.clear();
+    headColor_ = emptyColor;  // the typing colour of an empty text
     produce([&](const QString& text, int color) {
         if (text.isEmpty()) return;
+        const qsizetype at = cache.size();
         if (text.size() > kInsertPiece) {
             // A whole file comes as one run: it goes in piece by piece, its progress reported.
             WorkReport report(this, text.size());
             cache.reserve(cache.size() + text.size());
-            insertInPieces(c, text, formatOf(color), report);
+            insertInPieces(c, text, report);
             if (needsDocumentText(text))
                 toDocumentText(text, &cache);  // only its CR LF form is wanted here
             else
                 cache.append(text);
-            return;
-        }
-        if (needsDocumentText(text)) {
-            c.insertText(toDocumentText(text, &cache), formatOf(color));
+        } else if (needsDocumentText(text)) {
+            c.insertText(toDocumentText(text, &cache));
         } else {
-            c.insertText(text, formatOf(color));
+            c.insertText(text);
             cache.append(text);
         }
+        colors_.append(cache.size() - at, color);
     });
+    layout_->invalidateAll();
+    hold.release();
     c.endEditBlock();
     bulk_ = false;
 
@@ -701,7 +846,10 @@ void RichTextBox::replaceAll(const std::function<void(const RunSink&)>& produce,
     // no memory until written to.
     const QString before = text();
     setCache(std::move(cache));
-    if (!cacheConsistent()) rebuildCache();
+    if (!cacheConsistent()) {
+        rebuildCache();
+        colors_.splice(0, colors_.length(), textLength(), emptyColor);
+    }
     if (before != text()) noteChange(before, 0, before.size(), textLength());
     setTextCursor(QTextCursor(doc));
     pendingChange_ = true;
@@ -716,27 +864,16 @@ void RichTextBox::replaceAll(const QVector<ColorRun>& runs) {
         runs.isEmpty() ? 0 : runs.first().color);
 }
 
-void RichTextBox::setText(const QString& text) { replaceAll({ColorRun{text, formatColor(textCursor().charFormat())}}); }
+void RichTextBox::setText(const QString& text) { replaceAll({ColorRun{text, cursorColor(textCursor())}}); }
 
 void RichTextBox::setColorRuns(const QVector<ColorRun>& runs) { replaceAll(runs); }
 
 QVector<ColorRun> RichTextBox::colorRuns() const {
     QVector<ColorRun> runs;
-    auto add = [&runs](QStringView text, int color) {
-        if (text.isEmpty()) return;
-        if (!runs.isEmpty() && runs.last().color == color)
-            runs.last().text.append(text);
-        else
-            runs.append(ColorRun{text.toString(), color});
-    };
-    for (QTextBlock b = document()->firstBlock(); b.isValid(); b = b.next()) {
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment f = it.fragment();
-            if (f.isValid()) add(f.text(), formatColor(f.charFormat()));
-        }
-        const QTextBlock next = b.next();
-        if (next.isValid()) add(u"\r\n", formatColor(next.charFormat()));
-    }
+    const SplitText text = textParts();
+    colors_.forRuns(0, colors_.length(), [&](qsizetype start, qsizetype length, int color) {
+        runs.append(ColorRun{text.mid(start, length), color});
+    });
     return runs;
 }
 
@@ -827,7 +964,20 @@ void RichTextBox::setRightMargin(int margin) {
 void RichTextBox::setRedraw(bool on) {
     redraw_ = on;
     viewport()->setUpdatesEnabled(on);
-    if (on && isVisible()) viewport()->repaint();
+    // A page still waiting to be laid out is painted when the event loop next runs, at the size
+    // it is shown at.
+    if (on && isVisible() && !layout_->deferred()) viewport()->repaint();
+}
+
+void RichTextBox::resizeEvent(QResizeEvent* e) {
+    // Unwrapped lines stay as they are whatever the width: Qt would drop every line's layout
+    // and lay each out again as it is shown.
+    if (lineWrapMode() == QPlainTextEdit::NoWrap && e->oldSize().width() != e->size().width()) {
+        QResizeEvent sameWidth(e->size(), QSize(e->size().width(), e->oldSize().height()));
+        QPlainTextEdit::resizeEvent(&sameWidth);
+        return;
+    }
+    QPlainTextEdit::resizeEvent(e);
 }
 
 int RichTextBox::lineFromChar(int offset) const {
@@ -903,19 +1053,19 @@ void RichTextBox::keyPressEvent(QKeyEvent* e) {
             switch (typed) {
             case 13: {
                 QKeyEvent k(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-                QPlainTextEdit::keyPressEvent(&k);
+                typeAsQt([&] { QPlainTextEdit::keyPressEvent(&k); });
                 break;
             }
             case 8: {
                 QKeyEvent k(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QString(QChar(8)));
-                QPlainTextEdit::keyPressEvent(&k);
+                typeAsQt([&] { QPlainTextEdit::keyPressEvent(&k); });
                 break;
             }
             default:
                 if (typed >= 32 || typed == 9) {
                     const char32_t cp = char32_t(typed);
                     QKeyEvent k(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUcs4(&cp, 1));
-                    QPlainTextEdit::keyPressEvent(&k);
+                    typeAsQt([&] { QPlainTextEdit::keyPressEvent(&k); });
                 }
                 break;
             }
@@ -925,10 +1075,23 @@ void RichTextBox::keyPressEvent(QKeyEvent* e) {
     if (e->matches(QKeySequence::InsertLineSeparator)) {
         // Shift+Enter is a line break like Enter, not Qt's soft line separator.
         QKeyEvent k(QEvent::KeyPress, Qt::Key_Return, mods & ~Qt::ShiftModifier, QStringLiteral("\r"));
-        QPlainTextEdit::keyPressEvent(&k);
+        typeAsQt([&] { QPlainTextEdit::keyPressEvent(&k); });
         return;
     }
-    QPlainTextEdit::keyPressEvent(e);
+    typeAsQt([&] { QPlainTextEdit::keyPressEvent(e); });
+}
+
+void RichTextBox::typeAsQt(const std::function<void()>& handle) {
+    Staged staged;
+    staged.set = true;
+    staged.color = cursorColor(textCursor());
+    const Staged outer = std::exchange(staged_, staged);
+    handle();
+    staged_ = outer;
+}
+
+void RichTextBox::inputMethodEvent(QInputMethodEvent* e) {
+    typeAsQt([&] { QPlainTextEdit::inputMethodEvent(e); });
 }
 
 void RichTextBox::keyReleaseEvent(QKeyEvent* e) {
@@ -1072,13 +1235,26 @@ bool RichTextBox::loadRtf(QIODevice& source) {
     return ok;
 }
 
+void RichTextBox::awaitColors() {
+    layout_->setDeferred(true);
+    QTimer::singleShot(0, this, &RichTextBox::stopAwaitingColors);
+}
+
+void RichTextBox::stopAwaitingColors() {
+    if (!layout_->deferred()) return;
+    layout_->setDeferred(false);
+    viewport()->update();
+}
+
 bool RichTextBox::loadRuns(const RunSource& source) {
     bool readable = true;
-    if (recolorInPlace(source, &readable)) return true;
+    const bool inPlace = recolorInPlace(source, &readable);
+    bool ok = inPlace;
     // Nothing to be had leaves the text as it is.
-    if (!readable) return false;
-    bool ok = true;
-    replaceAll([&](const RunSink& sink) { ok = source(sink); }, 0);
+    if (!inPlace && readable) {
+        ok = true;
+        replaceAll([&](const RunSink& sink) { ok = source(sink); }, 0);
+    }
     return ok;
 }
 
@@ -1096,10 +1272,6 @@ bool RichTextBox::recolorInPlace(const RunSource& source, bool* readable) {
     ColorPieces wanted;
     qsizetype off = 0, applied = 0;
     bool same = true;
-    // All windows of pieces go into one edit block, so that each block of the text is laid out
-    // once however many windows its colours come in (a page of one long line is one block).
-    QTextCursor outer(document());
-    outer.beginEditBlock();
     auto flush = [&] {
         applyPieces(applied, wanted);
         wanted.clear();
@@ -1118,9 +1290,6 @@ bool RichTextBox::recolorInPlace(const RunSource& source, bool* readable) {
     *readable = source(sink);
     const bool whole = *readable && same && off == text.size();
     if (whole) flush();
-    formatting_ = true;
-    outer.endEditBlock();
-    formatting_ = false;
     return whole;
 }
 

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QPlainTextEdit>
+#include <QTextLayout>
 #include <QTextCursor>
 #include <QString>
 #include <QVector>
@@ -16,6 +17,7 @@
 
 #include "platform/keycodes.h"
 #include "platform/rtf.h"
+#include "platform/colorstore.h"
 #include "platform/splittext.h"
 #include "platform/textcolors.h"
 #include "platform/textfile.h"
@@ -46,6 +48,7 @@ struct TextChange {
     bool isEmpty() const { return start < 0; }
 };
 
+class ColorLayout;
 class RichTextBoxScope;
 class WorkReport;
 
@@ -144,6 +147,8 @@ public:
     void setColorPieces(int from, const ColorPieces& pieces);
     // Colour of the character at offset.
     int colorAt(int offset) const;
+    // A document holding the text (or the selection alone) in its colours, for printing.
+    std::unique_ptr<QTextDocument> coloredDocument(bool selectionOnly) const;
 
     // The change the text went through since the last call, edits in a row merged into one;
     // afterwards nothing is pending. The inserted text is text().mid(start, inserted) until
@@ -169,6 +174,10 @@ public:
     void setColorRuns(const QVector<ColorRun>& runs);
     // The text cut into runs of one colour each.
     QVector<ColorRun> colorRuns() const;
+    // The text loaded next gets its colours straight after, before the event loop next runs:
+    // until then its lines wait to be laid out, so that each is laid out once, in its colours
+    // and at the size it is shown at.
+    void awaitColors();
     // Loads RTF text as the colouring writes it; false when it is not RTF.
     bool loadRtf(const QByteArray& rtf);
     // The same from a device, read a piece at a time (a colouring's work file): the text is
@@ -222,6 +231,8 @@ protected:
     bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -269,20 +280,50 @@ private:
     // Replaces the document range with CR LF text in one edit block (the cache follows through
     // contentsChange); `color` < 0: the typing colour.
     void replaceRange(int from, int to, const QString& text, int color);
-    // Inserts CR LF text at the cursor in `fmt`, a long one in pieces whose progress `report`
+    // Inserts CR LF text at the cursor, a long one in pieces whose progress `report`
     // tells, counting on from `doneBefore`.
-    void insertInPieces(QTextCursor& c, QStringView text, const QTextCharFormat& fmt, WorkReport& report,
-                        qsizetype doneBefore = 0);
-    QTextCharFormat formatAt(int position) const;
+    void insertInPieces(QTextCursor& c, QStringView text, WorkReport& report, qsizetype doneBefore = 0);
     // The colour a text typed at `position` takes, as setSelText gives it: with `replacing`,
     // that of the first replaced character, else that of a caret put there.
     int inheritedColor(int position, bool replacing) const;
+    // The colour a caret at `position` types in, the typing colour aside: that of the character
+    // before it, or of the line's first character at the start of a line.
+    int caretColorAt(int position) const;
+    // The colour the cursor types in: the typing colour set while it stood where it stands, else
+    // that of its position.
+    int cursorColor(const QTextCursor& c) const;
     // Gives the text from `from` on the colours of `wanted`, setting only those that differ.
     void applyPieces(qsizetype from, const ColorPieces& wanted);
+    // The colours of [span) changed: their lines are painted again when next shown.
+    void colorsChanged(ColorStore::Span span);
+    // The colours of the text Qt reports added at `start` (CR LF offsets), `added` long, over
+    // `removed` characters: those the running operation gave, else the caret's.
+    void spliceColors(qsizetype start, qsizetype removed, qsizetype added);
+    // Paints the blocks of a changed stretch now when they are few, else when they are shown.
+    void repaintChanged(int position, int added);
+    void paintBlock(const QTextBlock& block, QList<QTextLayout::FormatRange>& ranges) const;
+    // Qt's own handling of a key or input-method event, the text it inserts in the cursor's colour.
+    void typeAsQt(const std::function<void()>& handle);
+    void stopAwaitingColors();
 
     TextStore store_;
+    ColorStore colors_;
+    ColorLayout* layout_ = nullptr;
     TextChange change_;
-    FormatCache formats_;
+    mutable FormatCache formats_;
+    // The typing colour of an empty first line.
+    int headColor_ = 0;
+    // A typing colour set with nothing selected, and the document position it was set at: it
+    // holds until the caret moves.
+    int typingColor_ = -1;
+    int typingPosition_ = -1;
+    // The colours the running operation gives the text it inserts: one colour, or pieces.
+    struct Staged {
+        bool set = false;
+        int color = 0;
+        ColorPieces pieces;
+    };
+    Staged staged_;
     QString lastError_;
     TextFormat format_;
     int rightMargin_ = 0;

@@ -1,16 +1,12 @@
 #pragma once
-// The colours of the editor's text, kept as the document's character formats: read back as
-// pieces of one colour, and set by touching only the characters whose colour differs, so that
-// Qt lays out again only what changed. Offsets count a line break as two characters.
+// Colours of the editor's text as ranges and as pieces of one colour, and the character format
+// that paints each colour. Offsets count a line break as two characters.
 #include <QColor>
 #include <QHash>
 #include <QTextCharFormat>
 #include <QVector>
 
-#include <functional>
 #include <vector>
-
-class QTextDocument;
 
 namespace kavrin {
 
@@ -22,10 +18,8 @@ struct ColorRange {
 };
 
 QColor colorToQt(int color);
-// The colour of a format; black when it has none.
-int formatColor(const QTextCharFormat& format);
 
-// One format object per colour, so that Qt finds each in its format collection by a cached hash.
+// One format object per colour, shared by every stretch painted in it.
 class FormatCache {
 public:
     const QTextCharFormat& operator()(int color);
@@ -48,17 +42,5 @@ void addPiece(ColorPieces& pieces, qsizetype length, int color);
 // long. False when the ranges after the first do not follow each other in order, so that they
 // cannot be flattened.
 bool flattenRanges(const QVector<ColorRange>& ranges, qsizetype textLength, qsizetype* from, ColorPieces* wanted);
-
-// The colours shown over [from, to) of the document, as pieces of one colour; `from` and `to`
-// lie within its text. Room is made for `expected` pieces at first.
-ColorPieces shownPieces(const QTextDocument* doc, qsizetype from, qsizetype to, qsizetype expected = 0);
-
-// Where `wanted` differs from `shown` (both from offset `from`), the ranges to set.
-QVector<ColorRange> colorChanges(const ColorPieces& shown, const ColorPieces& wanted, qsizetype from);
-
-// Sets the ranges' colours, later ones over earlier ones, in one edit block of the document
-// (an outer one, when open, takes them in too); `done` is told how many are set as they go.
-void setColorRanges(QTextDocument* doc, const QVector<ColorRange>& ranges, FormatCache& formats,
-                    const std::function<void(qsizetype done)>& done = {});
 
 }  // namespace kavrin
