@@ -1,8 +1,9 @@
 // Whole-page commands on large pages, each beside a plain QPlainTextEdit with a syntax highlighter
 // making the same edits in the same run: Select All + Indent, Replace All, the undo of each,
 // upper-casing the page, pasting 100 KB and cutting 100 KB with the undo and redo of each, whole-page colouring, opening a page, one keystroke,
-// peak memory, and a page of one 5 MB line. Sizes 100 KB, 1, 10 and 20 MB; the table at the end
-// gives each figure with the plain editor's beside it and their ratio. Qt runs offscreen.
+// peak memory, start-up of a fresh process to the coloured page, and a page of one 5 MB line.
+// Sizes 100 KB, 1, 10 and 20 MB; the table at the end gives each figure with the plain editor's
+// beside it and their ratio. Qt runs offscreen.
 //
 // --benchmark_filter picks benchmarks as usual; KAVRIN_BENCH_SIZES (e.g. "0.1,1") the sizes;
 // KAVRIN_BENCH_REPEAT how many times each runs (the table gives the least);
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
@@ -21,6 +23,8 @@
 #include <QSyntaxHighlighter>
 #include <QTemporaryDir>
 #include <QTextBlock>
+#include <QTextLayout>
+#include <QTimer>
 
 #include <sys/resource.h>
 
@@ -680,6 +684,152 @@ int memoryChild(bool ours, int kb) {
     std::_Exit(0);
 }
 
+// ---- start-up to the coloured page -------------------------------------------------------------
+
+// Started on main()'s first line, before the application object: a start-up child's clock.
+QElapsedTimer& sinceMain() {
+    static QElapsedTimer t;
+    return t;
+}
+
+double msSinceMain() { return double(sinceMain().nsecsElapsed()) / 1e6; }
+
+// Notes the first paint that shows the page coloured: `coloured` is asked on each paint event
+// (only those), with the widget painted, and tells whether that is the editor's viewport with
+// the page in colour.
+class FirstPaint : public QObject {
+public:
+    explicit FirstPaint(std::function<bool(QObject*)> coloured) : coloured_(std::move(coloured)) {}
+    bool painted() const { return painted_; }
+    // Runs the event loop until that paint, or `limitMs` have gone by; false then.
+    bool wait(int limitMs) {
+        if (painted_) return true;
+        QEventLoop loop;
+        loop_ = &loop;
+        QTimer::singleShot(limitMs, &loop, &QEventLoop::quit);
+        loop.exec();
+        loop_ = nullptr;
+        return painted_;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!painted_ && event->type() == QEvent::Paint && coloured_(watched)) {
+            painted_ = true;
+            // After the paint itself, which the filter comes before.
+            if (loop_) QTimer::singleShot(0, loop_, &QEventLoop::quit);
+        }
+        return false;
+    }
+
+private:
+    std::function<bool(QObject*)> coloured_;
+    QEventLoop* loop_ = nullptr;
+    bool painted_ = false;
+};
+
+// Keeps running the event loop until `done` holds, or `limitMs` from main() have gone by.
+bool runUntil(const std::function<bool()>& done, int limitMs) {
+    while (!done()) {
+        if (msSinceMain() > limitMs) return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    return true;
+}
+
+// A page that does not show coloured within this is taken as never coloured.
+constexpr int kStartUpLimitMs = 120000;
+
+int startUpFailed(const char* why) {
+    std::printf("error %s\n", why);
+    std::fflush(stdout);
+    std::_Exit(1);
+}
+
+// A fresh process from main() to the first paint of the page opened coloured, and on to the end
+// of its colouring. Prints both in ms, or "error" and the reason. `firstTag` and `lastTag` are
+// offsets of the first and the last '<' of the page, with CR LF breaks.
+int startUpChild(bool ours, const QString& path, int firstTag, int lastTag) {
+    if (ours) {
+        startMain();
+        // The window may paint the page inside openFile (the colouring's progress bar runs the
+        // event loop): the watch is on before it, on whichever editor holds the page.
+        FirstPaint watch([firstTag](QObject* o) {
+            auto* box = qobject_cast<RichTextBox*>(o->parent());
+            return box && box->viewport() == o && box->textLength() > firstTag && box->colorAt(firstTag) != 0;
+        });
+        qApp->installEventFilter(&watch);
+        mainWindow->openFile(path);
+        DocumentWindow* doc = activeDocument();
+        if (!doc || doc->filePath != path) startUpFailed("the page was not opened");
+        if (doc->txtMain->tag != "T") startUpFailed("the page was not coloured on opening");
+        if (!watch.wait(kStartUpLimitMs)) startUpFailed("the page was never painted coloured");
+        QApplication::processEvents();
+        const double first = msSinceMain();
+        qApp->removeEventFilter(&watch);
+        RichTextBox* box = doc->txtMain;
+        if (box->colorAt(firstTag) == 0) startUpFailed("the page's first tag is black");
+        const bool ended = box->colorAt(lastTag) != 0;
+        if (!ended && !runUntil([box, lastTag] { return box->colorAt(lastTag) != 0; }, kStartUpLimitMs))
+            startUpFailed("the page's last tag stayed black");
+        std::printf("%.1f %.1f\n", first, ended ? first : msSinceMain());
+    } else {
+        auto* edit = new QPlainTextEdit();
+        edit->resize(1000, 700);
+        edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+        edit->show();
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly)) startUpFailed("the page could not be read");
+        new TagHighlighter(edit->document());
+        edit->setPlainText(QString::fromUtf8(f.readAll()));
+        const QTextBlock top = edit->document()->firstBlock();
+        FirstPaint watch([edit, top](QObject* o) { return o == edit->viewport() && !top.layout()->formats().isEmpty(); });
+        edit->viewport()->installEventFilter(&watch);
+        if (!watch.wait(kStartUpLimitMs)) startUpFailed("the page was never painted coloured");
+        QApplication::processEvents();
+        const double first = msSinceMain();
+        QTextBlock last = edit->document()->lastBlock();
+        while (last.isValid() && !last.text().contains(u'<')) last = last.previous();
+        if (!last.isValid() || last.layout()->formats().isEmpty()) startUpFailed("the page's last tag is black");
+        std::printf("%.1f %.1f\n", first, first);
+    }
+    std::fflush(stdout);
+    std::_Exit(0);
+}
+
+// Start-up of a fresh process, to the first screen of the page coloured.
+void StartUp(benchmark::State& state) {
+    const QString page = pageText(qsizetype(kbOf(state)) * 1024);
+    const QString path = workDir().path() + "/startup.html";
+    {
+        QFile f(path);
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(page.toUtf8());
+    }
+    const QStringList args = {QStringLiteral("--startup-child"), oursOf(state) ? "ours" : "plain", path,
+                              QString::number(page.indexOf(u'<')), QString::number(page.lastIndexOf(u'<'))};
+    for (auto _ : state) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(), args);
+        child.waitForFinished(-1);
+        const QList<QByteArray> out = child.readAllStandardOutput().trimmed().split(' ');
+        bool ok = child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0 && out.size() == 2;
+        const double first = ok ? out[0].toDouble(&ok) : 0;
+        const double end = ok ? out[1].toDouble(&ok) : 0;
+        if (!ok) {
+            const QByteArray why = out.join(' ');
+            state.SkipWithError(("start-up child: " + (why.isEmpty() ? QByteArray("no answer") : why)).constData());
+            break;
+        }
+        state.SetIterationTime(first / 1000);
+        note(state, "Start-up to the coloured page", kbOf(state), oursOf(state), first);
+        // Only once the colouring goes on after the first screen does the end of it tell more.
+        if (end != first) note(state, "Start-up to end of colouring", kbOf(state), oursOf(state), end);
+        state.counters["end ms"] = end;
+    }
+}
+
 QVector<int> sizes() {
     QVector<int> kb;
     const QByteArray env = qgetenv("KAVRIN_BENCH_SIZES");
@@ -703,6 +853,7 @@ void registerAll() {
         {"Paste", Paste, 3},         {"UndoPaste", UndoPaste, 3},     {"RedoPaste", RedoPaste, 3},
         {"UndoCut", UndoCut, 3},     {"RedoCut", RedoCut, 3},         {"Colour", Colour, 1},
         {"Open", Open, 1},           {"Keystroke", Keystroke, 20},    {"PeakMemory", PeakMemory, 1},
+        {"StartUp", StartUp, 1},
     };
     for (const Entry& e : entries) {
         for (int kb : sizes()) {
@@ -741,8 +892,11 @@ void printTable() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    sinceMain().start();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (argc == 6 && QByteArray(argv[1]) == "--startup-child")
+        return startUpChild(QByteArray(argv[2]) == "ours", QString::fromLocal8Bit(argv[3]), atoi(argv[4]), atoi(argv[5]));
     if (argc == 4 && QByteArray(argv[1]) == "--memory-child") return memoryChild(QByteArray(argv[2]) == "ours", atoi(argv[3]));
     registerAll();
     benchmark::Initialize(&argc, argv);
