@@ -1,5 +1,8 @@
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QTextBlock>
+#include <QTextLayout>
 
 #include "documents/colorcoding.h"
 #include "documents/colorrtf.h"
@@ -81,6 +84,31 @@ TEST_F(ColorCodingTest, AFailedPassKeepsTheEditedTextAndSwitchesColouringOff) {
     EXPECT_TRUE(mainWindow->mnuToolsColorCodeNo->isChecked());
     EXPECT_FALSE(mainWindow->mnuToolsColorCodeRefresh->isEnabled());
     EXPECT_EQ(doc->txtMain->colorAt(0), 0);
+}
+
+// A page that is one long line opens laid out and in its colours, and stays so once the window
+// takes its size.
+TEST_F(ColorCodingTest, APageOfOneLongLineOpensShownInItsColours) {
+    QByteArray page = "<html>\r\n<body>\r\n<p><img src=\"data:image/png;base64,";
+    while (page.size() < 300 * 1024) page += "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNk";
+    page += "\"></p>\r\n</body>\r\n</html>\r\n";
+    colorOnOpen = true;
+    wordWrap = false;
+    mainWindow->openFile(writeFile("long.html", page));
+    DocumentWindow* opened = activeDocument();
+    ASSERT_NE(opened, doc);
+    QApplication::processEvents();
+    RichTextBox* editor = opened->txtMain;
+    ASSERT_EQ(editor->tag, "T");
+    const QTextBlock line = editor->document()->findBlockByNumber(2);
+    ASSERT_GT(line.length(), 300 * 1024);
+    EXPECT_GT(line.layout()->lineCount(), 0);
+    const int tagColour = editor->colorAt(editor->lineIndex(2) + 3);  // inside "<img"
+    ASSERT_NE(tagColour, 0);
+    bool shown = false;
+    for (const QTextLayout::FormatRange& r : line.layout()->formats())
+        shown = shown || (r.start <= 3 && r.start + r.length > 3 && r.format.foreground().color() == colorToQt(tagColour));
+    EXPECT_TRUE(shown);
 }
 
 TEST(ProgressPercent, GrowsByWholePercentsAndStopsAt97) {

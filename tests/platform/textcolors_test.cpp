@@ -1,5 +1,9 @@
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QRandomGenerator>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 
 #include "editortext.h"
 #include "fixture.h"
@@ -87,6 +91,68 @@ TEST_F(TextColorsTest, RangeColoursAtOnceMatchThemSetOneByOne) {
             EXPECT_EQ(ra[i].color, rb[i].color) << "round " << round;
         }
     }
+}
+
+// What the screen shows of each line laid out, character by character, against the colours the
+// editor reads back: they must never part, whatever edits and colourings come in between.
+void expectShownAsStored(const RichTextBox& box, const char* step) {
+    QApplication::processEvents();
+    int laidOut = 0;
+    for (QTextBlock b = box.document()->firstBlock(); b.isValid(); b = b.next()) {
+        const QTextLayout* layout = b.layout();
+        if (layout->lineCount() == 0) continue;
+        ++laidOut;
+        std::vector<int> shown(size_t(b.length() - 1), 0);
+        for (const QTextLayout::FormatRange& r : layout->formats()) {
+            const QColor c = r.format.foreground().color();
+            for (int i = r.start; i < r.start + r.length && i < int(shown.size()); ++i)
+                shown[size_t(i)] = c.red() | (c.green() << 8) | (c.blue() << 16);
+        }
+        const int offset = b.position() + b.blockNumber();
+        for (int i = 0; i < int(shown.size()); ++i)
+            ASSERT_EQ(shown[size_t(i)], box.colorAt(offset + i)) << step << ": line " << b.blockNumber() << " column " << i;
+    }
+    EXPECT_GT(laidOut, 0) << step;
+}
+
+TEST_F(TextColorsTest, TheScreenShowsTheColoursTheTextHas) {
+    RichTextBox box;
+    box.resize(500, 300);
+    box.show();
+    QVector<ColorRun> runs;
+    for (int i = 0; i < 60; ++i) {
+        runs.append({QStringLiteral("<td>"), kBlue});
+        runs.append({QStringLiteral("cell %1").arg(i), 0});
+        runs.append({QStringLiteral("</td>\r\n"), kRed});
+    }
+    box.setColorRuns(runs);
+    expectShownAsStored(box, "loaded");
+
+    box.setRangeColor(2, 30, kGreen);
+    expectShownAsStored(box, "a range coloured");
+
+    // In the middle of a line, the tag after the caret moving right.
+    const int line10 = box.lineIndex(10);
+    box.setSelStart(line10 + 6);
+    box.setSelColor(kGreen);
+    QTest::keyClicks(&box, "xy");
+    QTest::keyClick(&box, Qt::Key_Return);
+    expectShownAsStored(box, "typed");
+
+    box.select(box.lineIndex(14) + 3, 40);
+    box.setSelText("<b>\r\n</b>\r\n", {{10, 3, kBlue}, {15, 4, kRed}});
+    expectShownAsStored(box, "replaced over lines");
+
+    QVector<TextEdit> edits;
+    for (int at = 0; at < 400; at += 37) edits.append({at, 2, "<<"});
+    box.replaceRanges(edits);
+    box.setColorPieces(0, {{5, kRed}, {40, -1}, {7, kBlue}});
+    expectShownAsStored(box, "many edits and pieces");
+
+    // Lines far down, laid out only once they are shown.
+    box.setRangeColor(box.textLength() - 200, 150, kBlue);
+    box.setSelStart(box.textLength());
+    expectShownAsStored(box, "scrolled to the end");
 }
 
 }  // namespace
