@@ -11,7 +11,17 @@ ColorLayout::ColorLayout(QTextDocument* doc, Painter painter)
 
 QRectF ColorLayout::blockBoundingRect(const QTextBlock& block) const {
     if (deferred_ && block.isValid() && block.layout()->lineCount() == 0) return QRectF(0, 0, 1, lineHeight_);
-    if (block.isValid() && !held_ && !painted(block)) paintNow(block);
+    if (block.isValid() && !held_ && !painted(block)) {
+        // Qt asks for a changed line's rectangle as it was before laying it out again: painted
+        // now, the line keeps that rectangle and is laid out once, by Qt, and only it is drawn
+        // again when its height stays.
+        if (changing_ > 0 && block.layout()->lineCount() > 0) {
+            const QRectF before = QPlainTextDocumentLayout::blockBoundingRect(block);
+            paintNow(block);
+            return before;
+        }
+        paintNow(block);
+    }
     return QPlainTextDocumentLayout::blockBoundingRect(block);
 }
 
@@ -45,7 +55,9 @@ void ColorLayout::paintNow(const QTextBlock& block) const {
 
 void ColorLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
     if (swallow_) return;
+    ++changing_;
     QPlainTextDocumentLayout::documentChanged(from, charsRemoved, charsAdded);
+    --changing_;
 }
 
 }  // namespace kavrin

@@ -47,6 +47,7 @@ private:
     int generation_ = 1;
     bool held_ = false;
     bool deferred_ = false;
+    int changing_ = 0;  // inside documentChanged
     qreal lineHeight_ = 0;
     mutable bool swallow_ = false;
 };

@@ -512,6 +512,12 @@ void RichTextBox::repaintChanged(int position, int added) {
         layout_->invalidate(position, position + added);
         return;
     }
+    // A change within a line already laid out leaves the painting to Qt's own new layout of the
+    // line, which then lays it out once and draws that line alone again.
+    if (first == last && first.layout()->lineCount() > 0) {
+        layout_->invalidate(position, position);
+        return;
+    }
     for (QTextBlock b = first; b.isValid(); b = b.next()) {
         layout_->paintNow(b);
         if (b == last) break;
