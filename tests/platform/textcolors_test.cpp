@@ -3,6 +3,8 @@
 #include <QRandomGenerator>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextLayout>
 
 #include "editortext.h"
@@ -153,6 +155,25 @@ TEST_F(TextColorsTest, TheScreenShowsTheColoursTheTextHas) {
     box.setRangeColor(box.textLength() - 200, 150, kBlue);
     box.setSelStart(box.textLength());
     expectShownAsStored(box, "scrolled to the end");
+}
+
+// The printed copy carries the colours, which the editor's own document no longer holds.
+TEST_F(TextColorsTest, ThePrintedCopyIsInTheTextsColours) {
+    RichTextBox box;
+    box.setColorRuns({{"<b>", kBlue}, {"bold\r\n", 0}, {"<!-- c -->", kGreen}});
+    for (const bool selection : {false, true}) {
+        if (selection) box.select(3, 7);
+        const std::unique_ptr<QTextDocument> copy = box.coloredDocument(selection);
+        const QString expected = selection ? "bold\n<" : "<b>bold\n<!-- c -->";
+        ASSERT_EQ(copy->toPlainText(), expected);
+        for (int i = 0; i < expected.size(); ++i) {
+            if (expected[i] == u'\n') continue;
+            QTextCursor c(copy.get());
+            c.setPosition(i + 1);
+            const int offset = (selection ? 3 : 0) + i + (i > expected.indexOf(u'\n') ? 1 : 0);
+            EXPECT_EQ(c.charFormat().foreground().color(), colorToQt(box.colorAt(offset))) << selection << " " << i;
+        }
+    }
 }
 
 }  // namespace
