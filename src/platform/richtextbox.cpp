@@ -465,11 +465,17 @@ void RichTextBox::colorsChanged(ColorStore::Span span) {
     if (span.second <= span.first) return;
     // A line break is one character to Qt, with one colour: that of its LF, which a stretch
     // starting at the LF takes and one ending before it leaves.
-    const QStringView text(this->text());
-    for (qsizetype cr = text.indexOf(u'\r', qMax<qsizetype>(0, span.first - 1)); cr >= 0 && cr <= span.second;
-         cr = text.indexOf(u'\r', cr + 1)) {
-        if (cr + 1 < text.size() && text[cr + 1] == u'\n' && colors_.at(cr) != colors_.at(cr + 1))
-            colors_.fill(cr, cr + 1, colors_.at(cr + 1));
+    // Read where the text lies: closing the store's gap would move the text after the last edit.
+    const SplitText text = textParts();
+    qsizetype base = 0;
+    for (const QStringView piece : {text.head, text.tail}) {
+        const qsizetype from = qMax<qsizetype>(0, span.first - 1 - base);
+        for (qsizetype i = piece.indexOf(u'\r', from); i >= 0 && base + i <= span.second; i = piece.indexOf(u'\r', i + 1)) {
+            const qsizetype cr = base + i;
+            if (cr + 1 < text.size() && text[cr + 1] == u'\n' && colors_.at(cr) != colors_.at(cr + 1))
+                colors_.fill(cr, cr + 1, colors_.at(cr + 1));
+        }
+        base += piece.size();
     }
     // A stretch over most of the page marks every line at once rather than each in turn.
     if (span.second - span.first > textLength() / 2)
