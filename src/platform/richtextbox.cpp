@@ -220,8 +220,8 @@ void RichTextBox::chooseWrapFor(int position, int added) {
 }
 
 void RichTextBox::onContentsChange(int position, int removed, int added) {
-    if (!formatting_) chooseWrapFor(position, added);
-    if (formatting_ || bulk_) return;
+    chooseWrapFor(position, added);
+    if (bulk_) return;
     QTextDocument* doc = document();
     const int docLen = doc->characterCount() - 1;
     bool changed = true;

@@ -329,7 +329,6 @@ private:
     int rightMargin_ = 0;
     bool wrapAnywhere_ = false;  // the text holds a run too long to break only at word boundaries
     bool redraw_ = true;
-    bool formatting_ = false;  // colour changes only: no Change
     bool bulk_ = false;        // replaceAll builds the cache itself
     bool leftPressed_ = false;
     // Change and SelChange are held back while Qt is inside its own edit or event and sent
