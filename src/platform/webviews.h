@@ -10,6 +10,7 @@
 #include <QWidget>
 
 class QWebEngineView;
+class QWebEnginePage;
 class QWebEngineProfile;
 
 namespace kavrin {
@@ -19,6 +20,9 @@ namespace kavrin {
 void registerLocalPageScheme();
 // The engine profile every view of the program uses, with the scheme's handler installed.
 QWebEngineProfile* localPageProfile();
+// Refuses a page's own scripts what they ask of local files (XMLHttpRequest, fetch, workers);
+// what the page's markup loads goes on. For every page that runs its scripts.
+void blockLocalReadsByScripts(QWebEnginePage* page);
 // The scheme's address of a local file, and back (empty when the address is not a local one).
 // The scheme serves a page's own folder tree, and only the folders of pages given an address.
 QUrl localPageUrl(const QString& path, const QString& query = QString());

@@ -193,5 +193,43 @@ TEST_F(WebViewsTest, PositioningAndListKindsAreUndoneInTurnWithTyping) {
     EXPECT_EQ(str(currentHtml(edit)), str(menu));
 }
 
+// Pictures named relative to the page show in Design from the page's folder, yet the HTML read
+// back is what the same page gives with no folder at all: whatever the view adds to find them
+// never reaches the source, whatever the page's opening looks like, and a base of the page's own
+// is kept and followed.
+TEST_F(WebViewsTest, DesignShowsThePagesPicturesAndReadsBackOnlyThePage) {
+    writeFile("site/img/dot.png", QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42m"
+                                                         "P8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg=="));
+    const QString path = writeFile("site/page.htm", "");
+    const QString pictured = "<p id=p><img id=pic src=\"img/dot.png\">x</p>";
+    const QStringList pages{
+        "<!DOCTYPE html>\r\n<!-- top -->\r\n<html lang=en>\r\n<head profile=\"a>b\">\r\n<title>t</title>\r\n</head>\r\n"
+        "<body>" + pictured + "</body>\r\n</html>\r\n",
+        "<!-- top -->\r\n<html>\r\n<!-- in -->\r\n<body>" + pictured,
+        "\xef\xbb\xbf  " + pictured,
+        "<title>t</title><BASE href=\"elsewhere/\">" + pictured,
+    };
+    DhtmlEdit edit;
+    edit.resize(400, 300);
+    edit.show();
+    for (const QString& page : pages) {
+        edit.setBaseURL(QString());
+        edit.setDocumentHTML(page);
+        ASSERT_TRUE(waitDesignReady(edit));
+        const QString alone = edit.loadedHTML();
+        edit.setDocumentHTML(page);
+        edit.setBaseURL(path);
+        ASSERT_TRUE(waitDesignReady(edit));
+        EXPECT_EQ(str(edit.loadedHTML()), str(alone));
+        const bool ownBase = page.contains("BASE");
+        EXPECT_EQ(alone.contains("<base href=\"elsewhere/\">"), ownBase) << str(alone);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return js(edit, "document.getElementById('pic').complete").toBool(); }, 5000));
+        EXPECT_EQ(js(edit, "document.getElementById('pic').naturalWidth").toInt(), ownBase ? 0 : 1) << str(page);
+        select(edit, "p");
+        type(edit, "Y");
+        EXPECT_EQ(str(currentHtml(edit)), str(QString(alone).replace("<p id=\"p\">", "<p id=\"p\">Y")));
+    }
+}
+
 }  // namespace
 }  // namespace kavrin::test
