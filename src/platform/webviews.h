@@ -30,7 +30,8 @@ QString localPagePath(const QUrl& url);
 // Serves the file at `copyPath` under the scheme's address of `shownAs` ("" ends it), so that a
 // copy kept elsewhere finds its pictures and style sheets in the folder of the page it stands for.
 void showLocalPageAs(const QString& shownAs, const QString& copyPath);
-// Pages held in memory (the design view's document) are served under a token until dropped.
+// Pages held in memory (the opening of the design view's page) are served under a token until
+// dropped.
 QString holdLocalPage(const QByteArray& html, const QString& oldToken = QString());
 void dropLocalPage(const QString& token);
 // The character set a page's bytes are shown in: UTF-8 when they are valid UTF-8, else what the

@@ -8,6 +8,7 @@
 #include "designwait.h"
 #include "fixture.h"
 #include "platform/dhtmledit.h"
+#include "platform/pagebase.h"
 #include "platform/webbrowser.h"
 
 namespace kavrin::test {
@@ -59,6 +60,19 @@ TEST_F(WebViewsTest, PagesAreShownInTheEncodingTheEditorReadsThemIn) {
     // A page that names its own character set keeps it when its bytes are not UTF-8.
     EXPECT_EQ(pageContentType("<meta charset=\"iso-8859-2\"><p>\xb9</p>"), "text/html");
     EXPECT_EQ(pageContentType("<meta http-equiv=Content-Type content=\"text/html; charset=koi8-r\">\xc1"), "text/html");
+}
+
+// A page's own base decides where its pictures come from, wherever it stands; a page in UTF-16
+// would be garbled by an ASCII tag.
+TEST_F(WebViewsTest, APagesOwnBaseAndAWidePageAreLeftAlone) {
+    QByteArray href;
+    const QByteArray far = "<title>t</title><p>" + QByteArray(100 * 1024, 'x') + "</p><base href=\"http://example.com/\">";
+    EXPECT_EQ(withFolderBase(far, "/site", &href), far);
+    EXPECT_TRUE(href.isEmpty());
+    const QByteArray wide("\xFF\xFE<\0p\0>\0", 8);
+    EXPECT_EQ(withFolderBase(wide, "/site", &href), wide);
+    EXPECT_EQ(withFolderBase("<p>x", "/my site", &href), "<base href=\"file:///my%20site/\"><p>x");
+    EXPECT_EQ(href, "file:///my%20site/");
 }
 
 TEST_F(WebViewsTest, FramesetPagesAreToldApartAndShownWithoutEditing) {
