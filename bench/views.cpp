@@ -157,6 +157,12 @@ bool caretAtSection(DocumentWindow* doc, int section) {
                                  .toList();
     if (box.size() != 2) return false;
     QTest::mouseClick(doc->dhtm->view()->focusProxy(), Qt::LeftButton, {}, QPoint(box[0].toInt(), box[1].toInt()));
+    // The click and the script reach the page by different ways: the caret is put only once the
+    // click has, or the click would move it afterwards.
+    const QString clicked = QStringLiteral("(() => { const a = document.getElementsByName('s%1')[0];"
+                                           "const s = getSelection(); return !!a && s.rangeCount > 0 && a.contains(s.anchorNode); })()")
+                                .arg(section);
+    if (!waitFor([&] { return runJs(doc->dhtm->view(), clicked).toBool(); }, 10000)) return false;
     return runJs(doc->dhtm->view(), QStringLiteral("(() => { const a = document.getElementsByName('s%1')[0];"
                                                    "if (!a) return false; const r = document.createRange();"
                                                    "r.setStart(a.firstChild, 0); getSelection().removeAllRanges();"

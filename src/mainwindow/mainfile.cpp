@@ -27,6 +27,7 @@
 #include "platform/msgbox.h"
 #include "platform/screen.h"
 #include "platform/textfile.h"
+#include "platform/webviews.h"
 
 namespace kavrin {
 
@@ -78,6 +79,7 @@ QString withBaseFolder(const QString& html, const QString& documentPath) {
 // could not be loaded or printed in time.
 bool printRenderedPage(const QString& file, QPrinter* printer) {
     QWebEngineView view;
+    blockLocalReadsByScripts(view.page());
     view.setAttribute(Qt::WA_DontShowOnScreen);
     QEventLoop loop;
     bool printed = false;

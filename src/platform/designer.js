@@ -29,7 +29,7 @@
     new QWebChannel(qt.webChannelTransport, (channel) => {
       if (bridge) return;
       bridge = channel.objects.designBridge;
-      if (editable) push();
+      if (editable || showOwed) push();
     });
   }
   connect();
@@ -56,17 +56,21 @@
     return impliedBodies.size > 0;
   }
   const voidTags = new Set(['AREA', 'BASE', 'BR', 'COL', 'EMBED', 'HR', 'IMG', 'INPUT', 'LINK', 'META', 'PARAM', 'SOURCE', 'TRACK', 'WBR']);
+  // The base address the control put in front of the page, so that its pictures load from its
+  // folder: the page's own source never had it.
+  let fileBase = null;
   function elementHtml(el) {
-    if (!impliedBodies.size || rawText.has(el.tagName)) return el.outerHTML;
+    if (rawText.has(el.tagName)) return el.outerHTML;
+    let holds = !!fileBase && el.contains(fileBase);
+    if (!holds && !impliedBodies.size) return el.outerHTML;
     if (impliedBodies.has(el)) return childrenHtml(el);
-    let holds = false;
-    for (const b of impliedBodies) if (el.contains(b)) { holds = true; break; }
+    if (!holds) for (const b of impliedBodies) if (el.contains(b)) { holds = true; break; }
     if (!holds) return el.outerHTML;
     return startTag(el) + childrenHtml(el) + (voidTags.has(el.tagName) ? '' : '</' + el.localName + '>');
   }
   function childrenHtml(el) {
     let s = '';
-    for (const c of el.childNodes) s += nodeHtml(c, el);
+    for (const c of el.childNodes) if (c !== fileBase) s += nodeHtml(c, el);
     return s;
   }
   function nodeHtml(n, parent) {
@@ -88,7 +92,7 @@
   function htmlElement(el) {
     let s = flags.html ? startTag(el) : '';
     for (const child of el.childNodes) {
-      if (child === strip) continue;
+      if (child === strip || child === fileBase) continue;
       if (child.nodeType === 1 && child.tagName === 'HEAD') s += flags.head ? elementHtml(child) : childrenHtml(child);
       else if (child.nodeType === 1 && child.tagName === 'BODY') s += flags.body ? elementHtml(child) : childrenHtml(child);
       else s += nodeHtml(child, el);
@@ -597,7 +601,7 @@
   function snapshot(withHtml) {
     noteMutations(observer.takeRecords());
     const st = state();
-    const out = { seq: ++seq, dirty, changes, keys, states: st.s, values: st.v };
+    const out = { seq: ++seq, dirty, changes, keys, shown, states: st.s, values: st.v };
     if (withHtml) out.html = serialize();
     return out;
   }
@@ -746,10 +750,56 @@
   }
   kv.setOptions = function (o) { applyOptions(o); return snapshot(false); };
 
-  kv.init = function (o) {
-    flags = o.flags || flags;
-    setBlockFormats(o.blockFormats || []);
+  // The control loads only the page's opening, which sets the mode the page is shown in, and
+  // hands the whole page over as text: parsed here in one go and put in place of the opening.
+  function build(text) {
+    const parsed = new DOMParser().parseFromString(text, 'text/html');
+    while (document.firstChild) document.removeChild(document.firstChild);
+    for (const n of Array.from(parsed.childNodes)) document.appendChild(document.adoptNode(n));
+  }
+
+  // A picture missing from the disk fails after the page is built, one after another, and each
+  // failure has the engine lay the page out again: on a long page with many of them that takes
+  // far longer than the page. The page stays out of layout until its local pictures have
+  // settled (or the control stops waiting), and is then laid out once.
+  const unlaid = new CSSStyleSheet();
+  unlaid.replaceSync('html { display: none !important; }');
+  let shown = true;
+  let showOwed = false;
+  const unsettled = new Set();
+  function pictureSettled(e) {
+    if (!unsettled.delete(e.target) || unsettled.size) return;
+    show();
+  }
+  function show() {
+    if (shown) return;
+    shown = true;
+    unsettled.clear();
+    document.removeEventListener('load', pictureSettled, true);
+    document.removeEventListener('error', pictureSettled, true);
     document.adoptedStyleSheets = [sheet, detailSheet];
+    if (bridge) push(); else { showOwed = true; connect(); }
+  }
+  kv.show = function () { show(); return snapshot(false); };
+  function awaitPictures() {
+    for (const img of document.images)
+      if (!img.complete && img.loading !== 'lazy' && /^file:/i.test(img.currentSrc || img.src)) unsettled.add(img);
+    if (!unsettled.size) return;
+    shown = false;
+    document.addEventListener('load', pictureSettled, true);
+    document.addEventListener('error', pictureSettled, true);
+  }
+
+  kv.init = function (o) {
+    if (typeof o.page === 'string') {
+      build(o.page);
+      awaitPictures();
+    }
+    flags = o.flags || flags;
+    const first = o.base ? document.querySelector('base') : null;
+    fileBase = first && first.getAttribute('href') === o.base ? first : null;
+    setBlockFormats(o.blockFormats || []);
+    document.adoptedStyleSheets = shown ? [sheet, detailSheet] : [sheet, detailSheet, unlaid];
     applyOptions(o);
     const html = serialize();
     editable = !o.readOnly;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QKeyEvent>
@@ -21,6 +22,7 @@
 #include <memory>
 
 #include "platform/designfont.h"
+#include "platform/pagebase.h"
 #include "platform/msgbox.h"
 
 static void initDesignerResources() { Q_INIT_RESOURCE(designer); }
@@ -100,6 +102,9 @@ DhtmlEdit::DhtmlEdit(QWidget* parent) : LazyWebView(parent) {
     flushTimer_ = new QTimer(this);
     flushTimer_->setSingleShot(true);
     connect(flushTimer_, &QTimer::timeout, this, &DhtmlEdit::flushTimedOut);
+    showTimer_ = new QTimer(this);
+    showTimer_->setSingleShot(true);
+    connect(showTimer_, &QTimer::timeout, this, &DhtmlEdit::showWithoutWaiting);
 }
 
 DhtmlEdit::~DhtmlEdit() {
@@ -204,6 +209,8 @@ int DhtmlEdit::setDocumentHTML(const QString& html) {
     pageChanges_ = htmlChanges_ = cleanChanges_ = 0;
     flushing_ = false;
     flushTimer_->stop();
+    awaitingShow_ = false;
+    showTimer_->stop();
     queued_.clear();
     readOnly_ = containsFrameset(html);
     states_.clear();
@@ -242,13 +249,27 @@ QVariantMap DhtmlEdit::loadFlags() const {
 
 void DhtmlEdit::startLoad() {
     loadPending_ = false;
+    awaitingShow_ = false;
+    showTimer_->stop();
     loading_ = true;
     ready_ = false;
     const QString base = baseUrl_.isEmpty() || baseUrl_.startsWith(QLatin1String("Untitled"))
                              ? QStringLiteral("/untitled/untitled.htm")
                              : baseUrl_;
-    token_ = holdLocalPage(sourceHtml_.toUtf8(), token_);
-    const QUrl url = localPageUrl(QString(base).replace('\\', '/'), QStringLiteral("design=") + token_);
+    const QString path = QString(base).replace('\\', '/');
+    QByteArray page = sourceHtml_.toUtf8();
+    // Pictures and style sheets come straight from the page's folder, not one by one through
+    // this thread; the page reads the base back out of what it writes.
+    fileBase_.clear();
+    if (!baseUrl_.isEmpty() && !baseUrl_.startsWith(QLatin1String("Untitled")))
+        page = withFolderBase(page, QFileInfo(path).absolutePath(), &fileBase_);
+    // The engine's loader hands a page over in small pieces and lays out what it has after each
+    // one, which on a long page costs far more than the page itself. Only the page's opening is
+    // loaded (it decides the mode the page is shown in); the page script builds the rest in one
+    // go from the text.
+    pageText_ = QString::fromUtf8(page);
+    token_ = holdLocalPage(pagePrologue(page), token_);
+    const QUrl url = localPageUrl(path, QStringLiteral("design=") + token_);
     static_cast<DesignPage*>(view()->page())->expected = url;
     view()->load(url);
 }
@@ -256,6 +277,8 @@ void DhtmlEdit::startLoad() {
 void DhtmlEdit::pageLoaded(bool ok) {
     if (loadPending_ || !loading_) return;
     loading_ = false;
+    // A refresh tag would load the opening alone again, over the user's work.
+    static_cast<DesignPage*>(view()->page())->expected = QUrl();
     watchInput();
     QVariantList formats;
     for (const auto& [name, tag] : kBlockFormats) formats << QVariant(QVariantList{name, tag});
@@ -264,6 +287,8 @@ void DhtmlEdit::pageLoaded(bool ok) {
                         {"divOnReturn", bool(UseDivOnCarriageReturn)},
                         {"readOnly", readOnly_ || !ok},
                         {"flags", loadFlags()},
+                        {"base", QString::fromLatin1(fileBase_)},
+                        {"page", std::exchange(pageText_, QString())},
                         {"blockFormats", formats}};
     const QString script = QStringLiteral("window.kv ? kv.init(%1) : null").arg(jsValue(options));
     QPointer<DhtmlEdit> self(this);
@@ -279,13 +304,38 @@ void DhtmlEdit::pageLoaded(bool ok) {
         self->applyState(result, false);
         self->htmlChanges_ = self->cleanChanges_ = self->pageChanges_;
         self->dirty_ = false;
-        self->ready_ = true;
-        emit self->documentLoaded(ok && !map.isEmpty());
-        emit self->DisplayChanged();
-        // Commands given while the page loaded run now, in their order.
-        const auto queued = std::exchange(self->queued_, {});
-        for (const auto& [script, after] : queued)
-            if (self) self->runReporting(script, after);
+        self->loadOk_ = ok && !map.isEmpty();
+        if (map.value(QStringLiteral("shown"), true).toBool()) {
+            self->pageShown();
+            return;
+        }
+        // The page shows itself once its pictures have settled, and says so in a report; one
+        // that waits on a picture from a slow server is shown without it after a while.
+        self->awaitingShow_ = true;
+        self->showTimer_->start(kShowTimeoutMs);
+    });
+}
+
+void DhtmlEdit::pageShown() {
+    awaitingShow_ = false;
+    showTimer_->stop();
+    ready_ = true;
+    emit documentLoaded(loadOk_);
+    emit DisplayChanged();
+    // Commands given while the page loaded run now, in their order.
+    QPointer<DhtmlEdit> self(this);
+    const auto queued = std::exchange(queued_, {});
+    for (const auto& [script, after] : queued)
+        if (self) self->runReporting(script, after);
+}
+
+void DhtmlEdit::showWithoutWaiting() {
+    if (!awaitingShow_) return;
+    QPointer<DhtmlEdit> self(this);
+    view()->page()->runJavaScript(QStringLiteral("kv.show()"), kWorld, [self](const QVariant& result) {
+        if (!self || !self->awaitingShow_ || self->loading_ || self->loadPending_) return;
+        self->applyState(result, false);
+        self->pageShown();
     });
 }
 
@@ -313,6 +363,12 @@ void DhtmlEdit::holdReports(bool hold) {
 void DhtmlEdit::applyState(const QVariant& state, bool announce) {
     const QVariantMap map = state.toMap();
     if (map.isEmpty()) return;
+    if (awaitingShow_ && map.value(QStringLiteral("shown")).toBool()) {
+        awaitingShow_ = false;
+        QTimer::singleShot(0, this, [this] {
+            if (!loading_ && !loadPending_ && !ready_) pageShown();
+        });
+    }
     if (map.contains(QStringLiteral("flush"))) takeFlush(map);
     // Reports travel two ways (the channel, and the answers to the control's calls) and can
     // overtake each other; an older one must not undo a newer one.

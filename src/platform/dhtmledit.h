@@ -149,6 +149,8 @@ public:
     // the page has not answered within `timeoutMs` (or has not loaded).
     void requestCurrent(int timeoutMs = kCurrentTimeoutMs);
     static inline int kCurrentTimeoutMs = 8000;
+    // How long a loaded page waits for its pictures before it is shown without them.
+    static inline int kShowTimeoutMs = 30000;
     // For tests: reports of the page are held back until released, as a slow page's would be.
     void holdReports(bool hold);
 
@@ -174,6 +176,8 @@ private:
     friend class DesignBridge;
     void startLoad();
     void pageLoaded(bool ok);
+    void pageShown();
+    void showWithoutWaiting();
     void receiveReport(const QVariant& report, std::function<void(const QVariantMap&)> after);
     void takeFlush(const QVariantMap& map);
     void applyState(const QVariant& state, bool announce);
@@ -194,12 +198,17 @@ private:
     QWebChannel* channel_ = nullptr;
     QMenu* menu_ = nullptr;
     QTimer* flushTimer_ = nullptr;
+    QTimer* showTimer_ = nullptr;
+    bool awaitingShow_ = false;
+    bool loadOk_ = false;
     QPoint menuPos_;
     QString sourceHtml_;   // as given
     QString loadedHtml_;   // as the engine wrote it at load
     QString html_;         // as last read
     QString baseUrl_;
     QString token_;
+    QByteArray fileBase_;  // the base address put into the page loaded, "" for none
+    QString pageText_;     // the page being loaded, until the page script builds it
     bool loadPending_ = false;
     bool loading_ = false;
     bool ready_ = false;

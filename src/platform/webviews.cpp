@@ -11,6 +11,7 @@
 #include <QStringDecoder>
 #include <QUrlQuery>
 #include <QVBoxLayout>
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInfo>
@@ -19,6 +20,8 @@
 #include <QWebEngineUrlScheme>
 #include <QWebEngineUrlSchemeHandler>
 #include <QWebEngineView>
+
+#include "platform/pagebase.h"
 
 namespace kavrin {
 
@@ -67,34 +70,6 @@ bool mayServe(const QString& path) {
         reached = reached || within(real, folder);
     }
     return asked && reached;
-}
-
-// A page copy takes its pictures, style sheets and frames straight from its folder on disk: a
-// base address in front of its own text saves every one of them a round trip to this thread,
-// which costs a page with many pictures seconds. A page with a base of its own keeps it, and
-// a page in UTF-16 or UTF-32 (where a tag in ASCII would not read) is served through the scheme.
-QByteArray withFileBase(const QByteArray& page, const QString& folder) {
-    if (page.startsWith("\xFF\xFE") || page.startsWith("\xFE\xFF") || page.startsWith(QByteArray("\0\0\xFE\xFF", 4)))
-        return page;
-    static const QRegularExpression ownBase(QStringLiteral("<base[\\s>]"), QRegularExpression::CaseInsensitiveOption);
-    const QString head = QString::fromLatin1(page.left(64 * 1024));
-    if (ownBase.match(head).hasMatch()) return page;
-    const QByteArray base = "<base href=\"" +
-                            QUrl::fromLocalFile(folder + u'/').toEncoded().replace('"', "%22").replace('&', "%26") +
-                            "\">";
-    static const QRegularExpression headTag(QStringLiteral("<head(\\s[^>]*)?>"), QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = headTag.match(head);
-    QByteArray out = page;
-    // Without a head: after the doctype (in front of it the page would lose its mode), else after
-    // any byte-order mark.
-    static const QRegularExpression doctype(QStringLiteral("^(\\xEF\\xBB\\xBF)?\\s*<!doctype[^>]*>"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch d = doctype.match(head);
-    const qsizetype at = m.hasMatch()   ? m.capturedEnd()
-                         : d.hasMatch() ? d.capturedEnd()
-                                        : (page.startsWith("\xEF\xBB\xBF") ? 3 : 0);
-    out.insert(at, base);
-    return out;
 }
 
 // Page scripts read nothing local: requests a script makes itself (XMLHttpRequest, fetch, a
@@ -160,7 +135,7 @@ public:
         else
             type = QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchExtension).name().toLatin1();
         if (type == "text/html") type = pageContentType(bytes);
-        if (copy) bytes = withFileBase(bytes, QFileInfo(shownAs).absolutePath());
+        if (copy) bytes = withFolderBase(bytes, QFileInfo(shownAs).absolutePath());
         reply(job, type, bytes);
     }
 
@@ -191,11 +166,17 @@ QWebEngineProfile* localPageProfile() {
         registerLocalPageScheme();
         profile = QWebEngineProfile::defaultProfile();
         profile->installUrlSchemeHandler(kScheme, new LocalPageHandler(profile));
-        profile->setUrlRequestInterceptor(new ScriptReadBlocker(profile));
         // Pages shown from disk read no other local file, as a browser opening a file would.
         profile->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
     }
     return profile;
+}
+
+void blockLocalReadsByScripts(QWebEnginePage* page) {
+    // On the page rather than the profile: every request of a page with an interceptor takes a
+    // trip through this thread, which the design view, running no page script, is spared.
+    static ScriptReadBlocker* blocker = new ScriptReadBlocker(localPageProfile());
+    page->setUrlRequestInterceptor(blocker);
 }
 
 QUrl localPageUrl(const QString& path, const QString& query) {
@@ -251,6 +232,7 @@ QWebEngineView* LazyWebView::view() {
     if (!view_) {
         localPageProfile();
         view_ = new QWebEngineView(this);
+        blockLocalReadsByScripts(view_->page());
         layout()->addWidget(view_);
         viewCreated();
     }

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 class QWebEngineView;
+class QWebEnginePage;
 class QWebEngineProfile;
 
 namespace kavrin {
@@ -19,6 +20,9 @@ namespace kavrin {
 void registerLocalPageScheme();
 // The engine profile every view of the program uses, with the scheme's handler installed.
 QWebEngineProfile* localPageProfile();
+// Refuses a page's own scripts what they ask of local files (XMLHttpRequest, fetch, workers);
+// what the page's markup loads goes on. For every page that runs its scripts.
+void blockLocalReadsByScripts(QWebEnginePage* page);
 // The scheme's address of a local file, and back (empty when the address is not a local one).
 // The scheme serves a page's own folder tree, and only the folders of pages given an address.
 QUrl localPageUrl(const QString& path, const QString& query = QString());
@@ -26,7 +30,8 @@ QString localPagePath(const QUrl& url);
 // Serves the file at `copyPath` under the scheme's address of `shownAs` ("" ends it), so that a
 // copy kept elsewhere finds its pictures and style sheets in the folder of the page it stands for.
 void showLocalPageAs(const QString& shownAs, const QString& copyPath);
-// Pages held in memory (the design view's document) are served under a token until dropped.
+// Pages held in memory (the opening of the design view's page) are served under a token until
+// dropped.
 QString holdLocalPage(const QByteArray& html, const QString& oldToken = QString());
 void dropLocalPage(const QString& token);
 // The character set a page's bytes are shown in: UTF-8 when they are valid UTF-8, else what the

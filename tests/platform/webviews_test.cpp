@@ -8,6 +8,7 @@
 #include "designwait.h"
 #include "fixture.h"
 #include "platform/dhtmledit.h"
+#include "platform/pagebase.h"
 #include "platform/webbrowser.h"
 
 namespace kavrin::test {
@@ -59,6 +60,19 @@ TEST_F(WebViewsTest, PagesAreShownInTheEncodingTheEditorReadsThemIn) {
     // A page that names its own character set keeps it when its bytes are not UTF-8.
     EXPECT_EQ(pageContentType("<meta charset=\"iso-8859-2\"><p>\xb9</p>"), "text/html");
     EXPECT_EQ(pageContentType("<meta http-equiv=Content-Type content=\"text/html; charset=koi8-r\">\xc1"), "text/html");
+}
+
+// A page's own base decides where its pictures come from, wherever it stands; a page in UTF-16
+// would be garbled by an ASCII tag.
+TEST_F(WebViewsTest, APagesOwnBaseAndAWidePageAreLeftAlone) {
+    QByteArray href;
+    const QByteArray far = "<title>t</title><p>" + QByteArray(100 * 1024, 'x') + "</p><base href=\"http://example.com/\">";
+    EXPECT_EQ(withFolderBase(far, "/site", &href), far);
+    EXPECT_TRUE(href.isEmpty());
+    const QByteArray wide("\xFF\xFE<\0p\0>\0", 8);
+    EXPECT_EQ(withFolderBase(wide, "/site", &href), wide);
+    EXPECT_EQ(withFolderBase("<p>x", "/my site", &href), "<base href=\"file:///my%20site/\"><p>x");
+    EXPECT_EQ(href, "file:///my%20site/");
 }
 
 TEST_F(WebViewsTest, FramesetPagesAreToldApartAndShownWithoutEditing) {
@@ -191,6 +205,44 @@ TEST_F(WebViewsTest, PositioningAndListKindsAreUndoneInTurnWithTyping) {
     EXPECT_EQ(str(currentHtml(edit)), str(listed));
     edit.ExecCommand(DECMD_REDO);
     EXPECT_EQ(str(currentHtml(edit)), str(menu));
+}
+
+// Pictures named relative to the page show in Design from the page's folder, yet the HTML read
+// back is what the same page gives with no folder at all: whatever the view adds to find them
+// never reaches the source, whatever the page's opening looks like, and a base of the page's own
+// is kept and followed.
+TEST_F(WebViewsTest, DesignShowsThePagesPicturesAndReadsBackOnlyThePage) {
+    writeFile("site/img/dot.png", QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42m"
+                                                         "P8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg=="));
+    const QString path = writeFile("site/page.htm", "");
+    const QString pictured = "<p id=p><img id=pic src=\"img/dot.png\">x</p>";
+    const QStringList pages{
+        "<!DOCTYPE html>\r\n<!-- top -->\r\n<html lang=en>\r\n<head profile=\"a>b\">\r\n<title>t</title>\r\n</head>\r\n"
+        "<body>" + pictured + "</body>\r\n</html>\r\n",
+        "<!-- top -->\r\n<html>\r\n<!-- in -->\r\n<body>" + pictured,
+        "\xef\xbb\xbf  " + pictured,
+        "<title>t</title><BASE href=\"elsewhere/\">" + pictured,
+    };
+    DhtmlEdit edit;
+    edit.resize(400, 300);
+    edit.show();
+    for (const QString& page : pages) {
+        edit.setBaseURL(QString());
+        edit.setDocumentHTML(page);
+        ASSERT_TRUE(waitDesignReady(edit));
+        const QString alone = edit.loadedHTML();
+        edit.setDocumentHTML(page);
+        edit.setBaseURL(path);
+        ASSERT_TRUE(waitDesignReady(edit));
+        EXPECT_EQ(str(edit.loadedHTML()), str(alone));
+        const bool ownBase = page.contains("BASE");
+        EXPECT_EQ(alone.contains("<base href=\"elsewhere/\">"), ownBase) << str(alone);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return js(edit, "document.getElementById('pic').complete").toBool(); }, 5000));
+        EXPECT_EQ(js(edit, "document.getElementById('pic').naturalWidth").toInt(), ownBase ? 0 : 1) << str(page);
+        select(edit, "p");
+        type(edit, "Y");
+        EXPECT_EQ(str(currentHtml(edit)), str(QString(alone).replace("<p id=\"p\">", "<p id=\"p\">Y")));
+    }
 }
 
 }  // namespace
