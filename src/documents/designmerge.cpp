@@ -170,6 +170,24 @@ QString normalizedLine(QStringView line) {
     return out;
 }
 
+// Where the source's own form of `loaded` from `from` on begins, when the source ends with it
+// but for quoting, case and spacing (the engine joins "</body>" and "</html>" on one line); -1
+// when it does not.
+int sameTail(const QString& loaded, int from, const QString& source) {
+    auto skip = [](QChar c) { return c.isSpace() || c == u'"' || c == u'\''; };
+    int i = int(loaded.size()) - 1;
+    int j = int(source.size()) - 1;
+    int at = int(source.size());
+    for (;;) {
+        while (i >= from && skip(loaded[i])) --i;
+        if (i < from) return at;
+        while (j >= 0 && skip(source[j])) --j;
+        if (j < 0 || loaded[i].toLower() != source[j].toLower()) return -1;
+        at = j--;
+        --i;
+    }
+}
+
 // Character pairs of two versions of one line, increasing in both.
 QVector<QPair<int, int>> alignChars(QStringView a, QStringView b) {
     QVector<QPair<int, int>> out;
@@ -267,9 +285,18 @@ QString designedSourceOne(const QString& source, const QString& loaded, const QS
     // without quotes, case and spacing, and where as many remain on each side, the rest in turn.
     QVector<int> same(a.size(), -1);
     QVector<int> counterpart(a.size(), -1);
+    auto blankLine = [](const QString& text, const Lines& lines, int i) {
+        return QStringView(text).mid(lines.starts[i], lines.ends[i] - lines.starts[i]).trimmed().isEmpty();
+    };
+    // A blank line the engine made (the parser gathers the breaks after </body> and </html>
+    // into the body) is no rewriting of a line with text: taking it for one would stretch a
+    // change at the end of the body over the closing tags and drop them.
     auto pairPositionally = [&](int a0, int a1, int b0, int b1) {
-        if (a1 - a0 == b1 - b0)
-            for (int i = a0; i < a1; ++i) counterpart[i] = b0 + (i - a0);
+        if (a1 - a0 != b1 - b0) return;
+        for (int i = a0; i < a1; ++i) {
+            const int j = b0 + (i - a0);
+            if (blankLine(loaded, l0, i) == blankLine(source, ls, j)) counterpart[i] = j;
+        }
     };
     auto pairGap = [&](int a0, int a1, int b0, int b1) {
         if (a0 >= a1 || b0 >= b1) return;
@@ -341,6 +368,8 @@ QString designedSourceOne(const QString& source, const QString& loaded, const QS
             mapInLine(lineText(loaded, l0, le), lineText(source, ls, counterpart[le]), e - l0.starts[le], false);
         end0 = l0.starts[le] + off0;
         endS = ls.starts[counterpart[le]] + offS;
+    } else if (const int tail = sameTail(loaded, e, source); tail >= 0) {
+        endS = tail;
     } else {
         int k = le + 1;
         while (k < a.size() && counterpart[k] < 0) ++k;

@@ -94,9 +94,10 @@ TEST(DesignMergeTest, LinesAddedAndRemovedLandAmongTheirNeighbours) {
     EXPECT_EQ(designedSource(kSource, kLoaded, edited("<tr><td>b</td></tr>\n", "")), expected);
 
     // Everything selected and deleted: the source goes with it, up to what the engine keeps;
-    // the doctype, untouched, keeps its spelling.
+    // the doctype and the closing tags, untouched, keep their spelling and lines.
     const QString emptied = "<!DOCTYPE html>\n<html><head></head><body></body></html>";
-    EXPECT_EQ(designedSource(kSource, kLoaded, emptied).toStdString(), "<!doctype html>\r\n<html><head></head><body></body></html>");
+    EXPECT_EQ(designedSource(kSource, kLoaded, emptied).toStdString(),
+              "<!doctype html>\r\n<html><head></head><body></body>\r\n</html>\r\n");
 }
 
 TEST(DesignMergeTest, RepeatedLinesAreToldApartByTheirPlace) {
@@ -142,6 +143,20 @@ TEST(DesignMergeTest, AlignmentKeepsOrderAndFindsCommonLinesWithoutAnchors) {
     }
     for (const auto& [i, j] : pairs) EXPECT_EQ(a[i], b[j]);
     EXPECT_EQ(pairs.size(), 5);  // 1, 9, 9, 2, 3
+}
+
+// Typing after the last element of the body: the parser had gathered the line breaks after
+// </body> and </html> into the body, and the engine writes both tags on one line.
+TEST(DesignMergeTest, TypingAtTheEndOfTheBodyKeepsTheClosingTags) {
+    const QString source =
+        "<html>\r\n<body>\r\n<h1>Heading</h1>\r\n<table border=1><tr><td>cell</td></tr></table>\r\n</body>\r\n</html>\r\n";
+    const QString loaded =
+        "<html><head></head><body>\n<h1>Heading</h1>\n<table border=\"1\"><tbody><tr><td>cell</td></tr></tbody></table>\n\n\n</body></html>";
+    QString typed = loaded;
+    typed.replace("</table>\n\n\n</body>", "</table>XYZ&nbsp;</body>");
+    QString expected = source;
+    expected.replace("</table>\r\n</body>", "</table>XYZ&nbsp;</body>");
+    EXPECT_EQ(designedSource(source, loaded, typed).toStdString(), expected.toStdString());
 }
 
 }  // namespace
