@@ -461,8 +461,11 @@ void DhtmlEdit::takeFlush(const QVariantMap& map) {
     htmlChanges_ = map.value(QStringLiteral("changes")).toDouble();
     flushing_ = false;
     flushTimer_->stop();
+    // A report of a later change can come in after this answer (the two travel different ways):
+    // then the page is asked again, so that whoever waits hears one way or the other.
     QTimer::singleShot(0, this, [this] {
         if (isCurrent()) emit becameCurrent();
+        else requestCurrent();
     });
 }
 
