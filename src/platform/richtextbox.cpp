@@ -752,7 +752,8 @@ void RichTextBox::ForwardEdits::replace(qsizetype start, qsizetype length, const
     const int from = endPosition_;
     const int to = from + int(length - removed.count(u"\r\n"));
     // Replacing a selection types in the colour of its first character. The colour store
-    // follows each edit at once, so it holds the text as it stands.
+    // follows each edit at once, so it holds the text as it stands; the text store (and so
+    // colorAt) has the text as it was until finish().
     const qsizetype at = edited_.size();
     const int color = to > from ? box_->colors_.at(at) : box_->caretColorAt(from);
     QString docText;
