@@ -2,7 +2,6 @@
 // the design view in step, the browse view's preview copies, the design view's context menu and
 // its report of the formatting at the selection.
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFile>
 #include <QPointer>
 
@@ -25,13 +24,6 @@ namespace kavrin {
 namespace {
 
 bool isUntitled(const QString& path) { return path.left(8) == QLatin1String("Untitled"); }
-
-// Lets pending window messages run once; the window may close meanwhile.
-bool letMessagesThrough(DocumentWindow* doc) {
-    QPointer<DocumentWindow> guard(doc);
-    QCoreApplication::processEvents();
-    return guard && !guard->isUnloading();
-}
 
 struct BusyScope {
     BusyScope() { setBusy(true); }
@@ -184,7 +176,6 @@ void DocumentWindow::deleteBrowseFiles() {
 void DocumentWindow::switchToEdit() {
     if (!withViews_) return;
     if (mainWindow) mainWindow->setToEdit();
-    if (!letMessagesThrough(this)) return;
     if (mode == 2) {
         dhtmDocPath.clear();
         if (dhtm->IsDirty()) applyDesignToSource();
@@ -202,7 +193,6 @@ void DocumentWindow::switchToEdit() {
 void DocumentWindow::switchToBrowse() {
     if (!withViews_) return;
     if (mainWindow) mainWindow->setToBrowse();
-    if (!letMessagesThrough(this)) return;
     if (mode == 2) {
         dhtmDocPath.clear();
         if (dhtm->IsDirty()) applyDesignToSource();
