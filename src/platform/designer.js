@@ -822,7 +822,8 @@
     if (editable) observer.observe(document, { subtree: true, childList: true, attributes: true, characterData: true });
     const out = snapshot(false);
     out.html = html;
-    if (bridge) push();
+    out.init = o.load;
+    if (bridge) bridge.update(out);
     return out;
   };
 
@@ -833,7 +834,10 @@
   // the page out again, which on a long page costs far more than the HTML itself.
   kv.flush = function (id) {
     noteMutations(observer.takeRecords());
-    return { seq: ++seq, dirty, changes, keys, html: serialize(), flush: id };
+    const out = { seq: ++seq, dirty, changes, keys, html: serialize(), flush: id };
+    // The channel brings it sooner than the answer to the call; the control takes the first.
+    if (bridge) bridge.update(out);
+    return out;
   };
 
   document.addEventListener('input', (e) => {

@@ -269,7 +269,7 @@ void DhtmlEdit::startLoad() {
     // go from the text.
     pageText_ = QString::fromUtf8(page);
     token_ = holdLocalPage(pagePrologue(page), token_);
-    const QUrl url = localPageUrl(path, QStringLiteral("design=") + token_);
+    const QUrl url = designPageUrl(path, token_);
     static_cast<DesignPage*>(view()->page())->expected = url;
     view()->load(url);
 }
@@ -277,6 +277,7 @@ void DhtmlEdit::startLoad() {
 void DhtmlEdit::pageLoaded(bool ok) {
     if (loadPending_ || !loading_) return;
     loading_ = false;
+    loadedOk_ = ok;
     // A refresh tag would load the opening alone again, over the user's work.
     static_cast<DesignPage*>(view()->page())->expected = QUrl();
     watchInput();
@@ -289,31 +290,40 @@ void DhtmlEdit::pageLoaded(bool ok) {
                         {"flags", loadFlags()},
                         {"base", QString::fromLatin1(fileBase_)},
                         {"page", std::exchange(pageText_, QString())},
-                        {"blockFormats", formats}};
+                        {"blockFormats", formats},
+                        {"load", double(++loadId_)}};
     const QString script = QStringLiteral("window.kv ? kv.init(%1) : null").arg(jsValue(options));
+    // The page sends its answer over the channel as well, which comes in sooner than the answer
+    // to the call; whichever comes first is taken.
+    initPending_ = true;
     QPointer<DhtmlEdit> self(this);
-    view()->page()->runJavaScript(script, kWorld, [self, ok](const QVariant& result) {
-        if (!self) return;
-        const QVariantMap map = result.toMap();
-        if (map.contains(QStringLiteral("html"))) self->loadedHtml_ = map.value(QStringLiteral("html")).toString();
-        self->html_ = self->loadedHtml_;
-        self->htmlInputs_ = self->inputs_;
-        // The page counts the keys it has seen from here on as the control does.
-        self->keysSent_ = quint64(map.value(QStringLiteral("keys")).toDouble());
-        self->lastSeq_ = 0;
-        self->applyState(result, false);
-        self->htmlChanges_ = self->cleanChanges_ = self->pageChanges_;
-        self->dirty_ = false;
-        self->loadOk_ = ok && !map.isEmpty();
-        if (map.value(QStringLiteral("shown"), true).toBool()) {
-            self->pageShown();
-            return;
-        }
-        // The page shows itself once its pictures have settled, and says so in a report; one
-        // that waits on a picture from a slow server is shown without it after a while.
-        self->awaitingShow_ = true;
-        self->showTimer_->start(kShowTimeoutMs);
+    const quint64 load = loadId_;
+    view()->page()->runJavaScript(script, kWorld, [self, load](const QVariant& result) {
+        if (self) self->finishInit(result.toMap(), load);
     });
+}
+
+void DhtmlEdit::finishInit(const QVariantMap& map, quint64 load) {
+    if (!initPending_ || load != loadId_) return;
+    initPending_ = false;
+    if (map.contains(QStringLiteral("html"))) loadedHtml_ = map.value(QStringLiteral("html")).toString();
+    html_ = loadedHtml_;
+    htmlInputs_ = inputs_;
+    // The page counts the keys it has seen from here on as the control does.
+    keysSent_ = quint64(map.value(QStringLiteral("keys")).toDouble());
+    lastSeq_ = 0;
+    applyState(map, false);
+    htmlChanges_ = cleanChanges_ = pageChanges_;
+    dirty_ = false;
+    loadOk_ = loadedOk_ && !map.isEmpty();
+    if (map.value(QStringLiteral("shown"), true).toBool()) {
+        pageShown();
+        return;
+    }
+    // The page shows itself once its pictures have settled, and says so in a report; one that
+    // waits on a picture from a slow server is shown without it after a while.
+    awaitingShow_ = true;
+    showTimer_->start(kShowTimeoutMs);
 }
 
 void DhtmlEdit::pageShown() {
@@ -342,6 +352,10 @@ void DhtmlEdit::showWithoutWaiting() {
 // ---- The page's reports -------------------------------------------------------------------------
 
 void DhtmlEdit::receiveReport(const QVariant& report, std::function<void(const QVariantMap&)> after) {
+    if (const QVariantMap map = report.toMap(); map.contains(QStringLiteral("init"))) {
+        finishInit(map, quint64(map.value(QStringLiteral("init")).toDouble()));
+        return;
+    }
     if (holding_) {
         held_.append({report, std::move(after)});
         return;
@@ -436,7 +450,10 @@ void DhtmlEdit::sendFlush() {
 }
 
 void DhtmlEdit::takeFlush(const QVariantMap& map) {
-    if (!flushing_ || map.value(QStringLiteral("flush")).toULongLong() != flushId_) return;
+    // The page answers by the channel and by the call's answer: the second copy is no news.
+    const quint64 id = map.value(QStringLiteral("flush")).toULongLong();
+    if (!flushing_ || id != flushId_ || id == answeredFlush_) return;
+    answeredFlush_ = id;
     const QString html = map.value(QStringLiteral("html")).toString();
     const quint64 keys = quint64(map.value(QStringLiteral("keys")).toDouble());
     // Keys and scripts reach the page by different ways, so a key sent before the question can

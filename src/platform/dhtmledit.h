@@ -176,6 +176,7 @@ private:
     friend class DesignBridge;
     void startLoad();
     void pageLoaded(bool ok);
+    void finishInit(const QVariantMap& map, quint64 load);
     void pageShown();
     void showWithoutWaiting();
     void receiveReport(const QVariant& report, std::function<void(const QVariantMap&)> after);
@@ -201,6 +202,9 @@ private:
     QTimer* showTimer_ = nullptr;
     bool awaitingShow_ = false;
     bool loadOk_ = false;
+    bool loadedOk_ = false;    // the engine loaded the page's opening
+    bool initPending_ = false;
+    quint64 loadId_ = 0;       // the page set up last, as the page's answer names it
     QPoint menuPos_;
     QString sourceHtml_;   // as given
     QString loadedHtml_;   // as the engine wrote it at load
@@ -226,6 +230,7 @@ private:
     // The flush asked last, and the input count when it was asked.
     quint64 flushId_ = 0;
     quint64 flushInputs_ = 0;
+    quint64 answeredFlush_ = 0;
     bool flushing_ = false;
     QElapsedTimer flushAsked_;
     QString lastFlushHtml_;

@@ -28,6 +28,16 @@ namespace kavrin {
 namespace {
 
 const QByteArray kScheme = QByteArrayLiteral("kvpage");
+// The design view's pages. Addresses of the scheme above have no host, so each is an origin of
+// its own and the engine starts a new page process for every one: about 100 ms each time the
+// user enters Design. These share one host, and with it the process. The design page runs no
+// page script, so what shares an origin here cannot read another page.
+const QByteArray kDesignScheme = QByteArrayLiteral("kvdesign");
+const QString kDesignHost = QStringLiteral("page");
+
+bool isLocalPageScheme(const QString& scheme) {
+    return scheme == QLatin1String(kScheme) || scheme == QLatin1String(kDesignScheme);
+}
 
 QHash<QString, QByteArray>& heldPages() {
     static QHash<QString, QByteArray> pages;
@@ -81,7 +91,7 @@ public:
 
     void interceptRequest(QWebEngineUrlRequestInfo& info) override {
         const QString scheme = info.requestUrl().scheme();
-        if (scheme != QLatin1String("file") && scheme != QLatin1String(kScheme)) return;
+        if (scheme != QLatin1String("file") && !isLocalPageScheme(scheme)) return;
         switch (info.resourceType()) {
         case QWebEngineUrlRequestInfo::ResourceTypeXhr:
         case QWebEngineUrlRequestInfo::ResourceTypePing:
@@ -158,6 +168,10 @@ void registerLocalPageScheme() {
     scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
     scheme.setFlags(QWebEngineUrlScheme::LocalScheme | QWebEngineUrlScheme::LocalAccessAllowed);
     QWebEngineUrlScheme::registerScheme(scheme);
+    QWebEngineUrlScheme design(kDesignScheme);
+    design.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+    design.setFlags(QWebEngineUrlScheme::LocalScheme | QWebEngineUrlScheme::LocalAccessAllowed);
+    QWebEngineUrlScheme::registerScheme(design);
 }
 
 QWebEngineProfile* localPageProfile() {
@@ -166,6 +180,7 @@ QWebEngineProfile* localPageProfile() {
         registerLocalPageScheme();
         profile = QWebEngineProfile::defaultProfile();
         profile->installUrlSchemeHandler(kScheme, new LocalPageHandler(profile));
+        profile->installUrlSchemeHandler(kDesignScheme, new LocalPageHandler(profile));
         // Pages shown from disk read no other local file, as a browser opening a file would.
         profile->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
     }
@@ -189,6 +204,13 @@ QUrl localPageUrl(const QString& path, const QString& query) {
     return url;
 }
 
+QUrl designPageUrl(const QString& path, const QString& token) {
+    QUrl url = localPageUrl(path, QStringLiteral("design=") + token);
+    url.setScheme(QString::fromLatin1(kDesignScheme));
+    url.setHost(kDesignHost);
+    return url;
+}
+
 void showLocalPageAs(const QString& shownAs, const QString& copyPath) {
     const QString name = QDir::cleanPath(QFileInfo(shownAs).absoluteFilePath());
     if (copyPath.isEmpty()) pageStandIns().remove(name);
@@ -197,7 +219,7 @@ void showLocalPageAs(const QString& shownAs, const QString& copyPath) {
 }
 
 QString localPagePath(const QUrl& url) {
-    if (url.scheme() == QLatin1String(kScheme) || url.isLocalFile())
+    if (isLocalPageScheme(url.scheme()) || url.isLocalFile())
         return url.isLocalFile() ? url.toLocalFile() : url.path();
     return QString();
 }

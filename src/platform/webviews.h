@@ -26,6 +26,8 @@ void blockLocalReadsByScripts(QWebEnginePage* page);
 // The scheme's address of a local file, and back (empty when the address is not a local one).
 // The scheme serves a page's own folder tree, and only the folders of pages given an address.
 QUrl localPageUrl(const QString& path, const QString& query = QString());
+// The address the design view loads the page held under `token` from, as if from `path`.
+QUrl designPageUrl(const QString& path, const QString& token);
 QString localPagePath(const QUrl& url);
 // Serves the file at `copyPath` under the scheme's address of `shownAs` ("" ends it), so that a
 // copy kept elsewhere finds its pictures and style sheets in the folder of the page it stands for.
