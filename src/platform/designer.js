@@ -846,7 +846,9 @@
     schedule();
   }, true);
   document.addEventListener('selectionchange', () => { if (editable) schedule(); });
-  document.addEventListener('keydown', () => { keys++; if (editable) schedule(); }, true);
+  // No report at the key's press: nothing has changed yet, and what the key does reports itself
+  // (the input, the selection's move, or the key's release).
+  document.addEventListener('keydown', () => { keys++; }, true);
   document.addEventListener('keyup', () => { if (editable) schedule(); }, true);
   document.addEventListener('mousedown', (e) => {
     if (!editable) return;
