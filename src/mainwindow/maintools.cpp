@@ -16,6 +16,18 @@
 
 namespace kavrin {
 
+namespace {
+
+// A window manager maps a new tool window without giving it the keyboard: ask for it, or what
+// the user types next for Find what goes into the page instead.
+void showToolForm(Form* form) {
+    form->show();
+    form->raise();
+    form->activateWindow();
+}
+
+}  // namespace
+
 void mdiMain::connectToolsCommands() {
     connect(mnuEditFindReplace, &QAction::triggered, this, &mdiMain::mnuEditFindReplace_Click);
     connect(mnuToolsSpell, &QAction::triggered, this, &mdiMain::mnuToolsSpell_Click);
@@ -39,7 +51,7 @@ void mdiMain::mnuEditFindReplace_Click() {
         open->activateWindow();
         return;
     }
-    replaceForm(true)->show();
+    showToolForm(replaceForm(true));
 }
 
 void mdiMain::mnuEditExtendedReplace_Click() {
@@ -49,7 +61,7 @@ void mdiMain::mnuEditExtendedReplace_Click() {
         open->activateWindow();
         return;
     }
-    globalReplaceForm(true)->show();
+    showToolForm(globalReplaceForm(true));
 }
 
 void mdiMain::mnuFileOpenFromWeb_Click() { showModalDialog<frmOpenFromWeb>(); }

@@ -26,6 +26,9 @@ frmSearchResults::frmSearchResults(QWidget* parent) : Form(parent) {
     lstMain->setHeaderHidden(true);
     lstMain->setRootIsDecorated(false);
     lstMain->setUniformRowHeights(true);
+    // A long reason in the second column squeezes the first: the file's own name, at the end of
+    // its path, must stay readable.
+    lstMain->setTextElideMode(Qt::ElideMiddle);
     lstMain->header()->setStretchLastSection(false);
     lstMain->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     lstMain->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
