@@ -1,5 +1,6 @@
 #include "tools/frmGlobalReplace.h"
 
+#include <QPointer>
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -421,7 +422,10 @@ void frmGlobalReplace::reloadChangedDocuments(const QStringList& rewritten) {
 void frmGlobalReplace::showResults(const QVector<ReplaceEntry>& entries, bool folderMode, bool cancelled) {
     auto* results = new frmSearchResults(dialogOwner());
     results->setResults(entries, folderMode ? filterText : QString(), totalReplacements, cancelled);
+    QPointer<QWidget> self(this);
+    const bool hadKeyboard = isActiveWindow();
     runModal(results);
+    takeKeyboardBack(self, hadKeyboard);
 }
 
 void frmGlobalReplace::cmdReplaceAll_Click() {

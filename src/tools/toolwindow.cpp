@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 
@@ -27,8 +28,19 @@ void placeToolWindow(QWidget* window) {
 
 int toolMessage(QWidget* window, const QString& prompt, int buttons, const QString& title) {
     // The box belongs to the active window, which is this one when the user pressed its button.
-    (void)window;
-    return msgBox(prompt, buttons, title);
+    QPointer<QWidget> owner(window);
+    const bool hadKeyboard = window && window->isActiveWindow();
+    const int answer = msgBox(prompt, buttons, title);
+    takeKeyboardBack(owner, hadKeyboard);
+    return answer;
+}
+
+void takeKeyboardBack(QWidget* window, bool hadKeyboard) {
+    // The window manager hands the keyboard to the main window when a box over a tool window
+    // closes: the next Enter meant for Find Next would then land in the page.
+    if (!hadKeyboard || !window || !window->isVisible()) return;
+    window->raise();
+    window->activateWindow();
 }
 
 TypingFields::TypingFields(QPushButton* mainButton, std::initializer_list<QLineEdit*> fields)

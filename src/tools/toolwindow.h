@@ -21,6 +21,9 @@ void makeToolWindow(QWidget* window);
 void placeToolWindow(QWidget* window);
 // A message box asked from the tool window, shown above it.
 int toolMessage(QWidget* window, const QString& prompt, int buttons, const QString& title = QString());
+// After a box or dialog over the window closes, gives the keyboard back to the window when it
+// had it before.
+void takeKeyboardBack(QWidget* window, bool hadKeyboard);
 
 // While one of the fields has the focus, the main button stops being the default button and
 // the field's text is selected whole; leaving the field makes the button the default again.
