@@ -84,6 +84,9 @@ void frmSearchResults::setResults(const QVector<ReplaceEntry>& entries, const QS
     lblNumReplacements->setText(QStringLiteral("Total Replacements:  ") + trimNumber(totalReplacements));
     lblCancelled->setVisible(cancelled);
     if (lstMain->topLevelItemCount() > 0) lstMain->setCurrentItem(lstMain->topLevelItem(0));
+    // The window opens on its default button: Enter closes it, as OK promises. Enter opens a
+    // file only once the user has gone into the list.
+    cmdOk->setFocus();
 }
 
 void frmSearchResults::cmdOk_Click() { unload(); }

@@ -476,5 +476,24 @@ TEST_F(GlobalReplaceTest, BackupsAreWrittenOnlyWhereNothingElseBearsTheirNameAnd
     EXPECT_EQ(readFile(site + "again/d.html"), "mark");
 }
 
+TEST_F(GlobalReplaceTest, EnterOnTheResultsIsItsDefaultOkAndOpensNoFile) {
+    writeFile("site/a.html", "<p>old</p>\n");
+    frmGlobalReplace* f = openDialog("old", "new");
+    chooseFolder(f, workDir + "site", false, false);
+    expectMsgBox("cannot be undone", vbYes);
+    bool closedByEnter = false;
+    expectModal("frmSearchResults", [&](Form& form) {
+        auto& r = static_cast<frmSearchResults&>(form);
+        QTRY_VERIFY(r.isActiveWindow());
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        closedByEnter = !r.isLoaded();
+    });
+    f->cmdReplaceAll->click();
+    EXPECT_TRUE(closedByEnter);
+    EXPECT_EQ(readFile(workDir + "site/a.html"), "<p>new</p>\n");
+    for (DocumentWindow* doc : documentWindows()) EXPECT_FALSE(doc->filePath.endsWith("a.html"));
+}
+
 }  // namespace
 }  // namespace kavrin::test
