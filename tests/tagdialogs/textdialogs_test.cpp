@@ -181,6 +181,9 @@ TEST_F(TextDialogTest, CommentStylesAndWidth) {
         EXPECT_EQ(d.txtWidth->text(), "70");
         EXPECT_TRUE(d.optStyle[0]->isVisible());
         EXPECT_FALSE(d.optStyle[1]->isVisible());
+        // The sample stands beside its option button, where the Advanced page's first box is.
+        const int radioEnd = d.optStyle[0]->mapTo(&d, QPoint(0, 0)).x() + d.optStyle[0]->sizeHint().width();
+        EXPECT_LT(d.fraMain[0]->mapTo(&d, QPoint(0, 0)).x() - radioEnd, 20);
         d.tbsMain->setCurrentIndex(1);  // looking is not choosing
         EXPECT_TRUE(d.chkUCase->isVisible());
         d.chkUCase->setChecked(true);
