@@ -17,6 +17,7 @@
 #include "documents/inserthtml.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/commondialog.h"
+#include "platform/dialogsize.h"
 #include "platform/screen.h"
 #include "tagdialogs/frmColor.h"
 #include "tagdialogs/tagparse.h"
@@ -201,11 +202,33 @@ void TagDialog::finishLayout() {
 void TagDialog::addButtonRow(QWidget* left) {
     auto* buttons = new QHBoxLayout();
     if (left) buttons->addWidget(left, 0, Qt::AlignBottom);
-    buttons->addStretch(1);
+    titleRoom_ = new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum);
+    buttons->addSpacerItem(titleRoom_);
     buttons->addWidget(cmdOk);
     buttons->addWidget(cmdCancel);
     static_cast<QVBoxLayout*>(layout())->addLayout(buttons);
+    buttonRow_ = buttons;
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    keepTitleWhole();
+}
+
+void TagDialog::keepTitleWhole() {
+    if (!titleRoom_ || !buttonRow_) return;
+    // The layout fixes the window at the size its contents ask for, which would undo any
+    // minimum width set from outside; so the gap beside OK and Cancel asks for the width the
+    // frame needs to show the whole caption.
+    titleRoom_->changeSize(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum);
+    buttonRow_->invalidate();
+    const QMargins outer = layout()->contentsMargins();
+    const int others = buttonRow_->sizeHint().width();
+    const int room = qMax(0, titleFitWidth(windowTitle()) - outer.left() - outer.right() - others);
+    titleRoom_->changeSize(room, 0, QSizePolicy::Expanding, QSizePolicy::Minimum);
+    buttonRow_->invalidate();
+}
+
+void TagDialog::changeEvent(QEvent* event) {
+    Form::changeEvent(event);
+    if (event->type() == QEvent::WindowTitleChange) keepTitleWhole();
 }
 
 void TagDialog::setTabChain(const QVector<QWidget*>& chain) {

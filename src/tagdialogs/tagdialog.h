@@ -159,6 +159,7 @@ protected:
     bool escapePressesCancel = true;
 
     void Form_Load() override;
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -183,8 +184,13 @@ private:
 
     QVector<Binding> bindings_;
     QVector<PickerSource> pickerSources_;
+    // Widens the button row so that the window's frame can show the whole caption.
+    void keepTitleWhole();
+
     QGridLayout* grid_ = nullptr;
     int rows_ = 0;
+    QHBoxLayout* buttonRow_ = nullptr;
+    QSpacerItem* titleRoom_ = nullptr;
     QVector<QWidget*> tabChain_;
 };
 

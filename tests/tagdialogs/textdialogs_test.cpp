@@ -57,8 +57,16 @@ TEST_F(TextDialogTest, LinkWrapsTheSelectionOrCarriesTypedText) {
     });
     EXPECT_EQ(text(), "say <A HREF=\"b.htm\">Other</A>word now");
 
-    // Nothing selected and nothing typed: an empty link at the caret.
+    // A selection over two lines, left as it is, is wrapped, not written a second time.
     uppercaseTags = false;
+    setDocument("|one\r\ntwo|\r\nend");
+    insertWith<frmHrefAnchor>("frmHrefAnchor", [](frmHrefAnchor& d) {
+        type(d.cboHref, "c.htm");
+        QTest::keyClick(d.cboHref->lineEdit(), Qt::Key_Return);
+    });
+    EXPECT_EQ(text(), "<a href=\"c.htm\">one\r\ntwo</a>\r\nend");
+
+    // Nothing selected and nothing typed: an empty link at the caret.
     setDocument("x|y");
     insertWith<frmHrefAnchor>("frmHrefAnchor", [](frmHrefAnchor& d) { d.cmdOk->click(); });
     EXPECT_EQ(text(), "x<a></a>y");
@@ -173,6 +181,9 @@ TEST_F(TextDialogTest, CommentStylesAndWidth) {
         EXPECT_EQ(d.txtWidth->text(), "70");
         EXPECT_TRUE(d.optStyle[0]->isVisible());
         EXPECT_FALSE(d.optStyle[1]->isVisible());
+        // The sample stands beside its option button, where the Advanced page's first box is.
+        const int radioEnd = d.optStyle[0]->mapTo(&d, QPoint(0, 0)).x() + d.optStyle[0]->sizeHint().width();
+        EXPECT_LT(d.fraMain[0]->mapTo(&d, QPoint(0, 0)).x() - radioEnd, 20);
         d.tbsMain->setCurrentIndex(1);  // looking is not choosing
         EXPECT_TRUE(d.chkUCase->isVisible());
         d.chkUCase->setChecked(true);

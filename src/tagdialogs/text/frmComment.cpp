@@ -83,6 +83,9 @@ frmComment::frmComment(QWidget* parent) : TagDialog(QStringLiteral("!--"), QStri
     basic->addWidget(optStyle[0], 0, 0, Qt::AlignTop);
     basic->addWidget(fraMain[0], 0, 1);
     basic->setRowStretch(1, 1);
+    // The sample takes the place of the Advanced page's first box, beside its option button,
+    // rather than floating off to the right of it.
+    basic->setColumnStretch(1, 1);
 
     auto* advancedPage = new QWidget(area.content);
     auto* advanced = new QGridLayout(advancedPage);

@@ -3,6 +3,7 @@
 #include <QEvent>
 
 #include "documents/colorops.h"
+#include "documents/colorrtf.h"
 #include "documents/documentwindow.h"
 #include "documents/fileops.h"
 #include "documents/globals.h"
@@ -136,7 +137,9 @@ void frmHrefAnchor::insertStartTag(const QString& startTag) {
     }
     DocumentWindow* doc = activeDocument();
     const QString selected = doc ? doc->txtMain->selText() : QString();
-    const QString anchored = txtAnchor->toPlainText();
+    // The box gives its lines back with bare line feeds; the editor's selection has CR LF, so
+    // an unchanged selection over several lines is compared in the editor's form.
+    const QString anchored = withCrLfBreaks(txtAnchor->toPlainText());
     // The typed text goes in as text, not as part of the tag, so tag case settings leave it alone.
     if (selected == anchored) insertHtml(startTag, QStringLiteral("</a>"), QString(), 1);
     else insertHtml(startTag, QStringLiteral("</a>"), anchored, 2);
