@@ -137,7 +137,10 @@ void mdiMain::mnuFileNewTemplate_Click(qint16 index) {
     const QString path = templateFilePath(int(index) + 1);
     const TextFileResult file = fileExists(path) ? readTextFile(path) : TextFileResult{};
     if (!file.ok || file.binary) {
-        msgBox("Unable to load template.", vbExclamation, "Error Loading Template");
+        // A template that is there but cannot be taken (a picture saved over it) says why.
+        QString message = QStringLiteral("Unable to load template.");
+        if (!file.error.isEmpty()) message += "\r\n\r\n" + file.error;
+        msgBox(message, vbExclamation, "Error Loading Template");
         return;
     }
     QString text = file.text;

@@ -16,6 +16,7 @@
 #include "mainwindow/mainsettings.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/msgbox.h"
+#include "platform/ownfiles.h"
 #include "platform/paths.h"
 #include "platform/screen.h"
 #include "platform/textfile.h"
@@ -139,9 +140,10 @@ void mdiMain::createTemplates() {
                             .trimmed();
         if (title.isEmpty()) title = "Custom" + trimNumber(i);
         mnuFileNewTemplate[i - 1]->setText(title);
-        // An existing template is the user's own page and is never touched.
+        // An existing template is the user's own page and is never touched; nor is anything else
+        // at the name (a link whose target is gone would otherwise have its target created).
         const QString path = templateFilePath(i);
-        if (!QFileInfo::exists(path)) writeFileAtomically(path, templatePage());
+        if (!QFileInfo::exists(path)) writeOwnFile(path, templatePage());
     }
 }
 

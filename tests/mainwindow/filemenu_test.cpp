@@ -53,6 +53,11 @@ TEST_F(FileMenuTest, NewFromTemplateReadsTheUsersTemplateAsAnUnsavedUntitledDocu
     expectMsgBox("Unable to load template.", vbOK);
     mainWindow->mnuFileNewTemplate_Click(2);
     EXPECT_EQ(Form::documentCount(), 0);
+    writeTemplate(4, QByteArray("GIF89a\0\0\1", 9));
+    expectMsgBox("Unable to load template.", vbOK);
+    mainWindow->mnuFileNewTemplate_Click(3);
+    EXPECT_TRUE(shownMessages.last().contains("binary")) << shownMessages.last().toStdString();
+    EXPECT_EQ(Form::documentCount(), 0);
 
     // A lone untouched first document gives way; the new one is numbered past it.
     newDocument();

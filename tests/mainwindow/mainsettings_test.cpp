@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "mainwindow/frmTips.h"
@@ -239,11 +240,18 @@ TEST_F(SettingsModelTest, TemplatesAreCreatedOnceAndTitlesTrimmed) {
         ASSERT_TRUE(own.open(QIODevice::WriteOnly));
         own.write("my own page");
     }
+    // A link left pointing nowhere is not followed: its target must not appear.
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(elsewhere.isValid());
+    const QString linkTarget = elsewhere.filePath("gone.htm");
+    ASSERT_TRUE(QFile::link(linkTarget, templateFilePath(5)));
     mdiMain* main = start();
     EXPECT_EQ(main->mnuFileNewTemplate[1]->text(), "Custom2");
     EXPECT_EQ(main->mnuFileNewTemplate[2]->text(), "Letter");
-    for (int i : {1, 2, 3, 5, 6}) EXPECT_EQ(readFile(templateFilePath(i)), templatePage()) << i;
+    for (int i : {1, 2, 3, 6}) EXPECT_EQ(readFile(templateFilePath(i)), templatePage()) << i;
     EXPECT_EQ(readFile(templateFilePath(4)), "my own page");
+    EXPECT_FALSE(QFileInfo::exists(linkTarget));
+    EXPECT_EQ(QFileInfo(templateFilePath(5)).symLinkTarget(), linkTarget);
     EXPECT_EQ(templatePage().count("\r\n"), 13);
     EXPECT_TRUE(templatePage().startsWith("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2 Final//EN\">\r\n<HTML>\r\n"));
     EXPECT_TRUE(templatePage().contains("\r\n    <META NAME=\"GENERATOR\" CONTENT=\"Kavrin Pro 2.0\">\r\n"));
