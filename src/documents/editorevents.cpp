@@ -259,6 +259,13 @@ void DocumentWindow::colorAroundCaret() {
         txtMain->setSelColor(r.color);
     }
     if (stale) restoreAfter(r.restoreFrom);
+    // A "-->" just taken away or broken lets the comment run on to the next one: the caret
+    // already has the comment's colour, but what follows it up to there does not yet.
+    if (r.kind == CaretRecolor::Nothing && around.comment >= 0 && around.commentClose >= 0 &&
+        p < around.commentClose + 3 && p < length && txtMain->colorAt(int(p)) != commentColor) {
+        txtMain->setRangeColor(int(p), int(around.commentClose + 3 - p), commentColor);
+        txtMain->setSelStart(int(p));
+    }
     colorBusy = false;
 }
 

@@ -247,7 +247,7 @@ TEST_F(EditorEventsTest, ClosingACommentGivesTheTextAfterItItsOwnColoursAgain) {
     EXPECT_EQ(editor->colorAt(5), commentColor);
 }
 
-TEST_F(EditorEventsTest, TakingBackACommentOpenerGivesTheTextAfterItItsOwnColoursAgain) {
+TEST_F(EditorEventsTest, TakingBackACommentOpenerOrCloserRecoloursWhatItCovered) {
     const QString page = "<p>one</p>\r\n<b>two</b> <!-- note -->\r\n<i>three</i>";
     setColoured(page);
     colorCoding = true;
@@ -265,6 +265,14 @@ TEST_F(EditorEventsTest, TakingBackACommentOpenerGivesTheTextAfterItItsOwnColour
     editor->setSelLength(4);
     key(Qt::Key_Delete);
     EXPECT_EQ(editor->text(), page);
+    EXPECT_EQ(shownColors(), passColors());
+
+    // A closer taken back lets the comment run on to the next one, and typed again ends it.
+    setColoured("<!-- one -->\r\n<b>two</b>\r\n<!-- three -->\r\n<i>four</i>");
+    editor->setSelStart(12);
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(shownColors(), passColors());
+    type(">");
     EXPECT_EQ(shownColors(), passColors());
 }
 
