@@ -235,22 +235,35 @@ void DocumentWindow::colorAroundCaret() {
     const CaretSurroundings around =
         parts.head.size() == p ? caretSurroundings(parts) : caretSurroundings(txtMain->text(), p);
     const CaretRecolor r = recolorAroundCaret(around, p, txtMain->selColor());
+    // What was comment up to the next "-->" only because a comment ran on to it.
+    const auto restoreAfter = [&](qsizetype from) {
+        const qsizetype close = txtMain->text().indexOf(u"-->", from);
+        const qsizetype end = close < 0 ? length : close + 3;
+        colorCodeRange(txtMain, int(from), int(end - from));
+        colorBusy = true;  // the range pass clears it
+        txtMain->setSelStart(int(p));
+    };
+    const auto showsComment = [&](qsizetype at) {
+        return at >= 0 && at < length && txtMain->colorAt(int(at)) == commentColor;
+    };
+    // Outside any comment, comment colour right after the caret is left over from a "<!--"
+    // just taken away or broken there (a real comment that starts there comes out as it was).
+    // The caret's own tag is coloured after it, as the range pass would not colour it alone.
+    if (r.restoreFrom < 0 && around.comment < 0 && showsComment(p)) restoreAfter(p);
     // Read before the caret's own recolouring, which may paint the first characters after it.
-    const bool stale = r.restoreFrom >= 0 && r.restoreFrom < length &&
-                       txtMain->colorAt(int(r.restoreFrom)) == commentColor;
+    const bool stale = showsComment(r.restoreFrom);
     if (r.kind == CaretRecolor::Range) {
         txtMain->setRangeColor(int(r.start), int(r.length), r.color);
         txtMain->setSelStart(int(p));
     } else if (r.kind == CaretRecolor::TypingColor) {
         txtMain->setSelColor(r.color);
     }
-    if (stale) {
-        // What was comment up to the next "-->" only because this comment ran on to it.
-        const qsizetype from = r.restoreFrom;
-        const qsizetype close = txtMain->text().indexOf(u"-->", from);
-        const qsizetype end = close < 0 ? length : close + 3;
-        colorCodeRange(txtMain, int(from), int(end - from));
-        colorBusy = true;  // the range pass clears it
+    if (stale) restoreAfter(r.restoreFrom);
+    // A "-->" just taken away or broken lets the comment run on to the next one: the caret
+    // already has the comment's colour, but what follows it up to there does not yet.
+    if (r.kind == CaretRecolor::Nothing && around.comment >= 0 && around.commentClose >= 0 &&
+        p < around.commentClose + 3 && p < length && txtMain->colorAt(int(p)) != commentColor) {
+        txtMain->setRangeColor(int(p), int(around.commentClose + 3 - p), commentColor);
         txtMain->setSelStart(int(p));
     }
     colorBusy = false;

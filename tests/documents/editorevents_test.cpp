@@ -247,5 +247,34 @@ TEST_F(EditorEventsTest, ClosingACommentGivesTheTextAfterItItsOwnColoursAgain) {
     EXPECT_EQ(editor->colorAt(5), commentColor);
 }
 
+TEST_F(EditorEventsTest, TakingBackACommentOpenerOrCloserRecoloursWhatItCovered) {
+    const QString page = "<p>one</p>\r\n<b>two</b> <!-- note -->\r\n<i>three</i>";
+    setColoured(page);
+    colorCoding = true;
+    editor->setSelStart(0);
+    type("<!--");
+    EXPECT_EQ(colorOf(0, 20), commentColor);
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(shownColors(), passColors());
+
+    // The whole opener selected and deleted.
+    setColoured(page);
+    editor->setSelStart(0);
+    type("<!--");
+    editor->setSelStart(0);
+    editor->setSelLength(4);
+    key(Qt::Key_Delete);
+    EXPECT_EQ(editor->text(), page);
+    EXPECT_EQ(shownColors(), passColors());
+
+    // A closer taken back lets the comment run on to the next one, and typed again ends it.
+    setColoured("<!-- one -->\r\n<b>two</b>\r\n<!-- three -->\r\n<i>four</i>");
+    editor->setSelStart(12);
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(shownColors(), passColors());
+    type(">");
+    EXPECT_EQ(shownColors(), passColors());
+}
+
 }  // namespace
 }  // namespace kavrin::test
