@@ -1,5 +1,6 @@
 // The Edit, Browse and Design views of a document on the real web engine, and the main window's
 // menus, toolbars and boxes that follow them.
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -461,6 +462,27 @@ TEST_F(ViewsTest, CloseAllAfterAnUndoneAndRedoneTableCommandSavesWhatDesignShows
     EXPECT_FALSE(saved.contains("\xe2\x81\xa3")) << "the history's marks reached the file";
 }
 
+
+TEST_F(ViewsTest, KeysTypedRightAfterATableButtonGoIntoTheNewCell) {
+    DocumentWindow* doc = openPage();
+    design(doc);
+    mainWindow->activateWindow();
+    QApplication::setActiveWindow(mainWindow);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(mainWindow));
+    caretInto(doc, "cell");
+    mainWindow->tbrDHTM_ButtonClick("add_row");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("<tr><td></td><td></td></tr>"); }, kWait));
+    // The button hands the keys back to the page, as a person expects when typing on.
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_EQ(focused, designInput(doc));
+    QTest::keyClicks(focused, "Q");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("<td>Q</td>"); }, kWait));
+    view(doc, 0);
+    mainWindow->mnuFileSave_Click();
+    ASSERT_TRUE(doc->fileSaved);
+    const QByteArray saved = readFile(pagePath);
+    EXPECT_TRUE(saved.contains("<td>Q</td>")) << saved.toStdString();
+}
 
 TEST_F(ViewsTest, KeysAndClicksInDesignReachTheSavedFileAndNothingElseChanges) {
     DocumentWindow* doc = openPage();
