@@ -256,6 +256,9 @@ QWebEngineView* LazyWebView::view() {
         view_ = new QWebEngineView(this);
         blockLocalReadsByScripts(view_->page());
         layout()->addWidget(view_);
+        // Focus given to the control (after a toolbar command, on switching views) belongs to
+        // the page: kept here, the keys typed next would go nowhere.
+        setFocusProxy(view_);
         viewCreated();
     }
     return view_;

@@ -1,5 +1,6 @@
 // The Edit, Browse and Design views of a document on the real web engine, and the main window's
 // menus, toolbars and boxes that follow them.
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -461,6 +462,19 @@ TEST_F(ViewsTest, CloseAllAfterAnUndoneAndRedoneTableCommandSavesWhatDesignShows
     EXPECT_FALSE(saved.contains("\xe2\x81\xa3")) << "the history's marks reached the file";
 }
 
+
+TEST_F(ViewsTest, ATableButtonHandsTheKeysBackToThePage) {
+    DocumentWindow* doc = openPage();
+    design(doc);
+    mainWindow->activateWindow();
+    QApplication::setActiveWindow(mainWindow);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(mainWindow));
+    caretInto(doc, "cell");
+    mainWindow->tbrDHTM_ButtonClick("add_row");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("<tr><td></td><td></td></tr>"); }, kWait));
+    // Keys typed next go to the widget with the focus: it must be the page's, or they vanish.
+    EXPECT_EQ(QApplication::focusWidget(), designInput(doc));
+}
 
 TEST_F(ViewsTest, KeysAndClicksInDesignReachTheSavedFileAndNothingElseChanges) {
     DocumentWindow* doc = openPage();
