@@ -165,8 +165,7 @@ void mdiMain::mnuFileNewTemplate_Click(qint16 index) {
         colorCoding = true;
         colorCodeDocument(doc);
     }
-    QCoreApplication::processEvents();
-    if (doc) setFileSaved(doc, false);
+    setFileSaved(doc, false);
 }
 
 void mdiMain::mnuFileClose_Click() {
