@@ -13,20 +13,9 @@
 #include "tools/frmReplace.h"
 #include "tools/spellcheck.h"
 #include "tools/tagtools.h"
+#include "tools/toolwindow.h"
 
 namespace kavrin {
-
-namespace {
-
-// A window manager maps a new tool window without giving it the keyboard: ask for it, or what
-// the user types next for Find what goes into the page instead.
-void showToolForm(Form* form) {
-    form->show();
-    form->raise();
-    form->activateWindow();
-}
-
-}  // namespace
 
 void mdiMain::connectToolsCommands() {
     connect(mnuEditFindReplace, &QAction::triggered, this, &mdiMain::mnuEditFindReplace_Click);
@@ -45,23 +34,17 @@ void mdiMain::mnuEditFindReplace_Click() {
     if (!doc) return;
     // The design view searches with its own find; this window works on the source.
     if (designCommand(DECMD_FINDTEXT)) return;
-    if (frmReplace* open = replaceForm()) {
-        // Already open: it only comes forward, keeping what its fields hold.
-        open->raise();
-        open->activateWindow();
-        return;
-    }
-    showToolForm(replaceForm(true));
+    // Already open, it only comes forward, keeping what its fields hold.
+    frmReplace* form = replaceForm();
+    if (!form) (form = replaceForm(true))->show();
+    bringForward(form);
 }
 
 void mdiMain::mnuEditExtendedReplace_Click() {
     // In every view: the replacement always goes to the source.
-    if (frmGlobalReplace* open = globalReplaceForm()) {
-        open->raise();
-        open->activateWindow();
-        return;
-    }
-    showToolForm(globalReplaceForm(true));
+    frmGlobalReplace* form = globalReplaceForm();
+    if (!form) (form = globalReplaceForm(true))->show();
+    bringForward(form);
 }
 
 void mdiMain::mnuFileOpenFromWeb_Click() { showModalDialog<frmOpenFromWeb>(); }

@@ -39,6 +39,10 @@ void takeKeyboardBack(QWidget* window, bool hadKeyboard) {
     // The window manager hands the keyboard to the main window when a box over a tool window
     // closes: the next Enter meant for Find Next would then land in the page.
     if (!hadKeyboard || !window || !window->isVisible()) return;
+    bringForward(window);
+}
+
+void bringForward(QWidget* window) {
     window->raise();
     window->activateWindow();
 }

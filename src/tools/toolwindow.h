@@ -24,6 +24,9 @@ int toolMessage(QWidget* window, const QString& prompt, int buttons, const QStri
 // After a box or dialog over the window closes, gives the keyboard back to the window when it
 // had it before.
 void takeKeyboardBack(QWidget* window, bool hadKeyboard);
+// Raises the window and asks for the keyboard: a window manager maps a new window without it,
+// and typing meant for the window would go into the page.
+void bringForward(QWidget* window);
 
 // While one of the fields has the focus, the main button stops being the default button and
 // the field's text is selected whole; leaving the field makes the button the default again.
