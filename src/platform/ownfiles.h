@@ -36,9 +36,19 @@ void removeAtNextStart(const QString& path);
 
 // The program's private work folders are named from this prefix and the process id, so that
 // the next start can tell the folders of a program that was killed from those of one that runs.
+// A name proves nothing (people name folders as they like): each folder carries a mark, written
+// when it was made, that ties it to this process and to the folder itself, so a copy of it, or a
+// folder put in its place, is no longer the program's.
 QString privateFolderPrefix();
+// Makes this process's private work folder in `tempRoot` (mode 0700, with its mark); returns its
+// path, or "" with the reason.
+QString makePrivateFolder(const QString& tempRoot, QString* error = nullptr);
+// Removes a work folder of this process with all it holds, and the files beside the user's it
+// noted that are still the program's; only when the folder proves to be the one it made (owned
+// by this user, mode 0700, its mark intact). True when it went.
+bool removePrivateFolder(const QString& path);
 // Removes the private work folders that programs that are no longer running left in `tempRoot`
-// (this user's only, and never the running program's own), with the files they noted to remove;
+// (proven as above, and never the running program's own), with the files they noted to remove;
 // returns how many folders were removed.
 int removeLeftoverPrivateFolders(const QString& tempRoot);
 
