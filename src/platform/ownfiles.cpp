@@ -18,6 +18,7 @@
 #include <unistd.h>
 #include <utility>
 
+#include "platform/filesystem.h"
 #include "platform/paths.h"
 
 namespace kavrin {
@@ -117,9 +118,23 @@ int renameNoReplace(const QByteArray& temp, const QByteArray& target) {
     return 0;
 }
 
-}  // namespace
+// Who stands at the name a file is about to take, and whether it may be replaced.
+enum class Slot {
+    Own,     // only a file this program wrote there
+    Backup,  // an earlier backup: any plain file of this user with one link
+};
 
-OwnWrite writeOwnFile(const QString& path, const QByteArray& bytes, QString* error, int mode, bool durable) {
+bool earlierBackup(const QByteArray& name, const struct stat* original) {
+    struct stat st {};
+    if (::lstat(name.constData(), &st) != 0) return false;
+    const uid_t me = ::geteuid();
+    // Root keeps a backup in the name of the page's owner, so the owner's earlier one is as good.
+    const bool mine = st.st_uid == me || (me == 0 && original && st.st_uid == original->st_uid);
+    return S_ISREG(st.st_mode) && st.st_nlink == 1 && mine;
+}
+
+OwnWrite writeOwn(const QString& path, const QByteArray& bytes, QString* error, int mode, bool durable, Slot slot,
+                  const struct stat* like = nullptr, const QByteArray& likeName = QByteArray()) {
     const QFileInfo info(path);
     const QByteArray target = QFile::encodeName(info.absoluteFilePath());
     auto fail = [&](int code) {
@@ -129,8 +144,12 @@ OwnWrite writeOwnFile(const QString& path, const QByteArray& bytes, QString* err
     };
     auto taken = [&] {
         if (error)
-            *error = QStringLiteral("The name \"%1\" is taken by something this program did not write (a link, a "
-                                    "folder or another file); it was left as it is.")
+            *error = (slot == Slot::Backup
+                          ? QStringLiteral("The name \"%1\" is taken by something that is not an earlier backup of yours "
+                                           "(a link, a file with a second name, a folder, a special file or another "
+                                           "user's file); it was left as it is.")
+                          : QStringLiteral("The name \"%1\" is taken by something this program did not write (a "
+                                           "link, a folder or another file); it was left as it is."))
                          .arg(QDir::toNativeSeparators(path));
         return OwnWrite::NameTaken;
     };
@@ -138,7 +157,7 @@ OwnWrite writeOwnFile(const QString& path, const QByteArray& bytes, QString* err
     struct stat st {};
     bool replace = false;
     if (::lstat(target.constData(), &st) == 0) {
-        if (!isOwn(target)) return taken();
+        if (!(slot == Slot::Backup ? earlierBackup(target, like) : isOwn(target))) return taken();
         replace = true;
     } else if (errno != ENOENT) {
         return fail(errno);
@@ -154,13 +173,19 @@ OwnWrite writeOwnFile(const QString& path, const QByteArray& bytes, QString* err
         return fail(code);
     };
     if (!writeAll(fd, bytes) || (durable && ::fsync(fd) != 0)) return dropTemp(errno);
-    if (mode < 0) {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = int(0666 & ~mask);
-    }
-    if (::fchmod(fd, mode_t(mode)) != 0) return dropTemp(errno);
     ::fsetxattr(fd, kMark, "1", 1, 0);  // where the file system keeps none, this run remembers it
+    if (like) {
+        takeAccessOf(fd, *like, likeName);
+        const struct timespec times[2] = {{0, UTIME_OMIT}, like->st_mtim};
+        ::futimens(fd, times);
+    } else {
+        if (mode < 0) {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            mode = int(0666 & ~mask);
+        }
+        if (::fchmod(fd, mode_t(mode)) != 0) return dropTemp(errno);
+    }
     ::close(fd);
 
     const int result = replace ? ::rename(temp.constData(), target.constData()) : renameNoReplace(temp, target);
@@ -173,6 +198,21 @@ OwnWrite writeOwnFile(const QString& path, const QByteArray& bytes, QString* err
     remember(target);
     if (error) error->clear();
     return OwnWrite::Written;
+}
+
+}  // namespace
+
+OwnWrite writeOwnFile(const QString& path, const QByteArray& bytes, QString* error, int mode, bool durable) {
+    return writeOwn(path, bytes, error, mode, durable, Slot::Own);
+}
+
+OwnWrite writeBackupOf(const QString& original, const QByteArray& bytes, QString* error) {
+    const QByteArray name = QFile::encodeName(QFileInfo(original).absoluteFilePath());
+    struct stat st {};
+    // A page that is gone meanwhile leaves a backup only its user may read.
+    const bool known = ::stat(name.constData(), &st) == 0 && S_ISREG(st.st_mode);
+    return writeOwn(original + QStringLiteral(".bak"), bytes, error, 0600, true, Slot::Backup, known ? &st : nullptr,
+                    name);
 }
 
 bool isOwnFile(const QString& path) { return isOwn(QFile::encodeName(QFileInfo(path).absoluteFilePath())); }

@@ -17,10 +17,19 @@ enum class OwnWrite {
 };
 
 // Writes `bytes` to `path` through a new temporary file beside it, which then takes the name.
-// `mode` gives the permissions (-1: those of any new file, after the umask); `durable` puts the
-// bytes on the disk before the name is given (a backup must outlive a crash, a work file need not).
-OwnWrite writeOwnFile(const QString& path, const QByteArray& bytes, QString* error = nullptr, int mode = -1,
+// `mode` gives the permissions: by default only the user may read the file, as it may hold the
+// text of a page nobody else may read (-1: those of any new file, after the umask); `durable`
+// puts the bytes on the disk before the name is given (a backup must outlive a crash, a work
+// file need not).
+OwnWrite writeOwnFile(const QString& path, const QByteArray& bytes, QString* error = nullptr, int mode = 0600,
                       bool durable = false);
+// Writes `bytes`, the contents of `original` before a change, to "<original>.bak", durably, with
+// the original's permissions, owner and group (see takeAccessOf) and modification time. The name
+// is the page's backup slot: an earlier backup there is replaced when it is a plain file of this
+// user with one link (older runs, other editors and people make them too; for root, a file of
+// the original's owner as well). A link, a file with a second name, a folder, a special file or
+// another user's file there gives NameTaken and stays as it is.
+OwnWrite writeBackupOf(const QString& original, const QByteArray& bytes, QString* error = nullptr);
 // True when `path` holds a file this program wrote there (see above).
 bool isOwnFile(const QString& path);
 // Deletes `path` only when it is such a file; true when it is gone or was never there.
