@@ -294,19 +294,6 @@ TEST_F(TextFileTest, ACopyKeepsBytesPermissionsAndTimeAndReplacesOnlyWhenAsked) 
     EXPECT_EQ(QDir(workDir).entryList(QDir::Files | QDir::Hidden), (QStringList{"from.bin", "other.bin", "to.bin"}));
 }
 
-struct Access {
-    unsigned mode = 0;
-    uid_t uid = 0;
-    gid_t gid = 0;
-    bool operator==(const Access&) const = default;
-};
-Access accessOf(const QString& path) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return {};
-    return {unsigned(st.st_mode & 07777), st.st_uid, st.st_gid};
-}
-void PrintTo(const Access& a, std::ostream* os) { *os << std::oct << a.mode << std::dec << " " << a.uid << ":" << a.gid; }
-
 TEST_F(TextFileTest, ARewriteOrACopyKeepsPermissionsAndOwnerAndNeverLetsInAnotherGroup) {
     if (::geteuid() != 0) GTEST_SKIP() << "giving a file to another user takes root";
     const uid_t nobody = 65534;
@@ -317,9 +304,9 @@ TEST_F(TextFileTest, ARewriteOrACopyKeepsPermissionsAndOwnerAndNeverLetsInAnothe
     QString error;
     ASSERT_TRUE(writeTextFile(page, "new", TextFormat{}, &error)) << error.toStdString();
     EXPECT_EQ(readFile(page), "new");
-    EXPECT_EQ(accessOf(page), (Access{0444, nobody, nobody}));
+    EXPECT_EQ(fileAccess(page), (FileAccess{0444, nobody, nobody}));
     ASSERT_TRUE(copyFileAtomically(page, workDir + "copy.htm", false, &error)) << error.toStdString();
-    EXPECT_EQ(accessOf(workDir + "copy.htm"), (Access{0444, nobody, nobody}));
+    EXPECT_EQ(fileAccess(workDir + "copy.htm"), (FileAccess{0444, nobody, nobody}));
 
     // A writer who may not give the page's group (here: root without the right to give files
     // away): the new file is the writer's group's, and that group gets nothing.
@@ -341,7 +328,7 @@ TEST_F(TextFileTest, ARewriteOrACopyKeepsPermissionsAndOwnerAndNeverLetsInAnothe
     if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "cannot give up a capability here";
     ASSERT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(readFile(shared), "new");
-    EXPECT_EQ(accessOf(shared), (Access{0600, 0, ::getegid()}));
+    EXPECT_EQ(fileAccess(shared), (FileAccess{0600, 0, unsigned(::getegid())}));
 }
 
 }  // namespace
