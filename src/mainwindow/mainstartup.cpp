@@ -143,7 +143,8 @@ void mdiMain::createTemplates() {
         // An existing template is the user's own page and is never touched; nor is anything else
         // at the name (a link whose target is gone would otherwise have its target created).
         const QString path = templateFilePath(i);
-        if (!QFileInfo::exists(path)) writeOwnFile(path, templatePage());
+        // It holds nothing private: it gets the permissions of any new file of the user's.
+        if (!QFileInfo::exists(path)) writeOwnFile(path, templatePage(), nullptr, -1);
     }
 }
 

@@ -17,6 +17,7 @@
 #include "mainwindow/mainstartup.h"
 #include "mainwindow/shutdown.h"
 #include "mainwindow_fixture.h"
+#include "platform/dialoghooks.h"
 #include "platform/screen.h"
 
 namespace kavrin::test {
@@ -312,18 +313,39 @@ TEST_F(StartupTest, CancelStopsTheExitAndWritesNoSetting) {
     EXPECT_EQ(storeBytes(), before);
 }
 
-TEST_F(StartupTest, SigtermAsksAboutEachUnsavedDocumentAsExitDoes) {
+TEST_F(StartupTest, CtrlCAClosedTerminalAndSigtermAskAboutEachUnsavedDocumentAsExitDoes) {
     const QString a = writeFile("a.htm", "a\r\n");
     start({a});
     QTest::keyClicks(activeDocument()->txtMain, "x");
+    // As in a terminal: whoever started the tests may have had these ignored.
+    ::signal(SIGINT, SIG_DFL);
+    ::signal(SIGHUP, SIG_DFL);
     watchShutdownRequests();
-    expectMsgBox("Save changes to 'a.htm'?", vbCancel);
-    ASSERT_EQ(::raise(SIGTERM), 0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return allAnswered(); }, 5000));
-    QTest::qWait(50);
-    ASSERT_NE(mainWindow, nullptr);
-    EXPECT_TRUE(mainWindow->isLoaded());
-    EXPECT_EQ(Form::documentCount(), 1);
+    for (const int sig : {SIGINT, SIGHUP, SIGTERM}) {
+        SCOPED_TRACE(sig);
+        // The same signal again while the question is open (a second Ctrl+C, the hang-up that
+        // follows) neither asks again nor ends anything; Cancel keeps the program and the text.
+        int asked = 0;
+        const auto answer = dialogHooks().msgBox;
+        dialogHooks().msgBox = [&](const QString& prompt, int buttons, const QString& title) {
+            if (++asked == 1) {
+                EXPECT_EQ(::raise(sig), 0);
+                QTest::qWait(300);
+            }
+            return answer(prompt, buttons, title);
+        };
+        expectMsgBox("Save changes to 'a.htm'?", vbCancel);
+        ASSERT_EQ(::raise(sig), 0);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return allAnswered(); }, 5000));
+        QTest::qWait(300);
+        dialogHooks().msgBox = answer;
+        EXPECT_EQ(asked, 1);
+        ASSERT_NE(mainWindow, nullptr);
+        EXPECT_TRUE(mainWindow->isLoaded());
+        ASSERT_EQ(Form::documentCount(), 1);
+        EXPECT_EQ(activeDocument()->txtMain->text(), "xa\r\n");
+        EXPECT_FALSE(activeDocument()->fileSaved);
+    }
 
     // A window waiting for an answer is closed first, as from its frame; then the question comes.
     QDialog waiting;

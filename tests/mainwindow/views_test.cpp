@@ -1,5 +1,7 @@
 // The Edit, Browse and Design views of a document on the real web engine, and the main window's
 // menus, toolbars and boxes that follow them.
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -242,6 +244,17 @@ TEST_F(ViewsTest, AnUntitledPageIsBrowsedFromTheWorkFolder) {
     ASSERT_TRUE(loaded.wait(kWait) || loaded.count() > 0);
     EXPECT_EQ(js(doc->webBrowser->view(), "document.body.textContent").toString(), "untitled page");
     EXPECT_TRUE(doc->browseFiles.isEmpty());
+}
+
+TEST_F(ViewsTest, TheCopyOfAPageOnlyItsOwnerMayReadIsNoMoreReadable) {
+    ASSERT_EQ(::chmod(QFile::encodeName(pagePath).constData(), 0600), 0);
+    DocumentWindow* doc = openPage();
+    QTest::keyClicks(doc->txtMain, "unsaved ");
+    view(doc, 1);
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(pagePath + ".browse").constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 077, 0u) << std::oct << (st.st_mode & 07777);
+    EXPECT_TRUE(readFile(pagePath + ".browse").startsWith("unsaved "));
 }
 
 TEST_F(ViewsTest, ButtonsAndBoxesFollowTheDesignSelectionAndDriveIt) {
