@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QPointer>
 
+#include <utility>
+
 #include "documents/colorops.h"
 #include "documents/documentwindow.h"
 #include "documents/fileops.h"
@@ -93,6 +95,8 @@ QString browserQuestion() {
 void mdiMain::MDIForm_Initialize() {
     // The few values written while starting reach the file in one write, however large it is.
     SettingsBatch startWrites(settingsApp);
+    // A settings file that could not be read is told of once the window is there.
+    settingsReadProblem_ = takeSettingsReadProblem(settingsApp);
     if (installPath.isEmpty()) installPath = programFolder();
     if (!installPath.endsWith('/')) installPath += '/';
     if (userDataPath.isEmpty()) userDataPath = userDataFolder();
@@ -171,6 +175,8 @@ void mdiMain::MDIForm_Activate() {
     if (showPanel)
         if (QAction* panel = tbrMainB->button(QStringLiteral("panel"))) panel->setChecked(true);
 
+    if (!settingsReadProblem_.isEmpty())
+        msgBox(std::exchange(settingsReadProblem_, QString()), vbExclamation, QStringLiteral("Settings Not Read"));
     openCommandLineFiles();
     // ---- Side panes: the hidden window with their pop-up menus stays loaded from here on.
     loadMenuForm();

@@ -491,6 +491,7 @@ private:
     void showRecentItems();
 
     int firstActivation_ = 0;
+    QString settingsReadProblem_;  // told at the first activation
 
     // ---- Helper applications (private) ----
     void startHelper(const QString& key);

@@ -296,10 +296,13 @@ void DhtmlEdit::pageLoaded(bool ok) {
     // The page sends its answer over the channel as well, which comes in sooner than the answer
     // to the call; whichever comes first is taken.
     initPending_ = true;
-    QPointer<DhtmlEdit> self(this);
+    // The page answers pending calls as it is destroyed, which happens while the control is
+    // being destroyed and is no longer a DhtmlEdit: the answer checks what the object still is
+    // before it takes it for one.
+    const QPointer<QObject> guard(this);
     const quint64 load = loadId_;
-    view()->page()->runJavaScript(script, kWorld, [self, load](const QVariant& result) {
-        if (self) self->finishInit(result.toMap(), load);
+    view()->page()->runJavaScript(script, kWorld, [guard, load](const QVariant& result) {
+        if (auto* self = qobject_cast<DhtmlEdit*>(guard.data())) self->finishInit(result.toMap(), load);
     });
 }
 
@@ -341,8 +344,9 @@ void DhtmlEdit::pageShown() {
 
 void DhtmlEdit::showWithoutWaiting() {
     if (!awaitingShow_) return;
-    QPointer<DhtmlEdit> self(this);
-    view()->page()->runJavaScript(QStringLiteral("kv.show()"), kWorld, [self](const QVariant& result) {
+    const QPointer<QObject> guard(this);  // see pageLoaded()
+    view()->page()->runJavaScript(QStringLiteral("kv.show()"), kWorld, [guard](const QVariant& result) {
+        auto* self = qobject_cast<DhtmlEdit*>(guard.data());
         if (!self || !self->awaitingShow_ || self->loading_ || self->loadPending_) return;
         self->applyState(result, false);
         self->pageShown();
@@ -414,9 +418,9 @@ void DhtmlEdit::runReporting(const QString& script, std::function<void(const QVa
         if (loading_ || loadPending_) queued_.append({script, std::move(after)});
         return;
     }
-    QPointer<DhtmlEdit> self(this);
-    view()->page()->runJavaScript(script, kWorld, [self, after = std::move(after)](const QVariant& result) {
-        if (self) self->receiveReport(result, after);
+    const QPointer<QObject> guard(this);  // see pageLoaded()
+    view()->page()->runJavaScript(script, kWorld, [guard, after = std::move(after)](const QVariant& result) {
+        if (auto* self = qobject_cast<DhtmlEdit*>(guard.data())) self->receiveReport(result, after);
     });
 }
 

@@ -1,4 +1,5 @@
 // The design and browse controls' own rules, and the design control on the real web engine.
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWebEnginePage>
@@ -243,6 +244,30 @@ TEST_F(WebViewsTest, DesignShowsThePagesPicturesAndReadsBackOnlyThePage) {
         type(edit, "Y");
         EXPECT_EQ(str(currentHtml(edit)), str(QString(alone).replace("<p id=\"p\">", "<p id=\"p\">Y")));
     }
+}
+
+// The page answers the calls still on their way when it goes, which is while the control is being
+// destroyed and no longer a design control: the answers must leave it alone.
+TEST_F(WebViewsTest, AControlDestroyedWithAnswersOnTheirWayIsLeftAlone) {
+    // Answers to commands.
+    auto* edit = new DhtmlEdit;
+    edit->resize(400, 300);
+    edit->show();
+    edit->setDocumentHTML("<p id=\"p\">text</p>");
+    ASSERT_TRUE(waitDesignReady(*edit));
+    edit->ExecCommand(DECMD_SELECTALL);
+    edit->ExecCommand(DECMD_BOLD);
+    edit->requestCurrent();
+    delete edit;
+
+    // The answer to the call that sets the page up once it has loaded.
+    edit = new DhtmlEdit;
+    edit->resize(400, 300);
+    edit->show();
+    edit->setDocumentHTML("<p>text</p>");
+    QPointer<DhtmlEdit> gone(edit);
+    QObject::connect(edit->view()->page(), &QWebEnginePage::loadFinished, edit, [edit] { edit->deleteLater(); });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return gone.isNull(); }, 20000));
 }
 
 }  // namespace
