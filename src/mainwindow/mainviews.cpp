@@ -245,6 +245,10 @@ void mdiMain::setToBrowse() {
         tbrIe->update();
         browseToolbarShown = true;
     }
+    // A document activated in Browse: the address box shows where its browser is, not where
+    // the document active before it was.
+    DocumentWindow* doc = activeDocument();
+    if (doc && doc->mode == 1) doc->webBrowser_NavigateComplete2(QString());
 }
 
 void mdiMain::updateFontCombos() {

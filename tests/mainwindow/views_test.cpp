@@ -848,5 +848,26 @@ TEST_F(ViewsTest, BrowseShowsTheCurrentTextOfAGeneratedManualPageAfterEachEdit) 
     EXPECT_TRUE(QTest::qWaitFor([&] { return headings() == "Second,First"; }, kWait)) << headings().toStdString();
 }
 
+// Switching documents with the task bar: the address box shows where the active document's
+// browser is.
+TEST_F(ViewsTest, TheAddressBoxFollowsTheDocumentActivatedFromTheTaskBar) {
+    DocumentWindow* first = openPage();
+    view(first, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mainWindow->cboUrl->currentText() == pagePath; }, kWait));
+    const QString otherPath = writeFile("site/other.htm", "<p>other</p>");
+    mainWindow->openFile(otherPath);
+    DocumentWindow* second = activeDocument();
+    view(second, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mainWindow->cboUrl->currentText() == otherPath; }, kWait));
+
+    QTabBar* bar = mainWindow->tbsPop;
+    for (const auto& [doc, path] : {std::pair{first, pagePath}, {second, otherPath}, {first, pagePath}}) {
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(mainWindow->documentTabIndex(doc)).center());
+        ASSERT_EQ(activeDocument(), doc);
+        EXPECT_EQ(mainWindow->cboUrl->currentText().toStdString(), path.toStdString());
+        EXPECT_EQ(mainWindow->cboUrl->count(), 2);
+    }
+}
+
 }  // namespace
 }  // namespace kavrin::test
