@@ -1,6 +1,6 @@
 // Switching a document between its views on the real web engine: a 200 KB page from Edit to
-// Design; Edit to Design, a typed word and back at 100 KB, 1 MB and 10 MB; and Browse of a 1 MB
-// page until it is shown. Beside each, a
+// Design; Edit to Design, a typed word and back at 100 KB, 1 MB and 10 MB; Browse of a 1 MB page
+// until it is shown; Browse and Design of a page of 2,000 pictures until they show. Beside each, a
 // plain web view doing the least the same step needs. Qt runs offscreen.
 #include <benchmark/benchmark.h>
 
@@ -10,15 +10,18 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineView>
 #include <ctime>
+#include <functional>
 #include <unistd.h>
 
 #include "benchsupport.h"
@@ -330,6 +333,112 @@ void plainViewBrowse(benchmark::State& state) {
     }
 }
 
+// A page of 2,000 pictures, each a file of its own in the page's folder, as photo albums and
+// generated manuals have them. Each run has an album of its own, so that no picture comes from
+// the engine's memory of a run before.
+constexpr int kPictures = 2000;
+
+QString picturePage(int album) {
+    const QString page = pagePath("album%1/album.htm").arg(album);
+    if (QFile::exists(page)) return page;
+    QDir().mkpath(QFileInfo(page).absolutePath() + "/pictures");
+    const QByteArray png = QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg==");
+    QString html = QStringLiteral("<html><head><title>Album</title></head><body>\r\n");
+    for (int i = 0; i < kPictures; ++i) {
+        QFile picture(QFileInfo(page).absolutePath() + QStringLiteral("/pictures/p%1.png").arg(i));
+        picture.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        picture.write(png);
+        html += QStringLiteral("<img src=\"pictures/p%1.png\" width=8 height=8>\r\n").arg(i);
+    }
+    html += QStringLiteral("</body></html>\r\n");
+    QFile file(page);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(html.toUtf8());
+    return page;
+}
+
+const QString kAllPicturesShown =
+    QStringLiteral("Array.from(document.images).filter(i => i.complete && i.naturalWidth === 1).length");
+
+// Waits for the page's load, which waits for its pictures, then sees that every one shows. A
+// script run on the page while it loads would hold up its parser.
+bool picturesShown(QWebEngineView* view, const std::function<void()>& show) {
+    bool loaded = false;
+    const auto c = QObject::connect(view, &QWebEngineView::loadFinished, view, [&] { loaded = true; });
+    show();
+    waitFor([&] { return loaded; }, 60000);
+    QObject::disconnect(c);
+    return loaded && runJs(view, kAllPicturesShown).toInt() == kPictures;
+}
+
+// Opens album `album` as a document, untimed.
+DocumentWindow* openAlbum(benchmark::State& state, int album) {
+    state.PauseTiming();
+    const QString path = picturePage(album);
+    QFile source(path);
+    source.open(QIODevice::ReadOnly);
+    mainWindow->openFile(path);
+    QApplication::processEvents();
+    state.ResumeTiming();
+    return activeDocument();
+}
+
+// Browse of an album until every picture is shown.
+void browsePictures(benchmark::State& state) {
+    openPage(QString(), pagePath("empty.htm"));
+    int album = 0;
+    for (auto _ : state) {
+        DocumentWindow* doc = openAlbum(state, album++);
+        if (!picturesShown(doc->webBrowser->view(), [&] { doc->tbsMain->setCurrentIndex(1); })) {
+            state.SkipWithError("the pictures never showed");
+            break;
+        }
+    }
+    closeAll();
+}
+
+// Design of an album until it can be edited: it waits for its pictures.
+void designPictures(benchmark::State& state) {
+    openPage(QString(), pagePath("empty.htm"));
+    int album = 0;
+    for (auto _ : state) {
+        DocumentWindow* doc = openAlbum(state, album++);
+        doc->tbsMain->setCurrentIndex(2);
+        if (!waitFor([&] { return doc->dhtm->isReady(); }, 60000) ||
+            runJs(doc->dhtm->view(), kAllPicturesShown).toInt() != kPictures) {
+            state.SkipWithError("the design view never showed the pictures");
+            break;
+        }
+    }
+    closeAll();
+}
+
+// The floor: a plain web view loading an album from its file, its pictures through the engine's
+// own file loader (in a profile of its own, where file pages may load files), until every
+// picture is shown.
+void plainViewPictures(benchmark::State& state) {
+    QWebEngineProfile profile;
+    int album = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QString path = picturePage(album++);
+        auto* page = new QWebEnginePage(&profile);
+        QWebEngineView view;
+        view.setPage(page);
+        view.resize(1000, 700);
+        view.show();
+        state.ResumeTiming();
+        const bool shown = picturesShown(&view, [&] { view.load(QUrl::fromLocalFile(path)); });
+        state.PauseTiming();
+        delete page;
+        state.ResumeTiming();
+        if (!shown) {
+            state.SkipWithError("the pictures never showed");
+            break;
+        }
+    }
+}
+
 }  // namespace
 
 BENCHMARK(editToDesign)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -342,6 +451,9 @@ BENCHMARK(plainDesignRoundTrip)->Unit(benchmark::kMillisecond)->Arg(100)->Iterat
 BENCHMARK(plainDesignRoundTrip)->Unit(benchmark::kMillisecond)->Arg(1024)->Arg(10240)->Iterations(3);
 BENCHMARK(browsePage)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(plainViewBrowse)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(browsePictures)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(designPictures)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(plainViewPictures)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

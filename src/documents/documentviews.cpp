@@ -168,6 +168,7 @@ void DocumentWindow::reloadDesign(const QString& basePath) {
 // ---- Switching --------------------------------------------------------------------------------
 
 void DocumentWindow::deleteBrowseFiles() {
+    if (webBrowser) webBrowser->endPageCopy();
     // Only the copies the program wrote go: whatever else has come to bear the name stays.
     for (const QString& file : browseFiles) removeOwnFile(file);
     browseFiles.clear();
@@ -213,9 +214,15 @@ void DocumentWindow::switchToBrowse() {
     if (writeOwnFile(preview, bytes) != OwnWrite::Written) preview = writePrivateFile(tempPath, shownAs, bytes);
     else if (!isUntitled(filePath)) removeAtNextStart(preview);
     if (preview.isEmpty()) return;
-    if (!isUntitled(filePath) && !browseFiles.contains(preview)) browseFiles << preview;
-    if (preview == shownAs) webBrowser->Navigate2(preview);
-    else webBrowser->showPageCopy(preview, shownAs);
+    if (isUntitled(filePath)) {
+        webBrowser->showWorkPage(preview);
+        return;
+    }
+    if (!browseFiles.contains(preview)) browseFiles << preview;
+    // Shown under the document's own name, the copy is the page its links to itself lead to
+    // (generated manuals name their own file in every link to a place in the page), and Refresh
+    // reads it again.
+    webBrowser->showPageCopy(preview, filePath);
 }
 
 void DocumentWindow::switchToDesign() {

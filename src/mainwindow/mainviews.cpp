@@ -2,6 +2,7 @@
 // each view shows and enables, the design view's font, size and format boxes, and the browse
 // view's address box and toolbar.
 #include <QComboBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -17,6 +18,7 @@
 #include "mainwindow/mdiMain.h"
 #include "platform/dhtmledit.h"
 #include "platform/msgbox.h"
+#include "platform/webviews.h"
 
 #include <memory>
 
@@ -52,6 +54,9 @@ bool isUntitled(const QString& path) { return path.left(8) == QLatin1String("Unt
 }  // namespace
 
 void mdiMain::buildViewToolbars() {
+    // A page of the open project sees the project's folder tree in Browse, its pictures and
+    // style sheets shared by its pages.
+    setProjectFolderSource([] { return projectFilePath.isEmpty() ? QString() : QFileInfo(projectFilePath).absolutePath(); });
     tbrDHTM = createDesignToolbar(picTools);
     tbrIe = createBrowseToolbar(picTools);
     cboFont = new QComboBox(picTools);
@@ -240,6 +245,10 @@ void mdiMain::setToBrowse() {
         tbrIe->update();
         browseToolbarShown = true;
     }
+    // A document activated in Browse: the address box shows where its browser is, not where
+    // the document active before it was.
+    DocumentWindow* doc = activeDocument();
+    if (doc && doc->mode == 1) doc->webBrowser_NavigateComplete2(QString());
 }
 
 void mdiMain::updateFontCombos() {

@@ -116,7 +116,6 @@ void DhtmlEdit::viewCreated() {
     // The page's own scripts stay off: they would rewrite the document (document.write, menus
     // built at load) and the source would take their output for the user's work.
     page->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
-    page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     page->settings()->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, true);
     page->settings()->setAttribute(QWebEngineSettings::JavascriptCanPaste, true);
     channel_ = new QWebChannel(page);
@@ -258,11 +257,11 @@ void DhtmlEdit::startLoad() {
                              : baseUrl_;
     const QString path = QString(base).replace('\\', '/');
     QByteArray page = sourceHtml_.toUtf8();
-    // Pictures and style sheets come straight from the page's folder, not one by one through
-    // this thread; the page reads the base back out of what it writes.
+    // Pictures and style sheets come from the page's folder, as far as its site reaches; the
+    // page reads the base back out of what it writes.
     fileBase_.clear();
     if (!baseUrl_.isEmpty() && !baseUrl_.startsWith(QLatin1String("Untitled")))
-        page = withFolderBase(page, QFileInfo(path).absolutePath(), &fileBase_);
+        page = withFolderBase(page, designFolderUrl(path).toEncoded(), &fileBase_);
     // The engine's loader hands a page over in small pieces and lays out what it has after each
     // one, which on a long page costs far more than the page itself. Only the page's opening is
     // loaded (it decides the mode the page is shown in); the page script builds the rest in one
