@@ -1,0 +1,55 @@
+#pragma once
+// HTML split the way a browser's parser splits it: tags, comments and runs of text, each with a
+// key that is the same for two spellings the parser reads alike (case and quotes of tags,
+// entities, CR LF), so a page and the engine's rewriting of it can be matched piece by piece.
+#include <QString>
+#include <QStringView>
+#include <QVector>
+
+namespace kavrin {
+
+struct HtmlToken {
+    enum Kind : quint8 { Text, StartTag, EndTag, Comment, Doctype, Ignored };
+    enum Flag : quint8 {
+        Optional = 1,    // the parser supplies or drops it by itself (</p>, </li>, <tbody>, </body>)
+        Raw = 2,         // text of a script or style: no entities in it
+        Pre = 4,         // text whose spaces and breaks all show (inside <pre>, <textarea>, <listing>)
+        Block = 8,       // a tag that ends a line of text (<p>, <br>, <div>, <td>)
+        Content = 16,    // a tag that shows something of its own (<img>, <input>)
+        FirstInPre = 32, // the text right after <pre>, <textarea> or <listing>
+    };
+    int begin = 0;
+    int end = 0;
+    Kind kind = Text;
+    quint8 flags = 0;
+    quint64 key = 0;    // the parser's reading (see above)
+    quint64 loose = 0;  // only the kind and, for tags, the name
+};
+
+// Tokens of html[from, to), starting outside any tag; `pre` is set when `from` lies inside a
+// <pre>-like element. The tokens cover the range without gaps.
+QVector<HtmlToken> tokenizeHtml(QStringView html, int from = 0, int to = -1, bool pre = false);
+
+// Text as the parser reads it: entities and character references decoded, CR LF and lone CR as
+// LF. `offsets` receives where each character of the result starts in `raw` and, last, the end
+// of `raw`. In an attribute value a name without ";" before "=" or a letter stays as written;
+// without `entities` (the text of a script or style) only the line breaks change.
+QString decodeHtmlText(QStringView raw, QVector<int>* offsets = nullptr, bool attribute = false,
+                       bool entities = true);
+
+// The spelling of a character as a named entity ("&copy;"), or "" when it has none.
+QString htmlEntityName(char32_t c);
+
+// How deeply the elements of a page nest once parsed (an estimate that follows the parser's
+// rules for the elements that close themselves: <p>, <li>, table cells, void elements).
+int htmlNestingDepth(QStringView html);
+
+// What a tag is to the layout: text flows through an inline one, a block one ends a line, and a
+// content one shows something of its own. Takes the lower-case name.
+enum class HtmlTagRole { Inline, Block, Content };
+HtmlTagRole htmlTagRole(QStringView name);
+
+// The lower-case name of a tag token.
+QString htmlTagName(QStringView html, const HtmlToken& token);
+
+}  // namespace kavrin
