@@ -353,11 +353,37 @@ QVector<Change> engineChanges(QStringView loaded, const Tokens& lt, QStringView 
         for (int j = eb0; j < eb1; ++j) appendUnits(edited, et[j], eu);
         const int lStart = la0 < la1 ? lt[t0 + la0].begin : (t0 + la0 < lt.size() ? lt[t0 + la0].begin : wl1);
         const int eStart = eb0 < eb1 ? et[eb0].begin : (eb0 < et.size() ? et[eb0].begin : we1);
+        // Text put in at one place (typing, mostly) is that insertion wherever it falls, even
+        // inside a run of spaces, as long as it falls between two characters or tags.
+        {
+            const int lEnd = lu.isEmpty() ? lStart : lu.back().end;
+            const int eEnd = eu.isEmpty() ? eStart : eu.back().end;
+            const QStringView lText = loaded.mid(lStart, lEnd - lStart);
+            const QStringView eText = edited.mid(eStart, eEnd - eStart);
+            if (eText.size() > lText.size()) {
+                int pre = 0;
+                while (pre < lText.size() && lText[pre] == eText[pre]) ++pre;
+                int suf = 0;
+                while (suf < lText.size() - pre && lText[lText.size() - 1 - suf] == eText[eText.size() - 1 - suf]) ++suf;
+                const int at = lStart + pre;
+                // Between two units, or between two characters of a run of spaces.
+                const auto unit = std::upper_bound(lu.cbegin(), lu.cend(), at, [](int x, const Unit& u) { return x < u.begin; });
+                bool between = at == lEnd || (unit != lu.cbegin() && (unit - 1)->begin == at);
+                if (!between && unit != lu.cbegin() && (unit - 1)->length > 0 && at < (unit - 1)->end) {
+                    const QStringView before = loaded.mid((unit - 1)->begin, at - (unit - 1)->begin);
+                    between = before.lastIndexOf(u'&') <= before.lastIndexOf(u';');
+                }
+                if (pre + suf == lText.size() && between) {
+                    changes.push_back({at, at, eStart + pre, eStart + pre + int(eText.size() - lText.size())});
+                    return;
+                }
+            }
+        }
         std::vector<quint64> ka(size_t(lu.size()));
         std::vector<quint64> kb(size_t(eu.size()));
         for (int i = 0; i < lu.size(); ++i) ka[size_t(i)] = lu[i].key;
         for (int j = 0; j < eu.size(); ++j) kb[size_t(j)] = eu[j].key;
-        const std::vector<int> up = pairSequences(ka.data(), int(ka.size()), kb.data(), int(kb.size()));
+        std::vector<int> up = pairSequences(ka.data(), int(ka.size()), kb.data(), int(kb.size()));
         const int n = int(lu.size());
         const int m = int(eu.size());
         auto lOff = [&](int k) { return k < n ? lu[k].begin : (n ? lu[n - 1].end : lStart); };
@@ -366,28 +392,50 @@ QVector<Change> engineChanges(QStringView loaded, const Tokens& lt, QStringView 
         // which of them it belongs to.
         const int first = int(changes.size());
         std::vector<int> inserted(size_t(m), -1);
-        int i = 0;
-        int j = 0;
-        while (i < n || j < m) {
-            if (i < n && up[size_t(i)] == j) {
-                ++i, ++j;
-                continue;
+        // A run of spaces written the same before and after is the same run, though text typed
+        // beside it now makes it show, or text deleted beside it hides it.
+        auto same = [&](int a, int b) {
+            return lu[a].length && eu[b].length &&
+                   loaded.mid(lu[a].begin, lu[a].end - lu[a].begin) == edited.mid(eu[b].begin, eu[b].end - eu[b].begin);
+        };
+        // The stretches between pairs, [i0, i1) of the page before and [j0, j1) after.
+        auto stretches = [&](auto each) {
+            int i = 0;
+            int j = 0;
+            while (i < n || j < m) {
+                if (i < n && up[size_t(i)] == j) {
+                    ++i, ++j;
+                    continue;
+                }
+                const int i0 = i;
+                const int j0 = j;
+                while (i < n && up[size_t(i)] < 0) ++i;
+                j = i < n ? up[size_t(i)] : m;
+                each(i0, i, j0, j);
             }
-            const int i0 = i;
-            const int j0 = j;
-            while (i < n && up[size_t(i)] < 0) ++i;
-            j = i < n ? up[size_t(i)] : m;
+        };
+        stretches([&](int i0, int i1, int j0, int j1) {
+            for (; i0 < i1 && j0 < j1 && same(i0, j0); ++i0, ++j0) up[size_t(i0)] = j0;
+            for (; i1 > i0 && j1 > j0 && same(i1 - 1, j1 - 1); --i1, --j1) up[size_t(i1 - 1)] = j1 - 1;
+            if (i1 - i0 == 1)
+                for (int k = j0; k < j1; ++k)
+                    if (same(i0, k)) {
+                        up[size_t(i0)] = k;
+                        break;
+                    }
+        });
+        stretches([&](int i0, int i1, int j0, int j1) {
             int la = lOff(i0);
-            int lb = lOff(i);
+            int lb = lOff(i1);
             // Spaces out of sight are all that went: the engine dropped them beside what was
             // typed, and they stay in the source. What was typed goes before them when they end
             // a line, after them when they start one.
-            if (i0 < i && std::all_of(lu.cbegin() + i0, lu.cbegin() + i, [](const Unit& u) { return u.key == kHiddenRunKey; }))
-                la = lb = neighbour(loaded, lOff(i), 1) == Neighbour::Boundary ? lOff(i0) : lOff(i);
-            if (la == lb && j0 == j) continue;
-            for (int k = j0; k < j; ++k) inserted[size_t(k)] = int(changes.size());
-            changes.push_back({la, lb, eOff(j0), eOff(j)});
-        }
+            if (i0 < i1 && std::all_of(lu.cbegin() + i0, lu.cbegin() + i1, [](const Unit& u) { return u.key == kHiddenRunKey; }))
+                la = lb = neighbour(loaded, lOff(i1), 1) == Neighbour::Boundary ? lOff(i0) : lOff(i1);
+            if (la == lb && j0 == j1) return;
+            for (int k = j0; k < j1; ++k) inserted[size_t(k)] = int(changes.size());
+            changes.push_back({la, lb, eOff(j0), eOff(j1)});
+        });
         // A run of spaces the engine kept may have grown by spaces typed beside it: those come
         // back beside what was typed, the run itself as the source writes it.
         for (int k = 0; k < n; ++k) {
