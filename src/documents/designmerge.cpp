@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
+#include <deque>
 
 #include "documents/htmltokens.h"
 #include "documents/seqdiff.h"
@@ -11,7 +12,17 @@ namespace kavrin {
 
 namespace {
 
-using Tokens = QVector<HtmlToken>;
+using Tokens = HtmlTokens;
+
+int count(const Tokens& tokens) { return int(tokens.size()); }
+
+// Stretches of the source and of the engine's page that stand for the same part of the page,
+// [s0, s1) and [l0, l1); each starts outside any tag, `sPre` and `lPre` when inside <pre>.
+struct Window {
+    int s0 = 0, s1 = 0, l0 = 0, l1 = 0;
+    bool sPre = false, lPre = false;
+};
+
 
 constexpr quint64 kTagBit = 1ULL << 63;
 // Outside <pre>, a run of spaces, tabs, line breaks and no-break spaces counts as one piece when
@@ -182,11 +193,15 @@ struct Spelling {
     }
 };
 
-Spelling sourceSpelling(const QString& source, const Tokens& tokens, PageCharset charset) {
+// Read from the part of the source around the change (its neighbourhood writes as the change should).
+Spelling sourceSpelling(const QString& source, const Window& w, const Tokens& tokens, PageCharset charset) {
     Spelling spelling;
     spelling.charset = charset;
+    constexpr int kAround = 65536;
+    const qsizetype end = std::min<qsizetype>(source.size(), qsizetype(w.s1) + kAround);
     int seen = 0;
-    for (qsizetype at = source.indexOf(u'&'); at >= 0 && seen < 20000; at = source.indexOf(u'&', at + 1), ++seen) {
+    for (qsizetype at = source.indexOf(u'&', std::max(0, w.s0 - kAround)); at >= 0 && at < end && seen < 20000;
+         at = source.indexOf(u'&', at + 1), ++seen) {
         QVector<int> offsets;
         const QString first = decodeHtmlText(QStringView(source).mid(at, 40), &offsets);
         if (offsets.size() < 2 || offsets[1] <= 1) continue;
@@ -212,12 +227,12 @@ std::vector<int> matchSource(const Tokens& loaded, const Tokens& source) {
     std::vector<int> si;
     std::vector<quint64> lk;
     std::vector<quint64> sk;
-    for (int i = 0; i < loaded.size(); ++i)
+    for (int i = 0; i < count(loaded); ++i)
         if (!(loaded[i].flags & HtmlToken::Optional)) li.push_back(i), lk.push_back(loaded[i].key);
-    for (int i = 0; i < source.size(); ++i)
+    for (int i = 0; i < count(source); ++i)
         if (!(source[i].flags & HtmlToken::Optional)) si.push_back(i), sk.push_back(source[i].key);
     const std::vector<int> pairs = pairSequences(lk.data(), int(lk.size()), sk.data(), int(sk.size()));
-    std::vector<int> match(size_t(loaded.size()), -1);
+    std::vector<int> match(size_t(count(loaded)), -1);
     for (size_t k = 0; k < pairs.size(); ++k)
         if (pairs[k] >= 0) match[size_t(li[k])] = si[size_t(pairs[k])];
     auto loosely = [&](int l0, int l1, int s0, int s1) {
@@ -232,35 +247,121 @@ std::vector<int> matchSource(const Tokens& loaded, const Tokens& source) {
     };
     int lastL = -1;
     int lastS = -1;
-    for (int i = 0; i < loaded.size(); ++i) {
+    for (int i = 0; i < count(loaded); ++i) {
         if (match[size_t(i)] < 0) continue;
         loosely(lastL + 1, i, lastS + 1, match[size_t(i)]);
         lastL = i;
         lastS = match[size_t(i)];
     }
-    loosely(lastL + 1, int(loaded.size()), lastS + 1, int(source.size()));
+    loosely(lastL + 1, int(count(loaded)), lastS + 1, int(count(source)));
     return match;
+}
+
+// ---- The stretch worth comparing ------------------------------------------------------------
+
+// A page's tokens one by one, those the parser supplies by itself left out, with room to read
+// some again.
+class StepReader {
+public:
+    explicit StepReader(QStringView text) : stream_(text) {}
+    bool next(HtmlToken& t) {
+        for (;;) {
+            if (!again_.empty()) {
+                t = again_.front();
+                again_.pop_front();
+            } else if (!stream_.next(t)) {
+                return false;
+            }
+            if (!(t.flags & HtmlToken::Optional)) return true;
+        }
+    }
+    template <class It>
+    void readAgain(It from, It to) {
+        again_.insert(again_.begin(), from, to);
+    }
+
+private:
+    HtmlTokenStream stream_;
+    std::deque<HtmlToken> again_;
+};
+
+// The source and the engine's page read in step: where they last agree some way before `from`
+// (an offset of the engine's page) and first agree again some way after `to`. Only that stretch
+// needs comparing in detail, and nothing of either page is kept. False when the two drift so far
+// apart that they are not found in step again nearby.
+bool stepWindow(QStringView source, QStringView loaded, int from, int to, Window& w) {
+    constexpr int kMargin = 512;  // characters of the engine's page kept on each side
+    constexpr int kAhead = 256;   // tokens read ahead to find the pages in step again
+    constexpr int kSteady = 4;    // tokens alike in a row that count as in step
+    StepReader s(source);
+    StepReader l(loaded);
+    w = Window{0, int(source.size()), 0, int(loaded.size())};
+    HtmlToken st;
+    HtmlToken lt;
+    bool haveS = s.next(st);
+    bool haveL = l.next(lt);
+    bool past = false;
+    int alike = 0;
+    while (haveS && haveL) {
+        if (st.key == lt.key) {
+            if (!past && lt.begin <= from - kMargin && !(lt.flags & HtmlToken::Raw) && !(st.flags & HtmlToken::Raw))
+                w = Window{st.begin, w.s1, lt.begin, w.l1, bool(st.flags & HtmlToken::Pre), bool(lt.flags & HtmlToken::Pre)};
+            if (!past && lt.begin >= to + kMargin) past = true;
+            if (past && ++alike >= kSteady) {
+                w.s1 = st.end;
+                w.l1 = lt.end;
+                return true;
+            }
+            haveS = s.next(st);
+            haveL = l.next(lt);
+            continue;
+        }
+        alike = 0;
+        std::vector<HtmlToken> sa{st};
+        std::vector<HtmlToken> la{lt};
+        HtmlToken t;
+        while (int(sa.size()) < kAhead && s.next(t)) sa.push_back(t);
+        while (int(la.size()) < kAhead && l.next(t)) la.push_back(t);
+        std::vector<quint64> sk;
+        std::vector<quint64> lk;
+        for (const HtmlToken& x : sa) sk.push_back(x.key);
+        for (const HtmlToken& x : la) lk.push_back(x.key);
+        const std::vector<int> pairs = pairSequences(lk.data(), int(lk.size()), sk.data(), int(sk.size()));
+        int k0 = -1;
+        for (int k = 0; k < int(la.size()) && k0 < 0; ++k) {
+            if (pairs[size_t(k)] < 0) continue;
+            int r = 1;
+            while (r < kSteady && k + r < int(la.size()) && pairs[size_t(k + r)] == pairs[size_t(k)] + r) ++r;
+            if (r >= kSteady || (k + r == int(la.size()) && int(la.size()) < kAhead)) k0 = k;
+        }
+        if (k0 < 0) return past;  // past the change, the rest of both pages serves as well
+        s.readAgain(sa.begin() + pairs[size_t(k0)], sa.end());
+        l.readAgain(la.begin() + k0, la.end());
+        haveS = s.next(st);
+        haveL = l.next(lt);
+    }
+    return true;
 }
 
 enum class Role { Start, End, Insert };
 
 class SourceMap {
 public:
-    SourceMap(QStringView loaded, const Tokens& lt, QStringView source, const Tokens& st)
-        : loaded_(loaded), lt_(lt), source_(source), st_(st), match_(matchSource(lt, st)) {}
+    SourceMap(QStringView loaded, const Tokens& lt, QStringView source, const Tokens& st, const Window& w)
+        : loaded_(loaded), lt_(lt), source_(source), st_(st), window_(w), match_(matchSource(lt, st)) {}
 
     // The place in the source of `offset` of the engine's page, for the start or end of a change
     // or for an insertion; -1 when the offset lies inside text the source has no counterpart for.
     int map(int offset, Role role) const {
         const int t = tokenAt(lt_, offset);
-        if (t < lt_.size() && lt_[t].begin < offset) return inText(t, offset, role);
+        if (t < count(lt_) && lt_[t].begin < offset) return inText(t, offset, role);
         // Between tokens t - 1 and t.
         int previous = t - 1;
         while (previous >= 0 && match_[size_t(previous)] < 0) --previous;
         int next = t;
-        while (next < lt_.size() && match_[size_t(next)] < 0) ++next;
-        const int afterPrevious = previous >= 0 ? st_[match_[size_t(previous)]].end : 0;
-        const int beforeNext = next < lt_.size() ? st_[match_[size_t(next)]].begin : int(source_.size());
+        while (next < count(lt_) && match_[size_t(next)] < 0) ++next;
+        const int afterPrevious = previous >= 0 ? st_[match_[size_t(previous)]].end : window_.s0;
+        const int beforeNext = next < count(lt_) ? st_[match_[size_t(next)]].begin : window_.s1;
         switch (role) {
         case Role::Start: return beforeNext;
         case Role::End: return afterPrevious;
@@ -276,6 +377,7 @@ private:
     const Tokens& lt_;
     QStringView source_;
     const Tokens& st_;
+    Window window_;
     std::vector<int> match_;
 
     int inText(int t, int offset, Role role) const {
@@ -329,14 +431,14 @@ QVector<Change> engineChanges(QStringView loaded, const Tokens& lt, QStringView 
     const int nL = int(loaded.size());
     const int nE = int(edited.size());
     int t0 = tokenAt(lt, p);
-    if (t0 < lt.size() && t0 > 0 && (lt[t0].flags & HtmlToken::Raw)) --t0;
+    if (t0 < count(lt) && t0 > 0 && (lt[t0].flags & HtmlToken::Raw)) --t0;
     int t1 = tokenAt(lt, std::max(nL - q - 1, 0));
-    if (nL - q <= (t0 < lt.size() ? lt[t0].begin : nL)) t1 = t0 - 1;
-    t1 = std::min<int>(t1, int(lt.size()) - 1);
-    const int wl0 = t0 < lt.size() ? lt[t0].begin : nL;
+    if (nL - q <= (t0 < count(lt) ? lt[t0].begin : nL)) t1 = t0 - 1;
+    t1 = std::min<int>(t1, int(count(lt)) - 1);
+    const int wl0 = t0 < count(lt) ? lt[t0].begin : nL;
     const int wl1 = t1 >= t0 ? lt[t1].end : wl0;
     const int we1 = wl1 + (nE - nL);
-    const bool pre = t0 > 0 && t0 <= lt.size() && (lt[t0 - 1].flags & HtmlToken::Pre);
+    const bool pre = t0 > 0 && t0 <= count(lt) && (lt[t0 - 1].flags & HtmlToken::Pre);
     et = tokenizeHtml(edited, wl0, we1, pre);
 
     std::vector<quint64> a;
@@ -351,8 +453,8 @@ QVector<Change> engineChanges(QStringView loaded, const Tokens& lt, QStringView 
         QVector<Unit> eu;
         for (int i = la0; i < la1; ++i) appendUnits(loaded, lt[t0 + i], lu);
         for (int j = eb0; j < eb1; ++j) appendUnits(edited, et[j], eu);
-        const int lStart = la0 < la1 ? lt[t0 + la0].begin : (t0 + la0 < lt.size() ? lt[t0 + la0].begin : wl1);
-        const int eStart = eb0 < eb1 ? et[eb0].begin : (eb0 < et.size() ? et[eb0].begin : we1);
+        const int lStart = la0 < la1 ? lt[t0 + la0].begin : (t0 + la0 < count(lt) ? lt[t0 + la0].begin : wl1);
+        const int eStart = eb0 < eb1 ? et[eb0].begin : (eb0 < count(et) ? et[eb0].begin : we1);
         // Text put in at one place (typing, mostly) is that insertion wherever it falls, even
         // inside a run of spaces, as long as it falls between two characters or tags.
         {
@@ -479,7 +581,7 @@ public:
     // the spaces whose spelling depends on what ends up beside them.
     QString write(int from, int to, QVector<int>* spaces) const {
         QString out;
-        for (int k = tokenAt(tokens_, from); k < tokens_.size() && tokens_[k].begin < to; ++k) {
+        for (int k = tokenAt(tokens_, from); k < count(tokens_) && tokens_[k].begin < to; ++k) {
             const HtmlToken& t = tokens_[k];
             const int b = std::max(t.begin, from);
             const int e = std::min(t.end, to);
@@ -525,6 +627,7 @@ private:
 };
 
 QString withSpaces(QString text, int from, const QVector<int>& spaces, const QString& nbsp) {
+    // `spaces` are places in the part of `text` from `from` on.
     // Left to right, so each space sees what its neighbours became.
     int shift = 0;
     for (const int at : spaces) {
@@ -565,12 +668,16 @@ QString designedSource(const QString& source, const QString& loaded, const QStri
     int q = 0;
     while (q < nL - p && q < nE - p && loaded[nL - 1 - q] == edited[nE - 1 - q]) ++q;
 
-    const Tokens lt = tokenizeHtml(loaded);
+    // Only the stretch around the changes is compared in detail; when the source and the
+    // engine's page cannot be read in step, the whole of them.
+    Window w;
+    if (!stepWindow(source, loaded, p, nL - q, w)) w = Window{0, int(source.size()), 0, nL};
+    const Tokens lt = tokenizeHtml(loaded, w.l0, w.l1, w.lPre);
     Tokens et;
     QVector<Change> changes = engineChanges(loaded, lt, edited, p, q, et);
     if (changes.isEmpty()) return source;
-    const Tokens st = tokenizeHtml(source);
-    const SourceMap map(loaded, lt, source, st);
+    const Tokens st = tokenizeHtml(source, w.s0, w.s1, w.sPre);
+    const SourceMap map(loaded, lt, source, st, w);
 
     // A change that starts or ends inside text the source has no counterpart for takes that
     // text whole; changes that then meet become one.
@@ -619,19 +726,36 @@ QString designedSource(const QString& source, const QString& loaded, const QStri
         splices.push_back({sa, sb, c.ea, c.eb, c.lead, c.trail});
     }
 
-    const Spelling spelling = sourceSpelling(source, st, charset);
+    const Spelling spelling = sourceSpelling(source, w, st, charset);
     const Writer writer(edited, et, spelling);
-    QString result = source;
-    for (auto it = splices.crbegin(); it != splices.crend(); ++it) {
+    // Each change written as the source writes, its spaces settled against what stands beside
+    // it; then the source put together once around them.
+    constexpr int kBeside = 1024;
+    QStringList texts;
+    for (const Splice& sp : splices) {
         QVector<int> spaces;
-        QString text = writer.write(it->ea, it->eb, &spaces);
-        for (QVector<int>::iterator at = spaces.begin(); at != spaces.end(); ++at) *at += it->lead;
-        for (int k = 0; k < it->lead; ++k) spaces.prepend(it->lead - 1 - k);
-        for (int k = 0; k < it->trail; ++k) spaces.append(int(text.size()) + it->lead + k);
-        text = QString(it->lead, u' ') + text + QString(it->trail, u' ');
-        result.replace(it->sa, it->sb - it->sa, text);
-        result = withSpaces(std::move(result), it->sa, spaces, spelling.nbsp());
+        const QString text = writer.write(sp.ea, sp.eb, &spaces);
+        for (int& at : spaces) at += sp.lead;
+        for (int k = 0; k < sp.lead; ++k) spaces.prepend(sp.lead - 1 - k);
+        for (int k = 0; k < sp.trail; ++k) spaces.append(int(text.size()) + sp.lead + k);
+        const int from = std::max(0, sp.sa - kBeside);
+        const QString before = source.mid(from, sp.sa - from);
+        const QString after = source.mid(sp.sb, kBeside);
+        const QString settled = withSpaces(before + QString(sp.lead, u' ') + text + QString(sp.trail, u' ') + after,
+                                           int(before.size()), spaces, spelling.nbsp());
+        texts << settled.mid(before.size(), settled.size() - before.size() - after.size());
     }
+    qsizetype size = source.size();
+    for (int k = 0; k < splices.size(); ++k) size += texts[k].size() - (splices[k].sb - splices[k].sa);
+    QString result;
+    result.reserve(size);
+    int at = 0;
+    for (int k = 0; k < splices.size(); ++k) {
+        result += QStringView(source).mid(at, splices[k].sa - at);
+        result += texts[k];
+        at = splices[k].sb;
+    }
+    result += QStringView(source).mid(at);
     return result;
 }
 

@@ -243,13 +243,22 @@ public:
     Tokenizer(QStringView html, int from, int to, bool pre)
         : s_(html.data()), end_(to < 0 ? int(html.size()) : to), pos_(from), pre_(pre ? 1 : 0) {}
 
-    QVector<HtmlToken> run() {
-        out_.reserve((end_ - pos_) / 24 + 4);
-        while (pos_ < end_) {
-            if (s_[pos_] == u'<' && markup()) continue;
-            text();
-        }
+    HtmlTokens run() {
+        out_.reserve(size_t(end_ - pos_) / 8 + 4);
+        while (pos_ < end_) step();
         return std::move(out_);
+    }
+
+    // One token at a time, for reading two pages in step without keeping them.
+    bool next(HtmlToken& token) {
+        if (taken_ >= out_.size()) {
+            out_.clear();
+            taken_ = 0;
+            while (out_.empty() && pos_ < end_) step();
+            if (out_.empty()) return false;
+        }
+        token = out_[taken_++];
+        return true;
     }
 
 private:
@@ -257,11 +266,18 @@ private:
     int end_;
     int pos_;
     int pre_;
+    size_t taken_ = 0;
+
+    void step() {
+        if (s_[pos_] == u'<' && markup()) return;
+        text();
+    }
     bool firstInPre_ = false;
-    QVector<HtmlToken> out_;
+    HtmlTokens out_;
 
     void push(int begin, int end, HtmlToken::Kind kind, quint8 flags, quint64 key, quint64 loose) {
         if (kind != HtmlToken::Text) firstInPre_ = false;
+        if (pre_ > 0) flags |= HtmlToken::Pre;
         out_.push_back(HtmlToken{begin, end, kind, flags, key, loose});
     }
 
@@ -303,7 +319,6 @@ private:
         }
         quint8 flags = 0;
         if (raw) flags |= HtmlToken::Raw;
-        if (pre_ > 0) flags |= HtmlToken::Pre;
         if (firstInPre) flags |= HtmlToken::FirstInPre;
         push(begin, end, HtmlToken::Text, flags, h, seed(HtmlToken::Text));
     }
@@ -496,9 +511,17 @@ private:
 
 }  // namespace
 
-QVector<HtmlToken> tokenizeHtml(QStringView html, int from, int to, bool pre) {
+HtmlTokens tokenizeHtml(QStringView html, int from, int to, bool pre) {
     return Tokenizer(html, from, to, pre).run();
 }
+
+struct HtmlTokenStream::Reader : Tokenizer {
+    using Tokenizer::Tokenizer;
+};
+
+HtmlTokenStream::HtmlTokenStream(QStringView html) : reader_(std::make_unique<Reader>(html, 0, -1, false)) {}
+HtmlTokenStream::~HtmlTokenStream() = default;
+bool HtmlTokenStream::next(HtmlToken& token) { return reader_->next(token); }
 
 QString decodeHtmlText(QStringView raw, QVector<int>* offsets, bool attribute, bool entities) {
     QString out;
@@ -555,7 +578,7 @@ QString htmlTagName(QStringView html, const HtmlToken& token) {
 }
 
 int htmlNestingDepth(QStringView html) {
-    const QVector<HtmlToken> tokens = tokenizeHtml(html);
+    const HtmlTokens tokens = tokenizeHtml(html);
     QVector<QString> open;
     int deepest = 0;
     auto closeTo = [&](std::initializer_list<const char*> names, std::initializer_list<const char*> stops) {

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringView>
 #include <QVector>
+#include <memory>
+#include <vector>
 
 namespace kavrin {
 
@@ -13,7 +15,7 @@ struct HtmlToken {
     enum Flag : quint8 {
         Optional = 1,    // the parser supplies or drops it by itself (</p>, </li>, <tbody>, </body>)
         Raw = 2,         // text of a script or style: no entities in it
-        Pre = 4,         // text whose spaces and breaks all show (inside <pre>, <textarea>, <listing>)
+        Pre = 4,         // inside <pre>, <textarea> or <listing>: its text's spaces and breaks all show
         Block = 8,       // a tag that ends a line of text (<p>, <br>, <div>, <td>)
         Content = 16,    // a tag that shows something of its own (<img>, <input>)
         FirstInPre = 32, // the text right after <pre>, <textarea> or <listing>
@@ -26,9 +28,24 @@ struct HtmlToken {
     quint64 loose = 0;  // only the kind and, for tags, the name
 };
 
+using HtmlTokens = std::vector<HtmlToken>;
+
 // Tokens of html[from, to), starting outside any tag; `pre` is set when `from` lies inside a
 // <pre>-like element. The tokens cover the range without gaps.
-QVector<HtmlToken> tokenizeHtml(QStringView html, int from = 0, int to = -1, bool pre = false);
+HtmlTokens tokenizeHtml(QStringView html, int from = 0, int to = -1, bool pre = false);
+
+// The same tokens read one at a time from the start, keeping none.
+class HtmlTokenStream {
+public:
+    explicit HtmlTokenStream(QStringView html);
+    ~HtmlTokenStream();
+    // The next token; false at the end.
+    bool next(HtmlToken& token);
+
+private:
+    struct Reader;
+    std::unique_ptr<Reader> reader_;
+};
 
 // Text as the parser reads it: entities and character references decoded, CR LF and lone CR as
 // LF. `offsets` receives where each character of the result starts in `raw` and, last, the end
