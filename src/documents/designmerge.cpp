@@ -23,7 +23,6 @@ struct Window {
     bool sPre = false, lPre = false;
 };
 
-
 constexpr quint64 kTagBit = 1ULL << 63;
 // Outside <pre>, a run of spaces, tabs, line breaks and no-break spaces counts as one piece when
 // the engine's page before and after the edit are compared: beside the caret the engine rewrites
@@ -718,7 +717,13 @@ QString designedSource(const QString& source, const QString& loaded, const QStri
     for (const Change& c : merged) {
         int sa = map.map(c.la, c.la == c.lb ? Role::Insert : Role::Start);
         int sb = c.la == c.lb ? sa : map.map(c.lb, Role::End);
-        if (sa < 0 || sb < 0) return source;  // cannot happen once widened; never guess
+        if (sa < 0 || sb < 0) {
+            // Not to be placed more closely (it never is once widened): the whole stretch
+            // compared comes back in the engine's form rather than losing the edit.
+            splices = {{w.s0, w.s1, w.l0, w.l1 + (nE - nL), 0, 0}};
+            et = tokenizeHtml(edited, w.l0, w.l1 + (nE - nL), w.lPre);
+            break;
+        }
         if (sb < sa) sa = sb = map.map(c.la, Role::Insert);
         sa = std::max(sa, lastEnd);
         sb = std::max(sb, sa);

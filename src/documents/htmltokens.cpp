@@ -304,7 +304,6 @@ private:
     void pushText(int begin, int end, bool entities, bool raw) {
         if (begin >= end) return;
         quint64 h = seed(HtmlToken::Text);
-        const bool firstInPre = firstInPre_;
         bool skipBreak = firstInPre_;
         firstInPre_ = false;
         for (int i = begin; i < end;) {
@@ -319,7 +318,6 @@ private:
         }
         quint8 flags = 0;
         if (raw) flags |= HtmlToken::Raw;
-        if (firstInPre) flags |= HtmlToken::FirstInPre;
         push(begin, end, HtmlToken::Text, flags, h, seed(HtmlToken::Text));
     }
 
@@ -380,7 +378,7 @@ private:
             }
             const int close = find(begin + 2, u'>');
             if (startsWith(begin, "<!doctype", true)) {
-                push(begin, std::min(close + 1, end_), HtmlToken::Doctype, HtmlToken::Block, seed(HtmlToken::Doctype),
+                push(begin, std::min(close + 1, end_), HtmlToken::Doctype, 0, seed(HtmlToken::Doctype),
                      seed(HtmlToken::Doctype));
                 pos_ = std::min(close + 1, end_);
                 return true;
@@ -467,8 +465,6 @@ private:
             h = mix(h, 0x1F);
         }
         quint8 flags = 0;
-        if (traits & BlockTag) flags |= HtmlToken::Block;
-        if (traits & ContentTag) flags |= HtmlToken::Content;
         if (kind == HtmlToken::EndTag && (traits & EndOptional)) flags |= HtmlToken::Optional;
         if (kind == HtmlToken::StartTag && (traits & StartOptional) && attributes == 0) flags |= HtmlToken::Optional;
         push(begin, i, kind, flags, kind == HtmlToken::StartTag ? h : nameHash, nameHash);

@@ -16,9 +16,6 @@ struct HtmlToken {
         Optional = 1,    // the parser supplies or drops it by itself (</p>, </li>, <tbody>, </body>)
         Raw = 2,         // text of a script or style: no entities in it
         Pre = 4,         // inside <pre>, <textarea> or <listing>: its text's spaces and breaks all show
-        Block = 8,       // a tag that ends a line of text (<p>, <br>, <div>, <td>)
-        Content = 16,    // a tag that shows something of its own (<img>, <input>)
-        FirstInPre = 32, // the text right after <pre>, <textarea> or <listing>
     };
     int begin = 0;
     int end = 0;
