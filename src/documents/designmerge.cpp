@@ -416,6 +416,27 @@ private:
 
 // ---- The user's changes ---------------------------------------------------------------------
 
+// The stretches between the pairs of two sequences (`pairs` for each item of the first, the
+// item of the second or -1; `m` items in the second): [i0, i1) of the first and [j0, j1) of the
+// second. `each` may pair items of the stretch it is given.
+template <class Each>
+void forEachStretch(const std::vector<int>& pairs, int m, Each each) {
+    const int n = int(pairs.size());
+    int i = 0;
+    int j = 0;
+    while (i < n || j < m) {
+        if (i < n && pairs[size_t(i)] == j) {
+            ++i, ++j;
+            continue;
+        }
+        const int i0 = i;
+        const int j0 = j;
+        while (i < n && pairs[size_t(i)] < 0) ++i;
+        j = i < n ? pairs[size_t(i)] : m;
+        each(i0, i, j0, j);
+    }
+}
+
 struct Change {
     int la, lb;  // in the engine's page before
     int ea, eb;  // and after
@@ -499,23 +520,7 @@ QVector<Change> engineChanges(QStringView loaded, const Tokens& lt, QStringView 
             return lu[a].length && eu[b].length &&
                    loaded.mid(lu[a].begin, lu[a].end - lu[a].begin) == edited.mid(eu[b].begin, eu[b].end - eu[b].begin);
         };
-        // The stretches between pairs, [i0, i1) of the page before and [j0, j1) after.
-        auto stretches = [&](auto each) {
-            int i = 0;
-            int j = 0;
-            while (i < n || j < m) {
-                if (i < n && up[size_t(i)] == j) {
-                    ++i, ++j;
-                    continue;
-                }
-                const int i0 = i;
-                const int j0 = j;
-                while (i < n && up[size_t(i)] < 0) ++i;
-                j = i < n ? up[size_t(i)] : m;
-                each(i0, i, j0, j);
-            }
-        };
-        stretches([&](int i0, int i1, int j0, int j1) {
+        forEachStretch(up, m, [&](int i0, int i1, int j0, int j1) {
             for (; i0 < i1 && j0 < j1 && same(i0, j0); ++i0, ++j0) up[size_t(i0)] = j0;
             for (; i1 > i0 && j1 > j0 && same(i1 - 1, j1 - 1); --i1, --j1) up[size_t(i1 - 1)] = j1 - 1;
             if (i1 - i0 == 1)
@@ -525,7 +530,7 @@ QVector<Change> engineChanges(QStringView loaded, const Tokens& lt, QStringView 
                         break;
                     }
         });
-        stretches([&](int i0, int i1, int j0, int j1) {
+        forEachStretch(up, m, [&](int i0, int i1, int j0, int j1) {
             int la = lOff(i0);
             int lb = lOff(i1);
             // Spaces out of sight are all that went: the engine dropped them beside what was
@@ -551,21 +556,7 @@ QVector<Change> engineChanges(QStringView loaded, const Tokens& lt, QStringView 
         std::stable_sort(changes.begin() + first, changes.end(), [](const Change& x, const Change& y) { return x.la < y.la; });
     };
 
-    int i = 0;
-    int j = 0;
-    const int n = int(a.size());
-    const int m = int(b.size());
-    while (i < n || j < m) {
-        if (i < n && pairs[size_t(i)] == j) {
-            ++i, ++j;
-            continue;
-        }
-        const int i0 = i;
-        const int j0 = j;
-        while (i < n && pairs[size_t(i)] < 0) ++i;
-        j = i < n ? pairs[size_t(i)] : m;
-        refine(i0, i, j0, j);
-    }
+    forEachStretch(pairs, int(b.size()), refine);
     return changes;
 }
 
