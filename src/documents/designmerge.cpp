@@ -758,11 +758,9 @@ QString designedSource(const QString& source, const QString& loaded, const QStri
 QString designRefusal(const QString& source) {
     // Cheap first: a page cannot nest deeper than it has start tags.
     if (source.count(u'<') < kDeepestNesting) return QString();
-    const int depth = htmlNestingDepth(source);
-    if (depth < kDeepestNesting - 4) return QString();
-    return QStringLiteral("Its elements nest about %1 levels deep, and the design view keeps at most %2: it would move "
-                          "the deeper ones and so rewrite that part of the page. Edit the page in the Edit view.")
-        .arg(depth)
+    if (htmlNestingDepth(source, kDeepestNesting) < kDeepestNesting) return QString();
+    return QStringLiteral("Its elements nest deeper than the %1 levels the design view keeps: it would move the "
+                          "deeper ones and so rewrite that part of the page. Edit the page in the Edit view.")
         .arg(kDeepestNesting);
 }
 

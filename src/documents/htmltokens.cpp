@@ -1,6 +1,7 @@
 #include "documents/htmltokens.h"
 
 #include <QHash>
+#include <QSet>
 #include <algorithm>
 #include <cstring>
 
@@ -573,7 +574,7 @@ QString htmlTagName(QStringView html, const HtmlToken& token) {
     return name;
 }
 
-int htmlNestingDepth(QStringView html) {
+int htmlNestingDepth(QStringView html, int enough) {
     const HtmlTokens tokens = tokenizeHtml(html);
     QVector<QString> open;
     int deepest = 0;
@@ -588,7 +589,7 @@ int htmlNestingDepth(QStringView html) {
                 }
         }
     };
-    static const QStringList closesParagraph{
+    static const QSet<QString> closesParagraph{
         "address", "article", "aside", "blockquote", "center", "details", "dialog", "dir", "div", "dl",
         "fieldset", "figcaption", "figure", "footer", "form", "h1", "h2", "h3", "h4", "h5", "h6", "header",
         "hgroup", "hr", "listing", "main", "menu", "nav", "ol", "p", "pre", "section", "summary", "table",
@@ -622,6 +623,7 @@ int htmlNestingDepth(QStringView html) {
         if ((name == u"td" || name == u"th") && (open.isEmpty() || open.back() != u"tr")) open << QStringLiteral("tr");
         if (name == u"tr" && !open.isEmpty() && open.back() == u"table") open << QStringLiteral("tbody");
         deepest = std::max(deepest, int(open.size()) + 1);
+        if (deepest + 2 >= enough) break;
         if (!(traits & Void)) open << name;
     }
     return deepest + 2;  // <html> and <body>
