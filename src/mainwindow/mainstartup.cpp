@@ -155,7 +155,13 @@ void mdiMain::connectStartupItems() {
     connect(mnuHelpAbout, &QAction::triggered, this, &mdiMain::mnuHelpAbout_Click);
 }
 
-void mdiMain::MDIForm_Load() { loadWindowPlacement(); }
+void mdiMain::MDIForm_Load() {
+    loadWindowPlacement();
+    // A window that is to hold the web views is made for them before it is first shown.
+    const bool questionToCome = getSetting(settingsApp, kSettingsSection, QStringLiteral("ShowIeMessage"),
+                                           QStringLiteral("True")) == QLatin1String("True");
+    if (enableBrowserAndDesigner || questionToCome) prepareForWebViews();
+}
 
 // ---- First activation ----------------------------------------------------------------------------
 

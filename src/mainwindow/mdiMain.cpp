@@ -4,6 +4,8 @@
 #include <QHBoxLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QOpenGLContext>
+#include <QOpenGLWidget>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -341,6 +343,17 @@ QLabel* mdiMain::stbPanel(int index) const {
 }
 
 DocumentWindow* mdiMain::activeDocument() const { return kavrin::activeDocument(); }
+
+void mdiMain::prepareForWebViews() {
+    if (webViewSurface_) return;
+    const QOpenGLContext* shared = QOpenGLContext::globalShareContext();
+    if (!shared || !shared->isValid()) return;
+    // A texture-drawn child, never shown, makes the window one that composes through OpenGL.
+    webViewSurface_ = new QOpenGLWidget(this);
+    webViewSurface_->setObjectName(QStringLiteral("webViewSurface"));
+    webViewSurface_->setAttribute(Qt::WA_DontShowOnScreen);
+    webViewSurface_->hide();
+}
 
 // ---- Document task bar ---------------------------------------------------------------------------
 

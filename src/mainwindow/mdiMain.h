@@ -20,6 +20,7 @@ class QHBoxLayout;
 class QDragMoveEvent;
 class QDropEvent;
 class QMdiArea;
+class QOpenGLWidget;
 
 namespace kavrin {
 
@@ -134,6 +135,12 @@ public:
     QStringList commandLineArguments;
     // Window placement read from the settings (twips), applied by MDIForm_Load.
     void loadWindowPlacement();
+    // The web views draw through OpenGL, and the toolkit gives their window a new native
+    // window of that kind when the first one appears: the window flashes and a window manager
+    // may move it or forget its state. Done before the window is shown, it keeps its one native
+    // window; done later (the views turned on in the options), the change happens there, while
+    // no document is open. Nothing happens where OpenGL is not available.
+    void prepareForWebViews();
     // Help > Kavrin Tips and Help > About Kavrin.
     void mnuHelpTips_Click();
     void mnuHelpAbout_Click();
@@ -469,6 +476,7 @@ private:
     };
     QVector<TabInfo> tabs_;  // parallel to tbsPop's tabs
     QMdiArea* mdi_ = nullptr;
+    QOpenGLWidget* webViewSurface_ = nullptr;
     QVector<QLabel*> panels_;
     QHash<QString, QAction*> items_;
 
