@@ -585,9 +585,10 @@ bool frmSettings::applySettings() {
         enableBrowserAndDesigner = useIe;
     }
     // 3.
-    if (mainWindow)
-        for (QAction* a : {mainWindow->mnuViewEdit, mainWindow->mnuViewBrowse, mainWindow->mnuViewDesign})
-            if (a) a->setEnabled(enableBrowserAndDesigner);
+    if (mainWindow) {
+        mainWindow->enableViewItems();
+        if (enableBrowserAndDesigner) mainWindow->prepareForWebViews();
+    }
     // 4.
     indentText = QString(qBound(1, leadingNumber(txtIndent->text()), 10), u' ');
     autoIndent = chkAutoindent->isChecked();

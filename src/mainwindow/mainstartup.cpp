@@ -219,7 +219,7 @@ void mdiMain::askBrowserAndDesigner() {
     settingsModelWriter(settingsApp, kSettingsSection, QStringLiteral("ShowIeMessage"), QStringLiteral("False"));
     const int answer = msgBox(browserQuestion(), vbOKCancel + vbQuestion + vbDefaultButton2, appTitle);
     enableBrowserAndDesigner = answer == vbOK;
-    for (QAction* a : {mnuViewEdit, mnuViewBrowse, mnuViewDesign}) a->setEnabled(enableBrowserAndDesigner);
+    enableViewItems();
 }
 
 // ---- Help menu ---------------------------------------------------------------------------------

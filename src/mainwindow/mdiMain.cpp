@@ -231,7 +231,11 @@ void mdiMain::buildMenus() {
     // Items that wait for a document start disabled; the document-state operations switch them.
     for (QAction* a : {mnuFileClose, mnuFileCloseAll, mnuFileSave, mnuFileSaveAs, mnuFileSaveAll,
                        mnuFilePrintSource, mnuWindowCascade, mnuWindowTileHorizontally, mnuWindowTileVertically,
-                       mnuWindowArrangeIcons, mnuToolsColorCodeRefresh})
+                       mnuWindowArrangeIcons, mnuToolsColorCodeRefresh, mnuEditUndo, mnuEditRedo, mnuEditCut,
+                       mnuEditCopy, mnuEditPaste, mnuEditSelectAll, mnuEditFindReplace, mnuEditIndent,
+                       mnuEditUnindent, mnuEditGotoLine, mnuPopupUndo, mnuPopupRedo, mnuPopupCut, mnuPopupCopy,
+                       mnuPopupPaste, mnuPopupIndent, mnuPopupUnindent, mnuToolsChangeTagCase, mnuToolsRemoveTags,
+                       mnuToolsColorCode, mnuToolsSpell, mnuToolsFileDependencies, mnuToolsFormat})
         a->setEnabled(false);
     mnuToolsColorCodeNo->setChecked(true);
 

@@ -93,6 +93,9 @@ public:
     // ---- View states, the design and browse toolbars (mainviews.cpp, designtoolbars.cpp) ----
     // The font and size boxes follow the design selection.
     void updateFontCombos();
+    // View > Edit, Browse and Design are enabled only for an active document that has those
+    // views: one opened before they were turned on keeps its source view alone.
+    void enableViewItems();
     void mnuViewEdit_Click();
     void mnuViewBrowse_Click();
     void mnuViewDesign_Click();

@@ -297,6 +297,8 @@ TEST_F(OptionsTest, EnablingTheBrowserAsksAndTheViewItemsFollowTheAnswer) {
         f.cmdOk_Click();
     });
     EXPECT_TRUE(enableBrowserAndDesigner);
+    // The items work on the documents opened from now on.
+    newDocument();
     EXPECT_TRUE(mainWindow->mnuViewEdit->isEnabled());
     EXPECT_TRUE(mainWindow->mnuViewBrowse->isEnabled());
     EXPECT_TRUE(mainWindow->mnuViewDesign->isEnabled());
