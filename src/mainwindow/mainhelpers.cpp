@@ -223,7 +223,7 @@ void mdiMain::showWindowList() {
         item->setCheckable(true);
         item->setChecked(doc == active);
         connect(item, &QAction::triggered, this, [this, doc = QPointer<DocumentWindow>(doc)] {
-            if (doc && doc->subWindow()) mdi_->setActiveSubWindow(doc->subWindow());
+            bringDocumentForward(doc);
         });
         windowListItems << item;
         ++number;

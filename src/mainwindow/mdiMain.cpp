@@ -307,6 +307,8 @@ void mdiMain::buildWindow() {
     tbsPop->setExpanding(false);
     tbsPop->setShape(QTabBar::RoundedSouth);
     tbsPop->setMovable(false);
+    // Its tabs are picked with the mouse; the keyboard stays with the document picked.
+    tbsPop->setFocusPolicy(Qt::NoFocus);
     {
         // The strip keeps the height of a tab with the not-saved mark, so that the mark coming
         // and going does not resize the editor: Qt lays a resized page out again line by line.
@@ -418,8 +420,15 @@ void mdiMain::showTaskBarStrip(bool on) {
 void mdiMain::tbsPop_Click() {
     const int index = tbsPop->currentIndex();
     if (index < 0 || index >= tabs_.size()) return;
-    DocumentWindow* doc = tabs_[index].window;
-    if (doc && doc->subWindow()) mdi_->setActiveSubWindow(doc->subWindow());
+    bringDocumentForward(tabs_[index].window);
+}
+
+void mdiMain::bringDocumentForward(DocumentWindow* doc) {
+    if (!doc || !doc->subWindow() || doc->isUnloading()) return;
+    mdi_->setActiveSubWindow(doc->subWindow());
+    // The sub-window gives the keyboard back only when it was not active already, and never
+    // takes it from a control of the main window that was clicked to get here.
+    doc->focusCurrentView();
 }
 
 // View states and the design and browse toolbars: mainviews.cpp and designtoolbars.cpp.

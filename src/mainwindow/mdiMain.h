@@ -85,6 +85,9 @@ public:
     void showDocumentState(DocumentWindow* doc);
 
     // ---- Public procedures other windows call ----
+    // Makes the document the active one and gives the keyboard to the view it shows: what the
+    // user types next after a command that brought it forward goes into it.
+    void bringDocumentForward(DocumentWindow* doc);
     void setToEdit();
     void setToBrowse();
     void setToDesign();

@@ -100,7 +100,7 @@ void frmSearchResults::lstMain_DblClick() {
     // A result may be a document that was never saved: it is brought forward, not opened.
     for (DocumentWindow* doc : documentWindows()) {
         if (samePath(doc->filePath, path) && doc->subWindow()) {
-            mainWindow->mdiArea()->setActiveSubWindow(doc->subWindow());
+            mainWindow->bringDocumentForward(doc);
             return;
         }
     }

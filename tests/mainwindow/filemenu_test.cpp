@@ -267,6 +267,31 @@ TEST_F(FileMenuTest, TypingRightAfterNewOrOpenGoesIntoTheDocument) {
     }
 }
 
+// The task bar's tabs are picked with the mouse; the keys typed next go into the document
+// picked, also when it was the active one already.
+TEST_F(FileMenuTest, TypingAfterATaskBarClickGoesIntoThePickedDocument) {
+    mainWindow->activateWindow();
+    QApplication::setActiveWindow(mainWindow);
+    DocumentWindow* first = open("first.html", "<p></p>");
+    DocumentWindow* second = open("second.html", "<b></b>");
+    ASSERT_EQ(activeDocument(), second);
+    QTabBar* bar = mainWindow->tbsPop;
+    ASSERT_TRUE(bar->isVisible());
+    const auto click = [&](DocumentWindow* doc) {
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(mainWindow->documentTabIndex(doc)).center());
+    };
+
+    click(first);
+    EXPECT_EQ(activeDocument(), first);
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    QTest::keyClicks(QApplication::focusWidget(), "x");
+    click(first);
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    QTest::keyClicks(QApplication::focusWidget(), "y");
+    EXPECT_EQ(first->txtMain->text(), "xy<p></p>");
+    EXPECT_EQ(second->txtMain->text(), "<b></b>");
+}
+
 TEST_F(FileMenuTest, ToolbarKeysAndMenuItemsReachTheirCommands) {
     mainWindow->tbrMainA->button("new")->trigger();
     ASSERT_EQ(paths(), QStringList{"Untitled_0"});
