@@ -164,6 +164,8 @@ public:
     void picFile_Resize();
     // The folder the file explorer shows ("" when it shows none).
     QString fileListFolder() const;
+    // The folder of the node selected in the folder tree ("" when no folder or volume is).
+    QString selectedTreeFolder() const;
     // The user's custom tags, in order, when the store does not hold them yet (a write at the
     // time of the change failed); false when it does, and the section is then left as it is.
     bool customTagsOfTagTree(QStringList* tags) const;
