@@ -1,6 +1,4 @@
 // The project list's pop-up commands: open the chosen files, add a file, remove the chosen ones.
-#include <QMdiSubWindow>
-
 #include "documents/documentwindow.h"
 #include "documents/fileops.h"
 #include "documents/globals.h"
