@@ -663,7 +663,8 @@ bool frmSettings::applySettings() {
     tagTipDelay = chkTagTip->isChecked() ? sldTagTip->value() * 200 : -1;
     // 13.
     showTaskBar = chkTaskBar->isChecked();
-    if (mainWindow && mainWindow->picPop) mainWindow->picPop->setVisible(showTaskBar && showStatusbar);
+    // An empty task bar stays hidden: it appears with the first document.
+    if (mainWindow && mainWindow->tbsPop) mainWindow->showTaskBarStrip(mainWindow->tbsPop->count() > 0);
     applyHelperApps();
     return true;
 }
