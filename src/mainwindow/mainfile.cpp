@@ -36,10 +36,6 @@ constexpr int kMaxDocuments = 99;
 // How long the rendered page may take to load and print before the command gives up.
 constexpr int kBrowserPrintTimeoutMs = 60000;
 
-void bringToFront(DocumentWindow* doc) {
-    if (doc && doc->subWindow() && Form::mdiArea()) Form::mdiArea()->setActiveSubWindow(doc->subWindow());
-}
-
 // Restores the pointer however the command ends.
 struct BusyScope {
     BusyScope() { setBusy(true); }
@@ -193,7 +189,7 @@ void mdiMain::mnuFileSaveAll_Click() {
     for (const QPointer<DocumentWindow>& doc : docs) {
         if (!doc || doc->isUnloading()) continue;
         if (doc->filePath.toLower().startsWith(QLatin1String("untitled"))) {
-            bringToFront(doc);
+            bringDocumentForward(doc);
             saveDocumentAs(doc, QStringLiteral("Save File"));
         } else {
             saveDocument(doc);
@@ -201,7 +197,7 @@ void mdiMain::mnuFileSaveAll_Click() {
     }
 
     if (active) {
-        bringToFront(active);
+        bringDocumentForward(active);
         setFileSaved(active, active->fileSaved);
     }
     showDocumentSize();

@@ -160,7 +160,13 @@ void mdiMain::connectStartupItems() {
     connect(mnuHelpAbout, &QAction::triggered, this, &mdiMain::mnuHelpAbout_Click);
 }
 
-void mdiMain::MDIForm_Load() { loadWindowPlacement(); }
+void mdiMain::MDIForm_Load() {
+    loadWindowPlacement();
+    // A window that is to hold the web views is made for them before it is first shown.
+    const bool questionToCome = getSetting(settingsApp, kSettingsSection, QStringLiteral("ShowIeMessage"),
+                                           QStringLiteral("True")) == QLatin1String("True");
+    if (enableBrowserAndDesigner || questionToCome) prepareForWebViews();
+}
 
 // ---- First activation ----------------------------------------------------------------------------
 
@@ -220,7 +226,7 @@ void mdiMain::askBrowserAndDesigner() {
     settingsModelWriter(settingsApp, kSettingsSection, QStringLiteral("ShowIeMessage"), QStringLiteral("False"));
     const int answer = msgBox(browserQuestion(), vbOKCancel + vbQuestion + vbDefaultButton2, appTitle);
     enableBrowserAndDesigner = answer == vbOK;
-    for (QAction* a : {mnuViewEdit, mnuViewBrowse, mnuViewDesign}) a->setEnabled(enableBrowserAndDesigner);
+    enableViewItems();
 }
 
 // ---- Help menu ---------------------------------------------------------------------------------

@@ -139,10 +139,15 @@ void mdiMain::showDesignColorButtons(bool shown) {
     }
 }
 
-void mdiMain::showViewChecks(int mode) {
+void mdiMain::enableViewItems() {
     DocumentWindow* doc = activeDocument();
     const bool views = doc && doc->hasViews();
-    for (QAction* item : {mnuViewEdit, mnuViewBrowse, mnuViewDesign}) item->setEnabled(views);
+    for (QAction* item : {mnuViewEdit, mnuViewBrowse, mnuViewDesign})
+        if (item) item->setEnabled(views);
+}
+
+void mdiMain::showViewChecks(int mode) {
+    enableViewItems();
     mnuViewEdit->setChecked(mode == 0);
     mnuViewBrowse->setChecked(mode == 1);
     mnuViewDesign->setChecked(mode == 2);
@@ -203,9 +208,12 @@ void mdiMain::setToEdit() {
     showDesignColorButtons(false);
     tbrColor->hide();
     showViewChecks(0);
-    tbrMainA->setButtonEnabled("paste", true);
     showTagArea(true);
-    for (QAction* item : {mnuFileNew, mnuEditPaste, mnuPopupPaste}) item->setEnabled(true);
+    // Paste needs a document to paste into; the last one closing brings the window here too.
+    const bool canPaste = doc != nullptr;
+    tbrMainA->setButtonEnabled("paste", canPaste);
+    for (QAction* item : {mnuEditPaste, mnuPopupPaste}) item->setEnabled(canPaste);
+    mnuFileNew->setEnabled(true);
     tbrMainA->setButtonEnabled("new", true);
     if (QAction* find = tbrMainB->button("find")) find->setToolTip(QStringLiteral("Find/Replace"));
     mnuEditFindReplace->setText(QStringLiteral("&Find/Replace..."));

@@ -183,14 +183,20 @@ frmGlobalReplace::frmGlobalReplace(QWidget* parent) : Form(parent) {
     options->addWidget(chkBackup);
     options->addStretch(1);
     grid->addLayout(options, 3, 0, 1, 2);
+    // A run's status, progress and Cancel share one row whose room is kept while they are
+    // hidden: the window keeps its size through a run instead of growing a strip it never
+    // gives back.
     auto* status = new QHBoxLayout();
     status->addWidget(lblSearch);
-    status->addWidget(lblStatus, 1);
-    grid->addLayout(status, 4, 0, 1, 2);
-    auto* progress = new QHBoxLayout();
-    progress->addWidget(pbrProgress, 1);
-    progress->addWidget(cmdCancel);
-    grid->addLayout(progress, 5, 0, 1, 3);
+    status->addWidget(lblStatus, 2);
+    status->addWidget(pbrProgress, 1);
+    status->addWidget(cmdCancel);
+    for (QWidget* w : {static_cast<QWidget*>(pbrProgress), static_cast<QWidget*>(cmdCancel)}) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+    }
+    grid->addLayout(status, 4, 0, 1, 3);
     auto* buttons = new QVBoxLayout();
     buttons->addWidget(cmdReplaceAll);
     buttons->addWidget(cmdClose);

@@ -130,6 +130,7 @@ TEST_F(SettingsModelTest, ChangedValuesSurviveARestart) {
     EXPECT_EQ(commentColor, 0x123456);
     EXPECT_EQ(fontSize, 14);
     EXPECT_TRUE(enableBrowserAndDesigner);
+    newDocument();
     EXPECT_TRUE(main->mnuViewBrowse->isEnabled());
     EXPECT_TRUE(IgnoreNumbers);
     EXPECT_TRUE(designerShowBorders);

@@ -143,9 +143,36 @@ TEST_F(StartupTest, MissingDataFilesGiveTheirNoticesInOrderUntilSilenced) {
 TEST_F(StartupTest, BrowserQuestionIsAskedOnceAndOkEnablesTheViews) {
     deleteSetting("Kavrin Pro", "Settings", "ShowIeMessage");
     expectMsgBox("Enable the Web browser and Web page Designer?", vbOK);
-    start();
+    // The page named on the command line opens before the question, with its source view only.
+    start({writeFile("early.html", "<p>early</p>")});
     EXPECT_TRUE(enableBrowserAndDesigner);
-    EXPECT_TRUE(mainWindow->mnuViewDesign->isEnabled());
+    DocumentWindow* early = activeDocument();
+    ASSERT_NE(early, nullptr);
+    ASSERT_FALSE(early->hasViews());
+    const auto viewItems = [] {
+        const bool on = mainWindow->mnuViewDesign->isEnabled();
+        EXPECT_EQ(mainWindow->mnuViewBrowse->isEnabled(), on);
+        EXPECT_EQ(mainWindow->mnuViewEdit->isEnabled(), on);
+        return on;
+    };
+    EXPECT_FALSE(viewItems()) << "Browse and Design cannot work on a page without those views";
+    newDocument();
+    DocumentWindow* later = activeDocument();
+    ASSERT_TRUE(later && later->hasViews());
+    EXPECT_TRUE(viewItems());
+    mainWindow->mdiArea()->setActiveSubWindow(early->subWindow());
+    EXPECT_FALSE(viewItems());
+
+    // With no document left there is nothing to view and nothing to paste into.
+    early->unload();
+    later->unload();
+    ASSERT_EQ(Form::documentCount(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([] { return !mainWindow->mnuEditPaste->isEnabled(); }, 5000));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(mainWindow->mnuEditPaste->isEnabled());
+    EXPECT_FALSE(mainWindow->mnuPopupPaste->isEnabled());
+    EXPECT_FALSE(mainWindow->tbrMainA->button("paste")->isEnabled());
+    EXPECT_FALSE(viewItems());
     EXPECT_EQ(setting("Settings", "ShowIeMessage"), "False");
     const QString text = browserQuestion();
     EXPECT_TRUE(text.startsWith("Kavrin Pro contains an integrated Web browser and Web page designer: "));
@@ -157,6 +184,11 @@ TEST_F(StartupTest, BrowserQuestionIsAskedOnceAndOkEnablesTheViews) {
     newRun();
     start();  // not asked again
     EXPECT_TRUE(enableBrowserAndDesigner);
+    // Nothing is open yet: nothing to paste into.
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(mainWindow->mnuEditPaste->isEnabled());
+    EXPECT_FALSE(mainWindow->mnuPopupPaste->isEnabled());
+    EXPECT_FALSE(mainWindow->tbrMainA->button("paste")->isEnabled());
 }
 
 TEST_F(StartupTest, BrowserQuestionCancelledOrAlreadyAnswered) {
