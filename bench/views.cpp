@@ -34,6 +34,7 @@
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/dhtmledit.h"
+#include "platform/openfilelimit.h"
 #include "platform/webviews.h"
 
 using namespace kavrin;
@@ -559,6 +560,9 @@ int main(int argc, char** argv) {
     if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     registerLocalPageScheme();
+    // As the program does: a page of thousands of pictures needs more open files than a desktop
+    // session gives by default.
+    allowManyOpenFiles();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

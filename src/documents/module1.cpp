@@ -11,6 +11,7 @@
 #include "mainwindow/frmSplash.h"
 #include "mainwindow/mdiMain.h"
 #include "mainwindow/shutdown.h"
+#include "platform/openfilelimit.h"
 #include "platform/ownfiles.h"
 #include "platform/screen.h"
 #include "platform/terminalsession.h"
@@ -39,6 +40,8 @@ void startUp(const QStringList& arguments) {
 int runProgram(int argc, char** argv) {
     // Before anything else exists: a process started now would stay in the terminal's session.
     leaveTerminalSession();
+    // Before the web engine starts its helpers, which take the limit with them.
+    allowManyOpenFiles();
     // The design and browse views run a web engine, which as root only runs without its sandbox.
     if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
