@@ -9,8 +9,15 @@ namespace kavrin {
 ColorLayout::ColorLayout(QTextDocument* doc, Painter painter)
     : QPlainTextDocumentLayout(doc), painter_(std::move(painter)) {}
 
+bool ColorLayout::holdsCaret(const QTextBlock& block) const {
+    if (!caret_) return false;
+    const int at = caret_();
+    return at >= block.position() && at < block.position() + block.length();
+}
+
 QRectF ColorLayout::blockBoundingRect(const QTextBlock& block) const {
-    if (deferred_ && block.isValid() && block.layout()->lineCount() == 0) return QRectF(0, 0, 1, lineHeight_);
+    if (deferred_ && block.isValid() && block.layout()->lineCount() == 0 && !holdsCaret(block))
+        return QRectF(0, 0, 1, lineHeight_);
     if (block.isValid() && !held_ && !painted(block)) {
         // Qt asks for a changed line's rectangle as it was before laying it out again: painted
         // now, the line keeps that rectangle and is laid out once, by Qt, and only it is drawn

@@ -18,6 +18,9 @@ public:
     using Painter = std::function<void(const QTextBlock& block, QList<QTextLayout::FormatRange>& ranges)>;
 
     ColorLayout(QTextDocument* doc, Painter painter);
+    // Where the caret stands: its block is always laid out when asked for, as Qt reads its
+    // lines straight after.
+    void setCaret(std::function<int()> caret) { caret_ = std::move(caret); }
 
     QRectF blockBoundingRect(const QTextBlock& block) const override;
 
@@ -43,7 +46,10 @@ protected:
 private:
     bool painted(const QTextBlock& block) const { return block.userState() == generation_; }
 
+    bool holdsCaret(const QTextBlock& block) const;
+
     Painter painter_;
+    std::function<int()> caret_;
     int generation_ = 1;
     bool held_ = false;
     bool deferred_ = false;

@@ -18,6 +18,7 @@
 #include "platform/keycodes.h"
 #include "platform/rtf.h"
 #include "platform/colorstore.h"
+#include "platform/linepieces.h"
 #include "platform/splittext.h"
 #include "platform/textcolors.h"
 #include "platform/textfile.h"
@@ -92,7 +93,9 @@ public:
         QString edited_;
         qsizetype restStart_ = 0;
         int endPosition_ = 0;  // the document position of end()
+        std::vector<qsizetype> softAt_;  // the offsets where pieces of a line meet
         qsizetype firstEdit_ = -1;
+        int firstPosition_ = 0;  // its document position
         int edits_ = 0;
         bool finished_ = false;
     };
@@ -250,8 +253,14 @@ protected:
 private:
     friend class RichTextBoxScope;
     void onContentsChange(int position, int removed, int added);
-    // Chooses where long lines may break before Qt lays out the changed blocks.
-    void chooseWrapFor(int position, int added);
+    // Notes that the blocks over document positions [from, to] may need cutting or joining.
+    void notePieces(int from, int to);
+    // Cuts blocks grown too long and joins pieces grown too short where edits were made. This
+    // changes the document but not the text: no Change, nothing to undo, the caret where it was.
+    void reshapeNoted();
+    // Inside an open edit: cuts the blocks over [from, to] that are too long, before Qt lays
+    // them out.
+    void reshapeNow(int from, int to);
     void rebuildCache();
     // The cache becomes `text`, without a gap.
     void setCache(QString text);
@@ -308,6 +317,14 @@ private:
 
     TextStore store_;
     ColorStore colors_;
+    // Where lines are held as several pieces.
+    SoftBreaks soft_;
+    // The stretch of document positions whose pieces want looking at after the running edit.
+    int reshapeFrom_ = -1;
+    int reshapeTo_ = -1;
+    // Pieces were cut while an edit was open: the change Qt reports may hold soft breaks.
+    bool marksMade_ = false;
+    bool reshaping_ = false;
     ColorLayout* layout_ = nullptr;
     TextChange change_;
     mutable FormatCache formats_;
@@ -327,7 +344,6 @@ private:
     QString lastError_;
     TextFormat format_;
     int rightMargin_ = 0;
-    bool wrapAnywhere_ = false;  // the text holds a run too long to break only at word boundaries
     bool redraw_ = true;
     bool bulk_ = false;        // replaceAll builds the cache itself
     bool leftPressed_ = false;
