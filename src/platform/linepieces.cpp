@@ -7,6 +7,29 @@
 
 namespace kavrin {
 
+void setContinues(const QTextBlock& b, bool continues) {
+    if (!b.isValid()) return;
+    PieceData* d = pieceData(b);
+    if (!d && !continues) return;
+    if (!d) {
+        d = new PieceData;
+        QTextBlock(b).setUserData(d);
+    }
+    d->continues = continues && b.position() > 0;
+}
+
+KeepMark::KeepMark(const QTextDocument* doc, int position) : doc_(doc), position_(position) {
+    const QTextBlock b = doc->findBlock(position);
+    starts_ = b.isValid() && b.position() == position;
+    continues_ = starts_ && continuesLine(b);
+}
+
+void KeepMark::restore() const {
+    if (!starts_) return;
+    const QTextBlock b = doc_->findBlock(position_);
+    if (b.position() == position_) setContinues(b, continues_);
+}
+
 QTextBlock lineFirstBlock(QTextBlock b) {
     while (continuesLine(b)) b = b.previous();
     return b;
@@ -205,9 +228,11 @@ void markContinuation(const QTextBlock& b) {
 
 // Removes the separator before `b`, joining it to the block before.
 void joinToPrevious(QTextCursor& cursor, const QTextBlock& b) {
+    const KeepMark keep(cursor.document(), b.previous().position());
     cursor.setPosition(b.position() - 1);
     cursor.setPosition(b.position(), QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
+    keep.restore();
 }
 
 }  // namespace

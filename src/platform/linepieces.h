@@ -39,6 +39,25 @@ struct PieceData : QTextBlockUserData {
 };
 
 inline PieceData* pieceData(const QTextBlock& b) { return b.isValid() ? static_cast<PieceData*>(b.userData()) : nullptr; }
+// Qt keeps a block's data with the block, and the block that goes when a separator is removed
+// is the one whose text went too: a removal that starts at a block's start leaves the block
+// after it in its place, with that block's mark. The mark of the block at such a place is set
+// back to what the separator before it says.
+void setContinues(const QTextBlock& b, bool continues);
+
+// Holds the mark of the block that starts at a document position across an edit made there.
+class KeepMark {
+public:
+    KeepMark(const QTextDocument* doc, int position);
+    void restore() const;
+
+private:
+    const QTextDocument* doc_;
+    int position_;
+    bool starts_ = false;
+    bool continues_ = false;
+};
+
 // Whether a soft break stands before the block.
 inline bool continuesLine(const QTextBlock& b) {
     const PieceData* d = pieceData(b);

@@ -190,6 +190,12 @@ void RichTextBox::setCache(QString text) { store_.set(std::move(text)); }
 
 void RichTextBox::onContentsChange(int position, int removed, int added) {
     QTextDocument* doc = document();
+    // The separator before the change is untouched: the block after it continues a line as
+    // before, whichever of Qt's blocks now stands there.
+    {
+        const QTextBlock at = doc->findBlock(position);
+        if (at.position() == position) setContinues(at, position > 0 && soft_.isSoftAt(position - 1));
+    }
     // Which separators of the removed stretch joined pieces, before the list follows the change.
     std::vector<int> softGone;
     for (int at : soft_.positions()) {
@@ -651,12 +657,14 @@ void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
     bulk_ = true;
     qsizetype made = 0;
     for (auto it = plan.rbegin(); it != plan.rend(); ++it) {
+        const KeepMark keep(document(), it->from);
         c.setPosition(it->from);
         c.setPosition(it->to, QTextCursor::KeepAnchor);
         if (!it->text.isEmpty())
             c.insertText(it->text);
         else if (c.hasSelection())
             c.removeSelectedText();
+        keep.restore();
         report.at(planned + 2 * ++made * planned / qsizetype(plan.size()));
     }
     // The colours follow, front to back, so that their gap only ever moves forward.
@@ -692,10 +700,12 @@ void RichTextBox::replaceRange(int from, int to, const QString& text, int color)
     WorkReport report(this, text.size());
     HoldPainting hold(layout_);
     c.beginEditBlock();
+    const KeepMark keep(document(), from);
     c.setPosition(from);
     c.setPosition(to, QTextCursor::KeepAnchor);
     c.removeSelectedText();
     insertInPieces(c, text, report);
+    keep.restore();
     reshapeNow(from, c.position());
     hold.release();
     c.endEditBlock();
@@ -746,9 +756,11 @@ void RichTextBox::setSelText(const QString& text, const QVector<ColorRange>& col
     QTextCursor c = sel;
     HoldPainting hold(layout_);
     c.beginEditBlock();
+    const KeepMark keep(document(), c.selectionStart());
     c.removeSelectedText();
     const int from = c.position();
     insertInPieces(c, text, report);
+    keep.restore();
     reshapeNow(from, c.position());
     hold.release();
     c.endEditBlock();
@@ -798,12 +810,14 @@ void RichTextBox::ForwardEdits::replace(qsizetype start, qsizetype length, const
         docText = text;
         edited_.append(text);
     }
+    const KeepMark keep(box_->document(), from);
     cursor_.setPosition(from);
     cursor_.setPosition(to, QTextCursor::KeepAnchor);
     if (!docText.isEmpty())
         cursor_.insertText(docText);
     else if (cursor_.hasSelection())
         cursor_.removeSelectedText();
+    keep.restore();
     box_->colors_.splice(at, length, edited_.size() - at, color);
     endPosition_ = from + int(docText.size());
     if (firstEdit_ < 0) {
@@ -1124,19 +1138,19 @@ void RichTextBox::keyPressEvent(QKeyEvent* e) {
             switch (typed) {
             case 13: {
                 QKeyEvent k(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-                typeAsQt([&] { QPlainTextEdit::keyPressEvent(&k); });
+                keyAsQt(&k);
                 break;
             }
             case 8: {
                 QKeyEvent k(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QString(QChar(8)));
-                typeAsQt([&] { QPlainTextEdit::keyPressEvent(&k); });
+                keyAsQt(&k);
                 break;
             }
             default:
                 if (typed >= 32 || typed == 9) {
                     const char32_t cp = char32_t(typed);
                     QKeyEvent k(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUcs4(&cp, 1));
-                    typeAsQt([&] { QPlainTextEdit::keyPressEvent(&k); });
+                    keyAsQt(&k);
                 }
                 break;
             }
@@ -1146,10 +1160,10 @@ void RichTextBox::keyPressEvent(QKeyEvent* e) {
     if (e->matches(QKeySequence::InsertLineSeparator)) {
         // Shift+Enter is a line break like Enter, not Qt's soft line separator.
         QKeyEvent k(QEvent::KeyPress, Qt::Key_Return, mods & ~Qt::ShiftModifier, QStringLiteral("\r"));
-        typeAsQt([&] { QPlainTextEdit::keyPressEvent(&k); });
+        keyAsQt(&k);
         return;
     }
-    typeAsQt([&] { QPlainTextEdit::keyPressEvent(e); });
+    keyAsQt(e);
 }
 
 void RichTextBox::typeAsQt(const std::function<void()>& handle) {

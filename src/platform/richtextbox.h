@@ -22,6 +22,7 @@
 #include "platform/splittext.h"
 #include "platform/textcolors.h"
 #include "platform/textfile.h"
+#include "platform/textmoves.h"
 #include "platform/textstore.h"
 
 namespace kavrin {
@@ -313,6 +314,15 @@ private:
     void paintBlock(const QTextBlock& block, QList<QTextLayout::FormatRange>& ranges) const;
     // Qt's own handling of a key or input-method event, the text it inserts in the cursor's colour.
     void typeAsQt(const std::function<void()>& handle);
+    // Qt's handling of a key, where a line is held in pieces made to treat it as one line.
+    void keyAsQt(QKeyEvent* e);
+    // Handles a key that would stop at a soft break, or see only the piece of a line it stands
+    // in; false when Qt's own handling does.
+    bool keyAcrossPieces(QKeyEvent* e);
+    // The line (CR LF offsets) that holds a document position.
+    LineSpan lineSpanAt(int position) const;
+    // Puts the cursor's position at `offset`, keeping the anchor with `keep`, and shows it.
+    void moveCaretTo(int offset, bool keep);
     void stopAwaitingColors();
 
     TextStore store_;
