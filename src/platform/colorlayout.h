@@ -2,14 +2,20 @@
 // Paints the editor's colours into each line's layout as the line is about to be laid out, the
 // way a syntax highlighter does: the document itself holds no colours, so a colour change costs
 // nothing for lines nobody looks at, and a page opens without a colour touching Qt's text.
+// Lines that are not wrapped and are held as several pieces are laid out side by side on one
+// row (see linegeometry.h); wrapped, each piece is a block like any other.
 #include <QList>
 #include <QPlainTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextLayout>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace kavrin {
+
+struct LineGeometry;
 
 class ColorLayout : public QPlainTextDocumentLayout {
     Q_OBJECT
@@ -23,6 +29,7 @@ public:
     void setCaret(std::function<int()> caret) { caret_ = std::move(caret); }
 
     QRectF blockBoundingRect(const QTextBlock& block) const override;
+    QSizeF documentSize() const override;
 
     // Every block is painted again when it is next laid out or shown.
     void invalidateAll() { ++generation_; }
@@ -40,13 +47,42 @@ public:
     void setDeferred(bool deferred);
     bool deferred() const { return deferred_; }
 
+    // Whether the text holds lines in pieces, or did before the change being reported: a
+    // change of a text without any lays nothing out side by side.
+    void setHasPieces(bool has) { hasPieces_ = has; }
+    // On while lines are not wrapped: the pieces of a line then stand side by side.
+    void setSideBySide(bool on);
+    bool sideBySide() const { return sideBySide_; }
+    // The geometry of the line that holds a piece, side by side; null for a line held whole.
+    LineGeometry* lineOf(const QTextBlock& block) const;
+    // Lays the block out (in its colours) if it is not yet.
+    void ensureLaidOut(const QTextBlock& block) const;
+    // Where a piece's text starts across its row, the document's margin included.
+    qreal pieceX(const QTextBlock& piece) const;
+    // The height of the row of a line held in pieces, and how far its text stands below the
+    // top of the block that carries it.
+    qreal rowHeight(const QTextBlock& piece) const;
+    qreal rowShift(const QTextBlock& piece) const;
+    // Makes the piece that holds a document position carry its row; true when another did.
+    bool carry(int position);
+
+signals:
+    // A line held in pieces grew or shrank across: the widest line may have changed.
+    void widthChanged();
+
 protected:
     void documentChanged(int from, int charsRemoved, int charsAdded) override;
 
 private:
     bool painted(const QTextBlock& block) const { return block.userState() == generation_; }
-
     bool holdsCaret(const QTextBlock& block) const;
+    QRectF pieceRect(const QTextBlock& block) const;
+    void layOutPiece(const QTextBlock& block) const;
+    // Gathers again the lines held in pieces from the line of `from` to that of `to`, shows the
+    // lines held whole; true when a line count changed.
+    bool settleLines(QTextBlock from, QTextBlock to);
+    qreal charWidth() const;
+    qreal plainRowHeight() const;
 
     Painter painter_;
     std::function<int()> caret_;
@@ -56,6 +92,13 @@ private:
     int changing_ = 0;  // inside documentChanged
     qreal lineHeight_ = 0;
     mutable bool swallow_ = false;
+    bool sideBySide_ = false;
+    bool hasPieces_ = false;
+    int blockCount_ = 1;
+    mutable qreal charWidth_ = -1;
+    mutable qreal rowHeight_ = -1;
+    // The lines gathered, to find the widest.
+    mutable std::vector<std::weak_ptr<LineGeometry>> lines_;
 };
 
 }  // namespace kavrin

@@ -2,6 +2,8 @@
 
 #include "platform/colorlayout.h"
 
+#include <QScrollBar>
+
 #include <QAbstractTextDocumentLayout>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
@@ -170,7 +172,23 @@ RichTextBox::RichTextBox(QWidget* parent) : QPlainTextEdit(parent) {
     // A typing colour holds while the caret stays where it was set, as Qt's own does.
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] {
         if (!reshaping_ && textCursor().position() != typingPosition_) typingColor_ = -1;
+        // Moved by Qt: the piece the caret came to carries its row from now on.
+        if (!reshaping_ && layout_->carry(textCursor().position())) carryCaret();
+        if (!movingUpDown_) goalX_ = -1;
     });
+    // A line held in pieces reaches further or less far: the horizontal scroll range follows at
+    // once, so that the caret can be scrolled to, without Qt walking the whole document to set
+    // both ranges again at every key; while painting, once it is done.
+    connect(layout_, &ColorLayout::widthChanged, this, [this] {
+        if (painting_) {
+            QMetaObject::invokeMethod(layout_, &ColorLayout::widthChanged, Qt::QueuedConnection);
+            return;
+        }
+        if (lineWrapMode() != QPlainTextEdit::NoWrap) return;
+        horizontalScrollBar()->setRange(0, qMax(0, int(layout_->documentSize().width()) - viewport()->width()));
+    });
+    autoScroll_ = new QTimer(this);
+    connect(autoScroll_, &QTimer::timeout, this, &RichTextBox::autoScroll);
     connect(this, &QPlainTextEdit::selectionChanged, this, &RichTextBox::noteSelChange);
 }
 
@@ -202,8 +220,10 @@ void RichTextBox::onContentsChange(int position, int removed, int added) {
         if (at >= position + removed) break;
         if (at >= position) softGone.push_back(at);
     }
+    const bool hadPieces = !soft_.isEmpty();
     soft_.update(doc, position, removed, added, marksMade_ || !softGone.empty());
     marksMade_ = false;
+    layout_->setHasPieces(hadPieces || !soft_.isEmpty());
     notePieces(position, position + added);
     if (bulk_) return;
     const int docLen = doc->characterCount() - 1;
@@ -392,7 +412,7 @@ void RichTextBox::setSelStart(int offset) {
     RichTextBoxScope scope(this);
     QTextCursor c = textCursor();
     c.setPosition(toPosition(offset));
-    setTextCursor(c);
+    placeCursor(c);
 }
 
 void RichTextBox::setSelLength(int length) {
@@ -401,7 +421,7 @@ void RichTextBox::setSelLength(int length) {
     QTextCursor c = textCursor();
     c.setPosition(toPosition(start));
     c.setPosition(toPosition(start + qMax(0, length)), QTextCursor::KeepAnchor);
-    setTextCursor(c);
+    placeCursor(c);
 }
 
 void RichTextBox::select(int start, int length) {
@@ -410,7 +430,7 @@ void RichTextBox::select(int start, int length) {
     start = qBound(0, start, textLength());
     c.setPosition(toPosition(start));
     c.setPosition(toPosition(start + qMax(0, length)), QTextCursor::KeepAnchor);
-    setTextCursor(c);
+    placeCursor(c);
 }
 
 QString RichTextBox::selText() const {
@@ -710,7 +730,7 @@ void RichTextBox::replaceRange(int from, int to, const QString& text, int color)
     hold.release();
     c.endEditBlock();
     staged_ = outer;
-    setTextCursor(c);
+    placeCursor(c);
 }
 
 void RichTextBox::insertInPieces(QTextCursor& c, QStringView text, WorkReport& report, qsizetype doneBefore) {
@@ -765,7 +785,7 @@ void RichTextBox::setSelText(const QString& text, const QVector<ColorRange>& col
     hold.release();
     c.endEditBlock();
     staged_ = outer;
-    setTextCursor(c);
+    placeCursor(c);
     pendingChange_ = true;
 }
 
@@ -1043,7 +1063,19 @@ bool RichTextBox::saveFile(const QString& path, int fileType) {
 
 void RichTextBox::setRightMargin(int margin) {
     rightMargin_ = margin;
-    setLineWrapMode(margin == 0 ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    // Wrapped, a line's pieces are blocks like any other; not wrapped, they stand side by side
+    // on one row, their geometry gathered once Qt has laid every line out anew.
+    if (margin == 0) {
+        layout_->setSideBySide(false);
+        setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        return;
+    }
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    if (layout_->sideBySide()) return;
+    layout_->setSideBySide(true);
+    emit layout_->documentSizeChanged(layout_->documentSize());
+    carryCaret();
+    ensureCursorVisible();
 }
 
 void RichTextBox::setRedraw(bool on) {
@@ -1205,18 +1237,25 @@ void RichTextBox::mousePressEvent(QMouseEvent* e) {
         // A press inside a selection would start dragging the text away; make it an ordinary
         // click instead.
         c.clearSelection();
-        setTextCursor(c);
+        placeCursor(c);
     }
-    QPlainTextEdit::mousePressEvent(e);
+    if (!soft_.isEmpty())
+        pressAcrossPieces(e);
+    else
+        QPlainTextEdit::mousePressEvent(e);
 }
 
 void RichTextBox::mouseReleaseEvent(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
     const bool left = e->button() == Qt::LeftButton;
-    if (left)
-        QPlainTextEdit::mouseReleaseEvent(e);
-    else
+    if (left && !soft_.isEmpty()) {
+        autoScroll_->stop();
         e->accept();
+    } else if (left) {
+        QPlainTextEdit::mouseReleaseEvent(e);
+    } else {
+        e->accept();
+    }
     QPointer<RichTextBox> alive(this);
     emit MouseUp(buttonCode(e->button()), shiftStateOf(e->modifiers()), p.x(), p.y());
     if (!alive) return;
@@ -1226,13 +1265,36 @@ void RichTextBox::mouseReleaseEvent(QMouseEvent* e) {
     }
 }
 
-void RichTextBox::mouseMoveEvent(QMouseEvent* e) { QPlainTextEdit::mouseMoveEvent(e); }
+void RichTextBox::mouseMoveEvent(QMouseEvent* e) {
+    if (soft_.isEmpty()) {
+        QPlainTextEdit::mouseMoveEvent(e);
+        return;
+    }
+    if ((e->buttons() & Qt::LeftButton) && drag_ != DragUnit::None) dragAcrossPieces(e->position());
+    e->accept();
+}
 
 void RichTextBox::mouseDoubleClickEvent(QMouseEvent* e) {
-    if (e->button() == Qt::LeftButton)
-        QPlainTextEdit::mouseDoubleClickEvent(e);
-    else
+    if (e->button() != Qt::LeftButton) {
         e->accept();
+        return;
+    }
+    if (soft_.isEmpty()) {
+        QPlainTextEdit::mouseDoubleClickEvent(e);
+        return;
+    }
+    // The word under the mouse, over the places where pieces meet.
+    const int position = hitPosition(e->position());
+    const auto word = wordAt(textParts(), lineSpanAt(position), toOffset(position));
+    QTextCursor c = textCursor();
+    c.setPosition(toPosition(int(word.first)));
+    c.setPosition(toPosition(int(word.second)), QTextCursor::KeepAnchor);
+    placeCursor(c);
+    drag_ = DragUnit::Words;
+    dragFirst_ = {word.first, word.second};
+    doubleClicked_.start();
+    doubleClickAt_ = e->position();
+    e->accept();
 }
 
 void RichTextBox::contextMenuEvent(QContextMenuEvent* e) {

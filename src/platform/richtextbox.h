@@ -8,6 +8,9 @@
 #include <QPlainTextEdit>
 #include <QTextLayout>
 #include <QTextCursor>
+#include <QAbstractTextDocumentLayout>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QString>
 #include <QVector>
 
@@ -237,6 +240,7 @@ protected:
     void keyReleaseEvent(QKeyEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -321,6 +325,41 @@ private:
     bool keyAcrossPieces(QKeyEvent* e);
     // The line (CR LF offsets) that holds a document position.
     LineSpan lineSpanAt(int position) const;
+    // Up, Down, Page Up and Page Down over lines held side by side in pieces; false for others.
+    bool verticalAcrossPieces(QKeyEvent* e);
+    // Makes the cursor the editor's, the piece it stands in carrying its row first, so that
+    // what Qt then asks about the caret's block the block itself answers.
+    void placeCursor(const QTextCursor& c);
+    // After the piece that carries a row changed: the view's first block is one Qt can scroll
+    // from again.
+    void carryCaret();
+
+    // A row as the view shows it: a block, or a line held side by side in pieces.
+    struct ShownRow {
+        QTextBlock block;  // a line held whole, or one of the pieces of a line
+        qreal top = 0;     // where it starts as Qt stacks blocks, in viewport coordinates
+        qreal height = 0;
+        qreal shift = 0;   // how far its text stands below its top
+        bool pieces = false;
+        bool isValid() const { return block.isValid(); }
+    };
+    ShownRow rowAt(const QTextBlock& block, qreal top) const;
+    ShownRow firstShownRow() const;
+    ShownRow nextRow(const ShownRow& row) const;
+    ShownRow previousRow(const ShownRow& row) const;
+    // The document position at a point of the viewport.
+    int hitPosition(const QPointF& point) const;
+    // Where the caret stands across its row, in the document's coordinates.
+    qreal caretX() const;
+    // The position in the row of Qt's line number `line` nearest to `x`.
+    int positionInRow(int line, qreal x) const;
+    void paintShownBlock(QPainter& painter, const QTextBlock& block, const QPointF& at, const QRect& exposed,
+                         const QAbstractTextDocumentLayout::PaintContext& context) const;
+    // The mouse over lines held in pieces: the view's own hit test instead of Qt's, which sees
+    // one block of a row.
+    void pressAcrossPieces(QMouseEvent* e);
+    void dragAcrossPieces(const QPointF& point);
+    void autoScroll();
     // Puts the cursor's position at `offset`, keeping the anchor with `keep`, and shows it.
     void moveCaretTo(int offset, bool keep);
     void stopAwaitingColors();
@@ -357,6 +396,19 @@ private:
     bool redraw_ = true;
     bool bulk_ = false;        // replaceAll builds the cache itself
     bool leftPressed_ = false;
+    bool painting_ = false;
+    // Where Up and Down aim across the rows, kept over a run of them; -1: from the caret.
+    qreal goalX_ = -1;
+    bool movingUpDown_ = false;
+    // A press, double or triple click over lines held in pieces: what a drag extends by, the
+    // word or line first taken (CR LF offsets), and where the last clicks were.
+    enum class DragUnit { None, Characters, Words, Lines };
+    DragUnit drag_ = DragUnit::None;
+    LineSpan dragFirst_;
+    QElapsedTimer doubleClicked_;
+    QPointF doubleClickAt_;
+    QPointF dragAt_;
+    QTimer* autoScroll_ = nullptr;
     // Change and SelChange are held back while Qt is inside its own edit or event and sent
     // once when it has finished, so handlers may edit the text again.
     int scopeDepth_ = 0;

@@ -3,6 +3,8 @@
 // without the text having one.
 #include "platform/richtextbox.h"
 
+#include "platform/colorlayout.h"
+
 #include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -18,10 +20,11 @@ LineSpan RichTextBox::lineSpanAt(int position) const {
 void RichTextBox::moveCaretTo(int offset, bool keep) {
     QTextCursor c = textCursor();
     c.setPosition(toPosition(offset), keep ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
-    setTextCursor(c);
+    placeCursor(c);
 }
 
 void RichTextBox::keyAsQt(QKeyEvent* e) {
+    if (!soft_.isEmpty() && layout_->sideBySide() && verticalAcrossPieces(e)) return;
     if (!soft_.isEmpty() && keyAcrossPieces(e)) return;
     typeAsQt([&] { QPlainTextEdit::keyPressEvent(e); });
 }
@@ -52,7 +55,14 @@ bool RichTextBox::keyAcrossPieces(QKeyEvent* e) {
                 break;
             moved = true;
         }
-        if (moved) setTextCursor(c);
+        // Left from a line's start goes to the end of the line before, which may be held in pieces.
+        const QTextBlock b = c.block();
+        if (!moved && backward && !backspace && c.position() == b.position() && b.position() > 0 && isPiece(b.previous())) {
+            c.setPosition(b.position() - 1, mode);
+            placeCursor(c);
+            return true;
+        }
+        if (moved) placeCursor(c);
         return false;
     }
 
@@ -83,7 +93,7 @@ bool RichTextBox::keyAcrossPieces(QKeyEvent* e) {
             QTextCursor d = textCursor();
             if (!d.hasSelection()) d.setPosition(toPosition(target), QTextCursor::KeepAnchor);
             d.removeSelectedText();
-            setTextCursor(d);
+            placeCursor(d);
         });
         return true;
     }
@@ -92,7 +102,7 @@ bool RichTextBox::keyAcrossPieces(QKeyEvent* e) {
             QTextCursor d = textCursor();
             d.setPosition(toPosition(line.end), QTextCursor::KeepAnchor);
             d.removeSelectedText();
-            setTextCursor(d);
+            placeCursor(d);
         });
         return true;
     }

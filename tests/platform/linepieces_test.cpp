@@ -2,6 +2,8 @@
 // and does with it must not show that: the text, offsets, lines, keys and find work as on a
 // line held whole.
 #include <QApplication>
+#include <QImage>
+#include <QScrollBar>
 #include <QPlainTextEdit>
 #include <QRandomGenerator>
 #include <QTest>
@@ -208,6 +210,178 @@ TEST_F(LinePiecesTest, FindAndReplaceTakeAHitOverAPlaceWherePiecesMeet) {
     want.replace(meet - 7, 15, "[found]");
     EXPECT_EQ(box.text(), want);
     EXPECT_EQ(documentText(box), want);
+}
+
+
+// Lines not wrapped: the long line's pieces stand side by side on one row, drawn exactly as
+// Qt draws the line held whole, selection included, wherever the view is scrolled to.
+TEST_F(LinePiecesTest, ALongLineShownOnOneRowLooksAsTheLineHeldWhole) {
+    const QString line = minified(20000);
+    QFont font(QStringLiteral("Monospace"));
+    font.setPointSize(10);
+    RichTextBox box;
+    QPlainTextEdit plain;
+    for (QPlainTextEdit* e : std::initializer_list<QPlainTextEdit*>{&box, &plain}) {
+        e->setFont(font);
+        e->setPalette(box.palette());
+        e->resize(600, 160);
+        e->show();
+    }
+    box.setRightMargin(1);
+    plain.setLineWrapMode(QPlainTextEdit::NoWrap);
+    box.setText("<p>\r\n" + line + "\r\n</p>");
+    plain.setPlainText("<p>\n" + line + "\n</p>");
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&plain));
+    QApplication::processEvents();
+    ASSERT_EQ(box.horizontalScrollBar()->maximum(), plain.horizontalScrollBar()->maximum());
+    const QList<int> starts = pieceStarts(box);
+    ASSERT_GT(starts.size(), 5);
+    for (int k : {0, 2, int(starts.size()) - 1}) {
+        const int meet = starts[k] - 5;  // offset in the line
+        for (bool selected : {false, true}) {
+            SCOPED_TRACE(QStringLiteral("meet %1 selected %2").arg(meet).arg(selected).toStdString());
+            QTextCursor c = plain.textCursor();
+            c.setPosition(4 + meet - (selected ? 9 : 0));
+            c.setPosition(4 + meet + 9, QTextCursor::KeepAnchor);
+            plain.setTextCursor(c);
+            box.select(5 + meet - (selected ? 9 : 0), selected ? 18 : 9);
+            if (!selected) {
+                plain.moveCursor(QTextCursor::Start);
+                box.setSelStart(0);
+            }
+            // The place where pieces meet a third of the way in from the left.
+            const int x = int(plain.cursorRect(c).left() + plain.horizontalScrollBar()->value()) - 200;
+            plain.horizontalScrollBar()->setValue(x);
+            box.horizontalScrollBar()->setValue(x);
+            plain.verticalScrollBar()->setValue(0);
+            box.verticalScrollBar()->setValue(0);
+            QApplication::processEvents();
+            const QImage ours = box.viewport()->grab().toImage(), qts = plain.viewport()->grab().toImage();
+            ASSERT_EQ(ours, qts);
+        }
+    }
+}
+
+// The caret's rows and places, as the mouse and the keys reach them on a line shown on one row:
+// the same places the plain editor reaches on the line held whole.
+TEST_F(LinePiecesTest, MouseAndArrowsReachThePlacesOfALongLineShownOnOneRow) {
+    const QString line = minified(20000);
+    RichTextBox box;
+    QPlainTextEdit plain;
+    for (QPlainTextEdit* e : std::initializer_list<QPlainTextEdit*>{&box, &plain}) {
+        e->setFont(QFont(QStringLiteral("Monospace"), 10));
+        e->resize(600, 120);
+        e->show();
+    }
+    box.setRightMargin(1);
+    plain.setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Offsets of the plain editor's text (LF breaks) in the box's (CR LF).
+    QString text = "<p>\r\n" + line + "\r\n</p>\r\n";
+    for (int i = 0; i < 12; ++i) text += QStringLiteral("row %1 of some text\r\n").arg(i);
+    QString lf = text;
+    lf.replace("\r\n", "\n");
+    box.setText(text);
+    plain.setPlainText(lf);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&plain));
+    QApplication::processEvents();
+    ASSERT_EQ(box.viewport()->size(), plain.viewport()->size());
+    auto crlf = [&lf](int at) { return at + int(lf.left(at).count(u'\n')); };
+    const QList<int> starts = pieceStarts(box);
+    ASSERT_GT(starts.size(), 5);
+    struct Key {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+    };
+    const Key keys[] = {{Qt::Key_Down, {}},      {Qt::Key_Up, {}},     {Qt::Key_Down, Qt::ShiftModifier},
+                        {Qt::Key_Up, Qt::ShiftModifier}, {Qt::Key_PageDown, {}}, {Qt::Key_End, {}},
+                        {Qt::Key_Home, Qt::ShiftModifier}};
+    QList<int> places = {0, 2, 5};
+    for (int start : starts.mid(0, 3)) places << start - 5 << start - 1 << start;
+    places << 5 + int(line.size()) + 2 + 1 << int(text.size()) - 3;
+    for (int at : places) {
+        // Where the caret stands in the plain editor's text.
+        int plainAt = at;
+        for (int i = 0; i < lf.size() && crlf(i) < at; ++i) plainAt = i + 1;
+        for (const Key& k : keys) {
+            SCOPED_TRACE(QStringLiteral("at %1 key %2 mods %3").arg(at).arg(k.key).arg(int(k.mods)).toStdString());
+            box.setSelStart(at);
+            QTextCursor c = plain.textCursor();
+            c.setPosition(plainAt);
+            plain.setTextCursor(c);
+            // Both scrolled to the top, as a page key goes by what is shown.
+            for (QPlainTextEdit* e : std::initializer_list<QPlainTextEdit*>{&box, &plain}) {
+                e->verticalScrollBar()->setValue(0);
+                e->horizontalScrollBar()->setValue(0);
+            }
+            QTest::keyClick(&box, k.key, k.mods);
+            QTest::keyClick(&plain, k.key, k.mods);
+            const QTextCursor p = plain.textCursor();
+            ASSERT_EQ(box.selStart(), crlf(p.selectionStart()));
+            ASSERT_EQ(box.selStart() + box.selLength(), crlf(p.selectionEnd()));
+        }
+    }
+
+    // A click puts the caret where it stood when its rectangle was taken; a drag selects from
+    // the press to the release, over a place where pieces meet.
+    for (int k = 0; k < 3; ++k) {
+        const int at = 5 + starts[k] - 5;
+        box.setSelStart(at + 12);
+        const QPoint to = box.cursorRect().center();
+        box.setSelStart(at);
+        const QPoint from = box.cursorRect().center();
+        ASSERT_LT(from.x(), to.x());
+        QTest::mouseClick(box.viewport(), Qt::LeftButton, {}, from);
+        EXPECT_EQ(box.selStart(), at);
+        QTest::mousePress(box.viewport(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(box.viewport(), to);
+        QTest::mouseRelease(box.viewport(), Qt::LeftButton, {}, to);
+        EXPECT_EQ(box.selStart(), at);
+        EXPECT_EQ(box.selLength(), 12);
+    }
+    // A double click takes a word that runs over the place where two pieces meet.
+    QString word = QString(3000, u'w');
+    box.setText("<p>" + word + word + "</p>");
+    const int meet = pieceStarts(box).value(0, -1);
+    ASSERT_GT(meet, 3);
+    box.setSelStart(meet);
+    QTest::mouseDClick(box.viewport(), Qt::LeftButton, {}, box.cursorRect().center() + QPoint(1, 0));
+    EXPECT_EQ(box.selStart(), 3);
+    EXPECT_EQ(box.selLength(), 6000);
+}
+
+// A line longer than Qt can place letters in (beyond 2^25 pixels) still has each letter in
+// its own place: the caret moves across by one letter's width at each step.
+TEST_F(LinePiecesTest, ALineOfManyMillionCharactersKeepsEveryLetterInItsPlace) {
+    QString line(5 * 1024 * 1024, u'a');
+    for (qsizetype i = 0; i < line.size(); i += 101) line[i] = u' ';
+    RichTextBox box;
+    box.setFont(QFont(QStringLiteral("Monospace"), 10));
+    box.resize(600, 100);
+    box.setRightMargin(1);
+    box.show();
+    box.setText(line);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    box.setFocus();
+    QTest::keyClick(&box, Qt::Key_End);
+    EXPECT_EQ(box.selStart(), int(line.size()));
+    const int scrolled = box.horizontalScrollBar()->value();
+    EXPECT_GT(scrolled, 1 << 25);
+    QList<int> xs;
+    for (int i = 0; i < 20; ++i) {
+        QTest::keyClick(&box, Qt::Key_Left);
+        xs << box.cursorRect().left() + box.horizontalScrollBar()->value();
+    }
+    const int width = xs[0] - xs[1];
+    EXPECT_GT(width, 3);
+    for (int i = 1; i < xs.size(); ++i) EXPECT_NEAR(xs[i - 1] - xs[i], width, 1) << i;
+    // The letters are drawn where the caret goes: the view is not blank at the end.
+    const QImage shown = box.viewport()->grab().toImage();
+    int dark = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) dark += qGray(shown.pixel(x, y)) < 128;
+    EXPECT_GT(dark, 100);
 }
 
 }  // namespace
