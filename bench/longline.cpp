@@ -15,7 +15,6 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
-#include <QSyntaxHighlighter>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -26,6 +25,7 @@
 #include <memory>
 
 #include "benchsupport.h"
+#include "taghighlighter.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
@@ -49,6 +49,11 @@ QString minified(qsizetype bytes) {
     return text;
 }
 
+std::string& stepName() {
+    static std::string name;
+    return name;
+}
+
 // ---- results -------------------------------------------------------------------------------
 
 struct Cell {
@@ -63,6 +68,7 @@ std::vector<std::string>& rowOrder() {
     return order;
 }
 void note(int mb, bool wrap, const std::string& what, int column, double ms) {
+    stepName().clear();
     if (std::find(rowOrder().begin(), rowOrder().end(), what) == rowOrder().end()) rowOrder().push_back(what);
     Cell& c = table()[{mb, wrap ? 1 : 0, what}];
     (column == 0 ? c.ours : column == 1 ? c.plain : c.normal) = ms;
@@ -77,15 +83,28 @@ void sendKey(QWidget* w, int key, const QString& text) {
     QApplication::sendEvent(w, &release);
 }
 
+// perf's control fifo, when KAVRIN_PERF_CTL names one (perf record -D -1 --control=fifo:...):
+// the timed steps alone are recorded, or with KAVRIN_PERF_STEP those whose name holds it.
+void perfRecording(bool on) {
+    static FILE* ctl = qEnvironmentVariableIsSet("KAVRIN_PERF_CTL") ? std::fopen(qgetenv("KAVRIN_PERF_CTL").constData(), "w") : nullptr;
+    static const std::string only = qgetenv("KAVRIN_PERF_STEP").toStdString();
+    if (!ctl || (!only.empty() && stepName().find(only) == std::string::npos)) return;
+    std::fputs(on ? "enable\n" : "disable\n", ctl);
+    std::fflush(ctl);
+}
+
 // Times `step` with the event loop run after it: the queued handlers and the repaint.
 template <typename F>
 double timed(F&& step) {
     QApplication::processEvents();
+    perfRecording(true);
     QElapsedTimer t;
     t.start();
     step();
     QApplication::processEvents();
-    return double(t.nsecsElapsed()) / 1e6;
+    const double ms = double(t.nsecsElapsed()) / 1e6;
+    perfRecording(false);
+    return ms;
 }
 
 QTemporaryDir& workDir() {
@@ -123,43 +142,6 @@ double openOurs(const QString& page, bool wrap, DocumentWindow** opened) {
     return ms;
 }
 
-// Tags in the colour of their name, comments in their own, as a highlighter does it.
-class TagHighlighter : public QSyntaxHighlighter {
-public:
-    explicit TagHighlighter(QTextDocument* doc) : QSyntaxHighlighter(doc) {
-        for (int c : {0x800000, 0x000080, 0xFF0000, 0x008000}) {
-            QTextCharFormat f;
-            f.setForeground(QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
-            formats_.append(f);
-        }
-    }
-
-protected:
-    void highlightBlock(const QString& text) override {
-        int state = qMax(0, previousBlockState());
-        int open = 0;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const QChar c = text[i];
-            if (state == 2) {
-                if (c == u'>' && i >= 2 && text[i - 1] == u'-' && text[i - 2] == u'-') {
-                    setFormat(open, int(i - open + 1), formats_[3]);
-                    state = 0;
-                }
-            } else if (c == u'<') {
-                open = int(i);
-                state = QStringView(text).mid(i, 4) == u"<!--" ? 2 : 1;
-            } else if (c == u'>' && state == 1) {
-                setFormat(open, int(i - open + 1), formats_[text[open + 1] == u'a' ? 2 : 0]);
-                state = 0;
-            }
-        }
-        setCurrentBlockState(state);
-    }
-
-private:
-    QVector<QTextCharFormat> formats_;
-};
-
 std::unique_ptr<QPlainTextEdit> plainEditor(bool wrap) {
     auto edit = std::make_unique<QPlainTextEdit>();
     edit->resize(1000, 700);
@@ -184,6 +166,7 @@ void runSteps(int mb, bool wrap, int column, const Editor& ed) {
     auto at = [&](const char* where) { return where[0] == 's' ? 0 : where[0] == 'm' ? size / 2 : ed.length(); };
     for (const char* where : {"start", "middle", "end"}) {
         ed.caretTo(at(where));
+        stepName() = std::string("Key at the ") + where;
         note(mb, wrap, std::string("Key at the ") + where, column, timed([&] { sendKey(ed.keys, Qt::Key_X, QStringLiteral("x")); }));
     }
     ed.caretTo(size / 2);
@@ -192,6 +175,7 @@ void runSteps(int mb, bool wrap, int column, const Editor& ed) {
     const int before = ed.length();
     for (const char* where : {"start", "end", "middle"}) {
         ed.caretTo(at(where));
+        stepName() = std::string("Paste at the ") + where;
         note(mb, wrap, std::string("Paste 100 KB at the ") + where, column, timed(ed.paste));
     }
     note(mb, wrap, "Undo of the paste in the middle", column, timed(ed.undo));

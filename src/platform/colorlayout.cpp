@@ -21,6 +21,7 @@ bool ColorLayout::holdsCaret(const QTextBlock& block) const {
 QRectF ColorLayout::blockBoundingRect(const QTextBlock& block) const {
     if (!block.isValid()) return {};
     if (sideBySide_ && isPiece(block)) return pieceRect(block);
+    if (flowing(block)) return flowRect(block);
     if (deferred_ && block.layout()->lineCount() == 0 && !holdsCaret(block)) return QRectF(0, 0, 1, lineHeight_);
     if (!held_ && !painted(block)) {
         // Qt asks for a changed line's rectangle as it was before laying it out again: painted
@@ -78,9 +79,6 @@ void ColorLayout::paintNow(const QTextBlock& block) const {
     swallow_ = true;
     document()->markContentsDirty(block.position(), block.length());
     swallow_ = false;
-    // Side by side, the piece is laid out again by its own rule.
-    if (const PieceData* d = pieceData(block); d && d->line && d->index < d->line->pieces())
-        d->line->laid[size_t(d->index)] = block.layout()->lineCount() > 0;
 }
 
 void ColorLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
@@ -113,6 +111,26 @@ void ColorLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
             emit widthChanged();
             return;
         }
+    }
+    if (!sideBySide_ && hasPieces_) {
+        const QTextBlock first = doc->findBlock(from);
+        const QTextBlock last = doc->findBlock(qMax(0, from + charsRemoved + charsAdded - 1));
+        if (!blocksChanged && first == last && isPiece(first)) {
+            // An edit within a piece: it is laid out again where the piece before ended, and a
+            // few pieces after it go on from its new end.
+            ++changing_;
+            if (!held_ && !painted(first)) paintNow(first);
+            if (continuesLine(first)) refreshFlow(first.previous());
+            layOutFlowing(first, !continuesLine(first) || flowExact(first.previous()), 2);
+            --changing_;
+            emit update(QRectF(0., -doc->documentMargin(), 1000000000., 1000000000.));
+            return;
+        }
+        ++changing_;
+        QPlainTextDocumentLayout::documentChanged(from, charsRemoved, charsAdded);
+        --changing_;
+        loosenFlow(first, last);
+        return;
     }
     ++changing_;
     QPlainTextDocumentLayout::documentChanged(from, charsRemoved, charsAdded);
@@ -209,7 +227,6 @@ void ColorLayout::layOutPiece(const QTextBlock& block) const {
     const size_t i = size_t(d->index);
     const qreal before = line->advance[i];
     line->advance[i] = laidAdvance(block);
-    line->laid[i] = 1;
     line->length[i] = block.length() - 1;
     line->touch();
     if (line->advance[i] != before) emit const_cast<ColorLayout*>(this)->widthChanged();
@@ -223,7 +240,7 @@ QRectF ColorLayout::pieceRect(const QTextBlock& block) const {
     // Qt reads the lines of the block that carries the row, and of the caret's, straight after.
     if (block.layout()->lineCount() == 0 && (caret || (carrier && !deferred_))) ensureLaidOut(block);
     const qreal shift = rowShift(block);
-    const qreal row = rowHeight(block);
+    const qreal row = rowHeight();
     const bool lastLine = lineStartOf(block) + line->start(line->pieces()) >= document()->characterCount();
     const qreal bottom = lastLine ? document()->documentMargin() : 0;
     const qreal x = pieceX(block);
@@ -237,8 +254,6 @@ qreal ColorLayout::pieceX(const QTextBlock& piece) const {
     if (!line) return 0;
     return document()->documentMargin() + line->x(pieceData(piece)->index);
 }
-
-qreal ColorLayout::rowHeight(const QTextBlock&) const { return plainRowHeight(); }
 
 qreal ColorLayout::rowShift(const QTextBlock& piece) const {
     // Qt keeps the top margin above the first block only: when another piece of the first line
@@ -279,7 +294,7 @@ qreal ColorLayout::charWidth() const {
     return charWidth_;
 }
 
-qreal ColorLayout::plainRowHeight() const {
+qreal ColorLayout::rowHeight() const {
     if (rowHeight_ < 0) charWidth();
     return rowHeight_;
 }

@@ -59,12 +59,20 @@ public:
     void ensureLaidOut(const QTextBlock& block) const;
     // Where a piece's text starts across its row, the document's margin included.
     qreal pieceX(const QTextBlock& piece) const;
-    // The height of the row of a line held in pieces, and how far its text stands below the
-    // top of the block that carries it.
-    qreal rowHeight(const QTextBlock& piece) const;
+    // The height of the row of a line held in pieces (that of one line of the text's font), and
+    // how far its text stands below the top of the block that carries it.
+    qreal rowHeight() const;
     qreal rowShift(const QTextBlock& piece) const;
     // Makes the piece that holds a document position carry its row; true when another did.
     bool carry(int position);
+    // Wrapped: lays out the pieces of the line of `block` up to it, each going on where the
+    // one before ended, where they are not laid out so yet.
+    void refreshFlow(const QTextBlock& block) const;
+    // Whether a block's last row goes on with the first row of the piece after it.
+    bool flowsOn(const QTextBlock& block) const;
+    // Gives the pieces over [from, to] (invalid: all) not laid out yet as many rows as their
+    // text would fill, in place of Qt's one.
+    void estimateRows(QTextBlock from = {}, const QTextBlock& to = {});
 
 signals:
     // A line held in pieces grew or shrank across: the widest line may have changed.
@@ -75,6 +83,21 @@ protected:
 
 private:
     bool painted(const QTextBlock& block) const { return block.userState() == generation_; }
+    bool flowing(const QTextBlock& block) const;
+    QRectF flowRect(const QTextBlock& block) const;
+    // Lays a wrapped piece out after the piece before, exactly when that one is exact; the pieces
+    // after it that stood on its old end are laid out again, `budget` of them, the rest marked.
+    void layOutFlowing(const QTextBlock& block, bool exact, int budget) const;
+    bool flowExact(const QTextBlock& block) const;
+    // After Qt dropped the layouts over [from, to]: the pieces after them no longer stand on
+    // what they were laid out after.
+    void loosenFlow(QTextBlock from, const QTextBlock& to);
+    void sizeChangedLater() const;
+    qreal flowWidth() const;
+    // Lays out, a slice at a time between events, the wrapped pieces that are not exact, so that
+    // the page's rows add up and a jump across it finds them laid out.
+    void flowLater() const;
+    void flowSome();
     bool holdsCaret(const QTextBlock& block) const;
     QRectF pieceRect(const QTextBlock& block) const;
     void layOutPiece(const QTextBlock& block) const;
@@ -82,7 +105,6 @@ private:
     // lines held whole; true when a line count changed.
     bool settleLines(QTextBlock from, QTextBlock to);
     qreal charWidth() const;
-    qreal plainRowHeight() const;
 
     Painter painter_;
     std::function<int()> caret_;
@@ -99,6 +121,10 @@ private:
     mutable qreal rowHeight_ = -1;
     // The lines gathered, to find the widest.
     mutable std::vector<std::weak_ptr<LineGeometry>> lines_;
+    mutable bool sizeChangePending_ = false;
+    mutable bool flowPending_ = false;
+    int flowScan_ = 0;          // the block number the slices go on from
+    bool flowFound_ = false;    // the running pass laid something out
 };
 
 }  // namespace kavrin

@@ -65,10 +65,8 @@ std::shared_ptr<LineGeometry> gatherLine(const QTextBlock& first, int caret, qre
         d->line = g;
         d->index = i;
         const int length = b.length() - 1;
-        const bool laid = b.layout()->lineCount() > 0;
         g->length.push_back(length);
-        g->laid.push_back(laid);
-        g->advance.push_back(laid ? laidAdvance(b) : length * charWidth);
+        g->advance.push_back(b.layout()->lineCount() > 0 ? laidAdvance(b) : length * charWidth);
         if (carried < 0 && b.isVisible()) carried = i;
         if (caret >= b.position() && caret < b.position() + b.length()) holding = i;
     }

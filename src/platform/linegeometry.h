@@ -1,6 +1,6 @@
 #pragma once
-// Where the pieces of a line held as several blocks stand when lines are not wrapped: side by
-// side on one row, each after the one before. Qt places blocks one under another, so the row is
+// Where the pieces of a line held as several blocks stand when lines are not wrapped (wrapped,
+// see ColorLayout): side by side on one row, each after the one before. Qt places blocks one under another, so the row is
 // carried by one piece (visible, one line high) and the others are hidden blocks of no height,
 // which Qt's scrolling passes over in one step; the editor paints them in their places. The
 // piece that holds the caret carries the row, so that what Qt asks about the caret's block is
@@ -15,7 +15,6 @@ namespace kavrin {
 struct LineGeometry {
     std::vector<int> length;     // characters of each piece, its soft break not counted
     std::vector<qreal> advance;  // how far each piece reaches: laid out, or estimated
-    std::vector<char> laid;
     int carrier = 0;
 
     int pieces() const { return int(length.size()); }

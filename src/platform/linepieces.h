@@ -36,6 +36,12 @@ struct PieceData : QTextBlockUserData {
     bool continues = false;
     std::shared_ptr<LineGeometry> line;
     int index = 0;
+    // Wrapped: how far across the piece's last row reaches (from the margin), whether its first
+    // row goes on in the last row of the piece before, and whether it was laid out after the
+    // piece before as that one now stands (else only roughly, for Qt's measures).
+    qreal endX = 0;
+    bool shares = false;
+    bool exact = false;
 };
 
 inline PieceData* pieceData(const QTextBlock& b) { return b.isValid() ? static_cast<PieceData*>(b.userData()) : nullptr; }

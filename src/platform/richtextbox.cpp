@@ -1068,6 +1068,7 @@ void RichTextBox::setRightMargin(int margin) {
     if (margin == 0) {
         layout_->setSideBySide(false);
         setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        layout_->estimateRows();
         return;
     }
     setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -1095,6 +1096,8 @@ void RichTextBox::resizeEvent(QResizeEvent* e) {
         return;
     }
     QPlainTextEdit::resizeEvent(e);
+    // Wrapped anew at the new width, long lines' pieces count the rows they will take.
+    if (e->oldSize().width() != e->size().width()) layout_->estimateRows();
 }
 
 int RichTextBox::lineFromChar(int offset) const {

@@ -355,6 +355,26 @@ private:
     int positionInRow(int line, qreal x) const;
     void paintShownBlock(QPainter& painter, const QTextBlock& block, const QPointF& at, const QRect& exposed,
                          const QAbstractTextDocumentLayout::PaintContext& context) const;
+    // Wrapped rows of lines held in pieces: a row begins in one block's line and may go on in
+    // the first line of the next pieces.
+    struct RowPart {
+        QTextBlock block;
+        int line = 0;
+        bool isValid() const { return block.isValid(); }
+    };
+    // The line of a block (-1: its last), laid out where the piece before ended.
+    RowPart laidPart(const QTextBlock& block, int line) const;
+    // The first part of the row a part is in, the parts of the row that begins at `start`, and
+    // the first part of the row holding a document position.
+    RowPart rowStart(RowPart part) const;
+    QList<RowPart> rowParts(RowPart start) const;
+    RowPart partAt(int position) const;
+    // The first part of the row after a row, and of the row before the one a part begins.
+    RowPart nextRowStart(const QList<RowPart>& row) const;
+    RowPart previousRowStart(const RowPart& first) const;
+    int positionInRow(const QList<RowPart>& parts, qreal x) const;
+    // Up, Down, Page Up and Page Down, Home and End over wrapped lines held in pieces.
+    bool wrappedAcrossPieces(QKeyEvent* e);
     // The mouse over lines held in pieces: the view's own hit test instead of Qt's, which sees
     // one block of a row.
     void pressAcrossPieces(QMouseEvent* e);

@@ -25,6 +25,7 @@ void RichTextBox::moveCaretTo(int offset, bool keep) {
 
 void RichTextBox::keyAsQt(QKeyEvent* e) {
     if (!soft_.isEmpty() && layout_->sideBySide() && verticalAcrossPieces(e)) return;
+    if (!soft_.isEmpty() && !layout_->sideBySide() && wrappedAcrossPieces(e)) return;
     if (!soft_.isEmpty() && keyAcrossPieces(e)) return;
     typeAsQt([&] { QPlainTextEdit::keyPressEvent(e); });
 }

@@ -83,8 +83,23 @@ void RichTextBox::paintEvent(QPaintEvent* e) {
     painter.setClipRect(exposed);
     const QAbstractTextDocumentLayout::PaintContext context = getPaintContext();
     painter.setPen(context.palette.text().color());
-    for (ShownRow row = firstShownRow(); row.isValid(); row = nextRow(row)) {
+    ShownRow row = firstShownRow();
+    // Wrapped, the last row of the piece above may be the first row shown.
+    if (row.isValid() && !layout_->sideBySide() && isPiece(row.block)) layout_->refreshFlow(row.block);
+    if (row.isValid() && layout_->flowsOn(row.block.previous())) {
+        const QTextBlock before = row.block.previous();
+        paintShownBlock(painter, before, QPointF(offset.x(), row.top - layout_->blockBoundingRect(before).height()), exposed,
+                        context);
+    }
+    for (; row.isValid(); row = nextRow(row)) {
         if (row.top > area.height()) break;
+        if (!row.pieces && isPiece(row.block)) {
+            // Wrapped: laid out where the piece before ended, before it is shown; the next piece
+            // too, as whether it goes on in this one's last row decides this one's height.
+            layout_->refreshFlow(row.block);
+            if (continuesLine(row.block.next())) layout_->refreshFlow(row.block.next());
+            row = rowAt(row.block, row.top);
+        }
         if (row.top + row.height < exposed.top() || row.top > exposed.bottom()) continue;
         if (!row.pieces) {
             if (row.block.isVisible()) paintShownBlock(painter, row.block, QPointF(offset.x(), row.top), exposed, context);
@@ -161,6 +176,7 @@ int RichTextBox::hitPosition(const QPointF& point) const {
         return piece.position() + l.xToCursor(point.x() - originX - layout_->pieceX(piece));
     }
     layout_->ensureLaidOut(row.block);
+    layout_->refreshFlow(row.block);
     const QTextLayout* layout = row.block.layout();
     const QPointF at = point - QPointF(originX, row.top);
     int off = 0;
@@ -172,6 +188,12 @@ int RichTextBox::hitPosition(const QPointF& point) const {
         } else if (r.bottom() <= at.y()) {
             off = qMax(off, line.textStart() + line.textLength());
         } else {
+            // Wrapped, a piece's first row may go on from the last row of the piece before.
+            const QTextBlock before = row.block.previous();
+            if (i == 0 && at.x() < line.x() && layout_->flowsOn(before)) {
+                const QTextLayout* previous = before.layout();
+                return before.position() + previous->lineAt(previous->lineCount() - 1).xToCursor(at.x());
+            }
             off = line.xToCursor(at.x());
             break;
         }
