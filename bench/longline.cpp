@@ -178,6 +178,7 @@ void runSteps(int mb, bool wrap, int column, const Editor& ed) {
         stepName() = std::string("Paste at the ") + where;
         note(mb, wrap, std::string("Paste 100 KB at the ") + where, column, timed(ed.paste));
     }
+    stepName() = "Undo of the paste";
     note(mb, wrap, "Undo of the paste in the middle", column, timed(ed.undo));
     if (ed.length() != before + 2 * 100 * 1024) std::fprintf(stderr, "unexpected length after the steps\n");
 }
@@ -219,6 +220,8 @@ void oneLine(benchmark::State& state) {
             doc->txtMain->setSelStart(int(normal.indexOf(QStringLiteral("long enough"), normal.size() / 2)));
             QApplication::processEvents();
             note(mb, wrap, "Key at the middle", 2, timed([&] { sendKey(doc->txtMain, Qt::Key_X, QStringLiteral("x")); }));
+            note(mb, wrap, "Paste 100 KB at the middle", 2, timed([] { mainWindow->mnuEditPaste_Click(); }));
+            note(mb, wrap, "Undo of the paste in the middle", 2, timed([] { mainWindow->mnuEditUndo_Click(); }));
             kavrin::bench::closeDocuments();
         } else {
             auto edit = plainEditor(wrap);
@@ -248,7 +251,7 @@ void printTable() {
         bool any = false;
         for (const auto& [key, cell] : table()) any = any || std::get<1>(key) == wrap;
         if (!any) continue;
-        std::printf("\nLines %s (ms; the last column: a key in the middle of an ordinary page of that size)\n",
+        std::printf("\nLines %s (ms; the last column: the same in the middle of an ordinary page of that size)\n",
                     wrap ? "wrapped" : "not wrapped");
         std::printf("%-34s %6s %11s %15s %13s\n", "step", "size", "ours", "QPlainTextEdit", "ordinary page");
         for (const std::string& what : rowOrder()) {

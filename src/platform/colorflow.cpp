@@ -183,22 +183,21 @@ void ColorLayout::estimateRows(QTextBlock from, const QTextBlock& to) {
 }
 
 void ColorLayout::loosenFlow(QTextBlock from, const QTextBlock& to) {
-    // The pieces Qt dropped are laid out again when asked for; those after them in their line
-    // are no longer exact, and the pieces before them no longer go on into them.
+    // The pieces Qt dropped are laid out again when asked for; the piece after them in their
+    // line no longer stands where it was laid out, and the piece before no longer goes on into
+    // them. Those further on move only if that one's end moves, which its layout finds out.
     if (continuesLine(from) && laidOut(from.previous()))
         QTextBlock(from.previous()).setLineCount(from.previous().layout()->lineCount());
-    for (QTextBlock b = to.next(); continuesLine(b); b = b.next()) {
-        PieceData* d = pieceData(b);
-        if (!d->exact) break;
-        d->exact = false;
-    }
+    if (const QTextBlock next = to.next(); continuesLine(next)) dataOf(next)->exact = false;
     estimateRows(from, to);
 }
 
 void ColorLayout::flowLater() const {
     if (flowPending_ || sideBySide_ || !hasPieces_) return;
     flowPending_ = true;
-    QTimer::singleShot(0, const_cast<ColorLayout*>(this), [this] { const_cast<ColorLayout*>(this)->flowSome(); });
+    // A timer, not a posted call: the repaint of the edit that asked for it, and the keys and
+    // clicks waiting, go first.
+    QTimer::singleShot(1, Qt::PreciseTimer, const_cast<ColorLayout*>(this), [this] { const_cast<ColorLayout*>(this)->flowSome(); });
 }
 
 void ColorLayout::flowSome() {
