@@ -112,23 +112,10 @@ QTemporaryDir& workDir() {
     return dir;
 }
 
-void startMain() {
-    if (mainWindow) return;
-    resetProgramState();
-    kavrin::bench::useBenchColours();
-    kavrin::bench::quietStart();
-    dialogHooks().msgBox = [](const QString&, int, const QString&) { return vbOK; };
-    mainWindow = new mdiMain();
-    mainWindow->resize(1000, 700);
-    mainWindow->show();
-    kavrin::bench::useBenchColours();
-    colorOnOpen = true;
-    QApplication::processEvents();
-}
 
 // Opens the page through the main window's open path, coloured on opening.
 double openOurs(const QString& page, bool wrap, DocumentWindow** opened) {
-    startMain();
+    kavrin::bench::startMainWindow();
     kavrin::bench::closeDocuments();
     wordWrap = wrap;
     const QString path = workDir().path() + "/page.html";

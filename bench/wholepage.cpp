@@ -105,17 +105,8 @@ QTemporaryDir& workDir() {
 
 void startMain() {
     if (mainWindow) return;
-    resetProgramState();
-    setColours();
-    kavrin::bench::quietStart();
-    dialogHooks().msgBox = [](const QString&, int, const QString&) { return vbOK; };
-    mainWindow = new mdiMain();
-    mainWindow->resize(1000, 700);
-    mainWindow->show();
-    setColours();
-    colorOnOpen = true;
+    kavrin::bench::startMainWindow();
     wordWrap = false;
-    QApplication::processEvents();
 }
 
 void closeAll() { kavrin::bench::closeDocuments(); }
