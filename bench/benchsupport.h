@@ -1,6 +1,7 @@
 #pragma once
 // Benchmarks that open the main window run it against a private settings store, with the
 // start-up questions and tips already answered, so nothing waits for a person.
+#include <QApplication>
 #include <QCoreApplication>
 #include <QString>
 #include <QTemporaryDir>
@@ -8,6 +9,9 @@
 #include "documents/documentwindow.h"
 
 #include "documents/globals.h"
+#include "mainwindow/mdiMain.h"
+#include "platform/dialoghooks.h"
+#include "platform/msgbox.h"
 #include "platform/settingsstore.h"
 
 namespace kavrin::bench {
@@ -69,6 +73,22 @@ inline void useBenchColours() {
     formColor = 0xFF00FF;
     imageColor = 0x800080;
     unrecognizedColor = 0x0000FF;
+}
+
+// The main window, once, as a person's would stand after the first start, colouring on opening;
+// a message box answers OK at once.
+inline void startMainWindow() {
+    if (mainWindow) return;
+    resetProgramState();
+    useBenchColours();
+    quietStart();
+    dialogHooks().msgBox = [](const QString&, int, const QString&) { return vbOK; };
+    mainWindow = new mdiMain();
+    mainWindow->resize(1000, 700);
+    mainWindow->show();
+    useBenchColours();
+    colorOnOpen = true;
+    QApplication::processEvents();
 }
 
 }  // namespace kavrin::bench

@@ -2,6 +2,8 @@
 
 #include "platform/colorlayout.h"
 
+#include <QScrollBar>
+
 #include <QAbstractTextDocumentLayout>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
@@ -19,6 +21,7 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <utility>
@@ -41,6 +44,8 @@ public:
         if (!box_) return;
         RichTextBox* box = box_;
         --box->scopeDepth_;
+        // Pieces are cut and joined once the operation is over, before anyone hears of it.
+        if (box->scopeDepth_ == 0) box->reshapeNoted();
         const bool change = box->pendingChange_;
         const bool sel = box->pendingSel_;
         box->pendingChange_ = outerChange_;
@@ -149,6 +154,7 @@ private:
 RichTextBox::RichTextBox(QWidget* parent) : QPlainTextEdit(parent) {
     auto* doc = new QTextDocument(this);
     layout_ = new ColorLayout(doc, [this](const QTextBlock& b, QList<QTextLayout::FormatRange>& ranges) { paintBlock(b, ranges); });
+    layout_->setCaret([this] { return textCursor().position(); });
     doc->setDocumentLayout(layout_);
     setDocument(doc);
     // Every edit goes through the program's own undo history.
@@ -165,8 +171,24 @@ RichTextBox::RichTextBox(QWidget* parent) : QPlainTextEdit(parent) {
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, &RichTextBox::noteSelChange);
     // A typing colour holds while the caret stays where it was set, as Qt's own does.
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] {
-        if (textCursor().position() != typingPosition_) typingColor_ = -1;
+        if (!reshaping_ && textCursor().position() != typingPosition_) typingColor_ = -1;
+        // Moved by Qt: the piece the caret came to carries its row from now on.
+        if (!reshaping_ && layout_->carry(textCursor().position())) carryCaret();
+        if (!movingUpDown_) goalX_ = -1;
     });
+    // A line held in pieces reaches further or less far: the horizontal scroll range follows at
+    // once, so that the caret can be scrolled to, without Qt walking the whole document to set
+    // both ranges again at every key; while painting, once it is done.
+    connect(layout_, &ColorLayout::widthChanged, this, [this] {
+        if (painting_) {
+            QMetaObject::invokeMethod(layout_, &ColorLayout::widthChanged, Qt::QueuedConnection);
+            return;
+        }
+        if (lineWrapMode() != QPlainTextEdit::NoWrap) return;
+        horizontalScrollBar()->setRange(0, qMax(0, int(layout_->documentSize().width()) - viewport()->width()));
+    });
+    autoScroll_ = new QTimer(this);
+    connect(autoScroll_, &QTimer::timeout, this, &RichTextBox::autoScroll);
     connect(this, &QPlainTextEdit::selectionChanged, this, &RichTextBox::noteSelChange);
 }
 
@@ -174,55 +196,36 @@ RichTextBox::RichTextBox(QWidget* parent) : QPlainTextEdit(parent) {
 
 bool RichTextBox::cacheConsistent() const {
     const QTextDocument* doc = document();
-    return textLength() == qsizetype(doc->characterCount() - 1) + (doc->blockCount() - 1);
+    return textLength() == qsizetype(doc->characterCount() - 1) + (doc->blockCount() - 1) - 2 * soft_.count();
 }
 
-void RichTextBox::rebuildCache() { store_.setFromDocument(document()->toRawText(), document()->blockCount()); }
+void RichTextBox::rebuildCache() {
+    soft_.rebuild(document());
+    store_.setFromDocument(document()->toRawText(), document()->blockCount(), soft_.positions());
+}
 
 void RichTextBox::setCache(QString text) { store_.set(std::move(text)); }
 
-namespace {
-
-// Qt breaks a line at word boundaries by looking ahead over the whole word for each line it
-// makes, so a run without blanks (a minified page, an inline data: picture) costs time growing
-// with the square of its length to lay out: a 300 KB run takes seconds, a 5 MB one hours. From
-// this length on, lines may break anywhere instead, which costs time in proportion.
-constexpr int kLongRun = 4000;
-
-bool hasLongRun(QStringView text) {
-    int run = 0;
-    for (const QChar c : text) {
-        if (c.isSpace()) run = 0;
-        else if (++run >= kLongRun) return true;
-    }
-    return false;
-}
-
-}  // namespace
-
-void RichTextBox::chooseWrapFor(int position, int added) {
-    QTextDocument* doc = document();
-    const bool whole = position == 0 && added >= doc->characterCount() - 1;
-    if (wrapAnywhere_ && !whole) return;
-    bool longRun = false;
-    const int last = position + added;
-    for (QTextBlock b = doc->findBlock(position); b.isValid() && b.position() <= last; b = b.next()) {
-        if (b.length() > kLongRun && hasLongRun(b.text())) {
-            longRun = true;
-            break;
-        }
-    }
-    // A new text as a whole decides afresh; a change only ever switches to breaking anywhere.
-    if (longRun == wrapAnywhere_ || (!longRun && !whole)) return;
-    wrapAnywhere_ = longRun;
-    // Set now, inside the change notice, so that Qt lays the changed blocks out only this way.
-    setWordWrapMode(longRun ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere);
-}
-
 void RichTextBox::onContentsChange(int position, int removed, int added) {
-    chooseWrapFor(position, added);
-    if (bulk_) return;
     QTextDocument* doc = document();
+    // The separator before the change is untouched: the block after it continues a line as
+    // before, whichever of Qt's blocks now stands there.
+    {
+        const QTextBlock at = doc->findBlock(position);
+        if (at.position() == position) setContinues(at, position > 0 && soft_.isSoftAt(position - 1));
+    }
+    // Which separators of the removed stretch joined pieces, before the list follows the change.
+    std::vector<int> softGone;
+    for (int at : soft_.positions()) {
+        if (at >= position + removed) break;
+        if (at >= position) softGone.push_back(at);
+    }
+    const bool hadPieces = !soft_.isEmpty();
+    soft_.update(doc, position, removed, added, marksMade_ || !softGone.empty());
+    marksMade_ = false;
+    layout_->setHasPieces(hadPieces || !soft_.isEmpty());
+    notePieces(position, position + added);
+    if (bulk_) return;
     const int docLen = doc->characterCount() - 1;
     bool changed = true;
     // The counts Qt reports are not always the text's own (format changes report removed ==
@@ -231,12 +234,18 @@ void RichTextBox::onContentsChange(int position, int removed, int added) {
     bool ok = position >= 0 && removed >= 0 && added >= 0 && position + added <= docLen;
     if (ok) {
         // The text before `position` is untouched, so its line breaks can be counted now.
-        const qsizetype start = position + doc->findBlock(position).blockNumber();
+        const qsizetype start = soft_.offsetOf(doc, position);
         const SplitText cache = textParts();
         const qsizetype len = cache.size();
         qsizetype end = start;
         ok = start <= len;
+        auto gone = softGone.begin();
         for (int k = 0; ok && k < removed; ++k) {
+            // A soft break took no room in the text.
+            if (gone != softGone.end() && *gone == position + k) {
+                ++gone;
+                continue;
+            }
             if (end >= len) {
                 ok = false;
                 break;
@@ -251,9 +260,10 @@ void RichTextBox::onContentsChange(int position, int removed, int added) {
                 c.setPosition(position + added, QTextCursor::KeepAnchor);
                 const QString raw = c.selectedText();
                 addedText.reserve(raw.size() + 16);
-                appendCrlf(&addedText, raw);
+                appendCrlf(&addedText, raw, &soft_.positions(), position);
             }
-            if (removed == added && end - start == addedText.size() && cache.matches(start, addedText)) {
+            // Colours alone, or pieces cut or joined, leave the text as it was.
+            if (end - start == addedText.size() && cache.matches(start, addedText)) {
                 changed = false;
             } else {
                 noteChange(cache, start, end, addedText.size());
@@ -286,6 +296,43 @@ void RichTextBox::onContentsChange(int position, int removed, int added) {
     repaintChanged(position, added);
     pendingChange_ = true;
     if (scopeDepth_ == 0) scheduleFlush();
+}
+
+// --- pieces --------------------------------------------------------------------------------------
+
+void RichTextBox::notePieces(int from, int to) {
+    const QTextDocument* doc = document();
+    // Typing in an ordinary line looks at one block and moves on.
+    const QTextBlock first = doc->findBlock(from);
+    if (first == doc->findBlock(to) && first.length() <= kPieceMax + 1 && !isPiece(first)) return;
+    reshapeFrom_ = reshapeFrom_ < 0 ? from : qMin(reshapeFrom_, from);
+    reshapeTo_ = qMax(reshapeTo_, to);
+}
+
+void RichTextBox::reshapeNow(int from, int to) {
+    QTextCursor c(document());
+    marksMade_ = true;
+    reshapePieces(c, from, to);
+}
+
+void RichTextBox::reshapeNoted() {
+    if (reshapeFrom_ < 0 || reshaping_) return;
+    const int from = reshapeFrom_, to = reshapeTo_;
+    reshapeFrom_ = reshapeTo_ = -1;
+    reshaping_ = true;
+    const int typing = typingPosition_;
+    const int caret = textCursor().position();
+    HoldPainting hold(layout_);
+    QTextCursor c(document());
+    c.beginEditBlock();
+    marksMade_ = true;
+    reshapePieces(c, from, to);
+    hold.release();
+    c.endEditBlock();
+    marksMade_ = false;
+    // The caret moved with the separators before it; a typing colour set where it stood holds.
+    if (typing >= 0 && typing == caret) typingPosition_ = textCursor().position();
+    reshaping_ = false;
 }
 
 void RichTextBox::noteChange(const QString& before, qsizetype start, qsizetype end, qsizetype inserted) {
@@ -322,6 +369,8 @@ void RichTextBox::noteChange(const SplitText& before, qsizetype start, qsizetype
 TextChange RichTextBox::takeChange() { return std::exchange(change_, TextChange{}); }
 
 void RichTextBox::noteSelChange() {
+    // Pieces cut or joined before the caret move it in the document, not in the text.
+    if (reshaping_) return;
     pendingSel_ = true;
     if (scopeDepth_ == 0) scheduleFlush();
 }
@@ -335,6 +384,7 @@ void RichTextBox::scheduleFlush() {
 void RichTextBox::flushPending() {
     flushQueued_ = false;
     if (scopeDepth_ > 0) return;  // the running scope sends them
+    reshapeNoted();
     const bool change = pendingChange_, sel = pendingSel_;
     pendingChange_ = pendingSel_ = false;
     QPointer<RichTextBox> alive(this);
@@ -344,9 +394,9 @@ void RichTextBox::flushPending() {
 
 // --- offsets -------------------------------------------------------------------------------
 
-int RichTextBox::toOffset(int position) const { return documentOffset(document(), position); }
+int RichTextBox::toOffset(int position) const { return soft_.offsetOf(document(), position); }
 
-int RichTextBox::toPosition(int offset) const { return documentPosition(document(), offset); }
+int RichTextBox::toPosition(int offset) const { return soft_.positionOf(document(), offset); }
 
 // --- selection -----------------------------------------------------------------------------
 
@@ -362,7 +412,7 @@ void RichTextBox::setSelStart(int offset) {
     RichTextBoxScope scope(this);
     QTextCursor c = textCursor();
     c.setPosition(toPosition(offset));
-    setTextCursor(c);
+    placeCursor(c);
 }
 
 void RichTextBox::setSelLength(int length) {
@@ -371,7 +421,7 @@ void RichTextBox::setSelLength(int length) {
     QTextCursor c = textCursor();
     c.setPosition(toPosition(start));
     c.setPosition(toPosition(start + qMax(0, length)), QTextCursor::KeepAnchor);
-    setTextCursor(c);
+    placeCursor(c);
 }
 
 void RichTextBox::select(int start, int length) {
@@ -380,7 +430,7 @@ void RichTextBox::select(int start, int length) {
     start = qBound(0, start, textLength());
     c.setPosition(toPosition(start));
     c.setPosition(toPosition(start + qMax(0, length)), QTextCursor::KeepAnchor);
-    setTextCursor(c);
+    placeCursor(c);
 }
 
 QString RichTextBox::selText() const {
@@ -396,9 +446,9 @@ int RichTextBox::caretColorAt(int position) const {
     const QTextDocument* doc = document();
     position = qBound(0, position, doc->characterCount() - 1);
     const QTextBlock b = doc->findBlock(position);
-    const qsizetype offset = qsizetype(position) + b.blockNumber();
+    const qsizetype offset = toOffset(position);
     // At the start of a line that has text, the caret takes its first character's colour.
-    if (position == b.position() && b.length() > 1) return colors_.at(offset);
+    if (position == b.position() && b.length() > 1 && !continuesLine(b)) return colors_.at(offset);
     if (offset == 0) return headColor_;
     return colors_.at(offset - 1);  // at a line's start: the colour of the break before it
 }
@@ -531,7 +581,7 @@ void RichTextBox::repaintChanged(int position, int added) {
 }
 
 void RichTextBox::paintBlock(const QTextBlock& block, QList<QTextLayout::FormatRange>& ranges) const {
-    const qsizetype offset = qsizetype(block.position()) + block.blockNumber();
+    const qsizetype offset = soft_.blockOffset(block);
     colors_.forRuns(offset, offset + block.length() - 1, [&](qsizetype start, qsizetype length, int color) {
         // Black is the text's own colour.
         if (color == 0) return;
@@ -582,7 +632,7 @@ void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
     for (const TextEdit& e : edits) growth += e.text.size() - qMax(0, e.length);
     QString cache;
     cache.reserve(len + qMax<qsizetype>(0, growth) + 16);
-    OffsetWalker walker(document());
+    OffsetWalker walker(document(), soft_);
     // Planning takes about a third of the work, the edits the rest.
     const qsizetype planned = edits.size(), work = 3 * planned;
     WorkReport report(this, work);
@@ -627,21 +677,27 @@ void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
     bulk_ = true;
     qsizetype made = 0;
     for (auto it = plan.rbegin(); it != plan.rend(); ++it) {
+        const KeepMark keep(document(), it->from);
         c.setPosition(it->from);
         c.setPosition(it->to, QTextCursor::KeepAnchor);
         if (!it->text.isEmpty())
             c.insertText(it->text);
         else if (c.hasSelection())
             c.removeSelectedText();
+        keep.restore();
         report.at(planned + 2 * ++made * planned / qsizetype(plan.size()));
     }
     // The colours follow, front to back, so that their gap only ever moves forward.
     qsizetype shift = 0;
+    int grown = 0;  // in the document
     for (const Planned& p : plan) {
         colors_.splice(p.start + shift, p.end - p.start, p.length, p.color);
         shift += p.length - (p.end - p.start);
+        grown += int(p.text.size()) - (p.to - p.from);
     }
-    layout_->invalidate(plan.front().from, documentPosition(document(), int(plan.back().end + shift)));
+    const int lastTo = plan.back().to + grown;
+    reshapeNow(plan.front().from, lastTo);
+    layout_->invalidate(plan.front().from, lastTo);
     hold.release();
     c.endEditBlock();
     bulk_ = false;
@@ -664,14 +720,17 @@ void RichTextBox::replaceRange(int from, int to, const QString& text, int color)
     WorkReport report(this, text.size());
     HoldPainting hold(layout_);
     c.beginEditBlock();
+    const KeepMark keep(document(), from);
     c.setPosition(from);
     c.setPosition(to, QTextCursor::KeepAnchor);
     c.removeSelectedText();
     insertInPieces(c, text, report);
+    keep.restore();
+    reshapeNow(from, c.position());
     hold.release();
     c.endEditBlock();
     staged_ = outer;
-    setTextCursor(c);
+    placeCursor(c);
 }
 
 void RichTextBox::insertInPieces(QTextCursor& c, QStringView text, WorkReport& report, qsizetype doneBefore) {
@@ -717,12 +776,16 @@ void RichTextBox::setSelText(const QString& text, const QVector<ColorRange>& col
     QTextCursor c = sel;
     HoldPainting hold(layout_);
     c.beginEditBlock();
+    const KeepMark keep(document(), c.selectionStart());
     c.removeSelectedText();
+    const int from = c.position();
     insertInPieces(c, text, report);
+    keep.restore();
+    reshapeNow(from, c.position());
     hold.release();
     c.endEditBlock();
     staged_ = outer;
-    setTextCursor(c);
+    placeCursor(c);
     pendingChange_ = true;
 }
 
@@ -731,6 +794,7 @@ void RichTextBox::setSelText(const QString& text, const QVector<ColorRange>& col
 RichTextBox::ForwardEdits::ForwardEdits(RichTextBox* box)
     : box_(box), scope_(std::make_unique<RichTextBoxScope>(box)), cursor_(box->document()), original_(box->text()) {
     edited_.reserve(original_.size() + original_.size() / 8 + 64);
+    for (const int at : box->soft_.positions()) softAt_.push_back(box->toOffset(at));
     box->layout_->setHeld(true);
     cursor_.beginEditBlock();
 }
@@ -745,12 +809,15 @@ void RichTextBox::ForwardEdits::replace(qsizetype start, qsizetype length, const
     const qsizetype skip = qMin(start - end(), original_.size() - restStart_);
     const QStringView between = QStringView(original_).mid(restStart_, skip);
     edited_.append(between);
-    endPosition_ += int(skip - between.count(u"\r\n"));
+    // A soft break takes no room in the text and one place in the document; an offset where two
+    // pieces meet stands for the later one's start.
+    auto softUpTo = [this](qsizetype offset) { return int(std::upper_bound(softAt_.begin(), softAt_.end(), offset) - softAt_.begin()); };
+    endPosition_ += int(skip - between.count(u"\r\n")) + softUpTo(restStart_ + skip) - softUpTo(restStart_);
     restStart_ += skip;
     length = qBound<qsizetype>(0, length, original_.size() - restStart_);
     const QStringView removed = QStringView(original_).mid(restStart_, length);
     const int from = endPosition_;
-    const int to = from + int(length - removed.count(u"\r\n"));
+    const int to = from + int(length - removed.count(u"\r\n")) + softUpTo(restStart_ + length) - softUpTo(restStart_);
     // Replacing a selection types in the colour of its first character. The colour store
     // follows each edit at once, so it holds the text as it stands; the text store (and so
     // colorAt) has the text as it was until finish().
@@ -763,15 +830,20 @@ void RichTextBox::ForwardEdits::replace(qsizetype start, qsizetype length, const
         docText = text;
         edited_.append(text);
     }
+    const KeepMark keep(box_->document(), from);
     cursor_.setPosition(from);
     cursor_.setPosition(to, QTextCursor::KeepAnchor);
     if (!docText.isEmpty())
         cursor_.insertText(docText);
     else if (cursor_.hasSelection())
         cursor_.removeSelectedText();
+    keep.restore();
     box_->colors_.splice(at, length, edited_.size() - at, color);
     endPosition_ = from + int(docText.size());
-    if (firstEdit_ < 0) firstEdit_ = start;
+    if (firstEdit_ < 0) {
+        firstEdit_ = start;
+        firstPosition_ = from;
+    }
     restStart_ += length;
     ++edits_;
 }
@@ -796,6 +868,7 @@ void RichTextBox::ForwardEdits::finish() {
     if (finished_) return;
     finished_ = true;
     edited_.append(QStringView(original_).mid(restStart_));
+    if (edits_ > 0) box_->reshapeNow(firstPosition_, endPosition_);
     box_->bulk_ = true;
     box_->layout_->invalidateAll();
     box_->layout_->setHeld(false);
@@ -850,6 +923,25 @@ void RichTextBox::replaceAll(const std::function<void(const RunSink&)>& produce,
         }
         colors_.append(cache.size() - at, color);
     });
+    // Lines too long to lay out at each key go in as pieces, from the last up, so that the
+    // places of those before stay as the text says.
+    {
+        std::vector<std::pair<int, int>> longLines;
+        qsizetype lineStart = 0;
+        int breaks = 0;
+        for (;;) {
+            const qsizetype cr = cache.indexOf(u'\n', lineStart);
+            const qsizetype lineEnd = cr < 0 ? cache.size() : cr - 1;  // every break is CR LF here
+            if (lineEnd - lineStart > kPieceMax) {
+                const int from = int(lineStart) - breaks;  // a CR LF is one place in the document
+                longLines.emplace_back(from, from + int(lineEnd - lineStart));
+            }
+            if (cr < 0) break;
+            lineStart = cr + 1;
+            ++breaks;
+        }
+        for (auto it = longLines.rbegin(); it != longLines.rend(); ++it) reshapeNow(it->first, it->second);
+    }
     layout_->invalidateAll();
     hold.release();
     c.endEditBlock();
@@ -971,7 +1063,20 @@ bool RichTextBox::saveFile(const QString& path, int fileType) {
 
 void RichTextBox::setRightMargin(int margin) {
     rightMargin_ = margin;
-    setLineWrapMode(margin == 0 ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    // Wrapped, a line's pieces are blocks like any other; not wrapped, they stand side by side
+    // on one row, their geometry gathered once Qt has laid every line out anew.
+    if (margin == 0) {
+        layout_->setSideBySide(false);
+        setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        layout_->estimateRows();
+        return;
+    }
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    if (layout_->sideBySide()) return;
+    layout_->setSideBySide(true);
+    emit layout_->documentSizeChanged(layout_->documentSize());
+    carryCaret();
+    ensureCursorVisible();
 }
 
 void RichTextBox::setRedraw(bool on) {
@@ -991,21 +1096,23 @@ void RichTextBox::resizeEvent(QResizeEvent* e) {
         return;
     }
     QPlainTextEdit::resizeEvent(e);
+    // Wrapped anew at the new width, long lines' pieces count the rows they will take.
+    if (e->oldSize().width() != e->size().width()) layout_->estimateRows();
 }
 
 int RichTextBox::lineFromChar(int offset) const {
     if (offset < 0) offset = selStart();
-    return document()->findBlock(toPosition(offset)).blockNumber();
+    return soft_.lineOf(document(), toPosition(offset));
 }
 
 int RichTextBox::lineIndex(int line) const {
     if (line < 0) line = lineFromChar(-1);
-    const QTextBlock b = document()->findBlockByNumber(line);
+    const QTextBlock b = soft_.lineStart(document(), line);
     if (!b.isValid()) return -1;
-    return b.position() + line;
+    return soft_.blockOffset(b);
 }
 
-int RichTextBox::lineCount() const { return document()->blockCount(); }
+int RichTextBox::lineCount() const { return soft_.lineCount(document()); }
 
 QRect RichTextBox::caretRect() const { return cursorRect().translated(viewport()->geometry().topLeft()); }
 
@@ -1066,19 +1173,19 @@ void RichTextBox::keyPressEvent(QKeyEvent* e) {
             switch (typed) {
             case 13: {
                 QKeyEvent k(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-                typeAsQt([&] { QPlainTextEdit::keyPressEvent(&k); });
+                keyAsQt(&k);
                 break;
             }
             case 8: {
                 QKeyEvent k(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QString(QChar(8)));
-                typeAsQt([&] { QPlainTextEdit::keyPressEvent(&k); });
+                keyAsQt(&k);
                 break;
             }
             default:
                 if (typed >= 32 || typed == 9) {
                     const char32_t cp = char32_t(typed);
                     QKeyEvent k(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUcs4(&cp, 1));
-                    typeAsQt([&] { QPlainTextEdit::keyPressEvent(&k); });
+                    keyAsQt(&k);
                 }
                 break;
             }
@@ -1088,10 +1195,10 @@ void RichTextBox::keyPressEvent(QKeyEvent* e) {
     if (e->matches(QKeySequence::InsertLineSeparator)) {
         // Shift+Enter is a line break like Enter, not Qt's soft line separator.
         QKeyEvent k(QEvent::KeyPress, Qt::Key_Return, mods & ~Qt::ShiftModifier, QStringLiteral("\r"));
-        typeAsQt([&] { QPlainTextEdit::keyPressEvent(&k); });
+        keyAsQt(&k);
         return;
     }
-    typeAsQt([&] { QPlainTextEdit::keyPressEvent(e); });
+    keyAsQt(e);
 }
 
 void RichTextBox::typeAsQt(const std::function<void()>& handle) {
@@ -1133,18 +1240,25 @@ void RichTextBox::mousePressEvent(QMouseEvent* e) {
         // A press inside a selection would start dragging the text away; make it an ordinary
         // click instead.
         c.clearSelection();
-        setTextCursor(c);
+        placeCursor(c);
     }
-    QPlainTextEdit::mousePressEvent(e);
+    if (!soft_.isEmpty())
+        pressAcrossPieces(e);
+    else
+        QPlainTextEdit::mousePressEvent(e);
 }
 
 void RichTextBox::mouseReleaseEvent(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
     const bool left = e->button() == Qt::LeftButton;
-    if (left)
-        QPlainTextEdit::mouseReleaseEvent(e);
-    else
+    if (left && !soft_.isEmpty()) {
+        autoScroll_->stop();
         e->accept();
+    } else if (left) {
+        QPlainTextEdit::mouseReleaseEvent(e);
+    } else {
+        e->accept();
+    }
     QPointer<RichTextBox> alive(this);
     emit MouseUp(buttonCode(e->button()), shiftStateOf(e->modifiers()), p.x(), p.y());
     if (!alive) return;
@@ -1154,13 +1268,36 @@ void RichTextBox::mouseReleaseEvent(QMouseEvent* e) {
     }
 }
 
-void RichTextBox::mouseMoveEvent(QMouseEvent* e) { QPlainTextEdit::mouseMoveEvent(e); }
+void RichTextBox::mouseMoveEvent(QMouseEvent* e) {
+    if (soft_.isEmpty()) {
+        QPlainTextEdit::mouseMoveEvent(e);
+        return;
+    }
+    if ((e->buttons() & Qt::LeftButton) && drag_ != DragUnit::None) dragAcrossPieces(e->position());
+    e->accept();
+}
 
 void RichTextBox::mouseDoubleClickEvent(QMouseEvent* e) {
-    if (e->button() == Qt::LeftButton)
-        QPlainTextEdit::mouseDoubleClickEvent(e);
-    else
+    if (e->button() != Qt::LeftButton) {
         e->accept();
+        return;
+    }
+    if (soft_.isEmpty()) {
+        QPlainTextEdit::mouseDoubleClickEvent(e);
+        return;
+    }
+    // The word under the mouse, over the places where pieces meet.
+    const int position = hitPosition(e->position());
+    const auto word = wordAt(textParts(), lineSpanAt(position), toOffset(position));
+    QTextCursor c = textCursor();
+    c.setPosition(toPosition(int(word.first)));
+    c.setPosition(toPosition(int(word.second)), QTextCursor::KeepAnchor);
+    placeCursor(c);
+    drag_ = DragUnit::Words;
+    dragFirst_ = {word.first, word.second};
+    doubleClicked_.start();
+    doubleClickAt_ = e->position();
+    e->accept();
 }
 
 void RichTextBox::contextMenuEvent(QContextMenuEvent* e) {

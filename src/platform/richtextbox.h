@@ -8,6 +8,9 @@
 #include <QPlainTextEdit>
 #include <QTextLayout>
 #include <QTextCursor>
+#include <QAbstractTextDocumentLayout>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QString>
 #include <QVector>
 
@@ -18,9 +21,11 @@
 #include "platform/keycodes.h"
 #include "platform/rtf.h"
 #include "platform/colorstore.h"
+#include "platform/linepieces.h"
 #include "platform/splittext.h"
 #include "platform/textcolors.h"
 #include "platform/textfile.h"
+#include "platform/textmoves.h"
 #include "platform/textstore.h"
 
 namespace kavrin {
@@ -92,7 +97,9 @@ public:
         QString edited_;
         qsizetype restStart_ = 0;
         int endPosition_ = 0;  // the document position of end()
+        std::vector<qsizetype> softAt_;  // the offsets where pieces of a line meet
         qsizetype firstEdit_ = -1;
+        int firstPosition_ = 0;  // its document position
         int edits_ = 0;
         bool finished_ = false;
     };
@@ -233,6 +240,7 @@ protected:
     void keyReleaseEvent(QKeyEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -250,8 +258,14 @@ protected:
 private:
     friend class RichTextBoxScope;
     void onContentsChange(int position, int removed, int added);
-    // Chooses where long lines may break before Qt lays out the changed blocks.
-    void chooseWrapFor(int position, int added);
+    // Notes that the blocks over document positions [from, to] may need cutting or joining.
+    void notePieces(int from, int to);
+    // Cuts blocks grown too long and joins pieces grown too short where edits were made. This
+    // changes the document but not the text: no Change, nothing to undo, the caret where it was.
+    void reshapeNoted();
+    // Inside an open edit: cuts the blocks over [from, to] that are too long, before Qt lays
+    // them out.
+    void reshapeNow(int from, int to);
     void rebuildCache();
     // The cache becomes `text`, without a gap.
     void setCache(QString text);
@@ -304,10 +318,82 @@ private:
     void paintBlock(const QTextBlock& block, QList<QTextLayout::FormatRange>& ranges) const;
     // Qt's own handling of a key or input-method event, the text it inserts in the cursor's colour.
     void typeAsQt(const std::function<void()>& handle);
+    // Qt's handling of a key, where a line is held in pieces made to treat it as one line.
+    void keyAsQt(QKeyEvent* e);
+    // Handles a key that would stop at a soft break, or see only the piece of a line it stands
+    // in; false when Qt's own handling does.
+    bool keyAcrossPieces(QKeyEvent* e);
+    // The line (CR LF offsets) that holds a document position.
+    LineSpan lineSpanAt(int position) const;
+    // Up, Down, Page Up and Page Down over lines held side by side in pieces; false for others.
+    bool verticalAcrossPieces(QKeyEvent* e);
+    // Makes the cursor the editor's, the piece it stands in carrying its row first, so that
+    // what Qt then asks about the caret's block the block itself answers.
+    void placeCursor(const QTextCursor& c);
+    // After the piece that carries a row changed: the view's first block is one Qt can scroll
+    // from again.
+    void carryCaret();
+
+    // A row as the view shows it: a block, or a line held side by side in pieces.
+    struct ShownRow {
+        QTextBlock block;  // a line held whole, or one of the pieces of a line
+        qreal top = 0;     // where it starts as Qt stacks blocks, in viewport coordinates
+        qreal height = 0;
+        qreal shift = 0;   // how far its text stands below its top
+        bool pieces = false;
+        bool isValid() const { return block.isValid(); }
+    };
+    ShownRow rowAt(const QTextBlock& block, qreal top) const;
+    ShownRow firstShownRow() const;
+    ShownRow nextRow(const ShownRow& row) const;
+    ShownRow previousRow(const ShownRow& row) const;
+    // The document position at a point of the viewport.
+    int hitPosition(const QPointF& point) const;
+    // Where the caret stands across its row, in the document's coordinates.
+    qreal caretX() const;
+    // The position in the row of Qt's line number `line` nearest to `x`.
+    int positionInRow(int line, qreal x) const;
+    void paintShownBlock(QPainter& painter, const QTextBlock& block, const QPointF& at, const QRect& exposed,
+                         const QAbstractTextDocumentLayout::PaintContext& context) const;
+    // Wrapped rows of lines held in pieces: a row begins in one block's line and may go on in
+    // the first line of the next pieces.
+    struct RowPart {
+        QTextBlock block;
+        int line = 0;
+        bool isValid() const { return block.isValid(); }
+    };
+    // The line of a block (-1: its last), laid out where the piece before ended.
+    RowPart laidPart(const QTextBlock& block, int line) const;
+    // The first part of the row a part is in, the parts of the row that begins at `start`, and
+    // the first part of the row holding a document position.
+    RowPart rowStart(RowPart part) const;
+    QList<RowPart> rowParts(RowPart start) const;
+    RowPart partAt(int position) const;
+    // The first part of the row after a row, and of the row before the one a part begins.
+    RowPart nextRowStart(const QList<RowPart>& row) const;
+    RowPart previousRowStart(const RowPart& first) const;
+    int positionInRow(const QList<RowPart>& parts, qreal x) const;
+    // Up, Down, Page Up and Page Down, Home and End over wrapped lines held in pieces.
+    bool wrappedAcrossPieces(QKeyEvent* e);
+    // The mouse over lines held in pieces: the view's own hit test instead of Qt's, which sees
+    // one block of a row.
+    void pressAcrossPieces(QMouseEvent* e);
+    void dragAcrossPieces(const QPointF& point);
+    void autoScroll();
+    // Puts the cursor's position at `offset`, keeping the anchor with `keep`, and shows it.
+    void moveCaretTo(int offset, bool keep);
     void stopAwaitingColors();
 
     TextStore store_;
     ColorStore colors_;
+    // Where lines are held as several pieces.
+    SoftBreaks soft_;
+    // The stretch of document positions whose pieces want looking at after the running edit.
+    int reshapeFrom_ = -1;
+    int reshapeTo_ = -1;
+    // Pieces were cut while an edit was open: the change Qt reports may hold soft breaks.
+    bool marksMade_ = false;
+    bool reshaping_ = false;
     ColorLayout* layout_ = nullptr;
     TextChange change_;
     mutable FormatCache formats_;
@@ -327,10 +413,22 @@ private:
     QString lastError_;
     TextFormat format_;
     int rightMargin_ = 0;
-    bool wrapAnywhere_ = false;  // the text holds a run too long to break only at word boundaries
     bool redraw_ = true;
     bool bulk_ = false;        // replaceAll builds the cache itself
     bool leftPressed_ = false;
+    bool painting_ = false;
+    // Where Up and Down aim across the rows, kept over a run of them; -1: from the caret.
+    qreal goalX_ = -1;
+    bool movingUpDown_ = false;
+    // A press, double or triple click over lines held in pieces: what a drag extends by, the
+    // word or line first taken (CR LF offsets), and where the last clicks were.
+    enum class DragUnit { None, Characters, Words, Lines };
+    DragUnit drag_ = DragUnit::None;
+    LineSpan dragFirst_;
+    QElapsedTimer doubleClicked_;
+    QPointF doubleClickAt_;
+    QPointF dragAt_;
+    QTimer* autoScroll_ = nullptr;
     // Change and SelChange are held back while Qt is inside its own edit or event and sent
     // once when it has finished, so handlers may edit the text again.
     int scopeDepth_ = 0;

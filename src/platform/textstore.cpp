@@ -3,6 +3,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -30,13 +31,13 @@ void TextStore::set(QString text) {
     gap_ = gapLength_ = 0;
 }
 
-void TextStore::setFromDocument(QStringView raw, qsizetype blocks) {
+void TextStore::setFromDocument(QStringView raw, qsizetype blocks, const std::vector<int>& soft) {
     QString out;
     // Room for the gap beyond the text, so that the first edits need no new allocation; the
     // room costs no memory until it is written to.
     const qsizetype length = raw.size() + blocks;
     out.reserve(length + kGapRoom + length / 32);
-    appendCrlf(&out, raw);
+    appendCrlf(&out, raw, &soft);
     set(std::move(out));
 }
 
@@ -147,13 +148,18 @@ bool needsDocumentText(QStringView text) {
     return false;
 }
 
-void appendCrlf(QString* out, QStringView raw) {
+void appendCrlf(QString* out, QStringView raw, const std::vector<int>* soft, int base) {
+    auto next = soft ? std::lower_bound(soft->begin(), soft->end(), base) : std::vector<int>::const_iterator();
     qsizetype run = 0;
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-        if (raw[i].unicode() != 0x2029) continue;
+    for (qsizetype i = raw.indexOf(QChar(0x2029)); i >= 0; i = raw.indexOf(QChar(0x2029), i + 1)) {
         out->append(raw.mid(run, i - run));
-        out->append(u"\r\n");
         run = i + 1;
+        const int at = base + int(i);
+        if (soft) {
+            while (next != soft->end() && *next < at) ++next;
+            if (next != soft->end() && *next == at) continue;
+        }
+        out->append(u"\r\n");
     }
     out->append(raw.mid(run));
 }
@@ -177,57 +183,6 @@ void insertInPieces(QTextCursor& cursor, QStringView text, const QTextCharFormat
         at = end;
         if (inserted) inserted(at);
     }
-}
-
-int documentOffset(const QTextDocument* doc, int position) {
-    position = qBound(0, position, doc->characterCount() - 1);
-    return position + doc->findBlock(position).blockNumber();
-}
-
-int documentPosition(const QTextDocument* doc, int offset) {
-    if (offset <= 0) return 0;
-    // Block b starts at offset position(b) + b, and position(b) >= b.
-    int lo = 0, hi = qMin(doc->blockCount() - 1, offset / 2);
-    while (lo < hi) {
-        const int mid = lo + (hi - lo + 1) / 2;
-        if (doc->findBlockByNumber(mid).position() + mid <= offset)
-            lo = mid;
-        else
-            hi = mid - 1;
-    }
-    const QTextBlock b = doc->findBlockByNumber(lo);
-    return qMin(offset - lo, b.position() + b.length() - 1);
-}
-
-namespace {
-// Offsets this far ahead of the walker's block are walked to, block by block; further ones are
-// looked up.
-constexpr int kWalk = 2048;
-}  // namespace
-
-OffsetWalker::OffsetWalker(const QTextDocument* doc) : doc_(doc), block_(doc->firstBlock()) {}
-
-int OffsetWalker::position(int offset) {
-    offset = qMax(0, offset);
-    if (offset < blockOffset_ || offset - blockOffset_ > kWalk) jump(offset);
-    for (;;) {
-        const int textLength = block_.length() - 1;
-        if (offset < blockOffset_ + textLength + 2) break;
-        const QTextBlock next = block_.next();
-        if (!next.isValid()) break;
-        blockOffset_ += textLength + 2;
-        blockPosition_ += textLength + 1;
-        block_ = next;
-    }
-    // The LF of a line break, and anything past the end, fall on the line's end.
-    // Counted along rather than asked for: each question searches the document.
-    return blockPosition_ + qMin(offset - blockOffset_, block_.length() - 1);
-}
-
-void OffsetWalker::jump(int offset) {
-    block_ = doc_->findBlock(documentPosition(doc_, offset));
-    blockPosition_ = block_.position();
-    blockOffset_ = blockPosition_ + block_.blockNumber();
 }
 
 }  // namespace kavrin

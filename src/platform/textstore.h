@@ -7,6 +7,7 @@
 #include <QTextBlock>
 
 #include <functional>
+#include <vector>
 
 #include "platform/splittext.h"
 
@@ -35,8 +36,9 @@ public:
 
     // Becomes `text`. Spare room in its allocation is kept: the gap grows into it.
     void set(QString text);
-    // Becomes the document text `raw` (U+2029 between its `blocks` blocks) in CR LF form.
-    void setFromDocument(QStringView raw, qsizetype blocks);
+    // Becomes the document text `raw` (U+2029 between its `blocks` blocks) in CR LF form; the
+    // separators at the positions `soft` (in order) join pieces of one line and become nothing.
+    void setFromDocument(QStringView raw, qsizetype blocks, const std::vector<int>& soft);
     // Replaces the `removed` characters at `start` by `added`. A copy of text() held elsewhere
     // stays as it was.
     void splice(qsizetype start, qsizetype removed, QStringView added);
@@ -58,8 +60,10 @@ QString toDocumentText(QStringView text, QString* crlf);
 // Whether `text` needs toDocumentText: QTextCursor::insertText itself takes CR LF as one line
 // break, so only lone breaks and the frame markers do.
 bool needsDocumentText(QStringView text);
-// Appends document text (U+2029 between blocks) as CR LF text.
-void appendCrlf(QString* out, QStringView raw);
+// Appends document text (U+2029 between blocks) as CR LF text. With `soft`, the document
+// positions of soft breaks in order, and `base`, the position of raw's first character, the
+// separators at those positions are left out.
+void appendCrlf(QString* out, QStringView raw, const std::vector<int>* soft = nullptr, int base = 0);
 // A CR LF offset that points between a CR and its LF stands for the line's end, as the document
 // has no position there.
 qsizetype snapToBreak(QStringView text, qsizetype offset);
@@ -70,26 +74,5 @@ constexpr qsizetype kInsertPiece = 1 << 16;
 // a surrogate pair; `inserted` is told how much of the text is in after each piece.
 void insertInPieces(QTextCursor& cursor, QStringView text, const QTextCharFormat& format,
                     const std::function<void(qsizetype inserted)>& inserted);
-
-// The document position of a CR LF offset (a line break counts two there, one in the document),
-// and the offset of a position. The LF of a line break, and anything past the end, fall on the
-// line's end.
-int documentPosition(const QTextDocument* doc, int offset);
-int documentOffset(const QTextDocument* doc, int position);
-
-// Maps CR LF offsets to document positions for a run of offsets that mostly rise, walking from
-// block to block instead of searching the document for each.
-class OffsetWalker {
-public:
-    explicit OffsetWalker(const QTextDocument* doc);
-    int position(int offset);
-
-private:
-    void jump(int offset);
-    const QTextDocument* doc_;
-    QTextBlock block_;
-    int blockOffset_ = 0;
-    int blockPosition_ = 0;  // the document position of block_
-};
 
 }  // namespace kavrin

@@ -100,8 +100,9 @@ TEST_F(ColorCodingTest, APageOfOneLongLineOpensShownInItsColours) {
     QApplication::processEvents();
     RichTextBox* editor = opened->txtMain;
     ASSERT_EQ(editor->tag, "T");
+    // The line's first block, which is all that shows of it.
     const QTextBlock line = editor->document()->findBlockByNumber(2);
-    ASSERT_GT(line.length(), 300 * 1024);
+    ASSERT_TRUE(line.text().startsWith("<p><img"));
     EXPECT_GT(line.layout()->lineCount(), 0);
     const int tagColour = editor->colorAt(editor->lineIndex(2) + 3);  // inside "<img"
     ASSERT_NE(tagColour, 0);

@@ -1,6 +1,8 @@
 // A page whose text runs for megabytes without a blank (a minified page, an inline picture)
 // opens through the ordinary open path and stays editable, with offsets and colours right.
 #include <QTest>
+#include <QApplication>
+#include <QTextBlock>
 #include <QTextDocument>
 
 #include "documents/colorcoding.h"
@@ -9,6 +11,7 @@
 #include "editing.h"
 #include "fixture.h"
 #include "mainwindow/mdiMain.h"
+#include "platform/linepieces.h"
 
 namespace kavrin::test {
 namespace {
@@ -42,7 +45,6 @@ TEST_F(LongLineTest, AFiveMegabyteLineOpensColouredAndTakesTypingWhereTheCaretIs
     ASSERT_NE(doc, nullptr);
     RichTextBox* editor = doc->txtMain;
     ASSERT_EQ(editor->text().toLatin1(), page);
-    EXPECT_EQ(editor->wordWrapMode(), QTextOption::WrapAnywhere);
 
     // Offsets across the line and after it, and the colours at both ends of the run.
     const int start = int(head.size());
@@ -69,17 +71,68 @@ TEST_F(LongLineTest, AFiveMegabyteLineOpensColouredAndTakesTypingWhereTheCaretIs
     EXPECT_EQ(editor->caretRect().isValid(), true);
 }
 
-TEST_F(LongLineTest, OrdinaryPagesKeepBreakingAtWordsAndANewTextDecidesAfresh) {
+TEST_F(LongLineTest, ALongRunLeavesTheOtherLinesBreakingAtWords) {
     DocumentWindow* doc = open("short.html", "<p>Some words on a line.</p>\r\n");
     ASSERT_NE(doc, nullptr);
     RichTextBox* editor = doc->txtMain;
-    EXPECT_EQ(editor->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
-    // A long run pasted in switches; a whole new text without one switches back.
     editor->setSelStart(3);
     editor->setSelText(QString(20000, u'w'));
-    EXPECT_EQ(editor->wordWrapMode(), QTextOption::WrapAnywhere);
-    editor->setText("<p>short again</p>");
     EXPECT_EQ(editor->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+}
+
+
+// Where two pieces of a long line meet, typing, a replacement over the place and its undo, the
+// line and column shown, Home and End, and the page saved: all as on a line held whole, with
+// lines wrapped (the pieces flowing on in one paragraph) or not.
+TEST_F(LongLineTest, EditsWherePiecesMeetAreUndoneShownAndSavedAsOneLine) {
+    QByteArray line;
+    for (int i = 0; line.size() < 200000; ++i) line += "<td class=\"c" + QByteArray::number(i) + "\">x</td> ";
+    const QByteArray page = "<html>\r\n<body>" + line + "</body>\r\n</html>\r\n";
+    for (const bool wrapped : {false, true}) {
+        SCOPED_TRACE(wrapped ? "wrapped" : "not wrapped");
+        wordWrap = wrapped;
+        const QString path = writeFile(wrapped ? "wrapped.html" : "one.html", page);
+        mainWindow->openFile(path);
+        DocumentWindow* doc = activeDocument();
+        ASSERT_NE(doc, nullptr);
+        RichTextBox* editor = doc->txtMain;
+        ASSERT_EQ(editor->text().toLatin1(), page);
+        int meet = -1;
+        for (QTextBlock b = editor->document()->firstBlock(); b.isValid() && meet < 0; b = b.next())
+            if (continuesLine(b)) meet = editor->toOffset(b.position());
+        ASSERT_GT(meet, 8);
+        const int lineStart = 8, lineEnd = int(page.size()) - 11;  // before "\r\n</html>\r\n"
+
+        editor->setFocus();
+        editor->setSelStart(meet);
+        QTest::keyClicks(editor, "AB");
+        QApplication::processEvents();
+        QByteArray want = page;
+        want.insert(meet, "AB");
+        EXPECT_EQ(editor->text().toLatin1(), want);
+        EXPECT_EQ(mainWindow->lblCursorPos->text(), QStringLiteral("Ln 2, Col %1").arg(meet + 2 - lineStart + 1));
+
+        editor->select(meet - 4, 10);
+        QTest::keyClicks(editor, "Z");
+        QByteArray replaced = want;
+        replaced.replace(meet - 4, 10, "Z");
+        EXPECT_EQ(editor->text().toLatin1(), replaced);
+        mainWindow->mnuEditUndo->trigger();
+        EXPECT_EQ(editor->text().toLatin1(), want);
+
+        // Wrapped, Home and End go to the ends of the row shown (measured against Qt elsewhere).
+        if (!wrapped) {
+            QTest::keyClick(editor, Qt::Key_End);
+            EXPECT_EQ(editor->selStart(), lineEnd + 2);
+            QTest::keyClick(editor, Qt::Key_Home);
+            EXPECT_EQ(editor->selStart(), lineStart);
+            QApplication::processEvents();
+            EXPECT_EQ(mainWindow->lblCursorPos->text(), QStringLiteral("Ln 2, Col 1"));
+        }
+
+        mainWindow->mnuFileSave_Click();
+        EXPECT_EQ(readFile(path), want);
+    }
 }
 
 }  // namespace
