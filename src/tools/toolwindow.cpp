@@ -1,7 +1,11 @@
 #include "tools/toolwindow.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -12,10 +16,57 @@
 
 namespace kavrin {
 
+namespace {
+
+constexpr char kToolWindow[] = "kavrinToolWindow";
+
+// The toolkit lets the keys of a tool window reach its owner's shortcuts, and gives the owner's
+// the underlined letters too: Alt+F typed in Find/Replace opened the File menu instead of
+// pressing Find Next, and no button of a tool window could be pressed by its letter. The
+// window's own letters go first; any other stays the main window's.
+class ToolWindowLetters : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress) return false;
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget || !widget->window()->property(kToolWindow).toBool()) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) != Qt::AltModifier)
+            return false;
+        QAbstractButton* button = buttonFor(widget->window(), key->key());
+        if (!button) return false;
+        // Taking the override keeps the key from every shortcut; the key itself then presses.
+        if (event->type() == QEvent::ShortcutOverride) event->accept();
+        else button->click();
+        return true;
+    }
+
+private:
+    static QAbstractButton* buttonFor(QWidget* window, int key) {
+        const QKeySequence wanted(QKeyCombination(Qt::AltModifier, Qt::Key(key)));
+        for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
+            if (button->isVisible() && button->isEnabled() && button->window() == window &&
+                QKeySequence::mnemonic(button->text()) == wanted)
+                return button;
+        return nullptr;
+    }
+};
+
+}  // namespace
+
 void makeToolWindow(QWidget* window) {
     // A stay-on-top window would cover every question the program asks while it is open, and
     // the main window would then wait for an answer nobody can see.
     window->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    window->setProperty(kToolWindow, true);
+    static ToolWindowLetters* letters = nullptr;
+    if (!letters && qApp) {
+        letters = new ToolWindowLetters(qApp);
+        qApp->installEventFilter(letters);
+    }
 }
 
 void placeToolWindow(QWidget* window) {

@@ -119,6 +119,34 @@ TEST_F(FindReplaceTest, OpensModelessAboveTheMainWindowWithTheSelectionAsFindTex
     EXPECT_EQ(selLength(doc), 5);
 }
 
+// The main window's menus share the tool window's keys, and Alt+F typed in "Find what" opened
+// the File menu instead of pressing Find Next.
+TEST_F(FindReplaceTest, AltWithAButtonsUnderlinedLetterPressesItFromTheFieldsNotTheMainMenu) {
+    DocumentWindow* doc = page("xx abc yy abc");
+    frmReplace* f = openDialog();
+    ASSERT_NE(f, nullptr);
+    f->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+    f->txtFind->setFocus();
+    QTest::keyClicks(f->txtFind, "abc");
+    QTest::keyClick(f->txtFind, Qt::Key_F, Qt::AltModifier);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "a menu opened";
+    EXPECT_EQ(f->txtFind->text(), "abc");
+    EXPECT_EQ(selStart(doc), 3);
+    EXPECT_EQ(selLength(doc), 3);
+
+    f->txtReplace->setFocus();
+    QTest::keyClicks(f->txtReplace, "X");
+    QTest::keyClick(f->txtReplace, Qt::Key_R, Qt::AltModifier);
+    EXPECT_EQ(doc->txtMain->text(), "xx X yy abc");
+    EXPECT_EQ(f->txtReplace->text(), "X");
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    // A letter no button of the window has is the main window's again.
+    QTest::keyClick(f->txtReplace, Qt::Key_V, Qt::AltModifier);
+    EXPECT_EQ(f->txtReplace->text(), "X");
+    if (QWidget* menu = QApplication::activePopupWidget()) menu->close();
+}
+
 TEST_F(FindReplaceTest, PassesRunToTheEndWithoutWrappingThenStartAgain) {
     DocumentWindow* doc = page("a a a");
     frmReplace* f = dialogFor("a");
