@@ -6,6 +6,9 @@
 #include <QFileInfo>
 #include <QPointer>
 
+#include <memory>
+#include <optional>
+
 #include "documents/colorops.h"
 #include "documents/documentwindow.h"
 #include "documents/fileops.h"
@@ -232,28 +235,57 @@ void mdiMain::mnuHelpAbout_Click() {
 
 // ---- Shut-down ----------------------------------------------------------------------------------
 
+void mdiMain::setClosePending(bool pending) {
+    if (closePending_ == pending) return;
+    closePending_ = pending;
+    if (!pending) emit pendingCloseSettled();
+}
+
 void mdiMain::MDIForm_Unload(int& cancel) {
     // A document in Design may hold input its page has not reported: the save questions wait
-    // for it rather than miss it.
-    if (!whenDesignsCurrent([this] { unload(vbFormCode); })) {
+    // for it rather than miss it, and the close goes on once the pages have told.
+    const QPointer<mdiMain> self(this);
+    if (!whenDesignsCurrent(
+            [self] {
+                if (self) self->unload(vbFormCode);
+            },
+            [self] {
+                if (self) self->setClosePending(false);
+            })) {
+        closePending_ = true;
         cancel = 1;
         return;
     }
     unloadCancelled = false;
     // Every other window goes first, newest first; a document whose save question is cancelled
-    // keeps the program running, and nothing is saved.
+    // keeps the program running, and nothing is saved. One whose design view has to tell what
+    // was typed into it first has the close go on once it has gone.
+    QVector<QPointer<Form>> others;
     const std::vector<Form*> open = Form::forms();
-    for (auto it = open.rbegin(); it != open.rend(); ++it) {
-        Form* form = *it;
-        if (form == this) continue;
-        const QPointer<Form> alive(form);
-        if (!alive || !alive->isLoaded()) continue;
-        const bool gone = form->unload(vbFormMDIForm);
-        if (unloadCancelled || !gone) {
-            cancel = 1;
-            unloadCancelled = false;
+    for (auto it = open.rbegin(); it != open.rend(); ++it)
+        if (*it != this) others << *it;
+    auto outcome = std::make_shared<std::optional<bool>>();
+    auto deferred = std::make_shared<bool>(false);
+    closeWindowsInTurn(others, vbFormMDIForm, [self, outcome, deferred](bool allClosed) {
+        unloadCancelled = false;
+        if (!*deferred) {
+            *outcome = allClosed;
             return;
         }
+        if (!self) return;
+        if (allClosed) self->unload(vbFormCode);
+        else self->setClosePending(false);
+    });
+    if (!outcome->has_value()) {
+        *deferred = true;
+        closePending_ = true;
+        cancel = 1;
+        return;
+    }
+    setClosePending(false);
+    if (!**outcome) {
+        cancel = 1;
+        return;
     }
 
     if (rememberLastFolder) {

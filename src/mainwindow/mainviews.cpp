@@ -293,18 +293,28 @@ void mdiMain::mnuViewDesign_Click() {
     showViewChecks(doc ? doc->mode : 0);
 }
 
-bool mdiMain::whenDesignsCurrent(std::function<void()> then) {
+bool mdiMain::whenDesignsCurrent(std::function<void()> then, std::function<void()> otherwise) {
     QVector<DocumentWindow*> waiting;
     for (DocumentWindow* doc : documentWindows())
         if (doc->mode == 2 && doc->dhtm && !doc->dhtm->isCurrent()) waiting << doc;
     if (waiting.isEmpty()) return true;
-    // `then` runs once, after the last page has answered; a page that does not answer tells
-    // the user, and `then` never runs.
+    // One of the two runs once, after the last page has answered; a page that does not answer
+    // tells the user, and `then` does not run.
     auto left = std::make_shared<int>(int(waiting.size()));
-    for (DocumentWindow* doc : waiting)
-        doc->whenDesignCurrent([left, then] {
-            if (--*left == 0) then();
+    auto failed = std::make_shared<bool>(false);
+    auto settle = [left, failed, then, otherwise] {
+        if (--*left > 0) return;
+        if (!*failed) then();
+        else if (otherwise) otherwise();
+    };
+    for (DocumentWindow* doc : waiting) {
+        const QPointer<DocumentWindow> watched(doc);
+        doc->whenDesignCurrent(settle, [watched, failed, settle] {
+            // A window closed meanwhile has nothing more to tell.
+            if (watched && !watched->isUnloading()) *failed = true;
+            settle();
         });
+    }
     return false;
 }
 

@@ -1,6 +1,7 @@
 #include "mainwindow/shutdown.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QSessionManager>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -85,7 +86,18 @@ void watchShutdownRequests() {
             // No questions may be asked: the documents stay as they are for the session to end.
             return;
         }
-        const bool closed = closeOnRequest();
+        bool closed = closeOnRequest();
+        // A document in Design may first have to tell what was typed into it; the close then
+        // goes on by itself, but the session must hear now whether the program ends, so it
+        // waits here for the close to settle. Only the session's request comes this way.
+        if (!closed && mainWindow && mainWindow->closePending()) {
+            QEventLoop settled;
+            QObject::connect(mainWindow, &mdiMain::pendingCloseSettled, &settled, &QEventLoop::quit,
+                             Qt::QueuedConnection);
+            QObject::connect(mainWindow, &QObject::destroyed, &settled, &QEventLoop::quit);
+            settled.exec();
+            closed = !mainWindow || !mainWindow->isLoaded();
+        }
         manager.release();
         if (!closed) manager.cancel();
     });

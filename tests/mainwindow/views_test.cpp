@@ -115,6 +115,13 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains(text); }, kWait));
     }
 
+    // Keys go where a person's would only in the active window.
+    static void activateMainWindow() {
+        mainWindow->activateWindow();
+        QApplication::setActiveWindow(mainWindow);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(mainWindow));
+    }
+
     // The widget the design view takes the user's keys and clicks through.
     static QWidget* designInput(DocumentWindow* doc) { return doc->dhtm->view()->focusProxy(); }
 
@@ -557,6 +564,105 @@ TEST_F(ViewsTest, ClosingRightAfterTypingInDesignAsksAboutWhatWasTyped) {
     doc->dhtm->holdReports(false);
     ASSERT_TRUE(QTest::qWaitFor([] { return Form::documentCount() == 0; }, kWait));
     EXPECT_TRUE(readFile(pagePath).contains("<p id=last>The endW</p>"));
+}
+
+// Commands that close a document in Design which has just been typed into: its page has not told
+// of the key yet, so the close waits for it, and the command goes on once the window has gone.
+TEST_F(ViewsTest, SaveAsOntoADocumentJustTypedIntoInDesignAsksThereThenWritesAndRenames) {
+    DocumentWindow* other = openPage();
+    design(other);
+    clickToLineEnd(other, "last");
+    ASSERT_TRUE(waitDesignCurrent(*other->dhtm, kWait));
+    newDocument();
+    DocumentWindow* doc = activeDocument();
+    QTest::keyClicks(doc->txtMain, "<p>mine</p>");
+    auto typeIntoOther = [&](const QString& keys) {
+        other->dhtm->holdReports(true);
+        QTest::keyClicks(designInput(other), keys);
+        QTimer::singleShot(100, other->dhtm, [dhtm = other->dhtm] { dhtm->holdReports(false); });
+    };
+
+    // Cancel in the other window's question stops the Save As: nothing written, nothing renamed.
+    typeIntoOther("W");
+    expectSave(pagePath);
+    expectMsgBox("Do you want to replace it?", vbYes);
+    expectMsgBox("Save changes to 'page.htm'?", vbCancel);
+    mainWindow->mnuFileSaveAs_Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return allAnswered(); }, kWait));
+    QTest::qWait(100);
+    EXPECT_EQ(readFile(pagePath), kPage);
+    EXPECT_EQ(Form::documentCount(), 2);
+    EXPECT_TRUE(doc->filePath.startsWith("Untitled"));
+    EXPECT_FALSE(doc->fileSaved);
+    EXPECT_FALSE(unloadCancelled);
+
+    // No: the other window goes without saving, and the file holds the saving document's text.
+    typeIntoOther("V");
+    expectSave(pagePath);
+    expectMsgBox("Do you want to replace it?", vbYes);
+    expectMsgBox("Save changes to 'page.htm'?", vbNo);
+    mainWindow->mnuFileSaveAs_Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return doc->fileSaved; }, kWait));
+    EXPECT_EQ(readFile(pagePath), "<p>mine</p>");
+    EXPECT_EQ(Form::documentCount(), 1);
+    EXPECT_EQ(doc->filePath, pagePath);
+    EXPECT_EQ(doc->caption(), "page.htm");
+    EXPECT_EQ(mainWindow->tbsPop->tabText(mainWindow->documentTabIndex(doc)), "page.htm");
+}
+
+TEST_F(ViewsTest, TheFileListDeletesAFileJustTypedIntoInDesignOnceItsWindowHasClosed) {
+    DocumentWindow* doc = openPage();
+    design(doc);
+    clickToLineEnd(doc, "last");
+    ASSERT_TRUE(waitDesignCurrent(*doc->dhtm, kWait));
+    mainWindow->files->setPath(QFileInfo(pagePath).absolutePath());
+    mainWindow->populateFileList();
+    auto deleteAfterTyping = [&](const QString& keys, int answer) {
+        mainWindow->filList->selectOnly(mainWindow->filList->findText("page.htm"));
+        doc->dhtm->holdReports(true);
+        QTest::keyClicks(designInput(doc), keys);
+        expectMsgBox("Send '" + pagePath + "' to the recycle bin?", vbYes);
+        expectMsgBox("is currently in use.", vbYes);
+        expectMsgBox("Save changes to 'page.htm'?", answer);
+        mainWindow->mnuFileListDelete_Click();
+        QTimer::singleShot(100, doc->dhtm, [dhtm = doc->dhtm] { dhtm->holdReports(false); });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return allAnswered(); }, kWait));
+    };
+
+    // Kept open: the file stays.
+    deleteAfterTyping("W", vbCancel);
+    QTest::qWait(100);
+    EXPECT_EQ(Form::documentCount(), 1);
+    EXPECT_EQ(readFile(pagePath), kPage);
+
+    deleteAfterTyping("V", vbNo);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(pagePath); }, kWait));
+    EXPECT_EQ(Form::documentCount(), 0);
+    EXPECT_EQ(readFile(homeDir + ".local/share/Trash/files/page.htm"), kPage);
+    EXPECT_EQ(mainWindow->filList->findText("page.htm"), -1);
+}
+
+TEST_F(ViewsTest, ANewDocumentJustTypedIntoInDesignStaysWhenFilesOpenFromTheList) {
+    newDocument();
+    DocumentWindow* fresh = activeDocument();
+    ASSERT_EQ(fresh->filePath, "Untitled_0");
+    design(fresh);
+    QTest::mouseClick(designInput(fresh), Qt::LeftButton, {}, QPoint(20, 20));
+    ASSERT_TRUE(waitDesignCurrent(*fresh->dhtm, kWait));
+    fresh->dhtm->holdReports(true);
+    QTest::keyClicks(designInput(fresh), "notes");
+    ASSERT_TRUE(fresh->fileSaved) << "the page has not told of the keys yet";
+    mainWindow->files->setPath(QFileInfo(pagePath).absolutePath());
+    mainWindow->populateFileList();
+    mainWindow->filList->selectOnly(mainWindow->filList->findText("page.htm"));
+    mainWindow->mnuFileListOpen_Click();
+    QTimer::singleShot(100, fresh->dhtm, [dhtm = fresh->dhtm] { dhtm->holdReports(false); });
+    // It was typed into, so it is no untouched document to make way: no question, both open.
+    ASSERT_TRUE(QTest::qWaitFor([] { return Form::documentCount() == 2; }, kWait));
+    QTest::qWait(200);
+    EXPECT_EQ(Form::documentCount(), 2);
+    EXPECT_FALSE(fresh->fileSaved);
+    EXPECT_EQ(activeDocument()->filePath, pagePath);
 }
 
 TEST_F(ViewsTest, ColourFontSizeAndBlockFromTheDesignToolbarsReachTheSavedFile) {
