@@ -288,7 +288,17 @@ void mdiMain::mnuViewBrowse_Click() {
 
 void mdiMain::mnuViewDesign_Click() {
     DocumentWindow* doc = activeDocument();
-    if (doc && doc->tbsMain) doc->tbsMain->setCurrentIndex(2);
+    // The view is built once the menu has let the keyboard go: building it takes a moment, and
+    // the keys typed straight after would go to the closed menu meanwhile and be lost.
+    if (doc && doc->tbsMain) {
+        const QPointer<DocumentWindow> later(doc);
+        QMetaObject::invokeMethod(
+            this,
+            [later] {
+                if (later && later->tbsMain) later->tbsMain->setCurrentIndex(2);
+            },
+            Qt::QueuedConnection);
+    }
     doc = activeDocument();
     showViewChecks(doc ? doc->mode : 0);
 }

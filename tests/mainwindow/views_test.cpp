@@ -501,6 +501,44 @@ TEST_F(ViewsTest, KeysAndClicksInDesignReachTheSavedFileAndNothingElseChanges) {
     EXPECT_EQ(readFile(pagePath).toStdString(), expected.toStdString());
 }
 
+TEST_F(ViewsTest, KeysTypedWhileDesignIsBeingBuiltLandInOrderEvenWhenTheUserLeavesAtOnce) {
+    const QString path = writeFile("site/keys.htm", "<p>Menu</p>\r\n<p>Drinks</p>\r\n");
+    mainWindow->openFile(path);
+    DocumentWindow* doc = activeDocument();
+    activateMainWindow();
+    // View > Design, and typing on at once: a word with a slip mended, bold from the keyboard, a
+    // new paragraph. The caret starts at the page's first word.
+    auto typeStraightAfterDesign = [&] {
+        mainWindow->mnuViewDesign->trigger();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return doc->mode == 2; }, kWait));
+        ASSERT_FALSE(doc->dhtm->isReady()) << "the keys must come while the page is being built";
+        QWidget* keys = QApplication::focusWidget();
+        ASSERT_NE(keys, nullptr);
+        QTest::keyClicks(keys, "Hot");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+        QTest::keyClicks(QApplication::focusWidget(), "P");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_B, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), "X");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    };
+
+    // Left again before the page was ready: the keys still reach the page, and from it the source.
+    typeStraightAfterDesign();
+    mainWindow->mnuViewEdit_Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return doc->mode == 0; }, kWait));
+    QString source = doc->txtMain->text();
+    EXPECT_TRUE(source.startsWith("<p>HoP<b>X</b></p>")) << source.toStdString();
+    EXPECT_TRUE(source.contains("<p>Menu</p>")) << source.toStdString();
+    EXPECT_FALSE(doc->fileSaved);
+
+    // Staying in Design, they land as typed, and the keys after them too.
+    typeStraightAfterDesign();
+    ASSERT_TRUE(waitDesignReady(*doc->dhtm, kWait));
+    QTest::keyClicks(QApplication::focusWidget(), "Y");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("<p>HoP<b>X</b></p><p>Y"); }, kWait))
+        << doc->dhtm->DocumentHTML().toStdString();
+}
+
 TEST_F(ViewsTest, LeavingDesignWaitsForASlowPageAndKeepsTheEditWhenItNeverAnswers) {
     DocumentWindow* doc = openPage();
     design(doc);
