@@ -242,13 +242,23 @@ void mdiMain::setClosePending(bool pending) {
 }
 
 void mdiMain::MDIForm_Unload(int& cancel) {
+    // A close already on its way goes on by itself; asking again would ask every question twice.
+    if (closePending_ && !resumingClose_) {
+        cancel = 1;
+        return;
+    }
+    resumingClose_ = false;
     // A document in Design may hold input its page has not reported: the save questions wait
     // for it rather than miss it, and the close goes on once the pages have told.
     const QPointer<mdiMain> self(this);
+    auto resume = [self] {
+        if (!self) return;
+        self->resumingClose_ = true;
+        self->unload(vbFormCode);
+        if (self) self->resumingClose_ = false;
+    };
     if (!whenDesignsCurrent(
-            [self] {
-                if (self) self->unload(vbFormCode);
-            },
+            resume,
             [self] {
                 if (self) self->setClosePending(false);
             })) {
@@ -266,14 +276,14 @@ void mdiMain::MDIForm_Unload(int& cancel) {
         if (*it != this) others << *it;
     auto outcome = std::make_shared<std::optional<bool>>();
     auto deferred = std::make_shared<bool>(false);
-    closeWindowsInTurn(others, vbFormMDIForm, [self, outcome, deferred](bool allClosed) {
+    closeWindowsInTurn(others, vbFormMDIForm, [self, outcome, deferred, resume](bool allClosed) {
         unloadCancelled = false;
         if (!*deferred) {
             *outcome = allClosed;
             return;
         }
         if (!self) return;
-        if (allClosed) self->unload(vbFormCode);
+        if (allClosed) resume();
         else self->setClosePending(false);
     });
     if (!outcome->has_value()) {

@@ -507,6 +507,7 @@ private:
 
     int firstActivation_ = 0;
     bool closePending_ = false;
+    bool resumingClose_ = false;
     void setClosePending(bool pending);
 
     // ---- Helper applications (private) ----

@@ -53,6 +53,7 @@ bool closeOnRequest() {
         return true;
     }
     if (closing || mainWindow->isUnloading()) return true;
+    if (mainWindow->closePending()) return false;
     closing = true;
     const bool closed = mainWindow->unload(vbAppWindows);
     closing = false;

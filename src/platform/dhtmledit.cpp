@@ -212,6 +212,8 @@ QString designBlockFormatTag(const QString& name) {
 }
 
 int DhtmlEdit::setDocumentHTML(const QString& html) {
+    // Whoever waits on the page as it stood hears of the new one instead.
+    const bool awaited = flushTimer_->isActive();
     sourceHtml_ = html;
     loadedHtml_ = html;
     html_ = html;
@@ -238,6 +240,7 @@ int DhtmlEdit::setDocumentHTML(const QString& html) {
             if (loadPending_) startLoad();
         });
     }
+    if (awaited) requestCurrent();
     return readOnly_ ? kDesignErrorFrameset : 0;
 }
 
