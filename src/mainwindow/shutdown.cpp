@@ -60,6 +60,19 @@ bool closeOnRequest() {
     return closed;
 }
 
+bool closeForSession() {
+    if (closeOnRequest()) return true;
+    // A document in Design may first have to tell what was typed into it; the close then goes
+    // on by itself, but the session must hear now whether the program ends, so it waits here
+    // for the close to settle. Only the session's request comes this way, never a key or click.
+    if (!mainWindow || !mainWindow->closePending()) return !mainWindow;
+    QEventLoop settled;
+    QObject::connect(mainWindow, &mdiMain::pendingCloseSettled, &settled, &QEventLoop::quit, Qt::QueuedConnection);
+    QObject::connect(mainWindow, &QObject::destroyed, &settled, &QEventLoop::quit);
+    settled.exec();
+    return !mainWindow || !mainWindow->isLoaded();
+}
+
 void watchShutdownRequests() {
     static bool done = false;
     if (done) return;
@@ -87,18 +100,7 @@ void watchShutdownRequests() {
             // No questions may be asked: the documents stay as they are for the session to end.
             return;
         }
-        bool closed = closeOnRequest();
-        // A document in Design may first have to tell what was typed into it; the close then
-        // goes on by itself, but the session must hear now whether the program ends, so it
-        // waits here for the close to settle. Only the session's request comes this way.
-        if (!closed && mainWindow && mainWindow->closePending()) {
-            QEventLoop settled;
-            QObject::connect(mainWindow, &mdiMain::pendingCloseSettled, &settled, &QEventLoop::quit,
-                             Qt::QueuedConnection);
-            QObject::connect(mainWindow, &QObject::destroyed, &settled, &QEventLoop::quit);
-            settled.exec();
-            closed = !mainWindow || !mainWindow->isLoaded();
-        }
+        const bool closed = closeForSession();
         manager.release();
         if (!closed) manager.cancel();
     });

@@ -16,6 +16,7 @@
 #include "documents/docstate.h"
 #include "documents/inserthtml.h"
 #include "designwait.h"
+#include "mainwindow/shutdown.h"
 #include "mainwindow_fixture.h"
 #include "platform/designfont.h"
 #include "tagdialogs/frmColor.h"
@@ -701,6 +702,31 @@ TEST_F(ViewsTest, ANewDocumentJustTypedIntoInDesignStaysWhenFilesOpenFromTheList
     EXPECT_EQ(Form::documentCount(), 2);
     EXPECT_FALSE(fresh->fileSaved);
     EXPECT_EQ(activeDocument()->filePath, pagePath);
+}
+
+TEST_F(ViewsTest, TheSessionEndHearsWhetherTheProgramEndsOnceADocumentInDesignHasToldItsTyping) {
+    DocumentWindow* doc = openPage();
+    design(doc);
+    clickToLineEnd(doc, "last");
+    ASSERT_TRUE(waitDesignCurrent(*doc->dhtm, kWait));
+    auto typeUntold = [&](const QString& keys) {
+        doc->dhtm->holdReports(true);
+        QTest::keyClicks(designInput(doc), keys);
+        QTimer::singleShot(100, doc->dhtm, [dhtm = doc->dhtm] { dhtm->holdReports(false); });
+    };
+
+    // Kept by the user: the session is told the program stays.
+    typeUntold("W");
+    expectMsgBox("Save changes to 'page.htm'?", vbCancel);
+    EXPECT_FALSE(closeForSession());
+    ASSERT_NE(mainWindow, nullptr);
+    EXPECT_EQ(Form::documentCount(), 1);
+
+    typeUntold("V");
+    expectMsgBox("Save changes to 'page.htm'?", vbYes);
+    EXPECT_TRUE(closeForSession());
+    EXPECT_EQ(mainWindow, nullptr);
+    EXPECT_TRUE(readFile(pagePath).contains("<p id=last>The endWV</p>"));
 }
 
 TEST_F(ViewsTest, ColourFontSizeAndBlockFromTheDesignToolbarsReachTheSavedFile) {
