@@ -1,7 +1,9 @@
 // Switching a document between its views on the real web engine: a 200 KB page from Edit to
-// Design; Edit to Design, a typed word and back at 100 KB, 1 MB and 10 MB; and Browse of a 1 MB
-// page until it is shown. Beside each, a
-// plain web view doing the least the same step needs. Qt runs offscreen.
+// Design; Edit to Design, a typed word and back at 100 KB, 1 MB and 10 MB, on a page of varied
+// blocks and on a generated manual of one block repeated; the write-back of a one-word edit on
+// its own at 1 MB and 10 MB; Browse of a 1 MB page until it is shown; Browse and Design of a page
+// of 2,000 pictures until they show. Beside each, a plain web view (or plain string work) doing
+// the least the same step needs. Qt runs offscreen.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -10,22 +12,28 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineView>
 #include <ctime>
+#include <functional>
 #include <unistd.h>
 
 #include "benchsupport.h"
+#include "documents/designmerge.h"
 #include "documents/docfile.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
+#include "platform/dhtmledit.h"
 #include "platform/webviews.h"
 
 using namespace kavrin;
@@ -57,6 +65,37 @@ QString realPage(qsizetype bytes) {
     }
     page += QStringLiteral("<form action=\"send.asp\"><input type=text name=q></form>\r\n</body>\r\n</html>\r\n");
     return page;
+}
+
+// A generated manual: one block over and over, paragraphs left open, raw "<" and ">" in the
+// text; the block in the middle holds the anchor the word is typed at.
+QString repeatedPage(qsizetype bytes) {
+    const QString block = QStringLiteral(
+        "<h2>%1Using the stream%2</h2>\r\n<p>Call deflate() while avail_in > 0\r\n<p>Check the return code\r\n"
+        "<pre>\r\n    if (ret < 0) return ret;\r\n</pre>\r\n");
+    const qsizetype count = bytes / (block.size() - 4);
+    QString page = QStringLiteral("<html><head><title>zlib usage</title></head><body>\r\n");
+    page.reserve(bytes + 1024);
+    for (qsizetype i = 0; i < count; ++i)
+        page += i == count / 2 ? block.arg(QStringLiteral("<a name=s0>"), QStringLiteral("</a>")) : block.arg(QString(), QString());
+    page += QStringLiteral("</body></html>\r\n");
+    return page;
+}
+
+// The page a round trip works on (0 varied blocks, 1 one block repeated), the anchor's name in
+// the middle of it and the words the anchor starts with.
+struct TripPage {
+    QString page;
+    int section;
+    QString anchorText;
+};
+
+TripPage tripPage(benchmark::State& state) {
+    const qsizetype bytes = state.range(0) * 1024;
+    if (state.range(1) == 1) return {repeatedPage(bytes), 0, QStringLiteral("Using")};
+    const QString page = realPage(bytes);
+    const int section = int(page.count(QStringLiteral("<a name=s"))) / 2;
+    return {page, section, QStringLiteral("Section %1").arg(section)};
 }
 
 template <class Done>
@@ -181,11 +220,11 @@ double threadCpuMs() {
 // source as one undo step, the rest of the source unchanged. A run whose word did not land fails.
 // "key_cpu_ms" is the main thread's own time for one keystroke, its report handled.
 void designRoundTrip(benchmark::State& state) {
-    const QString page = realPage(state.range(0) * 1024);
+    const auto [page, section, anchorText] = tripPage(state);
     DocumentWindow* doc = openPage(page, pagePath("back.htm"));
-    const int section = middleSection(page);
     QString expected = page;
-    expected.replace(QStringLiteral("<a name=s%1>Section").arg(section), QStringLiteral("<a name=s%1>New Section").arg(section));
+    expected.replace(QStringLiteral("<a name=s%1>%2").arg(section).arg(anchorText),
+                     QStringLiteral("<a name=s%1>New %2").arg(section).arg(anchorText));
     // The engine's view is made before timing starts, as the floor's is.
     doc->dhtm->view();
     double keyCpu = 0;
@@ -241,8 +280,7 @@ void designRoundTrip(benchmark::State& state) {
 // The floor: a plain web view given the same page in design mode, the same word typed by script,
 // and the page read back into a plain text editor.
 void plainDesignRoundTrip(benchmark::State& state) {
-    const QString page = realPage(state.range(0) * 1024);
-    const int section = middleSection(page);
+    const auto [page, section, anchorText] = tripPage(state);
     // From a file: a page given as a string may not exceed 2 MB.
     const QString path = pagePath("floor.htm");
     QFile file(path);
@@ -267,11 +305,70 @@ void plainDesignRoundTrip(benchmark::State& state) {
                   .arg(section),
               QWebEngineScript::MainWorld);
         const QString html = runJs(&view, "document.documentElement.outerHTML", QWebEngineScript::MainWorld).toString();
-        if (!html.contains(QStringLiteral("New Section %1").arg(section))) {
+        if (!html.contains(QStringLiteral("New ") + anchorText)) {
             state.SkipWithError("the word did not land");
             break;
         }
         editor.setPlainText(html);
+    }
+}
+
+// The write-back of a one-word edit on its own: the source, the engine's page as it loaded it
+// (taken from the real engine once) and that page with the word typed into its middle section.
+struct WriteBack {
+    QString source;
+    QString loaded;
+    QString edited;
+    QString expected;
+};
+
+// The pages of a write-back benchmark: its size in KB and its kind as for the round trip.
+const WriteBack& writeBackPages(benchmark::State& state) {
+    static QHash<QPair<qsizetype, qsizetype>, WriteBack> made;
+    const QPair<qsizetype, qsizetype> key{state.range(0), state.range(1)};
+    if (!made.contains(key)) {
+        WriteBack& w = made[key];
+        const auto [page, section, anchorText] = tripPage(state);
+        w.source = page;
+        DhtmlEdit edit;
+        edit.resize(800, 600);
+        edit.show();
+        edit.setDocumentHTML(w.source);
+        waitFor([&] { return edit.isReady(); }, 300000);
+        w.loaded = edit.loadedHTML();
+        w.edited = w.loaded;
+        w.edited.replace(QStringLiteral("name=\"s%1\">%2").arg(section).arg(anchorText),
+                         QStringLiteral("name=\"s%1\">New %2").arg(section).arg(anchorText));
+        w.expected = w.source;
+        w.expected.replace(QStringLiteral("<a name=s%1>%2").arg(section).arg(anchorText),
+                           QStringLiteral("<a name=s%1>New %2").arg(section).arg(anchorText));
+    }
+    return made[key];
+}
+
+void designWriteBack(benchmark::State& state) {
+    const WriteBack& w = writeBackPages(state);
+    for (auto _ : state) {
+        const QString result = designedSource(w.source, w.loaded, w.edited);
+        if (result != w.expected) {
+            state.SkipWithError("the word did not land, or more changed");
+            break;
+        }
+    }
+}
+
+// The floor: the least any write-back does, reading the engine's two pages through to their
+// first and last difference and putting that stretch into a copy of the source.
+void plainWriteBack(benchmark::State& state) {
+    const WriteBack& w = writeBackPages(state);
+    for (auto _ : state) {
+        const auto first = std::mismatch(w.loaded.cbegin(), w.loaded.cend(), w.edited.cbegin(), w.edited.cend());
+        const auto last = std::mismatch(w.loaded.crbegin(), w.loaded.crend(), w.edited.crbegin(), w.edited.crend());
+        const qsizetype from = first.first - w.loaded.cbegin();
+        const qsizetype to = w.edited.size() - (last.second - w.edited.crbegin());
+        QString result = w.source;
+        result.insert(from, QStringView(w.edited).mid(from, to - from));
+        benchmark::DoNotOptimize(result);
     }
 }
 
@@ -330,18 +427,132 @@ void plainViewBrowse(benchmark::State& state) {
     }
 }
 
+// A page of 2,000 pictures, each a file of its own in the page's folder, as photo albums and
+// generated manuals have them. Each run has an album of its own, so that no picture comes from
+// the engine's memory of a run before.
+constexpr int kPictures = 2000;
+
+QString picturePage(int album) {
+    const QString page = pagePath("album%1/album.htm").arg(album);
+    if (QFile::exists(page)) return page;
+    QDir().mkpath(QFileInfo(page).absolutePath() + "/pictures");
+    const QByteArray png = QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg==");
+    QString html = QStringLiteral("<html><head><title>Album</title></head><body>\r\n");
+    for (int i = 0; i < kPictures; ++i) {
+        QFile picture(QFileInfo(page).absolutePath() + QStringLiteral("/pictures/p%1.png").arg(i));
+        picture.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        picture.write(png);
+        html += QStringLiteral("<img src=\"pictures/p%1.png\" width=8 height=8>\r\n").arg(i);
+    }
+    html += QStringLiteral("</body></html>\r\n");
+    QFile file(page);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(html.toUtf8());
+    return page;
+}
+
+const QString kAllPicturesShown =
+    QStringLiteral("Array.from(document.images).filter(i => i.complete && i.naturalWidth === 1).length");
+
+// Waits for the page's load, which waits for its pictures, then sees that every one shows. A
+// script run on the page while it loads would hold up its parser.
+bool picturesShown(QWebEngineView* view, const std::function<void()>& show) {
+    bool loaded = false;
+    const auto c = QObject::connect(view, &QWebEngineView::loadFinished, view, [&] { loaded = true; });
+    show();
+    waitFor([&] { return loaded; }, 60000);
+    QObject::disconnect(c);
+    return loaded && runJs(view, kAllPicturesShown).toInt() == kPictures;
+}
+
+// Opens album `album` as a document, untimed.
+DocumentWindow* openAlbum(benchmark::State& state, int album) {
+    state.PauseTiming();
+    const QString path = picturePage(album);
+    QFile source(path);
+    source.open(QIODevice::ReadOnly);
+    mainWindow->openFile(path);
+    QApplication::processEvents();
+    state.ResumeTiming();
+    return activeDocument();
+}
+
+// Browse of an album until every picture is shown.
+void browsePictures(benchmark::State& state) {
+    openPage(QString(), pagePath("empty.htm"));
+    int album = 0;
+    for (auto _ : state) {
+        DocumentWindow* doc = openAlbum(state, album++);
+        if (!picturesShown(doc->webBrowser->view(), [&] { doc->tbsMain->setCurrentIndex(1); })) {
+            state.SkipWithError("the pictures never showed");
+            break;
+        }
+    }
+    closeAll();
+}
+
+// Design of an album until it can be edited: it waits for its pictures.
+void designPictures(benchmark::State& state) {
+    openPage(QString(), pagePath("empty.htm"));
+    int album = 0;
+    for (auto _ : state) {
+        DocumentWindow* doc = openAlbum(state, album++);
+        doc->tbsMain->setCurrentIndex(2);
+        if (!waitFor([&] { return doc->dhtm->isReady(); }, 60000) ||
+            runJs(doc->dhtm->view(), kAllPicturesShown).toInt() != kPictures) {
+            state.SkipWithError("the design view never showed the pictures");
+            break;
+        }
+    }
+    closeAll();
+}
+
+// The floor: a plain web view loading an album from its file, its pictures through the engine's
+// own file loader (in a profile of its own, where file pages may load files), until every
+// picture is shown.
+void plainViewPictures(benchmark::State& state) {
+    QWebEngineProfile profile;
+    int album = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QString path = picturePage(album++);
+        auto* page = new QWebEnginePage(&profile);
+        QWebEngineView view;
+        view.setPage(page);
+        view.resize(1000, 700);
+        view.show();
+        state.ResumeTiming();
+        const bool shown = picturesShown(&view, [&] { view.load(QUrl::fromLocalFile(path)); });
+        state.PauseTiming();
+        delete page;
+        state.ResumeTiming();
+        if (!shown) {
+            state.SkipWithError("the pictures never showed");
+            break;
+        }
+    }
+}
+
 }  // namespace
 
 BENCHMARK(editToDesign)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(plainViewLoad)->Unit(benchmark::kMillisecond)->Iterations(5);
 // A round trip at 100 KB takes well under a second and varies from run to run by a good part of
 // itself: ten of them give a steadier mean than three.
-BENCHMARK(designRoundTrip)->Unit(benchmark::kMillisecond)->Arg(100)->Iterations(10);
-BENCHMARK(designRoundTrip)->Unit(benchmark::kMillisecond)->Arg(1024)->Arg(10240)->Iterations(3);
-BENCHMARK(plainDesignRoundTrip)->Unit(benchmark::kMillisecond)->Arg(100)->Iterations(10);
-BENCHMARK(plainDesignRoundTrip)->Unit(benchmark::kMillisecond)->Arg(1024)->Arg(10240)->Iterations(3);
+// Arguments: the page's size in KB, and its kind (0 varied blocks, 1 one block repeated).
+BENCHMARK(designRoundTrip)->Unit(benchmark::kMillisecond)->Args({100, 0})->Args({100, 1})->Iterations(10);
+BENCHMARK(designRoundTrip)->Unit(benchmark::kMillisecond)->Args({1024, 0})->Args({10240, 0})->Iterations(3);
+BENCHMARK(designRoundTrip)->Unit(benchmark::kMillisecond)->Args({1024, 1})->Args({10240, 1})->Iterations(3);
+BENCHMARK(plainDesignRoundTrip)->Unit(benchmark::kMillisecond)->Args({100, 0})->Args({100, 1})->Iterations(10);
+BENCHMARK(plainDesignRoundTrip)->Unit(benchmark::kMillisecond)->Args({1024, 0})->Args({10240, 0})->Iterations(3);
+BENCHMARK(plainDesignRoundTrip)->Unit(benchmark::kMillisecond)->Args({1024, 1})->Args({10240, 1})->Iterations(3);
+BENCHMARK(designWriteBack)->Unit(benchmark::kMillisecond)->Args({1024, 0})->Args({10240, 0})->Args({1024, 1})->Args({10240, 1})->Iterations(10);
+BENCHMARK(plainWriteBack)->Unit(benchmark::kMillisecond)->Args({1024, 0})->Args({10240, 0})->Args({1024, 1})->Args({10240, 1})->Iterations(10);
 BENCHMARK(browsePage)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(plainViewBrowse)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(browsePictures)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(designPictures)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(plainViewPictures)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

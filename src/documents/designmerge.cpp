@@ -1,426 +1,767 @@
 #include "documents/designmerge.h"
 
 #include <QHash>
-#include <QSet>
-#include <QStringView>
+#include <QRegularExpression>
 #include <algorithm>
+#include <deque>
+
+#include "documents/htmltokens.h"
+#include "documents/seqdiff.h"
 
 namespace kavrin {
 
 namespace {
 
-// Stretches without a unique line are aligned exactly up to this many line pairs.
-constexpr qint64 kSmallStretch = 250000;
+using Tokens = HtmlTokens;
 
-struct Lines {
-    QVector<int> starts;  // offset of each line; one more entry: the text's length
-    QVector<int> ends;    // end of each line's content (before its break)
+int count(const Tokens& tokens) { return int(tokens.size()); }
+
+// Stretches of the source and of the engine's page that stand for the same part of the page,
+// [s0, s1) and [l0, l1); each starts outside any tag, `sPre` and `lPre` when inside <pre>.
+struct Window {
+    int s0 = 0, s1 = 0, l0 = 0, l1 = 0;
+    bool sPre = false, lPre = false;
 };
 
-// Lines end at CR LF, LF or CR alone, as the HTML parser reads them.
-Lines splitLines(const QString& text) {
-    Lines lines;
+constexpr quint64 kTagBit = 1ULL << 63;
+// Outside <pre>, a run of spaces, tabs, line breaks and no-break spaces counts as one piece when
+// the engine's page before and after the edit are compared: beside the caret the engine rewrites
+// such a run (no-break spaces for plain ones, one for many) without changing what shows. A run
+// that shows nothing (at the start or end of a line) is told apart from one that does: the
+// engine drops those beside typed text, and a typed space is never one.
+constexpr quint64 kSpaceRunKey = 0x110000;
+constexpr quint64 kHiddenRunKey = 0x110001;
+// The engine keeps elements this many levels deep; deeper ones are moved up.
+constexpr int kDeepestNesting = 512;
+
+bool collapsible(QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f'; }
+
+bool isText(const HtmlToken& t) { return t.kind == HtmlToken::Text; }
+
+// The first token that ends after `offset` (the one holding it, or the next).
+int tokenAt(const Tokens& tokens, int offset) {
+    const auto it = std::upper_bound(tokens.cbegin(), tokens.cend(), offset,
+                                     [](int value, const HtmlToken& t) { return value < t.end; });
+    return int(it - tokens.cbegin());
+}
+
+// A piece of an engine page compared as one: a tag or comment, one character of text, or a run
+// of spaces.
+struct Unit {
+    int begin;
+    int end;
+    quint64 key;
+    int length = 0;      // of a run: its characters
+    int shows = 0;       // ... the spaces it shows
+    bool plain = false;  // ... made of plain spaces, tabs and line breaks alone
+};
+
+bool spaceHidden(QStringView text, int at);
+
+void appendUnits(QStringView text, const HtmlToken& t, QVector<Unit>& units) {
+    if (!isText(t)) {
+        units.push_back({t.begin, t.end, t.key | kTagBit});
+        return;
+    }
+    QVector<int> offsets;
+    const QString chars = decodeHtmlText(text.mid(t.begin, t.end - t.begin), &offsets, false, !(t.flags & HtmlToken::Raw));
+    const bool pre = t.flags & (HtmlToken::Pre | HtmlToken::Raw);
+    const int n = int(chars.size());
+    for (int i = 0; i < n;) {
+        const QChar c = chars[i];
+        const bool nbsp = c == QChar(0xA0);
+        if (pre || !(collapsible(c) || nbsp)) {
+            units.push_back({t.begin + offsets[i], t.begin + offsets[i + 1], c.unicode()});
+            ++i;
+            continue;
+        }
+        Unit run{t.begin + offsets[i], 0, 0, 0, 0, true};
+        bool afterPlain = false;
+        for (; i < n && (collapsible(chars[i]) || chars[i] == QChar(0xA0)); ++i) {
+            const bool plain = chars[i] != QChar(0xA0);
+            if (!plain || !afterPlain) ++run.shows;
+            run.plain = run.plain && plain;
+            afterPlain = plain;
+            ++run.length;
+        }
+        run.end = t.begin + offsets[i];
+        run.key = run.plain && spaceHidden(text, run.begin) ? kHiddenRunKey : kSpaceRunKey;
+        units.push_back(run);
+    }
+}
+
+// ---- Where a space shows --------------------------------------------------------------------
+
+// The layout's view of the page around a place: scanning from `at` one way, past inline tags and
+// comments, what comes first.
+enum class Neighbour { Text, Space, Boundary };
+
+Neighbour neighbour(QStringView text, int at, int step) {
     const int n = int(text.size());
-    const QChar* data = text.constData();
-    int start = 0;
-    for (int i = 0; i < n; ++i) {
-        const char16_t c = data[i].unicode();
-        if (c != u'\n' && c != u'\r') continue;
-        lines.starts << start;
-        lines.ends << i;
-        if (c == u'\r' && i + 1 < n && data[i + 1] == u'\n') ++i;
-        start = i + 1;
+    for (int i = at; i >= 0 && i < n;) {
+        const QChar c = text[i];
+        if (collapsible(c)) return Neighbour::Space;
+        int tagBegin = -1;
+        int tagEnd = -1;
+        if (step > 0 && c == u'<') {
+            if (text.mid(i).startsWith(u"<!--")) {
+                const qsizetype close = text.indexOf(u"-->", i + 4);
+                if (close < 0) return Neighbour::Boundary;
+                i = int(close) + 3;
+                continue;
+            }
+            tagBegin = i;
+            tagEnd = int(text.indexOf(u'>', i));
+        } else if (step < 0 && c == u'>') {
+            if (i >= 2 && text[i - 1] == u'-' && text[i - 2] == u'-') {
+                const qsizetype open = text.lastIndexOf(u"<!--", i);
+                if (open < 0) return Neighbour::Text;
+                i = int(open) - 1;
+                continue;
+            }
+            tagEnd = i;
+            tagBegin = int(text.lastIndexOf(u'<', i));
+        }
+        // A "<" or ">" that opens or closes no tag is text.
+        if (tagBegin < 0 || tagEnd < 0 || text.indexOf(u'>', tagBegin) != tagEnd) return Neighbour::Text;
+        int nameBegin = tagBegin + 1;
+        if (nameBegin < tagEnd && text[nameBegin] == u'/') ++nameBegin;
+        int nameEnd = nameBegin;
+        while (nameEnd < tagEnd && text[nameEnd].isLetterOrNumber()) ++nameEnd;
+        if (nameEnd == nameBegin || !text[nameBegin].isLetter()) return Neighbour::Text;
+        const QStringView name = text.mid(nameBegin, nameEnd - nameBegin);
+        switch (htmlTagRole(name.toString().toLower())) {
+        case HtmlTagRole::Block: return Neighbour::Boundary;
+        case HtmlTagRole::Content: return Neighbour::Text;
+        case HtmlTagRole::Inline: break;
+        }
+        // An inline element with nothing in it is there for what a style sheet shows in it (an
+        // icon, an arrow): it counts as text.
+        const bool closing = text[tagBegin + 1] == u'/';
+        if (step < 0 && closing && tagBegin > 0 && text[tagBegin - 1] == u'>') {
+            const qsizetype open = text.lastIndexOf(u'<', tagBegin - 1);
+            if (open >= 0 && text.mid(open + 1).startsWith(name, Qt::CaseInsensitive) &&
+                !text[open + 1 + name.size()].isLetterOrNumber())
+                return Neighbour::Text;
+        }
+        if (step > 0 && !closing && text.mid(tagEnd + 1).startsWith(u"</") &&
+            text.mid(tagEnd + 3).startsWith(name, Qt::CaseInsensitive))
+            return Neighbour::Text;
+        i = step > 0 ? tagEnd + 1 : tagBegin - 1;
     }
-    lines.starts << start;
-    lines.ends << n;
-    lines.starts << n;
-    return lines;
+    return Neighbour::Boundary;
 }
 
-QVector<int> lineIds(const QString& text, const Lines& lines, QHash<QStringView, int>& ids) {
-    QVector<int> out;
-    const int count = int(lines.ends.size());
-    out.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        const QStringView line = QStringView(text).mid(lines.starts[i], lines.ends[i] - lines.starts[i]);
-        auto it = ids.find(line);
-        if (it == ids.end()) it = ids.insert(line, int(ids.size()));
-        out << it.value();
-    }
-    return out;
+// A plain space at `at` shows as one space: text on both sides, no other space beside it.
+bool plainSpaceShows(QStringView text, int at) {
+    return neighbour(text, at - 1, -1) == Neighbour::Text && neighbour(text, at + 1, 1) == Neighbour::Text;
 }
 
-// A longest common subsequence by the plain table: `same(i, j)` compares item i of the first
-// side with item j of the second; `pair(i, j)` receives the matches in order.
-template <class Same, class Pair>
-void tableLcs(int n, int m, Same same, Pair pair) {
-    std::vector<int> table(size_t(n + 1) * (m + 1), 0);
-    auto at = [&](int i, int j) -> int& { return table[size_t(i) * (m + 1) + j]; };
-    for (int i = n - 1; i >= 0; --i)
-        for (int j = m - 1; j >= 0; --j) at(i, j) = same(i, j) ? at(i + 1, j + 1) + 1 : std::max(at(i + 1, j), at(i, j + 1));
+// The space, tab or line break at `at` of an engine page shows nothing: it follows a boundary or
+// another space, or nothing but spaces lie between it and a boundary.
+bool spaceHidden(QStringView text, int at) {
+    if (neighbour(text, at - 1, -1) != Neighbour::Text) return true;
+    int i = at + 1;
+    for (;;) {
+        const Neighbour next = neighbour(text, i, 1);
+        if (next == Neighbour::Text) return false;
+        if (next == Neighbour::Boundary) return true;
+        // Past this space (and any tags before it) to what follows.
+        while (i < text.size() && !collapsible(text[i])) {
+            const qsizetype close = text.indexOf(u'>', i);
+            i = close < 0 ? int(text.size()) : int(close) + 1;
+        }
+        ++i;
+    }
+}
+
+// ---- The source's ways of writing ---------------------------------------------------------------
+
+struct Spelling {
+    QHash<char32_t, QString> entities;  // characters the source writes as entities, as it does
+    bool rawGreaterThan = false;        // its text has ">" unescaped
+    PageCharset charset = PageCharset::Unicode;
+
+    QString nbsp() const { return entities.value(0xA0, QStringLiteral("&nbsp;")); }
+
+    bool holds(char32_t c) const {
+        if (c < 0x80 || charset == PageCharset::Unicode) return true;
+        if (charset == PageCharset::Ascii) return false;
+        QByteArray bytes;
+        return encodeWindows1252(QString::fromUcs4(&c, 1), &bytes);
+    }
+};
+
+// Read from the part of the source around the change (its neighbourhood writes as the change should).
+Spelling sourceSpelling(const QString& source, const Window& w, const Tokens& tokens, PageCharset charset) {
+    Spelling spelling;
+    spelling.charset = charset;
+    constexpr int kAround = 65536;
+    const qsizetype end = std::min<qsizetype>(source.size(), qsizetype(w.s1) + kAround);
+    int seen = 0;
+    for (qsizetype at = source.indexOf(u'&', std::max(0, w.s0 - kAround)); at >= 0 && at < end && seen < 20000;
+         at = source.indexOf(u'&', at + 1), ++seen) {
+        QVector<int> offsets;
+        const QString first = decodeHtmlText(QStringView(source).mid(at, 40), &offsets);
+        if (offsets.size() < 2 || offsets[1] <= 1) continue;
+        const char32_t code = first.isEmpty() ? 0 : first.toUcs4().value(0);
+        if (code && !spelling.entities.contains(code))
+            spelling.entities.insert(code, source.mid(at, offsets[first[0].isHighSurrogate() ? 2 : 1]));
+    }
+    for (const HtmlToken& t : tokens)
+        if (isText(t) && !(t.flags & HtmlToken::Raw) && QStringView(source).mid(t.begin, t.end - t.begin).contains(u'>')) {
+            spelling.rawGreaterThan = true;
+            break;
+        }
+    return spelling;
+}
+
+// ---- Matching the source to the engine's page ------------------------------------------------------
+
+// For each token of the engine's page, the token of the source it stands for, or -1: matched by
+// what the parser reads (tags the parser supplies by itself left aside), then, between two
+// matches, by kind and name alone.
+std::vector<int> matchSource(const Tokens& loaded, const Tokens& source) {
+    std::vector<int> li;
+    std::vector<int> si;
+    std::vector<quint64> lk;
+    std::vector<quint64> sk;
+    for (int i = 0; i < count(loaded); ++i)
+        if (!(loaded[i].flags & HtmlToken::Optional)) li.push_back(i), lk.push_back(loaded[i].key);
+    for (int i = 0; i < count(source); ++i)
+        if (!(source[i].flags & HtmlToken::Optional)) si.push_back(i), sk.push_back(source[i].key);
+    const std::vector<int> pairs = pairSequences(lk.data(), int(lk.size()), sk.data(), int(sk.size()));
+    std::vector<int> match(size_t(count(loaded)), -1);
+    for (size_t k = 0; k < pairs.size(); ++k)
+        if (pairs[k] >= 0) match[size_t(li[k])] = si[size_t(pairs[k])];
+    auto loosely = [&](int l0, int l1, int s0, int s1) {
+        if (l0 >= l1 || s0 >= s1) return;
+        std::vector<quint64> a;
+        std::vector<quint64> b;
+        for (int i = l0; i < l1; ++i) a.push_back(loaded[i].loose);
+        for (int j = s0; j < s1; ++j) b.push_back(source[j].loose);
+        const std::vector<int> p = pairSequences(a.data(), int(a.size()), b.data(), int(b.size()), 256);
+        for (int i = 0; i < int(p.size()); ++i)
+            if (p[size_t(i)] >= 0) match[size_t(l0 + i)] = s0 + p[size_t(i)];
+    };
+    int lastL = -1;
+    int lastS = -1;
+    for (int i = 0; i < count(loaded); ++i) {
+        if (match[size_t(i)] < 0) continue;
+        loosely(lastL + 1, i, lastS + 1, match[size_t(i)]);
+        lastL = i;
+        lastS = match[size_t(i)];
+    }
+    loosely(lastL + 1, int(count(loaded)), lastS + 1, int(count(source)));
+    return match;
+}
+
+// ---- The stretch worth comparing ------------------------------------------------------------
+
+// A page's tokens one by one, those the parser supplies by itself left out, with room to read
+// some again.
+class StepReader {
+public:
+    explicit StepReader(QStringView text) : stream_(text) {}
+    bool next(HtmlToken& t) {
+        for (;;) {
+            if (!again_.empty()) {
+                t = again_.front();
+                again_.pop_front();
+            } else if (!stream_.next(t)) {
+                return false;
+            }
+            if (!(t.flags & HtmlToken::Optional)) return true;
+        }
+    }
+    template <class It>
+    void readAgain(It from, It to) {
+        again_.insert(again_.begin(), from, to);
+    }
+
+private:
+    HtmlTokenStream stream_;
+    std::deque<HtmlToken> again_;
+};
+
+// The source and the engine's page read in step: where they last agree some way before `from`
+// (an offset of the engine's page) and first agree again some way after `to`. Only that stretch
+// needs comparing in detail, and nothing of either page is kept. False when the two drift so far
+// apart that they are not found in step again nearby.
+bool stepWindow(QStringView source, QStringView loaded, int from, int to, Window& w) {
+    constexpr int kMargin = 512;  // characters of the engine's page kept on each side
+    constexpr int kAhead = 256;   // tokens read ahead to find the pages in step again
+    constexpr int kSteady = 4;    // tokens alike in a row that count as in step
+    StepReader s(source);
+    StepReader l(loaded);
+    w = Window{0, int(source.size()), 0, int(loaded.size())};
+    HtmlToken st;
+    HtmlToken lt;
+    bool haveS = s.next(st);
+    bool haveL = l.next(lt);
+    bool past = false;
+    int alike = 0;
+    while (haveS && haveL) {
+        if (st.key == lt.key) {
+            if (!past && lt.begin <= from - kMargin && !(lt.flags & HtmlToken::Raw) && !(st.flags & HtmlToken::Raw))
+                w = Window{st.begin, w.s1, lt.begin, w.l1, bool(st.flags & HtmlToken::Pre), bool(lt.flags & HtmlToken::Pre)};
+            if (!past && lt.begin >= to + kMargin) past = true;
+            if (past && ++alike >= kSteady) {
+                w.s1 = st.end;
+                w.l1 = lt.end;
+                return true;
+            }
+            haveS = s.next(st);
+            haveL = l.next(lt);
+            continue;
+        }
+        alike = 0;
+        std::vector<HtmlToken> sa{st};
+        std::vector<HtmlToken> la{lt};
+        HtmlToken t;
+        while (int(sa.size()) < kAhead && s.next(t)) sa.push_back(t);
+        while (int(la.size()) < kAhead && l.next(t)) la.push_back(t);
+        std::vector<quint64> sk;
+        std::vector<quint64> lk;
+        for (const HtmlToken& x : sa) sk.push_back(x.key);
+        for (const HtmlToken& x : la) lk.push_back(x.key);
+        const std::vector<int> pairs = pairSequences(lk.data(), int(lk.size()), sk.data(), int(sk.size()));
+        int k0 = -1;
+        for (int k = 0; k < int(la.size()) && k0 < 0; ++k) {
+            if (pairs[size_t(k)] < 0) continue;
+            int r = 1;
+            while (r < kSteady && k + r < int(la.size()) && pairs[size_t(k + r)] == pairs[size_t(k)] + r) ++r;
+            if (r >= kSteady || (k + r == int(la.size()) && int(la.size()) < kAhead)) k0 = k;
+        }
+        if (k0 < 0) return past;  // past the change, the rest of both pages serves as well
+        s.readAgain(sa.begin() + pairs[size_t(k0)], sa.end());
+        l.readAgain(la.begin() + k0, la.end());
+        haveS = s.next(st);
+        haveL = l.next(lt);
+    }
+    return true;
+}
+
+enum class Role { Start, End, Insert };
+
+class SourceMap {
+public:
+    SourceMap(QStringView loaded, const Tokens& lt, QStringView source, const Tokens& st, const Window& w)
+        : loaded_(loaded), lt_(lt), source_(source), st_(st), window_(w), match_(matchSource(lt, st)) {}
+
+    // The place in the source of `offset` of the engine's page, for the start or end of a change
+    // or for an insertion; -1 when the offset lies inside text the source has no counterpart for.
+    int map(int offset, Role role) const {
+        const int t = tokenAt(lt_, offset);
+        if (t < count(lt_) && lt_[t].begin < offset) return inText(t, offset, role);
+        // Between tokens t - 1 and t.
+        int previous = t - 1;
+        while (previous >= 0 && match_[size_t(previous)] < 0) --previous;
+        int next = t;
+        while (next < count(lt_) && match_[size_t(next)] < 0) ++next;
+        const int afterPrevious = previous >= 0 ? st_[match_[size_t(previous)]].end : window_.s0;
+        const int beforeNext = next < count(lt_) ? st_[match_[size_t(next)]].begin : window_.s1;
+        switch (role) {
+        case Role::Start: return beforeNext;
+        case Role::End: return afterPrevious;
+        case Role::Insert: return previous == t - 1 && previous >= 0 ? afterPrevious : beforeNext;
+        }
+        return beforeNext;
+    }
+
+    const HtmlToken& loadedToken(int offset) const { return lt_[tokenAt(lt_, offset)]; }
+
+private:
+    QStringView loaded_;
+    const Tokens& lt_;
+    QStringView source_;
+    const Tokens& st_;
+    Window window_;
+    std::vector<int> match_;
+
+    int inText(int t, int offset, Role role) const {
+        const int s = match_[size_t(t)];
+        if (s < 0 || !isText(st_[s])) return -1;
+        const HtmlToken& l = lt_[t];
+        const HtmlToken& src = st_[s];
+        const bool entities = !(l.flags & HtmlToken::Raw);
+        QVector<int> lo;
+        QVector<int> so;
+        const QString lc = decodeHtmlText(loaded_.mid(l.begin, l.end - l.begin), &lo, false, entities);
+        const QString sc = decodeHtmlText(source_.mid(src.begin, src.end - src.begin), &so, false, entities);
+        const int at = int(std::lower_bound(lo.cbegin(), lo.cend(), offset - l.begin) - lo.cbegin());
+        if (at >= lo.size() || lo[at] != offset - l.begin) return -1;
+        if (lc == sc) return src.begin + so[at];
+        std::vector<quint64> a(size_t(lc.size()));
+        std::vector<quint64> b(size_t(sc.size()));
+        for (qsizetype i = 0; i < lc.size(); ++i) a[size_t(i)] = lc[i].unicode();
+        for (qsizetype j = 0; j < sc.size(); ++j) b[size_t(j)] = sc[j].unicode();
+        const std::vector<int> p = pairSequences(a.data(), int(a.size()), b.data(), int(b.size()));
+        auto after = [&](int i) { return src.begin + so[p[size_t(i)] + 1]; };
+        auto before = [&](int i) { return src.begin + so[p[size_t(i)]]; };
+        int previous = at - 1;
+        while (previous >= 0 && p[size_t(previous)] < 0) --previous;
+        int next = at;
+        while (next < int(p.size()) && p[size_t(next)] < 0) ++next;
+        const int afterPrevious = previous >= 0 ? after(previous) : src.begin;
+        const int beforeNext = next < int(p.size()) ? before(next) : src.end;
+        switch (role) {
+        case Role::Start: return beforeNext;
+        case Role::End: return afterPrevious;
+        case Role::Insert: return previous == at - 1 && previous >= 0 ? afterPrevious : beforeNext;
+        }
+        return beforeNext;
+    }
+};
+
+// ---- The user's changes ---------------------------------------------------------------------
+
+// The stretches between the pairs of two sequences (`pairs` for each item of the first, the
+// item of the second or -1; `m` items in the second): [i0, i1) of the first and [j0, j1) of the
+// second. `each` may pair items of the stretch it is given.
+template <class Each>
+void forEachStretch(const std::vector<int>& pairs, int m, Each each) {
+    const int n = int(pairs.size());
     int i = 0;
     int j = 0;
-    while (i < n && j < m) {
-        if (same(i, j)) {
-            pair(i, j);
-            ++i;
-            ++j;
-        } else if (at(i + 1, j) >= at(i, j + 1)) {
-            ++i;
-        } else {
-            ++j;
+    while (i < n || j < m) {
+        if (i < n && pairs[size_t(i)] == j) {
+            ++i, ++j;
+            continue;
         }
+        const int i0 = i;
+        const int j0 = j;
+        while (i < n && pairs[size_t(i)] < 0) ++i;
+        j = i < n ? pairs[size_t(i)] : m;
+        each(i0, i, j0, j);
     }
 }
 
-void smallLcs(const QVector<int>& a, int a0, int a1, const QVector<int>& b, int b0, int b1,
-              QVector<QPair<int, int>>& out) {
-    tableLcs(a1 - a0, b1 - b0, [&](int i, int j) { return a[a0 + i] == b[b0 + j]; },
-             [&](int i, int j) { out.push_back({a0 + i, b0 + j}); });
-}
+struct Change {
+    int la, lb;  // in the engine's page before
+    int ea, eb;  // and after
+    int lead = 0;   // spaces typed before the engine's text
+    int trail = 0;  // ... and after it
+};
 
-void align(const QVector<int>& a, int a0, int a1, const QVector<int>& b, int b0, int b1,
-           QVector<QPair<int, int>>& out) {
-    while (a0 < a1 && b0 < b1 && a[a0] == b[b0]) out.push_back({a0++, b0++});
-    QVector<QPair<int, int>> tail;
-    while (a0 < a1 && b0 < b1 && a[a1 - 1] == b[b1 - 1]) tail.push_back({--a1, --b1});
-    if (a0 < a1 && b0 < b1) {
-        // Lines that occur once on each side anchor the alignment.
-        QHash<int, QPair<int, int>> counts;  // id -> (count in a, index in a)
-        for (int i = a0; i < a1; ++i) {
-            auto& c = counts[a[i]];
-            ++c.first;
-            c.second = i;
-        }
-        QHash<int, QPair<int, int>> countsB;
-        for (int j = b0; j < b1; ++j) {
-            auto it = counts.constFind(b[j]);
-            if (it == counts.cend() || it->first != 1) continue;
-            auto& c = countsB[b[j]];
-            ++c.first;
-            c.second = j;
-        }
-        QVector<QPair<int, int>> unique;
-        for (int i = a0; i < a1; ++i) {
-            if (counts.value(a[i]).first != 1) continue;
-            const auto it = countsB.constFind(a[i]);
-            if (it != countsB.cend() && it->first == 1) unique.push_back({i, it->second});
-        }
-        if (unique.isEmpty()) {
-            if (qint64(a1 - a0) * (b1 - b0) <= kSmallStretch) smallLcs(a, a0, a1, b, b0, b1, out);
-        } else {
-            // The longest run of anchors increasing on both sides (patience sorting).
-            QVector<int> pileTops;
-            QVector<int> previous(unique.size(), -1);
-            for (int k = 0; k < unique.size(); ++k) {
-                const int key = unique[k].second;
-                const auto pos = std::lower_bound(pileTops.begin(), pileTops.end(), key,
-                                                  [&](int top, int value) { return unique[top].second < value; });
-                const int pile = int(pos - pileTops.begin());
-                if (pile > 0) previous[k] = pileTops[pile - 1];
-                if (pos == pileTops.end())
-                    pileTops.push_back(k);
-                else
-                    *pos = k;
+// The changes between the two engine pages, in their stretch [p, end - q): tags whole, text
+// character by character, with the spaces the engine dropped out of sight beside an edit left
+// out of them.
+QVector<Change> engineChanges(QStringView loaded, const Tokens& lt, QStringView edited, int p, int q, Tokens& et) {
+    const int nL = int(loaded.size());
+    const int nE = int(edited.size());
+    int t0 = tokenAt(lt, p);
+    if (t0 < count(lt) && t0 > 0 && (lt[t0].flags & HtmlToken::Raw)) --t0;
+    int t1 = tokenAt(lt, std::max(nL - q - 1, 0));
+    if (nL - q <= (t0 < count(lt) ? lt[t0].begin : nL)) t1 = t0 - 1;
+    t1 = std::min<int>(t1, int(count(lt)) - 1);
+    const int wl0 = t0 < count(lt) ? lt[t0].begin : nL;
+    const int wl1 = t1 >= t0 ? lt[t1].end : wl0;
+    const int we1 = wl1 + (nE - nL);
+    const bool pre = t0 > 0 && t0 <= count(lt) && (lt[t0 - 1].flags & HtmlToken::Pre);
+    et = tokenizeHtml(edited, wl0, we1, pre);
+
+    std::vector<quint64> a;
+    std::vector<quint64> b;
+    for (int i = t0; i <= t1; ++i) a.push_back(lt[i].key);
+    for (const HtmlToken& t : et) b.push_back(t.key);
+    const std::vector<int> pairs = pairSequences(a.data(), int(a.size()), b.data(), int(b.size()));
+
+    QVector<Change> changes;
+    auto refine = [&](int la0, int la1, int eb0, int eb1) {
+        QVector<Unit> lu;
+        QVector<Unit> eu;
+        for (int i = la0; i < la1; ++i) appendUnits(loaded, lt[t0 + i], lu);
+        for (int j = eb0; j < eb1; ++j) appendUnits(edited, et[j], eu);
+        const int lStart = la0 < la1 ? lt[t0 + la0].begin : (t0 + la0 < count(lt) ? lt[t0 + la0].begin : wl1);
+        const int eStart = eb0 < eb1 ? et[eb0].begin : (eb0 < count(et) ? et[eb0].begin : we1);
+        // Text put in at one place (typing, mostly) is that insertion wherever it falls, even
+        // inside a run of spaces, as long as it falls between two characters or tags.
+        {
+            const int lEnd = lu.isEmpty() ? lStart : lu.back().end;
+            const int eEnd = eu.isEmpty() ? eStart : eu.back().end;
+            const QStringView lText = loaded.mid(lStart, lEnd - lStart);
+            const QStringView eText = edited.mid(eStart, eEnd - eStart);
+            if (eText.size() > lText.size()) {
+                int pre = 0;
+                while (pre < lText.size() && lText[pre] == eText[pre]) ++pre;
+                int suf = 0;
+                while (suf < lText.size() - pre && lText[lText.size() - 1 - suf] == eText[eText.size() - 1 - suf]) ++suf;
+                const int at = lStart + pre;
+                // Between two units, or between two characters of a run of spaces.
+                const auto unit = std::upper_bound(lu.cbegin(), lu.cend(), at, [](int x, const Unit& u) { return x < u.begin; });
+                bool between = at == lEnd || (unit != lu.cbegin() && (unit - 1)->begin == at);
+                if (!between && unit != lu.cbegin() && (unit - 1)->length > 0 && at < (unit - 1)->end) {
+                    const QStringView before = loaded.mid((unit - 1)->begin, at - (unit - 1)->begin);
+                    between = before.lastIndexOf(u'&') <= before.lastIndexOf(u';');
+                }
+                if (pre + suf == lText.size() && between) {
+                    changes.push_back({at, at, eStart + pre, eStart + pre + int(eText.size() - lText.size())});
+                    return;
+                }
             }
-            QVector<int> chain;
-            for (int k = pileTops.isEmpty() ? -1 : pileTops.back(); k >= 0; k = previous[k]) chain.push_back(k);
-            std::reverse(chain.begin(), chain.end());
-            int pa = a0;
-            int pb = b0;
-            for (int k : chain) {
-                align(a, pa, unique[k].first, b, pb, unique[k].second, out);
-                out.push_back(unique[k]);
-                pa = unique[k].first + 1;
-                pb = unique[k].second + 1;
-            }
-            align(a, pa, a1, b, pb, b1, out);
         }
-    }
-    for (auto it = tail.crbegin(); it != tail.crend(); ++it) out.push_back(*it);
-}
-
-int lineOf(const Lines& lines, int offset) {
-    // The last line starting at or before offset.
-    const auto begin = lines.starts.cbegin();
-    const auto end = begin + lines.ends.size();
-    return int(std::upper_bound(begin, end, offset) - begin) - 1;
-}
-
-QString withCrLf(QStringView text) {
-    QString out;
-    out.reserve(text.size() + text.size() / 20);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == u'\n' && (i == 0 || text[i - 1] != u'\r')) out += u'\r';
-        out += c;
-    }
-    return out;
-}
-
-
-// Lines of a stretch that differ only in quoting, case and spacing are the same line rewritten.
-QString normalizedLine(QStringView line) {
-    QString out;
-    out.reserve(line.size());
-    for (const QChar c : line) {
-        if (c == u'"' || c == u'\'' || c.isSpace()) continue;
-        out += c.toLower();
-    }
-    return out;
-}
-
-// Where the source's own form of `loaded` from `from` on begins, when the source ends with it
-// but for quoting, case and spacing (the engine joins "</body>" and "</html>" on one line); -1
-// when it does not.
-int sameTail(const QString& loaded, int from, const QString& source) {
-    auto skip = [](QChar c) { return c.isSpace() || c == u'"' || c == u'\''; };
-    int i = int(loaded.size()) - 1;
-    int j = int(source.size()) - 1;
-    int at = int(source.size());
-    for (;;) {
-        while (i >= from && skip(loaded[i])) --i;
-        if (i < from) return at;
-        while (j >= 0 && skip(source[j])) --j;
-        if (j < 0 || loaded[i].toLower() != source[j].toLower()) return -1;
-        at = j--;
-        --i;
-    }
-}
-
-// Character pairs of two versions of one line, increasing in both.
-QVector<QPair<int, int>> alignChars(QStringView a, QStringView b) {
-    QVector<QPair<int, int>> out;
-    const int n = int(a.size());
-    const int m = int(b.size());
-    int pre = 0;
-    while (pre < n && pre < m && a[pre] == b[pre]) out.push_back({pre, pre}), ++pre;
-    int suf = 0;
-    while (suf < n - pre && suf < m - pre && a[n - 1 - suf] == b[m - 1 - suf]) ++suf;
-    const int rn = n - pre - suf;
-    const int rm = m - pre - suf;
-    if (rn > 0 && rm > 0 && qint64(rn) * rm <= kSmallStretch * 16)
-        tableLcs(rn, rm, [&](int i, int j) { return a[pre + i] == b[pre + j]; },
-                 [&](int i, int j) { out.push_back({pre + i, pre + j}); });
-    for (int k = suf - 1; k >= 0; --k) out.push_back({n - 1 - k, m - 1 - k});
-    return out;
-}
-
-// Where an offset of one version of a line falls in the other: a change starting at `offset`
-// starts after the last character both share before it, and one ending there ends before the
-// first shared character after it. Returns the offsets in both versions.
-QPair<int, int> mapInLine(QStringView a, QStringView b, int offset, bool start) {
-    const QVector<QPair<int, int>> pairs = alignChars(a, b);
-    if (start) {
-        for (int k = int(pairs.size()) - 1; k >= 0; --k)
-            if (pairs[k].first < offset)
-                return pairs[k].first == offset - 1 ? QPair<int, int>{offset, pairs[k].second + 1}
-                                                    : QPair<int, int>{pairs[k].first + 1, pairs[k].second + 1};
-        return {0, 0};
-    }
-    for (const auto& [i, j] : pairs)
-        if (i >= offset) return {i, j};
-    return {int(a.size()), int(b.size())};
-}
-
-}  // namespace
-
-QVector<QPair<int, int>> alignLines(const QVector<int>& a, const QVector<int>& b) {
-    QVector<QPair<int, int>> out;
-    align(a, 0, int(a.size()), b, 0, int(b.size()), out);
-    return out;
-}
-
-namespace {
-
-// One change: everything from the first difference between `loaded` and `edited` to the last.
-QString designedSourceOne(const QString& source, const QString& loaded, const QString& edited) {
-    if (loaded == edited) return source;
-    const int n0 = int(loaded.size());
-    const int n1 = int(edited.size());
-    int p = 0;
-    while (p < n0 && p < n1 && loaded[p] == edited[p]) ++p;
-    int q = 0;
-    while (q < n0 - p && q < n1 - p && loaded[n0 - 1 - q] == edited[n1 - 1 - q]) ++q;
-    // A pure insertion or deletion can often be told at several places ("b</td>\n<" or
-    // "<td>b</td>\n"); the one that starts a line keeps the neighbouring lines whole.
-    if (n0 - q == p || n1 - q == p) {
-        const QString& side = n0 - q == p ? edited : loaded;
-        const int length = (n0 - q == p ? n1 : n0) - q - p;
-        int best = -1;
-        for (int at = p;; --at) {
-            if (at == 0 || side[at - 1] == u'\n') {
-                best = at;
-                break;
-            }
-            if (side[at - 1] != side[at + length - 1]) break;
-        }
-        if (best >= 0) {
-            q += p - best;
-            p = best;
-        }
-    }
-    const int e = n0 - q;
-
-    const Lines l0 = splitLines(loaded);
-    const Lines ls = splitLines(source);
-    QHash<QStringView, int> ids;
-    const QVector<int> a = lineIds(loaded, l0, ids);
-    const QVector<int> b = lineIds(source, ls, ids);
-    // A blank line matches any other blank line; it only counts where a neighbour agrees.
-    QVector<QPair<int, int>> pairs;
-    {
-        const QVector<QPair<int, int>> all = alignLines(a, b);
-        QSet<qint64> matched;
-        for (const auto& [i, j] : all) matched.insert(qint64(i) << 32 | j);
-        auto isMatch = [&](int i, int j) { return matched.contains(qint64(i) << 32 | j); };
-        for (const auto& [i, j] : all) {
-            const bool blank = l0.ends[i] == l0.starts[i] ||
-                               QStringView(loaded).mid(l0.starts[i], l0.ends[i] - l0.starts[i]).trimmed().isEmpty();
-            if (blank && !isMatch(i - 1, j - 1) && !isMatch(i + 1, j + 1)) continue;
-            pairs.push_back({i, j});
-        }
-    }
-    // Equal lines; between two of them, lines the engine rewrote: those that still read alike
-    // without quotes, case and spacing, and where as many remain on each side, the rest in turn.
-    QVector<int> same(a.size(), -1);
-    QVector<int> counterpart(a.size(), -1);
-    auto blankLine = [](const QString& text, const Lines& lines, int i) {
-        return QStringView(text).mid(lines.starts[i], lines.ends[i] - lines.starts[i]).trimmed().isEmpty();
-    };
-    // A blank line the engine made (the parser gathers the breaks after </body> and </html>
-    // into the body) is no rewriting of a line with text: taking it for one would stretch a
-    // change at the end of the body over the closing tags and drop them.
-    auto pairPositionally = [&](int a0, int a1, int b0, int b1) {
-        if (a1 - a0 != b1 - b0) return;
-        for (int i = a0; i < a1; ++i) {
-            const int j = b0 + (i - a0);
-            if (blankLine(loaded, l0, i) == blankLine(source, ls, j)) counterpart[i] = j;
-        }
-    };
-    auto pairGap = [&](int a0, int a1, int b0, int b1) {
-        if (a0 >= a1 || b0 >= b1) return;
-        QHash<QString, int> keys;
-        auto key = [&](const QString& text, const Lines& lines, int i) {
-            const QString k = normalizedLine(QStringView(text).mid(lines.starts[i], lines.ends[i] - lines.starts[i]));
-            auto it = keys.find(k);
-            if (it == keys.end()) it = keys.insert(k, int(keys.size()));
-            return it.value();
+        std::vector<quint64> ka(size_t(lu.size()));
+        std::vector<quint64> kb(size_t(eu.size()));
+        for (int i = 0; i < lu.size(); ++i) ka[size_t(i)] = lu[i].key;
+        for (int j = 0; j < eu.size(); ++j) kb[size_t(j)] = eu[j].key;
+        std::vector<int> up = pairSequences(ka.data(), int(ka.size()), kb.data(), int(kb.size()));
+        const int n = int(lu.size());
+        const int m = int(eu.size());
+        auto lOff = [&](int k) { return k < n ? lu[k].begin : (n ? lu[n - 1].end : lStart); };
+        auto eOff = [&](int k) { return k < m ? eu[k].begin : (m ? eu[m - 1].end : eStart); };
+        // The stretches between pairs; `inserted` tells, for each unit of the edited side,
+        // which of them it belongs to.
+        const int first = int(changes.size());
+        std::vector<int> inserted(size_t(m), -1);
+        // A run of spaces written the same before and after is the same run, though text typed
+        // beside it now makes it show, or text deleted beside it hides it.
+        auto same = [&](int a, int b) {
+            return lu[a].length && eu[b].length &&
+                   loaded.mid(lu[a].begin, lu[a].end - lu[a].begin) == edited.mid(eu[b].begin, eu[b].end - eu[b].begin);
         };
-        QVector<int> ka;
-        QVector<int> kb;
-        for (int i = a0; i < a1; ++i) ka << key(loaded, l0, i);
-        for (int j = b0; j < b1; ++j) kb << key(source, ls, j);
-        int lastA = a0 - 1;
-        int lastB = b0 - 1;
-        const int blank = keys.value(QString(), -1);
-        for (const auto& [i, j] : alignLines(ka, kb)) {
-            if (ka[i] == blank) continue;
-            pairPositionally(lastA + 1, a0 + i, lastB + 1, b0 + j);
-            counterpart[a0 + i] = b0 + j;
-            lastA = a0 + i;
-            lastB = b0 + j;
+        forEachStretch(up, m, [&](int i0, int i1, int j0, int j1) {
+            for (; i0 < i1 && j0 < j1 && same(i0, j0); ++i0, ++j0) up[size_t(i0)] = j0;
+            for (; i1 > i0 && j1 > j0 && same(i1 - 1, j1 - 1); --i1, --j1) up[size_t(i1 - 1)] = j1 - 1;
+            if (i1 - i0 == 1)
+                for (int k = j0; k < j1; ++k)
+                    if (same(i0, k)) {
+                        up[size_t(i0)] = k;
+                        break;
+                    }
+        });
+        forEachStretch(up, m, [&](int i0, int i1, int j0, int j1) {
+            int la = lOff(i0);
+            int lb = lOff(i1);
+            // Spaces out of sight are all that went: the engine dropped them beside what was
+            // typed, and they stay in the source. What was typed goes before them when they end
+            // a line, after them when they start one.
+            if (i0 < i1 && std::all_of(lu.cbegin() + i0, lu.cbegin() + i1, [](const Unit& u) { return u.key == kHiddenRunKey; }))
+                la = lb = neighbour(loaded, lOff(i1), 1) == Neighbour::Boundary ? lOff(i0) : lOff(i1);
+            if (la == lb && j0 == j1) return;
+            for (int k = j0; k < j1; ++k) inserted[size_t(k)] = int(changes.size());
+            changes.push_back({la, lb, eOff(j0), eOff(j1)});
+        });
+        // A run of spaces the engine kept may have grown by spaces typed beside it: those come
+        // back beside what was typed, the run itself as the source writes it.
+        for (int k = 0; k < n; ++k) {
+            const int e = up[size_t(k)];
+            if (e < 0 || lu[k].key != kSpaceRunKey) continue;
+            const int typed = lu[k].plain ? eu[e].shows - 1 : eu[e].length - lu[k].length;
+            if (typed <= 0) continue;
+            if (e > 0 && inserted[size_t(e - 1)] >= 0) changes[inserted[size_t(e - 1)]].trail += typed;
+            else if (e + 1 < m && inserted[size_t(e + 1)] >= 0) changes[inserted[size_t(e + 1)]].lead += typed;
+            else changes.push_back({lu[k].end, lu[k].end, eu[e].end, eu[e].end, typed, 0});
         }
-        pairPositionally(lastA + 1, a1, lastB + 1, b1);
-    };
-    int lastA = -1;
-    int lastB = -1;
-    for (const auto& [i, j] : pairs) {
-        pairGap(lastA + 1, i, lastB + 1, j);
-        same[i] = counterpart[i] = j;
-        lastA = i;
-        lastB = j;
-    }
-    pairGap(lastA + 1, int(a.size()), lastB + 1, int(b.size()));
-    auto lineText = [](const QString& text, const Lines& lines, int i) {
-        return QStringView(text).mid(lines.starts[i], lines.ends[i] - lines.starts[i]);
+        std::stable_sort(changes.begin() + first, changes.end(), [](const Change& x, const Change& y) { return x.la < y.la; });
     };
 
-    // The start of the change: at the same place of an equal line, at the matching place of a
-    // rewritten one, or else just after the last line that has its counterpart.
-    int start0 = p;
-    int startS = 0;
-    const int la = lineOf(l0, p);
-    if (same[la] >= 0) {
-        startS = ls.starts[same[la]] + (p - l0.starts[la]);
-    } else if (counterpart[la] >= 0) {
-        const auto [off0, offS] =
-            mapInLine(lineText(loaded, l0, la), lineText(source, ls, counterpart[la]), p - l0.starts[la], true);
-        start0 = l0.starts[la] + off0;
-        startS = ls.starts[counterpart[la]] + offS;
-    } else {
-        int k = la - 1;
-        while (k >= 0 && counterpart[k] < 0) --k;
-        start0 = k >= 0 ? l0.starts[k + 1] : 0;
-        startS = k >= 0 ? ls.starts[counterpart[k] + 1] : 0;
+    forEachStretch(pairs, int(b.size()), refine);
+    return changes;
+}
+
+// ---- Writing a change in the source's way -----------------------------------------------------------
+
+class Writer {
+public:
+    Writer(QStringView edited, const Tokens& tokens, const Spelling& spelling)
+        : edited_(edited), tokens_(tokens), spelling_(spelling) {}
+
+    // The engine's text of [from, to) as the source writes it; `spaces` receives the places of
+    // the spaces whose spelling depends on what ends up beside them.
+    QString write(int from, int to, QVector<int>* spaces) const {
+        QString out;
+        for (int k = tokenAt(tokens_, from); k < count(tokens_) && tokens_[k].begin < to; ++k) {
+            const HtmlToken& t = tokens_[k];
+            const int b = std::max(t.begin, from);
+            const int e = std::min(t.end, to);
+            if (b >= e) continue;
+            const QStringView part = edited_.mid(b, e - b);
+            if (!isText(t)) {
+                for (const uint c : part.toUcs4()) writeMarkupChar(out, c);
+                continue;
+            }
+            if (t.flags & HtmlToken::Raw) {
+                for (const QChar c : part) c == u'\n' ? void(out += QStringLiteral("\r\n")) : void(out += c);
+                continue;
+            }
+            const bool pre = t.flags & HtmlToken::Pre;
+            const QList<uint> chars = decodeHtmlText(part).toUcs4();
+            for (const uint c : chars) {
+                if (c == u'\n') out += QStringLiteral("\r\n");
+                else if (c == u' ' || c == 0xA0) {
+                    // Every space shows in <pre>; elsewhere a plain one only between text.
+                    if (!pre && spaces) spaces->push_back(int(out.size()));
+                    out += u' ';
+                } else if (c == u'&') out += QStringLiteral("&amp;");
+                else if (c == u'<') out += QStringLiteral("&lt;");
+                else if (c == u'>') out += spelling_.rawGreaterThan ? QStringLiteral(">") : QStringLiteral("&gt;");
+                else if (const auto it = spelling_.entities.constFind(c); it != spelling_.entities.cend()) out += *it;
+                else if (spelling_.holds(c)) out += QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1);
+                else out += QStringLiteral("&#%1;").arg(c);
+            }
+        }
+        return out;
     }
-    // Its end, the same way forward. A change that ends with a line break ends in that line.
-    int end0 = e;
-    int endS = int(source.size());
-    const int le = lineOf(l0, e > p ? e - 1 : e);
-    const bool pastBreak = e - l0.starts[le] > l0.ends[le] - l0.starts[le];
-    if (same[le] >= 0) {
-        endS = pastBreak ? ls.starts[same[le] + 1] : ls.starts[same[le]] + (e - l0.starts[le]);
-    } else if (counterpart[le] >= 0 && pastBreak) {
-        endS = ls.starts[counterpart[le] + 1];
-    } else if (counterpart[le] >= 0) {
-        const auto [off0, offS] =
-            mapInLine(lineText(loaded, l0, le), lineText(source, ls, counterpart[le]), e - l0.starts[le], false);
-        end0 = l0.starts[le] + off0;
-        endS = ls.starts[counterpart[le]] + offS;
-    } else if (const int tail = sameTail(loaded, e, source); tail >= 0) {
-        endS = tail;
-    } else {
-        int k = le + 1;
-        while (k < a.size() && counterpart[k] < 0) ++k;
-        end0 = k < a.size() ? l0.starts[k] : n0;
-        endS = k < a.size() ? ls.starts[counterpart[k]] : int(source.size());
+
+private:
+    QStringView edited_;
+    const Tokens& tokens_;
+    const Spelling& spelling_;
+
+    void writeMarkupChar(QString& out, uint c) const {
+        if (c == u'\n') out += QStringLiteral("\r\n");
+        else if (!spelling_.holds(c)) out += QStringLiteral("&#%1;").arg(c);
+        else out += QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1);
     }
-    if (end0 < e) end0 = e;
-    if (endS < startS) endS = startS;
-    const QStringView replacement = QStringView(edited).mid(start0, n1 - (n0 - end0) - start0);
-    return source.left(startS) + withCrLf(replacement) + source.mid(endS);
+};
+
+QString withSpaces(QString text, int from, const QVector<int>& spaces, const QString& nbsp) {
+    // `spaces` are places in the part of `text` from `from` on.
+    // Left to right, so each space sees what its neighbours became.
+    int shift = 0;
+    for (const int at : spaces) {
+        const int i = from + at + shift;
+        if (plainSpaceShows(text, i)) continue;
+        text.replace(i, 1, nbsp);
+        shift += int(nbsp.size()) - 1;
+    }
+    return text;
 }
 
 }  // namespace
 
-QString designedSource(const QString& source, const QString& loaded, const QString& edited) {
-    if (loaded == edited) return source;
-    // Edits far apart are written back one by one, last first, so the engine's way of writing
-    // what lies between them (quotes, implied elements) never reaches the source.
-    const Lines l0 = splitLines(loaded);
-    const Lines l1 = splitLines(edited);
-    QHash<QStringView, int> ids;
-    const QVector<int> a = lineIds(loaded, l0, ids);
-    const QVector<int> b = lineIds(edited, l1, ids);
-    struct Hunk {
-        int a0, a1, b0, b1;
-    };
-    QVector<Hunk> hunks;
-    int lastA = -1;
-    int lastB = -1;
-    auto gap = [&](int i, int j) {
-        if (i > lastA + 1 || j > lastB + 1) hunks.push_back({lastA + 1, i, lastB + 1, j});
-        lastA = i;
-        lastB = j;
-    };
-    for (const auto& [i, j] : alignLines(a, b)) gap(i, j);
-    gap(int(a.size()), int(b.size()));
-    constexpr int kMostHunks = 64;
-    if (hunks.size() <= 1 || hunks.size() > kMostHunks) return designedSourceOne(source, loaded, edited);
-    QString result = source;
-    QString before = loaded;
-    for (auto it = hunks.crbegin(); it != hunks.crend(); ++it) {
-        const int from = l0.starts[it->a0];
-        const int to = l0.starts[it->a1];
-        const QStringView with = QStringView(edited).mid(l1.starts[it->b0], l1.starts[it->b1] - l1.starts[it->b0]);
-        QString after = before.left(from);
-        after += with;
-        after += QStringView(before).mid(to);
-        result = designedSourceOne(result, before, after);
-        before = after;
+PageCharset pageCharset(const QString& source, const TextFormat& format) {
+    switch (format.encoding) {
+    case TextFormat::Encoding::Windows1252: return PageCharset::Windows1252;
+    case TextFormat::Encoding::Utf8: break;
+    default: return PageCharset::Unicode;
     }
+    if (format.utf8Bom) return PageCharset::Unicode;
+    static const QRegularExpression meta(QStringLiteral("<meta\\b[^>]*?charset\\s*=\\s*[\"']?([A-Za-z0-9._:-]+)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch declared = meta.match(QStringView(source).left(8192));
+    if (declared.hasMatch()) {
+        const QString name = declared.captured(1).toLower();
+        return name == u"utf-8" || name == u"utf8" ? PageCharset::Unicode : PageCharset::Ascii;
+    }
+    for (const QChar c : source)
+        if (c.unicode() >= 0x80) return PageCharset::Unicode;
+    return PageCharset::Ascii;
+}
+
+QString designedSource(const QString& source, const QString& loaded, const QString& edited, PageCharset charset) {
+    if (loaded == edited) return source;
+    const int nL = int(loaded.size());
+    const int nE = int(edited.size());
+    const int p = int(std::mismatch(loaded.cbegin(), loaded.cend(), edited.cbegin(), edited.cend()).first - loaded.cbegin());
+    int q = 0;
+    while (q < nL - p && q < nE - p && loaded[nL - 1 - q] == edited[nE - 1 - q]) ++q;
+
+    // Only the stretch around the changes is compared in detail; when the source and the
+    // engine's page cannot be read in step, the whole of them.
+    Window w;
+    if (!stepWindow(source, loaded, p, nL - q, w)) w = Window{0, int(source.size()), 0, nL};
+    const Tokens lt = tokenizeHtml(loaded, w.l0, w.l1, w.lPre);
+    Tokens et;
+    QVector<Change> changes = engineChanges(loaded, lt, edited, p, q, et);
+    if (changes.isEmpty()) return source;
+    const Tokens st = tokenizeHtml(source, w.s0, w.s1, w.sPre);
+    const SourceMap map(loaded, lt, source, st, w);
+
+    // A change that starts or ends inside text the source has no counterpart for takes that
+    // text whole; changes that then meet become one.
+    for (Change& c : changes) {
+        if (map.map(c.la, c.la == c.lb ? Role::Insert : Role::Start) < 0) {
+            const HtmlToken& t = map.loadedToken(c.la);
+            c.ea -= c.la - t.begin;
+            c.la = t.begin;
+        }
+        if (c.lb > c.la && map.map(c.lb, Role::End) < 0) {
+            const HtmlToken& t = map.loadedToken(c.lb);
+            c.eb += t.end - c.lb;
+            c.lb = t.end;
+        } else if (c.la == c.lb && map.map(c.lb, Role::Insert) < 0) {
+            const HtmlToken& t = map.loadedToken(c.lb);
+            c.eb += t.end - c.lb;
+            c.lb = t.end;
+        }
+    }
+    QVector<Change> merged;
+    for (const Change& c : changes) {
+        if (!merged.isEmpty() && c.la <= merged.back().lb) {
+            Change& last = merged.back();
+            const int end = std::max(last.lb, c.lb);
+            last.eb = end + (c.eb - c.lb);
+            last.lb = end;
+            last.trail = c.trail;
+            continue;
+        }
+        merged.push_back(c);
+    }
+
+    struct Splice {
+        int sa, sb, ea, eb, lead, trail;
+    };
+    QVector<Splice> splices;
+    int lastEnd = 0;
+    for (const Change& c : merged) {
+        int sa = map.map(c.la, c.la == c.lb ? Role::Insert : Role::Start);
+        int sb = c.la == c.lb ? sa : map.map(c.lb, Role::End);
+        if (sa < 0 || sb < 0) {
+            // Not to be placed more closely (it never is once widened): the whole stretch
+            // compared comes back in the engine's form rather than losing the edit.
+            splices = {{w.s0, w.s1, w.l0, w.l1 + (nE - nL), 0, 0}};
+            et = tokenizeHtml(edited, w.l0, w.l1 + (nE - nL), w.lPre);
+            break;
+        }
+        if (sb < sa) sa = sb = map.map(c.la, Role::Insert);
+        sa = std::max(sa, lastEnd);
+        sb = std::max(sb, sa);
+        lastEnd = sb;
+        splices.push_back({sa, sb, c.ea, c.eb, c.lead, c.trail});
+    }
+
+    const Spelling spelling = sourceSpelling(source, w, st, charset);
+    const Writer writer(edited, et, spelling);
+    // Each change written as the source writes, its spaces settled against what stands beside
+    // it; then the source put together once around them.
+    constexpr int kBeside = 1024;
+    QStringList texts;
+    for (const Splice& sp : splices) {
+        QVector<int> spaces;
+        const QString text = writer.write(sp.ea, sp.eb, &spaces);
+        for (int& at : spaces) at += sp.lead;
+        for (int k = 0; k < sp.lead; ++k) spaces.prepend(sp.lead - 1 - k);
+        for (int k = 0; k < sp.trail; ++k) spaces.append(int(text.size()) + sp.lead + k);
+        const int from = std::max(0, sp.sa - kBeside);
+        const QString before = source.mid(from, sp.sa - from);
+        const QString after = source.mid(sp.sb, kBeside);
+        const QString settled = withSpaces(before + QString(sp.lead, u' ') + text + QString(sp.trail, u' ') + after,
+                                           int(before.size()), spaces, spelling.nbsp());
+        texts << settled.mid(before.size(), settled.size() - before.size() - after.size());
+    }
+    qsizetype size = source.size();
+    for (int k = 0; k < splices.size(); ++k) size += texts[k].size() - (splices[k].sb - splices[k].sa);
+    QString result;
+    result.reserve(size);
+    int at = 0;
+    for (int k = 0; k < splices.size(); ++k) {
+        result += QStringView(source).mid(at, splices[k].sa - at);
+        result += texts[k];
+        at = splices[k].sb;
+    }
+    result += QStringView(source).mid(at);
     return result;
+}
+
+QString designRefusal(const QString& source) {
+    // Cheap first: a page cannot nest deeper than it has start tags.
+    if (source.count(u'<') < kDeepestNesting) return QString();
+    if (htmlNestingDepth(source, kDeepestNesting) < kDeepestNesting) return QString();
+    return QStringLiteral("Its elements nest deeper than the %1 levels the design view keeps: it would move the "
+                          "deeper ones and so rewrite that part of the page. Edit the page in the Edit view.")
+        .arg(kDeepestNesting);
 }
 
 }  // namespace kavrin

@@ -32,6 +32,19 @@ struct BusyScope {
 
 bool available(int state) { return state >= DECMDF_ENABLED; }
 
+// A page the design view cannot hold as it is written is not opened there: the user hears why
+// and stays in the view they were in.
+bool designRefused(DocumentWindow* doc) {
+    const QString reason = designRefusal(doc->txtMain->text());
+    if (reason.isEmpty()) return false;
+    {
+        const QSignalBlocker block(doc->tbsMain);
+        doc->tbsMain->setCurrentIndex(doc->mode);
+    }
+    msgBox("'" + fileTitle(doc->filePath) + "' is not opened in Design. " + reason, vbExclamation, appTitle);
+    return true;
+}
+
 }  // namespace
 
 void DocumentWindow::connectViews() {
@@ -74,7 +87,7 @@ void DocumentWindow::tbsMain_Click() {
         if (mode != 1) switchToBrowse();
         break;
     case 3:
-        if (mode != 2) switchToDesign();
+        if (mode != 2 && !designRefused(this)) switchToDesign();
         break;
     default:
         break;
@@ -123,8 +136,8 @@ void DocumentWindow::designNotCurrent() {
 bool DocumentWindow::applyDesignToSource() {
     if (!dhtm) return false;
     const QString source = txtMain->text();
-    const QString designed =
-        stripGeneratorMeta(designedSource(source, dhtm->loadedHTML(), dhtm->DocumentHTML()));
+    const QString designed = stripGeneratorMeta(
+        designedSource(source, dhtm->loadedHTML(), dhtm->DocumentHTML(), pageCharset(source, txtMain->textFormat())));
     dhtm->markClean();
     if (designed == source) return false;
 
@@ -175,6 +188,7 @@ void DocumentWindow::reloadDesign(const QString& basePath) {
 // ---- Switching --------------------------------------------------------------------------------
 
 void DocumentWindow::deleteBrowseFiles() {
+    if (webBrowser) webBrowser->endPageCopy();
     // Only the copies the program wrote go: whatever else has come to bear the name stays.
     for (const QString& file : browseFiles) removeOwnFile(file);
     browseFiles.clear();
@@ -220,9 +234,15 @@ void DocumentWindow::switchToBrowse() {
     if (writeOwnFile(preview, bytes) != OwnWrite::Written) preview = writePrivateFile(tempPath, shownAs, bytes);
     else if (!isUntitled(filePath)) removeAtNextStart(preview);
     if (preview.isEmpty()) return;
-    if (!isUntitled(filePath) && !browseFiles.contains(preview)) browseFiles << preview;
-    if (preview == shownAs) webBrowser->Navigate2(preview);
-    else webBrowser->showPageCopy(preview, shownAs);
+    if (isUntitled(filePath)) {
+        webBrowser->showWorkPage(preview);
+        return;
+    }
+    if (!browseFiles.contains(preview)) browseFiles << preview;
+    // Shown under the document's own name, the copy is the page its links to itself lead to
+    // (generated manuals name their own file in every link to a place in the page), and Refresh
+    // reads it again.
+    webBrowser->showPageCopy(preview, filePath);
 }
 
 void DocumentWindow::switchToDesign() {

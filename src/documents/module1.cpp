@@ -13,6 +13,7 @@
 #include "mainwindow/shutdown.h"
 #include "platform/ownfiles.h"
 #include "platform/screen.h"
+#include "platform/terminalsession.h"
 #include "platform/webviews.h"
 
 namespace kavrin {
@@ -36,6 +37,8 @@ void startUp(const QStringList& arguments) {
 }
 
 int runProgram(int argc, char** argv) {
+    // Before anything else exists: a process started now would stay in the terminal's session.
+    leaveTerminalSession();
     // The design and browse views run a web engine, which as root only runs without its sandbox.
     if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);

@@ -3,9 +3,14 @@
 
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPointer>
+#include <QScreen>
 #include <QVBoxLayout>
+
+#include "documents/globals.h"
+#include "mainwindow/mdiMain.h"
 
 namespace kavrin {
 
@@ -50,7 +55,19 @@ frmHelp::frmHelp(QWidget* parent) : Form(parent) {
         if (!contents_.isEmpty()) txtHelp->setSource(QUrl::fromLocalFile(contents_));
     });
     layout->addWidget(txtHelp, 1);
-    resize(720, 560);
+    placeOnScreen();
+}
+
+void frmHelp::placeOnScreen() {
+    QScreen* screen = mainWindow ? mainWindow->screen() : QGuiApplication::primaryScreen();
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    // The window manager's frame is not known before the window is shown: room is left for a
+    // title bar and borders, so that the whole window, its bottom edge too, is on the screen.
+    constexpr int kFrameRoom = 80;
+    const QSize size(qMin(720, area.width() - kFrameRoom), qMin(560, area.height() - kFrameRoom));
+    resize(size.expandedTo(minimumSizeHint()));
+    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
 }
 
 frmHelp* frmHelp::showPage(const QString& path) {

@@ -22,6 +22,8 @@ public:
     QString page() const;
 
 private:
+    // A size the screen holds, centred on the screen of the main window.
+    void placeOnScreen();
     QString contents_;
 };
 

@@ -585,9 +585,10 @@ bool frmSettings::applySettings() {
         enableBrowserAndDesigner = useIe;
     }
     // 3.
-    if (mainWindow)
-        for (QAction* a : {mainWindow->mnuViewEdit, mainWindow->mnuViewBrowse, mainWindow->mnuViewDesign})
-            if (a) a->setEnabled(enableBrowserAndDesigner);
+    if (mainWindow) {
+        mainWindow->enableViewItems();
+        if (enableBrowserAndDesigner) mainWindow->prepareForWebViews();
+    }
     // 4.
     indentText = QString(qBound(1, leadingNumber(txtIndent->text()), 10), u' ');
     autoIndent = chkAutoindent->isChecked();
@@ -662,7 +663,8 @@ bool frmSettings::applySettings() {
     tagTipDelay = chkTagTip->isChecked() ? sldTagTip->value() * 200 : -1;
     // 13.
     showTaskBar = chkTaskBar->isChecked();
-    if (mainWindow && mainWindow->picPop) mainWindow->picPop->setVisible(showTaskBar && showStatusbar);
+    // An empty task bar stays hidden: it appears with the first document.
+    if (mainWindow && mainWindow->tbsPop) mainWindow->showTaskBarStrip(mainWindow->tbsPop->count() > 0);
     applyHelperApps();
     return true;
 }

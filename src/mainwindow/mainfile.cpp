@@ -6,11 +6,9 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPrinter>
-#include <QRegularExpression>
 #include <QTemporaryFile>
 #include <QTextDocument>
 #include <QTimer>
-#include <QUrl>
 #include <QWebEngineView>
 #include <memory>
 
@@ -38,10 +36,6 @@ constexpr int kMaxDocuments = 99;
 // How long the rendered page may take to load and print before the command gives up.
 constexpr int kBrowserPrintTimeoutMs = 60000;
 
-void bringToFront(DocumentWindow* doc) {
-    if (doc && doc->subWindow() && Form::mdiArea()) Form::mdiArea()->setActiveSubWindow(doc->subWindow());
-}
-
 // Restores the pointer however the command ends.
 struct BusyScope {
     BusyScope() { setBusy(true); }
@@ -54,32 +48,15 @@ void routeToFile(QPrinter& printer, const QString& pdfPath) {
     printer.setOutputFileName(pdfPath);
 }
 
-// The work copy lives in tempPath, so relative links (pictures, style sheets) would point there;
-// a base element sends them to the document's folder instead. A page with its own base keeps it.
-QString withBaseFolder(const QString& html, const QString& documentPath) {
-    if (documentPath.startsWith(QLatin1String("Untitled"))) return html;
-    static const QRegularExpression hasBase(QStringLiteral("<base[\\s>]"), QRegularExpression::CaseInsensitiveOption);
-    if (html.contains(hasBase)) return html;
-    const QString folder = QFileInfo(QString(documentPath).replace('\\', '/')).absolutePath();
-    const QString base = "<base href=\"" + QUrl::fromLocalFile(folder + '/').toString(QUrl::FullyEncoded) + "\">";
-    // Ahead of a doctype it would switch the page into quirks mode: it goes after the first of
-    // these that the page has.
-    static const QRegularExpression anchors[] = {
-        QRegularExpression(QStringLiteral("<head(\\s[^>]*)?>"), QRegularExpression::CaseInsensitiveOption),
-        QRegularExpression(QStringLiteral("<html(\\s[^>]*)?>"), QRegularExpression::CaseInsensitiveOption),
-        QRegularExpression(QStringLiteral("<!doctype[^>]*>"), QRegularExpression::CaseInsensitiveOption)};
-    for (const QRegularExpression& anchor : anchors) {
-        const QRegularExpressionMatch match = anchor.match(html);
-        if (match.hasMatch()) return QString(html).insert(match.capturedEnd(), base);
-    }
-    return base + html;
-}
-
 // Loads the page in a hidden web view and prints what the engine renders; false when the page
-// could not be loaded or printed in time.
-bool printRenderedPage(const QString& file, QPrinter* printer) {
+// could not be loaded or printed in time. The work copy `file` is shown under its own name in the
+// document's folder, so that it finds its pictures and style sheets there, in its site.
+bool printRenderedPage(const QString& file, const QString& documentPath, QPrinter* printer) {
+    const bool untitled = documentPath.startsWith(QLatin1String("Untitled"));
+    const QString shownAs = untitled ? file : QFileInfo(documentPath).absolutePath() + u'/' + QFileInfo(file).fileName();
+    if (!untitled) showLocalPageAs(shownAs, file);
     QWebEngineView view;
-    blockLocalReadsByScripts(view.page());
+    guardPageSite(view.page());
     view.setAttribute(Qt::WA_DontShowOnScreen);
     QEventLoop loop;
     bool printed = false;
@@ -102,8 +79,9 @@ bool printRenderedPage(const QString& file, QPrinter* printer) {
         done = true;
         loop.quit();
     });
-    view.load(QUrl::fromLocalFile(file));
+    view.load(localPageUrl(shownAs, untitled));
     if (!done) loop.exec();
+    if (!untitled) showLocalPageAs(shownAs, QString());
     return printed;
 }
 
@@ -220,7 +198,7 @@ void mdiMain::mnuFileSaveAll_Click() {
     for (const QPointer<DocumentWindow>& doc : docs) {
         if (!doc || doc->isUnloading()) continue;
         if (doc->filePath.toLower().startsWith(QLatin1String("untitled"))) {
-            bringToFront(doc);
+            bringDocumentForward(doc);
             saveDocumentAs(doc, QStringLiteral("Save File"));
         } else {
             saveDocument(doc);
@@ -228,7 +206,7 @@ void mdiMain::mnuFileSaveAll_Click() {
     }
 
     if (active) {
-        bringToFront(active);
+        bringDocumentForward(active);
         setFileSaved(active, active->fileSaved);
     }
     showDocumentSize();
@@ -278,8 +256,8 @@ void mdiMain::mnuFilePrintBrowser_Click() {
     if (!work.open()) return;
     const QString workPath = work.fileName();
     work.close();
-    if (!writeTextFile(workPath, withBaseFolder(doc->txtMain->text(), doc->filePath), TextFormat{})) return;
-    printRenderedPage(workPath, &printer);
+    if (!writeTextFile(workPath, doc->txtMain->text(), TextFormat{})) return;
+    printRenderedPage(workPath, doc->filePath, &printer);
 }
 
 void mdiMain::mnuFileExit_Click() { unload(vbFormCode); }

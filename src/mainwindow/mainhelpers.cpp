@@ -86,13 +86,9 @@ void mdiMain::mnuToolsHelperAppsBrowser_Click(int index) {
         askToSelectHelper();
         return;
     }
-    QString error;
+    // The browser is started on the active page: without one there is nothing to show.
     DocumentWindow* doc = activeDocument();
-    if (!doc) {
-        // Nothing to show: the browser starts on its own start page.
-        if (!startProgram(program, {}, &error)) reportNotStarted(program, error);
-        return;
-    }
+    if (!doc) return;
     // The page the user sees, edits included: an untitled or changed document goes as a copy.
     QString why;
     const QString page = previewPathFor(doc, &why);
@@ -100,6 +96,7 @@ void mdiMain::mnuToolsHelperAppsBrowser_Click(int index) {
         msgBox(QStringLiteral("The page could not be prepared for the browser.\n\n") + why, vbExclamation, appTitle);
         return;
     }
+    QString error;
     if (!startProgram(program, {page}, &error)) reportNotStarted(program, error);
 }
 
@@ -223,7 +220,7 @@ void mdiMain::showWindowList() {
         item->setCheckable(true);
         item->setChecked(doc == active);
         connect(item, &QAction::triggered, this, [this, doc = QPointer<DocumentWindow>(doc)] {
-            if (doc && doc->subWindow()) mdi_->setActiveSubWindow(doc->subWindow());
+            bringDocumentForward(doc);
         });
         windowListItems << item;
         ++number;

@@ -41,8 +41,7 @@ void mdiMain::openFile(const QString& path) {
     }
     for (DocumentWindow* doc : documentWindows()) {
         if (samePath(doc->filePath, path)) {
-            if (doc->subWindow()) mdiArea()->setActiveSubWindow(doc->subWindow());
-            doc->txtMain->setFocus();
+            bringDocumentForward(doc);
             return;
         }
     }

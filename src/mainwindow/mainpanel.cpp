@@ -232,6 +232,12 @@ void mdiMain::showFileListFilters() {
 
 QString mdiMain::fileListFolder() const { return files ? files->path() : QString(); }
 
+QString mdiMain::selectedTreeFolder() const {
+    QTreeWidgetItem* node = treMain ? treMain->selectedNode() : nullptr;
+    const int kind = PaneTree::kind(node);
+    return node && (kind == VolumeNode || kind == FolderNode) ? PaneTree::key(node) : QString();
+}
+
 void mdiMain::loadMenuForm() { frmMenuInstance(); }
 
 // ---- Layout and splitters --------------------------------------------------------------------

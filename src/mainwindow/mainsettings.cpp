@@ -147,7 +147,7 @@ void mdiMain::loadSettings() {
     readBool(kColors, "ColorOnOpen", "True", colorOnOpen);
 
     readBool(kOptions, "EnableBrowserAndDesigner", "False", enableBrowserAndDesigner);
-    for (QAction* a : {mnuViewEdit, mnuViewBrowse, mnuViewDesign}) a->setEnabled(enableBrowserAndDesigner);
+    enableViewItems();
     readBool(kOptions, "WordWrap", "False", wordWrap);
     indentText = get(kOptions, "Indent", "    ");
     readBool(kOptions, "AutoIndent", "True", autoIndent);

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "documents/colorops.h"
 #include "documents/documentwindow.h"
@@ -96,6 +97,8 @@ QString browserQuestion() {
 void mdiMain::MDIForm_Initialize() {
     // The few values written while starting reach the file in one write, however large it is.
     SettingsBatch startWrites(settingsApp);
+    // A settings file that could not be read is told of once the window is there.
+    settingsReadProblem_ = takeSettingsReadProblem(settingsApp);
     if (installPath.isEmpty()) installPath = programFolder();
     if (!installPath.endsWith('/')) installPath += '/';
     if (userDataPath.isEmpty()) userDataPath = userDataFolder();
@@ -146,7 +149,8 @@ void mdiMain::createTemplates() {
         // An existing template is the user's own page and is never touched; nor is anything else
         // at the name (a link whose target is gone would otherwise have its target created).
         const QString path = templateFilePath(i);
-        if (!QFileInfo::exists(path)) writeOwnFile(path, templatePage());
+        // It holds nothing private: it gets the permissions of any new file of the user's.
+        if (!QFileInfo::exists(path)) writeOwnFile(path, templatePage(), nullptr, -1);
     }
 }
 
@@ -158,7 +162,13 @@ void mdiMain::connectStartupItems() {
     connect(mnuHelpAbout, &QAction::triggered, this, &mdiMain::mnuHelpAbout_Click);
 }
 
-void mdiMain::MDIForm_Load() { loadWindowPlacement(); }
+void mdiMain::MDIForm_Load() {
+    loadWindowPlacement();
+    // A window that is to hold the web views is made for them before it is first shown.
+    const bool questionToCome = getSetting(settingsApp, kSettingsSection, QStringLiteral("ShowIeMessage"),
+                                           QStringLiteral("True")) == QLatin1String("True");
+    if (enableBrowserAndDesigner || questionToCome) prepareForWebViews();
+}
 
 // ---- First activation ----------------------------------------------------------------------------
 
@@ -173,6 +183,8 @@ void mdiMain::MDIForm_Activate() {
     if (showPanel)
         if (QAction* panel = tbrMainB->button(QStringLiteral("panel"))) panel->setChecked(true);
 
+    if (!settingsReadProblem_.isEmpty())
+        msgBox(std::exchange(settingsReadProblem_, QString()), vbExclamation, QStringLiteral("Settings Not Read"));
     openCommandLineFiles();
     // ---- Side panes: the hidden window with their pop-up menus stays loaded from here on.
     loadMenuForm();
@@ -216,7 +228,7 @@ void mdiMain::askBrowserAndDesigner() {
     settingsModelWriter(settingsApp, kSettingsSection, QStringLiteral("ShowIeMessage"), QStringLiteral("False"));
     const int answer = msgBox(browserQuestion(), vbOKCancel + vbQuestion + vbDefaultButton2, appTitle);
     enableBrowserAndDesigner = answer == vbOK;
-    for (QAction* a : {mnuViewEdit, mnuViewBrowse, mnuViewDesign}) a->setEnabled(enableBrowserAndDesigner);
+    enableViewItems();
 }
 
 // ---- Help menu ---------------------------------------------------------------------------------

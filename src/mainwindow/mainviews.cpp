@@ -2,6 +2,7 @@
 // each view shows and enables, the design view's font, size and format boxes, and the browse
 // view's address box and toolbar.
 #include <QComboBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -17,6 +18,7 @@
 #include "mainwindow/mdiMain.h"
 #include "platform/dhtmledit.h"
 #include "platform/msgbox.h"
+#include "platform/webviews.h"
 
 #include <memory>
 
@@ -52,6 +54,9 @@ bool isUntitled(const QString& path) { return path.left(8) == QLatin1String("Unt
 }  // namespace
 
 void mdiMain::buildViewToolbars() {
+    // A page of the open project sees the project's folder tree in Browse, its pictures and
+    // style sheets shared by its pages.
+    setProjectFolderSource([] { return projectFilePath.isEmpty() ? QString() : QFileInfo(projectFilePath).absolutePath(); });
     tbrDHTM = createDesignToolbar(picTools);
     tbrIe = createBrowseToolbar(picTools);
     cboFont = new QComboBox(picTools);
@@ -134,10 +139,15 @@ void mdiMain::showDesignColorButtons(bool shown) {
     }
 }
 
-void mdiMain::showViewChecks(int mode) {
+void mdiMain::enableViewItems() {
     DocumentWindow* doc = activeDocument();
     const bool views = doc && doc->hasViews();
-    for (QAction* item : {mnuViewEdit, mnuViewBrowse, mnuViewDesign}) item->setEnabled(views);
+    for (QAction* item : {mnuViewEdit, mnuViewBrowse, mnuViewDesign})
+        if (item) item->setEnabled(views);
+}
+
+void mdiMain::showViewChecks(int mode) {
+    enableViewItems();
     mnuViewEdit->setChecked(mode == 0);
     mnuViewBrowse->setChecked(mode == 1);
     mnuViewDesign->setChecked(mode == 2);
@@ -198,9 +208,12 @@ void mdiMain::setToEdit() {
     showDesignColorButtons(false);
     tbrColor->hide();
     showViewChecks(0);
-    tbrMainA->setButtonEnabled("paste", true);
     showTagArea(true);
-    for (QAction* item : {mnuFileNew, mnuEditPaste, mnuPopupPaste}) item->setEnabled(true);
+    // Paste needs a document to paste into; the last one closing brings the window here too.
+    const bool canPaste = doc != nullptr;
+    tbrMainA->setButtonEnabled("paste", canPaste);
+    for (QAction* item : {mnuEditPaste, mnuPopupPaste}) item->setEnabled(canPaste);
+    mnuFileNew->setEnabled(true);
     tbrMainA->setButtonEnabled("new", true);
     if (QAction* find = tbrMainB->button("find")) find->setToolTip(QStringLiteral("Find/Replace"));
     mnuEditFindReplace->setText(QStringLiteral("&Find/Replace..."));
@@ -240,6 +253,10 @@ void mdiMain::setToBrowse() {
         tbrIe->update();
         browseToolbarShown = true;
     }
+    // A document activated in Browse: the address box shows where its browser is, not where
+    // the document active before it was.
+    DocumentWindow* doc = activeDocument();
+    if (doc && doc->mode == 1) doc->webBrowser_NavigateComplete2(QString());
 }
 
 void mdiMain::updateFontCombos() {

@@ -4,6 +4,8 @@
 #include <QHBoxLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QOpenGLContext>
+#include <QOpenGLWidget>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -229,7 +231,11 @@ void mdiMain::buildMenus() {
     // Items that wait for a document start disabled; the document-state operations switch them.
     for (QAction* a : {mnuFileClose, mnuFileCloseAll, mnuFileSave, mnuFileSaveAs, mnuFileSaveAll,
                        mnuFilePrintSource, mnuWindowCascade, mnuWindowTileHorizontally, mnuWindowTileVertically,
-                       mnuWindowArrangeIcons, mnuToolsColorCodeRefresh})
+                       mnuWindowArrangeIcons, mnuToolsColorCodeRefresh, mnuEditUndo, mnuEditRedo, mnuEditCut,
+                       mnuEditCopy, mnuEditPaste, mnuEditSelectAll, mnuEditFindReplace, mnuEditIndent,
+                       mnuEditUnindent, mnuEditGotoLine, mnuPopupUndo, mnuPopupRedo, mnuPopupCut, mnuPopupCopy,
+                       mnuPopupPaste, mnuPopupIndent, mnuPopupUnindent, mnuToolsChangeTagCase, mnuToolsRemoveTags,
+                       mnuToolsColorCode, mnuToolsSpell, mnuToolsFileDependencies, mnuToolsFormat})
         a->setEnabled(false);
     mnuToolsColorCodeNo->setChecked(true);
 
@@ -301,6 +307,8 @@ void mdiMain::buildWindow() {
     tbsPop->setExpanding(false);
     tbsPop->setShape(QTabBar::RoundedSouth);
     tbsPop->setMovable(false);
+    // Its tabs are picked with the mouse; the keyboard stays with the document picked.
+    tbsPop->setFocusPolicy(Qt::NoFocus);
     {
         // The strip keeps the height of a tab with the not-saved mark, so that the mark coming
         // and going does not resize the editor: Qt lays a resized page out again line by line.
@@ -341,6 +349,17 @@ QLabel* mdiMain::stbPanel(int index) const {
 }
 
 DocumentWindow* mdiMain::activeDocument() const { return kavrin::activeDocument(); }
+
+void mdiMain::prepareForWebViews() {
+    if (webViewSurface_) return;
+    const QOpenGLContext* shared = QOpenGLContext::globalShareContext();
+    if (!shared || !shared->isValid()) return;
+    // A texture-drawn child, never shown, makes the window one that composes through OpenGL.
+    webViewSurface_ = new QOpenGLWidget(this);
+    webViewSurface_->setObjectName(QStringLiteral("webViewSurface"));
+    webViewSurface_->setAttribute(Qt::WA_DontShowOnScreen);
+    webViewSurface_->hide();
+}
 
 // ---- Document task bar ---------------------------------------------------------------------------
 
@@ -401,8 +420,15 @@ void mdiMain::showTaskBarStrip(bool on) {
 void mdiMain::tbsPop_Click() {
     const int index = tbsPop->currentIndex();
     if (index < 0 || index >= tabs_.size()) return;
-    DocumentWindow* doc = tabs_[index].window;
-    if (doc && doc->subWindow()) mdi_->setActiveSubWindow(doc->subWindow());
+    bringDocumentForward(tabs_[index].window);
+}
+
+void mdiMain::bringDocumentForward(DocumentWindow* doc) {
+    if (!doc || !doc->subWindow() || doc->isUnloading()) return;
+    mdi_->setActiveSubWindow(doc->subWindow());
+    // The sub-window gives the keyboard back only when it was not active already, and never
+    // takes it from a control of the main window that was clicked to get here.
+    doc->focusCurrentView();
 }
 
 // View states and the design and browse toolbars: mainviews.cpp and designtoolbars.cpp.

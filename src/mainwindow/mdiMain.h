@@ -20,6 +20,7 @@ class QHBoxLayout;
 class QDragMoveEvent;
 class QDropEvent;
 class QMdiArea;
+class QOpenGLWidget;
 
 namespace kavrin {
 
@@ -84,6 +85,9 @@ public:
     void showDocumentState(DocumentWindow* doc);
 
     // ---- Public procedures other windows call ----
+    // Makes the document the active one and gives the keyboard to the view it shows: what the
+    // user types next after a command that brought it forward goes into it.
+    void bringDocumentForward(DocumentWindow* doc);
     void setToEdit();
     void setToBrowse();
     void setToDesign();
@@ -92,6 +96,9 @@ public:
     // ---- View states, the design and browse toolbars (mainviews.cpp, designtoolbars.cpp) ----
     // The font and size boxes follow the design selection.
     void updateFontCombos();
+    // View > Edit, Browse and Design are enabled only for an active document that has those
+    // views: one opened before they were turned on keeps its source view alone.
+    void enableViewItems();
     void mnuViewEdit_Click();
     void mnuViewBrowse_Click();
     void mnuViewDesign_Click();
@@ -135,6 +142,12 @@ public:
     QStringList commandLineArguments;
     // Window placement read from the settings (twips), applied by MDIForm_Load.
     void loadWindowPlacement();
+    // The web views draw through OpenGL, and the toolkit gives their window a new native
+    // window of that kind when the first one appears: the window flashes and a window manager
+    // may move it or forget its state. Done before the window is shown, it keeps its one native
+    // window; done later (the views turned on in the options), the change happens there, while
+    // no document is open. Nothing happens where OpenGL is not available.
+    void prepareForWebViews();
     // Help > Kavrin Tips and Help > About Kavrin.
     void mnuHelpTips_Click();
     void mnuHelpAbout_Click();
@@ -152,6 +165,8 @@ public:
     void picFile_Resize();
     // The folder the file explorer shows ("" when it shows none).
     QString fileListFolder() const;
+    // The folder of the node selected in the folder tree ("" when no folder or volume is).
+    QString selectedTreeFolder() const;
     // The user's custom tags, in order, when the store does not hold them yet (a write at the
     // time of the change failed); false when it does, and the section is then left as it is.
     bool customTagsOfTagTree(QStringList* tags) const;
@@ -484,6 +499,7 @@ private:
     };
     QVector<TabInfo> tabs_;  // parallel to tbsPop's tabs
     QMdiArea* mdi_ = nullptr;
+    QOpenGLWidget* webViewSurface_ = nullptr;
     QVector<QLabel*> panels_;
     QHash<QString, QAction*> items_;
 
@@ -509,6 +525,7 @@ private:
     bool closePending_ = false;
     bool resumingClose_ = false;
     void setClosePending(bool pending);
+    QString settingsReadProblem_;  // told at the first activation
 
     // ---- Helper applications (private) ----
     void startHelper(const QString& key);

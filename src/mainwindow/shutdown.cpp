@@ -36,7 +36,8 @@ bool closing = false;
 // as the user would, so that the documents are not pulled away from under it mid-question; then
 // the program closes as Exit does. A window that will not close keeps the request waiting.
 void closeWhenFree() {
-    if (closing) return;
+    // A close already under way is asking its questions: the request is answered by it.
+    if (closing || (mainWindow && mainWindow->isUnloading())) return;
     if (QWidget* modal = QApplication::activeModalWidget()) {
         modal->close();
         QTimer::singleShot(100, qApp, closeWhenFree);
@@ -92,6 +93,22 @@ void watchShutdownRequests() {
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART;
         ::sigaction(SIGTERM, &action, nullptr);
+        for (const int sig : {SIGHUP, SIGINT}) {
+            struct sigaction inherited {};
+            if (::sigaction(sig, nullptr, &inherited) == 0 && inherited.sa_handler != SIG_IGN)
+                ::sigaction(sig, &action, nullptr);
+        }
+        // Once the terminal is gone, a write to a pipe it read from (a pager, tee) must fail
+        // rather than end the program while its question is shown. A handler, unlike ignoring
+        // the signal, is not handed on to the programs this one starts.
+        struct sigaction pipe {};
+        if (::sigaction(SIGPIPE, nullptr, &pipe) == 0 && pipe.sa_handler == SIG_DFL) {
+            struct sigaction quiet {};
+            quiet.sa_handler = [](int) {};
+            sigemptyset(&quiet.sa_mask);
+            quiet.sa_flags = SA_RESTART;
+            ::sigaction(SIGPIPE, &quiet, nullptr);
+        }
     }
 
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp, [](QSessionManager& manager) {

@@ -63,7 +63,11 @@ FileListView::FileListView(QWidget* parent) : QWidget(parent) {
     report_->header()->resizeSection(1, 55);
     report_->header()->resizeSection(2, 45);
     report_->header()->resizeSection(3, 110);
+    report_->setTextElideMode(Qt::ElideMiddle);
     report_->setIconSize(QSize(16, 16));
+    connect(report_->header(), &QHeaderView::sectionResized, this, [this] {
+        if (!fittingColumns_) userSizedColumns_ = true;
+    });
 
     icons_ = new detail::FileIconView(this);
     icons_->setModel(model_);
@@ -103,6 +107,7 @@ FileListView::FileListView(QWidget* parent) : QWidget(parent) {
 }
 
 bool FileListView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == report_->viewport() && event->type() == QEvent::Resize) fitColumns(false);
     const bool onViewport = watched == report_->viewport() || watched == icons_->viewport();
     const bool onView = watched == report_ || watched == icons_;
     if (onViewport && event->type() == QEvent::MouseButtonPress) {
@@ -271,8 +276,29 @@ void FileListView::fitGrid() {
     const QFontMetrics metrics(icons_->font());
     int widest = 0;
     for (int row = 0; row < count(); ++row) widest = std::max(widest, metrics.horizontalAdvance(text(row)));
-    const int width = std::min(240, widest + icons_->iconSize().width() + 16);
+    nameWidth_ = widest + icons_->iconSize().width() + 16;
+    const int width = std::min(240, nameWidth_);
     icons_->setGridSize(QSize(std::max(60, width), std::max(metrics.height(), icons_->iconSize().height()) + 4));
+    fitColumns(true);
+}
+
+void FileListView::fitColumns(bool newContents) {
+    QHeaderView* header = report_->header();
+    if (newContents) userSizedColumns_ = false;
+    // Columns the user has sized stay as they are until the list is filled again.
+    if (userSizedColumns_ || count() == 0) return;
+    fittingColumns_ = true;
+    // Size, type and date show whole and the name takes the rest of the width; names that do
+    // not fit are shortened in the middle. A list too narrow even for that scrolls sideways.
+    constexpr int kNarrowestNames = 110;
+    int others = 0;
+    for (int column = 1; column < model_->columnCount(); ++column) {
+        if (newContents) report_->resizeColumnToContents(column);
+        others += header->sectionSize(column);
+    }
+    const int room = report_->viewport()->width() - others;
+    header->resizeSection(0, std::max(room, std::min(nameWidth_, kNarrowestNames)));
+    fittingColumns_ = false;
 }
 
 void FileListView::setSort(int key, bool descending) {

@@ -77,7 +77,8 @@ public:
     // Sorts by column `key` (0 name, 1 size, 2 type, 3 date) and keeps it sorted after refills.
     void setSort(int key, bool descending);
     void resort();
-    // Gives the icon views one cell size that fits the longest name, as a grid does.
+    // Gives the icon views one cell size that fits the longest name, as a grid does, and the
+    // report's columns the widths their texts need.
     void fitGrid();
 
     // ---- In-place editing ----
@@ -122,6 +123,11 @@ private:
     bool sorted_ = false;
     int sortKey_ = 0;
     bool descending_ = false;
+    // The report's columns after a fill or a resize of the list; `newContents` after a fill.
+    void fitColumns(bool newContents);
+    bool fittingColumns_ = false;
+    bool userSizedColumns_ = false;
+    int nameWidth_ = 0;  // what the longest name needs, icon and margins included
 };
 
 }  // namespace kavrin

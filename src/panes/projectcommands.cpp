@@ -1,7 +1,4 @@
 // The project list's pop-up commands: open the chosen files, add a file, remove the chosen ones.
-#include <QMdiArea>
-#include <QMdiSubWindow>
-
 #include "documents/documentwindow.h"
 #include "documents/fileops.h"
 #include "documents/globals.h"
@@ -60,7 +57,7 @@ void frmMenu::mnuProjectEdit_Click() {
                 if (samePath(doc->filePath, path)) open = doc;
             if (open) {
                 msgBox("The file '" + path + "' is already open.", vbInformation, QStringLiteral("File Already Open"));
-                if (open->subWindow()) owner->mdiArea()->setActiveSubWindow(open->subWindow());
+                owner->bringDocumentForward(open);
             } else {
                 owner->openFile(path);
             }

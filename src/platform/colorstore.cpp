@@ -1,5 +1,6 @@
 #include "platform/colorstore.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kavrin {
@@ -150,9 +151,10 @@ void ColorStore::reserveGap(qsizetype count) {
     const qsizetype len = length();
     const qsizetype room = count + qMax<qsizetype>(4096, len / 8);
     std::vector<std::uint8_t> grown(size_t(len + room));
-    std::memcpy(grown.data(), buffer_.data(), size_t(gap_));
-    const qsizetype tail = len - gap_;
-    std::memcpy(grown.data() + gap_ + room, buffer_.data() + gap_ + gapLength_, size_t(tail));
+    // std::copy rather than memcpy: an empty store has no buffer yet, and memcpy may not be
+    // handed a null pointer even for no bytes.
+    std::copy(buffer_.begin(), buffer_.begin() + gap_, grown.begin());
+    std::copy(buffer_.begin() + gap_ + gapLength_, buffer_.end(), grown.begin() + gap_ + room);
     buffer_ = std::move(grown);
     gapLength_ = room;
 }

@@ -783,7 +783,7 @@
   kv.show = function () { show(); return snapshot(false); };
   function awaitPictures() {
     for (const img of document.images)
-      if (!img.complete && img.loading !== 'lazy' && /^file:/i.test(img.currentSrc || img.src)) unsettled.add(img);
+      if (!img.complete && img.loading !== 'lazy' && /^kvdesign:/i.test(img.currentSrc || img.src)) unsettled.add(img);
     if (!unsettled.size) return;
     shown = false;
     document.addEventListener('load', pictureSettled, true);

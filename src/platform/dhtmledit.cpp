@@ -128,7 +128,6 @@ void DhtmlEdit::viewCreated() {
     // The page's own scripts stay off: they would rewrite the document (document.write, menus
     // built at load) and the source would take their output for the user's work.
     page->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
-    page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     page->settings()->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, true);
     page->settings()->setAttribute(QWebEngineSettings::JavascriptCanPaste, true);
     channel_ = new QWebChannel(page);
@@ -278,11 +277,11 @@ void DhtmlEdit::startLoad() {
                              : baseUrl_;
     const QString path = QString(base).replace('\\', '/');
     QByteArray page = sourceHtml_.toUtf8();
-    // Pictures and style sheets come straight from the page's folder, not one by one through
-    // this thread; the page reads the base back out of what it writes.
+    // Pictures and style sheets come from the page's folder, as far as its site reaches; the
+    // page reads the base back out of what it writes.
     fileBase_.clear();
     if (!baseUrl_.isEmpty() && !baseUrl_.startsWith(QLatin1String("Untitled")))
-        page = withFolderBase(page, QFileInfo(path).absolutePath(), &fileBase_);
+        page = withFolderBase(page, designFolderUrl(path).toEncoded(), &fileBase_);
     // The engine's loader hands a page over in small pieces and lays out what it has after each
     // one, which on a long page costs far more than the page itself. Only the page's opening is
     // loaded (it decides the mode the page is shown in); the page script builds the rest in one
@@ -319,10 +318,13 @@ void DhtmlEdit::pageLoaded(bool ok) {
     // The page sends its answer over the channel as well, which comes in sooner than the answer
     // to the call; whichever comes first is taken.
     initPending_ = true;
-    QPointer<DhtmlEdit> self(this);
+    // The page answers pending calls as it is destroyed, which happens while the control is
+    // being destroyed and is no longer a DhtmlEdit: the answer checks what the object still is
+    // before it takes it for one.
+    const QPointer<QObject> guard(this);
     const quint64 load = loadId_;
-    view()->page()->runJavaScript(script, kWorld, [self, load](const QVariant& result) {
-        if (self) self->finishInit(result.toMap(), load);
+    view()->page()->runJavaScript(script, kWorld, [guard, load](const QVariant& result) {
+        if (auto* self = qobject_cast<DhtmlEdit*>(guard.data())) self->finishInit(result.toMap(), load);
     });
 }
 
@@ -362,8 +364,9 @@ void DhtmlEdit::pageShown() {
 
 void DhtmlEdit::showWithoutWaiting() {
     if (!awaitingShow_) return;
-    QPointer<DhtmlEdit> self(this);
-    view()->page()->runJavaScript(QStringLiteral("kv.show()"), kWorld, [self](const QVariant& result) {
+    const QPointer<QObject> guard(this);  // see pageLoaded()
+    view()->page()->runJavaScript(QStringLiteral("kv.show()"), kWorld, [guard](const QVariant& result) {
+        auto* self = qobject_cast<DhtmlEdit*>(guard.data());
         if (!self || !self->awaitingShow_ || self->loading_ || self->loadPending_) return;
         self->applyState(result, false);
         self->pageShown();
@@ -444,9 +447,9 @@ void DhtmlEdit::runReporting(const QString& script, std::function<void(const QVa
         if (loading_ || loadPending_ || awaitingShow_ || ready_) pending_.push_back({nullptr, script, std::move(after)});
         return;
     }
-    QPointer<DhtmlEdit> self(this);
-    view()->page()->runJavaScript(script, kWorld, [self, after = std::move(after)](const QVariant& result) {
-        if (self) self->receiveReport(result, after);
+    const QPointer<QObject> guard(this);  // see pageLoaded()
+    view()->page()->runJavaScript(script, kWorld, [guard, after = std::move(after)](const QVariant& result) {
+        if (auto* self = qobject_cast<DhtmlEdit*>(guard.data())) self->receiveReport(result, after);
     });
 }
 

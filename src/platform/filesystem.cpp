@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -538,6 +539,31 @@ bool moveFileSafely(const QString& from, const QString& to, bool replace, QStrin
         return fail("The file was copied, but the original could not be deleted: " +
                     QString::fromStdString(std::error_code(errno, std::generic_category()).message()));
     return true;
+}
+
+// ---- Access of a file that takes another's place ---------------------------------------------
+
+void takeAccessOf(int fd, const struct stat& like, const QByteArray& likeName) {
+    struct stat now {};
+    if (::fstat(fd, &now) != 0) return;
+    // Owner and group first: a change of owner clears the set-id bits, which the mode gives back.
+    if (now.st_uid != like.st_uid || now.st_gid != like.st_gid) {
+        if (::fchown(fd, like.st_uid, like.st_gid) != 0 && ::fchown(fd, uid_t(-1), like.st_gid) != 0) {
+            // Neither could be given: the file stays this process's, and the mode keeps it no wider.
+        }
+        if (::fstat(fd, &now) != 0) return;
+    }
+    mode_t mode = like.st_mode & 07777;
+    if (now.st_gid != like.st_gid) mode &= ~mode_t(S_IRWXG | S_ISGID);
+    if (now.st_uid != like.st_uid) mode &= ~mode_t(S_ISUID);
+    if (::fchmod(fd, mode) != 0) return;
+    // An access list names people beside owner, group and others; it means the same only on a
+    // file of the same owner and group.
+    if (likeName.isEmpty() || now.st_uid != like.st_uid || now.st_gid != like.st_gid) return;
+    static constexpr char kAcl[] = "system.posix_acl_access";
+    char acl[4096];
+    const ssize_t size = ::getxattr(likeName.constData(), kAcl, acl, sizeof acl);
+    if (size > 0) ::fsetxattr(fd, kAcl, acl, size_t(size), 0);
 }
 
 }  // namespace kavrin

@@ -10,6 +10,8 @@
 #include <QVector>
 #include <functional>
 
+struct stat;
+
 namespace kavrin {
 
 // ---- Volumes ---------------------------------------------------------------------------------
@@ -118,5 +120,14 @@ bool sameFileOnDisk(const QString& a, const QString& b);
 // `replace`. False with the reason; a failed move leaves both places as they were, except that
 // a copy whose original cannot be deleted afterwards stays (then both exist).
 bool moveFileSafely(const QString& from, const QString& to, bool replace, QString* error = nullptr);
+
+// ---- Access of a file that takes another's place ---------------------------------------------
+
+// Gives the open file `fd`, a new file that is to take the place of the file `like` describes
+// (or a copy of it), that file's permission bits exactly and, as far as this process may, its
+// owner, group and access list (read from `likeName`, the path `like` was read from). A group
+// that cannot be given takes its permissions with it: the new file never lets in people the old
+// one kept out.
+void takeAccessOf(int fd, const struct stat& like, const QByteArray& likeName);
 
 }  // namespace kavrin

@@ -18,6 +18,7 @@
 #include <unistd.h>
 #include <utility>
 
+#include "platform/filesystem.h"
 #include "platform/paths.h"
 
 namespace kavrin {
@@ -31,8 +32,9 @@ constexpr char kMark[] = "user.kavrin.own";
 // their last change: a file made later under a freed inode number, or changed since, is not ours.
 using Identity = QPair<quint64, quint64>;
 QHash<Identity, qint64>& writtenHere() {
-    static QHash<Identity, qint64> files;
-    return files;
+    // Never destroyed: the work folder is cleared while the program's statics go.
+    static auto* files = new QHash<Identity, qint64>;
+    return *files;
 }
 
 Identity identityOf(const struct stat& st) { return {quint64(st.st_dev), quint64(st.st_ino)}; }
@@ -116,9 +118,23 @@ int renameNoReplace(const QByteArray& temp, const QByteArray& target) {
     return 0;
 }
 
-}  // namespace
+// Who stands at the name a file is about to take, and whether it may be replaced.
+enum class Slot {
+    Own,     // only a file this program wrote there
+    Backup,  // an earlier backup: any plain file of this user with one link
+};
 
-OwnWrite writeOwnFile(const QString& path, const QByteArray& bytes, QString* error, int mode, bool durable) {
+bool earlierBackup(const QByteArray& name, const struct stat* original) {
+    struct stat st {};
+    if (::lstat(name.constData(), &st) != 0) return false;
+    const uid_t me = ::geteuid();
+    // Root keeps a backup in the name of the page's owner, so the owner's earlier one is as good.
+    const bool mine = st.st_uid == me || (me == 0 && original && st.st_uid == original->st_uid);
+    return S_ISREG(st.st_mode) && st.st_nlink == 1 && mine;
+}
+
+OwnWrite writeOwn(const QString& path, const QByteArray& bytes, QString* error, int mode, bool durable, Slot slot,
+                  const struct stat* like = nullptr, const QByteArray& likeName = QByteArray()) {
     const QFileInfo info(path);
     const QByteArray target = QFile::encodeName(info.absoluteFilePath());
     auto fail = [&](int code) {
@@ -128,8 +144,12 @@ OwnWrite writeOwnFile(const QString& path, const QByteArray& bytes, QString* err
     };
     auto taken = [&] {
         if (error)
-            *error = QStringLiteral("The name \"%1\" is taken by something this program did not write (a link, a "
-                                    "folder or another file); it was left as it is.")
+            *error = (slot == Slot::Backup
+                          ? QStringLiteral("The name \"%1\" is taken by something that is not an earlier backup of yours "
+                                           "(a link, a file with a second name, a folder, a special file or another "
+                                           "user's file); it was left as it is.")
+                          : QStringLiteral("The name \"%1\" is taken by something this program did not write (a "
+                                           "link, a folder or another file); it was left as it is."))
                          .arg(QDir::toNativeSeparators(path));
         return OwnWrite::NameTaken;
     };
@@ -137,7 +157,7 @@ OwnWrite writeOwnFile(const QString& path, const QByteArray& bytes, QString* err
     struct stat st {};
     bool replace = false;
     if (::lstat(target.constData(), &st) == 0) {
-        if (!isOwn(target)) return taken();
+        if (!(slot == Slot::Backup ? earlierBackup(target, like) : isOwn(target))) return taken();
         replace = true;
     } else if (errno != ENOENT) {
         return fail(errno);
@@ -153,13 +173,19 @@ OwnWrite writeOwnFile(const QString& path, const QByteArray& bytes, QString* err
         return fail(code);
     };
     if (!writeAll(fd, bytes) || (durable && ::fsync(fd) != 0)) return dropTemp(errno);
-    if (mode < 0) {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = int(0666 & ~mask);
-    }
-    if (::fchmod(fd, mode_t(mode)) != 0) return dropTemp(errno);
     ::fsetxattr(fd, kMark, "1", 1, 0);  // where the file system keeps none, this run remembers it
+    if (like) {
+        takeAccessOf(fd, *like, likeName);
+        const struct timespec times[2] = {{0, UTIME_OMIT}, like->st_mtim};
+        ::futimens(fd, times);
+    } else {
+        if (mode < 0) {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            mode = int(0666 & ~mask);
+        }
+        if (::fchmod(fd, mode_t(mode)) != 0) return dropTemp(errno);
+    }
     ::close(fd);
 
     const int result = replace ? ::rename(temp.constData(), target.constData()) : renameNoReplace(temp, target);
@@ -172,6 +198,21 @@ OwnWrite writeOwnFile(const QString& path, const QByteArray& bytes, QString* err
     remember(target);
     if (error) error->clear();
     return OwnWrite::Written;
+}
+
+}  // namespace
+
+OwnWrite writeOwnFile(const QString& path, const QByteArray& bytes, QString* error, int mode, bool durable) {
+    return writeOwn(path, bytes, error, mode, durable, Slot::Own);
+}
+
+OwnWrite writeBackupOf(const QString& original, const QByteArray& bytes, QString* error) {
+    const QByteArray name = QFile::encodeName(QFileInfo(original).absoluteFilePath());
+    struct stat st {};
+    // A page that is gone meanwhile leaves a backup only its user may read.
+    const bool known = ::stat(name.constData(), &st) == 0 && S_ISREG(st.st_mode);
+    return writeOwn(original + QStringLiteral(".bak"), bytes, error, 0600, true, Slot::Backup, known ? &st : nullptr,
+                    name);
 }
 
 bool isOwnFile(const QString& path) { return isOwn(QFile::encodeName(QFileInfo(path).absoluteFilePath())); }
@@ -231,31 +272,115 @@ void removeAtNextStart(const QString& path) {
 
 QString privateFolderPrefix() { return QStringLiteral("kavrin-"); }
 
+namespace {
+
+// The mark inside a work folder: the process that made it and the folder's own identity, so
+// that a copy of the folder, or another folder put in its place, carries no valid mark.
+constexpr char kFolderMark[] = ".work-folder";
+
+QByteArray folderMarkText(qint64 pid, const struct stat& folder) {
+    return "kavrin work folder\n" + QByteArray::number(pid) + ' ' + QByteArray::number(quint64(folder.st_dev)) + ' ' +
+           QByteArray::number(quint64(folder.st_ino)) + '\n';
+}
+
+// "kavrin-<pid>-<anything>": the pid, else 0.
+qint64 pidInName(const QString& name) {
+    if (!name.startsWith(privateFolderPrefix())) return 0;
+    const QString rest = name.mid(privateFolderPrefix().size());
+    const qsizetype dash = rest.indexOf(u'-');
+    if (dash <= 0 || dash == rest.size() - 1) return 0;
+    bool ok = false;
+    const qint64 pid = rest.left(dash).toLongLong(&ok);
+    return ok && pid > 0 ? pid : 0;
+}
+
+// The process that made the work folder at `path`, or 0 when the folder does not prove to be
+// one: a folder (not a link) of this user with mode 0700 whose mark names the process in its
+// name and the folder itself.
+qint64 provenFolderOwner(const QString& path) {
+    const qint64 pid = pidInName(QFileInfo(path).fileName());
+    if (pid == 0) return 0;
+    const int dir = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (dir < 0) return 0;
+    struct stat folder {};
+    bool proven = ::fstat(dir, &folder) == 0 && S_ISDIR(folder.st_mode) && folder.st_uid == ::geteuid() &&
+                  (folder.st_mode & 07777) == 0700;
+    const int mark = proven ? ::openat(dir, kFolderMark, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC) : -1;
+    ::close(dir);
+    if (mark < 0) return 0;
+    const QByteArray expected = folderMarkText(pid, folder);
+    struct stat st {};
+    char text[128];
+    proven = ::fstat(mark, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_nlink == 1 &&
+             st.st_size == expected.size() && ::read(mark, text, sizeof text) == expected.size() &&
+             QByteArrayView(text, expected.size()) == expected;
+    ::close(mark);
+    return proven ? pid : 0;
+}
+
+// Removes a proven folder with the files beside the user's that its run noted.
+bool removeFolderAndNoted(const QString& path) {
+    QFile ledger(path + u'/' + QLatin1String(kLedger));
+    if (ledger.open(QIODevice::ReadOnly)) {
+        // Only a file that still carries the mark goes: the user may have put one of their own
+        // in its place since.
+        for (const QByteArray& line : ledger.readAll().split('\n'))
+            if (!line.isEmpty()) removeOwnFile(QFile::decodeName(line));
+    }
+    return QDir(path).removeRecursively();
+}
+
+}  // namespace
+
+QString makePrivateFolder(const QString& tempRoot, QString* error) {
+    QString root = tempRoot;
+    if (!root.endsWith(u'/')) root += u'/';
+    QByteArray name = QFile::encodeName(root + privateFolderPrefix() + QString::number(::getpid()) +
+                                        QStringLiteral("-XXXXXX"));
+    auto fail = [&](int code) {
+        if (error)
+            *error = QStringLiteral("Cannot make a work folder in \"%1\": %2").arg(QDir::toNativeSeparators(tempRoot),
+                                                                                 writeReason(code));
+        return QString();
+    };
+    if (!::mkdtemp(name.data())) return fail(errno);
+    const int dir = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat folder {};
+    int code = 0;
+    if (dir < 0 || ::fchmod(dir, 0700) != 0 || ::fstat(dir, &folder) != 0) {
+        code = errno;
+    } else {
+        const int mark = ::openat(dir, kFolderMark, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (mark < 0 || !writeAll(mark, folderMarkText(::getpid(), folder))) code = errno;
+        if (mark >= 0) ::close(mark);
+    }
+    if (dir >= 0) ::close(dir);
+    if (code != 0) {
+        QDir(QFile::decodeName(name)).removeRecursively();
+        return fail(code);
+    }
+    if (error) error->clear();
+    return QFile::decodeName(name);
+}
+
+bool removePrivateFolder(const QString& path) {
+    QString folder = path;
+    while (folder.size() > 1 && folder.endsWith(u'/')) folder.chop(1);
+    if (provenFolderOwner(folder) != ::getpid()) return false;
+    return removeFolderAndNoted(folder);
+}
+
 int removeLeftoverPrivateFolders(const QString& tempRoot) {
     int removed = 0;
     const QDir root(tempRoot);
     const QStringList names =
         root.entryList({privateFolderPrefix() + QStringLiteral("*")}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QString& name : names) {
-        // kavrin-<pid>-XXXXXX
-        const QStringList parts = name.mid(privateFolderPrefix().size()).split(u'-');
-        if (parts.size() != 2) continue;
-        bool ok = false;
-        const qint64 pid = parts[0].toLongLong(&ok);
-        if (!ok || pid <= 0 || pid == ::getpid()) continue;
-        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH) continue;  // still running, or not ours to ask
         const QString path = root.absoluteFilePath(name);
-        struct stat st {};
-        if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
-            continue;
-        QFile ledger(path + u'/' + QLatin1String(kLedger));
-        if (ledger.open(QIODevice::ReadOnly)) {
-            // Only a file that still carries the mark goes: the user may have put one of their
-            // own in its place since.
-            for (const QByteArray& line : ledger.readAll().split('\n'))
-                if (!line.isEmpty()) removeOwnFile(QFile::decodeName(line));
-        }
-        if (QDir(path).removeRecursively()) ++removed;
+        const qint64 pid = provenFolderOwner(path);
+        if (pid == 0 || pid == ::getpid()) continue;
+        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH) continue;  // still running, or not ours to ask
+        if (removeFolderAndNoted(path)) ++removed;
     }
     return removed;
 }

@@ -17,10 +17,19 @@ enum class OwnWrite {
 };
 
 // Writes `bytes` to `path` through a new temporary file beside it, which then takes the name.
-// `mode` gives the permissions (-1: those of any new file, after the umask); `durable` puts the
-// bytes on the disk before the name is given (a backup must outlive a crash, a work file need not).
-OwnWrite writeOwnFile(const QString& path, const QByteArray& bytes, QString* error = nullptr, int mode = -1,
+// `mode` gives the permissions: by default only the user may read the file, as it may hold the
+// text of a page nobody else may read (-1: those of any new file, after the umask); `durable`
+// puts the bytes on the disk before the name is given (a backup must outlive a crash, a work
+// file need not).
+OwnWrite writeOwnFile(const QString& path, const QByteArray& bytes, QString* error = nullptr, int mode = 0600,
                       bool durable = false);
+// Writes `bytes`, the contents of `original` before a change, to "<original>.bak", durably, with
+// the original's permissions, owner and group (see takeAccessOf) and modification time. The name
+// is the page's backup slot: an earlier backup there is replaced when it is a plain file of this
+// user with one link (older runs, other editors and people make them too; for root, a file of
+// the original's owner as well). A link, a file with a second name, a folder, a special file or
+// another user's file there gives NameTaken and stays as it is.
+OwnWrite writeBackupOf(const QString& original, const QByteArray& bytes, QString* error = nullptr);
 // True when `path` holds a file this program wrote there (see above).
 bool isOwnFile(const QString& path);
 // Deletes `path` only when it is such a file; true when it is gone or was never there.
@@ -36,9 +45,19 @@ void removeAtNextStart(const QString& path);
 
 // The program's private work folders are named from this prefix and the process id, so that
 // the next start can tell the folders of a program that was killed from those of one that runs.
+// A name proves nothing (people name folders as they like): each folder carries a mark, written
+// when it was made, that ties it to this process and to the folder itself, so a copy of it, or a
+// folder put in its place, is no longer the program's.
 QString privateFolderPrefix();
+// Makes this process's private work folder in `tempRoot` (mode 0700, with its mark); returns its
+// path, or "" with the reason.
+QString makePrivateFolder(const QString& tempRoot, QString* error = nullptr);
+// Removes a work folder of this process with all it holds, and the files beside the user's it
+// noted that are still the program's; only when the folder proves to be the one it made (owned
+// by this user, mode 0700, its mark intact). True when it went.
+bool removePrivateFolder(const QString& path);
 // Removes the private work folders that programs that are no longer running left in `tempRoot`
-// (this user's only, and never the running program's own), with the files they noted to remove;
+// (proven as above, and never the running program's own), with the files they noted to remove;
 // returns how many folders were removed.
 int removeLeftoverPrivateFolders(const QString& tempRoot);
 

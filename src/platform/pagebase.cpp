@@ -1,7 +1,5 @@
 #include "platform/pagebase.h"
 
-#include <QUrl>
-
 namespace kavrin {
 
 namespace {
@@ -72,13 +70,12 @@ qsizetype basePlace(const QByteArray& page) {
 
 }  // namespace
 
-QByteArray withFolderBase(const QByteArray& page, const QString& folder, QByteArray* href) {
+QByteArray withFolderBase(const QByteArray& page, const QByteArray& folder, QByteArray* href) {
     if (href) href->clear();
     if (page.startsWith("\xFF\xFE") || page.startsWith("\xFE\xFF") || page.startsWith(QByteArray("\0\0\xFE\xFF", 4)))
         return page;
     if (hasOwnBase(page)) return page;
-    const QString dir = folder.endsWith(u'/') ? folder : folder + u'/';
-    const QByteArray address = QUrl::fromLocalFile(dir).toEncoded().replace('"', "%22").replace('&', "%26");
+    const QByteArray address = QByteArray(folder).replace('"', "%22").replace('&', "%26");
     if (href) *href = address;
     QByteArray out = page;
     out.insert(basePlace(page), "<base href=\"" + address + "\">");

@@ -4,9 +4,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QTemporaryDir>
-
-#include <memory>
 
 namespace kavrin {
 
@@ -29,14 +26,25 @@ QString userDataFolder() {
     return folder;
 }
 
+namespace {
+
+// This run's work folder. It goes when the program ends, once it proves to be the one this
+// run made: whatever has come to stand at its path since is left alone.
+struct WorkFolder {
+    QString path;
+    ~WorkFolder() {
+        if (!path.isEmpty()) removePrivateFolder(path);
+    }
+};
+
+}  // namespace
+
 QString processTempFolder() {
     // One private folder per run: two editors never overwrite each other's work files. The
     // process id in its name lets the next start clear the folder of a program that was killed.
-    static std::unique_ptr<QTemporaryDir> dir;
-    if (!dir || !dir->isValid())
-        dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + u'/' + privateFolderPrefix() +
-                                              QString::number(QCoreApplication::applicationPid()) + "-XXXXXX");
-    return dir->isValid() ? withSlash(dir->path()) : withSlash(QDir::tempPath());
+    static WorkFolder folder;
+    if (folder.path.isEmpty()) folder.path = makePrivateFolder(QDir::tempPath());
+    return withSlash(folder.path.isEmpty() ? QDir::tempPath() : folder.path);
 }
 
 }  // namespace kavrin

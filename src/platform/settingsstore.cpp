@@ -1,6 +1,8 @@
 #include "platform/settingsstore.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +11,8 @@
 #include <QMutex>
 #include <QStringDecoder>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <functional>
@@ -40,6 +44,9 @@ constexpr quint32 kLengthMask = 0x3fffffff;
 constexpr quint32 kWritten = 0x80000000;     // the entry lives in Texts::written
 constexpr quint32 kWindows1252 = 0x40000000;  // its line is not UTF-8
 
+// No place in the file: an entry or a section added since the file was read.
+constexpr quint32 kNoLine = 0xffffffff;
+
 struct Entry {
     // Read from the file: where its line starts, where its "=" is and the line's length.
     // Saved since: where its key starts in Texts::written, the key's length, then the value's
@@ -48,6 +55,9 @@ struct Entry {
     quint32 split = 0;
     quint32 len = 0;  // with the flags above
     quint32 hash = 0;  // of the folded key
+    // The line of the file the key was read from, which a new value takes the place of; the
+    // entries that have one come first in their section, in the file's order.
+    quint32 origin = kNoLine;
 };
 
 // Names are compared without regard to case; the folded form is what is hashed and compared.
@@ -56,9 +66,18 @@ quint32 hashOfFolded(const QString& f) { return quint32(qHash(f)); }
 
 QString decode(QStringView text);
 
+// QString::fromUtf8() drops a byte order mark at the start, which in a name or a value is a
+// character of its own.
+QString decodeUtf8(QByteArrayView bytes) {
+    if (!bytes.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(bytes);
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
+    return decoder(bytes);
+}
+
 QString lineText(const Texts& t, quint32 from, quint32 to, bool windows1252) {
     const QByteArrayView bytes = QByteArrayView(t.file).sliced(from, to - from);
-    return windows1252 ? decodeWindows1252(bytes.toByteArray()) : QString::fromUtf8(bytes);
+    return windows1252 ? decodeWindows1252(bytes.toByteArray()) : decodeUtf8(bytes);
 }
 
 QString keyOf(const Texts& t, const Entry& e) {
@@ -127,6 +146,9 @@ private:
 struct Section {
     QString name;
     quint32 hash = 0;  // of the folded name
+    // Where the last header of the file that names it starts; its keys added since are written
+    // after the last key line that follows it.
+    quint32 lastHeader = kNoLine;
     std::deque<Entry> entries;  // grows without copying what it holds
     NameIndex index;
 
@@ -185,6 +207,8 @@ struct Stamp {
 
 struct Store {
     Stamp stamp;
+    // The file could not be read whole and stays as it is: nothing is written over it.
+    QString held;
     std::shared_ptr<Texts> texts = std::make_shared<Texts>();
     std::vector<Section> sections;
     NameIndex index;
@@ -229,6 +253,7 @@ struct Batch {
     int depth = 0;
     bool dirty = false;
     bool failed = false;
+    QString refused;  // why a save in the batch was refused, told after the batch is written
     Store before;  // what the file held when the batch began, for a failed write
 };
 
@@ -236,6 +261,7 @@ QMutex cacheMutex;
 QHash<QString, Store> cache;
 QHash<QString, Batch> batches;
 QHash<QString, QString> lastErrors;
+QHash<QString, QString> readProblems;
 
 Stamp stampOf(const QString& path) {
     Stamp st;
@@ -291,7 +317,8 @@ QString encodeValue(const QString& value) {
 }
 
 // Names may not contain a raw "=" (it ends a key) nor begin with "[", ";" or "#" (a section
-// header or a comment).
+// header or a comment). A name is always followed by "=" or "]": a backslash at its end is
+// doubled, or it would take the "=" that ends the key for a part of the name.
 QString encodeName(const QString& name) {
     if (!needsEscapes(name) && !name.contains('=') && !name.startsWith('[') && !name.startsWith(';') &&
         !name.startsWith('#'))
@@ -300,12 +327,11 @@ QString encodeName(const QString& name) {
     out.reserve(name.size() + 4);
     for (qsizetype i = 0; i < name.size(); ++i) {
         const QChar c = name[i];
-        const bool hasNext = i + 1 < name.size();
         if (c == '=' || (i == 0 && (c == '[' || c == ';' || c == '#'))) {
             out += '\\';
             out += c;
         } else {
-            appendEscaped(out, c, hasNext ? name[i + 1] : QChar(), hasNext);
+            appendEscaped(out, c, i + 1 < name.size() ? name[i + 1] : QChar('='), true);
         }
     }
     return out;
@@ -360,6 +386,52 @@ qsizetype keyEndByte(const QByteArray& bytes, qsizetype from, qsizetype to) {
 
 static_assert(kMaxReadBytes <= kLengthMask, "a place in the file must fit an entry");
 
+// One line of the file: [start, next) with its line break; [from, to) without it (nor a CR
+// before it, nor the byte order mark of the file's first line).
+struct LineBounds {
+    qsizetype start = 0;
+    qsizetype from = 0;
+    qsizetype to = 0;
+    qsizetype next = 0;
+    bool windows1252 = false;
+};
+
+LineBounds lineAt(const QByteArray& file, qsizetype start) {
+    LineBounds b;
+    b.start = b.from = start;
+    b.to = file.indexOf('\n', start);
+    if (b.to < 0) b.to = file.size();
+    b.next = b.to < file.size() ? b.to + 1 : b.to;
+    if (b.to > b.from && file[b.to - 1] == '\r') --b.to;
+    b.windows1252 = !isValidUtf8(file.constData() + b.from, b.to - b.from);
+    if (start == 0 && !b.windows1252 && file.startsWith("\xEF\xBB\xBF")) b.from = 3;
+    return b;
+}
+
+// What a line is to the reader. The writer asks the same of the lines it keeps, so that a line
+// means in the new file what it meant in the old one.
+struct LineKind {
+    enum { Other, Header, Key } kind = Other;
+    QString name;  // the section's name (empty for "[]") or the key
+};
+
+LineKind lineKind(const Texts& t, const LineBounds& b) {
+    LineKind k;
+    const QString line = lineText(t, quint32(b.from), quint32(b.to), b.windows1252);
+    const QStringView trimmed = QStringView(line).trimmed();
+    if (trimmed.isEmpty() || trimmed.startsWith(u';') || trimmed.startsWith(u'#')) return k;
+    if (trimmed.startsWith(u'[') && trimmed.endsWith(u']') && trimmed.size() >= 2) {
+        k.kind = LineKind::Header;
+        k.name = decode(trimmed.mid(1, trimmed.size() - 2)).trimmed();
+        return k;
+    }
+    const qsizetype eq = keyEnd(line);
+    if (eq <= 0) return k;
+    k.name = decode(QStringView(line).left(eq).trimmed()).trimmed();
+    if (!k.name.isEmpty()) k.kind = LineKind::Key;
+    return k;
+}
+
 // Reads what can be read: lines that are neither section headers nor key lines, keys before the
 // first section, and repeated keys (the first one counts) are passed over. A line that is not
 // UTF-8 (written by hand in a one-byte code page, or damaged) is read as Windows-1252 on its own;
@@ -370,76 +442,162 @@ Store parse(QByteArray bytes) {
     t.file = std::move(bytes);
     const QByteArray& file = t.file;
     Section* current = nullptr;
-    qsizetype next = 0;
-    while (next < file.size()) {
-        qsizetype from = next;
-        qsizetype to = file.indexOf('\n', from);
-        if (to < 0) to = file.size();
-        next = to + 1;
-        if (to > from && file[to - 1] == '\r') --to;
-        const bool windows1252 = !isValidUtf8(file.constData() + from, to - from);
-        if (from == 0 && !windows1252 && file.startsWith("\xEF\xBB\xBF")) from = 3;
-        const QString line = lineText(t, quint32(from), quint32(to), windows1252);
-        const QStringView trimmed = QStringView(line).trimmed();
-        if (trimmed.isEmpty() || trimmed.startsWith(u';') || trimmed.startsWith(u'#')) continue;
-        if (trimmed.startsWith(u'[') && trimmed.endsWith(u']') && trimmed.size() >= 2) {
-            const QString name = decode(trimmed.mid(1, trimmed.size() - 2)).trimmed();
-            current = name.isEmpty() ? nullptr : &store.findOrAdd(name);
+    for (qsizetype start = 0; start < file.size();) {
+        const LineBounds b = lineAt(file, start);
+        start = b.next;
+        const LineKind line = lineKind(t, b);
+        if (line.kind == LineKind::Header) {
+            current = line.name.isEmpty() ? nullptr : &store.findOrAdd(line.name);
+            if (current) current->lastHeader = quint32(b.from);
             continue;
         }
-        if (!current) continue;
-        const qsizetype eq = keyEnd(line);
-        if (eq <= 0) continue;
-        const QString key = decode(QStringView(line).left(eq).trimmed()).trimmed();
-        if (key.isEmpty()) continue;
-        const QString f = folded(key);
+        if (!current || line.kind != LineKind::Key) continue;
+        const QString f = folded(line.name);
         const quint32 h = hashOfFolded(f);
         if (current->position(t, f, h) >= 0) continue;
-        current->append(Entry{quint32(from), quint32(keyEndByte(file, from, to)),
-                              quint32(to - from) | (windows1252 ? kWindows1252 : 0), h});
+        current->append(Entry{quint32(b.from), quint32(keyEndByte(file, b.from, b.to)),
+                              quint32(b.to - b.from) | (b.windows1252 ? kWindows1252 : 0), h,
+                              quint32(b.from)});
     }
     return store;
 }
 
-// True when a line read from the file is written again byte for byte: UTF-8, nothing escaped, no
-// blanks around the key and no key that could be taken for a section header.
-bool writtenAsRead(const Texts& t, const Entry& e) {
-    if (e.len & (kWritten | kWindows1252)) return false;
-    const char* line = t.file.constData() + e.pos;
-    const qsizetype size = e.len & kLengthMask;
-    const auto plain = [](char c) { return c > 0x20 && c < 0x7f; };
-    return plain(line[0]) && line[0] != '[' && plain(t.file[e.split - 1]) &&
-           !memchr(line, '\\', size_t(size)) && !memchr(line, '\r', size_t(size));
-}
-
-QByteArray serialize(const Texts& t, const std::vector<Section>& sections) {
-    qsizetype size = 0;
-    for (const Section& s : sections) {
-        size += s.name.size() + 4;
-        for (const Entry& e : s.entries)
-            size += (e.len & kWritten) ? qsizetype(e.split) + (e.len & kLengthMask) + 2 : (e.len & kLengthMask) + 1;
+// Writes the store over the file it was read from. Every line of that file stays as it was,
+// byte for byte (comments, blank lines, lines it cannot read, the shape of a key line written by
+// hand), except the lines of keys and sections deleted since and those of keys given a new value,
+// which take the new one in their place; keys added since follow the last key line of their
+// section, new sections come at the end.
+class FileWriter {
+public:
+    explicit FileWriter(const Store& store)
+        : store_(store), t_(*store.texts), file_(t_.file), next_(store.sections.size(), 0) {
+        const qsizetype firstBreak = file_.indexOf('\n');
+        if (firstBreak > 0 && file_[firstBreak - 1] == '\r') lineEnd_ = "\r\n";
     }
-    QByteArray out;
-    out.reserve(size + size / 16);
-    bool first = true;
-    for (const Section& s : sections) {
-        if (s.entries.empty()) continue;
-        if (!first) out += '\n';
-        first = false;
-        out += '[' + encodeName(s.name).toUtf8() + "]\n";
-        for (const Entry& e : s.entries) {
-            if (writtenAsRead(t, e)) {
-                out += QByteArrayView(t.file).sliced(e.pos, e.len & kLengthMask);
-            } else {
-                out += encodeName(keyOf(t, e)).toUtf8();
-                out += '=';
-                out += encodeValue(valueOf(t, e)).toUtf8();
+
+    QByteArray run() {
+        qsizetype size = file_.size();
+        for (const Section& s : store_.sections)
+            for (const Entry& e : s.entries)
+                if (e.len & kWritten) size += qsizetype(e.split) + (e.len & kLengthMask) + 2;
+        out_.reserve(size + size / 16 + 64);
+        for (qsizetype start = 0; start < file_.size();) {
+            const LineBounds b = lineAt(file_, start);
+            start = b.next;
+            take(b);
+        }
+        endStretch();
+        for (const Section& s : store_.sections) {
+            if (s.lastHeader != kNoLine || s.entries.empty()) continue;
+            if (!out_.isEmpty()) {
+                lineBreak();
+                if (!out_.endsWith("\n\n") && !out_.endsWith("\n\r\n")) out_ += lineEnd_;
             }
-            out += '\n';
+            out_ += '[' + encodeName(s.name).toUtf8() + ']' + lineEnd_;
+            for (const Entry& e : s.entries) written(e);
+        }
+        return std::move(out_);
+    }
+
+private:
+    enum class State { Outside, Kept, Dropped };
+
+    void take(const LineBounds& b) {
+        const QByteArrayView bytes = QByteArrayView(file_).sliced(b.start, b.next - b.start);
+        if (state_ == State::Kept) {
+            // Most lines are the keys themselves, found without reading the line again.
+            std::deque<Entry> const& entries = section_->entries;
+            size_t& next = next_[sectionIndex_];
+            if (next < entries.size() && entries[next].origin == quint32(b.from)) {
+                keyLine(bytes, entries[next++]);
+                return;
+            }
+        }
+        const LineKind line = lineKind(t_, b);
+        if (line.kind == LineKind::Header) {
+            endStretch();
+            const qsizetype i = line.name.isEmpty() ? -1 : store_.position(line.name);
+            if (line.name.isEmpty()) {
+                state_ = State::Outside;
+            } else if (i >= 0 && store_.sections[size_t(i)].lastHeader != kNoLine) {
+                state_ = State::Kept;
+                sectionIndex_ = size_t(i);
+                section_ = &store_.sections[size_t(i)];
+                header_ = quint32(b.from);
+            } else {
+                state_ = State::Dropped;  // the section was deleted (and maybe made anew)
+            }
+            if (state_ != State::Dropped) raw(bytes);
+            return;
+        }
+        if (state_ == State::Outside) {
+            raw(bytes);  // read by nobody, kept for whoever wrote it
+        } else if (state_ == State::Kept) {
+            if (line.kind != LineKind::Key) {
+                pending_ += bytes;
+                return;
+            }
+            flushPending();
+            // A later line of a key that is still there is passed over when the file is read,
+            // so it stays; one of a key deleted since (or deleted and saved anew) would bring
+            // the old value back, so it goes.
+            const qsizetype i = section_->position(t_, line.name);
+            if (i >= 0 && section_->entries[size_t(i)].origin != kNoLine) raw(bytes);
         }
     }
-    return out;
-}
+
+    void keyLine(QByteArrayView bytes, const Entry& e) {
+        flushPending();
+        if (e.len & kWritten) written(e);
+        else raw(bytes);
+    }
+
+    // The end of a stretch of lines under one header: keys added to its section since go here
+    // when it is the section's last stretch, before the comments and blank lines that end it.
+    void endStretch() {
+        if (state_ == State::Kept && section_->lastHeader == header_) {
+            size_t& next = next_[sectionIndex_];
+            for (; next < section_->entries.size(); ++next) written(section_->entries[next]);
+        }
+        flushPending();
+        state_ = State::Outside;
+    }
+
+    void written(const Entry& e) {
+        lineBreak();
+        out_ += encodeName(keyOf(t_, e)).toUtf8();
+        out_ += '=';
+        out_ += encodeValue(valueOf(t_, e)).toUtf8();
+        out_ += lineEnd_;
+    }
+    void raw(QByteArrayView bytes) {
+        if (bytes.isEmpty()) return;
+        lineBreak();
+        out_ += bytes;
+    }
+    void flushPending() {
+        raw(pending_);
+        pending_.clear();
+    }
+    // The file's last line may lack its line break; whatever follows it starts a line of its own.
+    void lineBreak() {
+        if (!out_.isEmpty() && !out_.endsWith('\n')) out_ += lineEnd_;
+    }
+
+    const Store& store_;
+    const Texts& t_;
+    const QByteArray& file_;
+    QByteArray out_;
+    QByteArray pending_;
+    QByteArray lineEnd_ = "\n";
+    std::vector<size_t> next_;  // per section, its next entry to be written
+    State state_ = State::Outside;
+    const Section* section_ = nullptr;
+    size_t sectionIndex_ = 0;
+    quint32 header_ = kNoLine;
+};
+
+QByteArray serialize(const Store& store) { return FileWriter(store).run(); }
 
 // Names and values saved over and over leave their old text behind: once it outweighs what is
 // in use, the store takes a fresh copy of what is. Copies made before keep the old text.
@@ -465,6 +623,58 @@ void dropUnusedText(Store& store) {
     store.texts = std::move(fresh);
 }
 
+// Moves a file that cannot be read out of the way under a new name beside it, replacing
+// nothing; the new name, or "" when it could not be moved.
+QString moveAside(const QString& path) {
+    const QByteArray from = QFile::encodeName(path);
+    for (int n = 1; n <= 99; ++n) {
+        const QString aside = path + QStringLiteral(".unreadable") + (n == 1 ? QString() : '-' + QString::number(n));
+        const QByteArray to = QFile::encodeName(aside);
+        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0) return aside;
+        if (errno == EEXIST) continue;
+        if (errno != EINVAL && errno != ENOSYS) return {};
+        // A file system without that kind of rename: a second name that cannot replace anything
+        // either, then the old name goes.
+        if (::link(from.constData(), to.constData()) != 0) {
+            if (errno == EEXIST) continue;
+            return {};
+        }
+        if (::unlink(from.constData()) == 0) return aside;
+        ::unlink(to.constData());
+        return {};
+    }
+    return {};
+}
+
+// The store of a file that exists but cannot be read whole (too large, unreadable, or not a file
+// at all). Writing over it would lose what it holds: it is moved aside when it can be, or else
+// kept where it is and never written this session. What happened is kept for the start-up.
+Store unreadableStore(const QString& path, const Stamp& stamp, const QString& readError) {
+    Store store;
+    store.stamp = stamp;
+    const QString kind = stamp.regular ? QString() : specialFileKind(path);
+    QString why;
+    if (!kind.isEmpty())
+        why = QStringLiteral("\"%1\" is %2, not a settings file.").arg(path, kind);
+    else if (stamp.size > kMaxReadBytes)
+        why = QStringLiteral("Cannot read \"%1\": it is larger than %2 MB, more than a settings file can be.")
+                  .arg(path)
+                  .arg(kMaxReadBytes / (1024 * 1024));
+    else
+        why = readError;
+    const QString aside = kind.isEmpty() ? moveAside(path) : QString();
+    if (!aside.isEmpty()) {
+        store.stamp = stampOf(path);
+        readProblems.insert(path, why + QStringLiteral("\r\n\r\nIt has been kept as \"%1\", and Kavrin Pro starts "
+                                                       "with its default settings.").arg(aside));
+        return store;
+    }
+    store.held = why + QStringLiteral(" It is left as it is.");
+    readProblems.insert(path, why + QStringLiteral("\r\n\r\nIt is left as it is, and Kavrin Pro starts with its "
+                                                   "default settings; the settings of this session cannot be saved."));
+    return store;
+}
+
 // The store of one file, read again when the file changed since it was last read or written.
 // While a batch holds unwritten saves, the store in memory is what counts. Call with cacheMutex held.
 Store& storeFor(const QString& path) {
@@ -472,14 +682,76 @@ Store& storeFor(const QString& path) {
     if (it != cache.end() && batches.contains(path)) return *it;
     const Stamp now = stampOf(path);
     if (it != cache.end() && it->stamp == now) return *it;
-    // Anything but a regular file in the file's place (a FIFO, a device, a folder) holds no
-    // settings, and is not even opened: reading a FIFO would wait for a writer for ever.
-    QByteArray bytes;
-    if (now.regular) readRegularFile(path, &bytes, nullptr, kMaxReadBytes);
     Store& store = cache[path];
-    store = parse(std::move(bytes));
+    QByteArray bytes;
+    QString error;
+    if (!now.exists) {
+        store = Store();
+    } else if (now.regular && readRegularFile(path, &bytes, &error, kMaxReadBytes)) {
+        // Anything but a regular file in the file's place (a FIFO, a device, a folder) is not
+        // even opened: reading a FIFO would wait for a writer for ever.
+        store = parse(std::move(bytes));
+    } else if (!stampOf(path).exists) {
+        store = Store();  // gone meanwhile
+    } else {
+        store = unreadableStore(path, now, error);
+        return store;
+    }
     store.stamp = now;
     return store;
+}
+
+// How many bytes a text takes in UTF-8, blanks and escapes aside.
+qsizetype utf8Size(QStringView text) {
+    qsizetype n = 0;
+    for (QChar c : text) n += c.unicode() < 0x80 ? 1 : c.unicode() < 0x800 || c.isSurrogate() ? 2 : 3;
+    return n;
+}
+
+// Why a name or value cannot be written so that it reads back as it is ("" when it can).
+QString unstorable(const QString& what, QStringView text) {
+    if (utf8Size(text) >= kMaxReadBytes)
+        return QStringLiteral("%1 is %2 characters long: the settings file would be larger than %3 MB, "
+                              "more than can be read back.")
+            .arg(what)
+            .arg(text.size())
+            .arg(kMaxReadBytes / (1024 * 1024));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        if (text[i].isSurrogate())
+            return QStringLiteral("%1 holds half of a character pair (at character %2), which no file can hold.")
+                .arg(what)
+                .arg(i + 1);
+    }
+    return {};
+}
+
+QString unstorable(const QString& path, const QString& section, const QString& key, const QString& value) {
+    QString why = unstorable(QStringLiteral("The section name"), section);
+    if (why.isEmpty()) why = unstorable(QStringLiteral("The name"), key);
+    if (why.isEmpty()) why = unstorable(QStringLiteral("The value"), value);
+    if (why.isEmpty() && utf8Size(key) + utf8Size(value) + 2 >= kMaxReadBytes)
+        why = unstorable(QStringLiteral("The value"), QString(key + value));
+    if (why.isEmpty()) return {};
+    return QStringLiteral("Cannot save \"%1\" in section [%2] of \"%3\": %4")
+        .arg(key.left(80), section.left(80), path, why);
+}
+
+// What the file takes at least: every key line is in it. Far past the limit, the file is not
+// even put together.
+qsizetype leastSize(const Store& store) {
+    const Texts& t = *store.texts;
+    qsizetype n = 0;
+    for (const Section& s : store.sections) {
+        for (const Entry& e : s.entries) {
+            const qsizetype length = e.len & kLengthMask;
+            n += (e.len & kWritten) ? utf8Size(QStringView(t.written).sliced(e.pos, e.split + length)) + 2 : length + 1;
+        }
+    }
+    return n;
 }
 
 // Writes `store` in place of the file; false with the reason kept for settingsWriteError().
@@ -487,17 +759,30 @@ bool writeStore(const QString& path, Store& store) {
     QString error;
     const QString folder = QFileInfo(path).absolutePath();
     const Stamp old = stampOf(path);
-    if (!QDir().mkpath(folder)) {
+    if (!store.held.isEmpty()) {
+        error = store.held;
+    } else if (!QDir().mkpath(folder)) {
         error = QStringLiteral("The folder \"%1\" could not be created.").arg(folder);
     } else if (old.exists && !old.regular) {
         // Whatever stands there (a FIFO, a device, a folder) was put there by someone: it is
         // neither read nor replaced.
         error = QStringLiteral("\"%1\" is not a regular file.").arg(path);
-    } else if (writeFileAtomically(path, serialize(*store.texts, store.sections), &error)) {
-        store.stamp = stampOf(path);
-        dropUnusedText(store);
-        lastErrors.remove(path);
-        return true;
+    } else {
+        const bool tooLarge = leastSize(store) > kMaxReadBytes;
+        const QByteArray bytes = tooLarge ? QByteArray() : serialize(store);
+        if (tooLarge || bytes.size() > kMaxReadBytes) {
+            error = QStringLiteral("Cannot save \"%1\": the settings would take more than %2 MB, more than can "
+                                   "be read back.")
+                        .arg(path)
+                        .arg(kMaxReadBytes / (1024 * 1024));
+        } else if (writeFileAtomically(path, bytes, &error)) {
+            // A settings file that is a link (kept with the user's other settings elsewhere) is
+            // written through to its target, which the writer replaces; the link stays.
+            store.stamp = stampOf(path);
+            dropUnusedText(store);
+            lastErrors.remove(path);
+            return true;
+        }
     }
     lastErrors.insert(path, error);
     return false;
@@ -553,9 +838,15 @@ bool saveSetting(const QString& app, const QString& section, const QString& key,
     const QString sectionName = section.trimmed();
     const QString keyName = key.trimmed();
     if (sectionName.isEmpty() || keyName.isEmpty()) return false;
-    if (keyName.size() > kLengthMask || value.size() > kLengthMask) return false;
     const QString path = settingsFilePath(app);
     QMutexLocker lock(&cacheMutex);
+    // What would not read back as it is (too long for a file that can be read, half of a
+    // character pair) is refused with the reason, and the other saves of a batch go on.
+    if (const QString why = unstorable(path, sectionName, keyName, value); !why.isEmpty()) {
+        lastErrors.insert(path, why);
+        if (auto b = batches.find(path); b != batches.end()) b->refused = why;
+        return false;
+    }
     // Changed in place rather than on a copy of the store, which for a large file costs more
     // than the store itself; a failed write puts back what was there.
     Store& store = storeFor(path);
@@ -567,8 +858,9 @@ bool saveSetting(const QString& app, const QString& section, const QString& key,
         Entry& e = store.sections[size_t(si)].entries[size_t(ei)];
         if (valueOf(t, e) == value) return true;
         const Entry old = e;
-        // The name keeps the case it was first written with.
+        // The name keeps the case it was first written with, and the key its line.
         if (!makeWritten(t, keyOf(t, e), value, e.hash, &e)) return true;
+        e.origin = old.origin;
         undo = [&store, si, ei, old] { store.sections[size_t(si)].entries[size_t(ei)] = old; };
     } else if (si >= 0) {
         if (!store.sections[size_t(si)].add(t, keyName, value)) return true;
@@ -596,8 +888,9 @@ bool saveSettings(const QString& app, const QString& section, const QVector<QPai
     for (const auto& [key, value] : values)
         if (key.trimmed().isEmpty()) return false;
     SettingsBatch batch(app);
-    for (const auto& [key, value] : values) saveSetting(app, section, key, value);
-    return batch.commit();
+    bool all = true;
+    for (const auto& [key, value] : values) all = saveSetting(app, section, key, value) && all;
+    return batch.commit() && all;
 }
 
 bool deleteSetting(const QString& app, const QString& section, const QString& key) {
@@ -636,10 +929,11 @@ bool SettingsBatch::commit() {
     const Batch batch = *b;
     batches.erase(b);
     Store& store = cache[path_];
-    if (!batch.dirty) return ok_ = true;
-    if (writeStore(path_, store)) return ok_ = true;
-    store = batch.before;
-    return ok_ = false;
+    ok_ = !batch.dirty || writeStore(path_, store);
+    if (!ok_) store = batch.before;
+    // A save the batch refused is what the caller has to hear about, after a good write too.
+    if (ok_ && !batch.refused.isEmpty()) lastErrors.insert(path_, batch.refused);
+    return ok_;
 }
 
 QString settingsWriteError(const QString& app) {
@@ -653,11 +947,19 @@ bool replaceSettingSection(const QString& app, const QString& section,
     if (sectionName.isEmpty()) return false;
     const QString path = settingsFilePath(app);
     QMutexLocker lock(&cacheMutex);
+    for (const auto& [key, value] : entries) {
+        if (const QString why = unstorable(path, sectionName, key.trimmed(), value); !why.isEmpty()) {
+            lastErrors.insert(path, why);
+            return false;
+        }
+    }
     return update(path, [&](Store& store) {
         Section* old = store.find(sectionName);
         Section fresh;
         fresh.name = old ? old->name : sectionName;
         fresh.hash = hashOfFolded(folded(fresh.name));
+        // Its lines in the file keep their place, comments and all.
+        fresh.lastHeader = old ? old->lastHeader : kNoLine;
         for (const auto& [key, value] : entries) {
             const QString keyName = key.trimmed();
             if (!keyName.isEmpty()) fresh.add(*store.texts, keyName, value);
@@ -688,6 +990,14 @@ void resetSettingsCache() {
     cache.clear();
     batches.clear();
     lastErrors.clear();
+    readProblems.clear();
+}
+
+QString takeSettingsReadProblem(const QString& app) {
+    QMutexLocker lock(&cacheMutex);
+    const QString path = settingsFilePath(app);
+    storeFor(path);
+    return readProblems.take(path);
 }
 
 }  // namespace kavrin

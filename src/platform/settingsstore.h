@@ -11,7 +11,8 @@ namespace kavrin {
 // Value of app / section / key, or defaultValue when there is none.
 QString getSetting(const QString& app, const QString& section, const QString& key,
                    const QString& defaultValue = QString());
-// Writes one value at once (atomic rewrite of the file). Returns false when the file could not be written.
+// Writes one value at once (atomic rewrite of the file; the file's other lines stay as they are).
+// Returns false when the file could not be written, or the value would not read back as it is.
 bool saveSetting(const QString& app, const QString& section, const QString& key,
                  const QString& value);
 // Writes several values of one section in one atomic rewrite, in order.
@@ -26,8 +27,13 @@ bool replaceSettingSection(const QString& app, const QString& section,
 QStringList settingKeys(const QString& app, const QString& section);
 // Path of an application's file ($XDG_CONFIG_HOME, else ~/.config).
 QString settingsFilePath(const QString& app);
-// The reason the last write of an application's file failed ("" after a good one).
+// The reason the last write of an application's file failed, or the last save was refused
+// ("" after a good one).
 QString settingsWriteError(const QString& app);
+// What went wrong when the application's file was read, once: a file that exists but cannot be
+// read whole (too large, unreadable, not a file) is moved aside or else left alone, never
+// written over, and the program runs on its defaults. "" when the file was read.
+QString takeSettingsReadProblem(const QString& app);
 
 // Keeps the saves and deletes made while it lives in memory and writes them when it ends (or at
 // commit()), in one go: many saves to a large file cost one write. Meanwhile reads see them.

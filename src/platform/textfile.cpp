@@ -20,6 +20,8 @@
 #include <functional>
 #include <system_error>
 
+#include "platform/filesystem.h"
+
 namespace kavrin {
 
 namespace {
@@ -408,6 +410,11 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
     if (const QString kind = specialFileKind(path); !kind.isEmpty())
         return fail(QStringLiteral("it is %1, not a file.").arg(kind));
     if (!f.open(QIODevice::WriteOnly)) return fail(f.errorString());
+    // The save file copies the old file's permissions as this process sees them, which for root
+    // adds the write bit a read-only page did not have; owner and group it does not copy at all.
+    const QByteArray name = QFile::encodeName(path);
+    struct stat old {};
+    if (::stat(name.constData(), &old) == 0 && S_ISREG(old.st_mode)) takeAccessOf(f.handle(), old, name);
     // The explicit flush matters: commit() does not notice a failure of its own final flush, so
     // a write that still sits in the buffer (anything up to 16 KB) would be renamed over the
     // good file cut short, or empty, on a full disk.
@@ -488,7 +495,8 @@ bool copyFileAtomically(const QString& from, const QString& to, bool replace, QS
     if (back != total || readBack.result() != written.result())
         return fail(QStringLiteral("The copy does not match the original."));
 
-    temp.setPermissions(in.permissions());
+    struct stat original {};
+    if (::fstat(in.handle(), &original) == 0) takeAccessOf(temp.handle(), original, QFile::encodeName(from));
     temp.setFileTime(source.lastModified(), QFileDevice::FileModificationTime);
     temp.close();
 

@@ -59,8 +59,9 @@ qsizetype firstUnencodable(const QString& text, const TextFormat& format);
 // The name of an encoding as the user reads it ("Windows-1252", "UTF-16").
 QString encodingName(TextFormat::Encoding encoding);
 
-// Writes bytes atomically (a temporary file renamed over the target). A failure names what
-// stood in the way: the folder that cannot be written to, a read-only file, a full disk.
+// Writes bytes atomically (a temporary file renamed over the target). A file that was there keeps
+// its permissions exactly, and its owner and group where this process may give them. A failure
+// names what stood in the way: the folder that cannot be written to, a read-only file, a full disk.
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
 // Reads a whole regular file of at most `maxSize` bytes. Anything else at the path is not even
@@ -71,7 +72,8 @@ bool readRegularFile(const QString& path, QByteArray* bytes, QString* error = nu
 QString specialFileKind(const QString& path);
 // Copies a file of any size and content to `to` through a temporary file in the target folder:
 // the bytes are written, flushed to the disk and read back against the source before the
-// temporary file takes the target's name (with the source's permissions and modification time).
+// temporary file takes the target's name (with the source's permissions, owner and group as in
+// writeFileAtomically, and modification time).
 // An existing target is replaced only with `replace`; otherwise the copy fails when one exists.
 // Whatever fails leaves the target (and the source) as they were.
 bool copyFileAtomically(const QString& from, const QString& to, bool replace, QString* error = nullptr);

@@ -10,6 +10,8 @@ namespace kavrin {
 
 WebBrowser::WebBrowser(QWidget* parent) : LazyWebView(parent) {}
 
+WebBrowser::~WebBrowser() { endPageCopy(); }
+
 void WebBrowser::viewCreated() {
     connect(view(), &QWebEngineView::urlChanged, this, [this](const QUrl& url) {
         if (url.isEmpty()) return;
@@ -20,15 +22,12 @@ void WebBrowser::viewCreated() {
 QUrl WebBrowser::addressOf(const QString& pathOrUrl) {
     const QString text = pathOrUrl.trimmed();
     const QFileInfo info(text);
-    // A preview copy goes through the local scheme, which serves it as HTML; every other local
-    // file keeps its file address.
-    auto local = [](const QString& path) {
-        return path.endsWith(QLatin1String(".browse")) ? localPageUrl(path) : QUrl::fromLocalFile(path);
-    };
-    if (info.isAbsolute()) return local(info.absoluteFilePath());
+    // A local file goes through the local scheme, which serves it (and a preview copy as HTML)
+    // with the rest of its site and nothing else.
+    if (info.isAbsolute()) return localPageUrl(info.absoluteFilePath());
     if (text.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
         const QUrl url(text);
-        if (url.isLocalFile()) return local(url.toLocalFile());
+        if (url.isLocalFile()) return localPageUrl(url.toLocalFile());
     }
     return QUrl::fromUserInput(text);
 }
@@ -39,24 +38,26 @@ void WebBrowser::Navigate2(const QString& pathOrUrl) {
     const QUrl url = addressOf(pathOrUrl);
     if (!url.isValid()) return;
     if (home_.isEmpty() && url.scheme() != QLatin1String("about")) home_ = pathOrUrl;
-    const QString copy = url.scheme() == QLatin1String("about") ? QString() : localPagePath(url);
-    if (copy.endsWith(QLatin1String(".browse"))) {
-        showPageCopy(copy, copy);
-        return;
-    }
-    if (url == view()->url()) {
-        // The same preview written anew: load it again rather than keep the old one.
-        view()->reload();
-        return;
-    }
-    view()->load(url);
+    showAddress(url);
 }
 
 void WebBrowser::showPageCopy(const QString& copyPath, const QString& shownAs) {
-    // The copy is served under the name it stands for, so the page's relative links, pictures
-    // and style sheets are those of its own folder, and the address shown is the page's.
-    showLocalPageAs(shownAs, copyPath == shownAs ? QString() : copyPath);
-    const QUrl url = localPageUrl(shownAs);
+    if (!copyShownAs_.isEmpty() && copyShownAs_ != shownAs) showLocalPageAs(copyShownAs_, QString());
+    copyShownAs_ = shownAs;
+    showLocalPageAs(shownAs, copyPath);
+    showAddress(localPageUrl(shownAs));
+}
+
+void WebBrowser::endPageCopy() {
+    if (copyShownAs_.isEmpty()) return;
+    showLocalPageAs(copyShownAs_, QString());
+    copyShownAs_.clear();
+}
+
+void WebBrowser::showWorkPage(const QString& path) { showAddress(localPageUrl(path, true)); }
+
+void WebBrowser::showAddress(const QUrl& url) {
+    // The same page written anew: load it again rather than keep the old one.
     if (url == view()->url()) view()->reload();
     else view()->load(url);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The browse view and the live previews: a web browser control that shows local files (a
-// ".browse" preview copy as HTML) and web addresses, with its history commands and the address
-// of each page it has come to.
+// ".browse" preview copy as HTML) with their sites (webviews.h) and web addresses, with its
+// history commands and the address of each page it has come to.
 #include <QString>
 #include <QUrl>
 
@@ -13,14 +13,21 @@ class WebBrowser : public LazyWebView {
     Q_OBJECT
 public:
     explicit WebBrowser(QWidget* parent = nullptr);
+    ~WebBrowser() override;
 
     // An address as typed: a local path, a file or web address, or a bare host name.
     void Navigate(const QString& address);
     // A local file (files ending in ".browse" are shown as HTML) or an address.
     void Navigate2(const QString& pathOrUrl);
-    // Shows the page copy at `copyPath` as if it stood at `shownAs`: its pictures, style sheets
-    // and links come from the folder of `shownAs`, and that is the address it reports.
+    // Shows the page copy at `copyPath` as the page at `shownAs` (the page it is a copy of): its
+    // pictures, style sheets and links come from the folder of `shownAs`, that is the address it
+    // reports, and a link of its site to that page (to itself, say) shows the copy too, until
+    // endPageCopy.
     void showPageCopy(const QString& copyPath, const QString& shownAs);
+    void endPageCopy();
+    // Shows a page the program wrote for itself (an untitled page's copy, a preview), which loads
+    // nothing else from the disk.
+    void showWorkPage(const QString& path);
     void GoBack();
     void GoForward();
     void Stop();
@@ -41,7 +48,9 @@ protected:
 
 private:
     static QUrl addressOf(const QString& pathOrUrl);
+    void showAddress(const QUrl& url);
     QString home_;
+    QString copyShownAs_;
 };
 
 }  // namespace kavrin

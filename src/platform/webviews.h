@@ -1,13 +1,16 @@
 #pragma once
 // What the design view and the browse view share: a web engine view created only when first
-// needed (a document that never leaves its source costs nothing), and the "kvpage" scheme
-// through which both show local pages. Chromium takes a file's type from its name, so a preview
-// copy named "page.htm.browse" would not render as HTML from a file address; served through
-// this scheme it does, and so do the pictures and style sheets it names relative to itself.
+// needed (a document that never leaves its source costs nothing), and the schemes through which
+// both show local pages. No page is given a file address: the engine's file loader would serve
+// it any file of the user's. Served through these schemes instead, a page reaches its own site
+// alone (pagesite.h), whatever its links, base or scripts ask; and a preview copy named
+// "page.htm.browse" renders as HTML, which from a file address it would not.
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
 #include <QWidget>
+
+#include <functional>
 
 class QWebEngineView;
 class QWebEnginePage;
@@ -15,22 +18,30 @@ class QWebEngineProfile;
 
 namespace kavrin {
 
-// Registers the scheme with the engine. It has to happen before the engine's first object is
+// Registers the schemes with the engine. It has to happen before the engine's first object is
 // created, so start-up calls it; every view calls it again (later calls change nothing).
 void registerLocalPageScheme();
-// The engine profile every view of the program uses, with the scheme's handler installed.
+// The engine profile every view of the program uses, with the schemes' handler installed.
 QWebEngineProfile* localPageProfile();
-// Refuses a page's own scripts what they ask of local files (XMLHttpRequest, fetch, workers);
-// what the page's markup loads goes on. For every page that runs its scripts.
-void blockLocalReadsByScripts(QWebEnginePage* page);
-// The scheme's address of a local file, and back (empty when the address is not a local one).
-// The scheme serves a page's own folder tree, and only the folders of pages given an address.
-QUrl localPageUrl(const QString& path, const QString& query = QString());
-// The address the design view loads the page held under `token` from, as if from `path`.
+// Keeps a page that runs its scripts to its own site: what it loads from the user's disk comes
+// from there alone (as the scheme's address of its site), and nothing of it is read by a script
+// itself (XMLHttpRequest, fetch, workers); pictures, style sheets, scripts and frames of the
+// site load as the markup asks. For every page that runs scripts.
+void guardPageSite(QWebEnginePage* page);
+// Where the open project lies, asked each time a page's site is decided ("" with none).
+void setProjectFolderSource(std::function<QString()> source);
+// The address a view shows the local file at `path` under: its site is the page's folder tree,
+// or the project's (see pagesite.h); with `alone`, the file itself and nothing else.
+QUrl localPageUrl(const QString& path, bool alone = false);
+// The address the design view loads the page held under `token` from, as if from `path`, and
+// the address of that page's folder, which its relative pictures and style sheets are found from.
 QUrl designPageUrl(const QString& path, const QString& token);
+QUrl designFolderUrl(const QString& path);
+// The local path an address of the schemes above (or a file address) stands for, else "".
 QString localPagePath(const QUrl& url);
-// Serves the file at `copyPath` under the scheme's address of `shownAs` ("" ends it), so that a
-// copy kept elsewhere finds its pictures and style sheets in the folder of the page it stands for.
+// Serves the file at `copyPath` under the name `shownAs` ("" ends it) to the pages of the site
+// `shownAs` lies in, so that a copy kept elsewhere finds its pictures and style sheets in the
+// folder of the page it stands for.
 void showLocalPageAs(const QString& shownAs, const QString& copyPath);
 // Pages held in memory (the opening of the design view's page) are served under a token until
 // dropped.

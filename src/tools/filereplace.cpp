@@ -259,14 +259,32 @@ bool mayWrite(const QString& path, int how) {
     return ::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), how, AT_EACCESS) == 0;
 }
 
-// The old file's read and write permissions, for its backup; -1 when they cannot be read.
-int permissionBits(const QString& path) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return -1;
-    return int(st.st_mode & 0666);
+}  // namespace
+
+bool backUpFile(const QString& path, const QByteArray& bytes, FileReplaceOutcome* failure) {
+    QString error;
+    switch (writeBackupOf(path, bytes, &error)) {
+    case OwnWrite::Written:
+        return true;
+    case OwnWrite::NameTaken:
+        *failure = failed(backupNameTaken, error + QStringLiteral(" No backup was made, so the page was not changed."));
+        return false;
+    case OwnWrite::Failed:
+        *failure = writeFailure(path + QStringLiteral(".bak"), error, bytes.size());
+        return false;
+    }
+    return false;
 }
 
-}  // namespace
+bool backUpFile(const QString& path, FileReplaceOutcome* failure) {
+    QByteArray bytes;
+    QString error;
+    if (!readRegularFile(path, &bytes, &error)) {
+        *failure = readFailure(path, error);
+        return false;
+    }
+    return backUpFile(path, bytes, failure);
+}
 
 FileReplaceOutcome replaceInFile(const QString& path, const ReplaceRequest& request) {
     FileReplaceOutcome outcome;
@@ -300,17 +318,7 @@ FileReplaceOutcome replaceInFile(const QString& path, const ReplaceRequest& requ
         return failed(70, QStringLiteral("Cannot save \"%1\": %2").arg(path, reason));
     }
     // The copy of the old bytes exists before the file changes, or the file does not change.
-    if (request.backups) {
-        const QString backup = path + QStringLiteral(".bak");
-        switch (writeOwnFile(backup, bytes, &error, permissionBits(path), true)) {
-        case OwnWrite::Written:
-            break;
-        case OwnWrite::NameTaken:
-            return failed(58, error + QStringLiteral(" No backup was made, so the file was not changed."));
-        case OwnWrite::Failed:
-            return writeFailure(backup, error, bytes.size());
-        }
-    }
+    if (request.backups && !backUpFile(path, bytes, &outcome)) return outcome;
     if (!writeFileAtomically(path, r.bytes, &error)) return writeFailure(path, error, r.bytes.size());
     outcome.kind = FileReplaceOutcome::Kind::Replaced;
     outcome.count = r.count;

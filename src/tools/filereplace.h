@@ -30,6 +30,9 @@ BytesReplaceResult replaceInBytes(const QByteArray& bytes, const ReplaceRequest&
 // True for the names of the pages the editor colours on opening (".htm", ".html", ...).
 bool isHtmlPageName(const QString& path);
 
+// The error number of a page whose backup name holds something that is not an earlier backup.
+inline constexpr int backupNameTaken = 58;
+
 // What happened to one file.
 struct FileReplaceOutcome {
     enum class Kind { NoHit, Replaced, Skipped, Failed };
@@ -38,11 +41,21 @@ struct FileReplaceOutcome {
     int errorNumber = 0;  // Failed: 53 not found, 58 backup name taken, 61 disk full, 70 permission
                           // denied, 75 other
     QString reason;       // Skipped or Failed: for the user
+
+    // A failure to read or write ends the work in the file's folder; a backup name that is
+    // taken concerns that page alone.
+    bool endsFolder() const { return kind == Kind::Failed && errorNumber != backupNameTaken; }
 };
 
 // Reads the file, replaces, writes the backup (when asked) and then the file, each atomically:
 // a failure leaves the file whole. A file that holds the text but is not text (NUL bytes, bytes
 // that do not decode) or is too large is Skipped; one without the text gives NoHit either way.
 FileReplaceOutcome replaceInFile(const QString& path, const ReplaceRequest& request);
+
+// Writes "<path>.bak" holding the file's contents before it changes (`bytes`, or what the file
+// holds now), as writeBackupOf does. False with `failure` (Failed, its number and reason) when
+// no backup could be made; the page must then stay as it is.
+bool backUpFile(const QString& path, const QByteArray& bytes, FileReplaceOutcome* failure);
+bool backUpFile(const QString& path, FileReplaceOutcome* failure);
 
 }  // namespace kavrin

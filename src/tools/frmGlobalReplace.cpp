@@ -26,7 +26,6 @@
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/msgbox.h"
-#include "platform/ownfiles.h"
 #include "platform/screen.h"
 #include "platform/textfile.h"
 #include "tagdialogs/tagdialog.h"
@@ -184,14 +183,20 @@ frmGlobalReplace::frmGlobalReplace(QWidget* parent) : Form(parent) {
     options->addWidget(chkBackup);
     options->addStretch(1);
     grid->addLayout(options, 3, 0, 1, 2);
+    // A run's status, progress and Cancel share one row whose room is kept while they are
+    // hidden: the window keeps its size through a run instead of growing a strip it never
+    // gives back.
     auto* status = new QHBoxLayout();
     status->addWidget(lblSearch);
-    status->addWidget(lblStatus, 1);
-    grid->addLayout(status, 4, 0, 1, 2);
-    auto* progress = new QHBoxLayout();
-    progress->addWidget(pbrProgress, 1);
-    progress->addWidget(cmdCancel);
-    grid->addLayout(progress, 5, 0, 1, 3);
+    status->addWidget(lblStatus, 2);
+    status->addWidget(pbrProgress, 1);
+    status->addWidget(cmdCancel);
+    for (QWidget* w : {static_cast<QWidget*>(pbrProgress), static_cast<QWidget*>(cmdCancel)}) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+    }
+    grid->addLayout(status, 4, 0, 1, 3);
     auto* buttons = new QVBoxLayout();
     buttons->addWidget(cmdReplaceAll);
     buttons->addWidget(cmdClose);
@@ -286,15 +291,14 @@ int frmGlobalReplace::replaceInDocument(DocumentWindow* doc) {
     if (hits.isEmpty()) return 0;
 
     if (request_.backups && !isUntitledPath(doc->filePath) && fileExists(doc->filePath)) {
-        // The backup is the file as it stands on disk, byte for byte.
-        const QString backup = doc->filePath + QStringLiteral(".bak");
-        QFile file(doc->filePath);
-        QString error;
-        const bool read = file.open(QIODevice::ReadOnly);
-        const QByteArray bytes = read ? file.readAll() : QByteArray();
-        if (!read || file.error() != QFileDevice::NoError) error = file.errorString();
-        else if (writeOwnFile(backup, bytes, &error, -1, true) == OwnWrite::Written) error.clear();
-        if (!error.isEmpty()) addEntry({ReplaceEntry::Kind::Failed, backup, 0, 75, error});
+        // The backup is the file as it stands on disk, byte for byte. Without one the document
+        // stays as it is, as a page on disk does: the page gets its one line, with the number
+        // a folder run gives the same case.
+        FileReplaceOutcome failure;
+        if (!backUpFile(doc->filePath, &failure)) {
+            addEntry({ReplaceEntry::Kind::Failed, doc->filePath, 0, failure.errorNumber, failure.reason});
+            return 0;
+        }
     }
 
     // One edit from the first hit to the end of the last: one undo step brings all of it back.

@@ -12,7 +12,6 @@
 #include <QScreen>
 
 #include "documents/colorops.h"
-#include "documents/documentwindow.h"
 #include "documents/fileops.h"
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
@@ -242,11 +241,9 @@ void frmImgBrowser::Form_Activate() {
     if (browserActivated) return;
     browserActivated = true;
     repaint();
-    // The active page's folder; for a page never saved, the folder the file explorer shows;
-    // with neither, the user's own folder.
-    QString start;
-    if (DocumentWindow* doc = activeDocument(); doc && !isUntitledPath(doc->filePath))
-        start = QFileInfo(doc->filePath).absolutePath();
+    // The folder selected in the folder tree; with none, the folder the file explorer shows,
+    // else the user's own folder.
+    QString start = mainWindow ? mainWindow->selectedTreeFolder() : QString();
     if ((start.isEmpty() || !QFileInfo(start).isDir()) && mainWindow) start = mainWindow->fileListFolder();
     if (start.isEmpty() || !QFileInfo(start).isDir()) start = QDir::homePath();
     setDirPath(start);

@@ -3,7 +3,7 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMdiArea>
+#include <QStyle>
 
 #include "documents/colorops.h"
 #include "documents/documentwindow.h"
@@ -13,6 +13,13 @@
 #include "platform/screen.h"
 
 namespace kavrin {
+
+namespace {
+
+// Marks the lines that hold why the file above failed or was skipped.
+constexpr int kReasonRole = Qt::UserRole + 1;
+
+}  // namespace
 
 frmSearchResults::frmSearchResults(QWidget* parent) : Form(parent) {
     setObjectName(QStringLiteral("frmSearchResults"));
@@ -25,7 +32,10 @@ frmSearchResults::frmSearchResults(QWidget* parent) : Form(parent) {
     lstMain->setColumnCount(2);
     lstMain->setHeaderHidden(true);
     lstMain->setRootIsDecorated(false);
-    lstMain->setUniformRowHeights(true);
+    // Why a file failed or was skipped stands on lines of its own under the file, wrapped at
+    // the list's width, so the file name keeps its column and the reason is read whole.
+    lstMain->setWordWrap(true);
+    lstMain->viewport()->installEventFilter(this);
     // A long reason in the second column squeezes the first: the file's own name, at the end of
     // its path, must stay readable.
     lstMain->setTextElideMode(Qt::ElideMiddle);
@@ -66,10 +76,10 @@ void frmSearchResults::setResults(const QVector<ReplaceEntry>& entries, const QS
         QString second;
         switch (e.kind) {
         case ReplaceEntry::Kind::Failed:
-            second = QStringLiteral("Error ") + QString::number(e.errorNumber) + QStringLiteral(": ") + e.reason;
+            second = QStringLiteral("Error ") + QString::number(e.errorNumber);
             break;
         case ReplaceEntry::Kind::Skipped:
-            second = QStringLiteral("Skipped: ") + e.reason;
+            second = QStringLiteral("Skipped");
             break;
         default:
             second = QString::number(e.count);
@@ -78,7 +88,18 @@ void frmSearchResults::setResults(const QVector<ReplaceEntry>& entries, const QS
         item->setData(0, Qt::UserRole, e.path);
         item->setToolTip(0, e.line());
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        if (e.kind == ReplaceEntry::Kind::Failed || e.kind == ReplaceEntry::Kind::Skipped) {
+            auto* reason = new QTreeWidgetItem(lstMain, {e.reason});
+            reason->setData(0, Qt::UserRole, e.path);
+            reason->setData(0, kReasonRole, true);
+            reason->setToolTip(0, e.line());
+            reason->setFirstColumnSpanned(true);
+            QFont font = lstMain->font();
+            font.setItalic(true);
+            reason->setFont(0, font);
+        }
     }
+    fitReasonLines();
     lblFilter->setText(filter.isEmpty() ? QString() : QStringLiteral("Filter:  ") + filter);
     lblTotalFiles->setText(QStringLiteral("Num Files:  ") + trimNumber(entries.size()));
     lblNumReplacements->setText(QStringLiteral("Total Replacements:  ") + trimNumber(totalReplacements));
@@ -91,6 +112,28 @@ void frmSearchResults::setResults(const QVector<ReplaceEntry>& entries, const QS
 
 void frmSearchResults::cmdOk_Click() { unload(); }
 
+void frmSearchResults::fitReasonLines() {
+    // The list lays out spanned lines by the height it is told: each reason gets the height of
+    // its text wrapped at the list's width.
+    const int margin = 2 * (lstMain->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, lstMain) + 1);
+    const int width = qMax(40, lstMain->viewport()->width() - margin);
+    QFont font = lstMain->font();
+    font.setItalic(true);
+    const QFontMetrics metrics(font);
+    for (int i = 0; i < lstMain->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = lstMain->topLevelItem(i);
+        if (!item->data(0, kReasonRole).toBool()) continue;
+        const QRect box = metrics.boundingRect(QRect(0, 0, width, 1 << 20), Qt::TextWordWrap, item->text(0));
+        const QSize hint(width, box.height() + 4);
+        if (item->sizeHint(0) != hint) item->setSizeHint(0, hint);
+    }
+}
+
+bool frmSearchResults::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lstMain->viewport() && event->type() == QEvent::Resize) fitReasonLines();
+    return Form::eventFilter(watched, event);
+}
+
 void frmSearchResults::lstMain_DblClick() {
     QTreeWidgetItem* item = lstMain->currentItem();
     if (!item) return;
@@ -100,7 +143,7 @@ void frmSearchResults::lstMain_DblClick() {
     // A result may be a document that was never saved: it is brought forward, not opened.
     for (DocumentWindow* doc : documentWindows()) {
         if (samePath(doc->filePath, path) && doc->subWindow()) {
-            mainWindow->mdiArea()->setActiveSubWindow(doc->subWindow());
+            mainWindow->bringDocumentForward(doc);
             return;
         }
     }

@@ -37,8 +37,10 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void fitReasonLines();
     QStringList lines_;
 };
 

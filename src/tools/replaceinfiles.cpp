@@ -86,7 +86,7 @@ void FolderReplaceRun::run(ReplaceProgress& progress) {
                 break;
             }
             // A file that could not be read or written ends the work in its folder.
-            if (outcome.kind == FileReplaceOutcome::Kind::Failed) break;
+            if (outcome.endsFolder()) break;
         }
     }
     cancelled = cancelledNow();

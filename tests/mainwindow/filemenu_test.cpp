@@ -267,6 +267,30 @@ TEST_F(FileMenuTest, TypingRightAfterNewOrOpenGoesIntoTheDocument) {
     }
 }
 
+// The task bar's tabs are picked with the mouse, often right after working in the side panel;
+// the keys typed next go into the document picked, also when it was the active one already.
+TEST_F(FileMenuTest, TypingAfterATaskBarClickGoesIntoThePickedDocument) {
+    mainWindow->activateWindow();
+    QApplication::setActiveWindow(mainWindow);
+    DocumentWindow* first = open("first.html", "<p></p>");
+    DocumentWindow* second = open("second.html", "<b></b>");
+    ASSERT_EQ(activeDocument(), second);
+    QTabBar* bar = mainWindow->tbsPop;
+    ASSERT_TRUE(bar->isVisible());
+    const auto pick = [&](DocumentWindow* doc, const char* keys) {
+        mainWindow->filList->setFocus();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(mainWindow->documentTabIndex(doc)).center());
+        EXPECT_EQ(activeDocument(), doc);
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        QTest::keyClicks(QApplication::focusWidget(), keys);
+    };
+
+    pick(first, "x");
+    pick(first, "y");
+    EXPECT_EQ(first->txtMain->text(), "xy<p></p>");
+    EXPECT_EQ(second->txtMain->text(), "<b></b>");
+}
+
 TEST_F(FileMenuTest, ToolbarKeysAndMenuItemsReachTheirCommands) {
     mainWindow->tbrMainA->button("new")->trigger();
     ASSERT_EQ(paths(), QStringList{"Untitled_0"});

@@ -297,6 +297,10 @@ TEST_F(OptionsTest, EnablingTheBrowserAsksAndTheViewItemsFollowTheAnswer) {
         f.cmdOk_Click();
     });
     EXPECT_TRUE(enableBrowserAndDesigner);
+    EXPECT_FALSE(mainWindow->picPop->isVisible()) << "an empty task bar stays hidden";
+    // The items work on the documents opened from now on.
+    newDocument();
+    EXPECT_TRUE(mainWindow->picPop->isVisible());
     EXPECT_TRUE(mainWindow->mnuViewEdit->isEnabled());
     EXPECT_TRUE(mainWindow->mnuViewBrowse->isEnabled());
     EXPECT_TRUE(mainWindow->mnuViewDesign->isEnabled());

@@ -130,6 +130,7 @@ TEST_F(SettingsModelTest, ChangedValuesSurviveARestart) {
     EXPECT_EQ(commentColor, 0x123456);
     EXPECT_EQ(fontSize, 14);
     EXPECT_TRUE(enableBrowserAndDesigner);
+    newDocument();
     EXPECT_TRUE(main->mnuViewBrowse->isEnabled());
     EXPECT_TRUE(IgnoreNumbers);
     EXPECT_TRUE(designerShowBorders);
@@ -275,10 +276,31 @@ TEST_F(SettingsModelTest, StoredCustomTagsStayWhenTheTagTreeWasNotLoaded) {
     EXPECT_EQ(setting("Custom Tags", "Custom_2"), "<tt></tt>");
 }
 
-TEST_F(SettingsModelTest, AFifoInPlaceOfTheStoreStartsWithDefaultsAndExitSaysOnceThatNothingWasSaved) {
+TEST_F(SettingsModelTest, ASettingsFileTooLargeToReadIsKeptAsideAndSaidAtStart) {
+    clearStore();
+    const QString path = settingsFilePath(settingsApp);
+    store("Options", "Font Size", "14");
+    ASSERT_TRUE(QFile::resize(path, 65 * 1024 * 1024));
+    resetSettingsCache();
+    expectMsgBox("It has been kept as \"" + path + ".unreadable\", and Kavrin Pro starts with its default settings.",
+                 vbOK);
+    expectMsgBox("Enable the Web browser and Web page Designer?", vbCancel);
+    expectModal("frmTips", [](Form& f) { static_cast<frmTips&>(f).cmdOk_Click(); });
+    start();
+    EXPECT_EQ(fontSize, 10);
+    fontSize = 12;
+    ASSERT_TRUE(exitProgram());
+    EXPECT_TRUE(allAnswered());
+    EXPECT_EQ(QFileInfo(path + ".unreadable").size(), 65 * 1024 * 1024);
+    resetSettingsCache();
+    EXPECT_EQ(setting("Options", "Font Size"), "12");
+}
+
+TEST_F(SettingsModelTest, AFifoInPlaceOfTheStoreStartsWithDefaultsAndSaysSoAtStartAndExit) {
     clearStore();
     const QString path = settingsFilePath(settingsApp);
     ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    expectMsgBox("\"" + path + "\" is a named pipe (FIFO), not a settings file.", vbOK);
     expectMsgBox("Enable the Web browser and Web page Designer?", vbCancel);
     expectModal("frmTips", [](Form& f) { static_cast<frmTips&>(f).cmdOk_Click(); });
     start();

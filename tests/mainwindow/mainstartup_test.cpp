@@ -17,6 +17,7 @@
 #include "mainwindow/mainstartup.h"
 #include "mainwindow/shutdown.h"
 #include "mainwindow_fixture.h"
+#include "platform/dialoghooks.h"
 #include "platform/screen.h"
 
 namespace kavrin::test {
@@ -142,9 +143,36 @@ TEST_F(StartupTest, MissingDataFilesGiveTheirNoticesInOrderUntilSilenced) {
 TEST_F(StartupTest, BrowserQuestionIsAskedOnceAndOkEnablesTheViews) {
     deleteSetting("Kavrin Pro", "Settings", "ShowIeMessage");
     expectMsgBox("Enable the Web browser and Web page Designer?", vbOK);
-    start();
+    // The page named on the command line opens before the question, with its source view only.
+    start({writeFile("early.html", "<p>early</p>")});
     EXPECT_TRUE(enableBrowserAndDesigner);
-    EXPECT_TRUE(mainWindow->mnuViewDesign->isEnabled());
+    DocumentWindow* early = activeDocument();
+    ASSERT_NE(early, nullptr);
+    ASSERT_FALSE(early->hasViews());
+    const auto viewItems = [] {
+        const bool on = mainWindow->mnuViewDesign->isEnabled();
+        EXPECT_EQ(mainWindow->mnuViewBrowse->isEnabled(), on);
+        EXPECT_EQ(mainWindow->mnuViewEdit->isEnabled(), on);
+        return on;
+    };
+    EXPECT_FALSE(viewItems()) << "Browse and Design cannot work on a page without those views";
+    newDocument();
+    DocumentWindow* later = activeDocument();
+    ASSERT_TRUE(later && later->hasViews());
+    EXPECT_TRUE(viewItems());
+    mainWindow->mdiArea()->setActiveSubWindow(early->subWindow());
+    EXPECT_FALSE(viewItems());
+
+    // With no document left there is nothing to view and nothing to paste into.
+    early->unload();
+    later->unload();
+    ASSERT_EQ(Form::documentCount(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([] { return !mainWindow->mnuEditPaste->isEnabled(); }, 5000));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(mainWindow->mnuEditPaste->isEnabled());
+    EXPECT_FALSE(mainWindow->mnuPopupPaste->isEnabled());
+    EXPECT_FALSE(mainWindow->tbrMainA->button("paste")->isEnabled());
+    EXPECT_FALSE(viewItems());
     EXPECT_EQ(setting("Settings", "ShowIeMessage"), "False");
     const QString text = browserQuestion();
     EXPECT_TRUE(text.startsWith("Kavrin Pro contains an integrated Web browser and Web page designer: "));
@@ -156,6 +184,11 @@ TEST_F(StartupTest, BrowserQuestionIsAskedOnceAndOkEnablesTheViews) {
     newRun();
     start();  // not asked again
     EXPECT_TRUE(enableBrowserAndDesigner);
+    // Nothing is open yet: nothing to paste into.
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(mainWindow->mnuEditPaste->isEnabled());
+    EXPECT_FALSE(mainWindow->mnuPopupPaste->isEnabled());
+    EXPECT_FALSE(mainWindow->tbrMainA->button("paste")->isEnabled());
 }
 
 TEST_F(StartupTest, BrowserQuestionCancelledOrAlreadyAnswered) {
@@ -312,18 +345,39 @@ TEST_F(StartupTest, CancelStopsTheExitAndWritesNoSetting) {
     EXPECT_EQ(storeBytes(), before);
 }
 
-TEST_F(StartupTest, SigtermAsksAboutEachUnsavedDocumentAsExitDoes) {
+TEST_F(StartupTest, CtrlCAClosedTerminalAndSigtermAskAboutEachUnsavedDocumentAsExitDoes) {
     const QString a = writeFile("a.htm", "a\r\n");
     start({a});
     QTest::keyClicks(activeDocument()->txtMain, "x");
+    // As in a terminal: whoever started the tests may have had these ignored.
+    ::signal(SIGINT, SIG_DFL);
+    ::signal(SIGHUP, SIG_DFL);
     watchShutdownRequests();
-    expectMsgBox("Save changes to 'a.htm'?", vbCancel);
-    ASSERT_EQ(::raise(SIGTERM), 0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return allAnswered(); }, 5000));
-    QTest::qWait(50);
-    ASSERT_NE(mainWindow, nullptr);
-    EXPECT_TRUE(mainWindow->isLoaded());
-    EXPECT_EQ(Form::documentCount(), 1);
+    for (const int sig : {SIGINT, SIGHUP, SIGTERM}) {
+        SCOPED_TRACE(sig);
+        // The same signal again while the question is open (a second Ctrl+C, the hang-up that
+        // follows) neither asks again nor ends anything; Cancel keeps the program and the text.
+        int asked = 0;
+        const auto answer = dialogHooks().msgBox;
+        dialogHooks().msgBox = [&](const QString& prompt, int buttons, const QString& title) {
+            if (++asked == 1) {
+                EXPECT_EQ(::raise(sig), 0);
+                QTest::qWait(300);
+            }
+            return answer(prompt, buttons, title);
+        };
+        expectMsgBox("Save changes to 'a.htm'?", vbCancel);
+        ASSERT_EQ(::raise(sig), 0);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return allAnswered(); }, 5000));
+        QTest::qWait(300);
+        dialogHooks().msgBox = answer;
+        EXPECT_EQ(asked, 1);
+        ASSERT_NE(mainWindow, nullptr);
+        EXPECT_TRUE(mainWindow->isLoaded());
+        ASSERT_EQ(Form::documentCount(), 1);
+        EXPECT_EQ(activeDocument()->txtMain->text(), "xa\r\n");
+        EXPECT_FALSE(activeDocument()->fileSaved);
+    }
 
     // A window waiting for an answer is closed first, as from its frame; then the question comes.
     QDialog waiting;

@@ -1,13 +1,18 @@
 // The Edit, Browse and Design views of a document on the real web engine, and the main window's
 // menus, toolbars and boxes that follow them.
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMdiArea>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
@@ -250,6 +255,17 @@ TEST_F(ViewsTest, AnUntitledPageIsBrowsedFromTheWorkFolder) {
     ASSERT_TRUE(loaded.wait(kWait) || loaded.count() > 0);
     EXPECT_EQ(js(doc->webBrowser->view(), "document.body.textContent").toString(), "untitled page");
     EXPECT_TRUE(doc->browseFiles.isEmpty());
+}
+
+TEST_F(ViewsTest, TheCopyOfAPageOnlyItsOwnerMayReadIsNoMoreReadable) {
+    ASSERT_EQ(::chmod(QFile::encodeName(pagePath).constData(), 0600), 0);
+    DocumentWindow* doc = openPage();
+    QTest::keyClicks(doc->txtMain, "unsaved ");
+    view(doc, 1);
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(pagePath + ".browse").constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 077, 0u) << std::oct << (st.st_mode & 07777);
+    EXPECT_TRUE(readFile(pagePath + ".browse").startsWith("unsaved "));
 }
 
 TEST_F(ViewsTest, ButtonsAndBoxesFollowTheDesignSelectionAndDriveIt) {
@@ -795,46 +811,245 @@ TEST_F(ViewsTest, BrowseLeavesALinkOrAUsersFileAtTheCopysNameAloneAndStillShowsT
     EXPECT_EQ(readFile(copy), "my notes");
 }
 
-TEST_F(ViewsTest, PageScriptsInBrowseReadNoLocalFileWhileThePageLoadsItsOwnPictureAndStyles) {
-    const QString secret = writeFile("private/secret.txt", "secret words");
-    const QString farPicture = writeFile("private/far.png", kPng);
-    const QString fileUrl = QUrl::fromLocalFile(secret).toString();
-    const QString localUrl = "kvpage:" + secret;
-    const QString script =
-        "<script>\r\n"
-        "function report(id, text) { document.getElementById(id).textContent = text; }\r\n"
-        "function viaXhr(id, url) {\r\n"
-        "  try { var r = new XMLHttpRequest(); r.open('GET', url);\r\n"
-        "    r.onload = function () { report(id, 'read ' + r.responseText); };\r\n"
-        "    r.onerror = function () { report(id, 'refused'); }; r.send();\r\n"
-        "  } catch (e) { report(id, 'refused'); }\r\n"
-        "}\r\n"
-        "viaXhr('byXhr', '" + fileUrl + "');\r\n"
-        "viaXhr('localByXhr', '" + localUrl + "');\r\n"
-        "fetch('" + fileUrl + "').then(function (r) { return r.text(); })\r\n"
-        "  .then(function (t) { report('byFetch', 'read ' + t); }, function () { report('byFetch', 'refused'); });\r\n"
-        "</script>\r\n";
-    const QString body = "<p id=byXhr>waiting</p><p id=localByXhr>waiting</p><p id=byFetch>waiting</p>\r\n"
-                         "<img id=far src=\"kvpage:" + farPicture + "\">\r\n" + script;
-    DocumentWindow* doc = openPage();
-    doc->txtMain->setText(QString::fromLatin1(kPage).replace("<p id=last>The end</p>", body));
-    QWebEngineView* page = doc->webBrowser->view();
-    QSignalSpy loaded(page, &QWebEngineView::loadFinished);
-    view(doc, 1);
-    ASSERT_TRUE(loaded.wait(kWait) || loaded.count() > 0);
-
-    for (const char* id : {"byXhr", "localByXhr", "byFetch"}) {
-        const QString get = QString("document.getElementById('%1').textContent").arg(id);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return js(page, get).toString() != "waiting"; }, kWait)) << id;
-        EXPECT_EQ(js(page, get).toString(), "refused") << id;
+// The script of a page in Browse tries every way a page has of reading a file, on its own site
+// and on what lies outside it. `P` names the folders; each probe's outcome lands in #results.
+const char kProbeScript[] = R"js(
+const R = {};
+const own = location.host;
+const ext = { xhr: 'json', fetch: 'json', module: 'js', json: 'json', css: 'css', script: 'js', worker: 'js',
+              sheet: 'css', picture: 'png', frame: 'htm' };
+const channel = {
+  xhr: u => new Promise(r => { try { const x = new XMLHttpRequest(); x.open('GET', u);
+    x.onload = () => r('read:' + x.responseText); x.onerror = () => r('failed'); x.send(); } catch (e) { r('failed'); } }),
+  fetch: u => fetch(u).then(x => x.text()).then(t => 'read:' + t, () => 'failed'),
+  module: u => { self.leak = undefined; return import(u).then(() => 'read:' + self.leak, () => 'failed'); },
+  json: u => import(u, { assert: { type: 'json' } }).then(m => 'read:' + JSON.stringify(m.default), () => 'failed'),
+  css: u => import(u, { assert: { type: 'css' } })
+    .then(m => 'read:' + Array.from(m.default.cssRules).map(x => x.cssText).join(), () => 'failed'),
+  script: u => new Promise(r => { self.leak = undefined; const s = document.createElement('script');
+    s.onload = () => r('loaded:' + self.leak); s.onerror = () => r('failed'); s.src = u; document.head.appendChild(s); }),
+  worker: u => new Promise(r => { try { const w = new Worker(u); w.onmessage = e => { w.terminate(); r('read:' + e.data); };
+    w.onerror = () => r('failed'); } catch (e) { r('failed'); } }),
+  sheet: u => new Promise(r => { const l = document.createElement('link'); l.rel = 'stylesheet';
+    l.onload = () => { const c = getComputedStyle(document.getElementById('probe')).color; l.remove(); r('loaded:' + c); };
+    l.onerror = () => { l.remove(); r('failed'); }; l.href = u; document.head.appendChild(l); }),
+  picture: u => new Promise(r => { const i = new Image(); i.onload = () => r('loaded:' + i.naturalWidth);
+    i.onerror = () => r('failed'); i.src = u; }),
+  frame: u => new Promise(r => { const f = document.createElement('iframe');
+    f.onload = () => { let t; try { t = 'read:' + f.contentDocument.body.textContent; } catch (e) { t = 'opaque'; }
+      f.remove(); r(t); }; f.src = u; document.body.appendChild(f); }),
+};
+function settle(p) { return Promise.race([p, new Promise(r => setTimeout(() => r('no answer'), 4000))]); }
+// Each way in: the address of a file of the kind a channel reads, by its stem ("secret" or "missing").
+const ways = {
+  own: (s, e) => '../lib/' + (s === 'secret' ? 'own' : 'none') + '.' + e,
+  siblingUp: (s, e) => '../../sibling/' + s + '.' + e,
+  siblingEncoded: (s, e) => '%2e%2e/%2e%2e/sibling/' + s + '.' + e,
+  siblingFile: (s, e) => 'file://' + P.sibling + s + '.' + e,
+  siblingOwnSite: (s, e) => 'kvpage://' + own + P.sibling + s + '.' + e,
+  siblingBare: (s, e) => 'kvpage:' + P.sibling + s + '.' + e,
+  siblingDesign: (s, e) => 'kvdesign://page/' + own + P.sibling + s + '.' + e,
+  folderLink: (s, e) => 'linked/' + s + '.' + e,
+  fileLink: (s, e) => (s === 'secret' ? 'link' : 'nolink') + '.' + e,
+  hiddenInside: (s, e) => '../.hidden/' + s + '.' + e,
+  hiddenFile: (s, e) => 'file://' + P.docker + s + '.' + e,
+  hiddenOwnSite: (s, e) => 'kvpage://' + own + P.docker + s + '.' + e,
+  hiddenUp: (s, e) => '../../.docker/' + s + '.' + e,
+  earlier: (s, e) => 'kvpage://' + P.earlierSite + P.earlier + s + '.' + e,
+  earlierBare: (s, e) => 'kvpage:' + P.earlier + s + '.' + e,
+  baseFile: (s, e) => s + '.' + e,
+  baseUp: (s, e) => s + '.' + e,
+};
+const bases = { baseFile: 'file://' + P.sibling, baseUp: '../../sibling/' };
+function probe(way, name, stem) {
+  return settle(channel[name](ways[way](stem, ext[name]))).then(v => { R[way + '.' + name + (stem === 'missing' ? '.missing' : '')] = v; });
+}
+(async () => {
+  const frames = [];
+  for (const way of Object.keys(ways)) {
+    const base = bases[way] ? document.createElement('base') : null;
+    if (base) { base.href = bases[way]; document.head.prepend(base); }
+    for (const name of Object.keys(channel)) {
+      // Frames need nothing of the page's state: they load side by side, as a refused one never
+      // answers at all.
+      const stems = way === 'own' ? ['secret'] : ['secret', 'missing'];
+      if (name === 'frame') frames.push(...stems.map(stem => probe(way, name, stem)));
+      else for (const stem of stems) await probe(way, name, stem);
     }
-    EXPECT_FALSE(js(page, "document.body.textContent").toString().contains("secret words"));
-    // The page's own picture and style sheet come; a picture outside its folder does not.
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return js(page, "document.images.length && document.images[0].naturalWidth").toInt() == 1; }, kWait));
-    EXPECT_EQ(js(page, "getComputedStyle(document.querySelector('h1')).color").toString(), "rgb(0, 128, 0)");
-    EXPECT_TRUE(js(page, "document.getElementById('far').complete").toBool());
-    EXPECT_EQ(js(page, "document.getElementById('far').naturalWidth").toInt(), 0);
+    if (base) base.remove();
+  }
+  await Promise.all(frames);
+  R['own.large'] = await settle(import('../lib/large.json', { assert: { type: 'json' } })
+    .then(m => 'read:' + m.default.v.length, () => 'failed'));
+  document.getElementById('results').textContent = JSON.stringify(R);
+  document.title = 'probed';
+})();
+)js";
+
+// Every way a page's script has of reading a file (XHR, fetch, module, JSON and CSS imports,
+// classic scripts, workers, style sheets, pictures, frames) reaches its own site and nothing
+// else: not a sibling folder (by "../", "%2e%2e", a file or local address, another scheme or a
+// base the page sets), not a folder or file link inside it, not a hidden folder inside or outside
+// it, not the folder of a page shown earlier. What is refused reads exactly as a missing file.
+TEST_F(ViewsTest, APageInBrowseReadsItsOwnSiteAndNothingElseByAnyChannel) {
+    const QString secrets[][2] = {{"json", "{\"leak\": \"LEAK\"}"},
+                                  {"js", "self.leak = 'LEAK'; if (typeof document === 'undefined') postMessage('LEAK');"},
+                                  {"css", "#probe { color: rgb(1, 2, 3) }"},
+                                  {"htm", "<p>LEAK</p>"}};
+    for (const QString folder : {"sibling/", "earlier/", ".docker/", "proj/.hidden/"}) {
+        for (const auto& [ext, text] : secrets) writeFile(folder + "secret." + ext, text.toUtf8());
+        writeFile(folder + "secret.png", kPng);
+    }
+    writeFile("proj/lib/own.json", "{\"v\": \"OWN\"}");
+    writeFile("proj/lib/own.js", "self.leak = 'OWN'; if (typeof document === 'undefined') postMessage('OWN');");
+    writeFile("proj/lib/own.css", "#probe { color: rgb(4, 5, 6) }");
+    writeFile("proj/lib/own.png", kPng);
+    writeFile("proj/lib/own.htm", "<p>OWN frame</p>");
+    writeFile("proj/lib/large.json", "{\"v\": \"" + QByteArray(12 * 1024 * 1024, 'x') + "\"}");
+    writeFile("proj/site.kvp", "");
+    const QString pages = workDir + "proj/pages/";
+    QDir().mkpath(pages);
+    ASSERT_TRUE(QFile::link(workDir + "sibling", pages + "linked"));
+    for (const char* ext : {"json", "js", "css", "png", "htm"})
+        ASSERT_TRUE(QFile::link(workDir + ".docker/secret." + ext, pages + "link." + ext));
+
+    // A page of another folder shown in Browse before.
+    const QString earlierPage = writeFile("earlier/page.htm", "<p>earlier</p><img src=\"secret.png\">");
+    mainWindow->openFile(earlierPage);
+    DocumentWindow* earlier = activeDocument();
+    view(earlier, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return js(earlier->webBrowser->view(), "document.images[0] && "
+                                                  "document.images[0].naturalWidth").toInt() == 1; }, kWait));
+    const QString earlierSite = earlier->webBrowser->view()->url().host();
+
+    projectFilePath = workDir + "proj/site.kvp";
+    const QString folders = QString("const P = { sibling: '%1', earlier: '%2', docker: '%3', earlierSite: '%4' };")
+                                .arg(workDir + "sibling/", workDir + "earlier/", workDir + ".docker/", earlierSite);
+    const QString probe = writeFile("proj/pages/probe.htm",
+                                    "<html><head><title>probe</title></head><body><p id=probe>probe</p><pre id=results></pre>"
+                                    "<script>" + folders.toUtf8() + kProbeScript + "</script></body></html>");
+    mainWindow->openFile(probe);
+    DocumentWindow* doc = activeDocument();
+    view(doc, 1);
+    QWebEngineView* page = doc->webBrowser->view();
+    // Waited for in an event loop that never sleeps: every request of a probe passes through it.
+    QSignalSpy titled(page, &QWebEngineView::titleChanged);
+    while (page->title() != "probed") ASSERT_TRUE(titled.wait(4 * kWait)) << "the probes never finished";
+    const QString text = js(page, "document.getElementById('results').textContent").toString();
+    const QVariantMap results = QJsonDocument::fromJson(text.toUtf8()).object().toVariantMap();
+    auto outcome = [&](const QString& key) { return results.value(key).toString().toStdString(); };
+
+    // The site's own files come by every channel that reads what the markup names.
+    EXPECT_EQ(outcome("own.module"), "read:OWN");
+    EXPECT_EQ(outcome("own.json"), "read:{\"v\":\"OWN\"}");
+    EXPECT_EQ(outcome("own.css"), "read:#probe { color: rgb(4, 5, 6); }");
+    EXPECT_EQ(outcome("own.script"), "loaded:OWN");
+    EXPECT_EQ(outcome("own.sheet"), "loaded:rgb(4, 5, 6)");
+    EXPECT_EQ(outcome("own.picture"), "loaded:1");
+    EXPECT_EQ(outcome("own.frame"), "read:OWN frame");
+    EXPECT_EQ(outcome("own.large"), "read:" + std::to_string(12 * 1024 * 1024)) << "a large file read in pieces";
+    // What a script would read by itself it does not get even from the site.
+    for (const char* name : {"xhr", "fetch", "worker"}) EXPECT_EQ(outcome(QString("own.") + name), "failed") << name;
+
+    int probes = 0;
+    for (auto it = results.cbegin(); it != results.cend(); ++it) {
+        if (it.key().startsWith("own.") || it.key().endsWith(".missing")) continue;
+        ++probes;
+        const std::string got = it.value().toString().toStdString();
+        EXPECT_TRUE(got == "failed" || got == "opaque" || got == "no answer") << it.key().toStdString() << " gave " << got;
+        EXPECT_EQ(got, outcome(it.key() + ".missing")) << it.key().toStdString() << ": a refusal unlike a missing file";
+    }
+    EXPECT_EQ(probes, 16 * 10);
+    EXPECT_FALSE(text.contains("LEAK"));
+}
+
+// A page as gtk-doc writes them: an XML declaration, a style sheet and navigation pictures beside
+// it, links to places in the page itself and to itself by name.
+const QByteArray kManualPage =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<html>\n  <head>\n"
+    "    <meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\"/>\n"
+    "    <title>keys: interface for the key matching</title>\n"
+    "    <link rel=\"start\" href=\"index.html\" title=\"Reference Manual\"/>\n"
+    "    <link rel=\"stylesheet\" href=\"style.css\" type=\"text/css\"/>\n  </head>\n"
+    "  <body bgcolor=\"white\" text=\"black\">\n"
+    "    <table class=\"navigation\" width=\"100%\"><tr valign=\"middle\"><td>\n"
+    "          <a accesskey=\"h\" href=\"index.html\">\n"
+    "            <img src=\"home.png\" width=\"24\" height=\"24\" border=\"0\" alt=\"Home\"/>\n"
+    "          </a></td></tr></table>\n"
+    "    <pre class=\"programlisting\"><a href=\"#xsltFreeKeys\">xsltFreeKeys</a>\n"
+    "<a href=\"keys.html#xsltFreeKeys\">again</a></pre>\n"
+    "    <div style=\"height: 3000px\"></div>\n"
+    "    <h3><a name=\"xsltFreeKeys\"></a>Function: xsltFreeKeys</h3>\n"
+    "    <pre class=\"programlisting\">void\txsltFreeKeys(xsltStylesheetPtr style)\n</pre>\n"
+    "  </body>\n</html>\n";
+
+// Edit, Browse, Edit, Browse on such a page: each Browse shows the text as it is then, also after
+// a click on a link into the page, and Refresh shows it too.
+TEST_F(ViewsTest, BrowseShowsTheCurrentTextOfAGeneratedManualPageAfterEachEdit) {
+    writeFile("manual/style.css", "h1 { color: rgb(0, 0, 128); }");
+    writeFile("manual/home.png", kPng);
+    pagePath = writeFile("manual/keys.html", kManualPage);
+    DocumentWindow* doc = openPage();
+    QWebEngineView* page = doc->webBrowser->view();
+    auto typeAtStart = [&](const QString& text) {
+        view(doc, 0);
+        doc->txtMain->setSelStart(0);
+        QTest::keyClicks(doc->txtMain, text);
+    };
+    auto headings = [&] {
+        return js(page, "Array.from(document.querySelectorAll('h1')).map(h => h.textContent).join()").toString();
+    };
+    QSignalSpy loaded(page, &QWebEngineView::loadFinished);
+    typeAtStart("<h1>First</h1>");
+    view(doc, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return headings() == "First"; }, kWait)) << headings().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return js(page, "document.images[0].naturalWidth").toInt() == 1; }, kWait));
+    EXPECT_EQ(js(page, "getComputedStyle(document.querySelector('h1')).color").toString(), "rgb(0, 0, 128)");
+
+    // A link to a place in the page stays on the page, by either address.
+    const QUrl shown = page->url().adjusted(QUrl::RemoveFragment);
+    for (const char* link : {"a[href='#xsltFreeKeys']", "a[href='keys.html#xsltFreeKeys']"}) {
+        js(page, "history.replaceState(null, '', location.pathname); window.scrollTo(0, 0)");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !page->url().hasFragment(); }, kWait));
+        const QVariantList box = js(page, QString("(() => { const b = document.querySelector(\"%1\").getBoundingClientRect();"
+                                                  "return [b.left + b.width / 2, b.top + b.height / 2]; })()").arg(link)).toList();
+        ASSERT_EQ(box.size(), 2);
+        QTest::mouseClick(page->focusProxy(), Qt::LeftButton, {}, QPoint(box[0].toInt(), box[1].toInt()));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return page->url().fragment() == "xsltFreeKeys"; }, kWait)) << link;
+        EXPECT_EQ(page->url().adjusted(QUrl::RemoveFragment).toString().toStdString(), shown.toString().toStdString()) << link;
+        EXPECT_EQ(headings().toStdString(), "First") << link;
+        EXPECT_EQ(mainWindow->cboUrl->itemText(0).toStdString(), pagePath.toStdString());
+    }
+
+    typeAtStart("<h1>Second</h1>");
+    view(doc, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return headings() == "Second,First"; }, kWait)) << headings().toStdString();
+    EXPECT_EQ(readFile(pagePath), kManualPage);
+    const int loads = int(loaded.count());
+    mainWindow->tbrIe_ButtonClick(4);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return loaded.count() > loads; }, kWait)) << "Refresh loaded nothing";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return headings() == "Second,First"; }, kWait)) << headings().toStdString();
+}
+
+// Switching documents with the task bar: the address box shows where the active document's
+// browser is.
+TEST_F(ViewsTest, TheAddressBoxFollowsTheDocumentActivatedFromTheTaskBar) {
+    DocumentWindow* first = openPage();
+    view(first, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mainWindow->cboUrl->currentText() == pagePath; }, kWait));
+    const QString otherPath = writeFile("site/other.htm", "<p>other</p>");
+    mainWindow->openFile(otherPath);
+    DocumentWindow* second = activeDocument();
+    view(second, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mainWindow->cboUrl->currentText() == otherPath; }, kWait));
+
+    QTabBar* bar = mainWindow->tbsPop;
+    for (const auto& [doc, path] : {std::pair{first, pagePath}, {second, otherPath}, {first, pagePath}}) {
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(mainWindow->documentTabIndex(doc)).center());
+        ASSERT_EQ(activeDocument(), doc);
+        EXPECT_EQ(mainWindow->cboUrl->currentText().toStdString(), path.toStdString());
+        EXPECT_EQ(mainWindow->cboUrl->count(), 2);
+    }
 }
 
 }  // namespace

@@ -1,4 +1,7 @@
-// The work folders and copies a killed program leaves behind.
+// The work folders and copies a killed program leaves behind, and the folders that only look
+// like them.
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,50 +15,136 @@
 namespace kavrin::test {
 namespace {
 
-class OwnFilesTest : public KavrinTest {};
-
-// The id of a process that has ended.
-qint64 goneProcess() {
-    const pid_t child = ::fork();
-    if (child == 0) ::_exit(0);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return child;
-}
-
-TEST_F(OwnFilesTest, AKilledProgramsWorkFoldersGoAtTheNextStartAndNothingElse) {
-    const QString root = workDir + "tmp/";
-    auto folder = [&](qint64 pid, const QString& tail) {
-        const QString path = root + privateFolderPrefix() + QString::number(pid) + "-" + tail;
-        writeFile(QDir(workDir).relativeFilePath(path) + "/temp.htm", "work");
-        return path;
+class OwnFilesTest : public KavrinTest {
+protected:
+    // A run of the program in a process of its own that makes its work folder in `root`; it is
+    // killed at once, or keeps running until `endRun`.
+    struct Run {
+        pid_t pid = -1;
+        QString folder;
+        int hold = -1;
     };
-    const QString killed = folder(goneProcess(), "a1b2c3");
-    QDir().mkpath(killed + "/preview");
-    writeFile(QDir(workDir).relativeFilePath(killed) + "/preview/page.htm", "copy");
+
+    static Run startRun(const QString& root, bool keepRunning) {
+        int report[2];
+        int hold[2];
+        if (::pipe(report) != 0 || ::pipe(hold) != 0) return {};
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(report[0]);
+            ::close(hold[1]);
+            const QByteArray path = QFile::encodeName(makePrivateFolder(root));
+            if (::write(report[1], path.constData(), size_t(path.size())) != path.size()) ::_exit(1);
+            ::close(report[1]);
+            char c;
+            if (keepRunning && ::read(hold[0], &c, 1) < 0) ::_exit(1);
+            ::raise(SIGKILL);  // nothing of it tidies up
+            ::_exit(1);
+        }
+        ::close(report[1]);
+        ::close(hold[0]);
+        QByteArray path;
+        char buf[512];
+        for (ssize_t n; (n = ::read(report[0], buf, sizeof buf)) > 0;) path.append(buf, n);
+        ::close(report[0]);
+        Run run{child, QFile::decodeName(path), hold[1]};
+        if (!keepRunning) endRun(run);
+        return run;
+    }
+
+    static void endRun(Run& run) {
+        ::close(run.hold);
+        int status = 0;
+        ::waitpid(run.pid, &status, 0);
+    }
+
+    QString relative(const QString& path) const { return QDir(workDir).relativeFilePath(path); }
+};
+
+TEST_F(OwnFilesTest, AKilledRunsWorkFolderGoesAtTheNextStartAndNoFolderThatOnlyLooksLikeOne) {
+    const QString root = workDir + "tmp/";
+    QDir().mkpath(root);
+    Run killed = startRun(root, false);
+    ASSERT_FALSE(killed.folder.isEmpty());
+    EXPECT_EQ(QFileInfo(killed.folder).fileName().section('-', 0, 1), "kavrin-" + QString::number(killed.pid));
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(killed.folder).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+    writeFile(relative(killed.folder) + "/temp.htm", "work");
+    writeFile(relative(killed.folder) + "/preview/page.htm", "copy");
     // The browse copy it left beside a page goes; a file the user has put at a noted name stays.
     const QString copy = workDir + "site/page.htm.browse";
     QDir().mkpath(workDir + "site");
     ASSERT_EQ(writeOwnFile(copy, "copy"), OwnWrite::Written);
     const QString users = writeFile("site/other.htm.browse", "the user's page");
-    writeFile(QDir(workDir).relativeFilePath(killed) + "/files-beside", (copy + "\n" + users + "\n").toUtf8());
-    const QString running = folder(::getppid(), "d4e5f6");  // a program that still runs
-    const QString mine = folder(QCoreApplication::applicationPid(), "g7h8i9");
-    const QString other = writeFile("tmp/kavrin-notes/keep.txt", "the user's");
-    // A link of that name leads elsewhere: neither it nor what it points to is touched.
+    writeFile(relative(killed.folder) + "/files-beside", (copy + "\n" + users + "\n").toUtf8());
+
+    // Folders named as the program names them: the user's notes, a copy of the killed run's
+    // folder (its mark came along), the killed run's folder shared with others or given to
+    // another user, and a link of that name.
+    const QString dead = QString::number(killed.pid);
+    const QString notes = writeFile("tmp/kavrin-" + dead + "-notes/sub/thesis.txt", "chapter one");
+    ::chmod(QFile::encodeName(root + "kavrin-" + dead + "-notes").constData(), 0700);
+    const QString copied = root + "kavrin-" + dead + "-copy";
+    QDir().mkpath(copied);
+    ::chmod(QFile::encodeName(copied).constData(), 0700);
+    ASSERT_TRUE(QFile::copy(killed.folder + "/.work-folder", copied + "/.work-folder"));
+    writeFile(relative(copied) + "/keep.txt", "kept");
+    Run shared = startRun(root, false);
+    ::chmod(QFile::encodeName(shared.folder).constData(), 0755);
+    Run given = startRun(root, false);
+    const bool asRoot = ::geteuid() == 0;
+    if (asRoot) ASSERT_EQ(::chown(QFile::encodeName(given.folder).constData(), 65534, 65534), 0);
     const QString elsewhere = writeFile("elsewhere/keep.txt", "kept");
-    const QString linked = root + privateFolderPrefix() + QString::number(goneProcess()) + "-j1k2l3";
+    const QString linked = root + "kavrin-" + dead + "-link";
     ASSERT_TRUE(QFile::link(workDir + "elsewhere", linked));
 
-    EXPECT_EQ(removeLeftoverPrivateFolders(root), 1);
-    EXPECT_FALSE(QFileInfo::exists(killed));
+    // A run that still goes, and this one.
+    Run running = startRun(root, true);
+    const QString mine = makePrivateFolder(root);
+    ASSERT_FALSE(mine.isEmpty());
+
+    EXPECT_EQ(removeLeftoverPrivateFolders(root), asRoot ? 1 : 2);
+    EXPECT_FALSE(QFileInfo::exists(killed.folder));
     EXPECT_FALSE(QFileInfo::exists(copy));
     EXPECT_EQ(readFile(users), "the user's page");
-    EXPECT_TRUE(QFileInfo::exists(running + "/temp.htm"));
-    EXPECT_TRUE(QFileInfo::exists(mine + "/temp.htm"));
-    EXPECT_EQ(readFile(other), "the user's");
+    EXPECT_EQ(readFile(notes), "chapter one");
+    EXPECT_EQ(readFile(copied + "/keep.txt"), "kept");
+    EXPECT_TRUE(QFileInfo(shared.folder).isDir());
+    if (asRoot) EXPECT_TRUE(QFileInfo(given.folder).isDir());
     EXPECT_TRUE(QFileInfo(linked).isSymLink());
     EXPECT_EQ(readFile(elsewhere), "kept");
+    EXPECT_TRUE(QFileInfo(running.folder).isDir());
+    EXPECT_TRUE(QFileInfo(mine).isDir());
+
+    // Once the other run has ended, its folder goes at the next start too.
+    endRun(running);
+    EXPECT_EQ(removeLeftoverPrivateFolders(root), 1);
+    EXPECT_FALSE(QFileInfo::exists(running.folder));
+    EXPECT_TRUE(QFileInfo(mine).isDir());
+}
+
+TEST_F(OwnFilesTest, AtTheEndARunRemovesItsOwnFolderOnlyWhileItIsTheOneItMade) {
+    const QString root = workDir + "tmp/";
+    QDir().mkpath(root);
+    const QString mine = makePrivateFolder(root);
+    ASSERT_FALSE(mine.isEmpty());
+    writeFile(relative(mine) + "/temp.htm", "work");
+
+    // Moved aside, with a folder of the user's put at its name that even holds its mark.
+    const QString aside = root + "aside";
+    ASSERT_TRUE(QDir().rename(mine, aside));
+    QDir().mkpath(mine);
+    ::chmod(QFile::encodeName(mine).constData(), 0700);
+    ASSERT_TRUE(QFile::copy(aside + "/.work-folder", mine + "/.work-folder"));
+    const QString users = writeFile(relative(mine) + "/thesis.txt", "chapter one");
+    EXPECT_FALSE(removePrivateFolder(mine));
+    EXPECT_EQ(readFile(users), "chapter one");
+
+    QDir(mine).removeRecursively();
+    ASSERT_TRUE(QDir().rename(aside, mine));
+    EXPECT_TRUE(removePrivateFolder(mine + "/"));
+    EXPECT_FALSE(QFileInfo::exists(mine));
 }
 
 }  // namespace

@@ -5,11 +5,15 @@
 
 #include <atomic>
 #include <chrono>
+#include <map>
+#include <memory>
+#include <random>
 #include <thread>
 
 #include <csignal>
 
 #include <QDir>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 
@@ -85,6 +89,7 @@ TEST_F(SettingsStoreTest, ValuesRoundTripExactly) {
         "\\\n",
         "tab\tinside",
         QString::fromUtf8("Ünïcødé € 日本"),
+        QStringLiteral("\uFEFF\uFEFFtwo byte order marks first"),
     };
     for (int i = 0; i < values.size(); ++i)
         ASSERT_TRUE(saveSetting(app, "Values", QString("Key%1").arg(i), values[i])) << i;
@@ -101,7 +106,8 @@ TEST_F(SettingsStoreTest, ValuesRoundTripExactly) {
 }
 
 TEST_F(SettingsStoreTest, AwkwardNamesRoundTrip) {
-    const QStringList keys = {"a=b", "[x]", ";c", "#d", "back\\slash", "line\nbreak", "Font Name"};
+    const QStringList keys = {"a=b", "[x]", ";c", "#d", "back\\slash", "line\nbreak", "Font Name", "C:\\dir\\",
+                              "a\\ b", "x\\=", QStringLiteral("\uFEFFmark")};
     for (const QString& k : keys) ASSERT_TRUE(saveSetting(app, "Odd ]Section[", k, k + " value"));
     resetSettingsCache();
     EXPECT_EQ(settingKeys(app, "odd ]section["), keys);
@@ -243,17 +249,201 @@ TEST_F(SettingsStoreTest, ALargeFileIsReadInLinearTime) {
     EXPECT_EQ(settingKeys(app, "Reopen").size(), 200000);
 }
 
-TEST_F(SettingsStoreTest, HandWrittenLinesAreWrittenBackCleanWhenAnotherKeyIsSaved) {
-    // Lines kept as read until a save: blanks around a key, escapes, a code-page byte, a CR LF
-    // end and a byte order mark must not reach the new file as they stood.
-    writeIni("\xEF\xBB\xBF[Paths]\r\n  Home = /home/me \r\nLatin=caf\xe9\nEsc=a\\=b\\x\n[x=1\n"
-             "Plain=as is\nhome=repeat\n");
+TEST_F(SettingsStoreTest, LinesWrittenByHandStayByteForByteWhenOtherKeysChange) {
+    // Comments, blanks around a key, escapes, a code-page byte, a name ending in a backslash, a
+    // repeated key, CR LF ends and a byte order mark: each line stays as it stood, and the lines
+    // the program writes take the file's line ends.
+    const QByteArray head = "\xEF\xBB\xBF; my settings, by hand\r\norphan=before any section\r\n[Paths]\r\n"
+                            "  Home = /home/me \r\nLatin=caf\xe9\r\nEsc=a\\=b\\x\r\n";
+    const QByteArray tail = "a\\ =1\r\n[x=1\r\n; read as the first\r\nhome=repeat\r\n";
+    const QByteArray rest = "\r\n; before the next section\r\n[Only]\r\nC:\\dir\\ = x=y\r\n";
+    writeIni(head + tail + "Gone=soon\r\ngone=its repeat\r\n" + rest);
     ASSERT_TRUE(saveSetting(app, "paths", "New", "1"));
-    EXPECT_EQ(readFile(iniPath()),
-              "[Paths]\nHome= /home/me \nLatin=caf\xC3\xA9\nEsc=a=b\\x\n\\[x=1\nPlain=as is\nNew=1\n");
+    ASSERT_TRUE(deleteSetting(app, "Paths", "gone"));
+    ASSERT_TRUE(saveSetting(app, "Paths", "Latin", "caf\u00e9 au lait"));
+    EXPECT_EQ(readFile(iniPath()), head.left(head.indexOf("Latin")) + "Latin=caf\xC3\xA9 au lait\r\nEsc=a\\=b\\x\r\n" +
+                                       tail + "New=1\r\n" + rest);
+    for (int restart = 0; restart < 2; ++restart) {
+        EXPECT_EQ(getSetting(app, "Paths", "HOME"), " /home/me ");
+        EXPECT_EQ(getSetting(app, "Paths", "Esc"), "a=b\\x");
+        EXPECT_EQ(getSetting(app, "Paths", "a\\"), "1");
+        EXPECT_EQ(getSetting(app, "Paths", "[x"), "1");
+        EXPECT_EQ(getSetting(app, "Paths", "Gone", "gone"), "gone");  // not its repeat either
+        EXPECT_EQ(getSetting(app, "Only", "C:\\dir\\"), " x=y");
+        resetSettingsCache();
+    }
+    // A section's comments stay when its keys are replaced; a deleted section takes its lines.
+    ASSERT_TRUE(replaceSettingSection(app, "Paths", {{"Home", "/root"}}));
+    ASSERT_TRUE(deleteSetting(app, "Only"));
+    EXPECT_EQ(readFile(iniPath()), "\xEF\xBB\xBF; my settings, by hand\r\norphan=before any section\r\n[Paths]\r\n"
+                                   "; read as the first\r\nHome=/root\r\n\r\n; before the next section\r\n");
+}
+
+TEST_F(SettingsStoreTest, RandomNamesAndValuesReadBackAsSavedAfterRestartsAndOtherSaves) {
+    const quint32 seed = quint32(QDateTime::currentMSecsSinceEpoch());
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 rng(seed);
+    const std::u16string pieces[] = {u"a", u"B", u"z", u" ", u"\t", u"\\", u"\\\\", u"=", u"[", u"]", u";", u"#", u"\"", u"\n", u"\r",
+                              u"\\n", u"\u00e9", u"\u65e5", u"\uFEFF", u"\u00A0", u"\u3000", u"\U0001F600", std::u16string(1, u'\0')};
+    auto text = [&](int most) {
+        QString t;
+        for (int n = int(rng() % (most + 1)); n > 0; --n) t += QString::fromStdU16String(pieces[rng() % std::size(pieces)]);
+        if (rng() % 40 == 0) t.insert(int(rng() % (t.size() + 1)), QChar(rng() % 2 ? 0xD83D : 0xDE00));  // half a pair
+        return t;
+    };
+    auto half = [](const QString& t) {
+        for (qsizetype i = 0; i < t.size(); ++i) {
+            if (t[i].isHighSurrogate() && i + 1 < t.size() && t[i + 1].isLowSurrogate()) ++i;
+            else if (t[i].isSurrogate()) return true;
+        }
+        return false;
+    };
+    auto id = [](const QString& name) { return name.trimmed().toCaseFolded(); };
+
+    // Section -> key -> (name as first saved, value), by the names as the store compares them;
+    // it starts with the keys of a file written by hand.
+    std::map<QString, std::map<QString, std::pair<QString, QString>>> model;
+    writeIni("; by hand\n[Hand]\n  Spaced Key =  v \na\\ =1\nEsc=a\\=b\\n\n");
+    model[id("Hand")] = {{id("Spaced Key"), {"Spaced Key", "  v "}}, {id("a\\"), {"a\\", "1"}},
+                         {id("Esc"), {"Esc", "a=b\n"}}};
+    std::vector<QString> sections = {"Hand"}, keys = {"Spaced Key", "a\\", "Esc"};
+
+    auto check = [&](int op) {
+        for (const auto& [section, entries] : model) {
+            QStringList stored = settingKeys(app, section);
+            ASSERT_EQ(stored.size(), qsizetype(entries.size())) << "op " << op << " section " << section.toStdString();
+            for (const auto& [key, entry] : entries) {
+                EXPECT_TRUE(stored.contains(entry.first)) << "op " << op;
+                ASSERT_EQ(getSetting(app, section, entry.first, "<none>"), entry.second)
+                    << "op " << op << " key " << entry.first.toStdString();
+            }
+        }
+    };
+    std::unique_ptr<SettingsBatch> batch;
+    for (int op = 1; op <= 600; ++op) {
+        if (rng() % 5 == 0 || sections.size() < 4) sections.push_back(text(6));
+        if (rng() % 2 == 0 || keys.size() < 4) keys.push_back(text(8));
+        const QString section = sections[rng() % sections.size()];
+        const QString key = keys[rng() % keys.size()];
+        const unsigned what = rng() % 20;
+        if (what == 0) {
+            ASSERT_TRUE(deleteSetting(app, section)) << op;
+            model.erase(id(section));
+        } else if (what < 4) {
+            ASSERT_TRUE(deleteSetting(app, section, key)) << op;
+            // No key name at all deletes the whole section.
+            if (auto s = model.find(id(section)); s != model.end() && (id(key).isEmpty() || (s->second.erase(id(key)) && s->second.empty())))
+                model.erase(s);
+        } else {
+            const QString value = text(rng() % 10 == 0 ? 200 : 12);
+            const bool storable = !id(section).isEmpty() && !id(key).isEmpty() && !half(section) && !half(key) &&
+                                  !half(value);
+            ASSERT_EQ(saveSetting(app, section, key, value), storable) << op;
+            if (storable) {
+                auto& entry = model[id(section)][id(key)];
+                if (entry.first.isEmpty()) entry.first = key.trimmed();
+                entry.second = value;
+            }
+        }
+        // Now and then a run of saves written in one go, a check, or a restart.
+        if (rng() % 30 == 0) batch ? batch.reset() : batch.reset(new SettingsBatch(app));
+        if (rng() % 10 == 0) check(op);
+        if (!batch && rng() % 25 == 0) {
+            resetSettingsCache();
+            check(op);
+        }
+    }
+    batch.reset();
     resetSettingsCache();
-    EXPECT_EQ(getSetting(app, "Paths", "HOME"), " /home/me ");
-    EXPECT_EQ(getSetting(app, "Paths", "[x"), "1");
+    check(0);
+}
+
+TEST_F(SettingsStoreTest, WhatCannotBeReadBackIsRefusedWithTheReason) {
+    ASSERT_TRUE(saveSetting(app, "Options", "Font Name", "Courier New"));
+    const QByteArray before = readFile(iniPath());
+    // More than a file the store reads: refused whole, and the file stays readable.
+    const QString huge(23 * 1024 * 1024, QChar(0x65E5));
+    EXPECT_FALSE(saveSetting(app, "Custom Tags", "Custom_1", huge));
+    EXPECT_TRUE(settingsWriteError(app).contains("Custom_1")) << settingsWriteError(app).toStdString();
+    EXPECT_FALSE(replaceSettingSection(app, "Custom Tags", {{"Custom_1", huge}}));
+    // Half of a character pair, anywhere, would come back as another character.
+    EXPECT_FALSE(saveSetting(app, "Options", "Font Name", QString("Cour") + QChar(0xD800)));
+    EXPECT_TRUE(settingsWriteError(app).contains("half of a character pair")) << settingsWriteError(app).toStdString();
+    EXPECT_FALSE(saveSetting(app, "Options", QString(QChar(0xDC00)), "x"));
+    EXPECT_EQ(readFile(iniPath()), before);
+    EXPECT_EQ(getSetting(app, "Custom Tags", "Custom_1", "none"), "none");
+
+    // Values far from the limit that together pass it: the write is refused, not made.
+    {
+        SettingsBatch batch(app);
+        const QString third(22 * 1024 * 1024, 'x');
+        for (const char* key : {"1", "2", "3"}) EXPECT_TRUE(saveSetting(app, "Big", key, third));
+        EXPECT_FALSE(batch.commit());
+    }
+    EXPECT_TRUE(settingsWriteError(app).contains("more than")) << settingsWriteError(app).toStdString();
+    EXPECT_EQ(readFile(iniPath()), before);
+    EXPECT_EQ(getSetting(app, "Big", "1", "none"), "none");
+
+    // In a batch the other values are written, and the refusal is what the caller hears of.
+    {
+        SettingsBatch batch(app);
+        EXPECT_FALSE(saveSetting(app, "Options", "Font Name", QString(QChar(0xDFFF))));
+        EXPECT_TRUE(saveSetting(app, "Options", "Font Size", "12"));
+        EXPECT_TRUE(batch.commit());
+    }
+    EXPECT_TRUE(settingsWriteError(app).contains("Font Name")) << settingsWriteError(app).toStdString();
+    resetSettingsCache();
+    EXPECT_EQ(getSetting(app, "Options", "Font Size"), "12");
+    EXPECT_EQ(getSetting(app, "Options", "Font Name"), "Courier New");
+}
+
+TEST_F(SettingsStoreTest, AFileTooLargeToReadIsMovedAsideAndNeverWrittenOver) {
+    // Sparse, so the test costs no disk: what counts is that it is over the limit.
+    writeIni("[Options]\nFont Size=12\n");
+    ASSERT_TRUE(QFile::resize(iniPath(), 65 * 1024 * 1024));
+    EXPECT_EQ(getSetting(app, "Options", "Font Size", "10"), "10");
+    const QString aside = iniPath() + ".unreadable";
+    const QString problem = takeSettingsReadProblem(app);
+    EXPECT_TRUE(problem.contains(iniPath()) && problem.contains('"' + aside + '"') && problem.contains("64 MB"))
+        << problem.toStdString();
+    EXPECT_TRUE(takeSettingsReadProblem(app).isEmpty());  // said once
+
+    ASSERT_TRUE(saveSetting(app, "Options", "WordWrap", "True"));
+    EXPECT_EQ(readFile(iniPath()), "[Options]\nWordWrap=True\n");
+    EXPECT_EQ(QFileInfo(aside).size(), 65 * 1024 * 1024);
+    QFile big(aside);
+    ASSERT_TRUE(big.open(QIODevice::ReadOnly));
+    EXPECT_EQ(big.read(26), QByteArray("[Options]\nFont Size=12\n\0\0\0", 26));
+
+    // A second one finds the first still there and takes a name of its own.
+    resetSettingsCache();
+    ASSERT_TRUE(QFile::resize(iniPath(), 65 * 1024 * 1024));
+    EXPECT_EQ(getSetting(app, "Options", "WordWrap", "False"), "False");
+    EXPECT_TRUE(takeSettingsReadProblem(app).contains(aside + "-2"));
+    EXPECT_EQ(QFileInfo(aside + "-2").size(), 65 * 1024 * 1024);
+    EXPECT_EQ(QFileInfo(aside).size(), 65 * 1024 * 1024);
+}
+
+TEST_F(SettingsStoreTest, ALinkedSettingsFileIsWrittenThroughToItsTarget) {
+    // As a dotfile manager keeps it: the file lives elsewhere and the settings folder links to it.
+    const QString target = tempDir + "dotfiles/kavrin.ini";
+    QDir().mkpath(tempDir + "dotfiles");
+    QDir().mkpath(QFileInfo(iniPath()).absolutePath());
+    {
+        QFile f(target);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("# kept in git\n[Options]\n; my font\nFont Size=12\n");
+    }
+    const QByteArray relative = QFile::encodeName(QDir(QFileInfo(iniPath()).absolutePath()).relativeFilePath(target));
+    ASSERT_EQ(::symlink(relative.constData(), QFile::encodeName(iniPath()).constData()), 0);
+    ASSERT_TRUE(saveSetting(app, "Options", "Font Size", "14"));
+    ASSERT_TRUE(saveSetting(app, "Options", "Font Name", "Mono"));
+    EXPECT_TRUE(QFileInfo(iniPath()).isSymLink());
+    EXPECT_EQ(QFileInfo(iniPath()).canonicalFilePath(), QFileInfo(target).canonicalFilePath());
+    EXPECT_EQ(readFile(target), "# kept in git\n[Options]\n; my font\nFont Size=14\nFont Name=Mono\n");
+    EXPECT_EQ(QDir(tempDir + "dotfiles").entryList(QDir::Files | QDir::Hidden), QStringList{"kavrin.ini"});
+    resetSettingsCache();
+    EXPECT_EQ(getSetting(app, "Options", "Font Name"), "Mono");
 }
 
 TEST_F(SettingsStoreTest, ABadByteSpoilsOnlyItsOwnLine) {

@@ -1,7 +1,9 @@
 #include <errno.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <linux/capability.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -290,6 +292,43 @@ TEST_F(TextFileTest, ACopyKeepsBytesPermissionsAndTimeAndReplacesOnlyWhenAsked) 
     EXPECT_EQ(readFile(to), "other");
     EXPECT_FALSE(copyFileAtomically(workDir + "missing", workDir + "x", false, &error));
     EXPECT_EQ(QDir(workDir).entryList(QDir::Files | QDir::Hidden), (QStringList{"from.bin", "other.bin", "to.bin"}));
+}
+
+TEST_F(TextFileTest, ARewriteOrACopyKeepsPermissionsAndOwnerAndNeverLetsInAnotherGroup) {
+    if (::geteuid() != 0) GTEST_SKIP() << "giving a file to another user takes root";
+    const uid_t nobody = 65534;
+    // Root saving a user's read-only page: it stays read-only, and the user's.
+    const QString page = writeFile("site/page.htm", "old");
+    ASSERT_EQ(::chown(QFile::encodeName(page).constData(), nobody, nobody), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(page).constData(), 0444), 0);
+    QString error;
+    ASSERT_TRUE(writeTextFile(page, "new", TextFormat{}, &error)) << error.toStdString();
+    EXPECT_EQ(readFile(page), "new");
+    EXPECT_EQ(fileAccess(page), (FileAccess{0444, nobody, nobody}));
+    ASSERT_TRUE(copyFileAtomically(page, workDir + "copy.htm", false, &error)) << error.toStdString();
+    EXPECT_EQ(fileAccess(workDir + "copy.htm"), (FileAccess{0444, nobody, nobody}));
+
+    // A writer who may not give the page's group (here: root without the right to give files
+    // away): the new file is the writer's group's, and that group gets nothing.
+    const QString shared = writeFile("site/shared.htm", "old");
+    ASSERT_EQ(::chown(QFile::encodeName(shared).constData(), 0, nobody), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 02660), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct data[2] = {};
+        if (::syscall(SYS_capget, &header, data) != 0) ::_exit(2);
+        data[0].effective &= ~(1u << CAP_CHOWN);
+        if (::syscall(SYS_capset, &header, data) != 0) ::_exit(2);
+        ::_exit(writeFileAtomically(shared, "new") ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "cannot give up a capability here";
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(readFile(shared), "new");
+    EXPECT_EQ(fileAccess(shared), (FileAccess{0600, 0, unsigned(::getegid())}));
 }
 
 }  // namespace

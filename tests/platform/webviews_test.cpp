@@ -1,5 +1,8 @@
 // The design and browse controls' own rules, and the design control on the real web engine.
+#include <QPointer>
+#include <QFile>
 #include <QSignalSpy>
+#include <QUrl>
 #include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
@@ -10,6 +13,7 @@
 #include "platform/dhtmledit.h"
 #include "platform/pagebase.h"
 #include "platform/webbrowser.h"
+#include "platform/webviews.h"
 
 namespace kavrin::test {
 namespace {
@@ -67,12 +71,13 @@ TEST_F(WebViewsTest, PagesAreShownInTheEncodingTheEditorReadsThemIn) {
 TEST_F(WebViewsTest, APagesOwnBaseAndAWidePageAreLeftAlone) {
     QByteArray href;
     const QByteArray far = "<title>t</title><p>" + QByteArray(100 * 1024, 'x') + "</p><base href=\"http://example.com/\">";
-    EXPECT_EQ(withFolderBase(far, "/site", &href), far);
+    EXPECT_EQ(withFolderBase(far, "kvdesign://page/s/site/", &href), far);
     EXPECT_TRUE(href.isEmpty());
     const QByteArray wide("\xFF\xFE<\0p\0>\0", 8);
-    EXPECT_EQ(withFolderBase(wide, "/site", &href), wide);
-    EXPECT_EQ(withFolderBase("<p>x", "/my site", &href), "<base href=\"file:///my%20site/\"><p>x");
-    EXPECT_EQ(href, "file:///my%20site/");
+    EXPECT_EQ(withFolderBase(wide, "kvdesign://page/s/site/", &href), wide);
+    EXPECT_EQ(withFolderBase("<p>x", "kvdesign://page/s/my%20site/?a=\"1\"&b", &href),
+              "<base href=\"kvdesign://page/s/my%20site/?a=%221%22%26b\"><p>x");
+    EXPECT_EQ(href, "kvdesign://page/s/my%20site/?a=%221%22%26b");
 }
 
 TEST_F(WebViewsTest, FramesetPagesAreToldApartAndShownWithoutEditing) {
@@ -243,6 +248,66 @@ TEST_F(WebViewsTest, DesignShowsThePagesPicturesAndReadsBackOnlyThePage) {
         type(edit, "Y");
         EXPECT_EQ(str(currentHtml(edit)), str(QString(alone).replace("<p id=\"p\">", "<p id=\"p\">Y")));
     }
+}
+
+// The page answers the calls still on their way when it goes, which is while the control is being
+// destroyed and no longer a design control: the answers must leave it alone.
+TEST_F(WebViewsTest, AControlDestroyedWithAnswersOnTheirWayIsLeftAlone) {
+    // Answers to commands.
+    auto* edit = new DhtmlEdit;
+    edit->resize(400, 300);
+    edit->show();
+    edit->setDocumentHTML("<p id=\"p\">text</p>");
+    ASSERT_TRUE(waitDesignReady(*edit));
+    edit->ExecCommand(DECMD_SELECTALL);
+    edit->ExecCommand(DECMD_BOLD);
+    edit->requestCurrent();
+    delete edit;
+
+    // The answer to the call that sets the page up once it has loaded.
+    edit = new DhtmlEdit;
+    edit->resize(400, 300);
+    edit->show();
+    edit->setDocumentHTML("<p>text</p>");
+    QPointer<DhtmlEdit> gone(edit);
+    QObject::connect(edit->view()->page(), &QWebEnginePage::loadFinished, edit, [edit] { edit->deleteLater(); });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return gone.isNull(); }, 20000));
+}
+
+// The design view runs no page script, yet shows nothing of the disk outside the page's site:
+// a picture or frame up and out, by file address, through a link or in a hidden folder stays
+// empty, as does one of the browse view's sites.
+TEST_F(WebViewsTest, DesignShowsNothingFromOutsideThePagesSite) {
+    const QByteArray dot = QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42m"
+                                                  "P8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg==");
+    for (const QString& folder : {"site/img/", "sibling/", "site/.hidden/"}) writeFile(folder + "dot.png", dot);
+    writeFile("sibling/secret.htm", "<p>LEAK</p>");
+    const QString path = writeFile("site/page.htm", "");
+    ASSERT_TRUE(QFile::link(workDir + "sibling", workDir + "site/linked"));
+    const QString sibling = workDir + "sibling/";
+    const QStringList pictures{"img/dot.png",
+                               "../sibling/dot.png",
+                               QUrl::fromLocalFile(sibling + "dot.png").toString(),
+                               "linked/dot.png",
+                               ".hidden/dot.png",
+                               localPageUrl(sibling + "page.htm").resolved(QUrl("dot.png")).toString()};
+    QString page = "<p id=p>x</p><iframe id=frame src=\"../sibling/secret.htm\"></iframe>";
+    for (int i = 0; i < pictures.size(); ++i) page += QString("<img id=i%1 src=\"%2\">").arg(i).arg(pictures[i]);
+
+    DhtmlEdit edit;
+    edit.resize(400, 300);
+    edit.show();
+    edit.setDocumentHTML(page);
+    edit.setBaseURL(path);
+    ASSERT_TRUE(waitDesignReady(edit));
+    for (int i = 0; i < pictures.size(); ++i) {
+        const QString picture = QString("document.getElementById('i%1')").arg(i);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return js(edit, picture + ".complete").toBool(); }, 20000)) << str(pictures[i]);
+        EXPECT_EQ(js(edit, picture + ".naturalWidth").toInt(), i == 0 ? 1 : 0) << str(pictures[i]);
+    }
+    const QString frame = "(() => { const d = document.getElementById('frame').contentDocument;"
+                          "return d && d.body ? d.body.textContent : ''; })()";
+    EXPECT_FALSE(js(edit, frame).toString().contains("LEAK"));
 }
 
 }  // namespace

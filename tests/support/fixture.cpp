@@ -5,6 +5,7 @@
 #include <sched.h>
 #include <linux/capability.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -123,6 +124,16 @@ QStringList filesBesideBallast(const QString& dir) {
     QStringList files = QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     files.removeAll(kBallast);
     return files;
+}
+
+FileAccess fileAccess(const QString& path) {
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0) return {};
+    return {unsigned(st.st_mode & 07777), unsigned(st.st_uid), unsigned(st.st_gid)};
+}
+
+void PrintTo(const FileAccess& access, std::ostream* os) {
+    *os << std::oct << access.mode << std::dec << ' ' << access.uid << ':' << access.gid;
 }
 
 std::pair<int, std::string> onFullDisk(const QString& dir, const std::function<std::string(qsizetype size)>& body) {

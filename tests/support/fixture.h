@@ -42,6 +42,16 @@ bool fillDisk(const QString& dir);
 // The files in `dir` (hidden ones too) but the ballast, sorted.
 QStringList filesBesideBallast(const QString& dir);
 
+// Permission bits, owner and group of the entry at `path` itself (a link is not followed).
+struct FileAccess {
+    unsigned mode = 0;
+    unsigned uid = 0;
+    unsigned gid = 0;
+    bool operator==(const FileAccess&) const = default;
+};
+FileAccess fileAccess(const QString& path);
+void PrintTo(const FileAccess& access, std::ostream* os);
+
 // Runs `body(size)` for each of fullDiskSizes, each time on a fresh tmpfs mounted at `dir` (see
 // inTinyTmpfs) with room for an old file of every size. The body puts the old state in place, calls fillDisk(dir), runs the writer
 // and returns what went wrong ("" when all is well). Returns 0, 77 when mounts are not permitted,

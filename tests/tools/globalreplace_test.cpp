@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -427,7 +428,7 @@ TEST_F(GlobalReplaceTest, BackupsAreWrittenOnlyWhereNothingElseBearsTheirNameAnd
     writeFile("site/locked/b.html", "logo");
     ASSERT_EQ(::chmod(QFile::encodeName(site + "locked/b.html").constData(), 0444), 0);
     writeFile("site/mine/c.html", "logo");
-    writeFile("site/mine/c.html.bak", "mine");  // the user's own file of that name
+    writeFile("site/mine/c.html.bak", "mine");  // an earlier backup, made by hand or another editor
 
     FolderReplaceRun run;
     run.folder = site;
@@ -449,7 +450,7 @@ TEST_F(GlobalReplaceTest, BackupsAreWrittenOnlyWhereNothingElseBearsTheirNameAnd
     EXPECT_TRUE(run.entries[2].line().startsWith("Error 58\t" + site + "link/a.html - ")) << run.entries[2].line().toStdString();
     EXPECT_TRUE(run.entries[3].line().startsWith("Error 70\t" + site + "locked/b.html - ")) << run.entries[3].line().toStdString();
     EXPECT_TRUE(run.entries[3].line().contains("read-only"));
-    EXPECT_TRUE(run.entries[4].line().startsWith("Error 58\t" + site + "mine/c.html - ")) << run.entries[4].line().toStdString();
+    EXPECT_EQ(run.entries[4].line(), site + "mine/c.html\t1");
 
     EXPECT_EQ(readFile(site + "again/d.html.bak"), "logo");
     // The link's file is untouched, the link stays, and the page waits for a backup it can have.
@@ -459,8 +460,8 @@ TEST_F(GlobalReplaceTest, BackupsAreWrittenOnlyWhereNothingElseBearsTheirNameAnd
     // A read-only page is neither written nor backed up.
     EXPECT_EQ(readFile(site + "locked/b.html"), "logo");
     EXPECT_FALSE(QFileInfo::exists(site + "locked/b.html.bak"));
-    EXPECT_EQ(readFile(site + "mine/c.html.bak"), "mine");
-    EXPECT_EQ(readFile(site + "mine/c.html"), "logo");
+    EXPECT_EQ(readFile(site + "mine/c.html.bak"), "logo");
+    EXPECT_EQ(readFile(site + "mine/c.html"), "brand");
 
     // The program's own backup from the run before is replaced by the next one.
     FolderReplaceRun again = run;
@@ -474,6 +475,124 @@ TEST_F(GlobalReplaceTest, BackupsAreWrittenOnlyWhereNothingElseBearsTheirNameAnd
     EXPECT_EQ(again.entries[0].line(), site + "again/d.html\t1");
     EXPECT_EQ(readFile(site + "again/d.html.bak"), "brand");
     EXPECT_EQ(readFile(site + "again/d.html"), "mark");
+}
+
+TEST_F(GlobalReplaceTest, AnEarlierBackupIsReplacedAndAnythingElseAtItsNameStopsOnlyItsPage) {
+    const QString site = workDir + "mixed/";
+    const bool asRoot = ::geteuid() == 0;
+    const QString victim = writeFile("victim.txt", "precious");
+    for (const char* page : {"a", "b", "c", "d", "e", "f", "g"}) writeFile(QString("mixed/%1.html").arg(page), "logo");
+    link(victim, site + "a.html.bak");                    // a link
+    writeFile("mixed/b.html.bak", "an earlier backup");   // a plain file of the user's: the backup slot
+    ASSERT_EQ(::chmod(QFile::encodeName(site + "b.html").constData(), 0600), 0);
+    ASSERT_EQ(::link(QFile::encodeName(victim).constData(), QFile::encodeName(site + "c.html.bak").constData()), 0);
+    QDir().mkpath(site + "d.html.bak");                   // a folder
+    ASSERT_EQ(::mkfifo(QFile::encodeName(site + "e.html.bak").constData(), 0600), 0);
+    writeFile("mixed/f.html.bak", "someone else's");
+    // As root: another user's file at the name, and another user's read-only page.
+    const uid_t nobody = 65534;
+    if (asRoot) {
+        ASSERT_EQ(::chown(QFile::encodeName(site + "f.html.bak").constData(), nobody, nobody), 0);
+        ASSERT_EQ(::chown(QFile::encodeName(site + "g.html").constData(), nobody, nobody), 0);
+        ASSERT_EQ(::chmod(QFile::encodeName(site + "g.html").constData(), 0444), 0);
+    }
+    const FileAccess b = fileAccess(site + "b.html");
+    const FileAccess g = fileAccess(site + "g.html");
+    auto modified = [](const QString& path) { return QFileInfo(path).lastModified(); };
+    const QDateTime bTime = modified(site + "b.html");
+    const QDateTime gTime = modified(site + "g.html");
+
+    frmGlobalReplace* f = openDialog("logo", "brand");
+    chooseFolder(f, site, false, true);
+    expectMsgBox("cannot be undone", vbYes);
+    expectResults();
+    f->cmdReplaceAll->click();
+
+    // One line for each page; a refused name stops its page alone.
+    ASSERT_EQ(lines.size(), 7) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines[0].startsWith("Error 58\t" + site + "a.html - ")) << lines[0].toStdString();
+    EXPECT_EQ(lines[1], site + "b.html\t1");
+    for (int i : {2, 3, 4}) EXPECT_TRUE(lines[i].startsWith("Error 58\t" + site)) << lines[i].toStdString();
+    if (asRoot) EXPECT_TRUE(lines[5].startsWith("Error 58\t" + site + "f.html - ")) << lines[5].toStdString();
+    else EXPECT_EQ(lines[5], site + "f.html\t1");
+    EXPECT_EQ(lines.last(), site + "g.html\t1");
+    EXPECT_EQ(filesLabel, QString("Num Files:  %1").arg(lines.size()));
+    for (const char* page : {"a", "c", "d", "e"}) EXPECT_EQ(readFile(site + page + ".html"), "logo") << page;
+    EXPECT_EQ(readFile(site + "b.html"), "brand");
+    EXPECT_EQ(readFile(site + "g.html"), "brand");
+    EXPECT_EQ(readFile(victim), "precious");
+    EXPECT_TRUE(QFileInfo(site + "a.html.bak").isSymLink());
+    EXPECT_TRUE(QFileInfo(site + "d.html.bak").isDir());
+    if (asRoot) EXPECT_EQ(readFile(site + "f.html.bak"), "someone else's");
+
+    // A backup is the page's copy in all but its name: bytes, permissions, owner, time. A page
+    // rewritten keeps its permissions and owner, read-only for root as for anyone.
+    EXPECT_EQ(readFile(site + "b.html.bak"), "logo");
+    EXPECT_EQ(fileAccess(site + "b.html.bak"), b);
+    EXPECT_EQ(modified(site + "b.html.bak"), bTime);
+    EXPECT_EQ(fileAccess(site + "b.html"), b);
+    EXPECT_EQ(readFile(site + "g.html.bak"), "logo");
+    EXPECT_EQ(fileAccess(site + "g.html.bak"), g);
+    EXPECT_EQ(modified(site + "g.html.bak"), gTime);
+    EXPECT_EQ(fileAccess(site + "g.html"), g);
+
+    // The next run replaces the backups it made, root's made in the page owner's name too.
+    f->txtFind->setText("brand");
+    f->txtReplace->setText("mark");
+    expectMsgBox("cannot be undone", vbYes);
+    expectResults();
+    f->cmdReplaceAll->click();
+    EXPECT_TRUE(lines.contains(site + "b.html\t1"));
+    EXPECT_TRUE(lines.contains(site + "g.html\t1"));
+    EXPECT_EQ(readFile(site + "b.html.bak"), "brand");
+    EXPECT_EQ(readFile(site + "g.html.bak"), "brand");
+}
+
+TEST_F(GlobalReplaceTest, ARefusedBackupIsTheSameErrorInEveryModeAndEachPageCountsOnce) {
+    const QString victim = writeFile("victim.txt", "precious");
+    const QString one = writeFile("docs/one.html", "a a\r\n");
+    const QString two = writeFile("docs/two.html", "a\r\n");
+    writeFile("docs/one.html.bak", "an earlier backup");
+    link(victim, two + ".bak");
+    mainWindow->openFile(one);
+    DocumentWindow* first = activeDocument();
+    mainWindow->openFile(two);
+    DocumentWindow* second = activeDocument();
+
+    frmGlobalReplace* f = openDialog("a", "b");
+    f->chkBackup->click();
+    f->optAllFiles->click();
+    expectResults();
+    f->cmdReplaceAll->click();
+    ASSERT_EQ(lines.size(), 2) << lines.join('\n').toStdString();
+    EXPECT_EQ(lines[0], one + "\t2");
+    EXPECT_TRUE(lines[1].startsWith("Error 58\t" + two + " - ")) << lines[1].toStdString();
+    EXPECT_EQ(filesLabel, "Num Files:  2");
+    EXPECT_EQ(readFile(one + ".bak"), "a a\r\n");
+    EXPECT_EQ(first->txtMain->text(), "b b\r\n");
+    // Without its backup the document is not changed either.
+    EXPECT_EQ(second->txtMain->text(), "a\r\n");
+    EXPECT_TRUE(second->fileSaved);
+    EXPECT_EQ(readFile(victim), "precious");
+
+    f->optFile->click();
+    expectResults();
+    f->cmdReplaceAll->click();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].startsWith("Error 58\t" + two + " - ")) << lines[0].toStdString();
+    EXPECT_EQ(filesLabel, "Num Files:  1");
+
+    second->unload();
+    first->fileSaved = true;
+    first->unload();
+    chooseFolder(f, workDir + "docs", false, false);
+    expectMsgBox("cannot be undone", vbYes);
+    expectResults();
+    f->cmdReplaceAll->click();
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[1].startsWith("Error 58\t" + two + " - ")) << lines[1].toStdString();
+    EXPECT_EQ(readFile(two), "a\r\n");
+    EXPECT_EQ(readFile(victim), "precious");
 }
 
 TEST_F(GlobalReplaceTest, EnterOnTheResultsIsItsDefaultOkAndOpensNoFile) {

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QTest>
 
+#include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "fixture.h"
 #include "mainwindow/mdiMain.h"
@@ -99,6 +100,7 @@ protected:
     // Opens the browser from the Tools menu on the folder the file explorer shows.
     void browse(const QString& folder, const std::function<void(frmImgBrowser&)>& drive) {
         mainWindow->files->setPath(folder);
+        mainWindow->setTreePath(folder);
         expectModal("frmImgBrowser", [drive](Form& form) {
             auto& b = static_cast<frmImgBrowser&>(form);
             EXPECT_TRUE(b.isVisible());
@@ -198,6 +200,23 @@ TEST_F(ImageBrowserTest, AFolderLoadsGifsThenJpegsAndBadPicturesStayEmpty) {
         EXPECT_EQ(b.currentImage, -1);
         b.unload();
     });
+}
+
+// Whatever page is open, the browser starts where the folder tree stands.
+TEST_F(ImageBrowserTest, ItOpensOnTheFolderSelectedInTheFolderTree) {
+    writeFile("tree/a.gif", picture(20, 20, "GIF"));
+    writeFile("site/b.gif", picture(20, 20, "GIF"));
+    mainWindow->openFile(writeFile("site/page.htm", "<img src=b.gif>"));
+    ASSERT_NE(activeDocument(), nullptr);
+    mainWindow->setTreePath(workDir + "tree");
+    ASSERT_EQ(mainWindow->selectedTreeFolder(), workDir + "tree");
+    expectModal("frmImgBrowser", [&](Form& form) {
+        auto& b = static_cast<frmImgBrowser&>(form);
+        ASSERT_TRUE(waitUntilLoaded(b));
+        EXPECT_EQ(b.imagePaths, QStringList{workDir + "tree/a.gif"});
+        b.unload();
+    });
+    mainWindow->mnuToolsImageBrowser->trigger();
 }
 
 TEST_F(ImageBrowserTest, AtMostThreeHundredPicturesAndTheGridScrollsByRows) {

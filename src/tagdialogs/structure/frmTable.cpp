@@ -251,13 +251,19 @@ void frmTable::updatePreview() {
         // from the folder the preview page lies in.
         QString picture = src;
         if (!fileExists(picture) && documentFolder.endsWith(QLatin1Char('/'))) picture = documentFolder + src;
+        // The preview is shown from the document's folder (below), where an absolute path names
+        // the picture in the document's site.
         if (fileExists(picture) && QFileInfo(picture).isAbsolute())
-            picture = QUrl::fromLocalFile(picture).toString(QUrl::FullyEncoded);
+            picture = QString::fromLatin1(QUrl::toPercentEncoding(picture, "/"));
         attributes += attributeText(QStringLiteral("background"), picture);
     }
     // When the page cannot be written the preview keeps showing what it showed.
     const QByteArray page = tablePreviewPage(attributes, rows, cols, indentText).toUtf8();
-    if (writeOwnFile(previewPath(), page, nullptr, 0600) == OwnWrite::Written) webBrowser->Navigate2(previewPath());
+    if (writeOwnFile(previewPath(), page, nullptr, 0600) != OwnWrite::Written) return;
+    // Shown as if it stood in the document's folder, it sees the pictures of the document's
+    // site and nothing else; a document without a folder gives it none.
+    if (!documentFolder.endsWith(QLatin1Char('/'))) return webBrowser->showWorkPage(previewPath());
+    webBrowser->showPageCopy(previewPath(), documentFolder + QStringLiteral("temp.html"));
 }
 
 void frmTable::cmdOk_Click() {

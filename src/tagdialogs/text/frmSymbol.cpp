@@ -1,5 +1,6 @@
 #include "tagdialogs/text/frmSymbol.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QVBoxLayout>
@@ -21,6 +22,16 @@ constexpr int kTradeMarkCell = 96;
 // The character code a cell stands for: ASCII from the blank on, then Latin-1 from the
 // inverted exclamation mark on (the same codes in Unicode).
 int cellCode(int index) { return index < kNbspCell ? index + 32 : index + 64; }
+
+// Two letters in a cell made for one: a smaller size that shows both whole, or the cell's
+// edges cut them.
+void fitText(QLabel* cell) {
+    QFont font = cell->font();
+    const int room = cell->width() - 2;
+    while (font.pointSizeF() > 4 && QFontMetrics(font).horizontalAdvance(cell->text()) > room)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    cell->setFont(font);
+}
 
 }  // namespace
 
@@ -60,6 +71,7 @@ frmSymbol::frmSymbol(QWidget* parent) : Form(parent) {
         cell->setAutoFillBackground(true);
         cell->setGeometry(twipsToPixels((n % kColumns) * kCellSize), twipsToPixels((n / kColumns) * kRowPitch),
                           twipsToPixels(kCellSize), twipsToPixels(kCellSize));
+        if (n == kTradeMarkCell) fitText(cell);
         cell->installEventFilter(this);
         lblSymbol << cell;
         paintCell(n, false);
