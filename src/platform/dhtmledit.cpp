@@ -109,13 +109,8 @@ DhtmlEdit::DhtmlEdit(QWidget* parent) : LazyWebView(parent) {
     showTimer_->setSingleShot(true);
     connect(showTimer_, &QTimer::timeout, this, &DhtmlEdit::showWithoutWaiting);
     keyGate_ = new QTimer(this);
-    keyGate_->setSingleShot(true);
-    keyGate_->setInterval(500);
-    connect(keyGate_, &QTimer::timeout, this, [this] {
-        gateOpen_ = true;
-        replayPending();
-        gateOpen_ = false;
-    });
+    keyGate_->setInterval(20);
+    connect(keyGate_, &QTimer::timeout, this, &DhtmlEdit::replayPending);
 }
 
 DhtmlEdit::~DhtmlEdit() {
@@ -543,15 +538,26 @@ bool DhtmlEdit::catchEvent(QObject* watched, QEvent* event) {
 void DhtmlEdit::replayPending() {
     if (!ready_) return;
     const QPointer<DhtmlEdit> self(this);
+    // Holds back what is not to go yet, looking again shortly; a page that never gets there
+    // (a key the engine swallowed, a page that takes no text) is not waited for long.
+    auto holdBack = [this](bool notYet) {
+        if (!notYet) return false;
+        if (!keyGate_->isActive()) {
+            keyGate_->start();
+            gateSince_.start();
+        }
+        return gateSince_.elapsed() < kGateMs;
+    };
+    bool keysGo = false;
     while (self && ready_ && !pending_.empty()) {
         Pending& next = pending_.front();
         if (next.input) {
-            // The page is given the focus as it loads but hears of it by another way; keys that
-            // come first would find no caret.
-            if (!pageFocused_ && keysMeantHere_ && !gateOpen_) {
-                if (!keyGate_->isActive()) keyGate_->start();
-                return;
-            }
+            // The page is given the focus as it loads, and its widget takes text a moment after
+            // the page has the caret; a key that comes sooner is lost.
+            QWidget* taker = view()->focusProxy();
+            const bool takesText = pageFocused_ && taker && taker->inputMethodQuery(Qt::ImEnabled).toBool();
+            if (!keysGo && holdBack(keysMeantHere_ && !takesText)) return;
+            keysGo = true;
             keyGate_->stop();
             const std::unique_ptr<QEvent> input = std::move(next.input);
             pending_.pop_front();
@@ -560,10 +566,7 @@ void DhtmlEdit::replayPending() {
         }
         // Keys and scripts reach the page by different ways: a script sent at once could
         // overtake the keys just played.
-        if (pageKeys_ < keysSent_ && !gateOpen_) {
-            if (!keyGate_->isActive()) keyGate_->start();
-            return;
-        }
+        if (holdBack(pageKeys_ < keysSent_)) return;
         keyGate_->stop();
         Pending script = std::move(next);
         pending_.pop_front();

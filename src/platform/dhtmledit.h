@@ -250,10 +250,11 @@ private:
     bool replaying_ = false;
     bool keysMeantHere_ = false;  // the page was being built where the user was typing
     bool draining_ = false;
-    // A script waits for the keys played before it to reach the page (they travel another way);
-    // a key the engine swallows never would, so not for long.
+    // Keys wait for the page to take text, and a script for the keys played before it to reach
+    // the page (they travel another way); neither waits longer than kGateMs.
     QTimer* keyGate_ = nullptr;
-    bool gateOpen_ = false;
+    QElapsedTimer gateSince_;
+    static constexpr int kGateMs = 2000;
     quint64 pageKeys_ = 0;  // the keys the page has counted, as it last reported
     bool pageFocused_ = false;
     // Input and commands sent to the page, and the keys among them; the page counts the keys it
