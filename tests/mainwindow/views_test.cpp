@@ -543,10 +543,10 @@ TEST_F(ViewsTest, KeysTypedWhileDesignIsBeingBuiltLandInOrderEvenWhenTheUserLeav
     typeStraightAfterDesign();
     mainWindow->mnuViewEdit_Click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return doc->mode == 0; }, kWait));
-    QString source = doc->txtMain->text();
-    EXPECT_TRUE(source.startsWith("<p>HoP<b>X</b></p>")) << source.toStdString();
-    EXPECT_TRUE(source.contains("<p>Menu</p>")) << source.toStdString();
     EXPECT_FALSE(doc->fileSaved);
+    mainWindow->mnuFileSave_Click();
+    ASSERT_TRUE(doc->fileSaved);
+    EXPECT_EQ(readFile(path).toStdString(), "<p>HoP<b>X</b></p><p>Menu</p>\r\n<p>Drinks</p>\r\n");
 
     // Staying in Design, they land as typed, and the keys after them too.
     typeStraightAfterDesign();
@@ -554,6 +554,10 @@ TEST_F(ViewsTest, KeysTypedWhileDesignIsBeingBuiltLandInOrderEvenWhenTheUserLeav
     QTest::keyClicks(QApplication::focusWidget(), "Y");
     EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("<p>HoP<b>X</b></p><p>Y"); }, kWait))
         << doc->dhtm->DocumentHTML().toStdString();
+    view(doc, 0);
+    mainWindow->mnuFileSave_Click();
+    ASSERT_TRUE(doc->fileSaved);
+    EXPECT_EQ(readFile(path).toStdString(), "<p>HoP<b>X</b></p><p>YHoP<b>X</b></p><p>Menu</p>\r\n<p>Drinks</p>\r\n");
 }
 
 TEST_F(ViewsTest, LeavingDesignWaitsForASlowPageAndKeepsTheEditWhenItNeverAnswers) {
@@ -650,6 +654,9 @@ TEST_F(ViewsTest, SaveAsOntoADocumentJustTypedIntoInDesignAsksThereThenWritesAnd
     EXPECT_TRUE(doc->filePath.startsWith("Untitled"));
     EXPECT_FALSE(doc->fileSaved);
     EXPECT_FALSE(unloadCancelled);
+    EXPECT_EQ(other->mode, 2);
+    EXPECT_FALSE(other->fileSaved);
+    EXPECT_TRUE(currentHtml(*other->dhtm).contains("The endW"));
 
     // No: the other window goes without saving, and the file holds the saving document's text.
     typeIntoOther("V");
