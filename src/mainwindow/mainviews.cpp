@@ -1,9 +1,11 @@
 // The main window's side of the Edit, Browse and Design views: which menus, toolbars and boxes
 // each view shows and enables, the design view's font, size and format boxes, and the browse
 // view's address box and toolbar.
+#include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -17,10 +19,12 @@
 #include "mainwindow/designtoolbars.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/dhtmledit.h"
+#include "platform/eventwatcher.h"
 #include "platform/msgbox.h"
 #include "platform/webviews.h"
 
 #include <memory>
+#include <vector>
 
 namespace kavrin {
 
@@ -306,13 +310,34 @@ void mdiMain::mnuViewBrowse_Click() {
 void mdiMain::mnuViewDesign_Click() {
     DocumentWindow* doc = activeDocument();
     // The view is built once the menu has let the keyboard go: building it takes a moment, and
-    // the keys typed straight after would go to the closed menu meanwhile and be lost.
-    if (doc && doc->tbsMain) {
+    // the keys typed straight after would go to the closed menu meanwhile and be lost. Those the
+    // window system hands over before the build are kept too, and given to the window after it,
+    // where the design view takes them for its page. The program's shortcuts still work meanwhile.
+    if (doc && doc->tbsMain && doc->mode != 2) {
         const QPointer<DocumentWindow> later(doc);
+        auto kept = std::make_shared<std::vector<std::unique_ptr<QEvent>>>();
+        auto* keeper = new EventWatcher(this);
+        keeper->filter = [kept](QObject* watched, QEvent* event) {
+            if (!watched->isWidgetType()) return false;
+            if (event->type() == QEvent::ShortcutOverride) {
+                // The page's own keys (Ctrl+B) come as key presses, to be kept with the rest.
+                if (!isPageKey(static_cast<QKeyEvent*>(event))) return false;
+                event->accept();
+                return true;
+            }
+            if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+            kept->push_back(std::unique_ptr<QEvent>(event->clone()));
+            return true;
+        };
+        qApp->installEventFilter(keeper);
         QMetaObject::invokeMethod(
             this,
-            [later] {
+            [later, kept, keeper] {
+                qApp->removeEventFilter(keeper);
+                keeper->deleteLater();
                 if (later && later->tbsMain) later->tbsMain->setCurrentIndex(2);
+                for (const auto& event : *kept)
+                    if (QWidget* focus = QApplication::focusWidget()) QCoreApplication::sendEvent(focus, event.get());
             },
             Qt::QueuedConnection);
     }

@@ -452,12 +452,7 @@ void DhtmlEdit::noteInput() { ++inputs_; }
 
 // ---- Input while the page is being built ---------------------------------------------------------
 
-namespace {
-
-// Keys the page takes when it is ready, rather than a command of the program's: typing, moving
-// and the engine's editing keys. They are kept while the page is being built; any other key
-// with Ctrl or Alt reaches the program's own shortcuts (Save, a menu) as usual.
-bool pageKey(const QKeyEvent* key) {
+bool isPageKey(const QKeyEvent* key) {
     const Qt::KeyboardModifiers held = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (key->key() >= Qt::Key_F1 && key->key() <= Qt::Key_F35) return false;
     if (!held) return true;
@@ -475,8 +470,6 @@ bool pageKey(const QKeyEvent* key) {
         if (key->matches(standard)) return true;
     return false;
 }
-
-}  // namespace
 
 void DhtmlEdit::catchInput() {
     keysMeantHere_ = true;
@@ -518,7 +511,7 @@ bool DhtmlEdit::catchEvent(QObject* watched, QEvent* event) {
     // page meanwhile reach whatever holds the focus in its window instead.
     if (!here && !(keysMeantHere_ && widget->window() == window() && inActiveWindow())) return false;
     if (type == QEvent::ShortcutOverride) {
-        if (!pageKey(static_cast<QKeyEvent*>(event))) return false;
+        if (!isPageKey(static_cast<QKeyEvent*>(event))) return false;
         // Taken as a key of the page's own, so that it comes as a key press and is kept.
         event->accept();
         return true;

@@ -93,6 +93,11 @@ enum CommandOption : int {
 // Load errors of DocumentHTML.
 constexpr int kDesignErrorFrameset = int(0x80100001);
 
+// Keys the page takes, rather than a command of the program's: typing, moving and the engine's
+// editing keys. Those typed while the page is being built are kept for it; any other key with
+// Ctrl or Alt reaches the program's own shortcuts (Save, a menu) as usual.
+bool isPageKey(const QKeyEvent* key);
+
 class DesignBridge;
 class EventWatcher;
 

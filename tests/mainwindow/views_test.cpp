@@ -560,6 +560,27 @@ TEST_F(ViewsTest, KeysTypedWhileDesignIsBeingBuiltLandInOrderEvenWhenTheUserLeav
     EXPECT_EQ(readFile(path).toStdString(), "<p>HoP<b>X</b></p><p>YHoP<b>X</b></p><p>Menu</p>\r\n<p>Drinks</p>\r\n");
 }
 
+TEST_F(ViewsTest, KeysTypedBeforeTheDesignViewIsEvenBuiltGoToThePageNotToTheSource) {
+    const QString path = writeFile("site/keys.htm", "<p>Menu</p>\r\n<p>Drinks</p>\r\n");
+    mainWindow->openFile(path);
+    DocumentWindow* doc = activeDocument();
+    activateMainWindow();
+    // The window system may hand over keys typed straight after View > Design before the view is
+    // built, while the source still has the focus.
+    mainWindow->mnuViewDesign->trigger();
+    ASSERT_EQ(doc->mode, 0);
+    QTest::keyClicks(QApplication::focusWidget(), "Hot");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_B, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), "X");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return doc->mode == 2; }, kWait));
+    ASSERT_TRUE(waitDesignReady(*doc->dhtm, kWait));
+    view(doc, 0);
+    mainWindow->mnuFileSave_Click();
+    ASSERT_TRUE(doc->fileSaved);
+    EXPECT_EQ(readFile(path).toStdString(), "<p>Hot<b>X</b></p><p>Menu</p>\r\n<p>Drinks</p>\r\n");
+}
+
 TEST_F(ViewsTest, LeavingDesignWaitsForASlowPageAndKeepsTheEditWhenItNeverAnswers) {
     DocumentWindow* doc = openPage();
     design(doc);
