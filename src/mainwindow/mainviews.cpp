@@ -318,7 +318,10 @@ void mdiMain::mnuViewDesign_Click() {
         auto kept = std::make_shared<std::vector<std::unique_ptr<QEvent>>>();
         auto* keeper = new EventWatcher(this);
         keeper->filter = [kept](QObject* watched, QEvent* event) {
-            if (!watched->isWidgetType()) return false;
+            // Taken at the window as well: the closed menu's window drops what it is handed. A
+            // message the switch shows (a page refused) answers its own keys.
+            if (!watched->isWidgetType() && !watched->isWindowType()) return false;
+            if (QApplication::activeModalWidget()) return false;
             if (event->type() == QEvent::ShortcutOverride) {
                 // The page's own keys (Ctrl+B) come as key presses, to be kept with the rest.
                 if (!isPageKey(static_cast<QKeyEvent*>(event))) return false;
@@ -333,11 +336,14 @@ void mdiMain::mnuViewDesign_Click() {
         QMetaObject::invokeMethod(
             this,
             [later, kept, keeper] {
+                // Making the page's view may let events run: keys that come meanwhile are kept too.
+                if (later && later->tbsMain) later->tbsMain->setCurrentIndex(2);
                 qApp->removeEventFilter(keeper);
                 keeper->deleteLater();
-                if (later && later->tbsMain) later->tbsMain->setCurrentIndex(2);
+                // The window may not have the focus back from the menu yet.
+                QWidget* to = later && later->mode == 2 && later->dhtm ? later->dhtm : QApplication::focusWidget();
                 for (const auto& event : *kept)
-                    if (QWidget* focus = QApplication::focusWidget()) QCoreApplication::sendEvent(focus, event.get());
+                    if (to) QCoreApplication::sendEvent(to, event.get());
             },
             Qt::QueuedConnection);
     }

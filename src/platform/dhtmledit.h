@@ -259,7 +259,7 @@ private:
     // the page (they travel another way); neither waits longer than kGateMs.
     QTimer* keyGate_ = nullptr;
     QElapsedTimer gateSince_;
-    static constexpr int kGateMs = 2000;
+    static constexpr int kGateMs = 5000;
     quint64 pageKeys_ = 0;  // the keys the page has counted, as it last reported
     bool pageFocused_ = false;
     // Input and commands sent to the page, and the keys among them; the page counts the keys it
