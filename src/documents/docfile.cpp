@@ -30,6 +30,9 @@ bool isHtmlPage(const QString& path) {
 
 DocumentWindow* orActive(DocumentWindow* doc) { return doc ? doc : activeDocument(); }
 
+// The second half of Save As: writes the document under `path` and renames it.
+void saveOnto(const QPointer<DocumentWindow>& doc, const QString& path);
+
 }  // namespace
 
 QString nextUntitledName() {
@@ -133,17 +136,28 @@ void saveDocumentAs(DocumentWindow* target, const QString& title) {
             return;
     }
 
+    saveOnto(doc, path);
+}
+
+namespace {
+
+void saveOnto(const QPointer<DocumentWindow>& doc, const QString& path) {
+    if (!doc || doc->isUnloading()) return;
     // Another window showing the target closes first; if the user keeps it open, writing the file
-    // under it would leave that window's unsaved text and the file disagreeing, so stop.
+    // under it would leave that window's unsaved text and the file disagreeing, so stop. Its
+    // design view may first have to tell what was typed into it: the save goes on after.
     for (DocumentWindow* other : documentWindows()) {
-        if (other == doc || !samePath(other->filePath, path)) continue;
+        if (other == doc || other->isUnloading() || !samePath(other->filePath, path)) continue;
         unloadCancelled = false;
-        if (!other->unload() || unloadCancelled) {
+        other->closeThen([doc, path](bool closed) {
             unloadCancelled = false;
-            return;
-        }
-        break;
+            if (closed) saveOnto(doc, path);
+        });
+        return;
     }
+    // While that window was being asked, the saving one may have been typed into.
+    if (!doc->whenDesignCurrent([doc, path] { saveOnto(doc, path); })) return;
+    if (doc->mode == 2) doc->applyDesignToSource();
 
     if (!writeDocumentFile(doc, path)) return;
     doc->filePath = path;
@@ -152,9 +166,12 @@ void saveDocumentAs(DocumentWindow* target, const QString& title) {
     doc->setCaption(fileNameOf(path));
     // The design view takes its pictures and links from the new folder.
     if (doc->mode == 2) doc->reloadDesign(path);
-    documentFolder = folderOf(QString(path).replace('\\', '/'));
+    // A save that waited on another window may end with a third one active.
+    if (doc == activeDocument()) documentFolder = folderOf(QString(path).replace('\\', '/'));
     showDocumentSize();
     if (mainWindow) mainWindow->populateFileList();
 }
+
+}  // namespace
 
 }  // namespace kavrin

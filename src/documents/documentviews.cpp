@@ -94,9 +94,9 @@ void DocumentWindow::tbsMain_Click() {
     }
 }
 
-bool DocumentWindow::whenDesignCurrent(std::function<void()> then) {
+bool DocumentWindow::whenDesignCurrent(std::function<void()> then, std::function<void()> otherwise) {
     if (mode != 2 || !dhtm || dhtm->isCurrent()) return true;
-    designWaiters_.append(std::move(then));
+    designWaiters_.append({std::move(then), std::move(otherwise)});
     setBusy(true);
     dhtm->requestCurrent();
     return false;
@@ -106,15 +106,20 @@ void DocumentWindow::designBecameCurrent() {
     if (designWaiters_.isEmpty()) return;
     setBusy(false);
     const QPointer<DocumentWindow> self(this);
-    for (const auto& then : std::exchange(designWaiters_, {})) {
-        if (!self || isUnloading()) return;
-        then();
+    for (const DesignWaiter& waiter : std::exchange(designWaiters_, {})) {
+        // One that closed the window leaves the others nothing to work on; they still hear of
+        // it, so that a command waiting on them goes on or ends.
+        if (self && !self->isUnloading()) {
+            if (waiter.then) waiter.then();
+        } else if (waiter.otherwise) {
+            waiter.otherwise();
+        }
     }
 }
 
 void DocumentWindow::designNotCurrent() {
     if (designWaiters_.isEmpty()) return;
-    designWaiters_.clear();
+    const QList<DesignWaiter> waiters = std::exchange(designWaiters_, {});
     setBusy(false);
     // The page may hold changes that could not be read: the document is not taken as saved.
     if (fileSaved) setFileSaved(this, false);
@@ -122,6 +127,8 @@ void DocumentWindow::designNotCurrent() {
                "' did not answer in time, so its latest changes could not be read. The document stays in "
                "Design and unsaved; try again in a moment.",
            vbExclamation, appTitle);
+    for (const DesignWaiter& waiter : waiters)
+        if (waiter.otherwise) waiter.otherwise();
 }
 
 // ---- Source and design in step -------------------------------------------------------------------

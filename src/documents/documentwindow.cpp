@@ -1,5 +1,6 @@
 #include "documents/documentwindow.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QMdiSubWindow>
 
@@ -77,8 +78,13 @@ DocumentWindow::DocumentWindow(bool withViews, QWidget* parent) : Form(parent), 
 
 DocumentWindow::~DocumentWindow() {
     disconnectTipList(this);
-    // A window that goes while its design view is being asked takes the hourglass with it.
-    if (!designWaiters_.isEmpty()) setBusy(false);
+    // A window that goes while its design view is being asked takes the hourglass with it; the
+    // commands that waited on it hear that it has gone once this is over.
+    if (!designWaiters_.isEmpty()) {
+        setBusy(false);
+        for (const DesignWaiter& waiter : std::exchange(designWaiters_, {}))
+            if (waiter.otherwise) QTimer::singleShot(0, qApp, waiter.otherwise);
+    }
 }
 
 void DocumentWindow::Form_Initialize() {
@@ -150,13 +156,14 @@ void DocumentWindow::placeViews() {
 }
 
 void DocumentWindow::Form_Unload(int& cancel) {
-    // Input the design view has not reported yet must reach the save question first.
+    // Input the design view has not reported yet must reach the save question first: the close
+    // is put off until the page has told it, and then goes on by itself. That is no refusal of
+    // the user's; a command that has to go on after the close uses closeThen.
     const QPointer<DocumentWindow> self(this);
     if (!whenDesignCurrent([self] {
             if (self) self->unload();
         })) {
         cancel = 1;
-        unloadCancelled = true;
         return;
     }
     if (!fileSaved) {
@@ -195,6 +202,37 @@ void DocumentWindow::Form_Unload(int& cancel) {
             main->tbsPop->setCurrentIndex(removedAt > 0 ? removedAt - 1 : 0);
     }
     if (remaining == 0 && main->lblCursorPos) main->lblCursorPos->clear();
+}
+
+void DocumentWindow::closeThen(std::function<void(bool closed)> done, int unloadMode) {
+    const QPointer<DocumentWindow> self(this);
+    const bool now = whenDesignCurrent(
+        [self, done, unloadMode] {
+            if (self) self->closeThen(done, unloadMode);
+        },
+        // Gone meanwhile is closed; a page that never answered keeps the window.
+        [self, done] { done(!self || self->isUnloading()); });
+    if (!now) return;
+    done(unload(unloadMode));
+}
+
+void closeWindowsInTurn(QVector<QPointer<Form>> windows, int unloadMode, std::function<void(bool allClosed)> done) {
+    while (!windows.isEmpty()) {
+        const QPointer<Form> next = windows.takeFirst();
+        if (!next || !next->isLoaded() || next->isUnloading()) continue;
+        if (auto* doc = qobject_cast<DocumentWindow*>(next.data())) {
+            doc->closeThen([windows, unloadMode, done](bool closed) {
+                if (closed) closeWindowsInTurn(windows, unloadMode, done);
+                else done(false);
+            }, unloadMode);
+            return;
+        }
+        if (!next->unload(unloadMode)) {
+            done(false);
+            return;
+        }
+    }
+    done(true);
 }
 
 void DocumentWindow::txtMain_Change() {

@@ -1,6 +1,7 @@
 #pragma once
 // One open document: its source editor and, in the build with views, its browse and design views.
 #include <QListWidget>
+#include <QPointer>
 #include <QStringList>
 #include <QTabBar>
 #include <QTimer>
@@ -98,9 +99,15 @@ public:
     void reloadDesign(const QString& basePath);
     // True when the design view is not shown or holds the page as it stands: what needs the
     // page's text can go on at once. Otherwise the page is asked, the hourglass shows, and
-    // `then` runs once it answers; a page that does not answer leaves the document in Design
-    // and unsaved, and the user is told. Nothing waits meanwhile.
-    bool whenDesignCurrent(std::function<void()> then);
+    // `then` runs once it answers. A page that does not answer leaves the document in Design
+    // and unsaved, and the user is told; `otherwise` runs then instead, and also when the
+    // window closes first. Nothing waits meanwhile.
+    bool whenDesignCurrent(std::function<void()> then, std::function<void()> otherwise = {});
+    // Closes the window as its close box does, with the question about unsaved changes, and
+    // then runs `done`: true once the window has gone, false when it stays (the user kept it,
+    // or its design view never told what was typed into it). A design view that owes its text
+    // is waited for first, so `done` may come later; it comes once either way.
+    void closeThen(std::function<void(bool closed)> done, int unloadMode = vbFormCode);
 
     const QVector<UndoEntry>& undoList() const { return undoList_; }
     const QVector<UndoEntry>& redoList() const { return redoList_; }
@@ -144,7 +151,11 @@ private:
     void deleteBrowseFiles();
     void designBecameCurrent();
     void designNotCurrent();
-    QList<std::function<void()>> designWaiters_;
+    struct DesignWaiter {
+        std::function<void()> then;
+        std::function<void()> otherwise;
+    };
+    QList<DesignWaiter> designWaiters_;
     // The context menu's groups, between showing it and the user's choice.
     bool menuHasPositioning_ = false;
     bool menuHasTable_ = false;
@@ -198,5 +209,9 @@ void activateDocument(DocumentWindow* doc);
 DocumentWindow* activeDocument();
 // Every open document window, in load order.
 QVector<DocumentWindow*> documentWindows();
+// Closes the windows one after another, each as its close box does (a document through
+// `closeThen`), and runs `done` once: true when all have gone, false at the first one that stays
+// (the windows after it are left open).
+void closeWindowsInTurn(QVector<QPointer<Form>> windows, int unloadMode, std::function<void(bool allClosed)> done);
 
 }  // namespace kavrin

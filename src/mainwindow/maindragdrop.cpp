@@ -268,19 +268,23 @@ void mdiMain::MDIForm_DragDrop(QDropEvent* event) { takeDocumentDrop(event); }
 
 void mdiMain::openDroppedFiles(const QStringList& paths) {
     setBusy(true);
-    closeLoneUntitledDocument();
-    for (const QString& path : paths) {
-        if (QFileInfo(path).isDir()) continue;
-        if (Form::documentCount() >= kMaxDocuments) {
-            setBusy(false);
-            msgBox(QStringLiteral("You already have 99 documents open."), vbInformation,
-                   QStringLiteral("Error: Too Many Open Documents."));
-            return;
+    const QPointer<mdiMain> self(this);
+    closeLoneUntitledDocument([self, paths] {
+        setBusy(true);
+        for (const QString& path : paths) {
+            if (!self) break;
+            if (QFileInfo(path).isDir()) continue;
+            if (Form::documentCount() >= kMaxDocuments) {
+                setBusy(false);
+                msgBox(QStringLiteral("You already have 99 documents open."), vbInformation,
+                       QStringLiteral("Error: Too Many Open Documents."));
+                return;
+            }
+            self->openFile(path);
+            doEvents();
         }
-        openFile(path);
-        doEvents();
-    }
-    setBusy(false);
+        setBusy(false);
+    });
 }
 
 void mdiMain::documentFollowsFile(DocumentWindow* doc, const QString& newPath) {

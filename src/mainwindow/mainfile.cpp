@@ -108,6 +108,11 @@ void mdiMain::mnuFileNewTemplate_Click(qint16 index) {
         msgBox("You already have 99 documents open.", vbExclamation, "Error: Too Many Documents Open.");
         return;
     }
+    const QPointer<mdiMain> self(this);
+    if (!whenLoneUntitledKnown([self, index] {
+            if (self) self->mnuFileNewTemplate_Click(index);
+        }))
+        return;
     // Taken before a lone untouched document gives way, so the new one never reuses its name
     // while it is still open; the lowest free number also avoids two windows with one name.
     const QString name = nextUntitledName();
@@ -124,9 +129,7 @@ void mdiMain::mnuFileNewTemplate_Click(qint16 index) {
     QString text = file.text;
     if (text.endsWith(QLatin1String("\r\n"))) text.chop(2);
 
-    const QVector<DocumentWindow*> open = documentWindows();
-    if (open.size() == 1 && open.first()->filePath == QLatin1String("Untitled_0") && open.first()->fileSaved)
-        open.first()->unload();
+    if (DocumentWindow* lone = loneUntitledDocument()) lone->unload();
 
     QPointer<DocumentWindow> doc = createDocumentWindow();
     doc->filePath = name;
@@ -151,28 +154,34 @@ void mdiMain::mnuFileClose_Click() {
 }
 
 void mdiMain::mnuFileCloseAll_Click() {
-    if (!whenDesignsCurrent([this] { mnuFileCloseAll_Click(); })) return;
+    const QPointer<mdiMain> self(this);
+    if (!whenDesignsCurrent([self] {
+            if (self) self->mnuFileCloseAll_Click();
+        }))
+        return;
     unloadCancelled = false;
     closingAll = true;
     // Only documents close: the hidden pop-up menu window and open tool windows belong to the
-    // program, not to the documents the user asked to close.
-    const QVector<DocumentWindow*> docs = documentWindows();
-    for (DocumentWindow* doc : docs) {
-        if (!doc->unload(vbFormCode) || unloadCancelled) break;
-    }
-    const int left = Form::documentCount();
-    if (left == 0) {
-        enableEditButtons(false);
-        enableSaveAllButton(false);
-        if (QLabel* panel = stbPanel(2)) panel->setText("0 KB");
-        lblCursorPos->clear();
-    }
-    if (left <= 1) {
-        enableSaveAllButton(false);
-        mnuFileCloseAll->setEnabled(false);
-    }
-    unloadCancelled = false;
-    closingAll = false;
+    // program, not to the documents the user asked to close. A document whose design view is
+    // typed into meanwhile closes once its page has told, and the rest follow.
+    QVector<QPointer<Form>> docs;
+    for (DocumentWindow* doc : documentWindows()) docs << doc;
+    closeWindowsInTurn(docs, vbFormCode, [self](bool) {
+        unloadCancelled = false;
+        closingAll = false;
+        if (!self) return;
+        const int left = Form::documentCount();
+        if (left == 0) {
+            enableEditButtons(false);
+            enableSaveAllButton(false);
+            if (QLabel* panel = self->stbPanel(2)) panel->setText("0 KB");
+            self->lblCursorPos->clear();
+        }
+        if (left <= 1) {
+            enableSaveAllButton(false);
+            self->mnuFileCloseAll->setEnabled(false);
+        }
+    });
 }
 
 void mdiMain::mnuFileSave_Click() { saveDocument(); }

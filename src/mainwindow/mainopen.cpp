@@ -46,6 +46,14 @@ void mdiMain::openFile(const QString& path) {
         }
     }
 
+    // A lone untouched new document gives way to the file (below); one in Design is judged by
+    // what its page holds, which it may first have to tell.
+    const QPointer<mdiMain> self(this);
+    if (!whenLoneUntitledKnown([self, path] {
+            if (self) self->openFile(path);
+        }))
+        return;
+
     setBusy(true);
     ignoreChange = true;
     QPointer<DocumentWindow> doc = createDocumentWindow();

@@ -2,6 +2,7 @@
 // file commands.
 #include <QDir>
 #include <cmath>
+#include <memory>
 #include <QEvent>
 #include <QLocale>
 #include <QMdiArea>
@@ -719,16 +720,20 @@ void mdiMain::filList_DblClick() {
 
 void mdiMain::mnuFileListOpen_Click() {
     setBusy(true);
-    closeLoneUntitledDocument();
     // The selection is read once: the list may change while the files open.
     QStringList paths;
     for (int row : filList->selectedRows()) paths << files->folder() + filList->text(row);
-    for (const QString& path : paths) {
-        openFile(path);
-        if (Form::documentCount() >= kMaxDocuments) break;
-        doEvents();
-    }
-    setBusy(false);
+    const QPointer<mdiMain> self(this);
+    closeLoneUntitledDocument([self, paths] {
+        setBusy(true);
+        for (const QString& path : paths) {
+            if (!self) break;
+            self->openFile(path);
+            if (Form::documentCount() >= kMaxDocuments) break;
+            doEvents();
+        }
+        setBusy(false);
+    });
 }
 
 void mdiMain::mnuFileListInsert_Click() {
@@ -753,59 +758,90 @@ void mdiMain::mnuFileListInsert_Click() {
     dialogKind.clear();
 }
 
+namespace {
+
+DocumentWindow* documentOf(const QString& path) {
+    for (DocumentWindow* doc : documentWindows())
+        if (samePath(doc->filePath, path)) return doc;
+    return nullptr;
+}
+
+// Several files going to the trash one after another; a file open in a document goes once its
+// window has closed, which may wait for the document's design view.
+struct TrashRun {
+    QPointer<mdiMain> main;
+    QStringList paths;
+    qsizetype next = 0;
+    QStringList failed;
+};
+
+void trashInTurn(const std::shared_ptr<TrashRun>& run) {
+    const QString title = QStringLiteral("Confirm File Delete");
+    while (run->main && run->next < run->paths.size()) {
+        const QString path = run->paths[run->next++];
+        if (DocumentWindow* doc = documentOf(path)) {
+            const int answer = msgBox("'" + path + "' is currently in use.\n\nDo you want to delete this file anyway?",
+                                      vbYesNoCancel | vbInformation, title);
+            if (answer == vbCancel) break;
+            if (answer != vbYes) continue;
+            doc->closeThen([run, path](bool closed) {
+                QString error;
+                if (closed && recycleFile(path, &error) != 0) run->failed << error;
+                doEvents();
+                trashInTurn(run);
+            });
+            return;
+        }
+        QString error;
+        if (recycleFile(path, &error) != 0) run->failed << error;
+        doEvents();
+    }
+    if (!run->main) return;
+    run->main->populateFileList();
+    if (!run->failed.isEmpty())
+        msgBox(run->failed.join(QLatin1Char('\n')) + "\n\nThese files have not been deleted.", vbExclamation,
+               QStringLiteral("Error Deleting File"));
+}
+
+}  // namespace
+
 void mdiMain::mnuFileListDelete_Click() {
     const QList<int> rows = filList->selectedRows();
     if (rows.isEmpty()) return;
     const QString title = QStringLiteral("Confirm File Delete");
     const QString folder = files->folder();
-    auto openDocument = [](const QString& path) -> DocumentWindow* {
-        for (DocumentWindow* doc : documentWindows())
-            if (samePath(doc->filePath, path)) return doc;
-        return nullptr;
-    };
 
     if (rows.size() == 1) {
         const QString path = folder + filList->text(rows.first());
         if (msgBox("Send '" + path + "' to the recycle bin?", vbYesNo | vbExclamation, title) != vbYes) return;
-        if (DocumentWindow* doc = openDocument(path)) {
+        const QPointer<mdiMain> self(this);
+        auto trash = [self, path] {
+            QString error;
+            if (recycleFile(path, &error) != 0)
+                msgBox(error + "\n\nThe file has not been deleted.", vbExclamation, QStringLiteral("Error Deleting File"));
+            if (self) self->populateFileList();
+        };
+        if (DocumentWindow* doc = documentOf(path)) {
             if (msgBox("'" + path + "' is currently in use.\n\nDo you want to delete this file anyway?",
                        vbYesNo | vbInformation, title) != vbYes)
                 return;
             // The file goes only once its window has really closed: a document that stays open
-            // would save it back.
-            if (!doc->unload()) return;
+            // would save it back. Its design view may first have to tell what was typed there.
+            doc->closeThen([trash](bool closed) {
+                if (closed) trash();
+            });
+            return;
         }
-        QString error;
-        if (recycleFile(path, &error) != 0)
-            msgBox(error + "\n\nThe file has not been deleted.", vbExclamation, QStringLiteral("Error Deleting File"));
-        populateFileList();
+        trash();
         return;
     }
 
     if (msgBox(QStringLiteral("Send the selected files to the recycle bin?"), vbYesNo | vbExclamation, title) != vbYes)
         return;
-    QStringList paths;
-    for (int row : rows) paths << folder + filList->text(row);
-    QStringList failed;
-    for (const QString& path : paths) {
-        if (DocumentWindow* doc = openDocument(path)) {
-            const int answer = msgBox("'" + path + "' is currently in use.\n\nDo you want to delete this file anyway?",
-                                      vbYesNoCancel | vbInformation, title);
-            if (answer == vbCancel) break;
-            if (answer != vbYes) continue;
-            if (!doc->unload()) {
-                doEvents();
-                continue;
-            }
-        }
-        QString error;
-        if (recycleFile(path, &error) != 0) failed << error;
-        doEvents();
-    }
-    populateFileList();
-    if (!failed.isEmpty())
-        msgBox(failed.join(QLatin1Char('\n')) + "\n\nThese files have not been deleted.", vbExclamation,
-               QStringLiteral("Error Deleting File"));
+    auto run = std::make_shared<TrashRun>();
+    run->main = this;
+    for (int row : rows) run->paths << folder + filList->text(row);
+    trashInTurn(run);
 }
 
 void mdiMain::mnuFileListRename_Click() {

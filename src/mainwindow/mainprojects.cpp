@@ -120,10 +120,30 @@ QStringList mdiMain::selectedProjectFiles() const {
     return paths;
 }
 
-void mdiMain::closeLoneUntitledDocument() {
+DocumentWindow* mdiMain::loneUntitledDocument() const {
     const QVector<DocumentWindow*> docs = documentWindows();
     if (docs.size() == 1 && docs.first()->fileSaved && docs.first()->filePath == QLatin1String("Untitled_0"))
-        docs.first()->unload();
+        return docs.first();
+    return nullptr;
+}
+
+bool mdiMain::whenLoneUntitledKnown(std::function<void()> again) {
+    // Keys its design view has not reported yet may have touched it: its page is asked first.
+    // One that cannot answer is taken as unsaved, so it stays.
+    DocumentWindow* lone = loneUntitledDocument();
+    return !lone || lone->whenDesignCurrent(again, again);
+}
+
+void mdiMain::closeLoneUntitledDocument(std::function<void()> then) {
+    const QPointer<mdiMain> self(this);
+    if (!whenLoneUntitledKnown([self, then] {
+            if (self) self->closeLoneUntitledDocument(then);
+        }))
+        return;
+    if (DocumentWindow* lone = loneUntitledDocument())
+        lone->closeThen([then](bool) { then(); });
+    else
+        then();
 }
 
 void mdiMain::mnuFileNewProject_Click() {

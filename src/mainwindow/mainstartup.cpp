@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QPointer>
 
+#include <memory>
+#include <optional>
 #include <utility>
 
 #include "documents/colorops.h"
@@ -245,28 +247,67 @@ void mdiMain::mnuHelpAbout_Click() {
 
 // ---- Shut-down ----------------------------------------------------------------------------------
 
+void mdiMain::setClosePending(bool pending) {
+    if (closePending_ == pending) return;
+    closePending_ = pending;
+    if (!pending) emit pendingCloseSettled();
+}
+
 void mdiMain::MDIForm_Unload(int& cancel) {
+    // A close already on its way goes on by itself; asking again would ask every question twice.
+    if (closePending_ && !resumingClose_) {
+        cancel = 1;
+        return;
+    }
+    resumingClose_ = false;
     // A document in Design may hold input its page has not reported: the save questions wait
-    // for it rather than miss it.
-    if (!whenDesignsCurrent([this] { unload(vbFormCode); })) {
+    // for it rather than miss it, and the close goes on once the pages have told.
+    const QPointer<mdiMain> self(this);
+    auto resume = [self] {
+        if (!self) return;
+        self->resumingClose_ = true;
+        self->unload(vbFormCode);
+        if (self) self->resumingClose_ = false;
+    };
+    if (!whenDesignsCurrent(
+            resume,
+            [self] {
+                if (self) self->setClosePending(false);
+            })) {
+        closePending_ = true;
         cancel = 1;
         return;
     }
     unloadCancelled = false;
     // Every other window goes first, newest first; a document whose save question is cancelled
-    // keeps the program running, and nothing is saved.
+    // keeps the program running, and nothing is saved. One whose design view has to tell what
+    // was typed into it first has the close go on once it has gone.
+    QVector<QPointer<Form>> others;
     const std::vector<Form*> open = Form::forms();
-    for (auto it = open.rbegin(); it != open.rend(); ++it) {
-        Form* form = *it;
-        if (form == this) continue;
-        const QPointer<Form> alive(form);
-        if (!alive || !alive->isLoaded()) continue;
-        const bool gone = form->unload(vbFormMDIForm);
-        if (unloadCancelled || !gone) {
-            cancel = 1;
-            unloadCancelled = false;
+    for (auto it = open.rbegin(); it != open.rend(); ++it)
+        if (*it != this) others << *it;
+    auto outcome = std::make_shared<std::optional<bool>>();
+    auto deferred = std::make_shared<bool>(false);
+    closeWindowsInTurn(others, vbFormMDIForm, [self, outcome, deferred, resume](bool allClosed) {
+        unloadCancelled = false;
+        if (!*deferred) {
+            *outcome = allClosed;
             return;
         }
+        if (!self) return;
+        if (allClosed) resume();
+        else self->setClosePending(false);
+    });
+    if (!outcome->has_value()) {
+        *deferred = true;
+        closePending_ = true;
+        cancel = 1;
+        return;
+    }
+    setClosePending(false);
+    if (!**outcome) {
+        cancel = 1;
+        return;
     }
 
     if (rememberLastFolder) {

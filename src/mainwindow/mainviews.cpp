@@ -1,9 +1,11 @@
 // The main window's side of the Edit, Browse and Design views: which menus, toolbars and boxes
 // each view shows and enables, the design view's font, size and format boxes, and the browse
 // view's address box and toolbar.
+#include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -17,10 +19,12 @@
 #include "mainwindow/designtoolbars.h"
 #include "mainwindow/mdiMain.h"
 #include "platform/dhtmledit.h"
+#include "platform/eventwatcher.h"
 #include "platform/msgbox.h"
 #include "platform/webviews.h"
 
 #include <memory>
+#include <vector>
 
 namespace kavrin {
 
@@ -305,23 +309,70 @@ void mdiMain::mnuViewBrowse_Click() {
 
 void mdiMain::mnuViewDesign_Click() {
     DocumentWindow* doc = activeDocument();
-    if (doc && doc->tbsMain) doc->tbsMain->setCurrentIndex(2);
+    // The view is built once the menu has let the keyboard go: building it takes a moment, and
+    // the keys typed straight after would go to the closed menu meanwhile and be lost. Those the
+    // window system hands over before the build are kept too, and given to the window after it,
+    // where the design view takes them for its page. The program's shortcuts still work meanwhile.
+    if (doc && doc->tbsMain && doc->mode != 2) {
+        const QPointer<DocumentWindow> later(doc);
+        auto kept = std::make_shared<std::vector<std::unique_ptr<QEvent>>>();
+        auto* keeper = new EventWatcher(this);
+        keeper->filter = [kept](QObject* watched, QEvent* event) {
+            // Taken at the window as well: the closed menu's window drops what it is handed. A
+            // message the switch shows (a page refused) answers its own keys.
+            if (!watched->isWidgetType() && !watched->isWindowType()) return false;
+            if (QApplication::activeModalWidget()) return false;
+            if (event->type() == QEvent::ShortcutOverride) {
+                // The page's own keys (Ctrl+B) come as key presses, to be kept with the rest.
+                if (!isPageKey(static_cast<QKeyEvent*>(event))) return false;
+                event->accept();
+                return true;
+            }
+            if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+            kept->push_back(std::unique_ptr<QEvent>(event->clone()));
+            return true;
+        };
+        qApp->installEventFilter(keeper);
+        QMetaObject::invokeMethod(
+            this,
+            [later, kept, keeper] {
+                // Making the page's view may let events run: keys that come meanwhile are kept too.
+                if (later && later->tbsMain) later->tbsMain->setCurrentIndex(2);
+                qApp->removeEventFilter(keeper);
+                keeper->deleteLater();
+                // The window may not have the focus back from the menu yet.
+                QWidget* to = later && later->mode == 2 && later->dhtm ? later->dhtm : QApplication::focusWidget();
+                for (const auto& event : *kept)
+                    if (to) QCoreApplication::sendEvent(to, event.get());
+            },
+            Qt::QueuedConnection);
+    }
     doc = activeDocument();
     showViewChecks(doc ? doc->mode : 0);
 }
 
-bool mdiMain::whenDesignsCurrent(std::function<void()> then) {
+bool mdiMain::whenDesignsCurrent(std::function<void()> then, std::function<void()> otherwise) {
     QVector<DocumentWindow*> waiting;
     for (DocumentWindow* doc : documentWindows())
         if (doc->mode == 2 && doc->dhtm && !doc->dhtm->isCurrent()) waiting << doc;
     if (waiting.isEmpty()) return true;
-    // `then` runs once, after the last page has answered; a page that does not answer tells
-    // the user, and `then` never runs.
+    // One of the two runs once, after the last page has answered; a page that does not answer
+    // tells the user, and `then` does not run.
     auto left = std::make_shared<int>(int(waiting.size()));
-    for (DocumentWindow* doc : waiting)
-        doc->whenDesignCurrent([left, then] {
-            if (--*left == 0) then();
+    auto failed = std::make_shared<bool>(false);
+    auto settle = [left, failed, then, otherwise] {
+        if (--*left > 0) return;
+        if (!*failed) then();
+        else if (otherwise) otherwise();
+    };
+    for (DocumentWindow* doc : waiting) {
+        const QPointer<DocumentWindow> watched(doc);
+        doc->whenDesignCurrent(settle, [watched, failed, settle] {
+            // A window closed meanwhile has nothing more to tell.
+            if (watched && !watched->isUnloading()) *failed = true;
+            settle();
         });
+    }
     return false;
 }
 

@@ -115,8 +115,9 @@ public:
     // design control (with the default option) and the source is not to be touched.
     bool designCommand(int command);
     // True when every document in Design holds its page as it stands; otherwise asks the pages
-    // and runs `then` once all have answered (see DocumentWindow::whenDesignCurrent).
-    bool whenDesignsCurrent(std::function<void()> then);
+    // and runs `then` once all have answered (a document closed meanwhile counts as answered),
+    // or `otherwise` when one did not (see DocumentWindow::whenDesignCurrent).
+    bool whenDesignsCurrent(std::function<void()> then, std::function<void()> otherwise = {});
     // The table-editing buttons of the design toolbar, in their order.
     static QStringList designTableButtonKeys();
     Toolbar* tbrDHTM = nullptr;   // design toolbar
@@ -323,9 +324,15 @@ public:
     bool saveProject(const Project& changed);
     // The paths of the project list's selected items, in list order.
     QStringList selectedProjectFiles() const;
+    // The only document when it is a new one nobody has touched, else nullptr.
+    DocumentWindow* loneUntitledDocument() const;
+    // True when it is known whether there is such a document; false when the only document is
+    // a new one in Design whose page has not told what was typed into it yet, and `again`
+    // runs once it has (or could not, which leaves the document taken as touched).
+    bool whenLoneUntitledKnown(std::function<void()> again);
     // Closes the only document when it is a new one nobody has touched, so opened files take
-    // its place.
-    void closeLoneUntitledDocument();
+    // its place, then runs `then` (later, when its design view has to answer first).
+    void closeLoneUntitledDocument(std::function<void()> then);
 
     // ---- Drag and drop (maindragdrop.cpp) ----
     // The folders the dragged files come from and are dropped on, each ending in "/".
@@ -455,6 +462,14 @@ public:
     // can then run where no printer exists.
     QString printOutputFile;
 
+    // A close of the program that waits for a document's design view to tell what was typed
+    // into it, or for a document's close that waits so: it goes on by itself.
+    bool closePending() const { return closePending_; }
+
+signals:
+    // A close of the program that was pending has ended: the program closes, or the user kept it.
+    void pendingCloseSettled();
+
 protected:
     void Form_Initialize() override { MDIForm_Initialize(); }
     void Form_Load() override { MDIForm_Load(); }
@@ -507,6 +522,9 @@ private:
     void showRecentItems();
 
     int firstActivation_ = 0;
+    bool closePending_ = false;
+    bool resumingClose_ = false;
+    void setClosePending(bool pending);
     QString settingsReadProblem_;  // told at the first activation
 
     // ---- Helper applications (private) ----

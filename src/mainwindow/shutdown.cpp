@@ -1,6 +1,7 @@
 #include "mainwindow/shutdown.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QSessionManager>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -53,10 +54,24 @@ bool closeOnRequest() {
         return true;
     }
     if (closing || mainWindow->isUnloading()) return true;
+    if (mainWindow->closePending()) return false;
     closing = true;
     const bool closed = mainWindow->unload(vbAppWindows);
     closing = false;
     return closed;
+}
+
+bool closeForSession() {
+    if (closeOnRequest()) return true;
+    // A document in Design may first have to tell what was typed into it; the close then goes
+    // on by itself, but the session must hear now whether the program ends, so it waits here
+    // for the close to settle. Only the session's request comes this way, never a key or click.
+    if (!mainWindow || !mainWindow->closePending()) return !mainWindow;
+    QEventLoop settled;
+    QObject::connect(mainWindow, &mdiMain::pendingCloseSettled, &settled, &QEventLoop::quit, Qt::QueuedConnection);
+    QObject::connect(mainWindow, &QObject::destroyed, &settled, &QEventLoop::quit);
+    settled.exec();
+    return !mainWindow || !mainWindow->isLoaded();
 }
 
 void watchShutdownRequests() {
@@ -102,7 +117,7 @@ void watchShutdownRequests() {
             // No questions may be asked: the documents stay as they are for the session to end.
             return;
         }
-        const bool closed = closeOnRequest();
+        const bool closed = closeForSession();
         manager.release();
         if (!closed) manager.cancel();
     });

@@ -8,7 +8,11 @@ namespace kavrin {
 
 // Installs the watchers once; call after the application object exists.
 void watchShutdownRequests();
-// Runs the main window's own close, as both requests do; false when the user kept the program.
+// Runs the main window's own close, as both requests do; false when the user kept the program
+// or the close waits on a design view (it then goes on by itself).
 bool closeOnRequest();
+// The same for the end of the desktop session, which must hear at once whether the program
+// ends: a close that waits on a design view is waited for. False when the user kept the program.
+bool closeForSession();
 
 }  // namespace kavrin

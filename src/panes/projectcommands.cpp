@@ -41,26 +41,30 @@ void frmMenu::mnuProjectEdit_Click() {
     const QStringList paths = main->selectedProjectFiles();
     if (paths.isEmpty()) return;
     setBusy(true);
-    main->closeLoneUntitledDocument();
-    for (const QString& path : paths) {
-        if (Form::documentCount() >= kMaxDocuments) {
-            setBusy(false);
-            msgBox(QStringLiteral("You already have 99 documents open."), vbInformation,
-                   QStringLiteral("Error: Too Many Open Documents."));
-            return;
+    const QPointer<mdiMain> owner(main);
+    main->closeLoneUntitledDocument([owner, paths] {
+        setBusy(true);
+        for (const QString& path : paths) {
+            if (!owner) break;
+            if (Form::documentCount() >= kMaxDocuments) {
+                setBusy(false);
+                msgBox(QStringLiteral("You already have 99 documents open."), vbInformation,
+                       QStringLiteral("Error: Too Many Open Documents."));
+                return;
+            }
+            DocumentWindow* open = nullptr;
+            for (DocumentWindow* doc : documentWindows())
+                if (samePath(doc->filePath, path)) open = doc;
+            if (open) {
+                msgBox("The file '" + path + "' is already open.", vbInformation, QStringLiteral("File Already Open"));
+                owner->bringDocumentForward(open);
+            } else {
+                owner->openFile(path);
+            }
+            doEvents();
         }
-        DocumentWindow* open = nullptr;
-        for (DocumentWindow* doc : documentWindows())
-            if (samePath(doc->filePath, path)) open = doc;
-        if (open) {
-            msgBox("The file '" + path + "' is already open.", vbInformation, QStringLiteral("File Already Open"));
-            main->bringDocumentForward(open);
-        } else {
-            main->openFile(path);
-        }
-        doEvents();
-    }
-    setBusy(false);
+        setBusy(false);
+    });
 }
 
 void frmMenu::mnuProjectAdd_Click() {

@@ -601,7 +601,7 @@
   function snapshot(withHtml) {
     noteMutations(observer.takeRecords());
     const st = state();
-    const out = { seq: ++seq, dirty, changes, keys, shown, states: st.s, values: st.v };
+    const out = { seq: ++seq, dirty, changes, keys, shown, focused: document.hasFocus(), states: st.s, values: st.v };
     if (withHtml) out.html = serialize();
     return out;
   }
@@ -846,6 +846,8 @@
     schedule();
   }, true);
   document.addEventListener('selectionchange', () => { if (editable) schedule(); });
+  // The control waits for the page to have the focus before it hands on keys typed meanwhile.
+  window.addEventListener('focus', () => { if (editable) schedule(); });
   // No report at the key's press: nothing has changed yet, and what the key does reports itself
   // (the input, the selection's move, or the key's release).
   document.addEventListener('keydown', () => { keys++; }, true);

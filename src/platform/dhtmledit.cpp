@@ -7,6 +7,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
@@ -22,6 +24,7 @@
 #include <memory>
 
 #include "platform/designfont.h"
+#include "platform/eventwatcher.h"
 #include "platform/pagebase.h"
 #include "platform/msgbox.h"
 
@@ -105,9 +108,13 @@ DhtmlEdit::DhtmlEdit(QWidget* parent) : LazyWebView(parent) {
     showTimer_ = new QTimer(this);
     showTimer_->setSingleShot(true);
     connect(showTimer_, &QTimer::timeout, this, &DhtmlEdit::showWithoutWaiting);
+    keyGate_ = new QTimer(this);
+    keyGate_->setInterval(20);
+    connect(keyGate_, &QTimer::timeout, this, &DhtmlEdit::replayPending);
 }
 
 DhtmlEdit::~DhtmlEdit() {
+    if (catcher_) qApp->removeEventFilter(catcher_);
     if (!token_.isEmpty()) dropLocalPage(token_);
 }
 
@@ -199,6 +206,8 @@ QString designBlockFormatTag(const QString& name) {
 }
 
 int DhtmlEdit::setDocumentHTML(const QString& html) {
+    // Whoever waits on the page as it stood hears of the new one instead.
+    const bool awaited = flushTimer_->isActive();
     sourceHtml_ = html;
     loadedHtml_ = html;
     html_ = html;
@@ -210,7 +219,11 @@ int DhtmlEdit::setDocumentHTML(const QString& html) {
     flushTimer_->stop();
     awaitingShow_ = false;
     showTimer_->stop();
-    queued_.clear();
+    // Commands given to the page being replaced go with it; keys typed into it come to the new
+    // one, where the user goes on typing.
+    std::erase_if(pending_, [](const Pending& p) { return !p.input; });
+    keyGate_->stop();
+    catchInput();
     readOnly_ = containsFrameset(html);
     states_.clear();
     values_.clear();
@@ -221,6 +234,7 @@ int DhtmlEdit::setDocumentHTML(const QString& html) {
             if (loadPending_) startLoad();
         });
     }
+    if (awaited) requestCurrent();
     return readOnly_ ? kDesignErrorFrameset : 0;
 }
 
@@ -231,6 +245,7 @@ void DhtmlEdit::setBaseURL(const QString& path) {
     if (!loadPending_ && (ready_ || loading_)) {
         sourceHtml_ = html_;
         loadPending_ = true;
+        catchInput();
         QTimer::singleShot(0, this, [this] {
             if (loadPending_) startLoad();
         });
@@ -280,6 +295,9 @@ void DhtmlEdit::pageLoaded(bool ok) {
     // A refresh tag would load the opening alone again, over the user's work.
     static_cast<DesignPage*>(view()->page())->expected = QUrl();
     watchInput();
+    // The page's widget is there now; given the focus before the page is set up, it has it by
+    // the time the keys kept for it go in.
+    focusPage();
     QVariantList formats;
     for (const auto& [name, tag] : kBlockFormats) formats << QVariant(QVariantList{name, tag});
     QVariantMap options{{"borders", bool(ShowBorders)},
@@ -312,7 +330,7 @@ void DhtmlEdit::finishInit(const QVariantMap& map, quint64 load) {
     html_ = loadedHtml_;
     htmlInputs_ = inputs_;
     // The page counts the keys it has seen from here on as the control does.
-    keysSent_ = quint64(map.value(QStringLiteral("keys")).toDouble());
+    keysSent_ = pageKeys_ = quint64(map.value(QStringLiteral("keys")).toDouble());
     lastSeq_ = 0;
     applyState(map, false);
     htmlChanges_ = cleanChanges_ = pageChanges_;
@@ -332,13 +350,11 @@ void DhtmlEdit::pageShown() {
     awaitingShow_ = false;
     showTimer_->stop();
     ready_ = true;
+    focusPage();
     emit documentLoaded(loadOk_);
     emit DisplayChanged();
-    // Commands given while the page loaded run now, in their order.
-    QPointer<DhtmlEdit> self(this);
-    const auto queued = std::exchange(queued_, {});
-    for (const auto& [script, after] : queued)
-        if (self) self->runReporting(script, after);
+    // Keys typed and commands given while the page loaded go in now, in their order.
+    replayPending();
 }
 
 void DhtmlEdit::showWithoutWaiting() {
@@ -392,6 +408,14 @@ void DhtmlEdit::applyState(const QVariant& state, bool announce) {
     const double seq = map.value(QStringLiteral("seq")).toDouble();
     if (seq <= lastSeq_) return;
     lastSeq_ = seq;
+    pageKeys_ = quint64(map.value(QStringLiteral("keys")).toDouble());
+    pageFocused_ = map.value(QStringLiteral("focused")).toBool();
+    // What was held back (keys until the page has the focus, a script until the keys before it
+    // have arrived) may go on now.
+    if (keyGate_->isActive())
+        QTimer::singleShot(0, this, [this] {
+            if (keyGate_->isActive()) replayPending();
+        });
     const bool wasDirty = dirty_;
     pageChanges_ = map.value(QStringLiteral("changes")).toDouble();
     // Changed since the HTML last taken as clean: a report sent before the page heard of that
@@ -412,9 +436,10 @@ void DhtmlEdit::applyState(const QVariant& state, bool announce) {
 }
 
 void DhtmlEdit::runReporting(const QString& script, std::function<void(const QVariantMap&)> after) {
-    if (!ready_) {
-        // A page that will never load runs nothing; one on its way runs the script once it is there.
-        if (loading_ || loadPending_) queued_.append({script, std::move(after)});
+    if (!ready_ || (!pending_.empty() && !draining_)) {
+        // A page that will never load runs nothing; one on its way runs the script once it is
+        // there, after what was given before it.
+        if (loading_ || loadPending_ || awaitingShow_ || ready_) pending_.push_back({nullptr, script, std::move(after)});
         return;
     }
     const QPointer<QObject> guard(this);  // see pageLoaded()
@@ -425,7 +450,150 @@ void DhtmlEdit::runReporting(const QString& script, std::function<void(const QVa
 
 void DhtmlEdit::noteInput() { ++inputs_; }
 
+// ---- Input while the page is being built ---------------------------------------------------------
+
+bool isPageKey(const QKeyEvent* key) {
+    const Qt::KeyboardModifiers held = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (key->key() >= Qt::Key_F1 && key->key() <= Qt::Key_F35) return false;
+    if (!held) return true;
+    // AltGr gives characters as Ctrl and Alt together on some keyboards.
+    if (held == (Qt::ControlModifier | Qt::AltModifier) && !key->text().isEmpty() && key->text()[0].isPrint())
+        return true;
+    static const QKeySequence::StandardKey editing[] = {
+        QKeySequence::Undo, QKeySequence::Redo, QKeySequence::Cut, QKeySequence::Copy, QKeySequence::Paste,
+        QKeySequence::SelectAll, QKeySequence::Bold, QKeySequence::Italic, QKeySequence::Underline,
+        QKeySequence::DeleteStartOfWord, QKeySequence::DeleteEndOfWord, QKeySequence::MoveToNextWord,
+        QKeySequence::MoveToPreviousWord, QKeySequence::MoveToStartOfDocument, QKeySequence::MoveToEndOfDocument,
+        QKeySequence::SelectNextWord, QKeySequence::SelectPreviousWord, QKeySequence::SelectStartOfDocument,
+        QKeySequence::SelectEndOfDocument};
+    for (QKeySequence::StandardKey standard : editing)
+        if (key->matches(standard)) return true;
+    return false;
+}
+
+void DhtmlEdit::catchInput() {
+    keysMeantHere_ = true;
+    if (catcher_) return;
+    catcher_ = new EventWatcher(this);
+    catcher_->filter = [this](QObject* watched, QEvent* event) { return catchEvent(watched, event); };
+    qApp->installEventFilter(catcher_);
+}
+
+bool DhtmlEdit::inActiveWindow() const {
+    const QWidget* part = parentWidget();
+    while (part && !qobject_cast<const QMdiSubWindow*>(part)) part = part->parentWidget();
+    const auto* sub = qobject_cast<const QMdiSubWindow*>(part);
+    return isVisible() && (!sub || (sub->mdiArea() && sub->mdiArea()->activeSubWindow() == sub));
+}
+
+void DhtmlEdit::focusPage() {
+    if (!keysMeantHere_ || !inActiveWindow()) return;
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus || (focus != this && !isAncestorOf(focus))) setFocus();
+}
+
+bool DhtmlEdit::catchEvent(QObject* watched, QEvent* event) {
+    if (replaying_) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget) return false;
+    const bool here = widget == this || isAncestorOf(widget);
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonPress) {
+        // A click elsewhere gives the keys to what was clicked.
+        if (!here) keysMeantHere_ = false;
+        return false;
+    }
+    if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress && type != QEvent::KeyRelease &&
+        type != QEvent::InputMethod)
+        return false;
+    // The page cannot hold the focus before it is there: the view is shown a moment after the
+    // control, and the engine replaces the page's widget as the page loads. Keys meant for the
+    // page meanwhile reach whatever holds the focus in its window instead.
+    if (!here && !(keysMeantHere_ && widget->window() == window() && inActiveWindow())) return false;
+    if (type == QEvent::ShortcutOverride) {
+        if (!isPageKey(static_cast<QKeyEvent*>(event))) return false;
+        // Taken as a key of the page's own, so that it comes as a key press and is kept.
+        event->accept();
+        return true;
+    }
+    if (type == QEvent::KeyRelease) {
+        // A release whose press went elsewhere (the key that chose the view) is none of the page's.
+        const int code = static_cast<QKeyEvent*>(event)->key();
+        const bool pressed = std::any_of(pending_.begin(), pending_.end(), [code](const Pending& p) {
+            return p.input && p.input->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(p.input.get())->key() == code;
+        });
+        if (!pressed) return false;
+    }
+    pending_.push_back({std::unique_ptr<QEvent>(event->clone()), QString(), {}});
+    return true;
+}
+
+void DhtmlEdit::replayPending() {
+    if (!ready_) return;
+    const QPointer<DhtmlEdit> self(this);
+    // Holds back what is not to go yet, looking again shortly; a page that never gets there
+    // (a key the engine swallowed, a page that takes no text) is not waited for long.
+    auto holdBack = [this](bool notYet) {
+        if (!notYet) return false;
+        if (!keyGate_->isActive()) {
+            keyGate_->start();
+            gateSince_.start();
+        }
+        return gateSince_.elapsed() < kGateMs;
+    };
+    bool keysGo = false;
+    while (self && ready_ && !pending_.empty()) {
+        Pending& next = pending_.front();
+        if (next.input) {
+            // The page is given the focus as it loads, and its widget takes text a moment after
+            // the page has the caret; a key that comes sooner is lost.
+            QWidget* taker = view()->focusProxy();
+            const bool takesText = pageFocused_ && taker && taker->inputMethodQuery(Qt::ImEnabled).toBool();
+            if (!keysGo && holdBack(keysMeantHere_ && !takesText)) return;
+            keysGo = true;
+            keyGate_->stop();
+            const std::unique_ptr<QEvent> input = std::move(next.input);
+            pending_.pop_front();
+            replay(input.get());
+            continue;
+        }
+        // Keys and scripts reach the page by different ways: a script sent at once could
+        // overtake the keys just played.
+        if (holdBack(pageKeys_ < keysSent_)) return;
+        keyGate_->stop();
+        Pending script = std::move(next);
+        pending_.pop_front();
+        draining_ = true;
+        runReporting(script.script, std::move(script.after));
+        draining_ = false;
+    }
+    if (self && ready_ && pending_.empty() && catcher_) {
+        keysMeantHere_ = false;
+        qApp->removeEventFilter(catcher_);
+        catcher_->deleteLater();
+        catcher_ = nullptr;
+    }
+}
+
+void DhtmlEdit::replay(QEvent* input) {
+    // As the window system gives a key: the shortcut question first (the engine answers its
+    // editing keys there), then the key itself, to the widget that takes the page's input.
+    QWidget* target = view()->focusProxy() ? view()->focusProxy() : view();
+    replaying_ = true;
+    if (input->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<const QKeyEvent*>(input);
+        QKeyEvent shortcut(QEvent::ShortcutOverride, key->key(), key->modifiers(), key->nativeScanCode(),
+                           key->nativeVirtualKey(), key->nativeModifiers(), key->text(), key->isAutoRepeat(),
+                           key->count());
+        QCoreApplication::sendEvent(target, &shortcut);
+    }
+    QCoreApplication::sendEvent(target, input);
+    replaying_ = false;
+}
+
 bool DhtmlEdit::isCurrent() const {
+    // Keys kept while the page was being built are not in it yet.
+    if (std::any_of(pending_.begin(), pending_.end(), [](const Pending& p) { return p.input != nullptr; })) return false;
     // Input sent since the HTML was read, or a change the page reported since, makes it old.
     return !ready_ || readOnly_ || (htmlInputs_ == inputs_ && pageChanges_ <= htmlChanges_);
 }

@@ -14,10 +14,14 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <deque>
 #include <functional>
+#include <memory>
 
 #include "platform/webviews.h"
 
+class QEvent;
+class QKeyEvent;
 class QMenu;
 class QTimer;
 class QWebChannel;
@@ -89,7 +93,13 @@ enum CommandOption : int {
 // Load errors of DocumentHTML.
 constexpr int kDesignErrorFrameset = int(0x80100001);
 
+// Keys the page takes, rather than a command of the program's: typing, moving and the engine's
+// editing keys. Those typed while the page is being built are kept for it; any other key with
+// Ctrl or Alt reaches the program's own shortcuts (Save, a menu) as usual.
+bool isPageKey(const QKeyEvent* key);
+
 class DesignBridge;
+class EventWatcher;
 
 class DhtmlEdit : public LazyWebView {
     Q_OBJECT
@@ -144,6 +154,8 @@ public:
     // The page has loaded and can be edited (or shown, for a page that cannot be edited).
     bool isReady() const { return ready_; }
     // The HTML held was read after the last input and command: nothing the user did is missing.
+    // Keys typed while the page is being built are kept and go into it, in order, once it is
+    // ready; until then it is not current.
     bool isCurrent() const;
     // Asks the page for its HTML as it stands; `becameCurrent` follows, or `notCurrent` when
     // the page has not answered within `timeoutMs` (or has not loaded).
@@ -186,6 +198,17 @@ private:
     // Runs a script of the page's own world; its result comes back as a report. Before the
     // page is ready, scripts wait their turn.
     void runReporting(const QString& script, std::function<void(const QVariantMap&)> after = {});
+    // Keys typed while the page is being built: caught on their way to the page and kept.
+    void catchInput();
+    bool catchEvent(QObject* watched, QEvent* event);
+    // Gives the page the focus it could not take while it was built, unless the user has given
+    // it to something else since.
+    void focusPage();
+    // Shown, and in the document window the user works in.
+    bool inActiveWindow() const;
+    // Plays what was kept into the page, scripts in their place among the keys.
+    void replayPending();
+    void replay(QEvent* input);
     void noteInput();
     void sendFlush();
     void flushTimedOut();
@@ -220,7 +243,25 @@ private:
     bool dirty_ = false;
     bool holding_ = false;
     QList<QPair<QVariant, std::function<void(const QVariantMap&)>>> held_;
-    QList<QPair<QString, std::function<void(const QVariantMap&)>>> queued_;
+    // What waits for the page to be ready, in the order it came: input the user gave it, and
+    // scripts (commands) the control ran.
+    struct Pending {
+        std::unique_ptr<QEvent> input;
+        QString script;
+        std::function<void(const QVariantMap&)> after;
+    };
+    std::deque<Pending> pending_;
+    EventWatcher* catcher_ = nullptr;  // on the application while input is caught
+    bool replaying_ = false;
+    bool keysMeantHere_ = false;  // the page was being built where the user was typing
+    bool draining_ = false;
+    // Keys wait for the page to take text, and a script for the keys played before it to reach
+    // the page (they travel another way); neither waits longer than kGateMs.
+    QTimer* keyGate_ = nullptr;
+    QElapsedTimer gateSince_;
+    static constexpr int kGateMs = 5000;
+    quint64 pageKeys_ = 0;  // the keys the page has counted, as it last reported
+    bool pageFocused_ = false;
     // Input and commands sent to the page, and the keys among them; the page counts the keys it
     // received, so a report that has seen fewer keys than were sent is not current.
     quint64 inputs_ = 0;

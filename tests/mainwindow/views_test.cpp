@@ -21,6 +21,7 @@
 #include "documents/docstate.h"
 #include "documents/inserthtml.h"
 #include "designwait.h"
+#include "mainwindow/shutdown.h"
 #include "mainwindow_fixture.h"
 #include "platform/designfont.h"
 #include "tagdialogs/frmColor.h"
@@ -118,6 +119,13 @@ protected:
     static void typeInDesign(DocumentWindow* doc, const QString& text) {
         js(doc->dhtm->view(), QString("document.execCommand('insertText', false, '%1')").arg(text));
         EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains(text); }, kWait));
+    }
+
+    // Keys go where a person's would only in the active window.
+    static void activateMainWindow() {
+        mainWindow->activateWindow();
+        QApplication::setActiveWindow(mainWindow);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(mainWindow));
     }
 
     // The widget the design view takes the user's keys and clicks through.
@@ -510,6 +518,69 @@ TEST_F(ViewsTest, KeysAndClicksInDesignReachTheSavedFileAndNothingElseChanges) {
     EXPECT_EQ(readFile(pagePath).toStdString(), expected.toStdString());
 }
 
+TEST_F(ViewsTest, KeysTypedWhileDesignIsBeingBuiltLandInOrderEvenWhenTheUserLeavesAtOnce) {
+    const QString path = writeFile("site/keys.htm", "<p>Menu</p>\r\n<p>Drinks</p>\r\n");
+    mainWindow->openFile(path);
+    DocumentWindow* doc = activeDocument();
+    activateMainWindow();
+    // View > Design, and typing on at once: a word with a slip mended, bold from the keyboard, a
+    // new paragraph. The caret starts at the page's first word.
+    auto typeStraightAfterDesign = [&] {
+        mainWindow->mnuViewDesign->trigger();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return doc->mode == 2; }, kWait));
+        ASSERT_FALSE(doc->dhtm->isReady()) << "the keys must come while the page is being built";
+        QWidget* keys = QApplication::focusWidget();
+        ASSERT_NE(keys, nullptr);
+        QTest::keyClicks(keys, "Hot");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+        QTest::keyClicks(QApplication::focusWidget(), "P");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_B, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), "X");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    };
+
+    // Left again before the page was ready: the keys still reach the page, and from it the source.
+    typeStraightAfterDesign();
+    mainWindow->mnuViewEdit_Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return doc->mode == 0; }, kWait));
+    EXPECT_FALSE(doc->fileSaved);
+    mainWindow->mnuFileSave_Click();
+    ASSERT_TRUE(doc->fileSaved);
+    EXPECT_EQ(readFile(path).toStdString(), "<p>HoP<b>X</b></p><p>Menu</p>\r\n<p>Drinks</p>\r\n");
+
+    // Staying in Design, they land as typed, and the keys after them too.
+    typeStraightAfterDesign();
+    ASSERT_TRUE(waitDesignReady(*doc->dhtm, kWait));
+    QTest::keyClicks(QApplication::focusWidget(), "Y");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("<p>HoP<b>X</b></p><p>Y"); }, kWait))
+        << doc->dhtm->DocumentHTML().toStdString();
+    view(doc, 0);
+    mainWindow->mnuFileSave_Click();
+    ASSERT_TRUE(doc->fileSaved);
+    EXPECT_EQ(readFile(path).toStdString(), "<p>HoP<b>X</b></p><p>YHoP<b>X</b></p><p>Menu</p>\r\n<p>Drinks</p>\r\n");
+}
+
+TEST_F(ViewsTest, KeysTypedBeforeTheDesignViewIsEvenBuiltGoToThePageNotToTheSource) {
+    const QString path = writeFile("site/keys.htm", "<p>Menu</p>\r\n<p>Drinks</p>\r\n");
+    mainWindow->openFile(path);
+    DocumentWindow* doc = activeDocument();
+    activateMainWindow();
+    // The window system may hand over keys typed straight after View > Design before the view is
+    // built, while the source still has the focus.
+    mainWindow->mnuViewDesign->trigger();
+    ASSERT_EQ(doc->mode, 0);
+    QTest::keyClicks(QApplication::focusWidget(), "Hot");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_B, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), "X");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return doc->mode == 2; }, kWait));
+    ASSERT_TRUE(waitDesignReady(*doc->dhtm, kWait));
+    view(doc, 0);
+    mainWindow->mnuFileSave_Click();
+    ASSERT_TRUE(doc->fileSaved);
+    EXPECT_EQ(readFile(path).toStdString(), "<p>Hot<b>X</b></p><p>Menu</p>\r\n<p>Drinks</p>\r\n");
+}
+
 TEST_F(ViewsTest, LeavingDesignWaitsForASlowPageAndKeepsTheEditWhenItNeverAnswers) {
     DocumentWindow* doc = openPage();
     design(doc);
@@ -573,6 +644,133 @@ TEST_F(ViewsTest, ClosingRightAfterTypingInDesignAsksAboutWhatWasTyped) {
     doc->dhtm->holdReports(false);
     ASSERT_TRUE(QTest::qWaitFor([] { return Form::documentCount() == 0; }, kWait));
     EXPECT_TRUE(readFile(pagePath).contains("<p id=last>The endW</p>"));
+}
+
+// Commands that close a document in Design which has just been typed into: its page has not told
+// of the key yet, so the close waits for it, and the command goes on once the window has gone.
+TEST_F(ViewsTest, SaveAsOntoADocumentJustTypedIntoInDesignAsksThereThenWritesAndRenames) {
+    DocumentWindow* other = openPage();
+    design(other);
+    clickToLineEnd(other, "last");
+    ASSERT_TRUE(waitDesignCurrent(*other->dhtm, kWait));
+    newDocument();
+    DocumentWindow* doc = activeDocument();
+    QTest::keyClicks(doc->txtMain, "<p>mine</p>");
+    auto typeIntoOther = [&](const QString& keys) {
+        other->dhtm->holdReports(true);
+        QTest::keyClicks(designInput(other), keys);
+        QTimer::singleShot(100, other->dhtm, [dhtm = other->dhtm] { dhtm->holdReports(false); });
+    };
+
+    // Cancel in the other window's question stops the Save As: nothing written, nothing renamed.
+    typeIntoOther("W");
+    expectSave(pagePath);
+    expectMsgBox("Do you want to replace it?", vbYes);
+    expectMsgBox("Save changes to 'page.htm'?", vbCancel);
+    mainWindow->mnuFileSaveAs_Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return allAnswered(); }, kWait));
+    QTest::qWait(100);
+    EXPECT_EQ(readFile(pagePath), kPage);
+    EXPECT_EQ(Form::documentCount(), 2);
+    EXPECT_TRUE(doc->filePath.startsWith("Untitled"));
+    EXPECT_FALSE(doc->fileSaved);
+    EXPECT_FALSE(unloadCancelled);
+    EXPECT_EQ(other->mode, 2);
+    EXPECT_FALSE(other->fileSaved);
+    EXPECT_TRUE(currentHtml(*other->dhtm).contains("The endW"));
+
+    // No: the other window goes without saving, and the file holds the saving document's text.
+    typeIntoOther("V");
+    expectSave(pagePath);
+    expectMsgBox("Do you want to replace it?", vbYes);
+    expectMsgBox("Save changes to 'page.htm'?", vbNo);
+    mainWindow->mnuFileSaveAs_Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return doc->fileSaved; }, kWait));
+    EXPECT_EQ(readFile(pagePath), "<p>mine</p>");
+    EXPECT_EQ(Form::documentCount(), 1);
+    EXPECT_EQ(doc->filePath, pagePath);
+    EXPECT_EQ(doc->caption(), "page.htm");
+    EXPECT_EQ(mainWindow->tbsPop->tabText(mainWindow->documentTabIndex(doc)), "page.htm");
+}
+
+TEST_F(ViewsTest, TheFileListDeletesAFileJustTypedIntoInDesignOnceItsWindowHasClosed) {
+    DocumentWindow* doc = openPage();
+    design(doc);
+    clickToLineEnd(doc, "last");
+    ASSERT_TRUE(waitDesignCurrent(*doc->dhtm, kWait));
+    mainWindow->files->setPath(QFileInfo(pagePath).absolutePath());
+    mainWindow->populateFileList();
+    auto deleteAfterTyping = [&](const QString& keys, int answer) {
+        mainWindow->filList->selectOnly(mainWindow->filList->findText("page.htm"));
+        doc->dhtm->holdReports(true);
+        QTest::keyClicks(designInput(doc), keys);
+        expectMsgBox("Send '" + pagePath + "' to the recycle bin?", vbYes);
+        expectMsgBox("is currently in use.", vbYes);
+        expectMsgBox("Save changes to 'page.htm'?", answer);
+        mainWindow->mnuFileListDelete_Click();
+        QTimer::singleShot(100, doc->dhtm, [dhtm = doc->dhtm] { dhtm->holdReports(false); });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return allAnswered(); }, kWait));
+    };
+
+    // Kept open: the file stays.
+    deleteAfterTyping("W", vbCancel);
+    QTest::qWait(100);
+    EXPECT_EQ(Form::documentCount(), 1);
+    EXPECT_EQ(readFile(pagePath), kPage);
+
+    deleteAfterTyping("V", vbNo);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(pagePath); }, kWait));
+    EXPECT_EQ(Form::documentCount(), 0);
+    EXPECT_EQ(readFile(homeDir + ".local/share/Trash/files/page.htm"), kPage);
+    EXPECT_EQ(mainWindow->filList->findText("page.htm"), -1);
+}
+
+TEST_F(ViewsTest, ANewDocumentJustTypedIntoInDesignStaysWhenFilesOpenFromTheList) {
+    newDocument();
+    DocumentWindow* fresh = activeDocument();
+    ASSERT_EQ(fresh->filePath, "Untitled_0");
+    design(fresh);
+    QTest::mouseClick(designInput(fresh), Qt::LeftButton, {}, QPoint(20, 20));
+    ASSERT_TRUE(waitDesignCurrent(*fresh->dhtm, kWait));
+    fresh->dhtm->holdReports(true);
+    QTest::keyClicks(designInput(fresh), "notes");
+    ASSERT_TRUE(fresh->fileSaved) << "the page has not told of the keys yet";
+    mainWindow->files->setPath(QFileInfo(pagePath).absolutePath());
+    mainWindow->populateFileList();
+    mainWindow->filList->selectOnly(mainWindow->filList->findText("page.htm"));
+    mainWindow->mnuFileListOpen_Click();
+    QTimer::singleShot(100, fresh->dhtm, [dhtm = fresh->dhtm] { dhtm->holdReports(false); });
+    // It was typed into, so it is no untouched document to make way: no question, both open.
+    ASSERT_TRUE(QTest::qWaitFor([] { return Form::documentCount() == 2; }, kWait));
+    QTest::qWait(200);
+    EXPECT_EQ(Form::documentCount(), 2);
+    EXPECT_FALSE(fresh->fileSaved);
+    EXPECT_EQ(activeDocument()->filePath, pagePath);
+}
+
+TEST_F(ViewsTest, TheSessionEndHearsWhetherTheProgramEndsOnceADocumentInDesignHasToldItsTyping) {
+    DocumentWindow* doc = openPage();
+    design(doc);
+    clickToLineEnd(doc, "last");
+    ASSERT_TRUE(waitDesignCurrent(*doc->dhtm, kWait));
+    auto typeUntold = [&](const QString& keys) {
+        doc->dhtm->holdReports(true);
+        QTest::keyClicks(designInput(doc), keys);
+        QTimer::singleShot(100, doc->dhtm, [dhtm = doc->dhtm] { dhtm->holdReports(false); });
+    };
+
+    // Kept by the user: the session is told the program stays.
+    typeUntold("W");
+    expectMsgBox("Save changes to 'page.htm'?", vbCancel);
+    EXPECT_FALSE(closeForSession());
+    ASSERT_NE(mainWindow, nullptr);
+    EXPECT_EQ(Form::documentCount(), 1);
+
+    typeUntold("V");
+    expectMsgBox("Save changes to 'page.htm'?", vbYes);
+    EXPECT_TRUE(closeForSession());
+    EXPECT_EQ(mainWindow, nullptr);
+    EXPECT_TRUE(readFile(pagePath).contains("<p id=last>The endWV</p>"));
 }
 
 TEST_F(ViewsTest, ColourFontSizeAndBlockFromTheDesignToolbarsReachTheSavedFile) {
