@@ -7,8 +7,10 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
+#include "documents/designmerge.h"
 #include "platform/form.h"
 #include "platform/richtextbox.h"
 #include "platform/dhtmledit.h"
@@ -144,7 +146,12 @@ private:
     void deleteBrowseFiles();
     void designBecameCurrent();
     void designNotCurrent();
+    // Finds, off the user's thread, where the source and the design view's page read alike, so
+    // that the write-back reads no more of them than lies around the change.
+    void alignDesign();
     QList<std::function<void()>> designWaiters_;
+    std::shared_ptr<const DesignAlignment> designAlignment_;
+    quint64 alignmentId_ = 0;
     // The context menu's groups, between showing it and the user's choice.
     bool menuHasPositioning_ = false;
     bool menuHasTable_ = false;
