@@ -1,9 +1,9 @@
 // The document's Edit, Browse and Design views: switching between them, keeping the source and
 // the design view in step, the browse view's preview copies, the design view's context menu and
 // its report of the formatting at the selection.
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
-#include <QApplication>
 #include <QPointer>
 #include <QThreadPool>
 #include <QTimer>
