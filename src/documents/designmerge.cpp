@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
+#include <climits>
+#include <cstring>
 #include <deque>
 
 #include "documents/htmltokens.h"
@@ -37,6 +39,28 @@ constexpr int kDeepestNesting = 512;
 bool collapsible(QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f'; }
 
 bool isText(const HtmlToken& t) { return t.kind == HtmlToken::Text; }
+
+// How many characters two texts share at their start, and at their end: compared a block at a
+// time, as these pages run to megabytes and differ in a few places.
+int commonPrefix(QStringView a, QStringView b) {
+    constexpr qsizetype kBlock = 256;
+    const qsizetype n = std::min(a.size(), b.size());
+    qsizetype i = 0;
+    while (i + kBlock <= n && std::memcmp(a.data() + i, b.data() + i, kBlock * sizeof(QChar)) == 0) i += kBlock;
+    while (i < n && a[i] == b[i]) ++i;
+    return int(i);
+}
+
+int commonSuffix(QStringView a, QStringView b) {
+    constexpr qsizetype kBlock = 256;
+    const qsizetype n = std::min(a.size(), b.size());
+    const QChar* ae = a.data() + a.size();
+    const QChar* be = b.data() + b.size();
+    qsizetype i = 0;
+    while (i + kBlock <= n && std::memcmp(ae - i - kBlock, be - i - kBlock, kBlock * sizeof(QChar)) == 0) i += kBlock;
+    while (i < n && ae[-1 - i] == be[-1 - i]) ++i;
+    return int(i);
+}
 
 // The first token that ends after `offset` (the one holding it, or the next).
 int tokenAt(const Tokens& tokens, int offset) {
@@ -262,7 +286,7 @@ std::vector<int> matchSource(const Tokens& loaded, const Tokens& source) {
 // some again.
 class StepReader {
 public:
-    explicit StepReader(QStringView text) : stream_(text) {}
+    StepReader(QStringView text, int from, bool pre) : stream_(text, from, pre) {}
     bool next(HtmlToken& t) {
         for (;;) {
             if (!again_.empty()) {
@@ -284,27 +308,41 @@ private:
     std::deque<HtmlToken> again_;
 };
 
-// The source and the engine's page read in step: where they last agree some way before `from`
-// (an offset of the engine's page) and first agree again some way after `to`. Only that stretch
-// needs comparing in detail, and nothing of either page is kept. False when the two drift so far
-// apart that they are not found in step again nearby.
-bool stepWindow(QStringView source, QStringView loaded, int from, int to, Window& w) {
-    constexpr int kMargin = 512;  // characters of the engine's page kept on each side
+using AlignPoint = DesignAlignment::Point;
+
+constexpr int kMargin = 512;  // characters of the engine's page kept on each side of a change
+
+// The source and the engine's page read in step from `start` (a place where they read alike):
+// where they last agree some way before `from` (an offset of the engine's page) and first agree
+// again some way after `to`. Only that stretch needs comparing in detail, and nothing of either
+// page is kept. False when the two drift so far apart that they are not found in step again
+// nearby. `points`, when given, receives a tag where they agree every `spacing` characters of
+// the engine's page, as far as they are read.
+bool stepWindow(QStringView source, QStringView loaded, int from, int to, Window& w, const AlignPoint& start = {},
+                std::vector<AlignPoint>* points = nullptr, int spacing = 0) {
     constexpr int kAhead = 256;   // tokens read ahead to find the pages in step again
     constexpr int kSteady = 4;    // tokens alike in a row that count as in step
-    StepReader s(source);
-    StepReader l(loaded);
-    w = Window{0, int(source.size()), 0, int(loaded.size())};
+    StepReader s(source, start.s, start.sPre);
+    StepReader l(loaded, start.l, start.lPre);
+    w = Window{start.s, int(source.size()), start.l, int(loaded.size()), start.sPre, start.lPre};
     HtmlToken st;
     HtmlToken lt;
     bool haveS = s.next(st);
     bool haveL = l.next(lt);
     bool past = false;
     int alike = 0;
+    int nextPoint = start.l + spacing;
     while (haveS && haveL) {
         if (st.key == lt.key) {
-            if (!past && lt.begin <= from - kMargin && !(lt.flags & HtmlToken::Raw) && !(st.flags & HtmlToken::Raw))
+            const bool raw = (lt.flags | st.flags) & HtmlToken::Raw;
+            if (!past && lt.begin <= from - kMargin && !raw)
                 w = Window{st.begin, w.s1, lt.begin, w.l1, bool(st.flags & HtmlToken::Pre), bool(lt.flags & HtmlToken::Pre)};
+            // A tag, not text: how text reads can depend on what came before it (the line break
+            // that opens a <pre>), and reading starts afresh at a point.
+            if (points && lt.begin >= nextPoint && !raw && !isText(lt)) {
+                points->push_back({st.begin, lt.begin, bool(st.flags & HtmlToken::Pre), bool(lt.flags & HtmlToken::Pre)});
+                nextPoint = lt.begin + spacing;
+            }
             if (!past && lt.begin >= to + kMargin) past = true;
             if (past && ++alike >= kSteady) {
                 w.s1 = st.end;
@@ -650,18 +688,38 @@ PageCharset pageCharset(const QString& source, const TextFormat& format) {
     return PageCharset::Ascii;
 }
 
-QString designedSource(const QString& source, const QString& loaded, const QString& edited, PageCharset charset) {
-    if (loaded == edited) return source;
+DesignAlignment::DesignAlignment(const QString& source, const QString& loaded) : source_(source), loaded_(loaded) {
+    // A point every few thousand characters: the write-back then reads about that much before
+    // a change, a small part of what it compares in detail anyway.
+    constexpr int kSpacing = 4096;
+    Window w;
+    stepWindow(source, loaded, INT_MAX - kMargin, INT_MAX - kMargin, w, {}, &points_, kSpacing);
+}
+
+bool DesignAlignment::fits(const QString& source, const QString& loaded) const {
+    auto same = [](const QString& a, const QString& b) { return a.isSharedWith(b) || a == b; };
+    return !points_.empty() && same(loaded_, loaded) && same(source_, source);
+}
+
+DesignAlignment::Point DesignAlignment::before(int offset) const {
+    const auto it = std::upper_bound(points_.cbegin(), points_.cend(), offset,
+                                     [](int value, const Point& p) { return value < p.l; });
+    return it == points_.cbegin() ? Point{} : *(it - 1);
+}
+
+QString designedSource(const QString& source, const QString& loaded, const QString& edited, PageCharset charset,
+                       const DesignAlignment* alignment) {
     const int nL = int(loaded.size());
     const int nE = int(edited.size());
-    const int p = int(std::mismatch(loaded.cbegin(), loaded.cend(), edited.cbegin(), edited.cend()).first - loaded.cbegin());
-    int q = 0;
-    while (q < nL - p && q < nE - p && loaded[nL - 1 - q] == edited[nE - 1 - q]) ++q;
+    const int p = commonPrefix(loaded, edited);
+    if (p == nL && p == nE) return source;
+    const int q = commonSuffix(QStringView(loaded).mid(p), QStringView(edited).mid(p));
 
     // Only the stretch around the changes is compared in detail; when the source and the
     // engine's page cannot be read in step, the whole of them.
     Window w;
-    if (!stepWindow(source, loaded, p, nL - q, w)) w = Window{0, int(source.size()), 0, nL};
+    const AlignPoint start = alignment && alignment->fits(source, loaded) ? alignment->before(p - kMargin) : AlignPoint{};
+    if (!stepWindow(source, loaded, p, nL - q, w, start)) w = Window{0, int(source.size()), 0, nL};
     const Tokens lt = tokenizeHtml(loaded, w.l0, w.l1, w.lPre);
     Tokens et;
     QVector<Change> changes = engineChanges(loaded, lt, edited, p, q, et);

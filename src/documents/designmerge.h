@@ -6,6 +6,7 @@
 // character, the page before is matched to the source the same way, and only the characters the
 // edit changed are written into the source.
 #include <QString>
+#include <vector>
 
 #include "platform/textfile.h"
 
@@ -23,13 +24,40 @@ enum class PageCharset {
 // encoding, so it keeps to ASCII.
 PageCharset pageCharset(const QString& source, const TextFormat& format);
 
+// Places spread over the page where the source and the engine's page as it loaded it read
+// alike: a write-back starts reading the two at the last one before the change instead of at
+// the top, so its cost follows the change rather than the page. Making one reads both pages
+// whole, once per page loaded into the design view; it may be made on another thread.
+class DesignAlignment {
+public:
+    struct Point {
+        int s = 0;  // in the source
+        int l = 0;  // in the engine's page
+        bool sPre = false;
+        bool lPre = false;
+    };
+    DesignAlignment() = default;
+    DesignAlignment(const QString& source, const QString& loaded);
+    // It was made for this source and this engine page.
+    bool fits(const QString& source, const QString& loaded) const;
+    // The last place at or before `offset` of the engine's page; the top when there is none.
+    Point before(int offset) const;
+    int size() const { return int(points_.size()); }
+
+private:
+    QString source_;
+    QString loaded_;
+    std::vector<Point> points_;
+};
+
 // `source` with the changes that turned `loaded` (the engine's HTML right after loading the
 // source) into `edited` (its HTML now). Every character outside the changed stretches keeps its
 // bytes; new line breaks are CR LF. Within a change the engine's spelling of tags is taken; text
 // keeps the source's entities, a typed space is a plain one wherever a plain one shows the same,
 // and characters `charset` cannot hold become references.
+// `alignment`, when it fits `source` and `loaded`, spares reading them from the top.
 QString designedSource(const QString& source, const QString& loaded, const QString& edited,
-                       PageCharset charset = PageCharset::Unicode);
+                       PageCharset charset = PageCharset::Unicode, const DesignAlignment* alignment = nullptr);
 
 // Why the design view cannot edit the page without rewriting part of it, or "" when it can: the
 // engine keeps elements only so many levels deep and moves deeper ones up.

@@ -1,9 +1,12 @@
 // The document's Edit, Browse and Design views: switching between them, keeping the source and
 // the design view in step, the browse view's preview copies, the design view's context menu and
 // its report of the formatting at the selection.
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QPointer>
+#include <QThreadPool>
+#include <QTimer>
 
 #include "documents/colorcoding.h"
 #include "documents/colorops.h"
@@ -54,6 +57,7 @@ void DocumentWindow::connectViews() {
     connect(dhtm, &DhtmlEdit::DisplayChanged, this, &DocumentWindow::dhtm_DisplayChanged);
     connect(dhtm, &DhtmlEdit::becameCurrent, this, &DocumentWindow::designBecameCurrent);
     connect(dhtm, &DhtmlEdit::notCurrent, this, &DocumentWindow::designNotCurrent);
+    connect(dhtm, &DhtmlEdit::documentLoaded, this, [this] { alignDesign(); });
     // A change in Design makes the document unsaved even while another document is active.
     connect(dhtm, &DhtmlEdit::dirtyChanged, this, [this](bool dirty) {
         if (dirty && mode == 2 && fileSaved) setFileSaved(this, false);
@@ -133,12 +137,36 @@ void DocumentWindow::designNotCurrent() {
 
 // ---- Source and design in step -------------------------------------------------------------------
 
+void DocumentWindow::alignDesign() {
+    designAlignment_.reset();
+    const quint64 id = ++alignmentId_;
+    if (!dhtm || !dhtm->isReady()) return;
+    const QPointer<DocumentWindow> self(this);
+    QThreadPool::globalInstance()->start([self, id, source = txtMain->text(), loaded = dhtm->loadedHTML()] {
+        auto made = std::make_shared<const DesignAlignment>(source, loaded);
+        QMetaObject::invokeMethod(
+            qApp,
+            [self, id, made] {
+                if (self && self->alignmentId_ == id && self->mode == 2) self->designAlignment_ = made;
+            },
+            Qt::QueuedConnection);
+    });
+}
+
 bool DocumentWindow::applyDesignToSource() {
     if (!dhtm) return false;
     const QString source = txtMain->text();
-    const QString designed = stripGeneratorMeta(
-        designedSource(source, dhtm->loadedHTML(), dhtm->DocumentHTML(), pageCharset(source, txtMain->textFormat())));
+    const QString designed = stripGeneratorMeta(designedSource(source, dhtm->loadedHTML(), dhtm->DocumentHTML(),
+                                                               pageCharset(source, txtMain->textFormat()),
+                                                               designAlignment_.get()));
     dhtm->markClean();
+    // Later changes are counted from the page as it is now, against the source as it will be;
+    // a document that stays in Design (it was saved there) has the two aligned again.
+    alignmentId_++;
+    designAlignment_.reset();
+    QTimer::singleShot(0, this, [self = QPointer<DocumentWindow>(this)] {
+        if (self && self->mode == 2) self->alignDesign();
+    });
     if (designed == source) return false;
 
     // Only the stretch that differs is replaced: one undo step that is as small as the change.
@@ -200,6 +228,8 @@ void DocumentWindow::switchToEdit() {
     if (mode == 2) {
         dhtmDocPath.clear();
         if (dhtm->IsDirty()) applyDesignToSource();
+        ++alignmentId_;
+        designAlignment_.reset();
     } else if (mode == 1) {
         deleteBrowseFiles();
     }
@@ -217,6 +247,8 @@ void DocumentWindow::switchToBrowse() {
     if (mode == 2) {
         dhtmDocPath.clear();
         if (dhtm->IsDirty()) applyDesignToSource();
+        ++alignmentId_;
+        designAlignment_.reset();
     }
     webBrowser->show();
     lstTip->hide();

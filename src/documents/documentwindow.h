@@ -8,8 +8,10 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
+#include "documents/designmerge.h"
 #include "platform/form.h"
 #include "platform/richtextbox.h"
 #include "platform/dhtmledit.h"
@@ -156,6 +158,11 @@ private:
         std::function<void()> otherwise;
     };
     QList<DesignWaiter> designWaiters_;
+    // Finds, off the user's thread, where the source and the design view's page read alike, so
+    // that the write-back reads no more of them than lies around the change.
+    void alignDesign();
+    std::shared_ptr<const DesignAlignment> designAlignment_;
+    quint64 alignmentId_ = 0;
     // The context menu's groups, between showing it and the user's choice.
     bool menuHasPositioning_ = false;
     bool menuHasTable_ = false;

@@ -516,7 +516,8 @@ struct HtmlTokenStream::Reader : Tokenizer {
     using Tokenizer::Tokenizer;
 };
 
-HtmlTokenStream::HtmlTokenStream(QStringView html) : reader_(std::make_unique<Reader>(html, 0, -1, false)) {}
+HtmlTokenStream::HtmlTokenStream(QStringView html, int from, bool pre)
+    : reader_(std::make_unique<Reader>(html, from, -1, pre)) {}
 HtmlTokenStream::~HtmlTokenStream() = default;
 bool HtmlTokenStream::next(HtmlToken& token) { return reader_->next(token); }
 

@@ -32,10 +32,11 @@ using HtmlTokens = std::vector<HtmlToken>;
 // <pre>-like element. The tokens cover the range without gaps.
 HtmlTokens tokenizeHtml(QStringView html, int from = 0, int to = -1, bool pre = false);
 
-// The same tokens read one at a time from the start, keeping none.
+// The same tokens read one at a time, keeping none, from `from` (outside any tag; `pre` as for
+// tokenizeHtml) to the end.
 class HtmlTokenStream {
 public:
-    explicit HtmlTokenStream(QStringView html);
+    explicit HtmlTokenStream(QStringView html, int from = 0, bool pre = false);
     ~HtmlTokenStream();
     // The next token; false at the end.
     bool next(HtmlToken& token);

@@ -607,7 +607,9 @@ void DhtmlEdit::requestCurrent(int timeoutMs) {
         return;
     }
     if (!flushTimer_->isActive()) {
-        flushTimer_->start(timeoutMs);
+        // Each answer writes out and hands over the whole page: a long one takes seconds, more
+        // on a busy machine, and is not to be taken for a page that does not answer.
+        flushTimer_->start(timeoutMs + int(std::min<qsizetype>(html_.size() / 512, 120000)));
         flushAsked_.start();
     }
     lastFlushHtml_.clear();

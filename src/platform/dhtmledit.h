@@ -158,7 +158,8 @@ public:
     // ready; until then it is not current.
     bool isCurrent() const;
     // Asks the page for its HTML as it stands; `becameCurrent` follows, or `notCurrent` when
-    // the page has not answered within `timeoutMs` (or has not loaded).
+    // the page has not answered within `timeoutMs`, and two seconds more for each megabyte of
+    // the page (or has not loaded).
     void requestCurrent(int timeoutMs = kCurrentTimeoutMs);
     static inline int kCurrentTimeoutMs = 8000;
     // How long a loaded page waits for its pictures before it is shown without them.

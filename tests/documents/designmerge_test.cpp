@@ -308,5 +308,49 @@ TEST(DesignMergeTest, RandomPagesTakeEachInsertionExactlyWhereItWasMade) {
     EXPECT_GT(checks, 500);
 }
 
+// On a long page the write-back starts reading at the alignment's last point before the
+// change: whatever the change's place (before the first point, across points, in <pre>, in the
+// last stretch), it gives what reading the whole page gives; an alignment made for another
+// source or engine page is not used.
+TEST(DesignMergeTest, AnAlignedWriteBackGivesWhatTheWholeReadingGives) {
+    DhtmlEdit edit;
+    edit.resize(500, 400);
+    edit.show();
+    std::mt19937 random(1132);
+    QString source = "<html>\r\n<body>\r\n";
+    // Listings with markup in them: a point can fall inside <pre>, where every space shows.
+    while (source.size() < 120000)
+        source += randomPage(random) + "<pre>\r\n<b>int</b> main() {\r\n  return  a  <  b;  <i>// why</i>\r\n}\r\n</pre>\r\n";
+    source += "</body>\r\n</html>\r\n";
+    edit.setDocumentHTML(source);
+    ASSERT_TRUE(test::waitDesignReady(edit));
+    const QString loaded = edit.loadedHTML();
+    const DesignAlignment alignment(source, loaded);
+    ASSERT_GT(alignment.size(), 10);
+    const QVector<int> places = textPlaces(loaded);
+    // As after a save in Design: the engine's page the points were found on has text in front.
+    const DesignAlignment other(source, loaded.left(places[0]) + QString(3000, 'W') + loaded.mid(places[0]));
+    int checks = 0;
+    for (int k = 0; k < 120; ++k) {
+        const int at = places[int(random() % places.size())];
+        QString typed = loaded.left(at) + "X" + loaded.mid(at);
+        // Now and then a second edit a few points further on, or one that takes text away.
+        if (k % 3 == 1) {
+            const int second = places[int(random() % places.size())];
+            if (second > at) typed.insert(second + 1, "Y z");
+        } else if (k % 3 == 2 && at + 40 < typed.size()) {
+            typed.remove(at + 1, int(random() % 30));
+        }
+        const QString whole = designedSource(source, loaded, typed);
+        ASSERT_EQ(designedSource(source, loaded, typed, PageCharset::Unicode, &alignment).toStdString(),
+                  whole.toStdString())
+            << "typed at " << at;
+        ASSERT_EQ(designedSource(source, loaded, typed, PageCharset::Unicode, &other).toStdString(),
+                  whole.toStdString());
+        ++checks;
+    }
+    EXPECT_EQ(checks, 120);
+}
+
 }  // namespace
 }  // namespace kavrin

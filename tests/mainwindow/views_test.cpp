@@ -628,6 +628,34 @@ TEST_F(ViewsTest, LeavingDesignWaitsForASlowPageAndKeepsTheEditWhenItNeverAnswer
     EXPECT_TRUE(doc->txtMain->text().contains("<p id=last>The endABCD</p>"));
 }
 
+// A long page takes a while to write out its text; its answer is waited for, not taken for
+// one that never comes.
+TEST_F(ViewsTest, LeavingDesignOfALongPageWaitsForItsSlowAnswer) {
+    QByteArray page = "<html><body>\r\n<p id=first>Start</p>\r\n";
+    while (page.size() < 2 * 1024 * 1024) page += "<h2>Using the stream</h2>\r\n<p>Call deflate() while avail_in > 0\r\n";
+    page += "</body></html>\r\n";
+    mainWindow->openFile(writeFile("site/long.htm", page));
+    DocumentWindow* doc = activeDocument();
+    ASSERT_NE(doc, nullptr);
+    // A long page loads slowly while other suites run.
+    doc->tbsMain->setCurrentIndex(2);
+    ASSERT_TRUE(waitDesignReady(*doc->dhtm, 6 * kWait));
+    clickToLineEnd(doc, "first");
+    ASSERT_TRUE(waitDesignCurrent(*doc->dhtm, 6 * kWait));
+    const int timeout = DhtmlEdit::kCurrentTimeoutMs;
+    DhtmlEdit::kCurrentTimeoutMs = 1000;
+    doc->dhtm->holdReports(true);
+    QTest::keyClicks(designInput(doc), "Q");
+    doc->tbsMain->setCurrentIndex(0);
+    // Well past the time a short page is given, the answer comes.
+    QTest::qWait(1800);
+    EXPECT_EQ(doc->mode, 2);
+    doc->dhtm->holdReports(false);
+    DhtmlEdit::kCurrentTimeoutMs = timeout;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return doc->mode == 0; }, 6 * kWait));
+    EXPECT_EQ(doc->txtMain->text().toUtf8(), QByteArray(page).replace("<p id=first>Start</p>", "<p id=first>StartQ</p>"));
+}
+
 TEST_F(ViewsTest, ClosingRightAfterTypingInDesignAsksAboutWhatWasTyped) {
     DocumentWindow* doc = openPage();
     design(doc);
