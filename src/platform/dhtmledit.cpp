@@ -494,18 +494,20 @@ void DhtmlEdit::focusPage() {
 
 bool DhtmlEdit::catchEvent(QObject* watched, QEvent* event) {
     if (replaying_) return false;
+    // The type first: every event of the program passes here, some to objects still being made
+    // or taken apart, which must not be asked what they are.
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::ShortcutOverride && type != QEvent::KeyPress &&
+        type != QEvent::KeyRelease && type != QEvent::InputMethod)
+        return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget) return false;
     const bool here = widget == this || isAncestorOf(widget);
-    const QEvent::Type type = event->type();
     if (type == QEvent::MouseButtonPress) {
         // A click elsewhere gives the keys to what was clicked.
         if (!here) keysMeantHere_ = false;
         return false;
     }
-    if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress && type != QEvent::KeyRelease &&
-        type != QEvent::InputMethod)
-        return false;
     // The page cannot hold the focus before it is there: the view is shown a moment after the
     // control, and the engine replaces the page's widget as the page loads. Keys meant for the
     // page meanwhile reach whatever holds the focus in its window instead.
