@@ -318,13 +318,12 @@ void mdiMain::mnuViewDesign_Click() {
         auto kept = std::make_shared<std::vector<std::unique_ptr<QEvent>>>();
         auto* keeper = new EventWatcher(this);
         keeper->filter = [kept](QObject* watched, QEvent* event) {
-            // The type first: objects still being made or taken apart pass here too.
             const QEvent::Type type = event->type();
             if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress && type != QEvent::KeyRelease)
                 return false;
             // Taken at the window as well: the closed menu's window drops what it is handed. A
             // message the switch shows (a page refused) answers its own keys.
-            if (!watched->isWidgetType() && !watched->isWindowType()) return false;
+            if (!watchedWidget(watched) && !watchedWindow(watched)) return false;
             if (QApplication::activeModalWidget()) return false;
             if (event->type() == QEvent::ShortcutOverride) {
                 // The page's own keys (Ctrl+B) come as key presses, to be kept with the rest.

@@ -494,13 +494,12 @@ void DhtmlEdit::focusPage() {
 
 bool DhtmlEdit::catchEvent(QObject* watched, QEvent* event) {
     if (replaying_) return false;
-    // The type first: every event of the program passes here, some to objects still being made
-    // or taken apart, which must not be asked what they are.
+    // The type first: every event of the program passes here.
     const QEvent::Type type = event->type();
     if (type != QEvent::MouseButtonPress && type != QEvent::ShortcutOverride && type != QEvent::KeyPress &&
         type != QEvent::KeyRelease && type != QEvent::InputMethod)
         return false;
-    auto* widget = qobject_cast<QWidget*>(watched);
+    QWidget* widget = watchedWidget(watched);
     if (!widget) return false;
     const bool here = widget == this || isAncestorOf(widget);
     if (type == QEvent::MouseButtonPress) {

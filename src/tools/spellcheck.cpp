@@ -15,6 +15,7 @@
 #include "documents/globals.h"
 #include "documents/progress.h"
 #include "mainwindow/mdiMain.h"
+#include "platform/eventwatcher.h"
 #include "platform/msgbox.h"
 #include "platform/screen.h"
 #include "tools/frmSpell.h"
@@ -39,7 +40,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::MouseButtonPress || !spellCheckRunning) return false;
-        auto* w = qobject_cast<QWidget*>(watched);
+        QWidget* w = watchedWidget(watched);
         for (const QPointer<QWidget>& pane : panes) {
             if (pane && w && (w == pane || pane->isAncestorOf(w))) {
                 focusSpellDialog();

@@ -12,6 +12,7 @@
 #include <QScreen>
 
 #include "documents/colorops.h"
+#include "platform/eventwatcher.h"
 #include "platform/msgbox.h"
 
 namespace kavrin {
@@ -31,11 +32,11 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress) return false;
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (!widget || !widget->window()->property(kToolWindow).toBool()) return false;
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) != Qt::AltModifier)
             return false;
+        QWidget* widget = watchedWidget(watched);
+        if (!widget || !widget->window()->property(kToolWindow).toBool()) return false;
         QAbstractButton* button = buttonFor(widget->window(), key->key());
         if (!button) return false;
         // Taking the override keeps the key from every shortcut; the key itself then presses.
