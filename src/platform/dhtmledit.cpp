@@ -632,9 +632,11 @@ void DhtmlEdit::takeFlush(const QVariantMap& map) {
     const quint64 keys = quint64(map.value(QStringLiteral("keys")).toDouble());
     // Keys and scripts reach the page by different ways, so a key sent before the question can
     // still be on its way: the answer counts only once the page has seen every key sent. A key
-    // the engine swallowed would never be counted; answers alike over half a second settle that,
-    // long after any key still on its way would have arrived.
-    const bool settled = keys >= keysSent_ || (flushAsked_.elapsed() >= 500 && html == lastFlushHtml_);
+    // the engine swallowed would never be counted; answers alike over two seconds settle that.
+    // Half a second was not enough on a busy machine: a key still on its way was taken for
+    // swallowed, the page for unchanged, and its window closed without asking.
+    constexpr qint64 kKeyOnItsWayMs = 2000;
+    const bool settled = keys >= keysSent_ || (flushAsked_.elapsed() >= kKeyOnItsWayMs && html == lastFlushHtml_);
     if (flushInputs_ != inputs_ || !settled) {
         lastFlushHtml_ = html;
         if (!flushTimer_->isActive()) {

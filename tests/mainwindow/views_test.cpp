@@ -743,7 +743,7 @@ TEST_F(ViewsTest, TheFileListDeletesAFileJustTypedIntoInDesignOnceItsWindowHasCl
     // Kept open: the file stays.
     deleteAfterTyping("W", vbCancel);
     QTest::qWait(100);
-    EXPECT_EQ(Form::documentCount(), 1);
+    ASSERT_EQ(Form::documentCount(), 1);
     EXPECT_EQ(readFile(pagePath), kPage);
 
     deleteAfterTyping("V", vbNo);
