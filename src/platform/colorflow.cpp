@@ -19,7 +19,7 @@
 #include <cmath>
 #include <vector>
 
-#include "platform/linepieces.h"
+#include "platform/linechunks.h"
 
 namespace kavrin {
 

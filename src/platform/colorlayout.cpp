@@ -5,7 +5,7 @@
 #include <QTextDocument>
 
 #include "platform/linegeometry.h"
-#include "platform/linepieces.h"
+#include "platform/linechunks.h"
 
 namespace kavrin {
 

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "platform/linepieces.h"
+#include "platform/linechunks.h"
 
 namespace kavrin {
 

@@ -21,7 +21,7 @@
 #include "platform/keycodes.h"
 #include "platform/rtf.h"
 #include "platform/colorstore.h"
-#include "platform/linepieces.h"
+#include "platform/linechunks.h"
 #include "platform/splittext.h"
 #include "platform/textcolors.h"
 #include "platform/textfile.h"

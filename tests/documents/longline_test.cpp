@@ -11,7 +11,7 @@
 #include "editing.h"
 #include "fixture.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/linepieces.h"
+#include "platform/linechunks.h"
 
 namespace kavrin::test {
 namespace {

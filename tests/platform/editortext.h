@@ -4,7 +4,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
-#include "platform/linepieces.h"
+#include "platform/linechunks.h"
 #include "platform/richtextbox.h"
 
 namespace kavrin::test {

@@ -1,4 +1,4 @@
-#include "platform/linepieces.h"
+#include "platform/linechunks.h"
 
 #include <QTextCursor>
 #include <QTextDocument>

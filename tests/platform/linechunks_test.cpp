@@ -11,7 +11,7 @@
 
 #include "editortext.h"
 #include "fixture.h"
-#include "platform/linepieces.h"
+#include "platform/linechunks.h"
 #include "platform/richtextbox.h"
 
 namespace kavrin::test {
