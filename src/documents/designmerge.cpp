@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstring>
 #include <deque>
+#include <functional>
 
 #include "documents/htmltokens.h"
 #include "documents/seqdiff.h"
@@ -120,11 +121,14 @@ void appendUnits(QStringView text, const HtmlToken& t, QVector<Unit>& units) {
 // comments, what comes first.
 enum class Neighbour { Text, Space, Boundary };
 
-Neighbour neighbour(QStringView text, int at, int step) {
+Neighbour neighbour(QStringView text, int at, int step, int* space = nullptr, bool emptyShows = true) {
     const int n = int(text.size());
     for (int i = at; i >= 0 && i < n;) {
         const QChar c = text[i];
-        if (collapsible(c)) return Neighbour::Space;
+        if (collapsible(c)) {
+            if (space) *space = i;
+            return Neighbour::Space;
+        }
         int tagBegin = -1;
         int tagEnd = -1;
         if (step > 0 && c == u'<') {
@@ -162,13 +166,13 @@ Neighbour neighbour(QStringView text, int at, int step) {
         // An inline element with nothing in it is there for what a style sheet shows in it (an
         // icon, an arrow): it counts as text.
         const bool closing = text[tagBegin + 1] == u'/';
-        if (step < 0 && closing && tagBegin > 0 && text[tagBegin - 1] == u'>') {
+        if (emptyShows && step < 0 && closing && tagBegin > 0 && text[tagBegin - 1] == u'>') {
             const qsizetype open = text.lastIndexOf(u'<', tagBegin - 1);
             if (open >= 0 && text.mid(open + 1).startsWith(name, Qt::CaseInsensitive) &&
                 !text[open + 1 + name.size()].isLetterOrNumber())
                 return Neighbour::Text;
         }
-        if (step > 0 && !closing && text.mid(tagEnd + 1).startsWith(u"</") &&
+        if (emptyShows && step > 0 && !closing && text.mid(tagEnd + 1).startsWith(u"</") &&
             text.mid(tagEnd + 3).startsWith(name, Qt::CaseInsensitive))
             return Neighbour::Text;
         i = step > 0 ? tagEnd + 1 : tagBegin - 1;
@@ -176,9 +180,18 @@ Neighbour neighbour(QStringView text, int at, int step) {
     return Neighbour::Boundary;
 }
 
-// A plain space at `at` shows as one space: text on both sides, no other space beside it.
-bool plainSpaceShows(QStringView text, int at) {
-    return neighbour(text, at - 1, -1) == Neighbour::Text && neighbour(text, at + 1, 1) == Neighbour::Text;
+bool spaceHidden(QStringView text, int at);
+
+// A plain space at `at` shows as one space: text on both sides, no other space beside it. Or a
+// space follows it that showed nothing before the edit (it stood at the start of a line), text
+// comes after that, and `hiddenBefore` says so of it: the two then show as the one space typed,
+// where a no-break one would show beside it as a second.
+bool plainSpaceShows(QStringView text, int at, const std::function<bool(int)>& hiddenBefore = {}) {
+    if (neighbour(text, at - 1, -1) != Neighbour::Text) return false;
+    int space = -1;
+    const Neighbour next = neighbour(text, at + 1, 1, &space);
+    if (next == Neighbour::Text) return true;
+    return next == Neighbour::Space && hiddenBefore && hiddenBefore(space) && !spaceHidden(text, at);
 }
 
 // The space, tab or line break at `at` of an engine page shows nothing: it follows a boundary or
@@ -574,7 +587,14 @@ QVector<Change> engineChanges(QStringView loaded, const Tokens& lt, QStringView 
             // Spaces out of sight are all that went: the engine dropped them beside what was
             // typed, and they stay in the source. What was typed goes before them when they end
             // a line, after them when they start one.
-            if (i0 < i1 && std::all_of(lu.cbegin() + i0, lu.cbegin() + i1, [](const Unit& u) { return u.key == kHiddenRunKey; }))
+            // So are spaces that show only for an empty element before them (an icon a style sheet
+            // draws) when they went and nothing came in their place: the engine takes such an
+            // element for nothing, and the spaces for the start of a line.
+            const auto outOfSight = [&](const Unit& u) {
+                return u.key == kHiddenRunKey ||
+                       (j0 == j1 && u.length && neighbour(loaded, u.begin - 1, -1, nullptr, false) != Neighbour::Text);
+            };
+            if (i0 < i1 && std::all_of(lu.cbegin() + i0, lu.cbegin() + i1, outOfSight))
                 la = lb = neighbour(loaded, lOff(i1), 1) == Neighbour::Boundary ? lOff(i0) : lOff(i1);
             if (la == lb && j0 == j1) return;
             for (int k = j0; k < j1; ++k) inserted[size_t(k)] = int(changes.size());
@@ -654,13 +674,20 @@ private:
     }
 };
 
-QString withSpaces(QString text, int from, const QVector<int>& spaces, const QString& nbsp) {
+// `text` is the source around a change with the change written in; the source's own text
+// resumes at `untouched`, which stood at `sourceAt` of `source`.
+QString withSpaces(QString text, int from, const QVector<int>& spaces, const QString& nbsp, int untouched,
+                   QStringView source, int sourceAt) {
     // `spaces` are places in the part of `text` from `from` on.
     // Left to right, so each space sees what its neighbours became.
     int shift = 0;
+    const auto hiddenBefore = [&](int at) {
+        const int k = at - (untouched + shift);
+        return k >= 0 && spaceHidden(source, sourceAt + k);
+    };
     for (const int at : spaces) {
         const int i = from + at + shift;
-        if (plainSpaceShows(text, i)) continue;
+        if (plainSpaceShows(text, i, hiddenBefore)) continue;
         text.replace(i, 1, nbsp);
         shift += int(nbsp.size()) - 1;
     }
@@ -724,6 +751,16 @@ QString designedSource(const QString& source, const QString& loaded, const QStri
     Tokens et;
     QVector<Change> changes = engineChanges(loaded, lt, edited, p, q, et);
     if (changes.isEmpty()) return source;
+    // Text typed before a lone space that showed nothing (at the start of a line) and shows now:
+    // the engine dropped the space typed last and lets that one stand for it. The source keeps
+    // its space as it was, and what was typed goes after it, space included. (A line break or a
+    // longer run the engine keeps beside text typed before it.)
+    for (Change& c : changes) {
+        if (c.la != c.lb || c.la <= 0 || c.la + 1 >= nL || c.eb >= nE) continue;
+        if (loaded[c.la] != u' ' || collapsible(loaded[c.la - 1]) || collapsible(loaded[c.la + 1])) continue;
+        if (edited[c.eb] != u' ' || !spaceHidden(loaded, c.la) || spaceHidden(edited, c.eb)) continue;
+        ++c.la, ++c.lb, ++c.trail;
+    }
     const Tokens st = tokenizeHtml(source, w.s0, w.s1, w.sPre);
     const SourceMap map(loaded, lt, source, st, w);
 
@@ -795,8 +832,9 @@ QString designedSource(const QString& source, const QString& loaded, const QStri
         const int from = std::max(0, sp.sa - kBeside);
         const QString before = source.mid(from, sp.sa - from);
         const QString after = source.mid(sp.sb, kBeside);
-        const QString settled = withSpaces(before + QString(sp.lead, u' ') + text + QString(sp.trail, u' ') + after,
-                                           int(before.size()), spaces, spelling.nbsp());
+        const QString written = QString(sp.lead, u' ') + text + QString(sp.trail, u' ');
+        const QString settled = withSpaces(before + written + after, int(before.size()), spaces, spelling.nbsp(),
+                                           int(before.size() + written.size()), source, sp.sb);
         texts << settled.mid(before.size(), settled.size() - before.size() - after.size());
     }
     qsizetype size = source.size();

@@ -204,6 +204,32 @@ TEST(DesignMergeTest, SpacesTypedComeBackPlainWhereAPlainOneShows) {
     // At the end of a paragraph, or beside another space, only a no-break space shows.
     EXPECT_EQ(merged("<p>one two Qzx&nbsp;</p>"), "<p>one two Qzx&nbsp;</p>\r\n");
     EXPECT_EQ(merged("<p>one&nbsp;&nbsp;two</p>"), "<p>one &nbsp;two</p>\r\n");
+    // Typed before a visible space of the source: both show, so the typed one stays no-break.
+    EXPECT_EQ(merged("<p>oneQzx&nbsp; two</p>"), "<p>oneQzx&nbsp; two</p>\r\n");
+}
+
+// Generated pages indent their markup and start elements with a space: what shows nothing there
+// before the edit stays as it was, and the typed text goes in beside it as typed.
+TEST(DesignMergeTest, TypingBesideSpacesThatShowedNothingKeepsThemAndTheTypedSpacePlain) {
+    // A link whose text starts with a space, at the start of a cell: the typed space meets that
+    // space, and the two show as the one typed.
+    const QString cell = "<table><tr><td>\r\n    <a href=\"r\"> <code>rustc</code> </a>\r\n</td></tr></table>\r\n";
+    const QString cellLoaded = "<table><tbody><tr><td>\n    <a href=\"r\"> <code>rustc</code> </a>\n</td></tr></tbody></table>";
+    EXPECT_EQ(designedSource(cell, cellLoaded, QString(cellLoaded).replace("    <a", "    Qzx&nbsp;<a")).toStdString(),
+              QString(cell).replace("    <a", "    Qzx <a").toStdString());
+    // A paragraph that starts with a space: the engine drops it as the text goes in before the
+    // word, and its space becomes the one typed.
+    const QString para = "<ul>\r\n  <li>\r\n    <p> partially written</p>\r\n  </li>\r\n</ul>\r\n";
+    const QString paraLoaded = "<ul>\n  <li>\n    <p> partially written</p>\n  </li>\n</ul>";
+    EXPECT_EQ(designedSource(para, paraLoaded, QString(paraLoaded).replace("<p> partially", "<p>Qzx partially")).toStdString(),
+              QString(para).replace("<p> partially", "<p> Qzx partially").toStdString());
+    // Typed at the start of a link that opens with an icon: the engine puts the text before the
+    // link and drops the spaces on either side of the icon, which show the same in the source.
+    const QString link = "<li>\r\n  <a href=\"#v\">\r\n    <span class=\"arrow\"></span>\r\n    Other versions\r\n  </a>\r\n</li>\r\n";
+    const QString linkLoaded = "<ul><li>\n  <a href=\"#v\">\n    <span class=\"arrow\"></span>\n    Other versions\n  </a>\n</li></ul>";
+    const QString linkEdited = "<ul><li>\n  Qzx&nbsp;<a href=\"#v\"><span class=\"arrow\"></span>Other versions\n  </a>\n</li></ul>";
+    EXPECT_EQ(designedSource(link, linkLoaded, linkEdited).toStdString(),
+              QString(link).replace("  <a", "  Qzx <a").toStdString());
 }
 
 // Typing after the last element of the body: the parser had gathered the line breaks after
