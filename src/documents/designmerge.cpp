@@ -509,7 +509,18 @@ QVector<Change> engineChanges(QStringView loaded, const Tokens& lt, QStringView 
     const int wl0 = t0 < count(lt) ? lt[t0].begin : nL;
     const int wl1 = t1 >= t0 ? lt[t1].end : wl0;
     const int we1 = wl1 + (nE - nL);
-    const bool pre = t0 > 0 && t0 <= count(lt) && (lt[t0 - 1].flags & HtmlToken::Pre);
+    // A token's flag tells whether <pre> holds the place where it starts (a </pre> is inside, a
+    // <pre> is not), which is what the edited page is read from. Past the last token, what the
+    // last one leaves.
+    bool pre = false;
+    if (t0 < count(lt)) {
+        pre = lt[t0].flags & HtmlToken::Pre;
+    } else if (t0 > 0) {
+        const HtmlToken& last = lt[t0 - 1];
+        const QString name = last.kind == HtmlToken::Text ? QString() : htmlTagName(loaded, last);
+        const bool preLike = name == u"pre" || name == u"listing" || name == u"textarea";
+        pre = preLike ? last.kind == HtmlToken::StartTag : bool(last.flags & HtmlToken::Pre);
+    }
     et = tokenizeHtml(edited, wl0, we1, pre);
 
     std::vector<quint64> a;
@@ -751,13 +762,13 @@ QString designedSource(const QString& source, const QString& loaded, const QStri
     Tokens et;
     QVector<Change> changes = engineChanges(loaded, lt, edited, p, q, et);
     if (changes.isEmpty()) return source;
-    // Text typed before a lone space that showed nothing (at the start of a line) and shows now:
-    // the engine dropped the space typed last and lets that one stand for it. The source keeps
-    // its space as it was, and what was typed goes after it, space included. (A line break or a
-    // longer run the engine keeps beside text typed before it.)
+    // Text typed before a space that showed nothing (at the start of a line, or the second of
+    // two) and shows now, just before a word: the engine dropped the space typed last and lets
+    // that one stand for it. The source keeps its spaces as they were, and what was typed goes
+    // after them, space included. (A line break the engine keeps beside text typed before it.)
     for (Change& c : changes) {
         if (c.la != c.lb || c.la <= 0 || c.la + 1 >= nL || c.eb >= nE) continue;
-        if (loaded[c.la] != u' ' || collapsible(loaded[c.la - 1]) || collapsible(loaded[c.la + 1])) continue;
+        if (loaded[c.la] != u' ' || collapsible(loaded[c.la + 1])) continue;
         if (edited[c.eb] != u' ' || !spaceHidden(loaded, c.la) || spaceHidden(edited, c.eb)) continue;
         ++c.la, ++c.lb, ++c.trail;
     }
