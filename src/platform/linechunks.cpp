@@ -18,7 +18,8 @@ void setContinues(const QTextBlock& b, bool continues) {
     d->continues = continues && b.position() > 0;
 }
 
-KeepMark::KeepMark(const QTextDocument* doc, int position) : doc_(doc), position_(position) {
+KeepMark::KeepMark(const QTextDocument* doc, int position, bool pieces) : doc_(doc), position_(position) {
+    if (!pieces) return;
     const QTextBlock b = doc->findBlock(position);
     starts_ = b.isValid() && b.position() == position;
     continues_ = starts_ && continuesLine(b);
@@ -142,18 +143,24 @@ int SoftBreaks::offsetOf(const QTextDocument* doc, int position) const {
 
 int SoftBreaks::positionOf(const QTextDocument* doc, int offset) const {
     if (offset <= 0) return 0;
+    // The block's number is known here: asking the block for it walks Qt's tree once more.
+    auto offsetOfBlock = [&](const QTextBlock& b, int number) {
+        const int position = b.position();
+        const int before = at_.empty() ? 0 : int(std::lower_bound(at_.begin(), at_.end(), position) - at_.begin());
+        return position + number - 2 * before;
+    };
     // The last block that starts at or before the offset.
     int lo = 0, hi = doc->blockCount() - 1;
     if (at_.empty()) hi = qMin(hi, offset / 2);  // then block b starts at offset position(b) + b >= 2b
     while (lo < hi) {
         const int mid = lo + (hi - lo + 1) / 2;
-        if (blockOffset(doc->findBlockByNumber(mid)) <= offset)
+        if (offsetOfBlock(doc->findBlockByNumber(mid), mid) <= offset)
             lo = mid;
         else
             hi = mid - 1;
     }
     const QTextBlock b = doc->findBlockByNumber(lo);
-    return qMin(b.position() + (offset - blockOffset(b)), b.position() + b.length() - 1);
+    return qMin(b.position() + (offset - offsetOfBlock(b, lo)), b.position() + b.length() - 1);
 }
 
 int SoftBreaks::lineOf(const QTextDocument* doc, int position) const {

@@ -54,7 +54,8 @@ void setContinues(const QTextBlock& b, bool continues);
 // Holds the mark of the block that starts at a document position across an edit made there.
 class KeepMark {
 public:
-    KeepMark(const QTextDocument* doc, int position);
+    // `pieces`: the document holds a cut line (without one there is no mark to keep).
+    KeepMark(const QTextDocument* doc, int position, bool pieces = true);
     void restore() const;
 
 private:

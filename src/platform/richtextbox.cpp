@@ -210,7 +210,8 @@ void RichTextBox::onContentsChange(int position, int removed, int added) {
     QTextDocument* doc = document();
     // The separator before the change is untouched: the block after it continues a line as
     // before, whichever of Qt's blocks now stands there.
-    {
+    // (With no cut line anywhere there is no mark to set.)
+    if (!soft_.isEmpty() || marksMade_) {
         const QTextBlock at = doc->findBlock(position);
         if (at.position() == position) setContinues(at, position > 0 && soft_.isSoftAt(position - 1));
     }
@@ -304,7 +305,7 @@ void RichTextBox::notePieces(int from, int to) {
     const QTextDocument* doc = document();
     // Typing in an ordinary line looks at one block and moves on.
     const QTextBlock first = doc->findBlock(from);
-    if (first == doc->findBlock(to) && first.length() <= kPieceMax + 1 && !isPiece(first)) return;
+    if (to < first.position() + first.length() && first.length() <= kPieceMax + 1 && !isPiece(first)) return;
     reshapeFrom_ = reshapeFrom_ < 0 ? from : qMin(reshapeFrom_, from);
     reshapeTo_ = qMax(reshapeTo_, to);
 }
@@ -446,7 +447,7 @@ int RichTextBox::caretColorAt(int position) const {
     const QTextDocument* doc = document();
     position = qBound(0, position, doc->characterCount() - 1);
     const QTextBlock b = doc->findBlock(position);
-    const qsizetype offset = toOffset(position);
+    const qsizetype offset = soft_.blockOffset(b) + (position - b.position());
     // At the start of a line that has text, the caret takes its first character's colour.
     if (position == b.position() && b.length() > 1 && !continuesLine(b)) return colors_.at(offset);
     if (offset == 0) return headColor_;
@@ -677,7 +678,7 @@ void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
     bulk_ = true;
     qsizetype made = 0;
     for (auto it = plan.rbegin(); it != plan.rend(); ++it) {
-        const KeepMark keep(document(), it->from);
+        const KeepMark keep(document(), it->from, !soft_.isEmpty());
         c.setPosition(it->from);
         c.setPosition(it->to, QTextCursor::KeepAnchor);
         if (!it->text.isEmpty())
@@ -720,7 +721,7 @@ void RichTextBox::replaceRange(int from, int to, const QString& text, int color)
     WorkReport report(this, text.size());
     HoldPainting hold(layout_);
     c.beginEditBlock();
-    const KeepMark keep(document(), from);
+    const KeepMark keep(document(), from, !soft_.isEmpty());
     c.setPosition(from);
     c.setPosition(to, QTextCursor::KeepAnchor);
     c.removeSelectedText();
@@ -776,7 +777,7 @@ void RichTextBox::setSelText(const QString& text, const QVector<ColorRange>& col
     QTextCursor c = sel;
     HoldPainting hold(layout_);
     c.beginEditBlock();
-    const KeepMark keep(document(), c.selectionStart());
+    const KeepMark keep(document(), c.selectionStart(), !soft_.isEmpty());
     c.removeSelectedText();
     const int from = c.position();
     insertInPieces(c, text, report);
@@ -830,7 +831,7 @@ void RichTextBox::ForwardEdits::replace(qsizetype start, qsizetype length, const
         docText = text;
         edited_.append(text);
     }
-    const KeepMark keep(box_->document(), from);
+    const KeepMark keep(box_->document(), from, !box_->soft_.isEmpty());
     cursor_.setPosition(from);
     cursor_.setPosition(to, QTextCursor::KeepAnchor);
     if (!docText.isEmpty())
