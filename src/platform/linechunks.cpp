@@ -130,9 +130,12 @@ int SoftBreaks::countIn(int from, int to) const {
 
 bool SoftBreaks::isSoftAt(int separator) const { return std::binary_search(at_.begin(), at_.end(), separator); }
 
-int SoftBreaks::blockOffset(const QTextBlock& b) const {
-    const int before = int(std::lower_bound(at_.begin(), at_.end(), b.position()) - at_.begin());
-    return b.position() + b.blockNumber() - 2 * before;
+int SoftBreaks::blockOffset(const QTextBlock& b) const { return blockOffset(b, b.position()); }
+
+int SoftBreaks::blockOffset(const QTextBlock& b, int position) const {
+    // Qt walks its tree for a block's position and again for its number: each once.
+    const int before = at_.empty() ? 0 : int(std::lower_bound(at_.begin(), at_.end(), position) - at_.begin());
+    return position + b.blockNumber() - 2 * before;
 }
 
 int SoftBreaks::offsetOf(const QTextDocument* doc, int position) const {
@@ -144,8 +147,7 @@ int SoftBreaks::offsetOf(const QTextDocument* doc, int position) const {
 int SoftBreaks::positionOf(const QTextDocument* doc, int offset) const {
     if (offset <= 0) return 0;
     // The block's number is known here: asking the block for it walks Qt's tree once more.
-    auto offsetOfBlock = [&](const QTextBlock& b, int number) {
-        const int position = b.position();
+    auto offsetOfBlock = [&](int position, int number) {
         const int before = at_.empty() ? 0 : int(std::lower_bound(at_.begin(), at_.end(), position) - at_.begin());
         return position + number - 2 * before;
     };
@@ -154,13 +156,14 @@ int SoftBreaks::positionOf(const QTextDocument* doc, int offset) const {
     if (at_.empty()) hi = qMin(hi, offset / 2);  // then block b starts at offset position(b) + b >= 2b
     while (lo < hi) {
         const int mid = lo + (hi - lo + 1) / 2;
-        if (offsetOfBlock(doc->findBlockByNumber(mid), mid) <= offset)
+        if (offsetOfBlock(doc->findBlockByNumber(mid).position(), mid) <= offset)
             lo = mid;
         else
             hi = mid - 1;
     }
     const QTextBlock b = doc->findBlockByNumber(lo);
-    return qMin(b.position() + (offset - offsetOfBlock(b, lo)), b.position() + b.length() - 1);
+    const int start = b.position();
+    return qMin(start + (offset - offsetOfBlock(start, lo)), start + b.length() - 1);
 }
 
 int SoftBreaks::lineOf(const QTextDocument* doc, int position) const {

@@ -112,6 +112,8 @@ public:
     int lineCount(const QTextDocument* doc) const;
     // The CR LF offset at which a block starts.
     int blockOffset(const QTextBlock& b) const;
+    // ... when its document position is known.
+    int blockOffset(const QTextBlock& b, int position) const;
 
 private:
     std::vector<int> at_;

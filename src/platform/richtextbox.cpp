@@ -447,9 +447,10 @@ int RichTextBox::caretColorAt(int position) const {
     const QTextDocument* doc = document();
     position = qBound(0, position, doc->characterCount() - 1);
     const QTextBlock b = doc->findBlock(position);
-    const qsizetype offset = soft_.blockOffset(b) + (position - b.position());
+    const int start = b.position();
+    const qsizetype offset = soft_.blockOffset(b, start) + (position - start);
     // At the start of a line that has text, the caret takes its first character's colour.
-    if (position == b.position() && b.length() > 1 && !continuesLine(b)) return colors_.at(offset);
+    if (position == start && b.length() > 1 && !continuesLine(b)) return colors_.at(offset);
     if (offset == 0) return headColor_;
     return colors_.at(offset - 1);  // at a line's start: the colour of the break before it
 }
