@@ -235,14 +235,16 @@ TEST_F(DesignWriteBackTest, DISABLED_RealPagesComeBackWithJustTheTypedWord) {
         const int at = after.indexOf("Qzx ");
         QString rest = after;
         if (at >= 0) rest.remove(at, 4);
-        // A space typed where a plain one would not show (the caret at the end of a block).
+        // A space typed where a plain one would not show: the caret at the end of a block, or
+        // before a space of the page's own.
         static const QRegularExpression endOfBlock("^Qzx&nbsp;\\s*<(/(p|li|td|th|div|h\\d|dd|dt)\\b|br\\b)",
                                                    QRegularExpression::CaseInsensitiveOption);
         const int nbspAt = after.indexOf("Qzx&nbsp;");
         const char* verdict = "OTHER";
         if (word.isEmpty()) ++skipped, verdict = "SKIP";
         else if (rest == before) ++exact, verdict = after.mid(at + 4).startsWith(word) ? "EXACT" : "EXACT-ELSEWHERE";
-        else if (nbspAt >= 0 && QString(after).remove(nbspAt, 9) == before && endOfBlock.match(after.mid(nbspAt)).hasMatch())
+        else if (nbspAt >= 0 && QString(after).remove(nbspAt, 9) == before &&
+                 (endOfBlock.match(after.mid(nbspAt)).hasMatch() || (nbspAt + 9 < after.size() && QStringView(u" \t\r\n").contains(after[nbspAt + 9]))))
             ++exact, verdict = "EXACT-AT-END";
         else if (QString(after).replace("&nbsp;", " ").remove("Qzx ") == QString(before).replace("&nbsp;", " ")) ++nbsp, verdict = "NBSP";
         else ++other;
