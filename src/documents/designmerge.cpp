@@ -769,6 +769,8 @@ QString designedSource(const QString& source, const QString& loaded, const QStri
     for (Change& c : changes) {
         if (c.la != c.lb || c.la <= 0 || c.la + 1 >= nL || c.eb >= nE) continue;
         if (loaded[c.la] != u' ' || collapsible(loaded[c.la + 1])) continue;
+        const int t = tokenAt(lt, c.la);
+        if (t >= count(lt) || (lt[t].flags & (HtmlToken::Pre | HtmlToken::Raw))) continue;  // every space shows
         if (edited[c.eb] != u' ' || !spaceHidden(loaded, c.la) || spaceHidden(edited, c.eb)) continue;
         ++c.la, ++c.lb, ++c.trail;
     }

@@ -229,6 +229,10 @@ TEST(DesignMergeTest, TypingBesideSpacesThatShowedNothingKeepsThemAndTheTypedSpa
     EXPECT_EQ(designedSource(stop, "<p>It holds.  However, not always.</p>", "<p>It holds. Qzx However, not always.</p>")
                   .toStdString(),
               "<p>It holds.  Qzx However, not always.</p>\r\n");
+    // In a preformatted block every space shows: text typed before one goes exactly there.
+    const QString code = "<pre>\r\nif (a)\r\n b();\r\n</pre>\r\n";
+    EXPECT_EQ(designedSource(code, "<pre>if (a)\n b();\n</pre>", "<pre>if (a)\nQzx b();\n</pre>").toStdString(),
+              "<pre>\r\nif (a)\r\nQzx b();\r\n</pre>\r\n");
     // Typed at the start of a link that opens with an icon: the engine puts the text before the
     // link and drops the spaces on either side of the icon, which show the same in the source.
     const QString link = "<li>\r\n  <a href=\"#v\">\r\n    <span class=\"arrow\"></span>\r\n    Other versions\r\n  </a>\r\n</li>\r\n";
