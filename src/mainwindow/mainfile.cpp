@@ -1,6 +1,5 @@
 // The File menu's commands and the two main toolbars.
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -48,42 +47,54 @@ void routeToFile(QPrinter& printer, const QString& pdfPath) {
     printer.setOutputFileName(pdfPath);
 }
 
-// Loads the page in a hidden web view and prints what the engine renders; false when the page
-// could not be loaded or printed in time. The work copy `file` is shown under its own name in the
+// Loads the page in a hidden web view and prints what the engine renders, while the user goes on
+// working: the job holds the printer and the work copy until the page has printed, failed to
+// load, or run out of time, and then goes. The work copy is shown under its own name in the
 // document's folder, so that it finds its pictures and style sheets there, in its site.
-bool printRenderedPage(const QString& file, const QString& documentPath, QPrinter* printer) {
-    const bool untitled = documentPath.startsWith(QLatin1String("Untitled"));
-    const QString shownAs = untitled ? file : QFileInfo(documentPath).absolutePath() + u'/' + QFileInfo(file).fileName();
-    if (!untitled) showLocalPageAs(shownAs, file);
-    QWebEngineView view;
-    guardPageSite(view.page());
-    view.setAttribute(Qt::WA_DontShowOnScreen);
-    QEventLoop loop;
-    bool printed = false;
-    bool done = false;
-    QObject::connect(&view, &QWebEngineView::loadFinished, &loop, [&](bool ok) {
-        if (done) return;
-        if (!ok) {
-            done = true;
-            loop.quit();
-            return;
-        }
-        view.print(printer);
-    });
-    QObject::connect(&view, &QWebEngineView::printFinished, &loop, [&](bool ok) {
-        printed = ok;
-        done = true;
-        loop.quit();
-    });
-    QTimer::singleShot(kBrowserPrintTimeoutMs, &loop, [&] {
-        done = true;
-        loop.quit();
-    });
-    view.load(localPageUrl(shownAs, untitled));
-    if (!done) loop.exec();
-    if (!untitled) showLocalPageAs(shownAs, QString());
-    return printed;
-}
+class RenderedPrint : public QObject {
+public:
+    static void start(QObject* owner, std::unique_ptr<QPrinter> printer, std::unique_ptr<QTemporaryFile> work,
+                      const QString& documentPath) {
+        new RenderedPrint(owner, std::move(printer), std::move(work), documentPath);
+    }
+    ~RenderedPrint() override {
+        if (!untitled_) showLocalPageAs(shownAs_, QString());
+    }
+
+private:
+    RenderedPrint(QObject* owner, std::unique_ptr<QPrinter> printer, std::unique_ptr<QTemporaryFile> work,
+                  const QString& documentPath)
+        : QObject(owner), printer_(std::move(printer)), work_(std::move(work)) {
+        const QString file = work_->fileName();
+        untitled_ = documentPath.startsWith(QLatin1String("Untitled"));
+        shownAs_ = untitled_ ? file : QFileInfo(documentPath).absolutePath() + u'/' + QFileInfo(file).fileName();
+        if (!untitled_) showLocalPageAs(shownAs_, file);
+        guardPageSite(view_.page());
+        view_.setAttribute(Qt::WA_DontShowOnScreen);
+        connect(&view_, &QWebEngineView::loadFinished, this, [this](bool ok) {
+            if (done_) return;
+            if (ok) view_.print(printer_.get());
+            else finish();
+        });
+        connect(&view_, &QWebEngineView::printFinished, this, [this] { finish(); });
+        QTimer::singleShot(kBrowserPrintTimeoutMs, this, [this] { finish(); });
+        view_.load(localPageUrl(shownAs_, untitled_));
+    }
+
+    void finish() {
+        if (done_) return;
+        done_ = true;
+        deleteLater();
+    }
+
+    // The view goes first: it prints into the printer and reads the work copy.
+    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<QTemporaryFile> work_;
+    QWebEngineView view_;
+    QString shownAs_;
+    bool untitled_ = false;
+    bool done_ = false;
+};
 
 }  // namespace
 
@@ -246,18 +257,17 @@ void mdiMain::mnuFilePrintBrowser_Click() {
     CommonDialog dialog;
     dialog.owner = this;
     dialog.flags = cdlPDReturnDC | cdlPDNoPageNums | cdlPDNoSelection;
-    QPrinter printer;
-    if (!dialog.showPrinter(&printer)) return;
-    routeToFile(printer, printOutputFile);
+    auto printer = std::make_unique<QPrinter>();
+    if (!dialog.showPrinter(printer.get())) return;
+    routeToFile(*printer, printOutputFile);
 
     // The page as edited goes into a work file of its own: the document's file on disk keeps
     // what the user saved, whatever happens while the page prints.
-    QTemporaryFile work(tempPath + QStringLiteral("print-XXXXXX.htm"));
-    if (!work.open()) return;
-    const QString workPath = work.fileName();
-    work.close();
-    if (!writeTextFile(workPath, doc->txtMain->text(), TextFormat{})) return;
-    printRenderedPage(workPath, doc->filePath, &printer);
+    auto work = std::make_unique<QTemporaryFile>(tempPath + QStringLiteral("print-XXXXXX.htm"));
+    if (!work->open()) return;
+    work->close();
+    if (!writeTextFile(work->fileName(), doc->txtMain->text(), TextFormat{})) return;
+    RenderedPrint::start(this, std::move(printer), std::move(work), doc->filePath);
 }
 
 void mdiMain::mnuFileExit_Click() { unload(vbFormCode); }

@@ -28,7 +28,9 @@ void setBusy(bool busy) {
 bool isBusy() { return busyShown; }
 
 void doEvents() {
-    if (QCoreApplication::instance()) QCoreApplication::processEvents();
+    // Paints, timers and the pages' reports go on; the user's keys and clicks wait until the
+    // command that lets the screen catch up has finished, so none of them runs in its middle.
+    if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace kavrin

@@ -19,7 +19,7 @@ constexpr int pixelsToTwips(int pixels) {
 // Shows or clears the hourglass; calls do not nest (the last one wins).
 void setBusy(bool busy);
 bool isBusy();
-// Lets pending window messages run.
+// Lets pending window messages run, the user's own input aside.
 void doEvents();
 
 }  // namespace kavrin

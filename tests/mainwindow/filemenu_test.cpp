@@ -223,6 +223,8 @@ TEST_F(FileMenuTest, PrintBrowserViewNeverWritesTheDocumentsFile) {
 
     expectDialog("print", [](CommonDialog&) { return true; });
     mainWindow->mnuFilePrintBrowser_Click();
+    // The page prints while the user goes on; the job's work copy goes when it has printed.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QDir(tempDir).entryList({"print-*"}, QDir::Files).isEmpty(); }, 60000));
     EXPECT_EQ(readFile(workDir + "page.htm"), "<p>saved</p>");
     EXPECT_FALSE(doc->fileSaved);
     EXPECT_EQ(doc->txtMain->text(), "<p>edited</p>");
