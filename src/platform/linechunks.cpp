@@ -132,10 +132,12 @@ bool SoftBreaks::isSoftAt(int separator) const { return std::binary_search(at_.b
 
 int SoftBreaks::blockOffset(const QTextBlock& b) const { return blockOffset(b, b.position()); }
 
-int SoftBreaks::blockOffset(const QTextBlock& b, int position) const {
-    // Qt walks its tree for a block's position and again for its number: each once.
+int SoftBreaks::blockOffset(const QTextBlock& b, int position) const { return offsetAt(position, b.blockNumber()); }
+
+int SoftBreaks::offsetAt(int position, int number) const {
+    // Qt walks its tree for a block's position and again for its number: callers ask each once.
     const int before = at_.empty() ? 0 : int(std::lower_bound(at_.begin(), at_.end(), position) - at_.begin());
-    return position + b.blockNumber() - 2 * before;
+    return position + number - 2 * before;
 }
 
 int SoftBreaks::offsetOf(const QTextDocument* doc, int position) const {
@@ -146,24 +148,19 @@ int SoftBreaks::offsetOf(const QTextDocument* doc, int position) const {
 
 int SoftBreaks::positionOf(const QTextDocument* doc, int offset) const {
     if (offset <= 0) return 0;
-    // The block's number is known here: asking the block for it walks Qt's tree once more.
-    auto offsetOfBlock = [&](int position, int number) {
-        const int before = at_.empty() ? 0 : int(std::lower_bound(at_.begin(), at_.end(), position) - at_.begin());
-        return position + number - 2 * before;
-    };
     // The last block that starts at or before the offset.
     int lo = 0, hi = doc->blockCount() - 1;
     if (at_.empty()) hi = qMin(hi, offset / 2);  // then block b starts at offset position(b) + b >= 2b
     while (lo < hi) {
         const int mid = lo + (hi - lo + 1) / 2;
-        if (offsetOfBlock(doc->findBlockByNumber(mid).position(), mid) <= offset)
+        if (offsetAt(doc->findBlockByNumber(mid).position(), mid) <= offset)
             lo = mid;
         else
             hi = mid - 1;
     }
     const QTextBlock b = doc->findBlockByNumber(lo);
     const int start = b.position();
-    return qMin(start + (offset - offsetOfBlock(start, lo)), start + b.length() - 1);
+    return qMin(start + (offset - offsetAt(start, lo)), start + b.length() - 1);
 }
 
 int SoftBreaks::lineOf(const QTextDocument* doc, int position) const {

@@ -116,6 +116,9 @@ public:
     int blockOffset(const QTextBlock& b, int position) const;
 
 private:
+    // The CR LF offset of the block that starts at `position` and has `number`.
+    int offsetAt(int position, int number) const;
+
     std::vector<int> at_;
 };
 

@@ -679,7 +679,7 @@ void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
     bulk_ = true;
     qsizetype made = 0;
     for (auto it = plan.rbegin(); it != plan.rend(); ++it) {
-        const KeepMark keep(document(), it->from, !soft_.isEmpty());
+        const KeepMark keep = keepMark(it->from);
         c.setPosition(it->from);
         c.setPosition(it->to, QTextCursor::KeepAnchor);
         if (!it->text.isEmpty())
@@ -722,7 +722,7 @@ void RichTextBox::replaceRange(int from, int to, const QString& text, int color)
     WorkReport report(this, text.size());
     HoldPainting hold(layout_);
     c.beginEditBlock();
-    const KeepMark keep(document(), from, !soft_.isEmpty());
+    const KeepMark keep = keepMark(from);
     c.setPosition(from);
     c.setPosition(to, QTextCursor::KeepAnchor);
     c.removeSelectedText();
@@ -778,7 +778,7 @@ void RichTextBox::setSelText(const QString& text, const QVector<ColorRange>& col
     QTextCursor c = sel;
     HoldPainting hold(layout_);
     c.beginEditBlock();
-    const KeepMark keep(document(), c.selectionStart(), !soft_.isEmpty());
+    const KeepMark keep = keepMark(c.selectionStart());
     c.removeSelectedText();
     const int from = c.position();
     insertInPieces(c, text, report);
@@ -832,7 +832,7 @@ void RichTextBox::ForwardEdits::replace(qsizetype start, qsizetype length, const
         docText = text;
         edited_.append(text);
     }
-    const KeepMark keep(box_->document(), from, !box_->soft_.isEmpty());
+    const KeepMark keep = box_->keepMark(from);
     cursor_.setPosition(from);
     cursor_.setPosition(to, QTextCursor::KeepAnchor);
     if (!docText.isEmpty())

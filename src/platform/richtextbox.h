@@ -260,6 +260,9 @@ private:
     void onContentsChange(int position, int removed, int added);
     // Notes that the blocks over document positions [from, to] may need cutting or joining.
     void notePieces(int from, int to);
+    // Holds the mark of the block at `position` across an edit there; nothing to hold while no
+    // line of the page is cut.
+    KeepMark keepMark(int position) const { return KeepMark(document(), position, !soft_.isEmpty()); }
     // Cuts blocks grown too long and joins pieces grown too short where edits were made. This
     // changes the document but not the text: no Change, nothing to undo, the caret where it was.
     void reshapeNoted();
