@@ -191,9 +191,10 @@ LineGeometry* ColorLayout::lineOf(const QTextBlock& block) const {
 void ColorLayout::ensureLaidOut(const QTextBlock& block) const {
     if (!block.isValid()) return;
     if (lineOf(block)) {
-        if (block.layout()->lineCount() > 0) return;
+        // A piece laid out before its colours changed (a page coloured after it first showed)
+        // is painted anew: new colours drop its lines, and it is laid out again in them.
         if (!held_ && !painted(block)) paintNow(block);
-        layOutPiece(block);
+        if (block.layout()->lineCount() == 0) layOutPiece(block);
         return;
     }
     if (block.layout()->lineCount() == 0 || (!held_ && !painted(block))) {
