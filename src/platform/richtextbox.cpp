@@ -923,9 +923,15 @@ void RichTextBox::replaceAll(const std::function<void(const RunSink&)>& produce,
         if (text.size() > kInsertPiece) {
             // A whole file comes as one run: it goes in piece by piece, its progress reported.
             WorkReport report(this, text.size());
-            cache.reserve(cache.size() + text.size());
+            const bool convert = needsDocumentText(text);
+            // Already in CR LF form, the first run becomes the cache itself, shared rather than
+            // copied: the page is not held a third time while it goes in.
+            const bool share = cache.isNull() && !convert;
+            if (!share) cache.reserve(cache.size() + text.size());
             insertInPieces(c, text, report);
-            if (needsDocumentText(text))
+            if (share)
+                cache = text;
+            else if (convert)
                 toDocumentText(text, &cache);  // only its CR LF form is wanted here
             else
                 cache.append(text);
