@@ -29,7 +29,7 @@ void setColorMenus(bool on) {
 
 // The work files are the program's own scratch copies, rewritten on every pass: they are written
 // without the sync to disk a user's file gets, and a piece at a time as they are made, so that
-// neither is ever held whole beside the text (the RTF of a page of many tags is three times it).
+// neither is ever held whole beside the text (the RTF of a page of many tags is twice it and more).
 bool writeWorkFile(const QString& path, const std::function<bool(const OwnBytesSink&)>& produce, QString* error) {
     return writeOwnFile(path, produce, error, 0600) == OwnWrite::Written;
 }
