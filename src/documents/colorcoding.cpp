@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <functional>
+
 #include "documents/colorrtf.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
@@ -26,9 +28,24 @@ void setColorMenus(bool on) {
 }
 
 // The work files are the program's own scratch copies, rewritten on every pass: they are written
-// straight, without the safe-save steps (a temporary, a sync to disk, a rename) a user's file gets.
-bool writeWorkFile(const QString& path, const QByteArray& bytes, QString* error) {
-    return writeOwnFile(path, bytes, error, 0600) == OwnWrite::Written;
+// without the sync to disk a user's file gets, and a piece at a time as they are made, so that
+// neither is ever held whole beside the text (the RTF of a page of many tags is twice it and more).
+bool writeWorkFile(const QString& path, const std::function<bool(const OwnBytesSink&)>& produce, QString* error) {
+    return writeOwnFile(path, produce, error, 0600) == OwnWrite::Written;
+}
+
+// The text as UTF-8, a piece at a time.
+bool putUtf8(QStringView text, const OwnBytesSink& put) {
+    constexpr qsizetype kPiece = 1 << 18;
+    for (qsizetype at = 0; at < text.size();) {
+        qsizetype n = qMin(kPiece, text.size() - at);
+        // A surrogate pair is one character, encoded whole.
+        if (at + n < text.size() && text[at + n - 1].isHighSurrogate()) ++n;
+        const QByteArray bytes = text.mid(at, n).toUtf8();
+        if (!put(bytes.constData(), bytes.size())) return false;
+        at += n;
+    }
+    return true;
 }
 
 }  // namespace
@@ -48,20 +65,20 @@ void colorCodeDocument(DocumentWindow* doc) {
     const QString htmPath = tempPath + "temp.htm";
     const QString rtfPath = tempPath + "temp.rtf";
     // The work copy is always UTF-8 with CR LF.
-    if (!writeWorkFile(htmPath, original.toUtf8(), &failure)) failure = "temp.htm: " + failure;
+    if (!writeWorkFile(htmPath, [&original](const OwnBytesSink& put) { return putUtf8(original, put); }, &failure))
+        failure = "temp.htm: " + failure;
 
     showProgress(true, int(qMin<qsizetype>(original.size(), INT_MAX)));
     setColorMenus(true);
 
-    QByteArray rtf;
     if (failure.isEmpty()) {
-        rtf = documentToColorRtf(original, currentTagColors(), fontName, fontSize,
-                                 [](qsizetype done) { updateProgress(int(qMin<qsizetype>(done, INT_MAX))); });
         // The file is what gets loaded: a pass never loads a file an earlier pass left behind.
         QFile::remove(rtfPath);
-        if (!writeWorkFile(rtfPath, rtf, &failure)) failure = "temp.rtf: " + failure;
-        // What is loaded is read back from the file; the bytes written need no longer be held.
-        rtf = QByteArray();
+        const auto writeRtf = [&original](const OwnBytesSink& put) {
+            return writeColorRtf(original, currentTagColors(), fontName, fontSize, put,
+                                 [](qsizetype done) { updateProgress(int(qMin<qsizetype>(done, INT_MAX))); });
+        };
+        if (!writeWorkFile(rtfPath, writeRtf, &failure)) failure = "temp.rtf: " + failure;
     }
 
     ignoreChange = true;

@@ -8,18 +8,19 @@ namespace kavrin {
 
 namespace {
 
-// Growable byte buffer written through a raw pointer: the hot loop checks room once per
-// character instead of paying for an append call per byte.
+// Byte buffer written through a raw pointer, handed to a sink each time it is full: the hot
+// loop checks room once per character instead of paying for an append call per byte, and the
+// whole output is never held.
 class RtfWriter {
 public:
-    explicit RtfWriter(qsizetype capacity) {
+    RtfWriter(const RtfSink& sink, qsizetype capacity) : sink_(sink) {
         buf_.resize(std::max<qsizetype>(capacity, 256));
         p_ = buf_.data();
         end_ = p_ + buf_.size();
     }
-    // Room for `n` more bytes.
+    // Room for `n` more bytes (never more than the buffer holds).
     void ensure(qsizetype n) {
-        if (end_ - p_ < n) grow(n);
+        if (end_ - p_ < n) flush();
     }
     void put(char c) { *p_++ = c; }
     template <std::size_t N>
@@ -33,9 +34,14 @@ public:
         p_ += 5;
     }
     void putChecked(const char* s, qsizetype n) {
-        ensure(n);
-        std::memcpy(p_, s, size_t(n));
-        p_ += n;
+        while (n > 0) {
+            ensure(1);
+            const qsizetype k = std::min<qsizetype>(n, end_ - p_);
+            std::memcpy(p_, s, size_t(k));
+            p_ += k;
+            s += k;
+            n -= k;
+        }
     }
     void putChecked(const QByteArray& s) { putChecked(s.constData(), s.size()); }
     // Decimal number; needs at most 11 bytes of room.
@@ -52,22 +58,30 @@ public:
         if (negative) put('-');
         while (k) put(tmp[--k]);
     }
-    QByteArray finish() {
-        buf_.resize(p_ - buf_.data());
-        return std::move(buf_);
+    // Hands over what is left; false when the sink refused any piece.
+    bool finish() {
+        flush();
+        return !failed_;
     }
+    bool failed() const { return failed_; }
 
 private:
-    void grow(qsizetype n) {
+    void flush() {
         const qsizetype used = p_ - buf_.data();
-        buf_.resize(std::max(buf_.size() * 2, used + n + 256));
-        p_ = buf_.data() + used;
-        end_ = buf_.data() + buf_.size();
+        // After a refusal the rest is dropped: the caller stops at the next line.
+        if (used > 0 && !failed_ && !sink_(buf_.constData(), used)) failed_ = true;
+        p_ = buf_.data();
     }
+    const RtfSink& sink_;
     QByteArray buf_;
     char* p_ = nullptr;
     char* end_ = nullptr;
+    bool failed_ = false;
 };
+
+// What the writer hands on at a time: large enough that a sink's own cost per piece (a write to
+// a file) does not count, small enough to stay in the cache.
+constexpr qsizetype kRtfPiece = 256 * 1024;
 
 // Largest output of one source character: "\u-32768?" (9 bytes) or "\r\n\par " (7 bytes);
 // a tag start writes at most "\cf8 <" and a comment start "\cf5<!--".
@@ -150,11 +164,24 @@ int rtfTableColor(int color) {
 
 QByteArray documentToColorRtf(QStringView text, const TagColors& colors, const QString& fontName,
                               int fontSize, const std::function<void(qsizetype)>& progress) {
-    const qsizetype n = text.size();
-    const char16_t* s = text.utf16();
+    QByteArray rtf;
     // Tags, line breaks and escapes make ordinary HTML about half as long again; a little more
     // room spares the copy of a late grow.
-    RtfWriter out(n + n / 2 + n / 8 + 1024);
+    rtf.reserve(text.size() + text.size() / 2 + text.size() / 8 + 1024);
+    writeColorRtf(text, colors, fontName, fontSize,
+                  [&rtf](const char* data, qsizetype size) {
+                      rtf.append(data, size);
+                      return true;
+                  },
+                  progress);
+    return rtf;
+}
+
+bool writeColorRtf(QStringView text, const TagColors& colors, const QString& fontName, int fontSize,
+                   const RtfSink& sink, const std::function<void(qsizetype)>& progress) {
+    const qsizetype n = text.size();
+    const char16_t* s = text.utf16();
+    RtfWriter out(sink, kRtfPiece);
 
     out.putChecked(kHeaderStart, qsizetype(sizeof kHeaderStart - 1));
     for (QChar ch : fontName) {
@@ -218,6 +245,7 @@ QByteArray documentToColorRtf(QStringView text, const TagColors& colors, const Q
             case u'\n':
                 out.put(kLineBreak);
                 i += (c == u'\r' && i + 1 < n && s[i + 1] == u'\n') ? 2 : 1;
+                if (out.failed()) return false;
                 if (progress) progress(i);
                 continue;
             default:

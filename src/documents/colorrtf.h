@@ -46,6 +46,13 @@ int rtfTableColor(int color);
 QByteArray documentToColorRtf(QStringView text, const TagColors& colors, const QString& fontName,
                               int fontSize,
                               const std::function<void(qsizetype done)>& progress = {});
+// Takes the bytes of the RTF a piece at a time; false refuses the piece.
+using RtfSink = std::function<bool(const char* data, qsizetype size)>;
+// The same bytes handed to `sink` in pieces of some hundred kilobytes as they are made, so that
+// the whole (three times the text on a page of many tags) is never held. False when the sink
+// refused a piece; the rest is then not written, beyond the line under way.
+bool writeColorRtf(QStringView text, const TagColors& colors, const QString& fontName, int fontSize,
+                   const RtfSink& sink, const std::function<void(qsizetype done)>& progress = {});
 
 // One stretch of the coloured text.
 struct ColorSpan {

@@ -54,6 +54,9 @@ bool ColorLayout::flowsOn(const QTextBlock& block) const {
 
 QRectF ColorLayout::flowRect(const QTextBlock& block) const {
     QTextLayout* layout = block.layout();
+    // Laid out before its colours changed: new colours drop its lines, and it is laid out again
+    // in them where it stood.
+    if (layout->lineCount() > 0 && !held_ && !deferred_ && !painted(block)) paintNow(block);
     if (layout->lineCount() == 0) {
         if (deferred_ && !holdsCaret(block)) return QRectF(0, 0, 1, lineHeight_);
         if (holdsCaret(block)) {

@@ -179,21 +179,22 @@ bool ColorLayout::settleLines(QTextBlock from, QTextBlock to) {
     return doc->lineCount() != lines;
 }
 
-LineGeometry* ColorLayout::lineOf(const QTextBlock& block) const {
+std::shared_ptr<LineGeometry> ColorLayout::lineOf(const QTextBlock& block) const {
     if (!sideBySide_ || !isPiece(block)) return nullptr;
     const PieceData* d = pieceData(block);
-    if (d && d->line && d->index < d->line->pieces()) return d->line.get();
+    if (d && d->line && d->index < d->line->pieces()) return d->line;
     // Not gathered since it was cut: gathered now.
     lines_.push_back(gatherLine(lineFirstBlock(block), caret_ ? caret_() : -1, charWidth(), true));
-    return pieceData(block)->line.get();
+    return pieceData(block)->line;
 }
 
 void ColorLayout::ensureLaidOut(const QTextBlock& block) const {
     if (!block.isValid()) return;
     if (lineOf(block)) {
-        if (block.layout()->lineCount() > 0) return;
+        // A piece laid out before its colours changed (a page coloured after it first showed)
+        // is painted anew: new colours drop its lines, and it is laid out again in them.
         if (!held_ && !painted(block)) paintNow(block);
-        layOutPiece(block);
+        if (block.layout()->lineCount() == 0) layOutPiece(block);
         return;
     }
     if (block.layout()->lineCount() == 0 || (!held_ && !painted(block))) {
@@ -233,12 +234,17 @@ void ColorLayout::layOutPiece(const QTextBlock& block) const {
 }
 
 QRectF ColorLayout::pieceRect(const QTextBlock& block) const {
-    LineGeometry* line = lineOf(block);
+    std::shared_ptr<LineGeometry> line = lineOf(block);
+    // Qt reads the lines of the block that carries the row, and of the caret's, straight after.
+    if (block.layout()->lineCount() == 0 && (holdsCaret(block) || (pieceData(block)->index == line->carrier && !deferred_))) {
+        ensureLaidOut(block);
+        // The view follows the line's new width at once, and may ask Qt about a piece an edit has
+        // just cut: the line is then gathered anew, and its old geometry no longer says where
+        // the pieces stand.
+        line = lineOf(block);
+    }
     const int i = pieceData(block)->index;
     const bool carrier = i == line->carrier;
-    const bool caret = holdsCaret(block);
-    // Qt reads the lines of the block that carries the row, and of the caret's, straight after.
-    if (block.layout()->lineCount() == 0 && (caret || (carrier && !deferred_))) ensureLaidOut(block);
     const qreal shift = rowShift(block);
     const qreal row = rowHeight();
     const bool lastLine = lineStartOf(block) + line->start(line->pieces()) >= document()->characterCount();
@@ -250,7 +256,7 @@ QRectF ColorLayout::pieceRect(const QTextBlock& block) const {
 }
 
 qreal ColorLayout::pieceX(const QTextBlock& piece) const {
-    const LineGeometry* line = lineOf(piece);
+    const std::shared_ptr<LineGeometry> line = lineOf(piece);
     if (!line) return 0;
     return document()->documentMargin() + line->x(pieceData(piece)->index);
 }
@@ -258,7 +264,7 @@ qreal ColorLayout::pieceX(const QTextBlock& piece) const {
 qreal ColorLayout::rowShift(const QTextBlock& piece) const {
     // Qt keeps the top margin above the first block only: when another piece of the first line
     // carries the row, its block keeps it.
-    const LineGeometry* line = lineOf(piece);
+    const std::shared_ptr<LineGeometry> line = lineOf(piece);
     if (!line || line->carrier == 0 || lineStartOf(piece) != 0) return 0;
     return document()->documentMargin();
 }
@@ -266,7 +272,7 @@ qreal ColorLayout::rowShift(const QTextBlock& piece) const {
 bool ColorLayout::carry(int position) {
     if (!sideBySide_) return false;
     const QTextBlock block = document()->findBlock(position);
-    LineGeometry* line = lineOf(block);
+    const std::shared_ptr<LineGeometry> line = lineOf(block);
     if (!line) return false;
     const int i = pieceData(block)->index;
     if (i == line->carrier) return false;

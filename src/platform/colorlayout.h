@@ -54,7 +54,9 @@ public:
     void setSideBySide(bool on);
     bool sideBySide() const { return sideBySide_; }
     // The geometry of the line that holds a piece, side by side; null for a line held whole.
-    LineGeometry* lineOf(const QTextBlock& block) const;
+    // Held, it stays valid, but laying a piece out may gather the line anew (Qt asks about other
+    // pieces while the view follows the new width): what comes after asks again.
+    std::shared_ptr<LineGeometry> lineOf(const QTextBlock& block) const;
     // Lays the block out (in its colours) if it is not yet.
     void ensureLaidOut(const QTextBlock& block) const;
     // Where a piece's text starts across its row, the document's margin included.

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <fcntl.h>
 #include <signal.h>
 #include <string>
@@ -93,9 +94,7 @@ bool isOwn(const QByteArray& name) {
     return same;
 }
 
-bool writeAll(int fd, const QByteArray& bytes) {
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
+bool writeAll(int fd, const char* data, qsizetype left) {
     while (left > 0) {
         const ssize_t n = ::write(fd, data, size_t(left));
         if (n < 0) {
@@ -106,6 +105,15 @@ bool writeAll(int fd, const QByteArray& bytes) {
         left -= n;
     }
     return true;
+}
+
+bool writeAll(int fd, const QByteArray& bytes) { return writeAll(fd, bytes.constData(), bytes.size()); }
+
+// Writes the file's bytes to `fd`: 0, or the reason it could not.
+using FdWriter = std::function<int(int fd)>;
+
+FdWriter bytesWriter(const QByteArray& bytes) {
+    return [&bytes](int fd) { return writeAll(fd, bytes) ? 0 : errno; };
 }
 
 // Gives `temp` the name `target` only when nothing stands there.
@@ -133,7 +141,7 @@ bool earlierBackup(const QByteArray& name, const struct stat* original) {
     return S_ISREG(st.st_mode) && st.st_nlink == 1 && mine;
 }
 
-OwnWrite writeOwn(const QString& path, const QByteArray& bytes, QString* error, int mode, bool durable, Slot slot,
+OwnWrite writeOwn(const QString& path, const FdWriter& write, QString* error, int mode, bool durable, Slot slot,
                   const struct stat* like = nullptr, const QByteArray& likeName = QByteArray()) {
     const QFileInfo info(path);
     const QByteArray target = QFile::encodeName(info.absoluteFilePath());
@@ -172,7 +180,8 @@ OwnWrite writeOwn(const QString& path, const QByteArray& bytes, QString* error, 
         ::unlink(temp.constData());
         return fail(code);
     };
-    if (!writeAll(fd, bytes) || (durable && ::fsync(fd) != 0)) return dropTemp(errno);
+    if (const int code = write(fd); code != 0) return dropTemp(code);
+    if (durable && ::fsync(fd) != 0) return dropTemp(errno);
     ::fsetxattr(fd, kMark, "1", 1, 0);  // where the file system keeps none, this run remembers it
     if (like) {
         takeAccessOf(fd, *like, likeName);
@@ -203,7 +212,22 @@ OwnWrite writeOwn(const QString& path, const QByteArray& bytes, QString* error, 
 }  // namespace
 
 OwnWrite writeOwnFile(const QString& path, const QByteArray& bytes, QString* error, int mode, bool durable) {
-    return writeOwn(path, bytes, error, mode, durable, Slot::Own);
+    return writeOwn(path, bytesWriter(bytes), error, mode, durable, Slot::Own);
+}
+
+OwnWrite writeOwnFile(const QString& path, const std::function<bool(const OwnBytesSink& put)>& produce, QString* error,
+                      int mode, bool durable) {
+    const FdWriter write = [&produce](int fd) {
+        int code = 0;
+        const bool done = produce([&](const char* data, qsizetype size) {
+            if (writeAll(fd, data, size)) return true;
+            code = errno != 0 ? errno : EIO;
+            return false;
+        });
+        // A producer that gave up by itself leaves a file that is not whole all the same.
+        return done ? 0 : (code != 0 ? code : ECANCELED);
+    };
+    return writeOwn(path, write, error, mode, durable, Slot::Own);
 }
 
 OwnWrite writeBackupOf(const QString& original, const QByteArray& bytes, QString* error) {
@@ -211,8 +235,8 @@ OwnWrite writeBackupOf(const QString& original, const QByteArray& bytes, QString
     struct stat st {};
     // A page that is gone meanwhile leaves a backup only its user may read.
     const bool known = ::stat(name.constData(), &st) == 0 && S_ISREG(st.st_mode);
-    return writeOwn(original + QStringLiteral(".bak"), bytes, error, 0600, true, Slot::Backup, known ? &st : nullptr,
-                    name);
+    return writeOwn(original + QStringLiteral(".bak"), bytesWriter(bytes), error, 0600, true, Slot::Backup,
+                    known ? &st : nullptr, name);
 }
 
 bool isOwnFile(const QString& path) { return isOwn(QFile::encodeName(QFileInfo(path).absoluteFilePath())); }

@@ -8,6 +8,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace kavrin {
 
 enum class OwnWrite {
@@ -23,6 +25,13 @@ enum class OwnWrite {
 // file need not).
 OwnWrite writeOwnFile(const QString& path, const QByteArray& bytes, QString* error = nullptr, int mode = 0600,
                       bool durable = false);
+// Takes the next bytes of a file being written; false when they could not be written.
+using OwnBytesSink = std::function<bool(const char* data, qsizetype size)>;
+// The same with the bytes made as they are written: `produce` hands them to its sink a piece at
+// a time and returns false when it gave up (or the sink refused a piece). Only a whole file
+// takes the name.
+OwnWrite writeOwnFile(const QString& path, const std::function<bool(const OwnBytesSink& put)>& produce,
+                      QString* error = nullptr, int mode = 0600, bool durable = false);
 // Writes `bytes`, the contents of `original` before a change, to "<original>.bak", durably, with
 // the original's permissions, owner and group (see takeAccessOf) and modification time. The name
 // is the page's backup slot: an earlier backup there is replaced when it is a plain file of this

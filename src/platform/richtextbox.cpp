@@ -695,7 +695,7 @@ void RichTextBox::replaceRanges(const QVector<TextEdit>& edits) {
     for (const Planned& p : plan) {
         colors_.splice(p.start + shift, p.end - p.start, p.length, p.color);
         shift += p.length - (p.end - p.start);
-        grown += int(p.text.size()) - (p.to - p.from);
+        grown += int(p.text.size() - p.text.count(u"\r\n")) - (p.to - p.from);
     }
     const int lastTo = plan.back().to + grown;
     reshapeNow(plan.front().from, lastTo);
@@ -824,7 +824,7 @@ void RichTextBox::ForwardEdits::replace(qsizetype start, qsizetype length, const
     // follows each edit at once, so it holds the text as it stands; the text store (and so
     // colorAt) has the text as it was until finish().
     const qsizetype at = edited_.size();
-    const int color = to > from ? box_->colors_.at(at) : box_->caretColorAt(from);
+    const int color = to > from ? box_->colors_.at(at) : caretColor(at);
     QString docText;
     if (needsDocumentText(text)) {
         docText = toDocumentText(text, &edited_);
@@ -841,7 +841,8 @@ void RichTextBox::ForwardEdits::replace(qsizetype start, qsizetype length, const
         cursor_.removeSelectedText();
     keep.restore();
     box_->colors_.splice(at, length, edited_.size() - at, color);
-    endPosition_ = from + int(docText.size());
+    // Where the new text ends in the document: a CR LF in it is one place there, not two.
+    endPosition_ = cursor_.position();
     if (firstEdit_ < 0) {
         firstEdit_ = start;
         firstPosition_ = from;
@@ -850,8 +851,20 @@ void RichTextBox::ForwardEdits::replace(qsizetype start, qsizetype length, const
     ++edits_;
 }
 
+QChar RichTextBox::ForwardEdits::charAt(qsizetype i) const {
+    return i < end() ? edited_[i] : original_[restStart_ + i - end()];
+}
+
 int RichTextBox::ForwardEdits::caretColor(qsizetype offset) const {
-    return box_->caretColorAt(box_->toPosition(int(offset)));
+    // Read from the text as it stands, as caretColorAt reads the document: the box's map of
+    // soft breaks still has them where they stood before the edits.
+    offset = qBound<qsizetype>(0, offset, length());
+    const ColorStore& colors = box_->colors_;
+    const bool lineStart = offset == 0 || charAt(offset - 1) == u'\n';
+    // At the start of a line that has text, the caret takes its first character's colour.
+    if (lineStart && offset < length() && charAt(offset) != u'\r') return colors.at(offset);
+    if (offset == 0) return box_->headColor_;
+    return colors.at(offset - 1);
 }
 
 void RichTextBox::ForwardEdits::setColor(qsizetype start, qsizetype length, int color) {
@@ -860,7 +873,6 @@ void RichTextBox::ForwardEdits::setColor(qsizetype start, qsizetype length, int 
     ColorStore& colors = box_->colors_;
     colors.fill(start, end, color);
     // A line break has one colour, its LF's.
-    auto charAt = [this](qsizetype i) { return i < this->end() ? edited_[i] : original_[restStart_ + i - this->end()]; };
     for (const qsizetype lf : {start, end})
         if (lf > 0 && lf < this->length() && charAt(lf) == u'\n' && charAt(lf - 1) == u'\r')
             colors.fill(lf - 1, lf, colors.at(lf));
@@ -911,9 +923,15 @@ void RichTextBox::replaceAll(const std::function<void(const RunSink&)>& produce,
         if (text.size() > kInsertPiece) {
             // A whole file comes as one run: it goes in piece by piece, its progress reported.
             WorkReport report(this, text.size());
-            cache.reserve(cache.size() + text.size());
+            const bool convert = needsDocumentText(text);
+            // Already in CR LF form, the first run becomes the cache itself, shared rather than
+            // copied: the page is not held a third time while it goes in.
+            const bool share = cache.isNull() && !convert;
+            if (!share) cache.reserve(cache.size() + text.size());
             insertInPieces(c, text, report);
-            if (needsDocumentText(text))
+            if (share)
+                cache = text;
+            else if (convert)
                 toDocumentText(text, &cache);  // only its CR LF form is wanted here
             else
                 cache.append(text);

@@ -90,6 +90,9 @@ public:
         void finish();
 
     private:
+        // The character at `i` of the text as it stands.
+        QChar charAt(qsizetype i) const;
+
         RichTextBox* box_;
         std::unique_ptr<RichTextBoxScope> scope_;
         QTextCursor cursor_;

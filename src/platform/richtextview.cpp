@@ -106,7 +106,7 @@ void RichTextBox::paintEvent(QPaintEvent* e) {
             continue;
         }
         // The pieces across the exposed stretch, each laid out as it comes into sight.
-        const LineGeometry* line = layout_->lineOf(row.block);
+        const std::shared_ptr<const LineGeometry> line = layout_->lineOf(row.block);
         const qreal margin = document()->documentMargin();
         for (int i = line->pieceAtX(exposed.left() - offset.x() - margin); i < line->pieces(); ++i) {
             const QTextBlock piece = pieceBlock(row.block, i);
@@ -164,12 +164,12 @@ int RichTextBox::hitPosition(const QPointF& point) const {
     if (!row.isValid()) return 0;
     const qreal originX = contentOffset().x();
     if (row.pieces) {
-        const LineGeometry* line = layout_->lineOf(row.block);
         const qreal x = point.x() - originX - document()->documentMargin();
-        QTextBlock piece = pieceBlock(row.block, line->pieceAtX(x));
+        QTextBlock piece = pieceBlock(row.block, layout_->lineOf(row.block)->pieceAtX(x));
         layout_->ensureLaidOut(piece);
-        // Laid out, the piece may reach less or further than estimated.
-        piece = pieceBlock(row.block, line->pieceAtX(x));
+        // Laid out, the piece may reach less or further than estimated (and the line may have
+        // been gathered anew meanwhile).
+        piece = pieceBlock(row.block, layout_->lineOf(row.block)->pieceAtX(x));
         layout_->ensureLaidOut(piece);
         const QTextLine l = piece.layout()->lineAt(0);
         if (!l.isValid()) return piece.position();
@@ -228,11 +228,11 @@ qreal RichTextBox::caretX() const {
 int RichTextBox::positionInRow(int lineNumber, qreal x) const {
     const QTextBlock block = document()->findBlockByLineNumber(lineNumber);
     if (!block.isValid()) return textCursor().position();
-    if (const LineGeometry* line = layout_->lineOf(block)) {
+    if (layout_->lineOf(block)) {
         const qreal across = x - document()->documentMargin();
-        QTextBlock piece = pieceBlock(block, line->pieceAtX(across));
+        QTextBlock piece = pieceBlock(block, layout_->lineOf(block)->pieceAtX(across));
         layout_->ensureLaidOut(piece);
-        piece = pieceBlock(block, line->pieceAtX(across));
+        piece = pieceBlock(block, layout_->lineOf(block)->pieceAtX(across));
         layout_->ensureLaidOut(piece);
         const QTextLine l = piece.layout()->lineAt(0);
         return piece.position() + (l.isValid() ? l.xToCursor(x - layout_->pieceX(piece)) : 0);

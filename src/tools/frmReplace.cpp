@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "documents/colorops.h"
+#include "documents/colorrtf.h"
 #include "documents/docstate.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
@@ -212,8 +213,14 @@ void frmReplace::cmdFindNext_Click() {
     editor->viewport()->update();
 }
 
+QString frmReplace::replacementText() const {
+    // As the editor will hold it: a line break pasted in as a lone LF (or CR) is CR LF there, and
+    // the pass and the undo steps count it so.
+    return withCrLfBreaks(txtReplace->text());
+}
+
 void frmReplace::cmdReplace_Click() {
-    const QString rep = txtReplace->text();
+    const QString rep = replacementText();
     DocumentWindow* doc = activeDocument();
     if (!doc) return;
     RichTextBox* editor = doc->txtMain;
@@ -241,7 +248,7 @@ void frmReplace::cmdReplace_Click() {
 
 void frmReplace::cmdReplaceAll_Click() {
     const QString find = txtFind->text();
-    const QString rep = txtReplace->text();
+    const QString rep = replacementText();
     DocumentWindow* doc = activeDocument();
     if (!doc || find.isEmpty()) return;
     RichTextBox* editor = doc->txtMain;

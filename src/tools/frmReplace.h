@@ -66,6 +66,8 @@ private:
     // True when the pass belongs to this document (a pass never carries over to another page).
     void bindPass(DocumentWindow* doc);
     void message(const QString& text, int buttons);
+    // Replace with, its line breaks as CR LF.
+    QString replacementText() const;
 
     QPointer<DocumentWindow> passDoc_;
     // The last hit shown, which Replace acts on only while it is still selected.

@@ -62,6 +62,21 @@ TEST_F(ColorCodingTest, ColoursLandOnTheRightCharactersAndTheTextStaysExact) {
     EXPECT_FALSE(mainWindow->picPbr->frameShown());
 }
 
+// The work files go out a piece at a time: a page far longer than a piece, with a character of
+// two UTF-16 units on a piece's edge, gives the same files and colours as a short one.
+TEST_F(ColorCodingTest, APageLongerThanTheWritePiecesIsWrittenAndColouredWhole) {
+    QString text;
+    for (int i = 0; text.size() < 700000; ++i)
+        text += QStringLiteral("<td class=\"c%1\">\u00e9t\u00e9 {%1} \\</td><!-- n%1 -->\r\n<a href=x>y</a> ").arg(i);
+    const QString wide = QString::fromUtf8("\xF0\x9F\x98\x80");  // one character, two units
+    for (const qsizetype at : {(qsizetype(1) << 18) - 1, (qsizetype(1) << 19) - 1}) text.replace(at, 2, wide);
+    doc->txtMain->setText(text);
+    colorCodeDocument(doc);
+    ASSERT_EQ(doc->txtMain->tag, "T");
+    EXPECT_EQ(readFile(tempDir + "temp.htm"), text.toUtf8());
+    EXPECT_TRUE(shownSpans() == expectedColorSpans(text, currentTagColors()));
+}
+
 TEST_F(ColorCodingTest, AnEmptyDocumentIsLeftAlone) {
     doc->txtMain->tag = "F";
     colorCoding = false;

@@ -2,6 +2,7 @@
 // opens through the ordinary open path and stays editable, with offsets and colours right.
 #include <QTest>
 #include <QApplication>
+#include <QImage>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -80,6 +81,57 @@ TEST_F(LongLineTest, ALongRunLeavesTheOtherLinesBreakingAtWords) {
     EXPECT_EQ(editor->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
 }
 
+
+// How many pixels of the editor's view, within `area`, show a colour near `color`.
+int pixelsNear(RichTextBox* editor, int color, const QRect& area) {
+    const QImage shown = editor->viewport()->grab().toImage();
+    const QColor want(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+    const QRect within = area & shown.rect();
+    int n = 0;
+    for (int y = within.top(); y <= within.bottom(); ++y)
+        for (int x = within.left(); x <= within.right(); ++x) {
+            const QColor c = shown.pixelColor(x, y);
+            n += qAbs(c.red() - want.red()) < 40 && qAbs(c.green() - want.green()) < 40 && qAbs(c.blue() - want.blue()) < 40;
+        }
+    return n;
+}
+
+// A first line too long to be held whole shows its tags in their colours as soon as the page has
+// opened, at its start and at its end, wrapped or not; and so once coloured from the menu after it
+// was shown uncoloured.
+TEST_F(LongLineTest, AFirstLineOfFiveThousandCharactersShowsItsColours) {
+    tagColor = 0xC00000;  // a blue far from black
+    const QByteArray page = "<p>" + QByteArray("word ").repeated(1000) + "</p>\r\n<b>next</b>\r\n";
+    for (const bool onOpen : {true, false}) {
+        for (const bool wrapped : {false, true}) {
+            SCOPED_TRACE(QStringLiteral("%1, %2").arg(onOpen ? "on open" : "from the menu", wrapped ? "wrapped" : "not wrapped").toStdString());
+            wordWrap = wrapped;
+            colorOnOpen = onOpen;
+            DocumentWindow* doc = open(wrapped ? "wrapped.html" : "one.html", page);
+            ASSERT_NE(doc, nullptr);
+            RichTextBox* editor = doc->txtMain;
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
+            QApplication::processEvents();
+            if (!onOpen) {
+                ASSERT_EQ(editor->colorAt(0), 0);
+                mainWindow->mnuToolsColorCodeYes->trigger();
+                QApplication::processEvents();
+            }
+            ASSERT_EQ(editor->colorAt(0), tagColor);
+            // "<p>" at the top left.
+            editor->setSelStart(1);
+            const QRect caret = editor->cursorRect();
+            EXPECT_GT(pixelsNear(editor, tagColor, QRect(0, caret.top(), caret.left() + 3 * caret.height(), caret.height())), 10);
+            // "</p>" where the line ends.
+            editor->setSelStart(int(page.indexOf("</p>")) + 2);
+            QApplication::processEvents();
+            const QRect end = editor->cursorRect();
+            EXPECT_GT(pixelsNear(editor, tagColor, QRect(end.left() - 2 * end.height(), end.top(), 4 * end.height(), end.height())), 10);
+            doc->unload();
+            QApplication::processEvents();
+        }
+    }
+}
 
 // Where two pieces of a long line meet, typing, a replacement over the place and its undo, the
 // line and column shown, Home and End, and the page saved: all as on a line held whole, with

@@ -143,6 +143,65 @@ TEST_F(LinePiecesTest, EditsAnywhereKeepTheTextLinesAndOffsetsOfTheWholeLine) {
     }
 }
 
+// A long line not wrapped, shown and scrolled to its far end, edited at random from a fixed seed
+// in every way an edit comes (several places at once, the selection replaced, keys), each edit
+// followed by the events a person's would run: the text stays the string's, and what Qt asks of
+// the pieces while an edit cuts them and the view scrolls back never finds a line's geometry
+// gone from under it (the sanitizer build tells).
+TEST_F(LinePiecesTest, RandomEditsOfALongLineScrolledToItsEndKeepTheTextOfAString) {
+    QRandomGenerator rng(10);
+    RichTextBox box;
+    box.setFont(QFont(QStringLiteral("Monospace"), 10));
+    box.resize(500, 300);
+    box.setRightMargin(1);
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    box.setFocus();
+    for (int round = 0; round < 60; ++round) {
+        QString model = minified(8000 + rng.bounded(30000));
+        box.setText(model);
+        QApplication::processEvents();
+        for (int step = 0; step < 5; ++step) {
+            const int len = int(model.size());
+            // Mostly towards the end: the piece carrying the row then lies after those an edit
+            // further up cuts.
+            const int caret = rng.bounded(4) ? len - int(rng.bounded(len / 3 + 1)) : int(rng.bounded(len + 1));
+            box.setSelStart(caret);
+            QApplication::processEvents();
+            QScrollBar* bar = box.horizontalScrollBar();
+            bar->setValue(bar->maximum());
+            QApplication::processEvents();
+            QVector<TextEdit> edits;
+            for (int at = 0, e = 0; e < 1 + int(rng.bounded(3)); ++e) {
+                at += int(rng.bounded(qMax(1, len - at)));
+                if (at >= len) break;
+                const int n = qMin(int(rng.bounded(2)) * int(rng.bounded(7000)), len - at);
+                edits.append({at, n, minified(rng.bounded(2) * rng.bounded(7000))});
+                at += n + 1;
+            }
+            const int kind = int(rng.bounded(4));
+            if (kind == 0 && !edits.isEmpty()) {
+                box.select(edits[0].start, edits[0].length);
+                box.setSelText(edits[0].text);
+                model.replace(edits[0].start, edits[0].length, edits[0].text);
+            } else if (kind == 1) {
+                const int at = box.selStart();
+                QTest::keyClick(&box, Qt::Key_Backspace);
+                if (at > 0) model.remove(at - 1, 1);
+                QTest::keyClicks(&box, "ab");
+                model.insert(qMax(0, at - 1), "ab");
+            } else {
+                box.replaceRanges(edits);
+                for (auto it = edits.rbegin(); it != edits.rend(); ++it) model.replace(it->start, it->length, it->text);
+            }
+            QApplication::processEvents();
+            ASSERT_EQ(box.text(), model) << "round " << round << " step " << step << " kind " << kind;
+        }
+        ASSERT_EQ(documentText(box), model) << "round " << round;
+        expectWellCut(box);
+    }
+}
+
 // Keys sent to the box and to a plain Qt editor holding the same line whole end with the same
 // text, caret and selection, wherever the caret stood: on a place where pieces meet, or beside.
 TEST_F(LinePiecesTest, KeysMoveSelectAndDeleteOverPiecesAsOverOneLine) {

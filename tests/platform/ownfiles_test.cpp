@@ -147,5 +147,28 @@ TEST_F(OwnFilesTest, AtTheEndARunRemovesItsOwnFolderOnlyWhileItIsTheOneItMade) {
     EXPECT_FALSE(QFileInfo::exists(mine));
 }
 
+// A file made as it is written takes its name only whole: a maker that gives up half-way, by
+// itself or because a piece could not be written, leaves the earlier file as it was and nothing
+// beside it.
+TEST_F(OwnFilesTest, AFileMadePieceByPieceTakesItsNameOnlyWhole) {
+    const QString path = workDir + "work/temp.rtf";
+    QDir().mkpath(workDir + "work");
+    ASSERT_EQ(writeOwnFile(path, "old"), OwnWrite::Written);
+    auto pieces = [](int count, bool giveUp) {
+        return [=](const OwnBytesSink& put) {
+            for (int i = 0; i < count; ++i)
+                if (!put("piece;", 6)) return false;
+            return !giveUp;
+        };
+    };
+    QString error;
+    EXPECT_EQ(writeOwnFile(path, pieces(3, true), &error), OwnWrite::Failed);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(readFile(path), "old");
+    EXPECT_EQ(QDir(workDir + "work").entryList(QDir::Files | QDir::Hidden), QStringList{"temp.rtf"});
+    EXPECT_EQ(writeOwnFile(path, pieces(3, false), &error), OwnWrite::Written);
+    EXPECT_EQ(readFile(path), "piece;piece;piece;");
+}
+
 }  // namespace
 }  // namespace kavrin::test

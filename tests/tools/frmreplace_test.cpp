@@ -1,5 +1,6 @@
 // Find/Replace driven through its window on real documents of a shown main window.
 #include <QApplication>
+#include <QClipboard>
 #include <QTest>
 #include <QWindow>
 
@@ -408,6 +409,66 @@ TEST_F(FindReplaceTest, ReplaceAllRightAfterAHitReplacesThatHitToo) {
     expectMsgBox("The string 'a' was replaced 2 times.", vbOK);
     f->cmdReplaceAll->click();
     EXPECT_EQ(doc->txtMain->text(), "a b b a");
+}
+
+// A replacement holding line breaks (as another program puts them on the clipboard, CR LF, or
+// as this one does, LF) lands on screen where it lands in the text; edits made after it and the
+// page saved then hold exactly what the user did. On a short line and on one long enough to be
+// held in pieces.
+TEST_F(FindReplaceTest, ReplaceAllWithLineBreaksKeepsTheScreenAndTheSavedTextAlike) {
+    QString longLine = "<p>";
+    for (int i = 0; longLine.size() < 12000; ++i) longLine += QStringLiteral("cat%1 ").arg(i % 10);
+    longLine += "</p>";
+    for (const QString& line : {QStringLiteral("<p>cat1 cat2 cat3 cat4 cat5</p>"), longLine}) {
+        for (const QString& clip : {QStringLiteral("A\r\nB"), QStringLiteral("A\nB")}) {
+            SCOPED_TRACE(QStringLiteral("line of %1, clipboard %2").arg(line.size()).arg(clip.size()).toStdString());
+            const QString path = writeFile("page.html", (line + "\r\n").toUtf8());
+            mainWindow->openFile(path);
+            DocumentWindow* doc = activeDocument();
+            ASSERT_NE(doc, nullptr);
+            RichTextBox* editor = doc->txtMain;
+            QApplication::clipboard()->setText(clip);
+
+            frmReplace* f = openDialog();
+            f->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+            f->txtFind->setFocus();
+            QTest::keyClicks(f->txtFind, "cat");
+            QTest::keyClick(f->txtFind, Qt::Key_Tab);
+            ASSERT_EQ(f->focusWidget(), f->txtReplace);
+            QTest::keyClick(f->txtReplace, Qt::Key_V, Qt::ControlModifier);
+            ASSERT_EQ(f->txtReplace->text(), clip);
+            const int hits = int(line.count("cat"));
+            expectMsgBox(QStringLiteral("The string 'cat' was replaced %1 times.").arg(hits), vbOK);
+            f->cmdReplaceAll->click();
+
+            QString model = line + "\r\n";
+            model.replace("cat", "A\r\nB");
+            ASSERT_EQ(editor->text(), model);
+            // What the screen holds is that text.
+            EXPECT_EQ(editor->document()->toPlainText(), QString(model).replace("\r\n", "\n"));
+
+            // Ctrl+Home, Down three times, End, "QQ", Backspace four times, Ctrl+S.
+            mainWindow->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(mainWindow));
+            editor->setFocus();
+            QTest::keyClick(editor, Qt::Key_Home, Qt::ControlModifier);
+            for (int i = 0; i < 3; ++i) QTest::keyClick(editor, Qt::Key_Down);
+            QTest::keyClick(editor, Qt::Key_End);
+            QTest::keyClicks(editor, "QQ");
+            for (int i = 0; i < 4; ++i) QTest::keyClick(editor, Qt::Key_Backspace);
+            QStringList lines = model.split("\r\n");
+            lines[3].chop(2);
+            model = lines.join("\r\n");
+            EXPECT_EQ(editor->text(), model);
+            QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
+            EXPECT_EQ(readFile(path), model.toUtf8());
+
+            f->cmdClose->click();
+            doc->unload();
+            QApplication::processEvents();
+        }
+    }
 }
 
 TEST_F(FindReplaceTest, CommandsWithoutADocumentDoNothing) {
