@@ -263,8 +263,12 @@ bool DocumentWindow::loadDocumentFile(const QString& path, QString* error) {
     txtMain->setRightMargin(wordWrap ? 0 : 9999999);
     // A page coloured as it first shows waits for its colours before its lines are laid out.
     if (!firstActivate && colorOnOpen && colorsOnOpen(QString(path).replace('\\', '/'))) txtMain->awaitColors();
+    // Taken before the bytes are read: a write that comes in between makes the save ask, rather
+    // than go unnoticed.
+    const FileStamp stamp = fileStampOf(path);
     const bool ok = txtMain->loadFile(path, rtfText);
     ignoreChange = wasIgnoring;
+    if (ok) diskStamp = stamp;
     if (!ok && error) *error = txtMain->lastError();
     return ok;
 }

@@ -234,6 +234,26 @@ TextFileResult decodeText(const QByteArray& bytes) {
     return r;
 }
 
+namespace {
+
+FileStamp stampFrom(const struct stat& info) {
+    FileStamp s;
+    s.known = S_ISREG(info.st_mode);
+    s.device = quint64(info.st_dev);
+    s.inode = quint64(info.st_ino);
+    s.size = qint64(info.st_size);
+    s.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+    return s;
+}
+
+}  // namespace
+
+FileStamp fileStampOf(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
+    return stampFrom(info);
+}
+
 QString specialFileKind(const QString& path) {
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0) return {};
@@ -401,7 +421,7 @@ QString writeFailureReason(const QString& path, const QString& qtReason) {
 
 }  // namespace
 
-bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
+bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error, FileStamp* stamp) {
     QSaveFile f(path);
     auto fail = [&](const QString& reason) {
         if (error) *error = fileError(QStringLiteral("Cannot save"), path, writeFailureReason(path, reason));
@@ -423,13 +443,18 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
         f.cancelWriting();
         return fail(reason);
     }
+    // Taken from the file itself before it takes the name: the name may be written to again by
+    // someone else the moment it has it. Giving the name changes neither the file nor its time.
+    struct stat written {};
+    const bool known = ::fstat(f.handle(), &written) == 0;
     if (!f.commit()) return fail(f.errorString());
+    if (stamp) *stamp = known ? stampFrom(written) : fileStampOf(path);
     if (error) error->clear();
     return true;
 }
 
 bool writeTextFile(const QString& path, const QString& crlfText, const TextFormat& format, QString* error,
-                   TextFormat* written, Unencodable unencodable) {
+                   TextFormat* written, Unencodable unencodable, FileStamp* stamp) {
     if (unencodable == Unencodable::Refuse && firstUnencodable(crlfText, format) >= 0) {
         if (error)
             *error = fileError(QStringLiteral("Cannot save"), path,
@@ -439,7 +464,7 @@ bool writeTextFile(const QString& path, const QString& crlfText, const TextForma
     }
     TextFormat used;
     const QByteArray bytes = encodeText(crlfText, format, &used, unencodable);
-    if (!writeFileAtomically(path, bytes, error)) return false;
+    if (!writeFileAtomically(path, bytes, error, stamp)) return false;
     if (written) *written = used;
     return true;
 }
