@@ -43,6 +43,10 @@ DocumentWindow::DocumentWindow(bool withViews, QWidget* parent) : Form(parent), 
         tbsMain->addTab(tr("Design"));
         tbsMain->setShape(QTabBar::RoundedNorth);
         tbsMain->setDrawBase(true);
+        // The tabs are chosen with the mouse or the View menu. Able to take the focus, the bar
+        // took it when the window was brought back with Ctrl+Tab, and what was typed next went
+        // nowhere.
+        tbsMain->setFocusPolicy(Qt::NoFocus);
         webBrowser = new WebBrowser(this);
         webBrowser->hide();
         dhtm = new DhtmlEdit(this);

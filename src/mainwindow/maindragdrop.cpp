@@ -275,20 +275,18 @@ void mdiMain::openDroppedFiles(const QStringList& paths) {
     setBusy(true);
     const QPointer<mdiMain> self(this);
     closeLoneUntitledDocument([self, paths] {
-        setBusy(true);
-        for (const QString& path : paths) {
-            if (!self) break;
-            if (QFileInfo(path).isDir()) continue;
+        if (!self) return;
+        self->openFilesInTurn(paths, [self](const QString& path) {
+            if (QFileInfo(path).isDir()) return true;
             if (Form::documentCount() >= kMaxDocuments) {
                 setBusy(false);
                 msgBox(QStringLiteral("You already have 99 documents open."), vbInformation,
                        QStringLiteral("Error: Too Many Open Documents."));
-                return;
+                return false;
             }
             self->openFile(path);
-            doEvents();
-        }
-        setBusy(false);
+            return true;
+        });
     });
 }
 
