@@ -157,6 +157,9 @@ private:
     void deleteBrowseFiles();
     void designBecameCurrent();
     void designNotCurrent();
+    // The page process of the view shown ended: the document goes back to Edit with what the
+    // view had handed over, and the user hears of it.
+    void viewPageEnded(bool design, bool complete);
     struct DesignWaiter {
         std::function<void()> then;
         std::function<void()> otherwise;
