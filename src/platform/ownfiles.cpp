@@ -112,7 +112,7 @@ bool writeAll(int fd, const QByteArray& bytes) {
 // ---- Work files -----------------------------------------------------------------------------
 
 // The mark of a work file that has a name: the file is the program's until it takes its target's
-// name, when the mark goes. Another than the mark of the program's own files, so that a copy of
+// name, when the mark goes. It is not the mark of the program's own files, so that a copy of
 // a user's file made through a work file never counts as the program's.
 constexpr char kWorkMark[] = "user.kavrin.work";
 // A target has a few work names, so that a writer killed on one, or a second writer at work on

@@ -65,8 +65,8 @@ void nextTurn(const std::shared_ptr<TurnRun>& run, int delayMs) {
 void takeTurn(const std::shared_ptr<TurnRun>& run) {
     if (!run->owner) return finishRun(run, false);
     if (run->next >= run->count) return finishRun(run, true);
-    // A modal window the user opened meanwhile is answered first, as its own loop would hold a
-    // loop of steps that let the user's input run.
+    // A modal window the user opened in between holds the rest until it closes, as it held a
+    // loop that let the user's input run between files.
     if (run->next > 0 && QApplication::activeModalWidget()) return nextTurn(run, 50);
     const std::ptrdiff_t i = run->next++;
     if (!run->step(i)) return finishRun(run, bool(run->owner));

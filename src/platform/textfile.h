@@ -88,10 +88,10 @@ bool readRegularFile(const QString& path, QByteArray* bytes, QString* error = nu
                      qint64 maxSize = maxTextFileSize);
 // "a folder", "a named pipe (FIFO)", "a device", "a socket"; "" for a regular file or nothing.
 QString specialFileKind(const QString& path);
-// Copies a file of any size and content to `to` through a temporary file in the target folder:
-// the bytes are written, flushed to the disk and read back against the source before the
-// temporary file takes the target's name (with the source's permissions, owner and group as in
-// writeFileAtomically, and modification time).
+// Copies a file of any size and content to `to` through a work file in the target folder that
+// shows under no name until it is whole (see WorkFile): the bytes are written, flushed to the
+// disk and read back against the source before the copy takes the target's name (with the
+// source's permissions, owner and group as in writeFileAtomically, and modification time).
 // An existing target is replaced only with `replace`; otherwise the copy fails when one exists.
 // Whatever fails leaves the target (and the source) as they were.
 bool copyFileAtomically(const QString& from, const QString& to, bool replace, QString* error = nullptr);
