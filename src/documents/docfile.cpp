@@ -61,6 +61,16 @@ void newDocument() {
 }
 
 bool writeDocumentFile(DocumentWindow* doc, const QString& path) {
+    // Another program (a second editor, a checkout, a sync tool) may have written the file since
+    // it was read or last saved here; what it wrote is replaced only when the user says so.
+    if (samePath(path, doc->filePath) && doc->diskStamp.known) {
+        const FileStamp now = fileStampOf(path);
+        if (now.known && now != doc->diskStamp &&
+            msgBox("'" + fileTitle(doc->filePath) +
+                       "' has been changed by another program since it was opened. Save over it?",
+                   vbYesNo + vbExclamation + vbDefaultButton2) != vbYes)
+            return false;
+    }
     RichTextBox* editor = doc->txtMain;
     const TextFormat format = editor->textFormat();
     // A file's encoding never changes behind the user's back. In a page a browser reads, a
@@ -84,8 +94,10 @@ bool writeDocumentFile(DocumentWindow* doc, const QString& path) {
     }
     QString error;
     TextFormat written;
-    if (writeTextFile(path, editor->text(), format, &error, &written, unencodable)) {
+    FileStamp stamp;
+    if (writeTextFile(path, editor->text(), format, &error, &written, unencodable, &stamp)) {
         editor->setTextFormat(written);
+        doc->diskStamp = stamp;
         return true;
     }
     msgBox("The file '" + path + "' could not be saved.\r\n\r\n" + error, vbExclamation, "Error Saving File");

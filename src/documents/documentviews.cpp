@@ -63,6 +63,8 @@ void DocumentWindow::connectViews() {
         if (dirty && mode == 2 && fileSaved) setFileSaved(this, false);
     });
     connect(webBrowser, &WebBrowser::NavigateComplete2, this, &DocumentWindow::webBrowser_NavigateComplete2);
+    connect(dhtm, &DhtmlEdit::pageProcessEnded, this, [this](bool complete) { viewPageEnded(true, complete); });
+    connect(webBrowser, &WebBrowser::pageProcessEnded, this, [this] { viewPageEnded(false, true); });
 }
 
 void DocumentWindow::tbsMain_Click() {
@@ -133,6 +135,56 @@ void DocumentWindow::designNotCurrent() {
            vbExclamation, appTitle);
     for (const DesignWaiter& waiter : waiters)
         if (waiter.otherwise) waiter.otherwise();
+}
+
+void DocumentWindow::viewPageEnded(bool design, bool complete) {
+    // A view not shown has nothing of the user's: it loads anew when it is shown again.
+    if (mode != (design ? 2 : 1)) return;
+    if (design) {
+        dhtmDocPath.clear();
+        // Everything typed before Design is in the source, and what the page handed over goes in
+        // as the write-back of leaving the view would put it.
+        if (dhtm->IsDirty()) applyDesignToSource();
+        if (!complete) setFileSaved(this, false);
+        ++alignmentId_;
+        designAlignment_.reset();
+    } else {
+        deleteBrowseFiles();
+    }
+    webBrowser->hide();
+    dhtm->hide();
+    mode = 0;
+    {
+        const QSignalBlocker block(tbsMain);
+        tbsMain->setCurrentIndex(0);
+    }
+    txtMain->show();
+    const bool active = activeDocument() == this;
+    if (active) {
+        if (mainWindow) mainWindow->setToEdit();
+        txtmain_SelChange();
+        txtMain->setFocus();
+    }
+    // Commands that waited on the page hear that it will not answer; the user decides anew
+    // with the document in front of them.
+    if (!designWaiters_.isEmpty()) {
+        setBusy(false);
+        for (const DesignWaiter& waiter : std::exchange(designWaiters_, {}))
+            if (waiter.otherwise) waiter.otherwise();
+    }
+    QString message = "The " + QString(design ? "design" : "browse") + " view of '" + fileTitle(filePath) +
+                      "' has stopped: the web engine's page process ended. The document is back in Edit";
+    if (design)
+        message += complete ? QStringLiteral(", with everything typed in it.")
+                            : QStringLiteral(", with what the design view had handed over; what was typed there "
+                                             "in the moment before it stopped may be missing.");
+    else
+        message += u'.';
+    if (!fileSaved) message += QStringLiteral(" It is not saved yet.");
+    message += design ? QStringLiteral(" Design shows the page anew when you choose it again.")
+                      : QStringLiteral(" Browse shows the page anew when you choose it again.");
+    // Told once the engine's signal is over, the document already in Edit.
+    QTimer::singleShot(0, this, [message] { msgBox(message, vbExclamation, appTitle); });
 }
 
 // ---- Source and design in step -------------------------------------------------------------------

@@ -43,6 +43,10 @@ DocumentWindow::DocumentWindow(bool withViews, QWidget* parent) : Form(parent), 
         tbsMain->addTab(tr("Design"));
         tbsMain->setShape(QTabBar::RoundedNorth);
         tbsMain->setDrawBase(true);
+        // The tabs are chosen with the mouse or the View menu. Able to take the focus, the bar
+        // took it when the window was brought back with Ctrl+Tab, and what was typed next went
+        // nowhere.
+        tbsMain->setFocusPolicy(Qt::NoFocus);
         webBrowser = new WebBrowser(this);
         webBrowser->hide();
         dhtm = new DhtmlEdit(this);
@@ -263,8 +267,12 @@ bool DocumentWindow::loadDocumentFile(const QString& path, QString* error) {
     txtMain->setRightMargin(wordWrap ? 0 : 9999999);
     // A page coloured as it first shows waits for its colours before its lines are laid out.
     if (!firstActivate && colorOnOpen && colorsOnOpen(QString(path).replace('\\', '/'))) txtMain->awaitColors();
+    // Taken before the bytes are read: a write that comes in between makes the save ask, rather
+    // than go unnoticed.
+    const FileStamp stamp = fileStampOf(path);
     const bool ok = txtMain->loadFile(path, rtfText);
     ignoreChange = wasIgnoring;
+    if (ok) diskStamp = stamp;
     if (!ok && error) *error = txtMain->lastError();
     return ok;
 }

@@ -15,6 +15,7 @@
 #include "platform/form.h"
 #include "platform/richtextbox.h"
 #include "platform/dhtmledit.h"
+#include "platform/textfile.h"
 #include "platform/webbrowser.h"
 
 namespace kavrin {
@@ -67,6 +68,9 @@ public:
 
     // The ".browse" preview copies the browse view wrote; deleted when the window closes.
     QStringList browseFiles;
+    // The document's file as it was read or last saved: a save over a file that is no longer so
+    // would write over what another program put there.
+    FileStamp diskStamp;
 
     // ---- Public procedures ----
     // Records the last change the change handling took as one undo step.
@@ -153,6 +157,9 @@ private:
     void deleteBrowseFiles();
     void designBecameCurrent();
     void designNotCurrent();
+    // The page process of the view shown ended: the document goes back to Edit with what the
+    // view had handed over, and the user hears of it.
+    void viewPageEnded(bool design, bool complete);
     struct DesignWaiter {
         std::function<void()> then;
         std::function<void()> otherwise;

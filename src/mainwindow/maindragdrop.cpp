@@ -248,6 +248,10 @@ void mdiMain::transferDraggedFiles(bool move) {
             replace = true;
         }
         DocumentWindow* following = move ? documentShowing(from) : nullptr;
+        // A document whose file is as it read it goes on knowing it at its new place (a move to
+        // another disk makes a new file of it); one that another program has written since
+        // still asks before it saves.
+        const bool asRead = following && fileStampOf(from) == following->diskStamp;
         QString why;
         const bool done = move ? moveFileSafely(from, to, replace, &why) : copyFileAtomically(from, to, replace, &why);
         if (!done) {
@@ -256,6 +260,7 @@ void mdiMain::transferDraggedFiles(bool move) {
         }
         if (!move) continue;
         if (following) documentFollowsFile(following, to);
+        if (following && asRead) following->diskStamp = fileStampOf(to);
         if (files && withSlash(files->path()) == dragDropPath1) filList->removeItem(filList->findText(name));
     }
 }
@@ -270,20 +275,18 @@ void mdiMain::openDroppedFiles(const QStringList& paths) {
     setBusy(true);
     const QPointer<mdiMain> self(this);
     closeLoneUntitledDocument([self, paths] {
-        setBusy(true);
-        for (const QString& path : paths) {
-            if (!self) break;
-            if (QFileInfo(path).isDir()) continue;
+        if (!self) return;
+        self->openFilesInTurn(paths, [self](const QString& path) {
+            if (QFileInfo(path).isDir()) return true;
             if (Form::documentCount() >= kMaxDocuments) {
                 setBusy(false);
                 msgBox(QStringLiteral("You already have 99 documents open."), vbInformation,
                        QStringLiteral("Error: Too Many Open Documents."));
-                return;
+                return false;
             }
             self->openFile(path);
-            doEvents();
-        }
-        setBusy(false);
+            return true;
+        });
     });
 }
 

@@ -97,6 +97,24 @@ void mdiMain::openFile(const QString& path) {
     addRecentFile(path);
 }
 
+void mdiMain::openFilesInTurn(const QStringList& paths, std::function<bool(const QString&)> each,
+                              std::function<void()> done) {
+    const QPointer<mdiMain> self(this);
+    setBusy(true);
+    runInTurns(
+        this, paths.size(),
+        [self, paths, each](std::ptrdiff_t i) {
+            // A window on its way out opens nothing more.
+            if (!self->isLoaded() || self->isUnloading()) return false;
+            setBusy(true);
+            return each(paths[i]);
+        },
+        [self, done] {
+            setBusy(false);
+            if (done && self->isLoaded() && !self->isUnloading()) done();
+        });
+}
+
 void mdiMain::mnuFileOpen_Click() {
     CommonDialog dialog;
     dialog.owner = this;

@@ -725,14 +725,11 @@ void mdiMain::mnuFileListOpen_Click() {
     for (int row : filList->selectedRows()) paths << files->folder() + filList->text(row);
     const QPointer<mdiMain> self(this);
     closeLoneUntitledDocument([self, paths] {
-        setBusy(true);
-        for (const QString& path : paths) {
-            if (!self) break;
+        if (!self) return;
+        self->openFilesInTurn(paths, [self](const QString& path) {
             self->openFile(path);
-            if (Form::documentCount() >= kMaxDocuments) break;
-            doEvents();
-        }
-        setBusy(false);
+            return Form::documentCount() < kMaxDocuments;
+        });
     });
 }
 

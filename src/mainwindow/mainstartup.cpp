@@ -185,7 +185,15 @@ void mdiMain::MDIForm_Activate() {
 
     if (!settingsReadProblem_.isEmpty())
         msgBox(std::exchange(settingsReadProblem_, QString()), vbExclamation, QStringLiteral("Settings Not Read"));
-    openCommandLineFiles();
+    // The user may work in the first files while the others open; the rest of the first
+    // activation follows them.
+    const QPointer<mdiMain> self(this);
+    openCommandLineFiles([self] {
+        if (self) self->finishFirstActivation();
+    });
+}
+
+void mdiMain::finishFirstActivation() {
     // ---- Side panes: the hidden window with their pop-up menus stays loaded from here on.
     loadMenuForm();
     showDataFileNotices();
@@ -203,11 +211,14 @@ void mdiMain::MDIForm_Activate() {
     }
 }
 
-void mdiMain::openCommandLineFiles() {
-    for (const QString& path : commandLineFiles(commandLineArguments)) {
-        openFile(path);
-        doEvents();
-    }
+void mdiMain::openCommandLineFiles(std::function<void()> then) {
+    openFilesInTurn(
+        commandLineFiles(commandLineArguments),
+        [this](const QString& path) {
+            openFile(path);
+            return true;
+        },
+        std::move(then));
 }
 
 void mdiMain::showDataFileNotices() {

@@ -175,6 +175,11 @@ public:
 
     // ---- Opening files and the recent-files list ----
     void openFile(const QString& path);
+    // Hands the paths to `each` one per turn of the event loop (the first at once), so that the
+    // user works in the documents opened while the rest open; `each` returns false to stop.
+    // `done` runs after the last, unless the window is closing by then.
+    void openFilesInTurn(const QStringList& paths, std::function<bool(const QString&)> each,
+                         std::function<void()> done = {});
     void mnuFileOpen_Click();
     void mnuFileReopenArr_Click(int index);
     // The recent files of File > Reopen, most recent first (empty captions left out).
@@ -509,7 +514,10 @@ private:
     void MDIForm_Load();
     void MDIForm_Activate();
     void MDIForm_Unload(int& cancel);
-    void openCommandLineFiles();
+    // Opens the files named on the command line, one per turn, then runs `then`.
+    void openCommandLineFiles(std::function<void()> then);
+    // What the first activation does once the command-line files have opened.
+    void finishFirstActivation();
     void loadSettings();
     void saveSettings();
     void writeSettings();

@@ -43,14 +43,13 @@ void frmMenu::mnuProjectEdit_Click() {
     setBusy(true);
     const QPointer<mdiMain> owner(main);
     main->closeLoneUntitledDocument([owner, paths] {
-        setBusy(true);
-        for (const QString& path : paths) {
-            if (!owner) break;
+        if (!owner) return;
+        owner->openFilesInTurn(paths, [owner](const QString& path) {
             if (Form::documentCount() >= kMaxDocuments) {
                 setBusy(false);
                 msgBox(QStringLiteral("You already have 99 documents open."), vbInformation,
                        QStringLiteral("Error: Too Many Open Documents."));
-                return;
+                return false;
             }
             DocumentWindow* open = nullptr;
             for (DocumentWindow* doc : documentWindows())
@@ -61,9 +60,8 @@ void frmMenu::mnuProjectEdit_Click() {
             } else {
                 owner->openFile(path);
             }
-            doEvents();
-        }
-        setBusy(false);
+            return true;
+        });
     });
 }
 

@@ -111,6 +111,11 @@ DhtmlEdit::DhtmlEdit(QWidget* parent) : LazyWebView(parent) {
     keyGate_ = new QTimer(this);
     keyGate_->setInterval(20);
     connect(keyGate_, &QTimer::timeout, this, &DhtmlEdit::replayPending);
+    keepTimer_ = new QTimer(this);
+    keepTimer_->setSingleShot(true);
+    connect(keepTimer_, &QTimer::timeout, this, &DhtmlEdit::keepPageCopy);
+    // Every report the page sends after a change ends in this signal.
+    connect(this, &DhtmlEdit::DisplayChanged, this, &DhtmlEdit::scheduleKeep);
 }
 
 DhtmlEdit::~DhtmlEdit() {
@@ -152,6 +157,7 @@ void DhtmlEdit::viewCreated() {
         runReporting(QStringLiteral("kv.state()"), [this, pos](const QVariantMap&) { emit ShowContextMenu(pos.x(), pos.y()); });
     });
     connect(page, &QWebEnginePage::loadFinished, this, &DhtmlEdit::pageLoaded);
+    connect(page, &QWebEnginePage::renderProcessTerminated, this, &DhtmlEdit::pageProcessGone);
     watchInput();
 }
 
@@ -263,6 +269,7 @@ QVariantMap DhtmlEdit::loadFlags() const {
 
 void DhtmlEdit::startLoad() {
     loadPending_ = false;
+    pageEnded_ = false;
     awaitingShow_ = false;
     showTimer_->stop();
     loading_ = true;
@@ -593,6 +600,8 @@ void DhtmlEdit::replay(QEvent* input) {
 }
 
 bool DhtmlEdit::isCurrent() const {
+    // A page that has ended tells nothing more: what it told is all there is.
+    if (pageEnded_) return true;
     // Keys kept while the page was being built are not in it yet.
     if (std::any_of(pending_.begin(), pending_.end(), [](const Pending& p) { return p.input != nullptr; })) return false;
     // Input sent since the HTML was read, or a change the page reported since, makes it old.
@@ -678,6 +687,67 @@ void DhtmlEdit::markClean() {
     // A change the page made after the HTML was read keeps it dirty.
     cleanChanges_ = htmlChanges_;
     dirty_ = pageChanges_ > cleanChanges_;
+}
+
+// ---- The page's process ending ------------------------------------------------------------------
+
+void DhtmlEdit::scheduleKeep() {
+    if (!ready_ || readOnly_ || pageEnded_) return;
+    if (pageChanges_ <= std::max(htmlChanges_, keptLoad_ == loadId_ ? keptChanges_ : -1.0)) return;
+    // Read once the user pauses, and now and then while the typing goes on; a long page takes
+    // longer to write out, so it is read less often.
+    const int pause = 1000 + int(std::min<qsizetype>(html_.size() / 1024, 4000));
+    if (!keepTimer_->isActive()) keepSince_.start();
+    else if (keepSince_.elapsed() > 10 * pause) return;
+    keepTimer_->start(pause);
+}
+
+void DhtmlEdit::keepPageCopy() {
+    if (!ready_ || readOnly_ || pageEnded_ || !pending_.empty()) return;
+    const QPointer<QObject> guard(this);  // see pageLoaded()
+    const quint64 load = loadId_;
+    // The page's changes reported so far are all in what it writes out now.
+    const double changes = pageChanges_;
+    view()->page()->runJavaScript(QStringLiteral("kv.serialize()"), kWorld, [guard, load, changes](const QVariant& html) {
+        auto* self = qobject_cast<DhtmlEdit*>(guard.data());
+        if (!self || self->pageEnded_ || load != self->loadId_ || html.typeId() != QMetaType::QString) return;
+        self->keptHtml_ = html.toString();
+        self->keptChanges_ = changes;
+        self->keptLoad_ = load;
+    });
+}
+
+bool DhtmlEdit::holdsAllReported() const {
+    const double held = std::max(htmlChanges_, keptLoad_ == loadId_ ? keptChanges_ : -1.0);
+    const bool keysLeft =
+        std::any_of(pending_.begin(), pending_.end(), [](const Pending& p) { return p.input != nullptr; });
+    return !keysLeft && pageChanges_ <= held && pageKeys_ >= keysSent_;
+}
+
+void DhtmlEdit::pageProcessGone() {
+    if (pageEnded_) return;
+    pageEnded_ = true;
+    flushTimer_->stop();
+    flushing_ = false;
+    keepTimer_->stop();
+    keyGate_->stop();
+    showTimer_->stop();
+    awaitingShow_ = false;
+    // The kept copy, when it is newer than the last answer, is the page as far as it is known.
+    if (ready_ && keptLoad_ == loadId_ && keptChanges_ > htmlChanges_) {
+        html_ = keptHtml_;
+        htmlChanges_ = keptChanges_;
+    }
+    const bool complete = holdsAllReported();
+    // Keys caught for a page that will not come go where the user types next.
+    pending_.clear();
+    if (catcher_) {
+        qApp->removeEventFilter(catcher_);
+        catcher_->deleteLater();
+        catcher_ = nullptr;
+    }
+    keysMeantHere_ = false;
+    emit pageProcessEnded(complete);
 }
 
 // ---- Commands -----------------------------------------------------------------------------------

@@ -157,6 +157,10 @@ public:
     // Keys typed while the page is being built are kept and go into it, in order, once it is
     // ready; until then it is not current.
     bool isCurrent() const;
+    // Every change the page has reported, and every key sent to it, is in a copy of the page
+    // held here (the last answer, or the copy read while the user paused): what would be kept
+    // if the page's process ended now.
+    bool holdsAllReported() const;
     // Asks the page for its HTML as it stands; `becameCurrent` follows, or `notCurrent` when
     // the page has not answered within `timeoutMs`, and two seconds more for each megabyte of
     // the page (or has not loaded).
@@ -180,6 +184,10 @@ signals:
     void notCurrent();
     // The page reported a change the last report had not: the document is changed.
     void dirtyChanged(bool dirty);
+    // The engine's page process ended (killed, out of memory, a crash): the page answers no
+    // more. What it had handed over is held (`DocumentHTML`); `complete` when that is all it
+    // was told or had reported. Loading a page again starts a new one.
+    void pageProcessEnded(bool complete);
 
 protected:
     void viewCreated() override;
@@ -218,6 +226,11 @@ private:
     void promptFind();
     void watchInput();
     QVariantMap loadFlags() const;
+    // A page process can end at any time; reports carry no HTML, so a copy of the page is read
+    // in the background once the user pauses, and kept for the moment it ends.
+    void scheduleKeep();
+    void keepPageCopy();
+    void pageProcessGone();
 
     DesignBridge* bridge_ = nullptr;
     QWebChannel* channel_ = nullptr;
@@ -282,6 +295,12 @@ private:
     double cleanChanges_ = 0;  // ... when the page was last taken as saved
     QHash<int, int> states_;
     QHash<int, QVariant> values_;
+    QTimer* keepTimer_ = nullptr;
+    QElapsedTimer keepSince_;
+    QString keptHtml_;
+    double keptChanges_ = -1;  // the page's change count the kept copy holds at least
+    quint64 keptLoad_ = 0;
+    bool pageEnded_ = false;
 };
 
 // True when a page's HTML sets up frames (outside its comments).

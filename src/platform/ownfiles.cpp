@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <system_error>
@@ -116,15 +117,156 @@ FdWriter bytesWriter(const QByteArray& bytes) {
     return [&bytes](int fd) { return writeAll(fd, bytes) ? 0 : errno; };
 }
 
-// Gives `temp` the name `target` only when nothing stands there.
-int renameNoReplace(const QByteArray& temp, const QByteArray& target) {
-    if (::renameat2(AT_FDCWD, temp.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0) return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return -1;
-    // A file system without the flag: a hard link is refused as well when the name is taken.
-    if (::link(temp.constData(), target.constData()) != 0) return -1;
-    ::unlink(temp.constData());
+// ---- Work files -----------------------------------------------------------------------------
+
+// The mark of a work file that has a name: the file is the program's until it takes its target's
+// name, when the mark goes. It is not the mark of the program's own files, so that a copy of
+// a user's file made through a work file never counts as the program's.
+constexpr char kWorkMark[] = "user.kavrin.work";
+// A target has a few work names, so that a writer killed on one, or a second writer at work on
+// the same target, leaves the next one free; all of them are tried in turn, none is searched for.
+constexpr int kWorkNames = 4;
+
+QByteArray workName(const QByteArray& target, int number) {
+    const qsizetype slash = target.lastIndexOf('/');
+    QByteArray name = target.left(slash + 1) + '.' + target.mid(slash + 1) + ".kavrin-part";
+    if (number > 1) name += QByteArray::number(number);
+    return name;
+}
+
+bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// A work file whose writer is gone: a plain file of this user under the name with the work mark,
+// which no writer holds locked (a lock goes with the process that held it).
+void removeIfAbandoned(const QByteArray& name) {
+    struct stat st {};
+    if (::lstat(name.constData(), &st) != 0 || !ownStat(st)) return;
+    const int fd = openNoFollow(name);
+    if (fd < 0) return;
+    struct stat opened {};
+    char value[4];
+    if (::fstat(fd, &opened) == 0 && sameFile(opened, st) && ownStat(opened) &&
+        ::fgetxattr(fd, kWorkMark, value, sizeof value) > 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        struct stat now {};
+        // Still the same file at the name the moment it goes.
+        if (::lstat(name.constData(), &now) == 0 && sameFile(now, opened)) ::unlink(name.constData());
+    }
+    ::close(fd);
+}
+
+// Links a file the system gave no name at `to`; EEXIST when something stands there.
+int linkUnnamed(int fd, const QByteArray& to) {
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, to.constData(), AT_SYMLINK_FOLLOW) == 0) return 0;
+    const int code = errno;
+    if (code == EEXIST) return code;
+    // Without /proc the file itself can be named, by a process allowed to.
+    if (::linkat(fd, "", AT_FDCWD, to.constData(), AT_EMPTY_PATH) == 0) return 0;
+    return code;
+}
+
+}  // namespace
+
+WorkFile::WorkFile(const QString& target) : target_(QFile::encodeName(QFileInfo(target).absoluteFilePath())) {
+    for (int n = 1; n <= kWorkNames; ++n) removeIfAbandoned(workName(target_, n));
+    const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
+    if (unnamedAllowed) {
+        fd_ = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (fd_ >= 0) {
+            ::flock(fd_, LOCK_EX | LOCK_NB);
+            return;
+        }
+        // A file system without unnamed files says so in one of these ways; anything else is a
+        // reason of its own (no folder, no permission, a full disk).
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOSYS) {
+            error_ = errno;
+            return;
+        }
+    }
+    QByteArray name;
+    error_ = linkNamed(&name);
+}
+
+int WorkFile::linkNamed(QByteArray* name) {
+    // With a file already made (an unnamed one that is to replace the target), it takes the work
+    // name by a link; otherwise the work name is made.
+    const bool made = fd_ >= 0;
+    if (made) ::fsetxattr(fd_, kWorkMark, "1", 1, 0);
+    for (int n = 1; n <= kWorkNames; ++n) {
+        *name = workName(target_, n);
+        if (made) {
+            const int code = linkUnnamed(fd_, *name);
+            if (code == 0) {
+                name_ = *name;
+                return 0;
+            }
+            if (code != EEXIST) return code;
+            continue;
+        }
+        fd_ = ::open(name->constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd_ >= 0) {
+            name_ = *name;
+            // Locked before it is marked: whoever finds the mark finds the lock.
+            ::flock(fd_, LOCK_EX | LOCK_NB);
+            ::fsetxattr(fd_, kWorkMark, "1", 1, 0);
+            return 0;
+        }
+        if (errno != EEXIST) return errno;
+    }
+    return EEXIST;
+}
+
+int WorkFile::commit(bool replace) {
+    if (fd_ < 0) return error_ ? error_ : EBADF;
+    int code = 0;
+    if (name_.isEmpty() && !replace) {
+        // Nothing there: the whole file takes the name at once, and a name that is taken is refused.
+        code = linkUnnamed(fd_, target_);
+    } else {
+        QByteArray name;
+        if (name_.isEmpty()) code = linkNamed(&name);
+        if (code == 0) {
+            if (replace) {
+                code = ::rename(name_.constData(), target_.constData()) == 0 ? 0 : errno;
+            } else {
+                code = ::renameat2(AT_FDCWD, name_.constData(), AT_FDCWD, target_.constData(), RENAME_NOREPLACE) == 0
+                           ? 0
+                           : errno;
+                if (code == EINVAL || code == ENOSYS || code == ENOTSUP) {
+                    // A file system without the flag: a hard link is refused as well when the name is taken.
+                    code = ::link(name_.constData(), target_.constData()) == 0 ? 0 : errno;
+                    if (code == 0) ::unlink(name_.constData());
+                }
+            }
+            if (code == 0) name_.clear();
+        }
+    }
+    if (code != 0) {
+        drop();
+        return code;
+    }
+    ::fremovexattr(fd_, kWorkMark);
+    ::close(fd_);
+    fd_ = -1;
     return 0;
 }
+
+void WorkFile::drop() {
+    if (fd_ < 0) return;
+    if (!name_.isEmpty()) {
+        struct stat mine {};
+        struct stat there {};
+        if (::fstat(fd_, &mine) == 0 && ::lstat(name_.constData(), &there) == 0 && sameFile(mine, there))
+            ::unlink(name_.constData());
+        name_.clear();
+    }
+    ::close(fd_);
+    fd_ = -1;
+}
+
+WorkFile::~WorkFile() { drop(); }
+
+namespace {
 
 // Who stands at the name a file is about to take, and whether it may be replaced.
 enum class Slot {
@@ -171,17 +313,13 @@ OwnWrite writeOwn(const QString& path, const FdWriter& write, QString* error, in
         return fail(errno);
     }
 
-    // Hidden beside the target, so that a half-written file never shows under the real name.
-    QByteArray temp = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()) + ".XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return fail(errno);
-    auto dropTemp = [&](int code) {
-        ::close(fd);
-        ::unlink(temp.constData());
-        return fail(code);
-    };
-    if (const int code = write(fd); code != 0) return dropTemp(code);
-    if (durable && ::fsync(fd) != 0) return dropTemp(errno);
+    // A half-written file never shows under the real name, nor, when the program is killed, under
+    // one nobody removes.
+    WorkFile work(path);
+    const int fd = work.fd();
+    if (fd < 0) return fail(work.error());
+    if (const int code = write(fd); code != 0) return fail(code);
+    if (durable && ::fsync(fd) != 0) return fail(errno);
     ::fsetxattr(fd, kMark, "1", 1, 0);  // where the file system keeps none, this run remembers it
     if (like) {
         takeAccessOf(fd, *like, likeName);
@@ -193,14 +331,10 @@ OwnWrite writeOwn(const QString& path, const FdWriter& write, QString* error, in
             ::umask(mask);
             mode = int(0666 & ~mask);
         }
-        if (::fchmod(fd, mode_t(mode)) != 0) return dropTemp(errno);
+        if (::fchmod(fd, mode_t(mode)) != 0) return fail(errno);
     }
-    ::close(fd);
 
-    const int result = replace ? ::rename(temp.constData(), target.constData()) : renameNoReplace(temp, target);
-    if (result != 0) {
-        const int code = errno;
-        ::unlink(temp.constData());
+    if (const int code = work.commit(replace); code != 0) {
         if (code == EEXIST) return taken();
         return fail(code);
     }

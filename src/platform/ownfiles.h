@@ -39,6 +39,35 @@ OwnWrite writeOwnFile(const QString& path, const std::function<bool(const OwnByt
 // the original's owner as well). A link, a file with a second name, a folder, a special file or
 // another user's file there gives NameTaken and stays as it is.
 OwnWrite writeBackupOf(const QString& original, const QByteArray& bytes, QString* error = nullptr);
+// A file being written to take the place of `target`, in the target's folder, that shows under
+// no name until it is whole: where the file system allows, the system gives it none until it is
+// committed, so a program killed meanwhile leaves nothing; elsewhere it has a hidden name that
+// carries the program's work mark and is locked while it is written, and a later WorkFile for
+// the same target removes such a file once its writer has gone.
+class WorkFile {
+public:
+    explicit WorkFile(const QString& target);
+    ~WorkFile();
+    WorkFile(const WorkFile&) = delete;
+    WorkFile& operator=(const WorkFile&) = delete;
+    // The file to write, or -1 when it could not be made (`error()` says why).
+    int fd() const { return fd_; }
+    int error() const { return error_; }
+    // Gives the file the target's name: over whatever is there with `replace`, else only when
+    // nothing is (EEXIST otherwise). 0, or the reason's errno; the file is gone after a failure.
+    int commit(bool replace);
+    // For tests: work files always get a name, as on a file system without unnamed files.
+    static inline bool unnamedAllowed = true;
+
+private:
+    int linkNamed(QByteArray* name);
+    void drop();
+    QByteArray target_;
+    QByteArray name_;  // the hidden name, while the file has one
+    int fd_ = -1;
+    int error_ = 0;
+};
+
 // True when `path` holds a file this program wrote there (see above).
 bool isOwnFile(const QString& path);
 // Deletes `path` only when it is such a file; true when it is gone or was never there.

@@ -1,6 +1,10 @@
 #pragma once
 // Screen units, the busy pointer and letting pending events run.
 #include <climits>
+#include <cstddef>
+#include <functional>
+
+class QObject;
 
 namespace kavrin {
 
@@ -21,5 +25,15 @@ void setBusy(bool busy);
 bool isBusy();
 // Lets pending window messages run, the user's own input aside.
 void doEvents();
+
+// Runs `step` with 0, 1, ... count - 1, the first at once and each later one in a turn of its own
+// of the event loop, so that the user's keys and clicks run between them and nothing waits in a
+// nested loop; while a modal window is open the steps wait for it. A step returns false to stop.
+// `done` runs once after the last step (or the one that stopped); when `owner` goes first the
+// run ends without it.
+void runInTurns(QObject* owner, std::ptrdiff_t count, std::function<bool(std::ptrdiff_t)> step,
+                std::function<void()> done = {});
+// How many such runs have steps still to come.
+int runsInTurns();
 
 }  // namespace kavrin

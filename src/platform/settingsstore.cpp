@@ -729,8 +729,22 @@ QString unstorable(const QString& what, QStringView text) {
     return {};
 }
 
+// The file's names end at "=" and "]" with the blanks around them dropped, as people write them
+// by hand: a name that begins or ends with a blank (a line break, a tab, a no-break space) would
+// come back as another name, and two names would become one.
+bool keepsItsBlanks(const QString& name) { return name == name.trimmed(); }
+
+QString outerBlanks(const QString& what, const QString& name) {
+    if (keepsItsBlanks(name)) return {};
+    return QStringLiteral("%1 begins or ends with a blank or a line break, which the settings file does not keep: "
+                          "it would be read back as \"%2\".")
+        .arg(what, name.trimmed().left(80));
+}
+
 QString unstorable(const QString& path, const QString& section, const QString& key, const QString& value) {
-    QString why = unstorable(QStringLiteral("The section name"), section);
+    QString why = outerBlanks(QStringLiteral("The section name"), section);
+    if (why.isEmpty()) why = outerBlanks(QStringLiteral("The name"), key);
+    if (why.isEmpty()) why = unstorable(QStringLiteral("The section name"), section);
     if (why.isEmpty()) why = unstorable(QStringLiteral("The name"), key);
     if (why.isEmpty()) why = unstorable(QStringLiteral("The value"), value);
     if (why.isEmpty() && utf8Size(key) + utf8Size(value) + 2 >= kMaxReadBytes)
@@ -828,20 +842,23 @@ QString getSetting(const QString& app, const QString& section, const QString& ke
     const QString path = settingsFilePath(app);
     QMutexLocker lock(&cacheMutex);
     Store& store = storeFor(path);
-    Section* s = store.find(section.trimmed());
+    // Nothing is kept under such a name: it is not another's.
+    if (!keepsItsBlanks(section) || !keepsItsBlanks(key)) return defaultValue;
+    Section* s = store.find(section);
     if (!s) return defaultValue;
-    const Entry* e = s->find(*store.texts, key.trimmed());
+    const Entry* e = s->find(*store.texts, key);
     return e ? valueOf(*store.texts, *e) : defaultValue;
 }
 
 bool saveSetting(const QString& app, const QString& section, const QString& key, const QString& value) {
-    const QString sectionName = section.trimmed();
-    const QString keyName = key.trimmed();
-    if (sectionName.isEmpty() || keyName.isEmpty()) return false;
+    if (section.trimmed().isEmpty() || key.trimmed().isEmpty()) return false;
+    const QString& sectionName = section;
+    const QString& keyName = key;
     const QString path = settingsFilePath(app);
     QMutexLocker lock(&cacheMutex);
-    // What would not read back as it is (too long for a file that can be read, half of a
-    // character pair) is refused with the reason, and the other saves of a batch go on.
+    // What would not read back as it is (a name with blanks at its ends, too long for a file
+    // that can be read, half of a character pair) is refused with the reason, and the other
+    // saves of a batch go on.
     if (const QString why = unstorable(path, sectionName, keyName, value); !why.isEmpty()) {
         lastErrors.insert(path, why);
         if (auto b = batches.find(path); b != batches.end()) b->refused = why;
@@ -894,8 +911,10 @@ bool saveSettings(const QString& app, const QString& section, const QVector<QPai
 }
 
 bool deleteSetting(const QString& app, const QString& section, const QString& key) {
-    const QString sectionName = section.trimmed();
-    const QString keyName = key.trimmed();
+    const QString& sectionName = section;
+    const QString& keyName = key;
+    // Such a name holds nothing, and a blank one is no "whole section".
+    if (!keepsItsBlanks(section) || !keepsItsBlanks(key)) return true;
     const QString path = settingsFilePath(app);
     QMutexLocker lock(&cacheMutex);
     return update(path, [&](Store& store) {
@@ -948,7 +967,8 @@ bool replaceSettingSection(const QString& app, const QString& section,
     const QString path = settingsFilePath(app);
     QMutexLocker lock(&cacheMutex);
     for (const auto& [key, value] : entries) {
-        if (const QString why = unstorable(path, sectionName, key.trimmed(), value); !why.isEmpty()) {
+        if (key.isEmpty()) continue;
+        if (const QString why = unstorable(path, section, key, value); !why.isEmpty()) {
             lastErrors.insert(path, why);
             return false;
         }
@@ -980,7 +1000,7 @@ QStringList settingKeys(const QString& app, const QString& section) {
     QMutexLocker lock(&cacheMutex);
     QStringList keys;
     Store& store = storeFor(path);
-    if (const Section* s = store.find(section.trimmed()))
+    if (const Section* s = keepsItsBlanks(section) ? store.find(section) : nullptr)
         for (const Entry& e : s->entries) keys << keyOf(*store.texts, e);
     return keys;
 }

@@ -21,6 +21,7 @@
 #include <system_error>
 
 #include "platform/filesystem.h"
+#include "platform/ownfiles.h"
 
 namespace kavrin {
 
@@ -234,6 +235,26 @@ TextFileResult decodeText(const QByteArray& bytes) {
     return r;
 }
 
+namespace {
+
+FileStamp stampFrom(const struct stat& info) {
+    FileStamp s;
+    s.known = S_ISREG(info.st_mode);
+    s.device = quint64(info.st_dev);
+    s.inode = quint64(info.st_ino);
+    s.size = qint64(info.st_size);
+    s.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+    return s;
+}
+
+}  // namespace
+
+FileStamp fileStampOf(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
+    return stampFrom(info);
+}
+
 QString specialFileKind(const QString& path) {
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0) return {};
@@ -401,7 +422,7 @@ QString writeFailureReason(const QString& path, const QString& qtReason) {
 
 }  // namespace
 
-bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
+bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error, FileStamp* stamp) {
     QSaveFile f(path);
     auto fail = [&](const QString& reason) {
         if (error) *error = fileError(QStringLiteral("Cannot save"), path, writeFailureReason(path, reason));
@@ -423,13 +444,18 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
         f.cancelWriting();
         return fail(reason);
     }
+    // Taken from the file itself before it takes the name: the name may be written to again by
+    // someone else the moment it has it. Giving the name changes neither the file nor its time.
+    struct stat written {};
+    const bool known = ::fstat(f.handle(), &written) == 0;
     if (!f.commit()) return fail(f.errorString());
+    if (stamp) *stamp = known ? stampFrom(written) : fileStampOf(path);
     if (error) error->clear();
     return true;
 }
 
 bool writeTextFile(const QString& path, const QString& crlfText, const TextFormat& format, QString* error,
-                   TextFormat* written, Unencodable unencodable) {
+                   TextFormat* written, Unencodable unencodable, FileStamp* stamp) {
     if (unencodable == Unencodable::Refuse && firstUnencodable(crlfText, format) >= 0) {
         if (error)
             *error = fileError(QStringLiteral("Cannot save"), path,
@@ -439,7 +465,7 @@ bool writeTextFile(const QString& path, const QString& crlfText, const TextForma
     }
     TextFormat used;
     const QByteArray bytes = encodeText(crlfText, format, &used, unencodable);
-    if (!writeFileAtomically(path, bytes, error)) return false;
+    if (!writeFileAtomically(path, bytes, error, stamp)) return false;
     if (written) *written = used;
     return true;
 }
@@ -452,12 +478,18 @@ bool copyFileAtomically(const QString& from, const QString& to, bool replace, QS
     auto systemReason = [](int code) { return QString::fromStdString(std::error_code(code, std::generic_category()).message()); };
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly)) return fail(in.errorString());
-    const QFileInfo source(from);
-    const QFileInfo target(to);
-    // Hidden beside the target, so a half-written copy never shows under a real name.
-    QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
-    temp.setAutoRemove(true);
-    if (!temp.open()) return fail(temp.errorString());
+    // A write that fails names its cause (a full disk above all, which the file layer reports
+    // only as an unknown error when the buffer's last flush meets it).
+    auto writeFail = [&](const QString& qtReason) {
+        const QString reason = writeFailureReason(to, qtReason);
+        return fail(reason.isEmpty() ? qtReason : reason.left(1).toUpper() + reason.mid(1));
+    };
+    // The copy has no name until it is whole, and leaves nothing behind when the program is
+    // killed while it is written.
+    WorkFile work(to);
+    if (work.fd() < 0) return writeFail(systemReason(work.error()));
+    QFile temp;
+    if (!temp.open(work.fd(), QIODevice::ReadWrite, QFileDevice::DontCloseHandle)) return fail(temp.errorString());
 
     // Reads a device to its end chunk by chunk, hashing what it reads; -1 on a read error.
     constexpr qint64 kChunk = 1 << 20;
@@ -477,15 +509,9 @@ bool copyFileAtomically(const QString& from, const QString& to, bool replace, QS
         writeFailed = temp.write(chunk) != chunk.size();
         return !writeFailed;
     });
-    // A write that fails names its cause (a full disk above all, which the file layer reports
-    // only as an unknown error when the buffer's last flush meets it).
-    auto writeFail = [&](const QString& qtReason) {
-        const QString reason = writeFailureReason(to, qtReason);
-        return fail(reason.isEmpty() ? qtReason : reason.left(1).toUpper() + reason.mid(1));
-    };
     if (total < 0) return writeFailed ? writeFail(temp.errorString()) : fail(in.errorString());
     if (!temp.flush()) return writeFail(temp.errorString());
-    if (::fsync(temp.handle()) != 0) return writeFail(systemReason(errno));
+    if (::fsync(work.fd()) != 0) return writeFail(systemReason(errno));
 
     // What the file system holds now must be what was read.
     if (!temp.seek(0)) return fail(temp.errorString());
@@ -494,32 +520,19 @@ bool copyFileAtomically(const QString& from, const QString& to, bool replace, QS
     if (back < 0) return fail(temp.errorString());
     if (back != total || readBack.result() != written.result())
         return fail(QStringLiteral("The copy does not match the original."));
-
-    struct stat original {};
-    if (::fstat(in.handle(), &original) == 0) takeAccessOf(temp.handle(), original, QFile::encodeName(from));
-    temp.setFileTime(source.lastModified(), QFileDevice::FileModificationTime);
     temp.close();
 
-    const QByteArray tempName = QFile::encodeName(temp.fileName());
-    const QByteArray targetName = QFile::encodeName(to);
-    int result;
-    if (replace) {
-        result = ::rename(tempName.constData(), targetName.constData());
-    } else {
-        result = ::renameat2(AT_FDCWD, tempName.constData(), AT_FDCWD, targetName.constData(), RENAME_NOREPLACE);
-        if (result != 0 && (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP)) {
-            if (QFileInfo::exists(to) || QFileInfo(to).isSymLink()) {
-                errno = EEXIST;
-            } else {
-                result = ::rename(tempName.constData(), targetName.constData());
-            }
-        }
+    struct stat original {};
+    if (::fstat(in.handle(), &original) == 0) {
+        takeAccessOf(work.fd(), original, QFile::encodeName(from));
+        const struct timespec times[2] = {{0, UTIME_OMIT}, original.st_mtim};
+        ::futimens(work.fd(), times);
     }
-    if (result != 0) {
-        if (errno == EEXIST) return fail(QStringLiteral("A file or folder with this name already exists."));
-        return fail(systemReason(errno));
+
+    if (const int code = work.commit(replace); code != 0) {
+        if (code == EEXIST) return fail(QStringLiteral("A file or folder with this name already exists."));
+        return fail(systemReason(code));
     }
-    temp.setAutoRemove(false);
     if (error) error->clear();
     return true;
 }

@@ -26,6 +26,21 @@ struct TextFileResult {
     QString error;        // the reason, for the user, when !ok
 };
 
+// One state of a file, told from another without reading it: the file itself (device and
+// inode: another file renamed over the name is another file), its size and its modification
+// time. Another program that writes the file, in place or by putting a file at its name,
+// changes one of them.
+struct FileStamp {
+    bool known = false;  // a regular file was there
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+// The stamp of the regular file at `path` (through links); unknown when there is none.
+FileStamp fileStampOf(const QString& path);
+
 // Larger files are refused with a reason rather than exhausting memory.
 inline constexpr qint64 maxTextFileSize = 256LL * 1024 * 1024;
 
@@ -47,10 +62,11 @@ enum class Unencodable {
 
 // Converts CR LF text back to the format's line ends and encoding and writes it atomically:
 // the old file stays whole when anything fails. Returns false with the reason in `error`.
-// `written` receives the format actually used, so the caller can keep it.
+// `written` receives the format actually used, so the caller can keep it, and `stamp` the
+// stamp of the file as written.
 bool writeTextFile(const QString& path, const QString& crlfText, const TextFormat& format,
                    QString* error = nullptr, TextFormat* written = nullptr,
-                   Unencodable unencodable = Unencodable::Utf8);
+                   Unencodable unencodable = Unencodable::Utf8, FileStamp* stamp = nullptr);
 // Empty (and `used` unset) when `unencodable` is Refuse and the text holds such a character.
 QByteArray encodeText(const QString& crlfText, const TextFormat& format, TextFormat* used = nullptr,
                       Unencodable unencodable = Unencodable::Utf8);
@@ -62,7 +78,9 @@ QString encodingName(TextFormat::Encoding encoding);
 // Writes bytes atomically (a temporary file renamed over the target). A file that was there keeps
 // its permissions exactly, and its owner and group where this process may give them. A failure
 // names what stood in the way: the folder that cannot be written to, a read-only file, a full disk.
-bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+// `stamp` receives the stamp of the file written.
+bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr,
+                         FileStamp* stamp = nullptr);
 
 // Reads a whole regular file of at most `maxSize` bytes. Anything else at the path is not even
 // opened for reading (reading a FIFO would wait for a writer for ever); `error` says what it is.
@@ -70,10 +88,10 @@ bool readRegularFile(const QString& path, QByteArray* bytes, QString* error = nu
                      qint64 maxSize = maxTextFileSize);
 // "a folder", "a named pipe (FIFO)", "a device", "a socket"; "" for a regular file or nothing.
 QString specialFileKind(const QString& path);
-// Copies a file of any size and content to `to` through a temporary file in the target folder:
-// the bytes are written, flushed to the disk and read back against the source before the
-// temporary file takes the target's name (with the source's permissions, owner and group as in
-// writeFileAtomically, and modification time).
+// Copies a file of any size and content to `to` through a work file in the target folder that
+// shows under no name until it is whole (see WorkFile): the bytes are written, flushed to the
+// disk and read back against the source before the copy takes the target's name (with the
+// source's permissions, owner and group as in writeFileAtomically, and modification time).
 // An existing target is replaced only with `replace`; otherwise the copy fails when one exists.
 // Whatever fails leaves the target (and the source) as they were.
 bool copyFileAtomically(const QString& from, const QString& to, bool replace, QString* error = nullptr);

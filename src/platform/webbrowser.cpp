@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QWebEngineHistory>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 
 namespace kavrin {
@@ -17,6 +18,7 @@ void WebBrowser::viewCreated() {
         if (url.isEmpty()) return;
         emit NavigateComplete2(LocationURL());
     });
+    connect(view()->page(), &QWebEnginePage::renderProcessTerminated, this, [this] { emit pageProcessEnded(); });
 }
 
 QUrl WebBrowser::addressOf(const QString& pathOrUrl) {

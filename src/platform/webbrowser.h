@@ -42,6 +42,9 @@ public:
 signals:
     // A page of the main frame has been reached (its address, as LocationURL gives it).
     void NavigateComplete2(const QString& url);
+    // The engine's page process ended (killed, out of memory, a crash): the view shows nothing
+    // until it is sent to a page again.
+    void pageProcessEnded();
 
 protected:
     void viewCreated() override;

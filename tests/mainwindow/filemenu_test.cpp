@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QMdiArea>
@@ -175,6 +176,74 @@ TEST_F(FileMenuTest, SaveAllSavesEachDocumentAndKeepsFailuresUnsaved) {
     EXPECT_TRUE(allAnswered());
     EXPECT_EQ(readFile(workDir + "a.htm"), "a again");
     EXPECT_FALSE(second->fileSaved);
+}
+
+// A second editor, a checkout or a sync tool writes a page while it is open here, by putting a
+// new file at its name or by writing it in place: Save, Save All and the save of a closing
+// window ask before they write over it, and No keeps what the other program wrote.
+TEST_F(FileMenuTest, AFileAnotherProgramWroteIsSavedOverOnlyWhenTheUserSaysSo) {
+    mainWindow->activateWindow();
+    QApplication::setActiveWindow(mainWindow);
+    DocumentWindow* doc = open("page.htm", "<p>old</p>");
+    const QString path = workDir + "page.htm";
+    QTest::keyClicks(doc->txtMain, "ours");
+    const QString question = "'page.htm' has been changed by another program since it was opened. Save over it?";
+
+    // Renamed over it.
+    const QString theirs = writeFile("page.htm.sync", "<p>theirs</p>");
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QFile::rename(theirs, path));
+    expectMsgBox(question, vbNo);
+    QTest::keyClick(doc->txtMain, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(allAnswered());
+    EXPECT_EQ(readFile(path), "<p>theirs</p>");
+    EXPECT_FALSE(doc->fileSaved);
+    expectMsgBox(question, vbYes);
+    QTest::keyClick(doc->txtMain, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(allAnswered());
+    EXPECT_EQ(readFile(path), "ours<p>old</p>");
+    EXPECT_TRUE(doc->fileSaved);
+    // A file as this program wrote it is saved over without a word.
+    QTest::keyClicks(doc->txtMain, "1");
+    QTest::keyClick(doc->txtMain, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(readFile(path), "ours1<p>old</p>");
+
+    // Written in place, the same length, the file's time set back: only the time tells.
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_EQ(file.write("OURS1"), 5);
+        ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    }
+    const QByteArray inPlace = readFile(path);
+    ASSERT_EQ(inPlace, "OURS1<p>old</p>");
+    QTest::keyClicks(doc->txtMain, "2");
+    // Closing asks to save; No to writing over the file keeps the window, as a cancelled save.
+    expectMsgBox("Save changes to 'page.htm'?", vbYes);
+    expectMsgBox(question, vbNo);
+    unloadCancelled = false;
+    mainWindow->mnuFileClose_Click();
+    EXPECT_TRUE(allAnswered());
+    EXPECT_TRUE(unloadCancelled);
+    EXPECT_TRUE(doc->isLoaded());
+    EXPECT_EQ(readFile(path), inPlace);
+
+    // Save All asks for each such document and saves the others.
+    DocumentWindow* other = open("other.htm", "other");
+    QTest::keyClicks(other->txtMain, "more ");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Append));
+        file.write(" appended");
+    }
+    const QByteArray appended = readFile(path);
+    expectMsgBox(question, vbNo);
+    mainWindow->mnuFileSaveAll_Click();
+    EXPECT_TRUE(allAnswered());
+    EXPECT_EQ(readFile(path), appended);
+    EXPECT_EQ(readFile(workDir + "other.htm"), "more other");
+    EXPECT_FALSE(doc->fileSaved);
+    EXPECT_TRUE(other->fileSaved);
 }
 
 TEST_F(FileMenuTest, PrintSourcePrintsTheSelectionOrTheWholeTextAndNothingOnCancel) {

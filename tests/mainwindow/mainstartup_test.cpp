@@ -67,6 +67,7 @@ TEST_F(StartupTest, FirstActivationOpensTheCommandLineFilesInOrder) {
     expectMsgBox("it is a folder, not a file.", vbOK);
     expectMsgBox("it is a named pipe (FIFO), not a file.", vbOK);
     start({a, workDir + "missing.htm", workDir + "sub", fifo, b});
+    ASSERT_TRUE(QTest::qWaitFor([] { return runsInTurns() == 0; }));
     EXPECT_TRUE(allAnswered());
     EXPECT_EQ(openPaths(), (QStringList{a, b}));
     EXPECT_EQ(activeDocument()->filePath, b);
@@ -313,6 +314,7 @@ TEST_F(StartupTest, ExitAsksEachUnsavedDocumentYesSavesNoDiscards) {
     const QString a = writeFile("a.htm", "old a\r\n");
     const QString b = writeFile("b.htm", "old b\r\n");
     start({a, b});
+    ASSERT_TRUE(QTest::qWaitFor([] { return runsInTurns() == 0; }));
     for (DocumentWindow* doc : documentWindows()) QTest::keyClicks(doc->txtMain, "new ");
     // Newest first: b is asked first.
     expectMsgBox("Save changes to 'b.htm'?", vbYes);
@@ -327,6 +329,7 @@ TEST_F(StartupTest, CancelStopsTheExitAndWritesNoSetting) {
     const QString a = writeFile("a.htm", "a\r\n");
     const QString b = writeFile("b.htm", "b\r\n");
     start({a, b});
+    ASSERT_TRUE(QTest::qWaitFor([] { return runsInTurns() == 0; }));
     for (DocumentWindow* doc : documentWindows()) QTest::keyClicks(doc->txtMain, "x");
     wordWrap = true;
     const QByteArray before = storeBytes();

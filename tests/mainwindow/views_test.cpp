@@ -1,5 +1,6 @@
 // The Edit, Browse and Design views of a document on the real web engine, and the main window's
 // menus, toolbars and boxes that follow them.
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <QApplication>
@@ -630,6 +631,58 @@ TEST_F(ViewsTest, LeavingDesignWaitsForASlowPageAndKeepsTheEditWhenItNeverAnswer
 
 // A long page takes a while to write out its text; its answer is waited for, not taken for
 // one that never comes.
+// The web engine's page process of a document in Design is killed (or runs out of memory, or
+// crashes): the view went grey, every Edit, Save, Close and Exit waited for it for good, and what
+// was typed in Edit before Design and in Design went with it.
+TEST_F(ViewsTest, APageProcessThatEndsBringsTheDocumentBackToEditWithEveryEarlierEdit) {
+    activateMainWindow();
+    DocumentWindow* doc = openPage();
+    doc->txtMain->setSelStart(int(kPage.indexOf("Menu</h1>")));
+    QTest::keyClicks(doc->txtMain, "Top ");
+    design(doc);
+    clickToLineEnd(doc, "last");
+    QTest::keyClicks(designInput(doc), " typed");
+    // No command asks the page for its text: what the page reports, it hands over by itself.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return doc->dhtm->holdsAllReported(); }, kWait));
+    const qint64 pid = doc->dhtm->view()->page()->renderProcessPid();
+    ASSERT_GT(pid, 0);
+    expectMsgBox("The design view of 'page.htm' has stopped: the web engine's page process ended. The document is "
+                 "back in Edit, with everything typed in it. It is not saved yet.",
+                 vbOK);
+    ASSERT_EQ(::kill(pid_t(pid), SIGKILL), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return doc->mode == 0 && allAnswered(); }, kWait));
+    EXPECT_TRUE(doc->txtMain->isVisible());
+    EXPECT_EQ(doc->tbsMain->currentIndex(), 0);
+    EXPECT_FALSE(doc->fileSaved);
+
+    // The keys typed next go into the source, Save writes it, and Design loads the page anew.
+    ASSERT_EQ(QApplication::focusWidget(), doc->txtMain);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), "K");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(doc->fileSaved);
+    QByteArray expected = kPage;
+    expected.replace("<h1 class=title>Menu</h1>", "<h1 class=title>Top Menu</h1>");
+    expected.replace("<p id=last>The end</p>", "<p id=last>The end typed</p>");
+    expected.replace("<meta name=\"GENERATOR\" content=\"MSHTML 5.50.4522.1800\">", "");
+    expected += "K";
+    EXPECT_EQ(readFile(pagePath).toStdString(), expected.toStdString());
+    design(doc);
+    EXPECT_TRUE(currentHtml(*doc->dhtm).contains("The end typed"));
+
+    // In Browse, where nothing is lost, the user hears of it and is back in Edit too.
+    QSignalSpy loaded(doc->webBrowser->view(), &QWebEngineView::loadFinished);
+    view(doc, 1);
+    ASSERT_TRUE(loaded.wait(kWait) || loaded.count() > 0);
+    const qint64 browsing = doc->webBrowser->view()->page()->renderProcessPid();
+    ASSERT_GT(browsing, 0);
+    expectMsgBox("The browse view of 'page.htm' has stopped", vbOK);
+    ASSERT_EQ(::kill(pid_t(browsing), SIGKILL), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return doc->mode == 0 && allAnswered(); }, kWait));
+    EXPECT_FALSE(QFile::exists(pagePath + ".browse"));
+    EXPECT_TRUE(doc->fileSaved);
+}
+
 TEST_F(ViewsTest, LeavingDesignOfALongPageWaitsForItsSlowAnswer) {
     QByteArray page = "<html><body>\r\n<p id=first>Start</p>\r\n";
     while (page.size() < 2 * 1024 * 1024) page += "<h2>Using the stream</h2>\r\n<p>Call deflate() while avail_in > 0\r\n";

@@ -3,6 +3,7 @@
 // and the document area to open them.
 #include <sys/mount.h>
 
+#include <QTest>
 #include <QDrag>
 #include <QMdiArea>
 #include <QMimeData>
@@ -11,6 +12,7 @@
 #include "documents/docfile.h"
 #include "panes/filedrag.h"
 #include "panes_fixture.h"
+#include "platform/screen.h"
 #include "platform/textfile.h"
 
 namespace kavrin::test {
@@ -47,6 +49,8 @@ protected:
             QDropEvent dropped(QPointF(at), Qt::MoveAction | Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
             QApplication::sendEvent(widget, &dropped);
             QApplication::processEvents();
+            // Dropped files open one after another, each in a turn of its own.
+            EXPECT_TRUE(QTest::qWaitFor([] { return runsInTurns() == 0; }));
         }
         delete data;
         return accepted;

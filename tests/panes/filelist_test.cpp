@@ -1,4 +1,5 @@
 // The file list and its commands over a temporary folder.
+#include <QTest>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLocale>
@@ -6,6 +7,7 @@
 #include "documents/docfile.h"
 #include "documents/fileops.h"
 #include "panes_fixture.h"
+#include "platform/screen.h"
 #include "platform/propertieswindow.h"
 #include "platform/settingsstore.h"
 #include "tagdialogs/text/frmHrefAnchor.h"
@@ -251,9 +253,90 @@ TEST_F(FileListTest, EditOpensEverySelectedFileAsADocument) {
 
     selectFiles({"a.htm", "photo.jpg", "c.txt"});
     mainWindow->mnuFileListOpen_Click();
+    ASSERT_TRUE(QTest::qWaitFor([] { return runsInTurns() == 0; }));
     QStringList paths;
     for (DocumentWindow* doc : documentWindows()) paths << doc->filePath;
     EXPECT_EQ(paths, (QStringList{site + "a.htm", site + "c.txt", site + "photo.jpg"}));
+    EXPECT_FALSE(isBusy());
+}
+
+// The user goes on working while the files open: what is typed meanwhile, also after Ctrl+Tab
+// has brought back a document opened before, goes into the document in front and into its file.
+TEST_F(FileListTest, KeysTypedWhileTenFilesOpenGoIntoTheActiveDocumentAndItsFile) {
+    enableBrowserAndDesigner = true;
+    QStringList names;
+    for (int i = 0; i < 10; ++i) {
+        names << QString("p%1.htm").arg(i);
+        diskFile("site/" + names.back(), QString("<p>%1</p>\r\n").arg(i).toUtf8());
+    }
+    showSite();
+    mainWindow->activateWindow();
+    QApplication::setActiveWindow(mainWindow);
+    selectFiles(names);
+    mainWindow->mnuFileListOpen_Click();
+    EXPECT_LT(Form::documentCount(), 10) << "the files open after the command, one at a time";
+
+    QHash<DocumentWindow*, QString> typed;
+    int round = 0;
+    auto type = [&](char key) {
+        DocumentWindow* doc = activeDocument();
+        ASSERT_NE(doc, nullptr);
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        QTest::keyClick(QApplication::focusWidget(), key);
+        typed[doc] += QChar(key);
+    };
+    while (runsInTurns() > 0 && round < 1000) {
+        type(char('a' + round % 26));
+        if (round == 4) {
+            // Ctrl+Tab brings back the document in front before.
+            QTest::keyPress(QApplication::focusWidget(), Qt::Key_Control);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+            QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Control);
+            type('Z');
+        }
+        QCoreApplication::processEvents();
+        ++round;
+    }
+    type('!');
+    ASSERT_EQ(Form::documentCount(), 10);
+    EXPECT_GE(round, 5) << "keys ran between the files";
+
+    for (DocumentWindow* doc : documentWindows()) {
+        const QString name = QFileInfo(doc->filePath).fileName();
+        const QString expected = typed.value(doc) + QString("<p>%1</p>\r\n").arg(name.mid(1, 1));
+        EXPECT_EQ(doc->txtMain->text(), expected) << name.toStdString();
+    }
+    mainWindow->mnuFileSaveAll_Click();
+    for (DocumentWindow* doc : documentWindows())
+        EXPECT_EQ(readFile(doc->filePath), doc->txtMain->text().toUtf8()) << doc->filePath.toStdString();
+    int keys = 0;
+    for (const QString& text : typed) keys += int(text.size());
+    EXPECT_EQ(keys, round + 2);
+}
+
+// Whatever the user closes while the files open, the rest open without it, and a program
+// that has ended opens nothing more.
+TEST_F(FileListTest, ClosingADocumentOrTheProgramWhileFilesOpenIsSafe) {
+    QStringList names;
+    for (int i = 0; i < 6; ++i) {
+        names << QString("p%1.htm").arg(i);
+        diskFile("site/" + names.back(), "<p></p>");
+    }
+    showSite();
+    selectFiles(names);
+    mainWindow->mnuFileListOpen_Click();
+    ASSERT_EQ(Form::documentCount(), 1);
+    mainWindow->mnuFileClose_Click();
+    QCoreApplication::processEvents();
+    mainWindow->mnuFileClose_Click();
+    ASSERT_TRUE(QTest::qWaitFor([] { return runsInTurns() == 0; }));
+    EXPECT_EQ(Form::documentCount(), 4);
+
+    selectFiles(names);
+    mainWindow->mnuFileListOpen_Click();
+    ASSERT_TRUE(mainWindow->unload());
+    ASSERT_TRUE(QTest::qWaitFor([] { return runsInTurns() == 0; }));
+    EXPECT_EQ(Form::documentCount(), 0);
     EXPECT_FALSE(isBusy());
 }
 

@@ -2,6 +2,7 @@
 // including the paths where a dialog is cancelled, a file is no project, or the disk is full.
 #include <sys/mount.h>
 
+#include <QTest>
 #include <QListWidget>
 #include <QMdiArea>
 
@@ -9,6 +10,7 @@
 #include "mainwindow/frmDontShow.h"
 #include "panes/projectfile.h"
 #include "panes_fixture.h"
+#include "platform/screen.h"
 #include "platform/settingsstore.h"
 
 namespace kavrin::test {
@@ -248,6 +250,7 @@ TEST_F(ProjectsTest, ListedFilesOpenAsDocuments) {
     select({a, b});
     expectMsgBox("The file '" + a + "' is already open.", vbOK);
     menus()->mnuProjectEdit->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([] { return runsInTurns() == 0; }));
     EXPECT_EQ(Form::documentCount(), 2);
     EXPECT_EQ(activeDocument()->filePath, b);
 }

@@ -124,6 +124,57 @@ TEST_F(OwnFilesTest, AKilledRunsWorkFolderGoesAtTheNextStartAndNoFolderThatOnlyL
     EXPECT_TRUE(QFileInfo(mine).isDir());
 }
 
+// A backup written beside a page by a program that is killed before the backup is whole: it
+// left a hidden, empty file of its work by the page for good.
+TEST_F(OwnFilesTest, AWorkFileKilledBeforeItIsWholeLeavesNothingOrWhatTheNextBackupRemoves) {
+    QDir().mkpath(workDir + "site");
+    const QString page = writeFile("site/p001.html", "<p>page</p>");
+    const QString backup = page + ".bak";
+    const QStringList pageOnly{"p001.html"};
+    auto entries = [&] { return QDir(workDir + "site").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); };
+    // A writer killed after it has written, before the file takes its name.
+    auto killedWriter = [&] {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            WorkFile work(backup);
+            if (work.fd() < 0 || ::write(work.fd(), "<p>pa", 5) != 5) ::_exit(1);
+            ::raise(SIGKILL);
+            ::_exit(1);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return WIFSIGNALED(status);
+    };
+
+    ASSERT_TRUE(killedWriter());
+    EXPECT_EQ(entries(), pageOnly);
+
+    // Where files cannot be made without a name, the name it leaves carries the work mark, and
+    // the next backup of the page takes it away; one a writer still holds, or a user's file at
+    // such a name, stays.
+    WorkFile::unnamedAllowed = false;
+    ASSERT_TRUE(killedWriter());
+    const QString left = workDir + "site/.p001.html.bak.kavrin-part";
+    EXPECT_EQ(entries(), (QStringList{".p001.html.bak.kavrin-part", "p001.html"}));
+    {
+        WorkFile held(page + ".copy");
+        ASSERT_GE(held.fd(), 0);
+        const QString users = writeFile("site/.p001.html.bak.kavrin-part2", "the user's");
+        WorkFile second(page + ".copy");
+        ASSERT_GE(second.fd(), 0);
+        EXPECT_TRUE(QFileInfo::exists(workDir + "site/.p001.html.copy.kavrin-part"));
+        EXPECT_TRUE(QFileInfo::exists(workDir + "site/.p001.html.copy.kavrin-part2"));
+
+        ASSERT_EQ(writeBackupOf(page, "<p>page</p>"), OwnWrite::Written);
+        EXPECT_FALSE(QFileInfo::exists(left));
+        EXPECT_EQ(readFile(users), "the user's");
+        QFile::remove(users);
+    }
+    WorkFile::unnamedAllowed = true;
+    EXPECT_EQ(entries(), (QStringList{"p001.html", "p001.html.bak"}));
+    EXPECT_EQ(readFile(backup), "<p>page</p>");
+}
+
 TEST_F(OwnFilesTest, AtTheEndARunRemovesItsOwnFolderOnlyWhileItIsTheOneItMade) {
     const QString root = workDir + "tmp/";
     QDir().mkpath(root);

@@ -117,6 +117,37 @@ TEST_F(SettingsStoreTest, AwkwardNamesRoundTrip) {
     EXPECT_FALSE(saveSetting(app, "Section", "  ", "v"));
 }
 
+// The file drops the blanks around a name as a reader of hand-written files must, so "b " and
+// "b" would be one key: the first was overwritten by the second and answered for it.
+TEST_F(SettingsStoreTest, NamesWithBlanksOrLineBreaksAtTheirEndsAreRefusedAndNeverStandForAnother) {
+    ASSERT_TRUE(saveSetting(app, "S", "b", "two"));
+    const QByteArray before = readFile(iniPath());
+    const std::pair<QString, QString> ends[] = {{"", " "}, {" ", ""}, {"", "\r"}, {"", "\n"}, {"\r\n", ""},
+                                                {"", "\t"}, {"", QString(QChar(0xA0))}};
+    for (const auto& [front, back] : ends) {
+        const QString key = front + "b" + back;
+        const QString section = front + "S" + back;
+        SCOPED_TRACE(QString(key).replace('\r', "\\r").replace('\n', "\\n").toStdString());
+        EXPECT_FALSE(saveSetting(app, "S", key, "one"));
+        EXPECT_TRUE(settingsWriteError(app).contains("begins or ends with a blank or a line break"))
+            << settingsWriteError(app).toStdString();
+        EXPECT_FALSE(saveSetting(app, section, "b", "one"));
+        EXPECT_TRUE(settingsWriteError(app).contains("The section name")) << settingsWriteError(app).toStdString();
+        EXPECT_FALSE(replaceSettingSection(app, "S", {{"b", "two"}, {key, "one"}}));
+        EXPECT_EQ(getSetting(app, "S", key, "none"), "none");
+        EXPECT_EQ(getSetting(app, section, "b", "none"), "none");
+        EXPECT_TRUE(settingKeys(app, section).isEmpty());
+        // Deleting such a name deletes nothing, and a blank one is not the whole section.
+        EXPECT_TRUE(deleteSetting(app, "S", key));
+        EXPECT_TRUE(deleteSetting(app, section));
+        EXPECT_TRUE(deleteSetting(app, "S", back.isEmpty() ? front : back));
+        resetSettingsCache();
+        EXPECT_EQ(getSetting(app, "S", "b"), "two");
+        EXPECT_EQ(getSetting(app, "S", key, "none"), "none");
+    }
+    EXPECT_EQ(readFile(iniPath()), before);
+}
+
 TEST_F(SettingsStoreTest, KeysKeepTheirOrderAndDeleteTakesAKeyOrASection) {
     for (const char* k : {"ReopenArray2", "ReopenArray0", "ReopenArray1"}) saveSetting(app, "Reopen", k, k);
     saveSetting(app, "Custom Tags", "NumCustomTags", "2");
@@ -298,7 +329,9 @@ TEST_F(SettingsStoreTest, RandomNamesAndValuesReadBackAsSavedAfterRestartsAndOth
         }
         return false;
     };
-    auto id = [](const QString& name) { return name.trimmed().toCaseFolded(); };
+    auto id = [](const QString& name) { return name.toCaseFolded(); };
+    // A name with blanks at its ends holds nothing and is never written.
+    auto kept = [](const QString& name) { return name == name.trimmed(); };
 
     // Section -> key -> (name as first saved, value), by the names as the store compares them;
     // it starts with the keys of a file written by hand.
@@ -328,20 +361,21 @@ TEST_F(SettingsStoreTest, RandomNamesAndValuesReadBackAsSavedAfterRestartsAndOth
         const unsigned what = rng() % 20;
         if (what == 0) {
             ASSERT_TRUE(deleteSetting(app, section)) << op;
-            model.erase(id(section));
+            if (kept(section)) model.erase(id(section));
         } else if (what < 4) {
             ASSERT_TRUE(deleteSetting(app, section, key)) << op;
             // No key name at all deletes the whole section.
-            if (auto s = model.find(id(section)); s != model.end() && (id(key).isEmpty() || (s->second.erase(id(key)) && s->second.empty())))
+            if (auto s = model.find(id(section)); kept(section) && kept(key) && s != model.end() &&
+                                                  (key.isEmpty() || (s->second.erase(id(key)) && s->second.empty())))
                 model.erase(s);
         } else {
             const QString value = text(rng() % 10 == 0 ? 200 : 12);
-            const bool storable = !id(section).isEmpty() && !id(key).isEmpty() && !half(section) && !half(key) &&
-                                  !half(value);
+            const bool storable = !section.trimmed().isEmpty() && !key.trimmed().isEmpty() && kept(section) &&
+                                  kept(key) && !half(section) && !half(key) && !half(value);
             ASSERT_EQ(saveSetting(app, section, key, value), storable) << op;
             if (storable) {
                 auto& entry = model[id(section)][id(key)];
-                if (entry.first.isEmpty()) entry.first = key.trimmed();
+                if (entry.first.isEmpty()) entry.first = key;
                 entry.second = value;
             }
         }

@@ -1,4 +1,6 @@
 #include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <linux/capability.h>
@@ -292,6 +294,31 @@ TEST_F(TextFileTest, ACopyKeepsBytesPermissionsAndTimeAndReplacesOnlyWhenAsked) 
     EXPECT_EQ(readFile(to), "other");
     EXPECT_FALSE(copyFileAtomically(workDir + "missing", workDir + "x", false, &error));
     EXPECT_EQ(QDir(workDir).entryList(QDir::Files | QDir::Hidden), (QStringList{"from.bin", "other.bin", "to.bin"}));
+}
+
+// A copy made when files are moved to another disk, killed halfway: the half it had written
+// stayed beside the target under a hidden name.
+TEST_F(TextFileTest, ACopyKilledHalfwayLeavesNothingBeside) {
+    QDir().mkpath(workDir + "to");
+    const QString fifo = workDir + "source";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        copyFileAtomically(fifo, workDir + "to/page.htm", false);
+        ::_exit(0);
+    }
+    // More than one piece of the copy: the first is written while the second is waited for.
+    const int source = ::open(QFile::encodeName(fifo).constData(), O_WRONLY);
+    ASSERT_GE(source, 0);
+    const QByteArray bytes(3 * 1024 * 1024 / 2, 'x');
+    ASSERT_EQ(::write(source, bytes.constData(), size_t(bytes.size())), bytes.size());
+    ::usleep(200 * 1000);
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::close(source);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_TRUE(QDir(workDir + "to").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
 }
 
 TEST_F(TextFileTest, ARewriteOrACopyKeepsPermissionsAndOwnerAndNeverLetsInAnotherGroup) {
