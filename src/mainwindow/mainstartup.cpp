@@ -24,6 +24,7 @@
 #include "platform/paths.h"
 #include "platform/screen.h"
 #include "platform/textfile.h"
+#include "tools/frmGlobalReplace.h"
 
 namespace kavrin {
 
@@ -280,6 +281,15 @@ void mdiMain::MDIForm_Unload(int& cancel) {
         self->unload(vbFormCode);
         if (self) self->resumingClose_ = false;
     };
+    // A replacement in a folder stops between two files, the documents it changed are seen to,
+    // and then the close goes on: no file is left half replaced and no thread outlives the
+    // program, and nothing waits here meanwhile.
+    if (frmGlobalReplace* replace = globalReplaceForm(); replace && replace->running()) {
+        closePending_ = true;
+        cancel = 1;
+        replace->stopThen(resume);
+        return;
+    }
     if (!whenDesignsCurrent(
             resume,
             [self] {

@@ -43,7 +43,8 @@ void mdiMain::mnuEditFindReplace_Click() {
 void mdiMain::mnuEditExtendedReplace_Click() {
     // In every view: the replacement always goes to the source.
     frmGlobalReplace* form = globalReplaceForm();
-    if (!form) (form = globalReplaceForm(true))->show();
+    // Closed during a run, it stays loaded until the run has stopped: it comes back as it is.
+    if (!form || form->isHidden()) (form = globalReplaceForm(true))->show();
     bringForward(form);
 }
 

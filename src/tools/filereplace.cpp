@@ -288,6 +288,9 @@ bool backUpFile(const QString& path, FileReplaceOutcome* failure) {
 
 FileReplaceOutcome replaceInFile(const QString& path, const ReplaceRequest& request) {
     FileReplaceOutcome outcome;
+    // Taken before the bytes are read: the user goes on working while files are replaced, and a
+    // save of the page in between must not be written over with what the page held before it.
+    const FileStamp before = fileStampOf(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return readFailure(path, file.errorString());
     if (file.size() > maxTextFileSize) {
@@ -316,6 +319,12 @@ FileReplaceOutcome replaceInFile(const QString& path, const ReplaceRequest& requ
                                : !fileWritable ? QStringLiteral("the file is read-only.")
                                                : QStringLiteral("you have no permission to write in its folder.");
         return failed(70, QStringLiteral("Cannot save \"%1\": %2").arg(path, reason));
+    }
+    if (fileStampOf(path) != before) {
+        outcome.kind = FileReplaceOutcome::Kind::Skipped;
+        outcome.reason = QStringLiteral("the file was written to (saved from a document or by another program) "
+                                        "while it was being replaced, so it was left as it now stands");
+        return outcome;
     }
     // The copy of the old bytes exists before the file changes, or the file does not change.
     if (request.backups && !backUpFile(path, bytes, &outcome)) return outcome;

@@ -3,7 +3,6 @@
 #include <QPointer>
 #include <QApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -12,7 +11,6 @@
 #include <QKeyEvent>
 #include <QScreen>
 #include <QStyle>
-#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -20,6 +18,7 @@
 
 #include "documents/colorcoding.h"
 #include "documents/colorops.h"
+#include "documents/colorrtf.h"
 #include "documents/docstate.h"
 #include "documents/documentwindow.h"
 #include "documents/fileops.h"
@@ -31,6 +30,7 @@
 #include "tagdialogs/tagdialog.h"
 #include "tools/documentedit.h"
 #include "tools/frmSearchResults.h"
+#include "tools/replacejob.h"
 #include "tools/textsearch.h"
 #include "tools/toolwindow.h"
 
@@ -42,64 +42,6 @@ QPointer<frmGlobalReplace>& instance() {
     static QPointer<frmGlobalReplace> f;
     return f;
 }
-
-// While a folder run goes on, the user reaches only its Cancel button: no edit may change a
-// document or a file under the run, and no window may close. Escape and closing this window
-// cancel the run.
-class RunGuard : public QObject {
-public:
-    RunGuard(QWidget* dialog, QWidget* allowed, std::function<void()> cancel)
-        : dialog_(dialog), allowed_(allowed), cancel_(std::move(cancel)) {
-        qApp->installEventFilter(this);
-    }
-    ~RunGuard() override { qApp->removeEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        switch (event->type()) {
-        case QEvent::KeyPress:
-            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-                cancel_();
-                return true;
-            }
-            [[fallthrough]];
-        case QEvent::KeyRelease:
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-        case QEvent::ContextMenu:
-        case QEvent::DragEnter:
-        case QEvent::DragMove:
-        case QEvent::Drop: {
-            // Input reaches a widget through its window first: only the widgets are judged.
-            auto* widget = qobject_cast<QWidget*>(watched);
-            return widget && !isAllowed(widget);
-        }
-        case QEvent::Shortcut:
-        case QEvent::ShortcutOverride: {
-            auto* widget = qobject_cast<QWidget*>(watched);
-            return !widget || !isAllowed(widget);
-        }
-        case QEvent::Close: {
-            auto* widget = qobject_cast<QWidget*>(watched);
-            if (!widget || !widget->isWindow()) return false;
-            if (widget == dialog_) cancel_();
-            event->ignore();
-            return true;
-        }
-        default:
-            return false;
-        }
-    }
-
-private:
-    bool isAllowed(QWidget* widget) const { return widget == allowed_ || allowed_->isAncestorOf(widget); }
-
-    QWidget* dialog_;
-    QWidget* allowed_;
-    std::function<void()> cancel_;
-};
 
 QString canonicalPath(const QString& path) { return QFileInfo(path).canonicalFilePath(); }
 
@@ -243,10 +185,29 @@ void frmGlobalReplace::Form_Load() {
 
 void frmGlobalReplace::Form_QueryUnload(int& cancel, int unloadMode) {
     (void)unloadMode;
-    if (running_) {
-        cancel = 1;
-        cmdCancel_Click();
+    if (!running_) return;
+    // Closing the window stops the run; the window goes once the run has stopped between two
+    // files and its documents are seen to.
+    cancel = 1;
+    closeWhenDone_ = true;
+    cmdCancel_Click();
+    hide();
+}
+
+void frmGlobalReplace::showEvent(QShowEvent* event) {
+    // Shown again (from the menu) before a run it was closed in had stopped: it stays.
+    closeWhenDone_ = false;
+    Form::showEvent(event);
+}
+
+void frmGlobalReplace::stopThen(std::function<void()> then) {
+    if (!running_) {
+        if (then) then();
+        return;
     }
+    quiet_ = true;
+    then_ = std::move(then);
+    cmdCancel_Click();
 }
 
 void frmGlobalReplace::message(const QString& text, int buttons, int* answer) {
@@ -287,7 +248,10 @@ int frmGlobalReplace::replaceInDocument(DocumentWindow* doc) {
     lblStatus->repaint();
     RichTextBox* editor = doc->txtMain;
     const QString text = editor->text();
-    const QVector<qsizetype> hits = replacementHits(text, request_.find, request_.replacement, request_.flags);
+    // As the editor holds it: a line break typed or pasted as a lone LF (or CR) is CR LF there,
+    // and the span below is measured so. The page is saved with its own line ends.
+    const QString replacement = withCrLfBreaks(request_.replacement);
+    const QVector<qsizetype> hits = replacementHits(text, request_.find, replacement, request_.flags);
     if (hits.isEmpty()) return 0;
 
     if (request_.backups && !isUntitledPath(doc->filePath) && fileExists(doc->filePath)) {
@@ -308,7 +272,7 @@ int frmGlobalReplace::replaceInDocument(DocumentWindow* doc) {
     QVector<qsizetype> local = hits;
     for (qsizetype& h : local) h -= first;
     const QString span =
-        applyReplacements(QStringView(text).mid(first, end - first), local, findLength, request_.replacement);
+        applyReplacements(QStringView(text).mid(first, end - first), local, findLength, replacement);
     editor->setRedraw(false);
     replaceDocumentRange(doc, int(first), int(end - first), span);
     editor->setRedraw(true);
@@ -323,70 +287,178 @@ int frmGlobalReplace::replaceInDocument(DocumentWindow* doc) {
 }
 
 void frmGlobalReplace::cmdCancel_Click() {
-    if (progress_) progress_->cancel = true;
+    if (job_) job_->cancel();
     cmdCancel->setEnabled(false);
 }
 
-void frmGlobalReplace::runInFolder(const QString& folder, bool subFolders, QVector<ReplaceEntry>* entries,
-                                   bool* cancelled) {
+void frmGlobalReplace::startFolderRun(const QString& folder, bool subFolders) {
     FolderReplaceRun run;
     run.folder = folder;
     run.pattern = filterText;
     run.subFolders = subFolders;
     run.request = request_;
-    for (DocumentWindow* doc : documentWindows()) {
-        if (doc->fileSaved || isUntitledPath(doc->filePath)) continue;
-        const QString canonical = canonicalPath(doc->filePath);
-        if (!canonical.isEmpty()) run.heldByDocuments.insert(canonical);
-    }
+    held_ = std::make_shared<HeldFiles>();
+    run.held = held_;
+    heldBy_.clear();
+    watchDocuments();
 
-    ReplaceProgress progress;
-    progress.afterFile = [&progress] {
-        if (afterEachFile) afterEachFile(progress);
+    job_ = new FolderReplaceJob(std::move(run), this);
+    ReplaceProgress* progress = &job_->progress();
+    progress->afterFile = [progress] {
+        if (afterEachFile) afterEachFile(*progress);
     };
-    progress_ = &progress;
-    running_ = true;
+    connect(job_, &FolderReplaceJob::finished, this, &frmGlobalReplace::folderRunEnded);
     // What the run was started with stays on view, out of reach until it ends.
-    const QVector<QWidget*> settings = {txtFind, txtReplace, Frame2, chkMatchCase, chkWholeWords, chkBackup};
-    for (QWidget* w : settings) w->setEnabled(false);
+    for (QWidget* w : {static_cast<QWidget*>(txtFind), static_cast<QWidget*>(txtReplace), static_cast<QWidget*>(Frame2),
+                       static_cast<QWidget*>(chkMatchCase), static_cast<QWidget*>(chkWholeWords),
+                       static_cast<QWidget*>(chkBackup)})
+        w->setEnabled(false);
     cmdReplaceAll->setEnabled(false);
     pbrProgress->setRange(0, 0);
     pbrProgress->show();
     cmdCancel->setEnabled(true);
     cmdCancel->show();
     cmdCancel->setFocus();
+    // The rest of the program stays in use: only this window shows that it works.
+    setCursor(Qt::BusyCursor);
 
-    {
-        RunGuard guard(this, cmdCancel, [this] { cmdCancel_Click(); });
-        QEventLoop loop;
-        std::unique_ptr<QThread> worker(QThread::create([&run, &progress] { run.run(progress); }));
-        connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
-        QTimer tick;
-        tick.setInterval(100);
-        connect(&tick, &QTimer::timeout, this, [this, &progress] {
-            const int total = progress.filesTotal;
-            if (total > 0) {
-                pbrProgress->setRange(0, total);
-                pbrProgress->setValue(progress.filesDone);
-            }
-            const QString path = progress.current();
-            lblStatus->setText(lblStatus->fontMetrics().elidedText(path, Qt::ElideMiddle, lblStatus->width()));
-        });
-        tick.start();
-        worker->start();
-        loop.exec();
-        worker->wait();
+    tick_ = new QTimer(job_);
+    tick_->setInterval(100);
+    connect(tick_, &QTimer::timeout, this, [this] {
+        showProgress();
+        watchDocuments();
+    });
+    tick_->start();
+    job_->start();
+}
+
+void frmGlobalReplace::showProgress() {
+    if (!job_) return;
+    const ReplaceProgress& progress = job_->progress();
+    const int total = progress.filesTotal;
+    if (total > 0) {
+        pbrProgress->setRange(0, total);
+        pbrProgress->setValue(progress.filesDone);
     }
+    const QString path = progress.current();
+    lblStatus->setText(lblStatus->fontMetrics().elidedText(path, Qt::ElideMiddle, lblStatus->width()));
+}
 
-    progress_ = nullptr;
-    running_ = false;
+void frmGlobalReplace::watchDocuments() {
+    if (!held_) return;
+    // Documents opened during the run are watched from the next turn on; closed ones let go of
+    // their files, which the run may then change itself.
+    QHash<DocumentWindow*, QString> now;
+    for (DocumentWindow* doc : documentWindows()) {
+        connect(doc, &DocumentWindow::stateChanged, this, &frmGlobalReplace::documentStateChanged,
+                Qt::UniqueConnection);
+        if (doc->fileSaved || isUntitledPath(doc->filePath)) continue;
+        const auto known = heldBy_.constFind(doc);
+        now.insert(doc, known != heldBy_.cend() ? *known : canonicalPath(doc->filePath));
+    }
+    if (now == heldBy_) return;
+    heldBy_ = now;
+    held_->set(QSet<QString>(heldBy_.cbegin(), heldBy_.cend()));
+}
+
+void frmGlobalReplace::documentStateChanged(DocumentWindow* doc) {
+    // Every key typed reports here: only a document that changed between saved and unsaved
+    // counts, the first key typed into a saved page above all.
+    if (!held_ || !doc) return;
+    const bool holds = !doc->fileSaved && !isUntitledPath(doc->filePath);
+    if (holds == heldBy_.contains(doc)) return;
+    watchDocuments();
+}
+
+void frmGlobalReplace::folderRunEnded() {
+    if (!job_) return;
+    // What follows changes documents and asks questions: not under a dialog the user has open,
+    // whose work may be on one of those documents.
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(100, this, &frmGlobalReplace::folderRunEnded);
+        return;
+    }
+    for (DocumentWindow* doc : documentWindows())
+        disconnect(doc, &DocumentWindow::stateChanged, this, &frmGlobalReplace::documentStateChanged);
+    held_.reset();
+    heldBy_.clear();
+    const FolderReplaceRun& run = job_->run();
+    const QVector<ReplaceEntry> found = run.entries;
+    totalReplacements += run.totalReplacements;
+    const bool cancelled = run.cancelled;
+    tick_->stop();
+    tick_ = nullptr;
+    job_->deleteLater();
+    job_ = nullptr;
+    unsetCursor();
     pbrProgress->hide();
     cmdCancel->hide();
-    for (QWidget* w : settings) w->setEnabled(true);
+    for (QWidget* w : {static_cast<QWidget*>(txtFind), static_cast<QWidget*>(txtReplace), static_cast<QWidget*>(Frame2),
+                       static_cast<QWidget*>(chkMatchCase), static_cast<QWidget*>(chkWholeWords),
+                       static_cast<QWidget*>(chkBackup)})
+        w->setEnabled(true);
+
+    // The documents as they stand now: the user may have opened, edited, saved or closed any.
+    QStringList rewritten;
+    for (const ReplaceEntry& entry : found) {
+        if (entry.kind == ReplaceEntry::Kind::InDocument) {
+            const QString canonical = canonicalPath(entry.path);
+            DocumentWindow* holder = nullptr;
+            for (DocumentWindow* doc : documentWindows()) {
+                if (isUntitledPath(doc->filePath) || canonicalPath(doc->filePath) != canonical) continue;
+                if (!holder || !doc->fileSaved) holder = doc;
+            }
+            // The window holds the user's edits: the replacement goes in there.
+            if (holder) {
+                replaceInDocument(holder);
+                continue;
+            }
+            // Its window was closed meanwhile: the file is as the user left it, and is replaced
+            // as every other file was.
+            const FileReplaceOutcome outcome = replaceInFile(entry.path, request_);
+            if (const std::optional<ReplaceEntry> done = entryFor(entry.path, outcome)) {
+                if (done->kind == ReplaceEntry::Kind::Replaced) {
+                    rewritten << entry.path;
+                    totalReplacements += done->count;
+                }
+                addEntry(*done);
+            }
+            continue;
+        }
+        if (entry.kind == ReplaceEntry::Kind::Replaced) rewritten << entry.path;
+        addEntry(entry);
+    }
+    finishRun(runMode_, rewritten, cancelled);
+}
+
+void frmGlobalReplace::finishRun(int mode, const QStringList& rewritten, bool cancelled) {
+    const QPointer<frmGlobalReplace> self(this);
+    cmdClose->setEnabled(true);
+    setBusy(false);
+    lblStatus->clear();
+    lblSearch->hide();
+    if (showPanel && mainWindow) mainWindow->populateFileList();
+    if (mode >= 3 && !quiet_) reloadChangedDocuments(rewritten);
+    if (!self) return;
+    if (mode <= 2) {
+        if (DocumentWindow* doc = activeDocument()) {
+            doc->txtMain->select(0, 0);
+            doc->txtMain->viewport()->update();
+        }
+    }
+    // A window closed during the run, or a program that closes, wants no more windows.
+    if (!quiet_ && !closeWhenDone_) showResults(entries_, mode >= 3, cancelled);
+    if (!self) return;
+    running_ = false;
     txtFind_Change();
-    *entries = run.entries;
-    totalReplacements += run.totalReplacements;
-    *cancelled = run.cancelled;
+    std::function<void()> then = std::move(then_);
+    then_ = nullptr;
+    quiet_ = false;
+    emit replaceFinished();
+    if (!self) return;
+    if (closeWhenDone_) unload();
+    // The close of the program goes on from the event loop, not from inside this window.
+    if (then) QTimer::singleShot(0, qApp, then);
 }
 
 void frmGlobalReplace::reloadChangedDocuments(const QStringList& rewritten) {
@@ -474,45 +546,23 @@ void frmGlobalReplace::cmdReplaceAll_Click() {
         cboFilter->setEditText(filterText);
     }
 
-    setBusy(true);
+    running_ = true;
+    runMode_ = mode;
+    closeWhenDone_ = false;
     cmdClose->setEnabled(false);
     lblSearch->show();
-    bool cancelled = false;
-    QStringList rewritten;
+    if (mode >= 3) {
+        // The rest follows when the run has ended.
+        startFolderRun(folder, mode == 4);
+        return;
+    }
+    setBusy(true);
     if (mode == 1) {
         if (DocumentWindow* doc = activeDocument()) replaceInDocument(doc);
-    } else if (mode == 2) {
-        for (DocumentWindow* doc : documentWindows()) replaceInDocument(doc);
     } else {
-        QVector<ReplaceEntry> found;
-        runInFolder(folder, mode == 4, &found, &cancelled);
-        QHash<QString, QPointer<DocumentWindow>> held;
-        for (DocumentWindow* doc : documentWindows())
-            if (!doc->fileSaved && !isUntitledPath(doc->filePath)) held.insert(canonicalPath(doc->filePath), doc);
-        for (const ReplaceEntry& entry : found) {
-            if (entry.kind == ReplaceEntry::Kind::InDocument) {
-                // The window holds the user's unsaved edits: the replacement goes in there.
-                if (DocumentWindow* doc = held.value(canonicalPath(entry.path))) replaceInDocument(doc);
-                continue;
-            }
-            if (entry.kind == ReplaceEntry::Kind::Replaced) rewritten << entry.path;
-            addEntry(entry);
-        }
+        for (DocumentWindow* doc : documentWindows()) replaceInDocument(doc);
     }
-
-    cmdClose->setEnabled(true);
-    setBusy(false);
-    lblStatus->clear();
-    lblSearch->hide();
-    if (showPanel && mainWindow) mainWindow->populateFileList();
-    if (mode >= 3) reloadChangedDocuments(rewritten);
-    if (mode <= 2) {
-        if (DocumentWindow* doc = activeDocument()) {
-            doc->txtMain->select(0, 0);
-            doc->txtMain->viewport()->update();
-        }
-    }
-    showResults(entries_, mode >= 3, cancelled);
+    finishRun(mode, {}, false);
 }
 
 void frmGlobalReplace::cmdClose_Click() {
@@ -525,7 +575,9 @@ void frmGlobalReplace::keyPressEvent(QKeyEvent* event) {
         [this] {
             if (!pressFocusedButton() && !typing_->typing() && cmdReplaceAll->isEnabled()) cmdReplaceAll_Click();
         },
-        [] {});
+        [this] {
+            if (job_) cmdCancel_Click();
+        });
 }
 
 

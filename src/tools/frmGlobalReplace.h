@@ -3,7 +3,9 @@
 // every file of one type in a folder (and its sub-folders), then lists what changed. Files are
 // changed byte for byte outside the replaced text, each with an optional backup; a document that
 // holds a file with unsaved changes gets the replacement in its window instead. The folder run
-// goes on away from the window, which shows its progress and a Cancel button meanwhile.
+// goes on away from the window, which shows its progress and a Cancel button meanwhile, while
+// the user goes on working; what comes after the run (the documents, the results) follows when
+// it ends.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -15,6 +17,7 @@
 #include <QRadioButton>
 
 #include <functional>
+#include <memory>
 
 #include "platform/form.h"
 #include "tools/replaceinfiles.h"
@@ -60,7 +63,12 @@ public:
     void cmdCancel_Click();
     void cmdClose_Click();
 
+    // From Replace All until everything after the run is done (and replaceFinished has come).
     bool running() const { return running_; }
+    // Stops a running folder run, without the questions and the results that would follow it,
+    // and calls `then` once it has stopped and its documents are seen to: the program closes
+    // then. At once when nothing runs.
+    void stopThen(std::function<void()> then);
 
     // State of the last run, readable for tests.
     QStringList resultLines;
@@ -73,10 +81,16 @@ public:
     // point); production code leaves it empty.
     static inline std::function<void(ReplaceProgress&)> afterEachFile;
 
+signals:
+    // A run has ended and all that follows it is done: documents changed or reloaded, the
+    // results shown. Runs over documents end within Replace All; a folder run ends later.
+    void replaceFinished();
+
 protected:
     void Form_Load() override;
     void Form_QueryUnload(int& cancel, int unloadMode) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void message(const QString& text, int buttons, int* answer = nullptr);
@@ -84,14 +98,31 @@ private:
     void addEntry(const ReplaceEntry& entry);
     // Replaces in one document as one undo step; the number of replacements.
     int replaceInDocument(DocumentWindow* doc);
-    void runInFolder(const QString& folder, bool subFolders, QVector<ReplaceEntry>* entries, bool* cancelled);
+    void startFolderRun(const QString& folder, bool subFolders);
+    void showProgress();
+    // Which files documents hold with unsaved edits, as the user goes on working.
+    void watchDocuments();
+    void documentStateChanged(DocumentWindow* doc);
+    void folderRunEnded();
+    // What follows every run: `mode` 1 current file, 2 all open files, 3 and 4 a folder.
+    void finishRun(int mode, const QStringList& rewritten, bool cancelled);
     void reloadChangedDocuments(const QStringList& rewritten);
     void showResults(const QVector<ReplaceEntry>& entries, bool folderMode, bool cancelled);
 
     ReplaceRequest request_;
     QVector<ReplaceEntry> entries_;
     bool running_ = false;
-    ReplaceProgress* progress_ = nullptr;
+    int runMode_ = 0;
+    class FolderReplaceJob* job_ = nullptr;
+    class QTimer* tick_ = nullptr;
+    std::shared_ptr<HeldFiles> held_;
+    // Per document window watched during a run: the file it holds with unsaved edits, if any.
+    QHash<DocumentWindow*, QString> heldBy_;
+    // The window was closed during the run: it goes once the run has stopped.
+    bool closeWhenDone_ = false;
+    // The program closes: no question and no results after the run.
+    bool quiet_ = false;
+    std::function<void()> then_;
     class TypingFields* typing_ = nullptr;
 };
 

@@ -29,6 +29,30 @@ QString ReplaceProgress::current() const {
     return current_;
 }
 
+void HeldFiles::set(QSet<QString> paths) {
+    QMutexLocker lock(&mutex_);
+    paths_ = std::move(paths);
+}
+
+bool HeldFiles::contains(const QString& canonicalPath) const {
+    QMutexLocker lock(&mutex_);
+    return paths_.contains(canonicalPath);
+}
+
+std::optional<ReplaceEntry> entryFor(const QString& path, const FileReplaceOutcome& outcome) {
+    switch (outcome.kind) {
+    case FileReplaceOutcome::Kind::NoHit:
+        break;
+    case FileReplaceOutcome::Kind::Replaced:
+        return ReplaceEntry{ReplaceEntry::Kind::Replaced, path, outcome.count, 0, QString()};
+    case FileReplaceOutcome::Kind::Skipped:
+        return ReplaceEntry{ReplaceEntry::Kind::Skipped, path, 0, 0, outcome.reason};
+    case FileReplaceOutcome::Kind::Failed:
+        return ReplaceEntry{ReplaceEntry::Kind::Failed, path, 0, outcome.errorNumber, outcome.reason};
+    }
+    return std::nullopt;
+}
+
 void FolderReplaceRun::run(ReplaceProgress& progress) {
     auto cancelledNow = [&] { return progress.cancel.load(); };
     TreeWalk walk(folder);
@@ -54,7 +78,7 @@ void FolderReplaceRun::run(ReplaceProgress& progress) {
                 return;
             }
             progress.setCurrent(path);
-            if (heldByDocuments.contains(QFileInfo(path).canonicalFilePath())) {
+            if (held && held->contains(QFileInfo(path).canonicalFilePath())) {
                 entries << ReplaceEntry{ReplaceEntry::Kind::InDocument, path, 0, 0, QString()};
                 ++progress.filesDone;
                 if (progress.afterFile) progress.afterFile();
@@ -65,11 +89,8 @@ void FolderReplaceRun::run(ReplaceProgress& progress) {
             const FileReplaceOutcome outcome = replaceInFile(path, request);
             ++progress.filesDone;
             if (progress.afterFile) progress.afterFile();
-            switch (outcome.kind) {
-            case FileReplaceOutcome::Kind::NoHit:
-                break;
-            case FileReplaceOutcome::Kind::Replaced:
-                entries << ReplaceEntry{ReplaceEntry::Kind::Replaced, path, outcome.count, 0, QString()};
+            if (const std::optional<ReplaceEntry> entry = entryFor(path, outcome)) entries << *entry;
+            if (outcome.kind == FileReplaceOutcome::Kind::Replaced) {
                 totalReplacements += outcome.count;
                 // The changed text went into a new file under this name alone.
                 for (const QString& other : otherNames)
@@ -77,13 +98,6 @@ void FolderReplaceRun::run(ReplaceProgress& progress) {
                                             QStringLiteral("a second name (hard link) of %1, which now holds the new "
                                                            "text in a file of its own; this name keeps the old text")
                                                 .arg(path)};
-                break;
-            case FileReplaceOutcome::Kind::Skipped:
-                entries << ReplaceEntry{ReplaceEntry::Kind::Skipped, path, 0, 0, outcome.reason};
-                break;
-            case FileReplaceOutcome::Kind::Failed:
-                entries << ReplaceEntry{ReplaceEntry::Kind::Failed, path, 0, outcome.errorNumber, outcome.reason};
-                break;
             }
             // A file that could not be read or written ends the work in its folder.
             if (outcome.endsFolder()) break;

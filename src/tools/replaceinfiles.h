@@ -10,6 +10,8 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
+#include <optional>
 
 #include "tools/filereplace.h"
 
@@ -49,14 +51,30 @@ private:
     QString current_;
 };
 
+// The files (as the system resolves their paths) that documents hold with unsaved changes. The
+// user goes on editing while a run goes on, so the set changes under it: the window keeps it up
+// to date and the run asks it for each file just before the file is read.
+class HeldFiles {
+public:
+    void set(QSet<QString> paths);
+    bool contains(const QString& canonicalPath) const;
+
+private:
+    mutable QMutex mutex_;
+    QSet<QString> paths_;
+};
+
+// The entry a file gets for what happened to it; none (nullopt) when it did not hold the text.
+std::optional<ReplaceEntry> entryFor(const QString& path, const FileReplaceOutcome& outcome);
+
 struct FolderReplaceRun {
     QString folder;
     QString pattern;  // e.g. "*.html"; "*.*" is every file
     bool subFolders = false;
     ReplaceRequest request;
-    // Files (as the system resolves their paths) that documents hold with unsaved changes: they
-    // are listed as InDocument and never changed on disk.
-    QSet<QString> heldByDocuments;
+    // Files that documents hold with unsaved changes: they are listed as InDocument and never
+    // changed on disk. None when unset.
+    std::shared_ptr<const HeldFiles> held;
 
     QVector<ReplaceEntry> entries;
     qint64 totalReplacements = 0;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -11,11 +12,15 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QWindow>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -79,7 +84,29 @@ protected:
         });
     }
 
+    // Replace All, and what follows the run once it has ended.
+    static void replaceAll(frmGlobalReplace* f) {
+        QSignalSpy finished(f, &frmGlobalReplace::replaceFinished);
+        f->cmdReplaceAll->click();
+        if (f->running()) EXPECT_TRUE(finished.wait(30000));
+    }
+
     void link(const QString& target, const QString& at) { ASSERT_TRUE(QFile::link(target, at)) << at.toStdString(); }
+
+    // Holds the worker once it is done with the file whose path ends with `after`, until the test
+    // releases it (or ten seconds have gone), so that the test acts while the run goes on.
+    struct RunGate {
+        std::atomic<bool> reached{false};
+        std::atomic<bool> released{false};
+    };
+    void holdRunAfter(RunGate& gate, const QString& after) {
+        frmGlobalReplace::afterEachFile = [&gate, after](ReplaceProgress& progress) {
+            if (gate.reached || !progress.current().endsWith(after)) return;
+            gate.reached = true;
+            for (int i = 0; i < 1000 && !gate.released; ++i) QThread::msleep(10);
+        };
+    }
+    static bool waitUntil(const std::function<bool()>& done) { return QTest::qWaitFor(done, 20000); }
 
     QStringList lines;
     QString filterLabel, filesLabel, totalLabel;
@@ -113,7 +140,7 @@ TEST_F(GlobalReplaceTest, AFolderTreeOfRealPagesChangesOnlyTheReplacedBytes) {
     chooseFolder(f, site, true, true);
     expectMsgBox("Please note that this procedure cannot be undone.", vbYes);
     expectResults();
-    f->cmdReplaceAll->click();
+    replaceAll(f);
 
     EXPECT_EQ(lines, (QStringList{site + "a.html\t3",
                                   "Skipped\t" + site + "sub/bin.html - the file holds binary data (NUL bytes), not text",
@@ -153,7 +180,7 @@ TEST_F(GlobalReplaceTest, AFolderTreeOfRealPagesChangesOnlyTheReplacedBytes) {
         r.lstMain->setCurrentItem(r.lstMain->findItems("e.html", Qt::MatchEndsWith).value(0));
         r.lstMain_DblClick();
     });
-    f->cmdReplaceAll->click();
+    replaceAll(f);
     ASSERT_NE(activeDocument(), nullptr);
     EXPECT_EQ(activeDocument()->filePath, site + "sub/e.html");
 }
@@ -180,7 +207,7 @@ TEST_F(GlobalReplaceTest, OpenDocumentsKeepTheirEditsAndSavedOnesMayBeReloaded) 
     expectMsgBox("cannot be undone", vbYes);
     expectMsgBox("One or more open files were changed by this action.", vbYes);
     expectResults();
-    f->cmdReplaceAll->click();
+    replaceAll(f);
 
     // The file behind unsaved edits is never written; the edits and the replacement are in the window.
     EXPECT_EQ(readFile(site + "edited.html"), "<p>old</p>\r\n");
@@ -206,7 +233,7 @@ TEST_F(GlobalReplaceTest, OpenDocumentsKeepTheirEditsAndSavedOnesMayBeReloaded) 
     expectMsgBox("cannot be undone", vbYes);
     expectMsgBox("Would you like to reload them?", vbNo);
     expectResults();
-    f->cmdReplaceAll->click();
+    replaceAll(f);
     EXPECT_EQ(readFile(site + "saved.html"), "<p>newer</p>\r\n");
     EXPECT_EQ(saved->txtMain->text(), "<p>new</p>\r\n");
 }
@@ -215,7 +242,7 @@ TEST_F(GlobalReplaceTest, CurrentFileAndAllOpenFilesChangeTheDocumentsOnly) {
     // No document yet.
     frmGlobalReplace* f = openDialog("a", "b");
     expectMsgBox("No documents have been opened.", vbOK);
-    f->cmdReplaceAll->click();
+    replaceAll(f);
     f->cmdClose->click();
     QApplication::processEvents();
 
@@ -236,7 +263,7 @@ TEST_F(GlobalReplaceTest, CurrentFileAndAllOpenFilesChangeTheDocumentsOnly) {
     f->txtReplace->setText("aa");
     f->optAllFiles->click();
     expectResults();
-    f->cmdReplaceAll->click();
+    replaceAll(f);
     EXPECT_EQ(lines, QStringList{workDir + "one.html\t2"});
     EXPECT_EQ(filterLabel, "");
     EXPECT_EQ(one->txtMain->text(), "aa aa\r\n");
@@ -255,7 +282,7 @@ TEST_F(GlobalReplaceTest, CurrentFileAndAllOpenFilesChangeTheDocumentsOnly) {
     f->txtReplace->setText("some");
     Form::mdiArea()->setActiveSubWindow(two->subWindow());
     expectResults();
-    f->cmdReplaceAll->click();
+    replaceAll(f);
     EXPECT_EQ(two->txtMain->text(), "some\r\n");
     EXPECT_EQ(totalLabel, "Total Replacements:  1");
 }
@@ -268,18 +295,18 @@ TEST_F(GlobalReplaceTest, FolderRunsStopEarlyWithoutTouchingAnything) {
     for (const QString& folder : {QString(), workDir + "missing", workDir + "site/a.html"}) {
         f->txtFolder->setText(folder);
         expectMsgBox("The folder you have specified does not exist.", vbOK);
-        f->cmdReplaceAll->click();
+        replaceAll(f);
     }
     f->txtFolder->setText(workDir + "site");
     expectMsgBox("cannot be undone", vbNo);
-    f->cmdReplaceAll->click();
+    replaceAll(f);
     EXPECT_EQ(readFile(workDir + "site/a.html"), "a");
 
     // An empty pattern is "*.html", and the box shows it.
     f->cboFilter->setEditText(" ");
     expectMsgBox("cannot be undone", vbYes);
     expectResults();
-    f->cmdReplaceAll->click();
+    replaceAll(f);
     EXPECT_EQ(f->cboFilter->currentText(), "*.html");
     EXPECT_EQ(readFile(workDir + "site/a.html"), "b");
 
@@ -349,7 +376,7 @@ TEST_F(GlobalReplaceTest, CancelStopsBetweenFilesAndSaysSo) {
         QMetaObject::invokeMethod(f->cmdCancel, [f] {
             EXPECT_TRUE(f->cmdCancel->isVisible());
             EXPECT_FALSE(f->cmdClose->isEnabled());
-            // Everything else is out of reach meanwhile.
+            // The rest of the program stays in use meanwhile.
             QTest::keyClick(mainWindow, Qt::Key_N, Qt::ControlModifier);
             f->cmdCancel->click();
         });
@@ -357,12 +384,12 @@ TEST_F(GlobalReplaceTest, CancelStopsBetweenFilesAndSaysSo) {
     };
     expectMsgBox("cannot be undone", vbYes);
     expectResults();
-    f->cmdReplaceAll->click();
+    replaceAll(f);
     EXPECT_EQ(lines, QStringList{workDir + "site/1.html\t1"});
     EXPECT_TRUE(cancelledShown);
     EXPECT_EQ(readFile(workDir + "site/2.html"), "x");
     EXPECT_EQ(readFile(workDir + "site/3.html"), "x");
-    EXPECT_TRUE(documentWindows().isEmpty());
+    EXPECT_EQ(documentWindows().size(), 1);
     EXPECT_FALSE(f->cmdCancel->isVisible());
     EXPECT_TRUE(f->cmdClose->isEnabled());
 }
@@ -506,7 +533,7 @@ TEST_F(GlobalReplaceTest, AnEarlierBackupIsReplacedAndAnythingElseAtItsNameStops
     chooseFolder(f, site, false, true);
     expectMsgBox("cannot be undone", vbYes);
     expectResults();
-    f->cmdReplaceAll->click();
+    replaceAll(f);
 
     // One line for each page; a refused name stops its page alone.
     ASSERT_EQ(lines.size(), 7) << lines.join('\n').toStdString();
@@ -541,7 +568,7 @@ TEST_F(GlobalReplaceTest, AnEarlierBackupIsReplacedAndAnythingElseAtItsNameStops
     f->txtReplace->setText("mark");
     expectMsgBox("cannot be undone", vbYes);
     expectResults();
-    f->cmdReplaceAll->click();
+    replaceAll(f);
     EXPECT_TRUE(lines.contains(site + "b.html\t1"));
     EXPECT_TRUE(lines.contains(site + "g.html\t1"));
     EXPECT_EQ(readFile(site + "b.html.bak"), "brand");
@@ -563,7 +590,7 @@ TEST_F(GlobalReplaceTest, ARefusedBackupIsTheSameErrorInEveryModeAndEachPageCoun
     f->chkBackup->click();
     f->optAllFiles->click();
     expectResults();
-    f->cmdReplaceAll->click();
+    replaceAll(f);
     ASSERT_EQ(lines.size(), 2) << lines.join('\n').toStdString();
     EXPECT_EQ(lines[0], one + "\t2");
     EXPECT_TRUE(lines[1].startsWith("Error 58\t" + two + " - ")) << lines[1].toStdString();
@@ -577,7 +604,7 @@ TEST_F(GlobalReplaceTest, ARefusedBackupIsTheSameErrorInEveryModeAndEachPageCoun
 
     f->optFile->click();
     expectResults();
-    f->cmdReplaceAll->click();
+    replaceAll(f);
     ASSERT_EQ(lines.size(), 1);
     EXPECT_TRUE(lines[0].startsWith("Error 58\t" + two + " - ")) << lines[0].toStdString();
     EXPECT_EQ(filesLabel, "Num Files:  1");
@@ -588,7 +615,7 @@ TEST_F(GlobalReplaceTest, ARefusedBackupIsTheSameErrorInEveryModeAndEachPageCoun
     chooseFolder(f, workDir + "docs", false, false);
     expectMsgBox("cannot be undone", vbYes);
     expectResults();
-    f->cmdReplaceAll->click();
+    replaceAll(f);
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[1].startsWith("Error 58\t" + two + " - ")) << lines[1].toStdString();
     EXPECT_EQ(readFile(two), "a\r\n");
@@ -608,10 +635,194 @@ TEST_F(GlobalReplaceTest, EnterOnTheResultsIsItsDefaultOkAndOpensNoFile) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         closedByEnter = !r.isLoaded();
     });
-    f->cmdReplaceAll->click();
+    replaceAll(f);
     EXPECT_TRUE(closedByEnter);
     EXPECT_EQ(readFile(workDir + "site/a.html"), "<p>new</p>\n");
     for (DocumentWindow* doc : documentWindows()) EXPECT_FALSE(doc->filePath.endsWith("a.html"));
+}
+
+// The run goes on beside the user: keys typed into a page meanwhile land there, in order, and a
+// page that gets edits during the run keeps its file as it was, the replacement going into its
+// window with the edits.
+TEST_F(GlobalReplaceTest, KeysTypedWhileAFolderRunGoesLandInThePageWhichKeepsItsFile) {
+    const QString site = workDir + "site/";
+    writeFile("site/a.html", "logo");
+    writeFile("site/sub/b.html", "logo logo");
+    writeFile("site/sub/typed.html", "<p>logo</p>\r\n");
+    mainWindow->openFile(site + "sub/typed.html");
+    DocumentWindow* doc = activeDocument();
+    ASSERT_NE(doc, nullptr);
+
+    frmGlobalReplace* f = openDialog("logo", "brand");
+    chooseFolder(f, site, true, false);
+    RunGate gate;
+    holdRunAfter(gate, "a.html");
+    expectMsgBox("cannot be undone", vbYes);
+    expectResults();
+    QSignalSpy finished(f, &frmGlobalReplace::replaceFinished);
+    f->cmdReplaceAll->click();
+    ASSERT_TRUE(waitUntil([&] { return gate.reached.load(); }));
+    EXPECT_TRUE(f->running());
+
+    // The user goes back to the page: Ctrl+Home, Right three times, "Hi, " and a line break.
+    QApplication::setActiveWindow(mainWindow);
+    doc->txtMain->setFocus();
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_EQ(focus, doc->txtMain) << (focus ? focus->metaObject()->className() : "none") << " " << (focus ? focus->objectName().toStdString() : "") << " active " << (QApplication::activeWindow() ? QApplication::activeWindow()->metaObject()->className() : "none");
+    QTest::keyClick(focus, Qt::Key_Home, Qt::ControlModifier);
+    for (int i = 0; i < 3; ++i) QTest::keyClick(focus, Qt::Key_Right);
+    QTest::keyClicks(focus, "Hi,");
+    QTest::keyClick(focus, Qt::Key_Space);
+    QTest::keyClick(focus, Qt::Key_Return);
+    EXPECT_TRUE(f->running());
+    gate.released = true;
+    ASSERT_TRUE(finished.wait(20000));
+
+    EXPECT_EQ(doc->txtMain->text(), "<p>Hi, \r\nbrand</p>\r\n");
+    EXPECT_FALSE(doc->fileSaved);
+    EXPECT_EQ(readFile(site + "sub/typed.html"), "<p>logo</p>\r\n");
+    EXPECT_EQ(readFile(site + "a.html"), "brand");
+    EXPECT_EQ(readFile(site + "sub/b.html"), "brand brand");
+    EXPECT_EQ(lines, (QStringList{site + "a.html\t1", site + "sub/b.html\t2", site + "sub/typed.html\t1"}));
+    EXPECT_EQ(totalLabel, "Total Replacements:  4");
+    EXPECT_FALSE(f->running());
+    EXPECT_TRUE(f->cmdReplaceAll->isEnabled());
+}
+
+// Closing the window, or the program, while the run goes stops it between two files: each file
+// is replaced whole or not at all, nothing is left beside them, and no window follows.
+TEST_F(GlobalReplaceTest, ClosingTheWindowOrTheProgramWhileAFolderRunGoesStopsItBetweenFiles) {
+    const QString site = workDir + "site/";
+    const QStringList names{"1.html", "2.html", "3.html"};
+    for (const QString& name : names) writeFile("site/" + name, "logo");
+
+    QPointer<frmGlobalReplace> f = openDialog("logo", "brand");
+    chooseFolder(f, site, false, true);
+    RunGate gate;
+    holdRunAfter(gate, "1.html");
+    expectMsgBox("cannot be undone", vbYes);
+    f->cmdReplaceAll->click();
+    ASSERT_TRUE(waitUntil([&] { return gate.reached.load(); }));
+    f->close();
+    EXPECT_FALSE(f->isVisible());
+    gate.released = true;
+    ASSERT_TRUE(waitUntil([&] { return f.isNull(); }));
+    EXPECT_EQ(readFile(site + "1.html"), "brand");
+    EXPECT_EQ(readFile(site + "1.html.bak"), "logo");
+    EXPECT_EQ(readFile(site + "2.html"), "logo");
+    EXPECT_EQ(readFile(site + "3.html"), "logo");
+    EXPECT_EQ(QDir(site).entryList(QDir::Files | QDir::Hidden | QDir::System),
+              (QStringList{"1.html", "1.html.bak", "2.html", "3.html"}));
+
+    // The program: its close waits for the run to stop, then goes on by itself.
+    for (const QString& name : names) writeFile("site/" + name, "logo");
+    QFile::remove(site + "1.html.bak");
+    f = openDialog("logo", "brand");
+    chooseFolder(f, site, false, false);
+    RunGate again;
+    holdRunAfter(again, "1.html");
+    expectMsgBox("cannot be undone", vbYes);
+    f->cmdReplaceAll->click();
+    ASSERT_TRUE(waitUntil([&] { return again.reached.load(); }));
+    QPointer<mdiMain> main = mainWindow;
+    main->close();
+    EXPECT_TRUE(main->isLoaded());
+    EXPECT_TRUE(main->closePending());
+    again.released = true;
+    ASSERT_TRUE(waitUntil([&] { return main.isNull() || !main->isLoaded(); }));
+    EXPECT_TRUE(f.isNull() || !f->isLoaded());
+    EXPECT_EQ(readFile(site + "1.html"), "brand");
+    EXPECT_EQ(readFile(site + "2.html"), "logo");
+    EXPECT_EQ(readFile(site + "3.html"), "logo");
+    EXPECT_EQ(QDir(site).entryList(QDir::Files | QDir::Hidden | QDir::System), names);
+}
+
+// Documents closed while the run goes: one whose file the run rewrote is not asked about, and
+// one that held unsaved edits (so the run left its file to its window) has its file replaced
+// once the window is gone.
+TEST_F(GlobalReplaceTest, DocumentsClosedWhileAFolderRunGoesAreNotLookedFor) {
+    const QString site = workDir + "site/";
+    writeFile("site/edited.html", "<p>logo</p>\r\n");
+    writeFile("site/saved.html", "<p>logo</p>\r\n");
+    mainWindow->openFile(site + "edited.html");
+    QPointer<DocumentWindow> edited = activeDocument();
+    edited->txtMain->select(0, 0);
+    QTest::keyClicks(edited->txtMain, "X");
+    ASSERT_FALSE(edited->fileSaved);
+    mainWindow->openFile(site + "saved.html");
+    QPointer<DocumentWindow> saved = activeDocument();
+
+    frmGlobalReplace* f = openDialog("logo", "brand");
+    chooseFolder(f, site, false, false);
+    RunGate gate;
+    holdRunAfter(gate, "saved.html");
+    expectMsgBox("cannot be undone", vbYes);
+    QSignalSpy finished(f, &frmGlobalReplace::replaceFinished);
+    f->cmdReplaceAll->click();
+    ASSERT_TRUE(waitUntil([&] { return gate.reached.load(); }));
+    EXPECT_EQ(readFile(site + "saved.html"), "<p>brand</p>\r\n");
+    expectMsgBox("Save changes to 'edited.html'?", vbNo);
+    ASSERT_TRUE(edited->unload());
+    ASSERT_TRUE(saved->unload());
+    expectResults();
+    gate.released = true;
+    ASSERT_TRUE(finished.wait(20000));
+
+    EXPECT_TRUE(edited.isNull() && saved.isNull());
+    EXPECT_EQ(readFile(site + "edited.html"), "<p>brand</p>\r\n");
+    EXPECT_EQ(lines, (QStringList{site + "edited.html\t1", site + "saved.html\t1"}));
+    EXPECT_EQ(totalLabel, "Total Replacements:  2");
+    EXPECT_TRUE(documentWindows().isEmpty());
+}
+
+// Replace With holding a line break, pasted as this program's Copy puts it (a lone LF): each
+// page gets its own line ends, in an open document as in a file, and the document counts what
+// went in as what it holds.
+TEST_F(GlobalReplaceTest, ALineBreakInTheReplacementTakesEachPagesOwnLineEnds) {
+    const QString crlf = writeFile("docs/crlf.html", "cat x cat\r\n");
+    const QString lf = writeFile("docs/lf.html", "<b>cat</b>\n");
+    mainWindow->openFile(crlf);
+    DocumentWindow* first = activeDocument();
+    mainWindow->openFile(lf);
+    DocumentWindow* second = activeDocument();
+    ASSERT_TRUE(first && second);
+
+    frmGlobalReplace* f = openDialog("cat", "");
+    f->optAllFiles->click();
+    QApplication::clipboard()->setText("A\nB");
+    f->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+    f->txtReplace->setFocus();
+    QTest::keyClick(f->txtReplace, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(f->txtReplace->text(), "A\nB");
+    expectResults();
+    replaceAll(f);
+    EXPECT_EQ(lines, (QStringList{crlf + "\t2", lf + "\t1"}));
+    EXPECT_EQ(first->txtMain->text(), "A\r\nB x A\r\nB\r\n");
+    EXPECT_EQ(first->txtMain->document()->toPlainText(), "A\nB x A\nB\n");
+    EXPECT_EQ(second->txtMain->text(), "<b>A\r\nB</b>\r\n");
+    // One Undo takes back exactly what went in, and Redo brings it again.
+    Form::mdiArea()->setActiveSubWindow(first->subWindow());
+    mainWindow->mnuEditUndo->trigger();
+    EXPECT_EQ(first->txtMain->text(), "cat x cat\r\n");
+    mainWindow->mnuEditRedo->trigger();
+    EXPECT_EQ(first->txtMain->text(), "A\r\nB x A\r\nB\r\n");
+    for (DocumentWindow* doc : {first, second}) {
+        Form::mdiArea()->setActiveSubWindow(doc->subWindow());
+        mainWindow->mnuFileSave->trigger();
+    }
+    EXPECT_EQ(readFile(crlf), "A\r\nB x A\r\nB\r\n");
+    EXPECT_EQ(readFile(lf), "<b>A\nB</b>\n");
+
+    // Files on disk, each with its own line ends.
+    writeFile("site/crlf.html", "cat\r\n");
+    writeFile("site/lf.html", "cat\n");
+    chooseFolder(f, workDir + "site", false, false);
+    expectMsgBox("cannot be undone", vbYes);
+    expectResults();
+    replaceAll(f);
+    EXPECT_EQ(readFile(workDir + "site/crlf.html"), "A\r\nB\r\n");
+    EXPECT_EQ(readFile(workDir + "site/lf.html"), "A\nB\n");
 }
 
 }  // namespace
