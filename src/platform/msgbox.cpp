@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -38,6 +39,9 @@ int msgBox(const QString& prompt, int buttons, const QString& title) {
 
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(shownTitle);
+    // What the program says is plain text: a search text "<li>", a file name with "&" or "<"
+    // is shown as written, not read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(prompt);
     switch (buttons & 0x70) {
     case vbCritical: box.setIcon(QMessageBox::Critical); break;
@@ -71,6 +75,7 @@ QString inputBox(const QString& prompt, const QString& title, const QString& def
         dialog.setWindowTitle(shownTitle);
         dialog.setInputMode(QInputDialog::TextInput);
         dialog.setLabelText(prompt);
+        for (QLabel* label : dialog.findChildren<QLabel*>()) label->setTextFormat(Qt::PlainText);
         dialog.setTextValue(defaultText);
         // As wide as its title, and fixed: the frame draws no resize strip under it.
         fixToContents(&dialog);

@@ -264,7 +264,7 @@ TEST_F(DesignWriteBackTest, DISABLED_RealPagesComeBackWithJustTheTypedWord) {
         std::cout.flush();
         doc->fileSaved = true;
         mainWindow->mnuFileClose_Click();
-        QTest::qWaitFor([] { return Form::documentCount() == 0; }, kWait);
+        EXPECT_TRUE(QTest::qWaitFor([] { return Form::documentCount() == 0; }, kWait)) << "the page did not close";
     }
     std::cout << "exact " << exact << ", exact but &nbsp; " << nbsp << ", other " << other << ", skipped " << skipped << "\n";
     EXPECT_EQ(other + nbsp, 0);
