@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "platform/altletters.h"
 #include "platform/dialoghooks.h"
 #include "platform/dialogsize.h"
 
@@ -80,6 +81,7 @@ Form* Form::activeMdiChild() {
 
 void Form::load() {
     if (loaded_ || unloading_) return;
+    keepAltLettersFromTyping();
     if (!initialized_) {
         initialized_ = true;
         Form_Initialize();

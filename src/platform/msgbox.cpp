@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "platform/altletters.h"
 #include "platform/dialoghooks.h"
 #include "platform/dialogsize.h"
 
@@ -71,6 +72,7 @@ QString inputBox(const QString& prompt, const QString& title, const QString& def
     if (dialogHooks().inputBox) {
         answer = dialogHooks().inputBox(prompt, shownTitle, defaultText);
     } else {
+        keepAltLettersFromTyping();
         QInputDialog dialog(QApplication::activeWindow());
         dialog.setWindowTitle(shownTitle);
         dialog.setInputMode(QInputDialog::TextInput);

@@ -12,6 +12,7 @@
 #include <QScreen>
 
 #include "documents/colorops.h"
+#include "platform/altletters.h"
 #include "platform/eventwatcher.h"
 #include "platform/msgbox.h"
 
@@ -24,7 +25,8 @@ constexpr char kToolWindow[] = "kavrinToolWindow";
 // The toolkit lets the keys of a tool window reach its owner's shortcuts, and gives the owner's
 // the underlined letters too: Alt+F typed in Find/Replace opened the File menu instead of
 // pressing Find Next, and no button of a tool window could be pressed by its letter. The
-// window's own letters go first; any other stays the main window's.
+// window's letters are its own: one of its buttons presses it, any other does nothing, as in
+// every other window.
 class ToolWindowLetters : public QObject {
 public:
     using QObject::QObject;
@@ -33,15 +35,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress) return false;
         const auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) != Qt::AltModifier)
-            return false;
+        if (!isAltLetter(key)) return false;
         QWidget* widget = watchedWidget(watched);
         if (!widget || !widget->window()->property(kToolWindow).toBool()) return false;
-        QAbstractButton* button = buttonFor(widget->window(), key->key());
-        if (!button) return false;
         // Taking the override keeps the key from every shortcut; the key itself then presses.
         if (event->type() == QEvent::ShortcutOverride) event->accept();
-        else button->click();
+        else if (QAbstractButton* button = buttonFor(widget->window(), key->key())) button->click();
         return true;
     }
 

@@ -1,4 +1,9 @@
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMdiArea>
+#include <QPushButton>
+#include <QTest>
+#include <QVBoxLayout>
 
 #include "fixture.h"
 #include "platform/form.h"
@@ -71,6 +76,38 @@ TEST_F(FormTest, ModalShowIsDrivenByTheScript) {
     expectModal("Probe", [](Form& form) { form.unload(); });
     f->showModal();
     EXPECT_TRUE(Form::forms().empty());
+}
+
+// Alt with a letter presses the button underlined with it; one that no button has types nothing
+// into the box with the focus, as a letter typed alone would.
+TEST_F(FormTest, AltLettersPressButtonsAndTypeNothingIntoTextBoxes) {
+    QStringList log;
+    auto* f = new Probe(&log);
+    f->setWindowFlags(Qt::Dialog);
+    auto* layout = new QVBoxLayout(f);
+    auto* line = new QLineEdit(f);
+    auto* combo = new QComboBox(f);
+    combo->setEditable(true);
+    auto* go = new QPushButton(QStringLiteral("&Go"), f);
+    for (QWidget* w : std::initializer_list<QWidget*>{line, combo, go}) layout->addWidget(w);
+    int pressed = 0;
+    QObject::connect(go, &QPushButton::clicked, [&pressed] { ++pressed; });
+    f->show();
+    f->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+    for (QWidget* box : std::initializer_list<QWidget*>{line, combo}) {
+        box->setFocus();
+        QTest::keyClicks(box, "ab");
+        QTest::keyClick(box, Qt::Key_Q, Qt::AltModifier);
+        QTest::keyClick(box, Qt::Key_Q, Qt::AltModifier | Qt::ShiftModifier);
+        QTest::keyClick(box, Qt::Key_G, Qt::AltModifier);
+        QTest::keyClick(box, Qt::Key_Q);
+        // The button shows itself pressed for a moment before it acts.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return pressed == (box == line ? 1 : 2); }, 2000));
+    }
+    EXPECT_EQ(line->text(), "abq");
+    EXPECT_EQ(combo->currentText(), "abq");
+    f->unload();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Find/Replace driven through its window on real documents of a shown main window.
 #include <QApplication>
 #include <QClipboard>
+#include <QLineEdit>
 #include <QTest>
 #include <QWindow>
 
@@ -121,7 +122,7 @@ TEST_F(FindReplaceTest, OpensModelessAboveTheMainWindowWithTheSelectionAsFindTex
 }
 
 // The main window's menus share the tool window's keys, and Alt+F typed in "Find what" opened
-// the File menu instead of pressing Find Next.
+// the File menu instead of pressing Find Next; a letter of no button was typed into the field.
 TEST_F(FindReplaceTest, AltWithAButtonsUnderlinedLetterPressesItFromTheFieldsNotTheMainMenu) {
     DocumentWindow* doc = page("xx abc yy abc");
     frmReplace* f = openDialog();
@@ -142,10 +143,21 @@ TEST_F(FindReplaceTest, AltWithAButtonsUnderlinedLetterPressesItFromTheFieldsNot
     EXPECT_EQ(doc->txtMain->text(), "xx X yy abc");
     EXPECT_EQ(f->txtReplace->text(), "X");
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
-    // A letter no button of the window has is the main window's again.
-    QTest::keyClick(f->txtReplace, Qt::Key_V, Qt::AltModifier);
-    EXPECT_EQ(f->txtReplace->text(), "X");
-    if (QWidget* menu = QApplication::activePopupWidget()) menu->close();
+    // A letter no button of the window has does nothing: no menu of the main window opens, the
+    // letter is not typed and the page stays as it is.
+    for (QLineEdit* field : {f->txtFind, f->txtReplace}) {
+        for (Qt::Key letter : {Qt::Key_V, Qt::Key_Q}) {
+            SCOPED_TRACE(field->objectName().toStdString() + " " + QKeySequence(letter).toString().toStdString());
+            const QString before = field->text();
+            field->setFocus();
+            QTest::keyClick(field, letter, Qt::AltModifier);
+            QWidget* menu = QApplication::activePopupWidget();
+            EXPECT_EQ(menu, nullptr) << "a menu opened";
+            if (menu) menu->close();
+            EXPECT_EQ(field->text(), before);
+        }
+    }
+    EXPECT_EQ(doc->txtMain->text(), "xx X yy abc");
 }
 
 TEST_F(FindReplaceTest, PassesRunToTheEndWithoutWrappingThenStartAgain) {

@@ -287,6 +287,32 @@ TEST_F(GlobalReplaceTest, CurrentFileAndAllOpenFilesChangeTheDocumentsOnly) {
     EXPECT_EQ(totalLabel, "Total Replacements:  1");
 }
 
+// Alt with a letter is the window's: a letter of no button typed nothing into Replace With, and
+// the page then got the letter too.
+TEST_F(GlobalReplaceTest, AltLettersPressButtonsAndTypeNothingIntoTheFields) {
+    writeFile("page.html", "<p>fast</p>\r\n");
+    mainWindow->openFile(workDir + "page.html");
+    DocumentWindow* doc = activeDocument();
+    frmGlobalReplace* f = openDialog("fast", "");
+    f->optFile->click();
+    f->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+    f->txtReplace->setFocus();
+    QTest::keyClicks(f->txtReplace, "Slow");
+    for (Qt::Key letter : {Qt::Key_A, Qt::Key_Q, Qt::Key_V}) QTest::keyClick(f->txtReplace, letter, Qt::AltModifier);
+    f->txtFind->setFocus();
+    QTest::keyClick(f->txtFind, Qt::Key_A, Qt::AltModifier);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "a menu opened";
+    EXPECT_EQ(f->txtReplace->text(), "Slow");
+    EXPECT_EQ(f->txtFind->text(), "fast");
+    expectResults();
+    QSignalSpy finished(f, &frmGlobalReplace::replaceFinished);
+    QTest::keyClick(f->txtFind, Qt::Key_R, Qt::AltModifier);  // Replace All
+    if (f->running()) EXPECT_TRUE(finished.wait(30000));
+    EXPECT_EQ(doc->txtMain->text(), "<p>Slow</p>\r\n");
+    EXPECT_EQ(totalLabel, "Total Replacements:  1");
+}
+
 TEST_F(GlobalReplaceTest, FolderRunsStopEarlyWithoutTouchingAnything) {
     writeFile("site/a.html", "a");
     frmGlobalReplace* f = openDialog("a", "b");

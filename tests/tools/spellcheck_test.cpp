@@ -213,6 +213,28 @@ TEST_F(SpellCheckTest, ChangeAllReplacesLaterOccurrencesAtExactOffsetsOneEditEac
     EXPECT_FALSE(spellCheckRunning);
 }
 
+// Alt with a letter of no button typed it into "Change to", and Change then wrote it into the page.
+TEST_F(SpellCheckTest, AltLettersPressButtonsAndTypeNothingIntoChangeTo) {
+    DocumentWindow* doc = page("Teh cat.");
+    startSpellCheck();
+    frmSpell* f = spell();
+    ASSERT_NE(f, nullptr);
+    f->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+    f->txtReplace->setFocus();
+    f->txtReplace->clear();
+    QTest::keyClicks(f->txtReplace, "the");
+    QTest::keyClick(f->txtReplace, Qt::Key_C, Qt::AltModifier);
+    QTest::keyClick(f->txtReplace, Qt::Key_V, Qt::AltModifier);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "a menu opened";
+    EXPECT_EQ(f->txtReplace->text(), "the");
+    EXPECT_EQ(doc->txtMain->text(), "Teh cat.");
+    expectMsgBox(kComplete, vbOK);
+    QTest::keyClick(f->txtReplace, Qt::Key_H, Qt::AltModifier);  // Change
+    EXPECT_EQ(doc->txtMain->text(), "The cat.");
+    EXPECT_FALSE(spellCheckRunning);
+}
+
 TEST_F(SpellCheckTest, ChangeChecksEachWordOfTheReplacementAndAppliesTheCapitalRule) {
     DocumentWindow* doc = page("Recieve it, recieve it, recieve it.");
     startSpellCheck();
