@@ -254,6 +254,9 @@ void DocumentWindow::txtMain_Change() {
 
 void DocumentWindow::txtmain_SelChange() {
     if (ignoreChange || colorBusy) return;
+    // Browse and Design hide the source: its caret is not shown, though the source moves it
+    // (the design view's edits written back, the caret taken along).
+    if (mode != 0) return;
     if (!mainWindow || !mainWindow->lblCursorPos) return;
     mainWindow->lblCursorPos->setText(caretPositionText(txtMain));
 }

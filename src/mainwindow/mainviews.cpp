@@ -179,7 +179,6 @@ void mdiMain::setToDesign() {
         cboFont->setCurrentIndex(-1);
         cboSize->setCurrentIndex(-1);
     }
-    lblCursorPos->clear();
 
     for (QAction* item : {mnuToolsSpell, mnuToolsFormat, mnuToolsColorCode, mnuEditGotoLine, mnuInsertSymbol})
         item->setEnabled(false);
@@ -189,6 +188,7 @@ void mdiMain::setToDesign() {
     mnuEditFindReplace->setText(QStringLiteral("&Find..."));
 
     if (doc && doc->dhtm) {
+        // Told as a change of the source's selection, which shows its caret: cleared after it.
         doc->txtMain->setSelLength(0);
         doc->dhtm->show();
         // Only a document coming from another view loads its source: one that already shows
@@ -201,6 +201,7 @@ void mdiMain::setToDesign() {
             doc->dhtm->setBaseURL(isUntitled(doc->dhtmDocPath) ? QString() : doc->dhtmDocPath);
         }
     }
+    lblCursorPos->clear();
     // Undo and Redo act on the design view's own history there; a page still loading has none.
     DhtmlEdit* dhtm = doc ? doc->dhtm : nullptr;
     enableUndo(dhtm && dhtm->QueryStatus(DECMD_UNDO) >= DECMDF_ENABLED);

@@ -457,6 +457,37 @@ TEST_F(ViewsTest, EachActivationShowsTheActiveDocumentsViewAndHistory) {
     EXPECT_TRUE(designed->txtMain->text().contains("<p id=last>kept The end</p>"));
 }
 
+// The status bar's "Ln, Col" is the source caret's, and the source is not shown in Browse or
+// Design: Design reached through Browse showed the caret of the hidden source.
+TEST_F(ViewsTest, BrowseAndDesignShowNoSourceCaretHoweverTheyAreReached) {
+    DocumentWindow* doc = openPage();
+    const auto caret = [] { return mainWindow->lblCursorPos->text().toStdString(); };
+    doc->txtMain->select(doc->txtMain->lineIndex(10) + 3, 4);
+    EXPECT_EQ(caret(), "Ln 11, Col 4");
+    view(doc, 1);
+    EXPECT_EQ(caret(), "");
+    design(doc);
+    EXPECT_EQ(caret(), "");
+    view(doc, 0);
+    EXPECT_EQ(caret(), "Ln 11, Col 4");
+    doc->txtMain->select(doc->txtMain->lineIndex(10) + 3, 4);
+    design(doc);
+    EXPECT_EQ(caret(), "");
+    // Saving in Design writes what was typed into the source, moving its caret; another
+    // document activated and left again.
+    caretInto(doc, "last");
+    typeInDesign(doc, "kept ");
+    mainWindow->mnuFileSave->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return doc->fileSaved; }, kWait));
+    EXPECT_EQ(caret(), "");
+    newDocument();
+    EXPECT_EQ(caret(), "Ln 1, Col 1");
+    mainWindow->mdiArea()->setActiveSubWindow(doc->subWindow());
+    EXPECT_EQ(caret(), "");
+    view(doc, 0);
+    EXPECT_FALSE(caret().empty());
+}
+
 TEST_F(ViewsTest, ClosingTheLastDocumentInDesignPutsBackTheSourceToolbars) {
     DocumentWindow* doc = openPage();
     design(doc);
