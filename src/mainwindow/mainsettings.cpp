@@ -44,11 +44,20 @@ void readByte(const QString& section, const QString& key, const QString& default
     read(section, key, defaultValue, cbyte, variable);
 }
 
-// Writes of the running saveSettings that failed.
-int failedWrites = 0;
+// The values of the running saveSettings that were refused, each as "Key" in [Section].
+QStringList refusedValues;
 
 void put(const QString& section, const QString& key, const QString& value) {
-    if (settingsModelWriter && !settingsModelWriter(settingsApp, section, key, value)) ++failedWrites;
+    if (settingsModelWriter && !settingsModelWriter(settingsApp, section, key, value))
+        refusedValues << "\"" + key + "\" in [" + section + "]";
+}
+
+// The refused values by name, the first few of a long list.
+QString namesOf(const QStringList& values) {
+    constexpr int kShown = 8;
+    QString names = values.mid(0, kShown).join(QStringLiteral(", "));
+    if (values.size() > kShown) names += QStringLiteral(" and %1 more").arg(values.size() - kShown);
+    return names;
 }
 void putBool(const QString& section, const QString& key, bool value) { put(section, key, boolText(value)); }
 void putNumber(const QString& section, const QString& key, long long value) { put(section, key, trimNumber(value)); }
@@ -224,15 +233,25 @@ void mdiMain::loadWindowPlacement() {
 void mdiMain::saveSettings() {
     // Every value goes to the file in one write, and a file that cannot take them is reported
     // once: the choices of this session would otherwise be gone without a word.
-    failedWrites = 0;
+    refusedValues.clear();
     SettingsBatch batch(settingsApp);
     writeSettings();
-    if (batch.commit() && failedWrites == 0) return;
+    const bool written = batch.commit();
+    if (written && refusedValues.isEmpty()) return;
     const QString reason = settingsWriteError(settingsApp);
-    msgBox("The settings could not be saved to '" + settingsFilePath(settingsApp) + "'." +
-               (reason.isEmpty() ? QString() : "\r\n\r\n" + reason) +
-               "\r\n\r\nThe options changed in this session will not be kept.",
-           vbExclamation, "Settings Not Saved");
+    const QString path = settingsFilePath(settingsApp);
+    // A value the file cannot hold is left out and the others are written: the message names
+    // what is lost, not the whole session.
+    if (written)
+        msgBox("Not every setting could be saved to '" + path + "'." +
+                   (reason.isEmpty() ? QString() : "\r\n\r\n" + reason) + "\r\n\r\nNot kept: " +
+                   namesOf(refusedValues) + ". Every other setting of this session was saved.",
+               vbExclamation, "Settings Not Saved");
+    else
+        msgBox("The settings could not be saved to '" + path + "'." +
+                   (reason.isEmpty() ? QString() : "\r\n\r\n" + reason) +
+                   "\r\n\r\nThe options changed in this session will not be kept.",
+               vbExclamation, "Settings Not Saved");
 }
 
 void mdiMain::writeSettings() {

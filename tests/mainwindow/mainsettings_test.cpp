@@ -139,6 +139,26 @@ TEST_F(SettingsModelTest, ChangedValuesSurviveARestart) {
     EXPECT_TRUE(fileDialogFilter.endsWith("|All Files (*.*)|*.*|Pages|*.php"));
 }
 
+// A value the file cannot hold is left out and every other one is written: the message names
+// what was not kept instead of saying the whole session is lost.
+TEST_F(SettingsModelTest, AValueRefusedAtExitIsNamedAndTheOthersAreKept) {
+    start();
+    fontName = QString("Cour") + QChar(0xD800);
+    fontSize = 14;
+    wordWrap = true;
+    expectMsgBox("Not kept: \"Font Name\" in [Options]. Every other setting of this session was saved.", vbOK);
+    ASSERT_TRUE(exitProgram());
+    ASSERT_EQ(shownMessages.size(), 1);
+    EXPECT_TRUE(shownMessages[0].contains("half of a character pair")) << shownMessages[0].toStdString();
+    EXPECT_FALSE(shownMessages[0].contains("will not be kept")) << shownMessages[0].toStdString();
+
+    newRun();
+    start();
+    EXPECT_EQ(fontSize, 14);
+    EXPECT_TRUE(wordWrap);
+    EXPECT_EQ(fontName, "Courier New");
+}
+
 TEST_F(SettingsModelTest, KeysInAnyCaseAndValuesThatDoNotConvert) {
     store("options", "WORDWRAP", "True");
     store("OPTIONS", "indent", "  ");
