@@ -175,6 +175,7 @@ RichTextBox::RichTextBox(QWidget* parent) : QPlainTextEdit(parent) {
         // Moved by Qt: the piece the caret came to carries its row from now on.
         if (!reshaping_ && layout_->carry(textCursor().position())) carryCaret();
         if (!movingUpDown_) goalX_ = -1;
+        followCaret_ = false;
     });
     // A line held in pieces reaches further or less far: the horizontal scroll range follows at
     // once, so that the caret can be scrolled to, without Qt walking the whole document to set
@@ -187,6 +188,12 @@ RichTextBox::RichTextBox(QWidget* parent) : QPlainTextEdit(parent) {
         if (lineWrapMode() != QPlainTextEdit::NoWrap) return;
         horizontalScrollBar()->setRange(0, qMax(0, int(layout_->documentSize().width()) - viewport()->width()));
     });
+    // The rows of wrapped pieces are first estimated, then counted between events: each count
+    // moves what a row number of the scroll bar stands for.
+    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] {
+        if (followCaret_ && lineWrapMode() != QPlainTextEdit::NoWrap) ensureCursorVisible();
+    });
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, [this] { followCaret_ = false; });
     autoScroll_ = new QTimer(this);
     connect(autoScroll_, &QTimer::timeout, this, &RichTextBox::autoScroll);
     connect(this, &QPlainTextEdit::selectionChanged, this, &RichTextBox::noteSelChange);
@@ -1089,6 +1096,10 @@ void RichTextBox::setRightMargin(int margin) {
         layout_->setSideBySide(false);
         setLineWrapMode(QPlainTextEdit::WidgetWidth);
         layout_->estimateRows();
+        // The scroll bar counts rows, and a row number meant another place before the wrap:
+        // without this the view showed the middle of a long line, the caret far from it.
+        ensureCursorVisible();
+        followCaret_ = true;
         return;
     }
     setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -1097,6 +1108,7 @@ void RichTextBox::setRightMargin(int margin) {
     emit layout_->documentSizeChanged(layout_->documentSize());
     carryCaret();
     ensureCursorVisible();
+    followCaret_ = false;
 }
 
 void RichTextBox::setRedraw(bool on) {

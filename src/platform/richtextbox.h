@@ -419,6 +419,9 @@ private:
     QString lastError_;
     TextFormat format_;
     int rightMargin_ = 0;
+    // Since the wrap changed and until the caret moves or the user scrolls, the view keeps the
+    // caret in sight while the rows above it are counted.
+    bool followCaret_ = false;
     bool redraw_ = true;
     bool bulk_ = false;        // replaceAll builds the cache itself
     bool leftPressed_ = false;

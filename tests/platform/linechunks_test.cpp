@@ -338,6 +338,52 @@ TEST_F(LinePiecesTest, ALongLineLooksAsTheLineHeldWholeWrappedOrNot) {
     }
 }
 
+// Turning the wrap on or off keeps the caret in sight, on the row it is in: the view jumped to
+// the middle of a long line while the caret stayed at its start.
+TEST_F(LinePiecesTest, TurningTheWrapOnOrOffKeepsTheCaretInSight) {
+    const QString line = minified(200000);
+    QString text;
+    for (int i = 0; i < 40; ++i) text += QStringLiteral("row %1\r\n").arg(i);
+    text += line + "\r\n</p>\r\n";
+    struct Case {
+        QString text;
+        int caretAt;
+    };
+    const QString rows = text.left(text.indexOf(line));
+    for (const Case& c : {Case{text, 0}, Case{text, int(rows.indexOf("row 20")) + 3},
+                          Case{text, int(rows.size()) + 150000}, Case{line, 0}, Case{line, 100000}}) {
+        const int caretAt = c.caretAt;
+        SCOPED_TRACE(caretAt);
+        SCOPED_TRACE(c.text.size());
+        RichTextBox box;
+        box.setFont(QFont(QStringLiteral("Monospace"), 10));
+        box.resize(600, 200);
+        box.setRightMargin(9999999);
+        box.show();
+        box.setText(c.text);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+        box.setSelStart(caretAt);
+        QApplication::processEvents();
+        const auto caretShown = [&box] {
+            return box.viewport()->rect().contains(box.cursorRect().center());
+        };
+        ASSERT_TRUE(caretShown());
+        for (const int margin : {0, 9999999, 0}) {
+            SCOPED_TRACE(margin);
+            box.setRightMargin(margin);
+            // As the wrapped rows are counted between events, the view follows.
+            for (int i = 0; i < 20; ++i) {
+                QApplication::processEvents();
+                QTest::qWait(20);
+            }
+            EXPECT_EQ(box.selStart(), caretAt);
+            EXPECT_TRUE(caretShown()) << "caret at " << box.cursorRect().center().x() << ","
+                                      << box.cursorRect().center().y() << " scrolled to "
+                                      << box.verticalScrollBar()->value() << " of " << box.verticalScrollBar()->maximum();
+        }
+    }
+}
+
 // The caret's rows and places, as the mouse and the keys reach them on a long line, on one row
 // or wrapped: the same places the plain editor reaches on the line held whole.
 TEST_F(LinePiecesTest, MouseAndArrowsReachThePlacesOfALongLineWrappedOrNot) {
