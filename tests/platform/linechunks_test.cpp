@@ -8,6 +8,7 @@
 #include <QRandomGenerator>
 #include <QTest>
 #include <QTextBlock>
+#include <QWheelEvent>
 
 #include "editortext.h"
 #include "fixture.h"
@@ -381,6 +382,22 @@ TEST_F(LinePiecesTest, TurningTheWrapOnOrOffKeepsTheCaretInSight) {
                                       << box.cursorRect().center().y() << " scrolled to "
                                       << box.verticalScrollBar()->value() << " of " << box.verticalScrollBar()->maximum();
         }
+        // Wrapped again, and scrolled away from the caret by the wheel while the rows are still
+        // being counted: the view stays where the user put it.
+        box.setRightMargin(9999999);
+        QApplication::processEvents();
+        box.setRightMargin(0);
+        const QPoint middle = box.viewport()->rect().center();
+        QWheelEvent wheel(middle, box.viewport()->mapToGlobal(middle), QPoint(), QPoint(0, caretAt > 0 ? 1200 : -1200),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(box.viewport(), &wheel);
+        const int scrolled = box.verticalScrollBar()->value();
+        for (int i = 0; i < 20; ++i) {
+            QApplication::processEvents();
+            QTest::qWait(20);
+        }
+        EXPECT_NEAR(box.verticalScrollBar()->value(), scrolled, 3);
+        EXPECT_FALSE(caretShown());
     }
 }
 
