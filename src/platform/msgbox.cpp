@@ -77,10 +77,14 @@ QString inputBox(const QString& prompt, const QString& title, const QString& def
         dialog.setWindowTitle(shownTitle);
         dialog.setInputMode(QInputDialog::TextInput);
         dialog.setLabelText(prompt);
-        for (QLabel* label : dialog.findChildren<QLabel*>()) label->setTextFormat(Qt::PlainText);
         dialog.setTextValue(defaultText);
         // As wide as its title, and fixed: the frame draws no resize strip under it.
         fixToContents(&dialog);
+        // The prompt as written: no markup, and an "&" is no underlined letter of the box.
+        for (QLabel* label : dialog.findChildren<QLabel*>()) {
+            label->setTextFormat(Qt::PlainText);
+            label->setBuddy(nullptr);
+        }
         if (dialog.exec() == QDialog::Accepted) answer = dialog.textValue();
     }
     if (cancelled) *cancelled = !answer.has_value();

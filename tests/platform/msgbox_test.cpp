@@ -27,6 +27,8 @@ QString shownText(const std::function<void()>& ask) {
             found = true;
             // A label left to guess reads "<li>" as markup and drops it.
             shown = label->textFormat() == Qt::PlainText ? label->text() : "(not plain text) " + label->text();
+            // A label with a buddy reads "&" as the mark of an underlined letter.
+            if (label->buddy()) shown = "(with a buddy) " + shown;
         }
         box->reject();
     });
