@@ -34,8 +34,6 @@ constexpr quint64 kTagBit = 1ULL << 63;
 // engine drops those beside typed text, and a typed space is never one.
 constexpr quint64 kSpaceRunKey = 0x110000;
 constexpr quint64 kHiddenRunKey = 0x110001;
-// The engine keeps elements this many levels deep; deeper ones are moved up.
-constexpr int kDeepestNesting = 512;
 
 bool collapsible(QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f'; }
 
@@ -893,15 +891,6 @@ QString designedSource(const QString& source, const QString& loaded, const QStri
     }
     result += QStringView(source).mid(at);
     return result;
-}
-
-QString designRefusal(const QString& source) {
-    // Cheap first: a page cannot nest deeper than it has start tags.
-    if (source.count(u'<') < kDeepestNesting) return QString();
-    if (htmlNestingDepth(source, kDeepestNesting) < kDeepestNesting) return QString();
-    return QStringLiteral("Its elements nest deeper than the %1 levels the design view keeps: it would move the "
-                          "deeper ones and so rewrite that part of the page. Edit the page in the Edit view.")
-        .arg(kDeepestNesting);
 }
 
 }  // namespace kavrin

@@ -790,11 +790,31 @@
     document.addEventListener('error', pictureSettled, true);
   }
 
+  // How many levels deep the page's elements go, <html> the first: the engine's parser puts an
+  // element that would go deeper than it keeps beside the deepest instead.
+  function nestingDepth() {
+    const root = document.documentElement;
+    if (!root) return 0;
+    let deepest = 1;
+    let depth = 1;
+    for (let n = root; ;) {
+      if (n.firstElementChild) {
+        n = n.firstElementChild;
+        if (++depth > deepest) deepest = depth;
+        continue;
+      }
+      while (n !== root && !n.nextElementSibling) { n = n.parentElement; depth--; }
+      if (n === root) return deepest;
+      n = n.nextElementSibling;
+    }
+  }
+
   kv.init = function (o) {
     if (typeof o.page === 'string') {
       build(o.page);
       awaitPictures();
     }
+    const depth = nestingDepth();
     flags = o.flags || flags;
     const first = o.base ? document.querySelector('base') : null;
     fileBase = first && first.getAttribute('href') === o.base ? first : null;
@@ -802,7 +822,8 @@
     document.adoptedStyleSheets = shown ? [sheet, detailSheet] : [sheet, detailSheet, unlaid];
     applyOptions(o);
     const html = serialize();
-    editable = !o.readOnly;
+    // A page deeper than the engine keeps is not the page the source holds: it is not edited.
+    editable = !o.readOnly && !(o.deepest && depth > o.deepest);
     if (editable) {
       document.designMode = 'on';
       // A caret at the start, as the page opens for editing.
@@ -822,6 +843,7 @@
     if (editable) observer.observe(document, { subtree: true, childList: true, attributes: true, characterData: true });
     const out = snapshot(false);
     out.html = html;
+    out.depth = depth;
     out.init = o.load;
     if (bridge) bridge.update(out);
     return out;

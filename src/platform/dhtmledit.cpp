@@ -315,6 +315,7 @@ void DhtmlEdit::pageLoaded(bool ok) {
                         {"base", QString::fromLatin1(fileBase_)},
                         {"page", std::exchange(pageText_, QString())},
                         {"blockFormats", formats},
+                        {"deepest", kDesignDeepestNesting},
                         {"load", double(++loadId_)}};
     const QString script = QStringLiteral("window.kv ? kv.init(%1) : null").arg(jsValue(options));
     // The page sends its answer over the channel as well, which comes in sooner than the answer
@@ -333,6 +334,10 @@ void DhtmlEdit::pageLoaded(bool ok) {
 void DhtmlEdit::finishInit(const QVariantMap& map, quint64 load) {
     if (!initPending_ || load != loadId_) return;
     initPending_ = false;
+    if (const int levels = map.value(QStringLiteral("depth")).toInt(); levels > kDesignDeepestNesting) {
+        refuseTooDeep(levels);
+        return;
+    }
     if (map.contains(QStringLiteral("html"))) loadedHtml_ = map.value(QStringLiteral("html")).toString();
     html_ = loadedHtml_;
     htmlInputs_ = inputs_;
@@ -362,6 +367,26 @@ void DhtmlEdit::pageShown() {
     emit DisplayChanged();
     // Keys typed and commands given while the page loaded go in now, in their order.
     replayPending();
+}
+
+void DhtmlEdit::refuseTooDeep(int levels) {
+    readOnly_ = true;
+    // Commands given to the page go with it; keys typed for it go where the user is taken.
+    std::deque<Pending> kept = std::exchange(pending_, {});
+    keyGate_->stop();
+    if (catcher_) {
+        qApp->removeEventFilter(catcher_);
+        catcher_->deleteLater();
+        catcher_ = nullptr;
+    }
+    keysMeantHere_ = false;
+    const QPointer<DhtmlEdit> self(this);
+    emit pageTooDeep(levels);
+    QWidget* focus = QApplication::focusWidget();
+    if (!self || !focus || focus == this || isAncestorOf(focus)) return;
+    const QPointer<QWidget> target(focus);
+    for (const Pending& p : kept)
+        if (p.input && target) QCoreApplication::sendEvent(target, p.input.get());
 }
 
 void DhtmlEdit::showWithoutWaiting() {
