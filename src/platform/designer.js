@@ -552,6 +552,16 @@
   // ---- Command states -----------------------------------------------------------------------
 
   function q(command) { try { return document.queryCommandState(command); } catch (e) { return false; } }
+  // Bold, italic and underline of a selection as its text shows them; at a caret, the engine's
+  // answer, which knows what typing there will take.
+  function shows(command) {
+    const own = window.kvFormat ? window.kvFormat.state(command) : null;
+    return own === null ? q(command) : own;
+  }
+  // Made by designformat.js on a selection; at a caret the engine's command sets what is typed next.
+  function format(command) {
+    return (window.kvFormat && window.kvFormat.toggle(command)) || document.execCommand(command);
+  }
   function qe(command) { try { return document.queryCommandEnabled(command); } catch (e) { return false; } }
   function state() {
     const s = {};
@@ -561,9 +571,9 @@
     const collapsed = !sel || range().collapsed;
     const en = (on) => (sel ? (on ? 7 : 3) : 1);
     const when = (ok) => (sel && ok ? 3 : 1);
-    s[5000] = en(q('bold'));
-    s[5023] = en(q('italic'));
-    s[5048] = en(q('underline'));
+    s[5000] = en(shows('bold'));
+    s[5023] = en(shows('italic'));
+    s[5048] = en(shows('underline'));
     s[5025] = en(q('justifyLeft'));
     s[5024] = en(q('justifyCenter'));
     s[5026] = en(q('justifyRight'));
@@ -642,9 +652,9 @@
   function exec(id, arg) {
     const cell = currentCell();
     switch (id) {
-      case 5000: return document.execCommand('bold');
-      case 5023: return document.execCommand('italic');
-      case 5048: return document.execCommand('underline');
+      case 5000: return format('bold');
+      case 5023: return format('italic');
+      case 5048: return format('underline');
       case 5025: return document.execCommand('justifyLeft');
       case 5024: return document.execCommand('justifyCenter');
       case 5026: return document.execCommand('justifyRight');
@@ -729,7 +739,7 @@
     if (font.face) document.execCommand('fontName', false, font.face);
     if (font.size) document.execCommand('fontSize', false, String(font.size));
     for (const [key, command] of [['bold', 'bold'], ['italic', 'italic'], ['underline', 'underline']])
-      if (typeof font[key] === 'boolean' && q(command) !== font[key]) document.execCommand(command);
+      if (typeof font[key] === 'boolean' && shows(command) !== font[key]) format(command);
     return snapshot(false);
   };
 
@@ -868,6 +878,12 @@
     schedule();
   }, true);
   document.addEventListener('selectionchange', () => { if (editable) schedule(); });
+  // Ctrl+B, Ctrl+I and Ctrl+U: made here as the toolbar's commands are.
+  const formatInputs = { formatBold: 'bold', formatItalic: 'italic', formatUnderline: 'underline' };
+  document.addEventListener('beforeinput', (e) => {
+    const command = editable && formatInputs[e.inputType];
+    if (command && window.kvFormat && window.kvFormat.toggle(command)) e.preventDefault();
+  }, true);
   // The control waits for the page to have the focus before it hands on keys typed meanwhile.
   window.addEventListener('focus', () => { if (editable) schedule(); });
   // No report at the key's press: nothing has changed yet, and what the key does reports itself

@@ -140,6 +140,13 @@ void DhtmlEdit::viewCreated() {
     channelScript.setInjectionPoint(QWebEngineScript::DocumentCreation);
     channelScript.setWorldId(kWorld);
     channelScript.setRunsOnSubFrames(false);
+    // Bold, italic and underline as the design script makes them; it finds them when it needs them.
+    QWebEngineScript format;
+    format.setName(QStringLiteral("designformat"));
+    format.setSourceCode(readResource(QStringLiteral(":/kavrin/designformat.js")));
+    format.setInjectionPoint(QWebEngineScript::DocumentReady);
+    format.setWorldId(kWorld);
+    format.setRunsOnSubFrames(false);
     QWebEngineScript designer;
     designer.setName(QStringLiteral("designer"));
     designer.setSourceCode(readResource(QStringLiteral(":/kavrin/designer.js")));
@@ -147,6 +154,7 @@ void DhtmlEdit::viewCreated() {
     designer.setWorldId(kWorld);
     designer.setRunsOnSubFrames(false);
     page->scripts().insert(channelScript);
+    page->scripts().insert(format);
     page->scripts().insert(designer);
 
     view()->setPage(page);
