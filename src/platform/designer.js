@@ -408,6 +408,29 @@
     swap.placeAfter = placeIn(body());
     changed();
   }
+  // Runs `work` on a copy of `el` shown in its place, with the selection carried into it; a
+  // copy the work left as it was gives way to the element again.
+  function onCopy(el, work) {
+    const copy = el.cloneNode(true);
+    const html = el.outerHTML;
+    const placeBefore = placeIn(body());
+    const inside = placeIn(el);
+    const swap = { before: el, after: copy, parent: el.parentNode, next: el.nextSibling, placeBefore };
+    el.replaceWith(copy);
+    if (inside) select(rangeAt(copy, inside));
+    work();
+    if (copy.outerHTML === html) {
+      copy.replaceWith(el);
+      if (inside) select(rangeAt(el, inside));
+      return;
+    }
+    if (controlElement && el.contains(controlElement)) controlElement = null;
+    const placeAfter = placeIn(body());
+    mark(swap);
+    select(rangeAt(body(), placeAfter));
+    swap.placeAfter = placeAfter;
+    changed();
+  }
   function mark(swap) {
     const s = historyStrip();
     swaps.length = swapsInForce;
@@ -558,9 +581,16 @@
     const own = window.kvFormat ? window.kvFormat.state(command) : null;
     return own === null ? q(command) : own;
   }
-  // Made by designformat.js on a selection; at a caret the engine's command sets what is typed next.
+  // Made by designformat.js on a selection; at a caret the engine's command sets what is typed
+  // next. The engine's history knows nothing of a script's changes: the change is made on a copy
+  // of the block that holds it, shown in its place and swapped as the table commands are.
   function format(command) {
-    return (window.kvFormat && window.kvFormat.toggle(command)) || document.execCommand(command);
+    const f = window.kvFormat;
+    const r = range();
+    if (!f || !r || r.collapsed) return document.execCommand(command);
+    const el = f.scope(command);
+    if (el) onCopy(el, () => f.toggle(command));
+    return true;
   }
   function qe(command) { try { return document.queryCommandEnabled(command); } catch (e) { return false; } }
   function state() {
@@ -882,7 +912,10 @@
   const formatInputs = { formatBold: 'bold', formatItalic: 'italic', formatUnderline: 'underline' };
   document.addEventListener('beforeinput', (e) => {
     const command = editable && formatInputs[e.inputType];
-    if (command && window.kvFormat && window.kvFormat.toggle(command)) e.preventDefault();
+    const r = command && range();
+    if (!r || r.collapsed || !window.kvFormat) return;
+    e.preventDefault();
+    format(command);
   }, true);
   // The control waits for the page to have the focus before it hands on keys typed meanwhile.
   window.addEventListener('focus', () => { if (editable) schedule(); });

@@ -340,5 +340,22 @@
     return true;
   }
 
-  window.kvFormat = { toggle, state };
+  // The element a toggle changes nothing outside of: the block around the selection, or the
+  // block around the outermost element above it that makes it so (or turns it off) and may be
+  // taken away or split.
+  function scope(kind) {
+    const k = kinds[kind];
+    const r = range();
+    const body = document.body;
+    if (!k || !r || !body) return null;
+    let el = r.commonAncestorContainer;
+    if (el.nodeType !== 1) el = el.parentElement;
+    if (!el || !body.contains(el)) return null;
+    const lifts = (e) => isMaker(k, e) || (k.off && hasOnlyStyle(e, offDeclaration(k)));
+    for (let a = el; a && a !== body; a = a.parentElement) if (lifts(a)) el = a.parentElement;
+    while (el !== body && style(el).display === 'inline') el = el.parentElement;
+    return el;
+  }
+
+  window.kvFormat = { toggle, state, scope };
 })();

@@ -140,5 +140,21 @@ TEST_F(DesignFormatTest, ItalicAndUnderlineChangeTheSelectedWordAlone) {
                               .replace("  plain", "  <u>plain</u>"));
 }
 
+// The engine's Undo and Redo keys take the bold back and bring it again, as they do typing.
+TEST_F(DesignFormatTest, BoldIsUndoneAndRedoneWithTheKeys) {
+    const QByteArray page = "<p>\r\n  Quarterly revenue grew\r\n</p>\r\n";
+    DocumentWindow* doc = openPage(page);
+    view(doc, 2);
+    ASSERT_TRUE(waitDesignReady(*doc->dhtm, kWait));
+    selectWord(doc, "revenue");
+    ctrl(doc, Qt::Key_B, "<b>revenue</b>");
+    QTest::keyClick(input(doc), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !currentHtml(*doc->dhtm).contains("<b>"); }, kWait));
+    EXPECT_EQ(js(doc, "getSelection().toString()").toString(), "revenue");
+    QTest::keyClick(input(doc), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("<b>revenue</b>"); }, kWait));
+    EXPECT_EQ(saved(doc), QByteArray(page).replace("revenue", "<b>revenue</b>"));
+}
+
 }  // namespace
 }  // namespace kavrin::test
