@@ -96,6 +96,23 @@ TEST_F(DesignWriteBackTest, APageNestedDeeperThanTheEngineKeepsIsNotOpenedInDesi
     EXPECT_TRUE(doc->fileSaved);
 }
 
+// Keys typed while the page was being built for Design are the user's: with the page refused,
+// they go into the source, where the caret is.
+TEST_F(DesignWriteBackTest, KeysTypedWhileARefusedPageOpensGoIntoTheSource) {
+    QByteArray page = "<html><body>\r\n";
+    for (int i = 0; i < 600; ++i) page += "<div>";
+    page += "deep text";
+    for (int i = 0; i < 600; ++i) page += "</div>";
+    page += "\r\n</body></html>\r\n";
+    DocumentWindow* doc = openPage(page);
+    expectMsgBox("nest", vbOK);
+    doc->tbsMain->setCurrentIndex(2);
+    QTest::keyClicks(doc->dhtm, "Qzx");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return allAnswered(); }, kWait)) << "no word of why";
+    EXPECT_EQ(doc->mode, 0);
+    EXPECT_EQ(doc->txtMain->text().toUtf8(), "Qzx" + page);
+}
+
 // Glossaries leave their anchors open: the parser closes each <a> at the next one, so such a
 // page nests no deeper than its lines, however many tags it opens.
 TEST_F(DesignWriteBackTest, APageOfManyUnclosedAnchorsOpensInDesign) {
