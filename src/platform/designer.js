@@ -51,8 +51,9 @@
   }
   // Table bodies the parser made for a table the user inserted, written as their rows alone.
   const impliedBodies = new Set();
+  // One out of the page is kept: a command's swap takes it out, and the engine's undo brings it back.
   function anyImplied() {
-    for (const b of impliedBodies) if (!b.isConnected || b.attributes.length) impliedBodies.delete(b);
+    for (const b of impliedBodies) if (b.attributes.length) impliedBodies.delete(b);
     return impliedBodies.size > 0;
   }
   const voidTags = new Set(['AREA', 'BASE', 'BR', 'COL', 'EMBED', 'HR', 'IMG', 'INPUT', 'LINK', 'META', 'PARAM', 'SOURCE', 'TRACK', 'WBR']);
@@ -391,6 +392,7 @@
   // when that is not the copy (null: nothing, the command removed the element).
   function swapCommand(el, work) {
     const copy = el.cloneNode(true);
+    carryImplied(el, copy);
     const into = (n) => nodeAt(copy, pathOf(n, el));
     const placeBefore = placeIn(body());
     const inside = placeIn(el);
@@ -408,10 +410,18 @@
     swap.placeAfter = placeIn(body());
     changed();
   }
+  // A copy's table bodies stand for the element's: those the parser made stay out of the source.
+  function carryImplied(el, copy) {
+    for (const b of Array.from(impliedBodies)) {
+      const twin = el.contains(b) && nodeAt(copy, pathOf(b, el));
+      if (twin) impliedBodies.add(twin);
+    }
+  }
   // Runs `work` on a copy of `el` shown in its place, with the selection carried into it; a
   // copy the work left as it was gives way to the element again.
   function onCopy(el, work) {
     const copy = el.cloneNode(true);
+    carryImplied(el, copy);
     const html = el.outerHTML;
     const placeBefore = placeIn(body());
     const inside = placeIn(el);

@@ -1,6 +1,7 @@
 // Bold, italic and underline in the design view, given with the keys: the selected text alone
 // changes, in the file as saved, byte for byte, and the toolbar tells how the text shows.
 #include "designpage.h"
+#include "documents/inserthtml.h"
 
 namespace kavrin::test {
 namespace {
@@ -154,6 +155,23 @@ TEST_F(DesignFormatTest, BoldIsUndoneAndRedoneWithTheKeys) {
     QTest::keyClick(input(doc), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("<b>revenue</b>"); }, kWait));
     EXPECT_EQ(saved(doc), QByteArray(page).replace("revenue", "<b>revenue</b>"));
+}
+
+// Bold over text on both sides of a table the user has just put in changes the block that holds
+// the table too: the table still comes back as it was put in, without the body the parser gave it.
+TEST_F(DesignFormatTest, BoldAroundATableJustPutInLeavesTheTableAsWritten) {
+    const QByteArray page = "<div>\r\n<p>First words</p>\r\n<p>Last words</p>\r\n</div>\r\n";
+    DocumentWindow* doc = openPage(page);
+    view(doc, 2);
+    ASSERT_TRUE(waitDesignReady(*doc->dhtm, kWait));
+    clickBefore(doc, "Last");
+    insertHtml("<table><tr><td>cell</td></tr></table>", "", "", 3);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("<td>cell</td>"); }, kWait));
+    selectWord(doc, "First");
+    QTest::keyClick(input(doc), Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
+    ctrl(doc, Qt::Key_B, "<b>cell</b>");
+    EXPECT_EQ(saved(doc), "<div>\r\n<p><b>First words</b></p>\r\n<table><tr><td><b>cell</b></td></tr></table>"
+                          "<p><b>Last words</b></p>\r\n</div>\r\n");
 }
 
 }  // namespace
