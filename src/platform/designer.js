@@ -591,17 +591,6 @@
     const own = window.kvFormat ? window.kvFormat.state(command) : null;
     return own === null ? q(command) : own;
   }
-  // Made by designformat.js on a selection; at a caret the engine's command sets what is typed
-  // next. The engine's history knows nothing of a script's changes: the change is made on a copy
-  // of the block that holds it, shown in its place and swapped as the table commands are.
-  function format(command) {
-    const f = window.kvFormat;
-    const r = range();
-    if (!f || !r || r.collapsed) return document.execCommand(command);
-    const el = f.scope(command);
-    if (el) onCopy(el, () => f.toggle(command));
-    return true;
-  }
   function qe(command) { try { return document.queryCommandEnabled(command); } catch (e) { return false; } }
   function state() {
     const s = {};
@@ -688,6 +677,17 @@
   function changed() {
     dirty = true;
     controlElement = controlElement && inDocument(controlElement) ? controlElement : null;
+  }
+  // Bold, italic and underline, made by designformat.js on a selection; at a caret the engine's
+  // command sets what is typed next. The engine's history knows nothing of a script's changes:
+  // the change is made on a copy of the block that holds it, swapped as the table commands are.
+  function format(command) {
+    const f = window.kvFormat;
+    const r = range();
+    if (!f || !r || r.collapsed) return document.execCommand(command);
+    const el = f.scope(command);
+    if (el) onCopy(el, () => f.toggle(command));
+    return true;
   }
   function exec(id, arg) {
     const cell = currentCell();

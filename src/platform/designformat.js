@@ -28,14 +28,16 @@
       shows: (cs) => /underline/.test(cs.getPropertyValue('-webkit-text-decorations-in-effect')),
     },
   };
-  // What a maker may differ in from its parent, besides what it makes, and still be taken away
-  // without the text changing in any other way.
+  // What a maker shares with its parent, and how it stands, besides what it makes, when taking
+  // it away changes nothing else of the text.
   const inherited = ['color', 'font-size', 'font-family', 'font-variant', 'letter-spacing', 'word-spacing',
     'text-transform', 'line-height'];
   const flat = ['vertical-align:baseline', 'padding-left:0px', 'padding-right:0px', 'margin-left:0px',
     'margin-right:0px', 'border-left-width:0px', 'border-right-width:0px', 'background-color:rgba(0, 0, 0, 0)'];
-  const unshown = new Set(['SCRIPT', 'STYLE', 'TEMPLATE', 'TEXTAREA', 'TITLE', 'NOSCRIPT', 'XMP', 'NOEMBED',
-    'NOFRAMES', 'PLAINTEXT', 'SELECT', 'OPTION', 'IFRAME', 'OBJECT']);
+  // Text that is not the page's shown text, or not to be wrapped: the page's scripts are off, so
+  // what <noscript> holds shows.
+  const unshown = new Set(['SCRIPT', 'STYLE', 'TEMPLATE', 'TEXTAREA', 'TITLE', 'XMP', 'NOEMBED', 'NOFRAMES',
+    'PLAINTEXT', 'SELECT', 'OPTION', 'IFRAME', 'OBJECT']);
 
   const style = (el) => getComputedStyle(el);
   const collapsible = (c) => c === ' ' || c === '\t' || c === '\n' || c === '\r' || c === '\f';
