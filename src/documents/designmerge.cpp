@@ -34,8 +34,6 @@ constexpr quint64 kTagBit = 1ULL << 63;
 // engine drops those beside typed text, and a typed space is never one.
 constexpr quint64 kSpaceRunKey = 0x110000;
 constexpr quint64 kHiddenRunKey = 0x110001;
-// The engine keeps elements this many levels deep; deeper ones are moved up.
-constexpr int kDeepestNesting = 512;
 
 bool collapsible(QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f'; }
 
@@ -443,23 +441,54 @@ private:
         const int at = int(std::lower_bound(lo.cbegin(), lo.cend(), offset - l.begin) - lo.cbegin());
         if (at >= lo.size() || lo[at] != offset - l.begin) return -1;
         if (lc == sc) return src.begin + so[at];
-        std::vector<quint64> a(size_t(lc.size()));
-        std::vector<quint64> b(size_t(sc.size()));
-        for (qsizetype i = 0; i < lc.size(); ++i) a[size_t(i)] = lc[i].unicode();
-        for (qsizetype j = 0; j < sc.size(); ++j) b[size_t(j)] = sc[j].unicode();
+        // Paired a character at a time, but a run of spaces and line breaks as one piece: the
+        // source may break its lines elsewhere than the engine's page, and a line break paired
+        // with one of another run would pull the words on either side of it apart.
+        const bool pre = l.flags & (HtmlToken::Pre | HtmlToken::Raw);
+        std::vector<int> lp;
+        std::vector<int> sp;
+        std::vector<quint64> a;
+        std::vector<quint64> b;
+        auto pieces = [pre](const QString& chars, std::vector<int>& starts, std::vector<quint64>& keys) {
+            for (qsizetype i = 0; i < chars.size();) {
+                starts.push_back(int(i));
+                if (pre || !collapsible(chars[i])) {
+                    keys.push_back(chars[i++].unicode());
+                    continue;
+                }
+                while (i < chars.size() && collapsible(chars[i])) ++i;
+                keys.push_back(kSpaceRunKey);
+            }
+            starts.push_back(int(chars.size()));
+        };
+        pieces(lc, lp, a);
+        pieces(sc, sp, b);
         const std::vector<int> p = pairSequences(a.data(), int(a.size()), b.data(), int(b.size()));
-        auto after = [&](int i) { return src.begin + so[p[size_t(i)] + 1]; };
-        auto before = [&](int i) { return src.begin + so[p[size_t(i)]]; };
-        int previous = at - 1;
+        // The piece that holds `at`; inside a run of spaces the place in the run it pairs with,
+        // a CR LF counting as one line break.
+        int k = int(std::upper_bound(lp.cbegin(), lp.cend(), at) - lp.cbegin()) - 1;
+        if (lp[size_t(k)] < at) {
+            if (p[size_t(k)] >= 0) {
+                int j = sp[size_t(p[size_t(k)])];
+                const int runEnd = sp[size_t(p[size_t(k)] + 1)];
+                for (int d = at - lp[size_t(k)]; d > 0 && j < runEnd; --d)
+                    j += sc[j] == u'\r' && j + 1 < runEnd && sc[j + 1] == u'\n' ? 2 : 1;
+                return src.begin + so[j];
+            }
+            if (role == Role::End) ++k;
+        }
+        auto after = [&](int i) { return src.begin + so[sp[size_t(p[size_t(i)] + 1)]]; };
+        auto before = [&](int i) { return src.begin + so[sp[size_t(p[size_t(i)])]]; };
+        int previous = k - 1;
         while (previous >= 0 && p[size_t(previous)] < 0) --previous;
-        int next = at;
+        int next = k;
         while (next < int(p.size()) && p[size_t(next)] < 0) ++next;
         const int afterPrevious = previous >= 0 ? after(previous) : src.begin;
         const int beforeNext = next < int(p.size()) ? before(next) : src.end;
         switch (role) {
         case Role::Start: return beforeNext;
         case Role::End: return afterPrevious;
-        case Role::Insert: return previous == at - 1 && previous >= 0 ? afterPrevious : beforeNext;
+        case Role::Insert: return previous == k - 1 && previous >= 0 ? afterPrevious : beforeNext;
         }
         return beforeNext;
     }
@@ -862,15 +891,6 @@ QString designedSource(const QString& source, const QString& loaded, const QStri
     }
     result += QStringView(source).mid(at);
     return result;
-}
-
-QString designRefusal(const QString& source) {
-    // Cheap first: a page cannot nest deeper than it has start tags.
-    if (source.count(u'<') < kDeepestNesting) return QString();
-    if (htmlNestingDepth(source, kDeepestNesting) < kDeepestNesting) return QString();
-    return QStringLiteral("Its elements nest deeper than the %1 levels the design view keeps: it would move the "
-                          "deeper ones and so rewrite that part of the page. Edit the page in the Edit view.")
-        .arg(kDeepestNesting);
 }
 
 }  // namespace kavrin

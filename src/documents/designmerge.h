@@ -59,8 +59,4 @@ private:
 QString designedSource(const QString& source, const QString& loaded, const QString& edited,
                        PageCharset charset = PageCharset::Unicode, const DesignAlignment* alignment = nullptr);
 
-// Why the design view cannot edit the page without rewriting part of it, or "" when it can: the
-// engine keeps elements only so many levels deep and moves deeper ones up.
-QString designRefusal(const QString& source);
-
 }  // namespace kavrin

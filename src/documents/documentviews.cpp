@@ -35,19 +35,6 @@ struct BusyScope {
 
 bool available(int state) { return state >= DECMDF_ENABLED; }
 
-// A page the design view cannot hold as it is written is not opened there: the user hears why
-// and stays in the view they were in.
-bool designRefused(DocumentWindow* doc) {
-    const QString reason = designRefusal(doc->txtMain->text());
-    if (reason.isEmpty()) return false;
-    {
-        const QSignalBlocker block(doc->tbsMain);
-        doc->tbsMain->setCurrentIndex(doc->mode);
-    }
-    msgBox("'" + fileTitle(doc->filePath) + "' is not opened in Design. " + reason, vbExclamation, appTitle);
-    return true;
-}
-
 }  // namespace
 
 void DocumentWindow::connectViews() {
@@ -64,6 +51,7 @@ void DocumentWindow::connectViews() {
     });
     connect(webBrowser, &WebBrowser::NavigateComplete2, this, &DocumentWindow::webBrowser_NavigateComplete2);
     connect(dhtm, &DhtmlEdit::pageProcessEnded, this, [this](bool complete) { viewPageEnded(true, complete); });
+    connect(dhtm, &DhtmlEdit::pageTooDeep, this, &DocumentWindow::designTooDeep);
     connect(webBrowser, &WebBrowser::pageProcessEnded, this, [this] { viewPageEnded(false, true); });
 }
 
@@ -93,7 +81,7 @@ void DocumentWindow::tbsMain_Click() {
         if (mode != 1) switchToBrowse();
         break;
     case 3:
-        if (mode != 2 && !designRefused(this)) switchToDesign();
+        if (mode != 2) switchToDesign();
         break;
     default:
         break;
@@ -135,6 +123,36 @@ void DocumentWindow::designNotCurrent() {
            vbExclamation, appTitle);
     for (const DesignWaiter& waiter : waiters)
         if (waiter.otherwise) waiter.otherwise();
+}
+
+void DocumentWindow::designTooDeep() {
+    if (mode != 2) return;
+    // Nothing was edited there: the document goes back to Edit as it was.
+    dhtmDocPath.clear();
+    ++alignmentId_;
+    designAlignment_.reset();
+    dhtm->hide();
+    mode = 0;
+    {
+        const QSignalBlocker block(tbsMain);
+        tbsMain->setCurrentIndex(0);
+    }
+    txtMain->show();
+    if (activeDocument() == this) {
+        if (mainWindow) mainWindow->setToEdit();
+        txtmain_SelChange();
+        txtMain->setFocus();
+    }
+    if (!designWaiters_.isEmpty()) {
+        setBusy(false);
+        for (const DesignWaiter& waiter : std::exchange(designWaiters_, {}))
+            if (waiter.otherwise) waiter.otherwise();
+    }
+    const QString message = "'" + fileTitle(filePath) + "' is not opened in Design. Its elements nest deeper than the " +
+                            QString::number(kDesignDeepestNesting) +
+                            " levels the design view keeps: it would move the deeper ones and so rewrite that part "
+                            "of the page. Edit the page in the Edit view.";
+    QTimer::singleShot(0, this, [message] { msgBox(message, vbExclamation, appTitle); });
 }
 
 void DocumentWindow::viewPageEnded(bool design, bool complete) {

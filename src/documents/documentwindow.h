@@ -160,6 +160,8 @@ private:
     // The page process of the view shown ended: the document goes back to Edit with what the
     // view had handed over, and the user hears of it.
     void viewPageEnded(bool design, bool complete);
+    // The design view would not hold the page as the source writes it.
+    void designTooDeep();
     struct DesignWaiter {
         std::function<void()> then;
         std::function<void()> otherwise;

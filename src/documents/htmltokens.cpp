@@ -1,7 +1,6 @@
 #include "documents/htmltokens.h"
 
 #include <QHash>
-#include <QSet>
 #include <algorithm>
 #include <cstring>
 
@@ -573,61 +572,6 @@ QString htmlTagName(QStringView html, const HtmlToken& token) {
     while (i < token.end && !isSpace(html[i].unicode()) && html[i] != u'/' && html[i] != u'>')
         name += QChar(lower(html[i++].unicode()));
     return name;
-}
-
-int htmlNestingDepth(QStringView html, int enough) {
-    const HtmlTokens tokens = tokenizeHtml(html);
-    QVector<QString> open;
-    int deepest = 0;
-    auto closeTo = [&](std::initializer_list<const char*> names, std::initializer_list<const char*> stops) {
-        for (int k = int(open.size()) - 1; k >= 0; --k) {
-            for (const char* stop : stops)
-                if (open[k] == QLatin1String(stop)) return;
-            for (const char* name : names)
-                if (open[k] == QLatin1String(name)) {
-                    open.resize(k);
-                    return;
-                }
-        }
-    };
-    static const QSet<QString> closesParagraph{
-        "address", "article", "aside", "blockquote", "center", "details", "dialog", "dir", "div", "dl",
-        "fieldset", "figcaption", "figure", "footer", "form", "h1", "h2", "h3", "h4", "h5", "h6", "header",
-        "hgroup", "hr", "listing", "main", "menu", "nav", "ol", "p", "pre", "section", "summary", "table",
-        "ul", "li", "dd", "dt"};
-    for (const HtmlToken& token : tokens) {
-        if (token.kind != HtmlToken::StartTag && token.kind != HtmlToken::EndTag) continue;
-        const QString name = htmlTagName(html, token);
-        // The document's own elements are counted once, below.
-        if (name == u"html" || name == u"head" || name == u"body") continue;
-        char16_t buffer[16];
-        const int length = int(std::min<qsizetype>(name.size(), 16));
-        for (int k = 0; k < length; ++k) buffer[k] = name[k].unicode();
-        const quint16 traits = name.size() <= 16 ? tagTraits(buffer, length) : 0;
-        if (token.kind == HtmlToken::EndTag) {
-            for (int k = int(open.size()) - 1; k >= 0; --k)
-                if (open[k] == name) {
-                    open.resize(k);
-                    break;
-                }
-            continue;
-        }
-        if (closesParagraph.contains(name)) closeTo({"p"}, {"table", "td", "th", "button", "object", "caption"});
-        if (name == u"li") closeTo({"li"}, {"ul", "ol", "table", "div"});
-        if (name == u"dt" || name == u"dd") closeTo({"dt", "dd"}, {"dl", "table", "div"});
-        if (name == u"option" || name == u"optgroup") closeTo({"option"}, {"select"});
-        if (name == u"tr" || name == u"tbody" || name == u"thead" || name == u"tfoot") closeTo({"td", "th"}, {"table"});
-        if (name == u"tr" || name == u"tbody" || name == u"thead" || name == u"tfoot") closeTo({"tr"}, {"table"});
-        if (name == u"tbody" || name == u"thead" || name == u"tfoot") closeTo({"tbody", "thead", "tfoot"}, {"table"});
-        if (name == u"td" || name == u"th") closeTo({"td", "th"}, {"tr", "table"});
-        // Cells and rows written straight into a table get the row and body the parser adds.
-        if ((name == u"td" || name == u"th") && (open.isEmpty() || open.back() != u"tr")) open << QStringLiteral("tr");
-        if (name == u"tr" && !open.isEmpty() && open.back() == u"table") open << QStringLiteral("tbody");
-        deepest = std::max(deepest, int(open.size()) + 1);
-        if (deepest + 2 >= enough) break;
-        if (!(traits & Void)) open << name;
-    }
-    return deepest + 2;  // <html> and <body>
 }
 
 }  // namespace kavrin

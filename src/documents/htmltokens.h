@@ -56,11 +56,6 @@ QString decodeHtmlText(QStringView raw, QVector<int>* offsets = nullptr, bool at
 // The spelling of a character as a named entity ("&copy;"), or "" when it has none.
 QString htmlEntityName(char32_t c);
 
-// How deeply the elements of a page nest once parsed (an estimate that follows the parser's
-// rules for the elements that close themselves: <p>, <li>, table cells, void elements); the
-// reading stops once the depth reaches `enough`.
-int htmlNestingDepth(QStringView html, int enough = INT_MAX);
-
 // What a tag is to the layout: text flows through an inline one, a block one ends a line, and a
 // content one shows something of its own. Takes the lower-case name.
 enum class HtmlTagRole { Inline, Block, Content };

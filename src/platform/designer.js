@@ -51,8 +51,9 @@
   }
   // Table bodies the parser made for a table the user inserted, written as their rows alone.
   const impliedBodies = new Set();
+  // One out of the page is kept: a command's swap takes it out, and the engine's undo brings it back.
   function anyImplied() {
-    for (const b of impliedBodies) if (!b.isConnected || b.attributes.length) impliedBodies.delete(b);
+    for (const b of impliedBodies) if (b.attributes.length) impliedBodies.delete(b);
     return impliedBodies.size > 0;
   }
   const voidTags = new Set(['AREA', 'BASE', 'BR', 'COL', 'EMBED', 'HR', 'IMG', 'INPUT', 'LINK', 'META', 'PARAM', 'SOURCE', 'TRACK', 'WBR']);
@@ -391,6 +392,7 @@
   // when that is not the copy (null: nothing, the command removed the element).
   function swapCommand(el, work) {
     const copy = el.cloneNode(true);
+    carryImplied(el, copy);
     const into = (n) => nodeAt(copy, pathOf(n, el));
     const placeBefore = placeIn(body());
     const inside = placeIn(el);
@@ -406,6 +408,37 @@
       else select(within(moved)) || select(inside && rangeAt(shown, inside)) || select(rangeAt(body(), placeBefore));
     }
     swap.placeAfter = placeIn(body());
+    changed();
+  }
+  // A copy's table bodies stand for the element's: those the parser made stay out of the source.
+  function carryImplied(el, copy) {
+    for (const b of Array.from(impliedBodies)) {
+      const twin = el.contains(b) && nodeAt(copy, pathOf(b, el));
+      if (twin) impliedBodies.add(twin);
+    }
+  }
+  // Runs `work` on a copy of `el` shown in its place, with the selection carried into it; a
+  // copy the work left as it was gives way to the element again.
+  function onCopy(el, work) {
+    const copy = el.cloneNode(true);
+    carryImplied(el, copy);
+    const html = el.outerHTML;
+    const placeBefore = placeIn(body());
+    const inside = placeIn(el);
+    const swap = { before: el, after: copy, parent: el.parentNode, next: el.nextSibling, placeBefore };
+    el.replaceWith(copy);
+    if (inside) select(rangeAt(copy, inside));
+    work();
+    if (copy.outerHTML === html) {
+      copy.replaceWith(el);
+      if (inside) select(rangeAt(el, inside));
+      return;
+    }
+    if (controlElement && el.contains(controlElement)) controlElement = null;
+    const placeAfter = placeIn(body());
+    mark(swap);
+    select(rangeAt(body(), placeAfter));
+    swap.placeAfter = placeAfter;
     changed();
   }
   function mark(swap) {
@@ -552,6 +585,12 @@
   // ---- Command states -----------------------------------------------------------------------
 
   function q(command) { try { return document.queryCommandState(command); } catch (e) { return false; } }
+  // Bold, italic and underline of a selection as its text shows them; at a caret, the engine's
+  // answer, which knows what typing there will take.
+  function shows(command) {
+    const own = window.kvFormat ? window.kvFormat.state(command) : null;
+    return own === null ? q(command) : own;
+  }
   function qe(command) { try { return document.queryCommandEnabled(command); } catch (e) { return false; } }
   function state() {
     const s = {};
@@ -561,9 +600,9 @@
     const collapsed = !sel || range().collapsed;
     const en = (on) => (sel ? (on ? 7 : 3) : 1);
     const when = (ok) => (sel && ok ? 3 : 1);
-    s[5000] = en(q('bold'));
-    s[5023] = en(q('italic'));
-    s[5048] = en(q('underline'));
+    s[5000] = en(shows('bold'));
+    s[5023] = en(shows('italic'));
+    s[5048] = en(shows('underline'));
     s[5025] = en(q('justifyLeft'));
     s[5024] = en(q('justifyCenter'));
     s[5026] = en(q('justifyRight'));
@@ -639,12 +678,23 @@
     dirty = true;
     controlElement = controlElement && inDocument(controlElement) ? controlElement : null;
   }
+  // Bold, italic and underline, made by designformat.js on a selection; at a caret the engine's
+  // command sets what is typed next. The engine's history knows nothing of a script's changes:
+  // the change is made on a copy of the block that holds it, swapped as the table commands are.
+  function format(command) {
+    const f = window.kvFormat;
+    const r = range();
+    if (!f || !r || r.collapsed) return document.execCommand(command);
+    const el = f.scope(command);
+    if (el) onCopy(el, () => f.toggle(command));
+    return true;
+  }
   function exec(id, arg) {
     const cell = currentCell();
     switch (id) {
-      case 5000: return document.execCommand('bold');
-      case 5023: return document.execCommand('italic');
-      case 5048: return document.execCommand('underline');
+      case 5000: return format('bold');
+      case 5023: return format('italic');
+      case 5048: return format('underline');
       case 5025: return document.execCommand('justifyLeft');
       case 5024: return document.execCommand('justifyCenter');
       case 5026: return document.execCommand('justifyRight');
@@ -729,7 +779,7 @@
     if (font.face) document.execCommand('fontName', false, font.face);
     if (font.size) document.execCommand('fontSize', false, String(font.size));
     for (const [key, command] of [['bold', 'bold'], ['italic', 'italic'], ['underline', 'underline']])
-      if (typeof font[key] === 'boolean' && q(command) !== font[key]) document.execCommand(command);
+      if (typeof font[key] === 'boolean' && shows(command) !== font[key]) format(command);
     return snapshot(false);
   };
 
@@ -790,11 +840,31 @@
     document.addEventListener('error', pictureSettled, true);
   }
 
+  // How many levels deep the page's elements go, <html> the first: the engine's parser puts an
+  // element that would go deeper than it keeps beside the deepest instead.
+  function nestingDepth() {
+    const root = document.documentElement;
+    if (!root) return 0;
+    let deepest = 1;
+    let depth = 1;
+    for (let n = root; ;) {
+      if (n.firstElementChild) {
+        n = n.firstElementChild;
+        if (++depth > deepest) deepest = depth;
+        continue;
+      }
+      while (n !== root && !n.nextElementSibling) { n = n.parentElement; depth--; }
+      if (n === root) return deepest;
+      n = n.nextElementSibling;
+    }
+  }
+
   kv.init = function (o) {
     if (typeof o.page === 'string') {
       build(o.page);
       awaitPictures();
     }
+    const depth = nestingDepth();
     flags = o.flags || flags;
     const first = o.base ? document.querySelector('base') : null;
     fileBase = first && first.getAttribute('href') === o.base ? first : null;
@@ -802,7 +872,8 @@
     document.adoptedStyleSheets = shown ? [sheet, detailSheet] : [sheet, detailSheet, unlaid];
     applyOptions(o);
     const html = serialize();
-    editable = !o.readOnly;
+    // A page deeper than the engine keeps is not the page the source holds: it is not edited.
+    editable = !o.readOnly && !(o.deepest && depth > o.deepest);
     if (editable) {
       document.designMode = 'on';
       // A caret at the start, as the page opens for editing.
@@ -822,6 +893,7 @@
     if (editable) observer.observe(document, { subtree: true, childList: true, attributes: true, characterData: true });
     const out = snapshot(false);
     out.html = html;
+    out.depth = depth;
     out.init = o.load;
     if (bridge) bridge.update(out);
     return out;
@@ -846,6 +918,15 @@
     schedule();
   }, true);
   document.addEventListener('selectionchange', () => { if (editable) schedule(); });
+  // Ctrl+B, Ctrl+I and Ctrl+U: made here as the toolbar's commands are.
+  const formatInputs = { formatBold: 'bold', formatItalic: 'italic', formatUnderline: 'underline' };
+  document.addEventListener('beforeinput', (e) => {
+    const command = editable && formatInputs[e.inputType];
+    const r = command && range();
+    if (!r || r.collapsed || !window.kvFormat) return;
+    e.preventDefault();
+    format(command);
+  }, true);
   // The control waits for the page to have the focus before it hands on keys typed meanwhile.
   window.addEventListener('focus', () => { if (editable) schedule(); });
   // No report at the key's press: nothing has changed yet, and what the key does reports itself

@@ -140,6 +140,13 @@ void DhtmlEdit::viewCreated() {
     channelScript.setInjectionPoint(QWebEngineScript::DocumentCreation);
     channelScript.setWorldId(kWorld);
     channelScript.setRunsOnSubFrames(false);
+    // Bold, italic and underline as the design script makes them; it finds them when it needs them.
+    QWebEngineScript format;
+    format.setName(QStringLiteral("designformat"));
+    format.setSourceCode(readResource(QStringLiteral(":/kavrin/designformat.js")));
+    format.setInjectionPoint(QWebEngineScript::DocumentReady);
+    format.setWorldId(kWorld);
+    format.setRunsOnSubFrames(false);
     QWebEngineScript designer;
     designer.setName(QStringLiteral("designer"));
     designer.setSourceCode(readResource(QStringLiteral(":/kavrin/designer.js")));
@@ -147,6 +154,7 @@ void DhtmlEdit::viewCreated() {
     designer.setWorldId(kWorld);
     designer.setRunsOnSubFrames(false);
     page->scripts().insert(channelScript);
+    page->scripts().insert(format);
     page->scripts().insert(designer);
 
     view()->setPage(page);
@@ -315,6 +323,7 @@ void DhtmlEdit::pageLoaded(bool ok) {
                         {"base", QString::fromLatin1(fileBase_)},
                         {"page", std::exchange(pageText_, QString())},
                         {"blockFormats", formats},
+                        {"deepest", kDesignDeepestNesting},
                         {"load", double(++loadId_)}};
     const QString script = QStringLiteral("window.kv ? kv.init(%1) : null").arg(jsValue(options));
     // The page sends its answer over the channel as well, which comes in sooner than the answer
@@ -333,6 +342,10 @@ void DhtmlEdit::pageLoaded(bool ok) {
 void DhtmlEdit::finishInit(const QVariantMap& map, quint64 load) {
     if (!initPending_ || load != loadId_) return;
     initPending_ = false;
+    if (const int levels = map.value(QStringLiteral("depth")).toInt(); levels > kDesignDeepestNesting) {
+        refuseTooDeep(levels);
+        return;
+    }
     if (map.contains(QStringLiteral("html"))) loadedHtml_ = map.value(QStringLiteral("html")).toString();
     html_ = loadedHtml_;
     htmlInputs_ = inputs_;
@@ -362,6 +375,26 @@ void DhtmlEdit::pageShown() {
     emit DisplayChanged();
     // Keys typed and commands given while the page loaded go in now, in their order.
     replayPending();
+}
+
+void DhtmlEdit::refuseTooDeep(int levels) {
+    readOnly_ = true;
+    // Commands given to the page go with it; keys typed for it go where the user is taken.
+    std::deque<Pending> kept = std::exchange(pending_, {});
+    keyGate_->stop();
+    if (catcher_) {
+        qApp->removeEventFilter(catcher_);
+        catcher_->deleteLater();
+        catcher_ = nullptr;
+    }
+    keysMeantHere_ = false;
+    const QPointer<DhtmlEdit> self(this);
+    emit pageTooDeep(levels);
+    QWidget* focus = QApplication::focusWidget();
+    if (!self || !focus || focus == this || isAncestorOf(focus)) return;
+    const QPointer<QWidget> target(focus);
+    for (const Pending& p : kept)
+        if (p.input && target) QCoreApplication::sendEvent(target, p.input.get());
 }
 
 void DhtmlEdit::showWithoutWaiting() {

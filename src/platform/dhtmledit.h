@@ -93,6 +93,10 @@ enum CommandOption : int {
 // Load errors of DocumentHTML.
 constexpr int kDesignErrorFrameset = int(0x80100001);
 
+// The engine keeps elements this many levels deep (<html> the first); deeper ones it puts beside
+// the deepest as it reads the page.
+constexpr int kDesignDeepestNesting = 512;
+
 // Keys the page takes, rather than a command of the program's: typing, moving and the engine's
 // editing keys. Those typed while the page is being built are kept for it; any other key with
 // Ctrl or Alt reaches the program's own shortcuts (Save, a menu) as usual.
@@ -188,6 +192,11 @@ signals:
     // more. What it had handed over is held (`DocumentHTML`); `complete` when that is all it
     // was told or had reported. Loading a page again starts a new one.
     void pageProcessEnded(bool complete);
+    // The page the engine built nests deeper than it keeps (`levels`): it moved the deeper
+    // elements, so editing it would rewrite that part of the source. It is not opened for
+    // editing and never becomes ready; keys typed while it was being built go to whatever has
+    // the focus once this signal has been handled.
+    void pageTooDeep(int levels);
 
 protected:
     void viewCreated() override;
@@ -199,6 +208,7 @@ private:
     void pageLoaded(bool ok);
     void finishInit(const QVariantMap& map, quint64 load);
     void pageShown();
+    void refuseTooDeep(int levels);
     void showWithoutWaiting();
     void receiveReport(const QVariant& report, std::function<void(const QVariantMap&)> after);
     void takeFlush(const QVariantMap& map);

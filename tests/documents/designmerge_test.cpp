@@ -138,6 +138,16 @@ TEST(DesignMergeTest, FragmentsAndOddLineBreaks) {
     EXPECT_EQ(designedSource("", "", "<p>hi</p>"), "<p>hi</p>");
 }
 
+// The engine's page breaks its lines elsewhere than the source: a letter typed at a word's end or
+// start stays with that word, whichever line breaks the source has around it.
+TEST(DesignMergeTest, TextTypedBesideAWordStaysWithItWhereTheLineBreaksDiffer) {
+    const QString source = "A\r\n\r\nB\r\nC";
+    const QString loaded = "A\nB\n\nC";
+    EXPECT_EQ(designedSource(source, loaded, "A\nBX\n\nC").toStdString(), "A\r\n\r\nBX\r\nC");
+    EXPECT_EQ(designedSource(source, loaded, "A\nXB\n\nC").toStdString(), "A\r\n\r\nXB\r\nC");
+    EXPECT_EQ(designedSource(source, loaded, "AX\nB\n\nC").toStdString(), "AX\r\n\r\nB\r\nC");
+}
+
 TEST(DesignMergeTest, PairingKeepsOrderAndFindsTheLongestCommonPart) {
     // Items that occur several times are paired in order; the pairs rise on both sides.
     const std::vector<quint64> a{1, 9, 9, 2, 5, 9, 3};
