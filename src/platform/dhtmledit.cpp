@@ -140,6 +140,13 @@ void DhtmlEdit::viewCreated() {
     channelScript.setInjectionPoint(QWebEngineScript::DocumentCreation);
     channelScript.setWorldId(kWorld);
     channelScript.setRunsOnSubFrames(false);
+    // The designer's own editing, which the designer calls into: injected before it.
+    QWebEngineScript editing;
+    editing.setName(QStringLiteral("designedit"));
+    editing.setSourceCode(readResource(QStringLiteral(":/kavrin/designedit.js")));
+    editing.setInjectionPoint(QWebEngineScript::DocumentReady);
+    editing.setWorldId(kWorld);
+    editing.setRunsOnSubFrames(false);
     QWebEngineScript designer;
     designer.setName(QStringLiteral("designer"));
     designer.setSourceCode(readResource(QStringLiteral(":/kavrin/designer.js")));
@@ -147,6 +154,7 @@ void DhtmlEdit::viewCreated() {
     designer.setWorldId(kWorld);
     designer.setRunsOnSubFrames(false);
     page->scripts().insert(channelScript);
+    page->scripts().insert(editing);
     page->scripts().insert(designer);
 
     view()->setPage(page);

@@ -11,7 +11,10 @@
 #include "designwait.h"
 #include "mainwindow_fixture.h"
 
-inline void PrintTo(const QByteArray& bytes, std::ostream* os) { *os << '"' << bytes.toStdString() << '"'; }
+// Carriage returns shown, so that line ends that differ show.
+inline void PrintTo(const QByteArray& bytes, std::ostream* os) {
+    *os << '"' << QByteArray(bytes).replace("\r", "\\r").toStdString() << '"';
+}
 
 namespace kavrin::test {
 

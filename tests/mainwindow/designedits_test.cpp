@@ -1,0 +1,169 @@
+// Edits in the design view change the source only where the user edited: keys and clicks into the
+// real web engine, then the source as the Edit view shows it, byte for byte.
+#include <QApplication>
+#include <QClipboard>
+
+#include "designpage.h"
+
+namespace kavrin::test {
+namespace {
+
+class DesignEditsTest : public DesignPageTest {
+protected:
+    // Back to the source: what the design session made of it.
+    QByteArray sourceAfterEdit(DocumentWindow* doc) {
+        view(doc, 0);
+        return doc->txtMain->text().toUtf8();
+    }
+
+    void design(DocumentWindow* doc) {
+        view(doc, 2);
+        ASSERT_TRUE(waitDesignReady(*doc->dhtm, kWait));
+    }
+
+    static void key(DocumentWindow* doc, Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(input(doc), k, modifiers);
+    }
+
+    // A click before `from`, then a click with Shift before `to`: the selection a person drags.
+    static void selectBetween(DocumentWindow* doc, const QString& from, const QString& to, const QString& shows) {
+        clickBefore(doc, from);
+        QTest::mouseClick(input(doc), Qt::LeftButton, Qt::ShiftModifier, placeOf(doc, to, true));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return js(doc, "getSelection().toString()").toString() == shows; }, kWait))
+            << js(doc, "getSelection().toString()").toString().toStdString();
+    }
+
+    // Waits for the page to report a change, then hands back the HTML as it stands.
+    static QString changedFrom(DocumentWindow* doc, const QString& before) {
+        QString now;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return (now = currentHtml(*doc->dhtm)) != before; }, kWait));
+        return now;
+    }
+};
+
+// An admin sidebar: a paragraph inside a link inside a list item, on CR LF lines.
+const QByteArray kMenu = "<html><body>\r\n<ul>\r\n<li><a href=\"x.html\"><i class=\"ic\"></i>\r\n  <p>Language Menu</p>\r\n"
+                         "</a></li>\r\n</ul>\r\n</body></html>\r\n";
+
+TEST_F(DesignEditsTest, TypingEnterAndDeleteInALinkThatHoldsABlockChangeThatParagraphAlone) {
+    DocumentWindow* doc = openPage(kMenu);
+    design(doc);
+    clickBefore(doc, "Language");
+    typeKeys(doc, "Qzx ");
+    QByteArray expected = QByteArray(kMenu).replace("<p>Language", "<p>Qzx Language");
+    ASSERT_EQ(sourceAfterEdit(doc), expected);
+
+    design(doc);
+    clickBefore(doc, "Menu");
+    const QString before = currentHtml(*doc->dhtm);
+    key(doc, Qt::Key_Return);
+    changedFrom(doc, before);
+    expected.replace("Language Menu</p>", "Language </p><p>Menu</p>");
+    ASSERT_EQ(sourceAfterEdit(doc), expected);
+
+    design(doc);
+    clickBefore(doc, "Menu");
+    key(doc, Qt::Key_Delete);
+    key(doc, Qt::Key_Backspace);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("Qzx Language enu"); }, kWait));
+    expected.replace("Language </p><p>Menu</p>", "Language enu</p>");
+    EXPECT_EQ(sourceAfterEdit(doc), expected);
+}
+
+TEST_F(DesignEditsTest, EnterSplitsTheParagraphAroundTheCaretInPlaceAndShiftEnterBreaksTheLine) {
+    const QByteArray page = "<dl><dt>-u</dt><dd><div><p>show untracked files and directories.</p></div>"
+                            "<ul><li>no</li></ul></dd></dl>\r\n<pre>one two</pre>\r\n<p>last line here</p>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    clickBefore(doc, "and");
+    key(doc, Qt::Key_Return);
+    typeKeys(doc, "X");
+    clickBefore(doc, "two");
+    key(doc, Qt::Key_Return);
+    typeKeys(doc, "Y");
+    clickBefore(doc, "here");
+    key(doc, Qt::Key_Return, Qt::ShiftModifier);
+    typeKeys(doc, "Z");
+    EXPECT_EQ(sourceAfterEdit(doc), QByteArray(page)
+                                        .replace("files and", "files </p><p>Xand")
+                                        .replace("one two", "one \r\nYtwo")
+                                        .replace("line here", "line <br>Zhere"));
+}
+
+TEST_F(DesignEditsTest, DeletingASelectionAcrossTwoBlocksTakesTheSelectedTextAndJoinsTheRest) {
+    const QByteArray page = "<h2>Getting started</h2>\r\n<div class=\"example\">Example one two</div>\r\n"
+                            "<p>First para text</p>\r\n<p><code>code sample</code> after</p>\r\n<p>Untouched</p>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    selectBetween(doc, "arted", "ne two", "arted\nExample o");
+    key(doc, Qt::Key_Delete);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("stne"); }, kWait));
+    selectBetween(doc, "text", "ample", "text\n\ncode s");
+    key(doc, Qt::Key_Backspace);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("para <code>"); }, kWait));
+    EXPECT_EQ(sourceAfterEdit(doc), QByteArray(page)
+                                        .replace("arted</h2>\r\n<div class=\"example\">Example one two</div>",
+                                                 "ne two</h2>")
+                                        .replace("text</p>\r\n<p><code>code sample</code> after</p>",
+                                                 "<code>ample</code> after</p>"));
+}
+
+TEST_F(DesignEditsTest, EachEditIsUndoneInTurnBackToThePageAsLoadedAndRedone) {
+    const QByteArray page = "<html>\r\n<body>\r\n<h1>Title words</h1>\r\n<p>Alpha beta gamma</p>\r\n"
+                            "<p><b>Delta</b> epsilon</p>\r\n</body>\r\n</html>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    const QString loaded = currentHtml(*doc->dhtm);
+    QStringList states{loaded};
+    clickBefore(doc, "beta");
+    typeKeys(doc, "Qzx ");
+    states << currentHtml(*doc->dhtm);
+    key(doc, Qt::Key_Return);
+    states << changedFrom(doc, states.last());
+    clickBefore(doc, "epsilon");
+    for (int i = 0; i < 3; ++i) key(doc, Qt::Key_Backspace);
+    states << changedFrom(doc, states.last());
+    selectBetween(doc, "words", "Qzx", "words\nAlpha ");
+    key(doc, Qt::Key_Delete);
+    states << changedFrom(doc, states.last());
+    // The history's steps: each undo takes back one edit, the caret goes back where it was.
+    for (int i = int(states.size()) - 2; i >= 0; --i) {
+        key(doc, Qt::Key_Z, Qt::ControlModifier);
+        ASSERT_EQ(changedFrom(doc, states[i + 1]).toStdString(), states[i].toStdString()) << "undo to " << i;
+    }
+    EXPECT_TRUE(js(doc, "getSelection().isCollapsed && getSelection().anchorNode.data === 'Alpha beta gamma'"
+                        " && getSelection().anchorOffset === 6").toBool())
+        << "the caret is not back before the first edit";
+    EXPECT_EQ(sourceAfterEdit(doc), page);
+
+    design(doc);
+    clickBefore(doc, "gamma");
+    typeKeys(doc, "one ");
+    const QString typed = currentHtml(*doc->dhtm);
+    mainWindow->mnuEditUndo_Click();
+    EXPECT_EQ(changedFrom(doc, typed).toStdString(), loaded.toStdString());
+    key(doc, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(changedFrom(doc, loaded).toStdString(), typed.toStdString());
+    EXPECT_EQ(sourceAfterEdit(doc), QByteArray(page).replace("gamma", "one gamma"));
+}
+
+TEST_F(DesignEditsTest, PastedTextGoesInAsTextAndCutElementsComeBackAsTheyWere) {
+    const QByteArray page = "<p>First <b class=\"k\">strong</b> words here</p>\r\n<p>Second line</p>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    QApplication::clipboard()->setText("<i>plain</i> & text ");
+    clickBefore(doc, "line");
+    key(doc, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("text line"); }, kWait));
+    selectBetween(doc, "strong", "words", "strong ");
+    key(doc, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !currentHtml(*doc->dhtm).contains("strong"); }, kWait));
+    clickBefore(doc, "Second");
+    key(doc, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("strong"); }, kWait));
+    EXPECT_EQ(sourceAfterEdit(doc), "<p>First words here</p>\r\n<p><b class=\"k\">strong</b> Second "
+                                    "&lt;i&gt;plain&lt;/i&gt; &amp; text line</p>\r\n");
+}
+
+}  // namespace
+}  // namespace kavrin::test
