@@ -34,8 +34,14 @@
   function preformatted(n) { const e = elementOf(n); return !!e && !!e.closest('pre,listing,xmp,plaintext,textarea'); }
   function index(n) { let i = 0; for (let c = n.previousSibling; c; c = c.previousSibling) i++; return i; }
   function length(n) { return n.nodeType === 3 || n.nodeType === 8 ? n.length : n.childNodes.length; }
-  function hasContent(el) {
-    return /[^ \t\r\n]/.test(el.textContent) || !!el.querySelector(visibleEmpty);
+  // Whether a node shows anything: it stops at the first thing it finds, however long the block.
+  function hasContent(el, besides) {
+    const w = document.createTreeWalker(el, NodeFilter.SHOW_TEXT | NodeFilter.SHOW_ELEMENT);
+    for (let x = w.nextNode(); x; x = w.nextNode()) {
+      if (x === besides) continue;
+      if (x.nodeType === 3 ? /[^ \t\r\n]/.test(x.data) : x.matches(visibleEmpty)) return true;
+    }
+    return false;
   }
   function blank(el) {
     for (const c of el.childNodes) if (c.nodeType !== 3 || /[^ \t\r\n]/.test(c.data)) return false;
@@ -83,8 +89,11 @@
     if (n.nodeType === 3) {
       if (back ? o > 0 : o < n.length) return n.data[back ? o - 1 : o];
     } else {
-      const c = back ? n.childNodes[o - 1] : n.childNodes[o];
-      if (c) return edgeChar(c, back);
+      const kids = n.childNodes;
+      for (let i = back ? o - 1 : o; back ? i >= 0 : i < kids.length; i += back ? -1 : 1) {
+        const c = edgeChar(kids[i], back);
+        if (c !== null) return c;
+      }
     }
     for (let x = n; x && !isBlock(x); x = x.parentNode) {
       for (let s = back ? x.previousSibling : x.nextSibling; s; s = back ? s.previousSibling : s.nextSibling) {
@@ -126,7 +135,7 @@
         // The line break that held an empty block open is not wanted once it has text.
         if (after && after.nodeType === 1 && after.tagName === 'BR' && !after.nextSibling) {
           const block = nearestBlock(n);
-          if (block !== body() && !/[^ \t\r\n]/.test(block.textContent) && block.querySelectorAll(visibleEmpty).length === 1) after.remove();
+          if (block !== body() && !hasContent(block, after)) after.remove();
         }
         n = t; o = 0;
       }
