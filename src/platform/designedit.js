@@ -490,11 +490,15 @@
 
   // ---- The user's edits ---------------------------------------------------------------------
 
-  function editableRange() {
+  // The selection, when an edit of the page's text is to be made there: not in a form field of
+  // the page, whose text is its own.
+  function editableRange(e) {
+    const t = e && e.target;
+    if (t && t.nodeType === 1 && /^(INPUT|TEXTAREA|SELECT)$/.test(t.tagName)) return null;
     const r = range();
     if (!r || !inBody(r.startContainer) || !inBody(r.endContainer)) return null;
-    const e = elementOf(r.commonAncestorContainer);
-    if (e && e.closest('script,style,textarea,select,option')) return null;
+    const holder = elementOf(r.commonAncestorContainer);
+    if (holder && holder.closest('script,style,textarea,select,option')) return null;
     return r;
   }
   function withCaret(r, tidy) {
@@ -569,7 +573,7 @@
     }
     // Text an input method composes stays the engine's.
     const edit = !e.isComposing && edits[type];
-    const r = edit && e.cancelable ? editableRange() : null;
+    const r = edit && e.cancelable ? editableRange(e) : null;
     if (!r) { begin('engine'); return; }
     if (step(kinds[type] || type, () => edit(e, r))) e.preventDefault();
   }, true);
@@ -587,13 +591,13 @@
   }, true);
 
   document.addEventListener('copy', (e) => {
-    const r = active && editableRange();
+    const r = active && editableRange(e);
     if (!r || r.collapsed || !e.clipboardData) return;
     putOnClipboard(e.clipboardData, r);
     e.preventDefault();
   }, true);
   document.addEventListener('cut', (e) => {
-    const r = active && editableRange();
+    const r = active && editableRange(e);
     if (!r || r.collapsed || !e.clipboardData) return;
     putOnClipboard(e.clipboardData, r);
     e.preventDefault();
@@ -604,7 +608,7 @@
     });
   }, true);
   document.addEventListener('paste', (e) => {
-    const r = active && editableRange();
+    const r = active && editableRange(e);
     const data = e.clipboardData;
     if (!r || !data) return;
     const html = data.getData('text/html');
@@ -622,7 +626,7 @@
   // A drag within the page moves (or with Ctrl copies) what it holds to where it is dropped.
   let dragged = null;
   document.addEventListener('dragstart', (e) => {
-    const r = active && editableRange();
+    const r = active && editableRange(e);
     dragged = null;
     if (!r || r.collapsed || !e.dataTransfer) return;
     dragged = r.cloneRange();
