@@ -165,5 +165,41 @@ TEST_F(DesignEditsTest, PastedTextGoesInAsTextAndCutElementsComeBackAsTheyWere) 
                                     "&lt;i&gt;plain&lt;/i&gt; &amp; text line</p>\r\n");
 }
 
+// The Edit menu's Cut and Paste and the Delete command make the same edits as the keys.
+TEST_F(DesignEditsTest, CutPasteAndDeleteCommandsMakeTheSameLeastChanges) {
+    const QByteArray page = "<p>One <i>two</i> three</p>\r\n<p>Four five</p>\r\n<h3>Six seven</h3>\r\n<p>Eight</p>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    selectBetween(doc, "two", "three", "two ");
+    mainWindow->mnuEditCut_Click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !currentHtml(*doc->dhtm).contains("two"); }, kWait));
+    clickBefore(doc, "Four");
+    mainWindow->mnuEditPaste_Click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("two"); }, kWait));
+    selectBetween(doc, "five", "seven", "five\n\nSix ");
+    doc->dhtm->ExecCommand(DECMD_DELETE);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !currentHtml(*doc->dhtm).contains("Six"); }, kWait));
+    EXPECT_EQ(sourceAfterEdit(doc), "<p>One three</p>\r\n<p><i>two</i> Four seven</p>\r\n<p>Eight</p>\r\n");
+}
+
+// Enter at the end of a heading starts a paragraph of the kind the options say, as before.
+TEST_F(DesignEditsTest, EnterAtTheEndOfAHeadingStartsTheParagraphTheOptionsAskFor) {
+    const QByteArray page = "<h1>Title</h1>\r\n<p>Body</p>\r\n";
+    for (const bool divs : {false, true}) {
+        DocumentWindow* doc = openPage(page);
+        doc->dhtm->UseDivOnCarriageReturn = divs;
+        design(doc);
+        clickBefore(doc, "Title");
+        key(doc, Qt::Key_End);
+        key(doc, Qt::Key_Return);
+        typeKeys(doc, "New");
+        EXPECT_EQ(sourceAfterEdit(doc), divs ? "<h1>Title</h1><div>New</div>\r\n<p>Body</p>\r\n"
+                                             : "<h1>Title</h1><p>New</p>\r\n<p>Body</p>\r\n");
+        doc->fileSaved = true;
+        mainWindow->mnuFileClose_Click();
+        ASSERT_TRUE(QTest::qWaitFor([] { return Form::documentCount() == 0; }, kWait));
+    }
+}
+
 }  // namespace
 }  // namespace kavrin::test
