@@ -125,6 +125,8 @@
   let shownSpace = null;
   function insertText(n, o, text) {
     if (n.nodeType !== 3) {
+      // Text has no place between rows, list items or the like: the engine finds it one.
+      if (/^(HTML|HEAD|TABLE|TBODY|THEAD|TFOOT|TR|COLGROUP|UL|OL|DL|MENU|DIR|SELECT|OPTGROUP)$/.test(n.tagName)) return false;
       const before = n.childNodes[o - 1];
       const after = n.childNodes[o] || null;
       if (before && before.nodeType === 3) { n = before; o = before.length; }
