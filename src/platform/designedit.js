@@ -52,11 +52,13 @@
     const s = getSelection();
     return s && s.rangeCount ? s.getRangeAt(0) : null;
   }
+  // Each change of the selection after an edit has the engine lay the page out first, which on
+  // a long page takes far longer than the edit: the selection is set in one call, once.
   function setCaret(n, o) {
-    const r = document.createRange();
-    r.setStart(n, Math.min(o, length(n)));
-    getSelection().removeAllRanges();
-    getSelection().addRange(r);
+    getSelection().collapse(n, Math.min(o, length(n)));
+  }
+  function setRange(sc, so, ec, eo) {
+    getSelection().setBaseAndExtent(sc, Math.min(so, length(sc)), ec, Math.min(eo, length(ec)));
   }
   function fromStatic(sr) {
     const r = document.createRange();
@@ -142,10 +144,9 @@
         n = t; o = 0;
       }
     }
+    let prev = '';
     if (!preformatted(n)) {
-      const prev = neighbour(n, o, true);
-      if (shownSpace && shownSpace.node === n && shownSpace.offset === o - 1 && prev === '\u00a0' && !collapsing.test(text[0]))
-        n.replaceData(o - 1, 1, ' ');
+      prev = neighbour(n, o, true);
       const next = neighbour(n, o, false);
       let out = '';
       for (let i = 0; i < text.length; i++) {
@@ -159,9 +160,29 @@
       }
       text = out;
     }
-    n.insertData(o, text);
-    shownSpace = text.endsWith('\u00a0') ? { node: n, offset: o + text.length - 1 } : null;
-    setCaret(n, o + text.length);
+    // The space shown as a no-break one becomes a plain one again once a letter follows it.
+    const shown = shownSpace;
+    shownSpace = null;
+    const respace = (t, at) => !!shown && shown.node === t && shown.offset === at && t.data[at] === '\u00a0' && !collapsing.test(text[0]);
+    // The text goes in so that the engine moves the caret past it as it keeps the selection
+    // through the change: setting the caret after an edit would have it lay the page out.
+    let holder = n;
+    let end = o + text.length;
+    if (o > 0) {
+      // Put in together with the character before the caret, whose old copy then goes.
+      n.insertData(o - 1, (respace(n, o - 1) ? ' ' : n.data[o - 1]) + text);
+      n.deleteData(o + text.length, 1);
+    } else if (n.length) {
+      // At the start of a text node the caret stays there, after text put just before it.
+      holder = n.previousSibling && n.previousSibling.nodeType === 3 ? n.previousSibling : n.parentNode.insertBefore(document.createTextNode(''), n);
+      if (respace(holder, holder.length - 1)) holder.replaceData(holder.length - 1, 1, ' ');
+      end = holder.length + text.length;
+      holder.appendData(text);
+    } else n.insertData(0, text);
+    if (text.endsWith('\u00a0')) shownSpace = { node: holder, offset: end - 1 };
+    const s = getSelection();
+    const caretAt = holder === n ? [n, end] : [n, 0];
+    if (!s.isCollapsed || s.anchorNode !== caretAt[0] || s.anchorOffset !== caretAt[1]) setCaret(caretAt[0], caretAt[1]);
     return true;
   }
 
@@ -400,11 +421,7 @@
   function samePlace(a, b) { return !!a && !!b && a.sc === b.sc && a.so === b.so && a.ec === b.ec && a.eo === b.eo; }
   function restore(p) {
     if (!p || !p.sc.isConnected || !p.ec.isConnected) return;
-    const r = document.createRange();
-    r.setStart(p.sc, Math.min(p.so, length(p.sc)));
-    r.setEnd(p.ec, Math.min(p.eo, length(p.ec)));
-    getSelection().removeAllRanges();
-    getSelection().addRange(r);
+    setRange(p.sc, p.so, p.ec, p.eo);
   }
   function collect(records) {
     if (!records.length) return;
@@ -659,8 +676,7 @@
       landed.setStart(mark.startContainer, mark.startOffset);
       if (end) landed.setEnd(end.startContainer, end.startOffset);
       if (from && !e.ctrlKey && !from.collapsed) deleteContent(from, true);
-      getSelection().removeAllRanges();
-      getSelection().addRange(landed);
+      setRange(landed.startContainer, landed.startOffset, landed.endContainer, landed.endOffset);
     });
     dragged = null;
   }, true);

@@ -201,5 +201,39 @@ TEST_F(DesignEditsTest, EnterAtTheEndOfAHeadingStartsTheParagraphTheOptionsAskFo
     }
 }
 
+// The page's own time for a key, from its press to its release, on a page of a megabyte: no more
+// than a frame beyond laying the page out once, which any change of it takes (here some 30 ms;
+// the engine's own editing took some 100 ms a key on this page, laying it out again and again).
+TEST_F(DesignEditsTest, AKeyOnAMegabytePageCostsNoMoreThanAFrameBeyondOneLayout) {
+    QByteArray page = "<html><body>\r\n";
+    for (int i = 0; page.size() < 1024 * 1024; ++i)
+        page += "<h2>Section " + QByteArray::number(i) + "</h2>\r\n<p>Some <b>bold</b> text of paragraph " +
+                QByteArray::number(i) + " with <a href=\"x.html\">a link</a> and more words.</p>\r\n"
+                "<ul><li>item one</li><li>item two</li></ul>\r\n";
+    page += "<p>Target words here</p>\r\n</body></html>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    const double layout =
+        js(doc, "(() => { const t = [...document.body.querySelectorAll('p')].pop().firstChild; const times = [];"
+                "for (let i = 0; i < 5; ++i) { const a = performance.now(); t.insertData(0, 'x'); document.body.offsetHeight;"
+                "times.push(performance.now() - a); t.deleteData(0, 1); document.body.offsetHeight; }"
+                "return times.sort((a, b) => a - b)[2]; })()")
+            .toDouble();
+    clickBefore(doc, "Target");
+    js(doc, "window.keyTimes = []; document.addEventListener('keydown', () => { window.pressed = performance.now(); }, true);"
+            "document.addEventListener('keyup', () => { window.keyTimes.push(performance.now() - window.pressed); }, true)");
+    for (const Qt::Key k : {Qt::Key_A, Qt::Key_Backspace}) {
+        js(doc, "window.keyTimes = []");
+        for (int n = 0; n < 9; ++n) {
+            key(doc, k);
+            QTest::qWait(30);
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return js(doc, "window.keyTimes.length").toInt() == 9; }, kWait));
+        const double median = js(doc, "window.keyTimes.sort((a, b) => a - b)[4]").toDouble();
+        EXPECT_LT(median, layout + 16.0) << "key " << k << ", one layout " << layout << " ms: "
+                                         << js(doc, "JSON.stringify(window.keyTimes.map(Math.round))").toString().toStdString();
+    }
+}
+
 }  // namespace
 }  // namespace kavrin::test
