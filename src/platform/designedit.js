@@ -290,39 +290,42 @@
     return { n, o };
   }
 
-  // Enter: the block around the caret splits there; the second part keeps its tag and
-  // attributes (but not an id); a heading ended at its end is followed by a paragraph.
+  // Enter: the block around the caret splits there, both parts with its tag and attributes
+  // (an id stays with the first); a heading ended at its end is followed by a paragraph. Gives
+  // the element the split put after the caret, or null where the engine's Enter is wanted.
+  // The part before the caret is what moves, into a copy of the block put before it: the caret
+  // stays where it was, at the start of what is left, and the engine need not lay the page out
+  // to put it there.
   function splitBlock(n, o) {
     const block = nearestBlock(n);
-    if (!splitTags.has(block.tagName)) return false;
-    if (block.tagName === 'LI' && !hasContent(block)) return false;
+    if (!splitTags.has(block.tagName)) return null;
+    if (block.tagName === 'LI' && !hasContent(block)) return null;
     ({ n, o } = outward(n, o, block));
+    if (/^H[1-6]$/.test(block.tagName)) {
+      const tail = document.createRange();
+      tail.setStart(n, o);
+      tail.setEnd(block, block.childNodes.length);
+      if (!hasContent(tail.cloneContents())) {
+        const para = document.createElement(separator);
+        para.appendChild(document.createElement('br'));
+        block.parentNode.insertBefore(para, block.nextSibling);
+        setCaret(para, 0);
+        return para;
+      }
+    }
     const r = document.createRange();
-    r.setStart(n, o);
-    r.setEnd(block, block.childNodes.length);
-    const tail = r.extractContents();
-    let second;
-    if (/^H[1-6]$/.test(block.tagName) && !hasContent(tail)) second = document.createElement(separator);
-    else {
-      second = block.cloneNode(false);
-      second.removeAttribute('id');
-    }
-    second.appendChild(tail);
+    r.setStart(block, 0);
+    r.setEnd(n, o);
+    const head = r.extractContents();
+    const first = block.cloneNode(false);
+    block.removeAttribute('id');
+    first.appendChild(head);
+    if (!hasContent(first)) first.appendChild(document.createElement('br'));
+    block.parentNode.insertBefore(first, block);
     if (!hasContent(block)) block.appendChild(document.createElement('br'));
-    if (!hasContent(second)) second.appendChild(document.createElement('br'));
-    block.parentNode.insertBefore(second, block.nextSibling);
-    caretToStart(second);
-    return true;
-  }
-  function caretToStart(el) {
-    const w = document.createTreeWalker(el, NodeFilter.SHOW_TEXT | NodeFilter.SHOW_ELEMENT);
-    for (let x = w.nextNode(); x; x = w.nextNode()) {
-      if (x.nodeType === 3) {
-        const i = x.data.search(/[^ \t\r\n]/);
-        if (i >= 0) return setCaret(x, i);
-      } else if (x.matches(visibleEmpty)) return setCaret(x.parentNode, index(x));
-    }
-    setCaret(el, 0);
+    const s = getSelection();
+    if (!s.isCollapsed || s.anchorNode !== n || s.anchorOffset !== 0) setCaret(n, 0);
+    return block;
   }
 
   // Shift+Enter: a line break; one at the end of a block takes a second to show its line.
@@ -393,8 +396,8 @@
       if (at.n === block && at.o === 0) block.parentNode.insertBefore(frag, block);
       else if (at.n === block && at.o === block.childNodes.length) block.parentNode.insertBefore(frag, block.nextSibling);
       else {
-        splitBlock(n, o);
-        block.parentNode.insertBefore(frag, block.nextSibling);
+        const after = splitBlock(n, o);
+        after.parentNode.insertBefore(frag, after);
       }
     } else insertNode(n, o, frag);
     const last = nodes[nodes.length - 1];
@@ -570,7 +573,7 @@
           c.startContainer.insertData(c.startOffset, '\n');
         return true;
       }
-      return splitBlock(at.n, at.o);
+      return splitBlock(at.n, at.o) !== null;
     },
     insertLineBreak(e, r) {
       const at = withCaret(r, false);
