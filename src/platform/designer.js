@@ -500,7 +500,6 @@
   // ---- Command states -----------------------------------------------------------------------
 
   function q(command) { try { return document.queryCommandState(command); } catch (e) { return false; } }
-  function qe(command) { try { return document.queryCommandEnabled(command); } catch (e) { return false; } }
   function state() {
     const s = {};
     const v = {};
