@@ -92,7 +92,8 @@ TEST_F(DesignEditsTest, EnterSplitsTheParagraphAroundTheCaretInPlaceAndShiftEnte
 
 TEST_F(DesignEditsTest, DeletingASelectionAcrossTwoBlocksTakesTheSelectedTextAndJoinsTheRest) {
     const QByteArray page = "<h2>Getting started</h2>\r\n<div class=\"example\">Example one two</div>\r\n"
-                            "<p>First para text</p>\r\n<p><code>code sample</code> after</p>\r\n<p>Untouched</p>\r\n";
+                            "<p>First para text</p>\r\n<p><code>code sample</code> after</p>\r\n<p>Untouched</p>\r\n"
+                            "<div class=\"card\"><p>Card alpha body</p></div>\r\n<div class=\"card\"><p>Card beta body</p></div>\r\n";
     DocumentWindow* doc = openPage(page);
     design(doc);
     selectBetween(doc, "arted", "ne two", "arted\nExample o");
@@ -101,7 +102,11 @@ TEST_F(DesignEditsTest, DeletingASelectionAcrossTwoBlocksTakesTheSelectedTextAnd
     selectBetween(doc, "text", "ample", "text\n\ncode s");
     key(doc, Qt::Key_Backspace);
     EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("para <code>"); }, kWait));
+    // From one card into the next, typed over: the typed text takes the selection's place.
+    selectBetween(doc, "alpha", "beta", "alpha body\n\nCard ");
+    typeKeys(doc, "X");
     EXPECT_EQ(sourceAfterEdit(doc), QByteArray(page)
+                                        .replace("alpha body</p></div>\r\n<div class=\"card\"><p>Card beta", "Xbeta")
                                         .replace("arted</h2>\r\n<div class=\"example\">Example one two</div>",
                                                  "ne two</h2>")
                                         .replace("text</p>\r\n<p><code>code sample</code> after</p>",
