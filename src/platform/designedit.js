@@ -514,9 +514,12 @@
 
   // The selection, when an edit of the page's text is to be made there: not in a form field of
   // the page, whose text is its own.
-  function editableRange(e) {
+  function inField(e) {
     const t = e && e.target;
-    if (t && t.nodeType === 1 && /^(INPUT|TEXTAREA|SELECT)$/.test(t.tagName)) return null;
+    return !!t && t.nodeType === 1 && /^(INPUT|TEXTAREA|SELECT)$/.test(t.tagName);
+  }
+  function editableRange(e) {
+    if (inField(e)) return null;
     const r = range();
     if (!r || !inBody(r.startContainer) || !inBody(r.endContainer)) return null;
     const holder = elementOf(r.commonAncestorContainer);
@@ -603,7 +606,7 @@
   // The engine asks nothing of the page before an undo or redo when its own history is empty,
   // as it is with the edits made here: the keys are taken at their press.
   document.addEventListener('keydown', (e) => {
-    if (!active || e.isComposing || !e.ctrlKey || e.altKey || e.metaKey) return;
+    if (!active || e.isComposing || !e.ctrlKey || e.altKey || e.metaKey || inField(e)) return;
     const k = e.key.toLowerCase();
     if ((k === 'b' || k === 'i' || k === 'u') && !e.shiftKey) { styleAhead(); return; }
     if (k === 'z' && !e.shiftKey) undo();
