@@ -206,6 +206,27 @@ TEST_F(DesignEditsTest, EnterAtTheEndOfAHeadingStartsTheParagraphTheOptionsAskFo
     }
 }
 
+// A drag within the page moves the dragged piece, the same elements, to where it is dropped. A
+// drag cannot be driven through the window system offscreen: the page gets the events the engine
+// gives it for one, from the selection to a point inside another paragraph.
+TEST_F(DesignEditsTest, ADropInsideThePageMovesTheDraggedPieceThere) {
+    const QByteArray page = "<p>Alpha <b class=\"k\">beta</b> gamma</p>\r\n<p>Delta epsilon</p>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    selectBetween(doc, "beta", "gamma", "beta ");
+    const QPoint to = placeOf(doc, "epsilon", true);
+    EXPECT_TRUE(js(doc, QString("(() => { const data = new DataTransfer(); const from = getSelection().anchorNode.parentNode;"
+                                "from.dispatchEvent(new DragEvent('dragstart', {dataTransfer: data, bubbles: true, cancelable: true}));"
+                                "const drop = new DragEvent('drop', {dataTransfer: data, bubbles: true, cancelable: true, clientX: %1, clientY: %2});"
+                                "document.elementFromPoint(%1, %2).dispatchEvent(drop);"
+                                "from.dispatchEvent(new DragEvent('dragend', {dataTransfer: data, bubbles: true}));"
+                                "return drop.defaultPrevented; })()")
+                            .arg(to.x() - 1)
+                            .arg(to.y()))
+                    .toBool());
+    EXPECT_EQ(sourceAfterEdit(doc), "<p>Alpha gamma</p>\r\n<p>Delta <b class=\"k\">beta</b> epsilon</p>\r\n");
+}
+
 // The page's own time for a key, from its press to its release, on a page of a megabyte: no more
 // than a frame beyond laying the page out once, which any change of it takes (here some 30 ms;
 // the engine's own editing took some 100 ms a key on this page, laying it out again and again).
