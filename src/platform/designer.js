@@ -93,7 +93,7 @@
   function htmlElement(el) {
     let s = flags.html ? startTag(el) : '';
     for (const child of el.childNodes) {
-      if (child === strip || child === fileBase) continue;
+      if (child === fileBase) continue;
       if (child.nodeType === 1 && child.tagName === 'HEAD') s += flags.head ? elementHtml(child) : childrenHtml(child);
       else if (child.nodeType === 1 && child.tagName === 'BODY') s += flags.body ? elementHtml(child) : childrenHtml(child);
       else s += nodeHtml(child, el);
@@ -319,31 +319,11 @@
     return n;
   }
 
-  // ---- History of our own changes ----------------------------------------------------------
+  // ---- Commands on a copy -----------------------------------------------------------------
 
-  // The engine's undo history holds only the engine's own edits, and its insertion of markup
-  // rewrites what it inserts (a table loses its blank text, its style elements move out), so a
-  // command of ours works on a copy of the element it changes and swaps the copy in itself. Each
-  // swap leaves one mark, typed by the engine, in a strip outside the body: the engine's undo and
-  // redo take the mark away and put it back in their own order among the user's edits, and the
-  // strip's length says how many swaps are in force. Swapping whole elements back and forth keeps
-  // every node the engine's other history steps point at.
-  let strip = null;
-  const swaps = [];
-  let swapsInForce = 0;
-  function historyStrip() {
-    if (strip && strip.isConnected) return strip;
-    strip = document.createElement('kv-history');
-    strip.setAttribute('style', 'display: block !important; position: fixed !important; left: -10000px !important; ' +
-      'top: 0 !important; width: 1px !important; height: 1px !important; overflow: hidden !important; ' +
-      'white-space: pre !important; opacity: 0 !important;');
-    document.documentElement.appendChild(strip);
-    swaps.length = 0;
-    swapsInForce = 0;
-    return strip;
-  }
-  function marks() { return strip && strip.isConnected ? strip.textContent.length : 0; }
-
+  // The engine's insertion of markup rewrites what it inserts (a table loses its blank text, its
+  // style elements move out), so a command of ours works on a copy of the element it changes and
+  // swaps the copy in itself; the edit history keeps the swap as one step.
   function pathOf(node, root) {
     const path = [];
     for (let n = node; n !== root; n = n.parentNode) path.unshift(Array.prototype.indexOf.call(n.parentNode.childNodes, n));
@@ -354,7 +334,7 @@
     for (const i of path) n = n && n.childNodes[i];
     return n || null;
   }
-  // The selection as places inside an element, for putting it back once the page is as it was.
+  // The selection as places inside an element, to be found again in its copy.
   function placeIn(root) {
     const r = range();
     if (!r || !root || !root.contains(r.startContainer) || !root.contains(r.endContainer)) return null;
@@ -370,19 +350,16 @@
     return r;
   }
 
-  // Shows one side of a swap in the page; a side that is null is an element the command removed.
-  function showSide(swap, forward) {
-    const gone = forward ? swap.before : swap.after;
-    const shown = forward ? swap.after : swap.before;
-    if (gone && shown) gone.replaceWith(shown);
-    else if (shown) swap.parent.insertBefore(shown, swap.next && swap.next.parentNode === swap.parent ? swap.next : null);
-    else if (gone) {
-      const parent = gone.parentNode;
-      const at = Array.prototype.indexOf.call(parent.childNodes, gone);
-      gone.remove();
+  // Puts what a command made in place of the element it worked on; null: the element goes.
+  function showCopy(el, shown) {
+    if (shown) el.replaceWith(shown);
+    else {
+      const parent = el.parentNode;
+      const at = Array.prototype.indexOf.call(parent.childNodes, el);
+      el.remove();
       getSelection().collapse(parent, at);
     }
-    if (controlElement === gone) controlElement = shown;
+    if (controlElement === el) controlElement = shown;
     return shown;
   }
 
@@ -399,15 +376,12 @@
     // The selection carried into the copy, so the changes move it as they would move the caret.
     const moved = inside && rangeAt(copy, inside);
     const done = work(copy, into) || {};
-    const swap = { before: el, after: 'shown' in done ? done.shown : copy, parent: el.parentNode, next: el.nextSibling, placeBefore };
-    mark(swap);
-    const shown = showSide(swap, true);
+    const shown = showCopy(el, 'shown' in done ? done.shown : copy);
     if (shown) {
       const within = (r) => r && shown.contains(r.startContainer) && shown.contains(r.endContainer) ? r : null;
       if (done.caret && shown.contains(done.caret)) caretInto(done.caret);
       else select(within(moved)) || select(inside && rangeAt(shown, inside)) || select(rangeAt(body(), placeBefore));
     }
-    swap.placeAfter = placeIn(body());
     changed();
   }
   // A copy's table bodies stand for the element's: those the parser made stay out of the source.
@@ -423,9 +397,7 @@
     const copy = el.cloneNode(true);
     carryImplied(el, copy);
     const html = el.outerHTML;
-    const placeBefore = placeIn(body());
     const inside = placeIn(el);
-    const swap = { before: el, after: copy, parent: el.parentNode, next: el.nextSibling, placeBefore };
     el.replaceWith(copy);
     if (inside) select(rangeAt(copy, inside));
     work();
@@ -435,36 +407,7 @@
       return;
     }
     if (controlElement && el.contains(controlElement)) controlElement = null;
-    const placeAfter = placeIn(body());
-    mark(swap);
-    select(rangeAt(body(), placeAfter));
-    swap.placeAfter = placeAfter;
     changed();
-  }
-  function mark(swap) {
-    const s = historyStrip();
-    swaps.length = swapsInForce;
-    const count = marks();
-    const r = document.createRange();
-    r.selectNodeContents(s);
-    r.collapse(false);
-    select(r);
-    try { document.execCommand('insertText', false, '\u2063'); } catch (e) {}
-    // Without its mark the swap still happens; it just cannot be undone.
-    if (marks() === count + 1) { swaps.push(swap); swapsInForce++; }
-  }
-  // After the engine's undo or redo: the swaps whose marks it took away or put back, and the
-  // selection as the last of them left it.
-  function replaySwaps() {
-    const count = Math.min(marks(), swaps.length);
-    let last = null;
-    let forward = false;
-    while (swapsInForce > count) { last = swaps[--swapsInForce]; forward = false; showSide(last, false); }
-    while (swapsInForce < count) { last = swaps[swapsInForce++]; forward = true; showSide(last, true); }
-    if (last && !select(rangeAt(body(), forward ? last.placeAfter : last.placeBefore))) {
-      const shown = forward ? last.after : last.before;
-      if (shown) caretInto(shown);
-    }
   }
 
   function tableCommand(cell, work) {
@@ -591,7 +534,6 @@
     const own = window.kvFormat ? window.kvFormat.state(command) : null;
     return own === null ? q(command) : own;
   }
-  function qe(command) { try { return document.queryCommandEnabled(command); } catch (e) { return false; } }
   function state() {
     const s = {};
     const v = {};
@@ -613,8 +555,8 @@
     for (const id of [5046, 5042, 5044, 5045, 5043, 5034, 5009, 5016]) s[id] = when(true);
     s[5050] = when(!!ancestor((n) => n.tagName === 'A' && n.hasAttribute('href')));
     s[5003] = s[5002] = s[5004] = when(!collapsed);
-    s[5049] = qe('undo') ? 3 : 1;
-    s[5033] = qe('redo') ? 3 : 1;
+    s[5049] = kvEdit.canUndo() ? 3 : 1;
+    s[5033] = kvEdit.canRedo() ? 3 : 1;
     s[5035] = 3;
     s[5008] = 3;
     s[5012] = 3;
@@ -655,18 +597,10 @@
     queueMicrotask(() => { pushQueued = false; push(); });
   }
 
-  // Every change of the document, whoever made it (typing, the engine's commands, ours), makes
-  // the page dirty; the marks of the history strip are no change of the document.
-  function ownNode(n) { return !!strip && (n === strip || strip.contains(n)); }
+  // Every change of the document, whoever made it (typing, the engine's commands, ours, undo and
+  // redo), makes the page dirty.
   function noteMutations(records) {
-    let counted = false;
-    for (const r of records) {
-      if (ownNode(r.target)) continue;
-      if (r.type === 'childList' && [...r.addedNodes, ...r.removedNodes].every(ownNode)) continue;
-      counted = true;
-      break;
-    }
-    if (!counted) return;
+    if (!records.length) return;
     changes++;
     changed();
   }
@@ -708,15 +642,15 @@
       case 5045: return document.execCommand('fontSize', false, String(Math.max(1, Math.min(7, parseInt(arg, 10) || 3))));
       case 5043: return setBlockFormat(arg);
       case 5034: return document.execCommand('removeFormat');
-      case 5004: return document.execCommand('delete');
+      case 5004: return kvEdit.deleteSelection();
       case 5016: return arg ? document.execCommand('createLink', false, String(arg)) : false;
       case 5050: return document.execCommand('unlink');
       case 5035: return document.execCommand('selectAll');
       case 5003: return document.execCommand('cut');
       case 5002: return document.execCommand('copy');
       case 5032: return document.execCommand('paste');
-      case 5049: return document.execCommand('undo');
-      case 5033: return document.execCommand('redo');
+      case 5049: kvEdit.undo(); return true;
+      case 5033: kvEdit.redo(); return true;
       case 5021: if (cell) tableCommand(cell, (t, into) => insertRow(into(cell))); return;
       case 5020: if (cell) tableCommand(cell, (t, into) => insertColumn(into(cell))); return;
       case 5019: if (cell) tableCommand(cell, (t, into) => { const c = into(cell); const n = newCell(c); c.parentNode.insertBefore(n, c); return n; }); return;
@@ -743,7 +677,9 @@
 
   kv.exec = function (id, arg) {
     if (!editable) return snapshot(false);
-    const ok = exec(id, arg) !== false;
+    if (id === 5000 || id === 5023 || id === 5048) kvEdit.styleAhead();
+    // Undo and redo are the history's own steps; every other command is one step of it.
+    const ok = (id === 5049 || id === 5033 ? exec(id, arg) : kvEdit.command(() => exec(id, arg))) !== false;
     const out = snapshot(false);
     out.ok = ok;
     return out;
@@ -764,8 +700,10 @@
       : mode === 3 ? open + extra + close
       : open + close + extra;
     const tablesBefore = new Set(document.querySelectorAll('table'));
-    if (text) document.execCommand('insertHTML', false, text);
-    else document.execCommand('delete');
+    kvEdit.command(() => {
+      if (text) document.execCommand('insertHTML', false, text);
+      else document.execCommand('delete');
+    });
     // The parser gives every new table a body; one the inserted text did not write stays out
     // of the source.
     if (!/<tbody[\s>]/i.test(text))
@@ -776,10 +714,12 @@
 
   kv.applyFont = function (font) {
     if (!editable) return snapshot(false);
-    if (font.face) document.execCommand('fontName', false, font.face);
-    if (font.size) document.execCommand('fontSize', false, String(font.size));
-    for (const [key, command] of [['bold', 'bold'], ['italic', 'italic'], ['underline', 'underline']])
-      if (typeof font[key] === 'boolean' && shows(command) !== font[key]) format(command);
+    kvEdit.command(() => {
+      if (font.face) document.execCommand('fontName', false, font.face);
+      if (font.size) document.execCommand('fontSize', false, String(font.size));
+      for (const [key, command] of [['bold', 'bold'], ['italic', 'italic'], ['underline', 'underline']])
+        if (typeof font[key] === 'boolean' && shows(command) !== font[key]) format(command);
+    });
     return snapshot(false);
   };
 
@@ -797,6 +737,7 @@
         'a[name]:not([href])::before { content: "\\2693"; color: #808080; font-size: 11px; }'
       : '');
     try { document.execCommand('defaultParagraphSeparator', false, o.divOnReturn ? 'div' : 'p'); } catch (e) {}
+    kvEdit.setSeparator(o.divOnReturn);
   }
   kv.setOptions = function (o) { applyOptions(o); return snapshot(false); };
 
@@ -890,7 +831,10 @@
     }
     dirty = false;
     try { document.execCommand('styleWithCSS', false, false); } catch (e) {}
-    if (editable) observer.observe(document, { subtree: true, childList: true, attributes: true, characterData: true });
+    if (editable) {
+      observer.observe(document, { subtree: true, childList: true, attributes: true, characterData: true });
+      kvEdit.start(o);
+    }
     const out = snapshot(false);
     out.html = html;
     out.depth = depth;
@@ -912,11 +856,7 @@
     return out;
   };
 
-  document.addEventListener('input', (e) => {
-    if (!editable) return;
-    if (e.inputType === 'historyUndo' || e.inputType === 'historyRedo') replaySwaps();
-    schedule();
-  }, true);
+  document.addEventListener('input', () => { if (editable) schedule(); }, true);
   document.addEventListener('selectionchange', () => { if (editable) schedule(); });
   // Ctrl+B, Ctrl+I and Ctrl+U: made here as the toolbar's commands are.
   const formatInputs = { formatBold: 'bold', formatItalic: 'italic', formatUnderline: 'underline' };
@@ -925,7 +865,7 @@
     const r = command && range();
     if (!r || r.collapsed || !window.kvFormat) return;
     e.preventDefault();
-    format(command);
+    kvEdit.command(() => format(command));
   }, true);
   // The control waits for the page to have the focus before it hands on keys typed meanwhile.
   window.addEventListener('focus', () => { if (editable) schedule(); });

@@ -134,28 +134,21 @@ void DhtmlEdit::viewCreated() {
     channel_->registerObject(QStringLiteral("designBridge"), bridge_);
     page->setWebChannel(channel_, kWorld);
 
-    QWebEngineScript channelScript;
-    channelScript.setName(QStringLiteral("qwebchannel"));
-    channelScript.setSourceCode(readResource(QStringLiteral(":/qtwebchannel/qwebchannel.js")));
-    channelScript.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    channelScript.setWorldId(kWorld);
-    channelScript.setRunsOnSubFrames(false);
-    // Bold, italic and underline as the design script makes them; it finds them when it needs them.
-    QWebEngineScript format;
-    format.setName(QStringLiteral("designformat"));
-    format.setSourceCode(readResource(QStringLiteral(":/kavrin/designformat.js")));
-    format.setInjectionPoint(QWebEngineScript::DocumentReady);
-    format.setWorldId(kWorld);
-    format.setRunsOnSubFrames(false);
-    QWebEngineScript designer;
-    designer.setName(QStringLiteral("designer"));
-    designer.setSourceCode(readResource(QStringLiteral(":/kavrin/designer.js")));
-    designer.setInjectionPoint(QWebEngineScript::DocumentReady);
-    designer.setWorldId(kWorld);
-    designer.setRunsOnSubFrames(false);
-    page->scripts().insert(channelScript);
-    page->scripts().insert(format);
-    page->scripts().insert(designer);
+    // The design scripts run in a world of their own, in the top page only. Formatting and the
+    // designer's own editing go in before the designer, which calls into them.
+    const auto addScript = [page](const char* name, const char* resource, QWebEngineScript::InjectionPoint point) {
+        QWebEngineScript script;
+        script.setName(QString::fromLatin1(name));
+        script.setSourceCode(readResource(QString::fromLatin1(resource)));
+        script.setInjectionPoint(point);
+        script.setWorldId(kWorld);
+        script.setRunsOnSubFrames(false);
+        page->scripts().insert(script);
+    };
+    addScript("qwebchannel", ":/qtwebchannel/qwebchannel.js", QWebEngineScript::DocumentCreation);
+    addScript("designformat", ":/kavrin/designformat.js", QWebEngineScript::DocumentReady);
+    addScript("designedit", ":/kavrin/designedit.js", QWebEngineScript::DocumentReady);
+    addScript("designer", ":/kavrin/designer.js", QWebEngineScript::DocumentReady);
 
     view()->setPage(page);
     view()->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -1,6 +1,6 @@
 #pragma once
-// A page opened in the design view and worked on as a person does: clicks and keys into the
-// engine's own widget, and the file as saved afterwards.
+// A document opened in the design view, driven as a person does: clicks and keys into the real
+// web engine, then the file as saved.
 #include <ostream>
 
 #include <QTest>
@@ -11,8 +11,10 @@
 #include "designwait.h"
 #include "mainwindow_fixture.h"
 
-// Differences in a saved file show as text.
-inline void PrintTo(const QByteArray& bytes, std::ostream* os) { *os << '"' << bytes.toStdString() << '"'; }
+// Carriage returns shown, so that line ends that differ show.
+inline void PrintTo(const QByteArray& bytes, std::ostream* os) {
+    *os << '"' << QByteArray(bytes).replace("\r", "\\r").toStdString() << '"';
+}
 
 namespace kavrin::test {
 

@@ -9,7 +9,7 @@
 namespace kavrin::test {
 namespace {
 
-class DesignWriteBackTest : public DesignPageTest {};
+using DesignWriteBackTest = DesignPageTest;
 
 // DocBook output: every tag's ">" on the next line, upper-case tags, an entity, tabs, CR LF, a
 // page with no charset that is plain ASCII.

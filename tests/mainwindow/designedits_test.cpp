@@ -1,0 +1,272 @@
+// Edits in the design view change the source only where the user edited: keys and clicks into the
+// real web engine, then the source as the Edit view shows it, byte for byte.
+#include <iostream>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeySequence>
+
+#include "designpage.h"
+
+namespace kavrin::test {
+namespace {
+
+class DesignEditsTest : public DesignPageTest {
+protected:
+    // Back to the source: what the design session made of it.
+    QByteArray sourceAfterEdit(DocumentWindow* doc) {
+        view(doc, 0);
+        return doc->txtMain->text().toUtf8();
+    }
+
+    void design(DocumentWindow* doc) {
+        view(doc, 2);
+        ASSERT_TRUE(waitDesignReady(*doc->dhtm, kWait));
+    }
+
+    static void key(DocumentWindow* doc, Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(input(doc), k, modifiers);
+    }
+
+    // A click before `from`, then a click with Shift before `to`: the selection a person drags.
+    static void selectBetween(DocumentWindow* doc, const QString& from, const QString& to, const QString& shows) {
+        clickBefore(doc, from);
+        QTest::mouseClick(input(doc), Qt::LeftButton, Qt::ShiftModifier, placeOf(doc, to, true));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return js(doc, "getSelection().toString()").toString() == shows; }, kWait))
+            << js(doc, "getSelection().toString()").toString().toStdString();
+    }
+
+    // Waits for the page to report a change, then hands back the HTML as it stands.
+    static QString changedFrom(DocumentWindow* doc, const QString& before) {
+        QString now;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return (now = currentHtml(*doc->dhtm)) != before; }, kWait));
+        return now;
+    }
+};
+
+// An admin sidebar: a paragraph inside a link inside a list item, on CR LF lines.
+const QByteArray kMenu = "<html><body>\r\n<ul>\r\n<li><a href=\"x.html\"><i class=\"ic\"></i>\r\n  <p>Language Menu</p>\r\n"
+                         "</a></li>\r\n</ul>\r\n</body></html>\r\n";
+
+TEST_F(DesignEditsTest, TypingEnterAndDeleteInALinkThatHoldsABlockChangeThatParagraphAlone) {
+    DocumentWindow* doc = openPage(kMenu);
+    design(doc);
+    clickBefore(doc, "Language");
+    typeKeys(doc, "Qzx ");
+    QByteArray expected = QByteArray(kMenu).replace("<p>Language", "<p>Qzx Language");
+    ASSERT_EQ(sourceAfterEdit(doc), expected);
+
+    design(doc);
+    clickBefore(doc, "Menu");
+    const QString before = currentHtml(*doc->dhtm);
+    key(doc, Qt::Key_Return);
+    changedFrom(doc, before);
+    expected.replace("Language Menu</p>", "Language </p><p>Menu</p>");
+    ASSERT_EQ(sourceAfterEdit(doc), expected);
+
+    design(doc);
+    clickBefore(doc, "Menu");
+    key(doc, Qt::Key_Delete);
+    key(doc, Qt::Key_Backspace);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("Qzx Language enu"); }, kWait));
+    expected.replace("Language </p><p>Menu</p>", "Language enu</p>");
+    EXPECT_EQ(sourceAfterEdit(doc), expected);
+}
+
+TEST_F(DesignEditsTest, EnterSplitsTheParagraphAroundTheCaretInPlaceAndShiftEnterBreaksTheLine) {
+    const QByteArray page = "<dl><dt>-u</dt><dd><div><p>show untracked files and directories.</p></div>"
+                            "<ul><li>no</li></ul></dd></dl>\r\n<pre>one two</pre>\r\n<p>last line here</p>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    clickBefore(doc, "and");
+    key(doc, Qt::Key_Return);
+    typeKeys(doc, "X");
+    clickBefore(doc, "two");
+    key(doc, Qt::Key_Return);
+    typeKeys(doc, "Y");
+    clickBefore(doc, "here");
+    key(doc, Qt::Key_Return, Qt::ShiftModifier);
+    typeKeys(doc, "Z");
+    EXPECT_EQ(sourceAfterEdit(doc), QByteArray(page)
+                                        .replace("files and", "files </p><p>Xand")
+                                        .replace("one two", "one \r\nYtwo")
+                                        .replace("line here", "line <br>Zhere"));
+}
+
+TEST_F(DesignEditsTest, DeletingASelectionAcrossTwoBlocksTakesTheSelectedTextAndJoinsTheRest) {
+    const QByteArray page = "<h2>Getting started</h2>\r\n<div class=\"example\">Example one two</div>\r\n"
+                            "<p>First para text</p>\r\n<p><code>code sample</code> after</p>\r\n<p>Untouched</p>\r\n"
+                            "<div class=\"card\"><p>Card alpha body</p></div>\r\n<div class=\"card\"><p>Card beta body</p></div>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    selectBetween(doc, "arted", "ne two", "arted\nExample o");
+    key(doc, Qt::Key_Delete);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("stne"); }, kWait));
+    selectBetween(doc, "text", "ample", "text\n\ncode s");
+    key(doc, Qt::Key_Backspace);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("para <code>"); }, kWait));
+    // From one card into the next, typed over: the typed text takes the selection's place.
+    selectBetween(doc, "alpha", "beta", "alpha body\n\nCard ");
+    typeKeys(doc, "X");
+    EXPECT_EQ(sourceAfterEdit(doc), QByteArray(page)
+                                        .replace("alpha body</p></div>\r\n<div class=\"card\"><p>Card beta", "Xbeta")
+                                        .replace("arted</h2>\r\n<div class=\"example\">Example one two</div>",
+                                                 "ne two</h2>")
+                                        .replace("text</p>\r\n<p><code>code sample</code> after</p>",
+                                                 "<code>ample</code> after</p>"));
+}
+
+TEST_F(DesignEditsTest, EachEditIsUndoneInTurnBackToThePageAsLoadedAndRedone) {
+    const QByteArray page = "<html>\r\n<body>\r\n<h1>Title words</h1>\r\n<p>Alpha beta gamma</p>\r\n"
+                            "<p><b>Delta</b> epsilon</p>\r\n</body>\r\n</html>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    const QString loaded = currentHtml(*doc->dhtm);
+    QStringList states{loaded};
+    clickBefore(doc, "beta");
+    typeKeys(doc, "Qzx ");
+    states << currentHtml(*doc->dhtm);
+    key(doc, Qt::Key_Return);
+    states << changedFrom(doc, states.last());
+    clickBefore(doc, "epsilon");
+    for (int i = 0; i < 3; ++i) key(doc, Qt::Key_Backspace);
+    states << changedFrom(doc, states.last());
+    selectBetween(doc, "words", "Qzx", "words\nAlpha ");
+    key(doc, Qt::Key_Delete);
+    states << changedFrom(doc, states.last());
+    // The history's steps: each undo takes back one edit, the caret goes back where it was.
+    for (int i = int(states.size()) - 2; i >= 0; --i) {
+        key(doc, Qt::Key_Z, Qt::ControlModifier);
+        ASSERT_EQ(changedFrom(doc, states[i + 1]).toStdString(), states[i].toStdString()) << "undo to " << i;
+    }
+    EXPECT_TRUE(js(doc, "getSelection().isCollapsed && getSelection().anchorNode.data === 'Alpha beta gamma'"
+                        " && getSelection().anchorOffset === 6").toBool())
+        << "the caret is not back before the first edit";
+    EXPECT_EQ(sourceAfterEdit(doc), page);
+
+    design(doc);
+    clickBefore(doc, "gamma");
+    typeKeys(doc, "one ");
+    const QString typed = currentHtml(*doc->dhtm);
+    mainWindow->mnuEditUndo_Click();
+    EXPECT_EQ(changedFrom(doc, typed).toStdString(), loaded.toStdString());
+    key(doc, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(changedFrom(doc, loaded).toStdString(), typed.toStdString());
+    EXPECT_EQ(sourceAfterEdit(doc), QByteArray(page).replace("gamma", "one gamma"));
+}
+
+TEST_F(DesignEditsTest, PastedTextGoesInAsTextAndCutElementsComeBackAsTheyWere) {
+    const QByteArray page = "<p>First <b class=\"k\">strong</b> words here</p>\r\n<p>Second line</p>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    QApplication::clipboard()->setText("<i>plain</i> & text ");
+    clickBefore(doc, "line");
+    key(doc, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("text line"); }, kWait));
+    selectBetween(doc, "strong", "words", "strong ");
+    key(doc, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !currentHtml(*doc->dhtm).contains("strong"); }, kWait));
+    clickBefore(doc, "Second");
+    key(doc, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("strong"); }, kWait));
+    EXPECT_EQ(sourceAfterEdit(doc), "<p>First words here</p>\r\n<p><b class=\"k\">strong</b> Second "
+                                    "&lt;i&gt;plain&lt;/i&gt; &amp; text line</p>\r\n");
+}
+
+// The Edit menu's Cut and Paste and the Delete command make the same edits as the keys.
+TEST_F(DesignEditsTest, CutPasteAndDeleteCommandsMakeTheSameLeastChanges) {
+    const QByteArray page = "<p>One <i>two</i> three</p>\r\n<p>Four five</p>\r\n<h3>Six seven</h3>\r\n<p>Eight</p>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    selectBetween(doc, "two", "three", "two ");
+    mainWindow->mnuEditCut_Click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !currentHtml(*doc->dhtm).contains("two"); }, kWait));
+    clickBefore(doc, "Four");
+    mainWindow->mnuEditPaste_Click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("two"); }, kWait));
+    selectBetween(doc, "five", "seven", "five\n\nSix ");
+    doc->dhtm->ExecCommand(DECMD_DELETE);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !currentHtml(*doc->dhtm).contains("Six"); }, kWait));
+    EXPECT_EQ(sourceAfterEdit(doc), "<p>One three</p>\r\n<p><i>two</i> Four seven</p>\r\n<p>Eight</p>\r\n");
+}
+
+// Enter at the end of a heading starts a paragraph of the kind the options say, as before.
+TEST_F(DesignEditsTest, EnterAtTheEndOfAHeadingStartsTheParagraphTheOptionsAskFor) {
+    const QByteArray page = "<h1>Title</h1>\r\n<p>Body</p>\r\n";
+    for (const bool divs : {false, true}) {
+        DocumentWindow* doc = openPage(page);
+        doc->dhtm->UseDivOnCarriageReturn = divs;
+        design(doc);
+        clickBefore(doc, "Title");
+        key(doc, Qt::Key_End);
+        key(doc, Qt::Key_Return);
+        typeKeys(doc, "New");
+        EXPECT_EQ(sourceAfterEdit(doc), divs ? "<h1>Title</h1><div>New</div>\r\n<p>Body</p>\r\n"
+                                             : "<h1>Title</h1><p>New</p>\r\n<p>Body</p>\r\n");
+        doc->fileSaved = true;
+        mainWindow->mnuFileClose_Click();
+        ASSERT_TRUE(QTest::qWaitFor([] { return Form::documentCount() == 0; }, kWait));
+    }
+}
+
+// A drag within the page moves the dragged piece, the same elements, to where it is dropped. A
+// drag cannot be driven through the window system offscreen: the page gets the events the engine
+// gives it for one, from the selection to a point inside another paragraph.
+TEST_F(DesignEditsTest, ADropInsideThePageMovesTheDraggedPieceThere) {
+    const QByteArray page = "<p>Alpha <b class=\"k\">beta</b> gamma</p>\r\n<p>Delta epsilon</p>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    selectBetween(doc, "beta", "gamma", "beta ");
+    const QPoint to = placeOf(doc, "epsilon", true);
+    EXPECT_TRUE(js(doc, QString("(() => { const data = new DataTransfer(); const from = getSelection().anchorNode.parentNode;"
+                                "from.dispatchEvent(new DragEvent('dragstart', {dataTransfer: data, bubbles: true, cancelable: true}));"
+                                "const drop = new DragEvent('drop', {dataTransfer: data, bubbles: true, cancelable: true, clientX: %1, clientY: %2});"
+                                "document.elementFromPoint(%1, %2).dispatchEvent(drop);"
+                                "from.dispatchEvent(new DragEvent('dragend', {dataTransfer: data, bubbles: true}));"
+                                "return drop.defaultPrevented; })()")
+                            .arg(to.x() - 1)
+                            .arg(to.y()))
+                    .toBool());
+    EXPECT_EQ(sourceAfterEdit(doc), "<p>Alpha gamma</p>\r\n<p>Delta <b class=\"k\">beta</b> epsilon</p>\r\n");
+}
+
+// Not run by default: a measure whose figures follow the machine's load. The page's own time for
+// a key, from its press to its release, on a page of a megabyte, beside the time the page takes to
+// lay itself out once after a change, which any edit costs: an edit of the page script's costs
+// about that (the engine's own editing, a few times as much).
+// Run: kavrin_test_mainwindow --gtest_also_run_disabled_tests --gtest_filter='*KeyOnA*'
+TEST_F(DesignEditsTest, DISABLED_AKeyOnAMegabytePageCostsNoMoreThanAFrameBeyondOneLayout) {
+    QByteArray page = "<html><body>\r\n";
+    for (int i = 0; page.size() < 1024 * 1024; ++i)
+        page += "<h2>Section " + QByteArray::number(i) + "</h2>\r\n<p>Some <b>bold</b> text of paragraph " +
+                QByteArray::number(i) + " with <a href=\"x.html\">a link</a> and more words.</p>\r\n"
+                "<ul><li>item one</li><li>item two</li></ul>\r\n";
+    page += "<p>Target words here</p>\r\n</body></html>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    const double layout =
+        js(doc, "(() => { const t = [...document.body.querySelectorAll('p')].pop().firstChild; const times = [];"
+                "for (let i = 0; i < 5; ++i) { const a = performance.now(); t.insertData(0, 'x'); document.body.offsetHeight;"
+                "times.push(performance.now() - a); t.deleteData(0, 1); document.body.offsetHeight; }"
+                "return times.sort((a, b) => a - b)[2]; })()")
+            .toDouble();
+    clickBefore(doc, "Target");
+    js(doc, "window.keyTimes = []; document.addEventListener('keydown', () => { window.pressed = performance.now(); }, true);"
+            "document.addEventListener('keyup', () => { window.keyTimes.push(performance.now() - window.pressed); }, true)");
+    for (const Qt::Key k : {Qt::Key_A, Qt::Key_Backspace, Qt::Key_Return}) {
+        js(doc, "window.keyTimes = []");
+        for (int n = 0; n < 9; ++n) {
+            key(doc, k);
+            QTest::qWait(30);
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return js(doc, "window.keyTimes.length").toInt() == 9; }, kWait));
+        const double median = js(doc, "window.keyTimes.sort((a, b) => a - b)[4]").toDouble();
+        std::cout << "key " << QKeySequence(k).toString().toStdString() << ": median " << median << " ms "
+                  << js(doc, "JSON.stringify(window.keyTimes.map(Math.round))").toString().toStdString() << "; one layout "
+                  << layout << " ms\n";
+        EXPECT_LT(median, layout + 16.0);
+    }
+}
+
+}  // namespace
+}  // namespace kavrin::test
