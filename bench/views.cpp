@@ -396,7 +396,7 @@ void browsePage(benchmark::State& state) {
     QObject::connect(view, &QWebEngineView::loadFinished, view, [&] { ++finished; });
     for (auto _ : state) {
         const int before = finished;
-        if (!timeViewSwitch(state, doc, 1, [&] { return waitFor([&] { return finished > before; }, 120000); },
+        if (!timeViewSwitch(state, doc, 1, [&] { return waitFor([&] { return finished > before; }, 600000); },
                             "the page never showed"))
             break;
     }
@@ -432,7 +432,7 @@ void plainViewBrowse(benchmark::State& state) {
         bool loaded = false;
         const auto c = QObject::connect(&view, &QWebEngineView::loadFinished, &view, [&] { loaded = true; });
         view.load(QUrl::fromLocalFile(path));
-        if (!waitFor([&] { return loaded; }, 120000)) {
+        if (!waitFor([&] { return loaded; }, 600000)) {
             state.SkipWithError("the page never showed");
             break;
         }

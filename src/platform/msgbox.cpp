@@ -90,6 +90,8 @@ std::optional<QString> askForeign(const QString& text, const QString& title, con
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     auto* field = new QLineEdit(defaultText, &dialog);
+    // Typing replaces what the page proposed, as in the input box.
+    field->selectAll();
     auto* check = offer.isEmpty() ? nullptr : new QCheckBox(offer, &dialog);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
