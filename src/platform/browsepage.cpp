@@ -58,15 +58,15 @@ void BrowsePage::startAfresh() {
     stopped_ = false;
 }
 
-QString BrowsePage::stopOffer() { return QStringLiteral("Don't let this page show more dialogs"); }
-
 bool BrowsePage::showsBox() {
     if (boxes_ == AnswerUnseen || stopped_) return false;
     ++shown_;
     return true;
 }
 
-QString BrowsePage::offer() const { return shown_ > kBoxesBeforeOffer ? stopOffer() : QString(); }
+QString BrowsePage::offer() const {
+    return shown_ > kBoxesBeforeOffer ? QStringLiteral("Don't let this page show more dialogs") : QString();
+}
 
 void BrowsePage::noteStop(bool ticked) {
     if (ticked) stopped_ = true;

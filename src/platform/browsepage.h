@@ -30,12 +30,6 @@ public:
     // The view is being sent to a page (by the user, or the program for the user): its boxes are
     // shown again, counted from the first.
     void startAfresh();
-    // The boxes shown since then, and whether the user stopped the rest.
-    int boxesShown() const { return shown_; }
-    bool boxesStopped() const { return stopped_; }
-
-    // The check box that offers to stop a page's boxes.
-    static QString stopOffer();
 
 signals:
     // Another document has come (documentUrl changed): its address may have shown before.
@@ -61,7 +55,7 @@ private:
     const Boxes boxes_;
     QUrl documentUrl_;
     QUrl pendingUrl_;  // asked for by a navigation of the main frame, not yet come
-    int shown_ = 0;
+    int shown_ = 0;  // boxes shown since the view was sent to a page
     bool stopped_ = false;
 };
 
