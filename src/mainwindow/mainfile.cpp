@@ -20,6 +20,7 @@
 #include "mainwindow/mainstartup.h"
 #include "mainwindow/mdiMain.h"
 #include "tools/frmBrowsers.h"
+#include "platform/browsepage.h"
 #include "platform/commondialog.h"
 #include "platform/msgbox.h"
 #include "platform/screen.h"
@@ -69,7 +70,11 @@ private:
         untitled_ = documentPath.startsWith(QLatin1String("Untitled"));
         shownAs_ = untitled_ ? file : QFileInfo(documentPath).absolutePath() + u'/' + QFileInfo(file).fileName();
         if (!untitled_) showLocalPageAs(shownAs_, file);
-        guardPageSite(view_.page());
+        // Nobody sees the page that prints: its scripts' boxes are answered unseen, and it
+        // loads and prints whatever they ask.
+        auto* page = new BrowsePage(localPageProfile(), BrowsePage::AnswerUnseen, &view_);
+        guardPageSite(page);
+        view_.setPage(page);
         view_.setAttribute(Qt::WA_DontShowOnScreen);
         connect(&view_, &QWebEngineView::loadFinished, this, [this](bool ok) {
             if (done_) return;

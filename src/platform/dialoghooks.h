@@ -17,6 +17,9 @@ struct DialogHooks {
     std::function<std::optional<QString>(const QString& prompt, const QString& title,
                                          const QString& defaultText)>
         inputBox;
+    // Gets the text of the check box a message or input box carries, once the box above has
+    // been answered; returns whether it was ticked. Unset: never.
+    std::function<bool(const QString& offer)> checkBox;
     // Gets the dialog with its kind ("open", "save", "color", "print", "folder"); fills its
     // result fields and returns false for Cancel.
     std::function<bool(CommonDialog& dialog, const QString& kind)> commonDialog;

@@ -1,10 +1,15 @@
 #include "platform/msgbox.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "platform/altletters.h"
 #include "platform/dialoghooks.h"
@@ -32,11 +37,19 @@ QVector<ButtonSpec> buttonsFor(int style) {
     }
 }
 
-}  // namespace
+// What the person did with a box's check box, asked of the test hook when one stands in.
+bool hookTicked(const QString& offer) {
+    return !offer.isEmpty() && dialogHooks().checkBox && dialogHooks().checkBox(offer);
+}
 
-int msgBox(const QString& prompt, int buttons, const QString& title) {
+int showMsgBox(const QString& prompt, int buttons, const QString& title, const QString& offer, bool* ticked) {
     const QString shownTitle = title.isEmpty() ? appTitle : title;
-    if (dialogHooks().msgBox) return dialogHooks().msgBox(prompt, buttons, shownTitle);
+    if (ticked) *ticked = false;
+    if (dialogHooks().msgBox) {
+        const int answer = dialogHooks().msgBox(prompt, buttons, shownTitle);
+        if (ticked) *ticked = hookTicked(offer);
+        return answer;
+    }
 
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(shownTitle);
@@ -57,13 +70,54 @@ int msgBox(const QString& prompt, int buttons, const QString& title) {
     box.setStandardButtons(set);
     const int defaultIndex = (buttons & 0x300) >> 8;
     if (defaultIndex < specs.size()) box.setDefaultButton(specs[defaultIndex].button);
+    if (!offer.isEmpty()) box.setCheckBox(new QCheckBox(offer, &box));
     // Closing the box by its frame answers like Escape: Cancel where there is one, else the
     // only button.
     int escapeResult = specs.size() == 1 ? specs.front().result : vbCancel;
     const int clicked = box.exec();
+    if (ticked && box.checkBox()) *ticked = box.checkBox()->isChecked();
     for (const auto& s : specs)
         if (s.button == clicked) return s.result;
     return escapeResult;
+}
+
+// An input box for a foreign text: the input dialog's label would read markup in it, and has no
+// place for a check box.
+std::optional<QString> askForeign(const QString& text, const QString& title, const QString& defaultText,
+                                    const QString& offer, bool* ticked) {
+    keepAltLettersFromTyping();
+    QDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(title);
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* label = new QLabel(text, &dialog);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    auto* field = new QLineEdit(defaultText, &dialog);
+    // Typing replaces what the page proposed, as in the input box.
+    field->selectAll();
+    auto* check = offer.isEmpty() ? nullptr : new QCheckBox(offer, &dialog);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(label);
+    layout->addWidget(field);
+    if (check) layout->addWidget(check);
+    layout->addWidget(buttons);
+    fixToContents(&dialog);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (ticked) *ticked = check && check->isChecked();
+    if (!accepted) return std::nullopt;
+    return field->text();
+}
+
+}  // namespace
+
+int msgBox(const QString& prompt, int buttons, const QString& title) {
+    return showMsgBox(prompt, buttons, title, QString(), nullptr);
+}
+
+int foreignMsgBox(const QString& text, int buttons, const QString& title, const QString& offer, bool* ticked) {
+    return showMsgBox(text, buttons, title, offer, ticked);
 }
 
 QString inputBox(const QString& prompt, const QString& title, const QString& defaultText, bool* cancelled) {
@@ -89,6 +143,18 @@ QString inputBox(const QString& prompt, const QString& title, const QString& def
     }
     if (cancelled) *cancelled = !answer.has_value();
     return answer.value_or(QString());
+}
+
+std::optional<QString> foreignInputBox(const QString& text, const QString& title, const QString& defaultText,
+                                       const QString& offer, bool* ticked) {
+    const QString shownTitle = title.isEmpty() ? appTitle : title;
+    if (ticked) *ticked = false;
+    if (dialogHooks().inputBox) {
+        std::optional<QString> answer = dialogHooks().inputBox(text, shownTitle, defaultText);
+        if (ticked) *ticked = hookTicked(offer);
+        return answer;
+    }
+    return askForeign(text, shownTitle, defaultText, offer, ticked);
 }
 
 }  // namespace kavrin

@@ -1,6 +1,7 @@
 #pragma once
 // Message and input boxes with the button, icon and result codes that callers test for.
 #include <QString>
+#include <optional>
 
 namespace kavrin {
 
@@ -39,5 +40,14 @@ int msgBox(const QString& prompt, int buttons = vbOKOnly, const QString& title =
 // Asks for a line of text. Returns "" when the user cancels; `cancelled` tells the two apart.
 QString inputBox(const QString& prompt, const QString& title = QString(),
                  const QString& defaultText = QString(), bool* cancelled = nullptr);
+
+// The same boxes for a text that is not the program's own (what a page's script says): shown as
+// it stands, never read as markup. With an `offer`, the box carries a check box of that text
+// under it, unticked, and `ticked` tells whether the person ticked it.
+int foreignMsgBox(const QString& text, int buttons, const QString& title, const QString& offer = QString(),
+                  bool* ticked = nullptr);
+// nullopt for Cancel.
+std::optional<QString> foreignInputBox(const QString& text, const QString& title, const QString& defaultText,
+                                       const QString& offer = QString(), bool* ticked = nullptr);
 
 }  // namespace kavrin

@@ -9,13 +9,16 @@
 
 namespace kavrin {
 
+class BrowsePage;
+
 class WebBrowser : public LazyWebView {
     Q_OBJECT
 public:
     explicit WebBrowser(QWidget* parent = nullptr);
     ~WebBrowser() override;
 
-    // An address as typed: a local path, a file or web address, or a bare host name.
+    // An address as typed: a local path (a "#" and a name after it, a place in the file), a file
+    // or web address, or a bare host name.
     void Navigate(const QString& address);
     // A local file (files ending in ".browse" are shown as HTML) or an address.
     void Navigate2(const QString& pathOrUrl);
@@ -34,7 +37,8 @@ public:
     void Refresh();
     // There is no system home page: home is the first page this browser was sent to.
     void GoHome();
-    // The page shown: a local file as its path, anything else as its address.
+    // The page shown: a local file as its path (with the place in it the address names), anything
+    // else as its address.
     QString LocationURL();
     bool canGoBack();
     bool canGoForward();
@@ -52,6 +56,7 @@ protected:
 private:
     static QUrl addressOf(const QString& pathOrUrl);
     void showAddress(const QUrl& url);
+    BrowsePage* page_ = nullptr;
     QString home_;
     QString copyShownAs_;
 };

@@ -304,6 +304,27 @@ TEST_F(FileMenuTest, PrintBrowserViewNeverWritesTheDocumentsFile) {
 
 // With the browse and design views on, a document window also holds the views' tab bar, which
 // used to take the focus first: what the user typed next went nowhere.
+TEST_F(FileMenuTest, PrintBrowserViewAnswersThePagesScriptBoxesUnseenAndPrintsWhatTheScriptMade) {
+    // A page of a site in folders, whose script asks for boxes before it builds its text.
+    writeFile("site/css/print.css", "p { color: rgb(0, 0, 255) }");
+    open("site/pages/boxes.htm",
+                               "<html><head><link rel=stylesheet href=\"../css/print.css\"></head><body><script>\n"
+                               "alert('one'); alert('two'); alert('three');\n"
+                               "if (!confirm('print?') && prompt('why?', 'x') === null)\n"
+                               "  for (let i = 0; i < 400; ++i) document.write('<p>line ' + i + '</p>');\n"
+                               "</script></body></html>");
+    const QString pdf = workDir + "boxes.pdf";
+    mainWindow->printOutputFile = pdf;
+    UnansweredBoxes engines;
+    expectDialog("print", [](CommonDialog&) { return true; });
+    mainWindow->mnuFilePrintBrowser_Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QDir(tempDir).entryList({"print-*"}, QDir::Files).isEmpty(); }, 60000));
+    // Nobody sees the page being printed, nor its boxes: alerts go on, confirm and prompt read as
+    // cancelled, and the page the script wrote prints.
+    EXPECT_TRUE(engines.seen.isEmpty()) << engines.seen.join(" | ").toStdString();
+    EXPECT_GT(pdfPages(pdf), 3);
+}
+
 TEST_F(FileMenuTest, TypingRightAfterNewOrOpenGoesIntoTheDocument) {
     for (const bool views : {false, true}) {
         SCOPED_TRACE(views ? "with the browse and design views" : "source view only");

@@ -1146,7 +1146,8 @@ TEST_F(ViewsTest, BrowseShowsTheCurrentTextOfAGeneratedManualPageAfterEachEdit) 
     EXPECT_TRUE(QTest::qWaitFor([&] { return js(page, "document.images[0].naturalWidth").toInt() == 1; }, kWait));
     EXPECT_EQ(js(page, "getComputedStyle(document.querySelector('h1')).color").toString(), "rgb(0, 0, 128)");
 
-    // A link to a place in the page stays on the page, by either address.
+    // A link to a place in the page stays on the page, by either address, and the box shows the
+    // place.
     const QUrl shown = page->url().adjusted(QUrl::RemoveFragment);
     for (const char* link : {"a[href='#xsltFreeKeys']", "a[href='keys.html#xsltFreeKeys']"}) {
         js(page, "history.replaceState(null, '', location.pathname); window.scrollTo(0, 0)");
@@ -1158,7 +1159,7 @@ TEST_F(ViewsTest, BrowseShowsTheCurrentTextOfAGeneratedManualPageAfterEachEdit) 
         ASSERT_TRUE(QTest::qWaitFor([&] { return page->url().fragment() == "xsltFreeKeys"; }, kWait)) << link;
         EXPECT_EQ(page->url().adjusted(QUrl::RemoveFragment).toString().toStdString(), shown.toString().toStdString()) << link;
         EXPECT_EQ(headings().toStdString(), "First") << link;
-        EXPECT_EQ(mainWindow->cboUrl->itemText(0).toStdString(), pagePath.toStdString());
+        EXPECT_EQ(mainWindow->cboUrl->itemText(0).toStdString(), (pagePath + "#xsltFreeKeys").toStdString());
     }
 
     typeAtStart("<h1>Second</h1>");
@@ -1190,6 +1191,95 @@ TEST_F(ViewsTest, TheAddressBoxFollowsTheDocumentActivatedFromTheTaskBar) {
         EXPECT_EQ(mainWindow->cboUrl->currentText().toStdString(), path.toStdString());
         EXPECT_EQ(mainWindow->cboUrl->count(), 2);
     }
+}
+
+TEST_F(ViewsTest, APageThatAsksForBoxAfterBoxIsOfferedToStopThemUntilItIsLoadedAgain) {
+    const QString path = writeFile("site/boxes.htm",
+                                   "<html><head><title>boxes</title></head><body><p>boxes</p><script>\n"
+                                   "for (let i = 1; i <= 5; ++i) alert('box ' + i);\n"
+                                   "const sure = confirm('go on?');\n"
+                                   "const name = prompt('your name?', 'x');\n"
+                                   "document.title = 'finished ' + sure + ' ' + name;\n"
+                                   "</script></body></html>");
+    UnansweredBoxes engines;
+    // The first two boxes carry no offer; the third does, and the person takes it.
+    for (const char* box : {"box 1", "box 2", "box 3"}) expectMsgBox(box, vbOK);
+    expectCheckBox("Don't let this page show more dialogs", true);
+    mainWindow->openFile(path);
+    DocumentWindow* doc = activeDocument();
+    QWebEngineView* page = doc->webBrowser->view();
+    view(doc, 1);
+    // The rest are answered unseen: the script goes on to its end, confirm and prompt cancelled.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page->title() == "finished false null"; }, kWait)) << page->title().toStdString();
+    EXPECT_TRUE(allAnswered());
+    EXPECT_EQ(shownMessages.size(), 3);
+
+    // Loaded anew, the page shows its boxes again, each offering the stop; left unticked, every
+    // box shows and its answer reaches the script.
+    for (const char* box : {"box 1", "box 2", "box 3", "box 4", "box 5"}) {
+        expectMsgBox(box, vbOK);
+        if (QByteArray(box) >= "box 3") expectCheckBox("more dialogs", false);
+    }
+    expectMsgBox("go on?", vbOK);
+    expectCheckBox("more dialogs", false);
+    expectInputBox("your name?", QString("Ann"));
+    expectCheckBox("more dialogs", false);
+    mainWindow->tbrIe_ButtonClick(4);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page->title() == "finished true Ann"; }, kWait)) << page->title().toStdString();
+    EXPECT_TRUE(allAnswered());
+    EXPECT_TRUE(engines.seen.isEmpty()) << engines.seen.join(" | ").toStdString();
+}
+
+TEST_F(ViewsTest, TheAddressBoxShowsTheDocumentsOwnFileWhateverItsScriptSaysItsAddressIs) {
+    // Each click on the page takes its script one step on: a place in the page, an address of a
+    // file the page is not (another site's, one of its own site), then its own path again.
+    const QString path = writeFile(
+        "site/my pages/a.htm",
+        "<html><head><title>a</title></head><body style='margin:0'>"
+        "<button id=next style='width:400px;height:200px'>next</button><p id=end>end</p><script>\n"
+        "const own = location.pathname;\n"
+        "const steps = [() => { location.hash = 'end'; },\n"
+        "               () => history.pushState(null, '', '/etc/passwd'),\n"
+        "               () => { location.hash = 'top'; },\n"
+        "               () => history.replaceState(null, '', 'b.htm#end'),\n"
+        "               () => history.replaceState(null, '', own + '?q=1#end')];\n"
+        "let step = 0;\n"
+        "document.getElementById('next').onclick = () => { steps[step++](); document.title = 'step ' + step; };\n"
+        "</script></body></html>");
+    writeFile("site/my pages/b.htm", "<p>b</p>");
+    mainWindow->openFile(path);
+    DocumentWindow* doc = activeDocument();
+    QWebEngineView* page = doc->webBrowser->view();
+    QSignalSpy addressed(page, &QWebEngineView::urlChanged);
+    view(doc, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->cboUrl->currentText() == path; }, kWait));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return js(page, "document.readyState").toString() == "complete"; }, kWait));
+    const QString shown[] = {path + "#end", path, path, path, path + "#end"};
+    for (const QString& expected : shown) {
+        const int before = addressed.count();
+        QTest::mouseClick(page->focusProxy(), Qt::LeftButton, {}, QPoint(50, 50));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return addressed.count() > before; }, kWait)) << "the page's address never changed";
+        EXPECT_EQ(mainWindow->cboUrl->currentText().toStdString(), expected.toStdString()) << page->url().toString().toStdString();
+    }
+    EXPECT_EQ(mainWindow->cboUrl->findText(path.left(path.lastIndexOf('/')) + "/b.htm"), -1);
+    EXPECT_EQ(mainWindow->cboUrl->findText("/etc/passwd"), -1);
+
+    // Refresh loads the file the user opened, not the address its script gave.
+    js(page, "history.pushState(null, '', '/etc/passwd')");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page->url().path() == "/etc/passwd"; }, kWait));
+    QSignalSpy loaded(page, &QWebEngineView::loadFinished);
+    mainWindow->tbrIe_ButtonClick(4);
+    ASSERT_TRUE(loaded.wait(kWait) || loaded.count() > 0);
+    EXPECT_EQ(js(page, "document.getElementById('end').textContent").toString(), "end");
+    EXPECT_EQ(mainWindow->cboUrl->currentText(), path);
+
+    // A place in the page typed into the box leads there.
+    mainWindow->cboUrl->lineEdit()->clear();
+    QTest::keyClicks(mainWindow->cboUrl->lineEdit(), path + "#end");
+    QTest::keyClick(mainWindow->cboUrl->lineEdit(), Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return js(page, "location.hash").toString() == "#end"; }, kWait));
+    EXPECT_EQ(js(page, "document.getElementById('end').textContent").toString(), "end");
+    EXPECT_EQ(mainWindow->cboUrl->currentText(), path + "#end");
 }
 
 }  // namespace

@@ -20,6 +20,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMdiArea>
+#include <QMessageBox>
+#include <QTimer>
 
 #include "designwait.h"
 #include "documents/documentwindow.h"
@@ -224,6 +226,16 @@ void KavrinTest::SetUp() {
         EXPECT_TRUE(prompt.contains(e.text)) << "Input box \"" << prompt.toStdString() << "\"";
         return e.inputAnswer;
     };
+    hooks.checkBox = [this](const QString& offer) {
+        if (expectations_.empty() || expectations_.front().kind != Expectation::Check) {
+            ADD_FAILURE() << "Unexpected check box: \"" << offer.toStdString() << "\"";
+            return false;
+        }
+        Expectation e = expectations_.front();
+        expectations_.pop_front();
+        EXPECT_TRUE(offer.contains(e.text)) << "Check box \"" << offer.toStdString() << "\"";
+        return e.answer != 0;
+    };
     hooks.commonDialog = [this](CommonDialog& dialog, const QString& kind) {
         if (expectations_.empty() || expectations_.front().kind != Expectation::Dialog ||
             expectations_.front().text != kind) {
@@ -257,6 +269,7 @@ void KavrinTest::TearDown() {
         return (buttons & 7) == vbYesNoCancel || (buttons & 7) == vbYesNo ? int(vbNo) : int(vbOK);
     };
     hooks.inputBox = [](const QString&, const QString&, const QString&) { return std::optional<QString>(); };
+    hooks.checkBox = [](const QString&) { return false; };
     hooks.commonDialog = [](CommonDialog&, const QString&) { return false; };
     hooks.modalForm = [](Form& form) { form.unload(); };
     // A document in Design closes only once its page has told what it holds.
@@ -275,6 +288,25 @@ void KavrinTest::TearDown() {
 void KavrinTest::expectMsgBox(const QString& containing, int answer) {
     Expectation e{Expectation::Msg, containing};
     e.answer = answer;
+    expectations_.push_back(e);
+}
+
+UnansweredBoxes::UnansweredBoxes() : timer_(new QTimer) {
+    QObject::connect(timer_, &QTimer::timeout, [this] {
+        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!box) return;
+        const auto* message = qobject_cast<QMessageBox*>(box);
+        seen << (message ? message->text() : box->windowTitle());
+        box->reject();
+    });
+    timer_->start(20);
+}
+
+UnansweredBoxes::~UnansweredBoxes() { delete timer_; }
+
+void KavrinTest::expectCheckBox(const QString& containing, bool tick) {
+    Expectation e{Expectation::Check, containing};
+    e.answer = tick ? 1 : 0;
     expectations_.push_back(e);
 }
 

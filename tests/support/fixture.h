@@ -18,6 +18,8 @@
 #include "platform/commondialog.h"
 #include "platform/form.h"
 
+class QTimer;
+
 namespace kavrin {
 class RichTextBox;
 }
@@ -61,6 +63,19 @@ std::pair<int, std::string> onFullDisk(const QString& dir, const std::function<s
 // While it lives, the calling thread has none of the capabilities that let root write where
 // file permissions say no, so permission failures can be tested as root too; for any other user
 // it changes nothing.
+// Watches for boxes no hook answers (the engine's own, say): each is closed as soon as it shows
+// and its text kept, so that a box that would wait for a person fails the test instead of
+// holding it.
+class UnansweredBoxes {
+public:
+    UnansweredBoxes();
+    ~UnansweredBoxes();
+    QStringList seen;
+
+private:
+    QTimer* timer_;
+};
+
 class WithoutFilePrivileges {
 public:
     WithoutFilePrivileges();
@@ -79,6 +94,9 @@ protected:
 
     // Answers the next message box, which must contain `containing` in its prompt.
     void expectMsgBox(const QString& containing, int answer);
+    // Ticks (or not) the check box of the box just answered, whose text must contain
+    // `containing`. A check box nobody expected fails the test.
+    void expectCheckBox(const QString& containing, bool tick);
     // Answers the next input box (nullopt = Cancel).
     void expectInputBox(const QString& containing, std::optional<QString> answer);
     // Answers the next common dialog of `kind` ("open", "save", "color", "print", "folder");
@@ -111,9 +129,9 @@ protected:
 
 private:
     struct Expectation {
-        enum Kind { Msg, Input, Dialog, Modal } kind;
+        enum Kind { Msg, Input, Check, Dialog, Modal } kind;
         QString text;  // containing / dialog kind / class name
-        int answer = 0;
+        int answer = 0;  // the button, or whether to tick
         std::optional<QString> inputAnswer;
         std::function<bool(CommonDialog&)> dialog;
         std::function<void(Form&)> modal;
