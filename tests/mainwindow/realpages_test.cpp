@@ -115,6 +115,7 @@ protected:
         enum Kind { Exact, Damaged, Skipped } kind = Skipped;
         QString note;  // the place, or why skipped / what went wrong
         QString detail;
+        bool lost = false;  // the source came back as loaded
     };
 
     static Outcome skip(const QString& why) { return {Outcome::Skipped, why, {}}; }
@@ -154,6 +155,8 @@ protected:
         const QString where = "[" + place.mid(0, edit == "cross" ? 2 : 1).join("] .. [") + "]";
         const QString word = place[0];
         QWidget* keys = input(doc);
+        const QString shownHtml = "document.documentElement.outerHTML";
+        const QString pageLoaded = js(doc, shownHtml).toString();
         if (edit == "type" || edit == "undo") {
             const QString loaded = currentHtml(*doc->dhtm);
             if (!clickBefore(doc, word, kCaretWait)) return skip("the click put no caret before " + where);
@@ -186,11 +189,23 @@ protected:
                                   "e.setEnd(document.body, document.body.childNodes.length);"
                                   "return r.toString().replace(/^\\s+/, '').startsWith(" + jsString(word) + ") &&"
                                   "e.toString().replace(/^\\s+/, '').startsWith(" + jsString(place[1]) + "); })()";
+            // Where Shift+click does not extend the selection (as in some sidebars), the
+            // keyboard: Shift+Right as many times as there are characters left to the word.
+            const QString left = "(() => { const w = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT);"
+                                 "for (let t = w.nextNode(); t; t = w.nextNode()) { const i = t.data.indexOf(" + jsString(place[1]) + ");"
+                                 "if (i < 0) continue; const s = getSelection(), r = document.createRange();"
+                                 "r.setStart(s.focusNode, s.focusOffset); r.setEnd(t, i);"
+                                 "return r.collapsed ? 0 : r.toString().replace(/\\s+/g, ' ').length; } return 0; })()";
+            if (!QTest::qWaitFor([&] { return js(doc, spans).toBool(); }, kCaretWait) && clickBefore(doc, word, kCaretWait))
+                for (int round = 0, n; round < 6 && (n = js(doc, left).toInt()) > 0; ++round)
+                    for (int k = 0; k < n; ++k) QTest::keyClick(keys, Qt::Key_Right, Qt::ShiftModifier);
             if (!QTest::qWaitFor([&] { return js(doc, spans).toBool(); }, kCaretWait))
-                return skip("the Shift+click did not select " + where);
+                return skip("neither Shift+click nor Shift+Right selected " + where + ", but \"" +
+                            js(doc, "getSelection().toString().slice(0, 80)").toString().replace('\n', "\\n") + "\"");
             QTest::keyClick(keys, Qt::Key_Delete);
         }
         waitDesignCurrent(*doc->dhtm, kWait);
+        const bool pageChanged = js(doc, shownHtml).toString() != pageLoaded;
         if (!toView(doc, 0)) return {Outcome::Damaged, where, "  the source view did not come back: " + message + "\n"};
         const QString after = doc->txtMain->text();
         Judgement judged;
@@ -201,6 +216,9 @@ protected:
         else if (edit == "cross") judged = judgeCrossDelete(before, after, pos[0], pos[1], place[3]);
         else judged = {after == before, "the source is not as loaded"};
         if (judged.exact) return {Outcome::Exact, where, {}};
+        if (after == before)
+            return {Outcome::Damaged, where + ": the edit is lost, the source is as loaded",
+                    pageChanged ? "  the page in Design did change\n" : "  the page in Design did not change either\n", true};
         return {Outcome::Damaged, where + ": " + judged.why, describeChange(before, after)};
     }
 
@@ -233,7 +251,13 @@ TEST_F(RealPagesTest, DISABLED_EachEditChangesTheSourceOnlyWhereItExplains) {
     std::map<QString, std::array<int, 3>> counts;
     for (const QString& page : pages)
         for (const QString& edit : edits) {
-            const Outcome o = run(page, edit);
+            Outcome o = run(page, edit);
+            // Now and then, among hundreds of opens, a key goes nowhere; a second try on a fresh
+            // open tells that from an edit the page always loses.
+            if (o.lost) {
+                o = run(page, edit);
+                o.note += o.lost ? " (on a second try as well)" : " (second try: the first lost the edit)";
+            }
             ++counts[edit][o.kind];
             static const char* const names[] = {"EXACT", "DAMAGED", "SKIPPED"};
             std::cout << names[o.kind] << " " << edit.toStdString() << " " << page.toStdString() << " "
@@ -276,6 +300,12 @@ TEST(RealPagesJudge, EnterCountsAsASplitOfItsOwnBlockAtTheCaret) {
     EXPECT_TRUE(judgeEnter(page, QString(page).insert(pos, "<br>"), pos, "p").exact);
     EXPECT_FALSE(judgeEnter(page, QString(page).insert(pos, "</p><p style=\"margin:0\">"), pos, "p").exact);
     EXPECT_FALSE(judgeEnter(page, QString(page).insert(pos, "</div><div>"), pos, "p").exact);
+    EXPECT_FALSE(judgeEnter(page, QString(page).insert(pos, "</p><p id=\"y\">"), pos, "p").exact);
+    const QString link = "<div class=\"d\"><a class=\"small\" href=\"login.html\">Return to login</a></div>";
+    const int at = link.indexOf("login<");
+    EXPECT_TRUE(judgeEnter(link, QString(link).insert(at, "</a></div><div class=\"d\"><a class=\"small\" href=\"login.html\">"),
+                           at, "div").exact);
+    EXPECT_FALSE(judgeEnter(link, QString(link).insert(at, "</a></div><div class=\"d\">"), at, "div").exact);
     EXPECT_FALSE(judgeEnter(page,
                             "<dl><dt>-u</dt><dd><div><p class=\"x\">show untracked files </p></div><ul><li>no</li></ul>"
                             "</dd><dd><p>and directories.</p></dd></dl>",

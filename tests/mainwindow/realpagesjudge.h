@@ -212,23 +212,48 @@ inline Judgement judgeBackspaces(const QString& before, const QString& after, in
     return {false, "not just the word's last three letters taken away"};
 }
 
-// Enter before the word at `pos` inside a block of tag `tag`: the block split there, that is a
-// close and an open of that tag (the open a bare one or a copy of one the page has, never with
-// its id) or a <br>, put in where the caret was, and nothing else.
-inline Judgement judgeEnter(const QString& before, const QString& after, int pos, const QString& tag) {
-    const QRegularExpression split(
-        QString("^\\s*(?:(?:</%1\\s*>)?\\s*(<%1(?:\\s[^>]*)?>)|<br\\s*/?>)\\s*$").arg(QRegularExpression::escape(tag)),
-        QRegularExpression::CaseInsensitiveOption);
+// Whether `open`, a start tag written by the edit, is a bare one or a copy of one the page has
+// before `p` (never one with an id, which the page would then hold twice).
+inline bool openTagFits(const QString& before, int p, const QString& open, const QString& name) {
     static const QRegularExpression id("\\sid\\s*=", QRegularExpression::CaseInsensitiveOption);
+    return open.size() == name.size() + 2 ||
+           (!id.match(open).hasMatch() && QStringView(before).left(p).contains(open, Qt::CaseInsensitive));
+}
+
+// Enter before the word at `pos` inside a block of tag `tag`: the block split there, put in
+// where the caret was, and nothing else. A split is a close and an open of that tag (the close
+// may be left out where the page leaves it out), the inline elements the caret stood in closed
+// before it and opened again after it in the same order; or a <br>.
+inline Judgement judgeEnter(const QString& before, const QString& after, int pos, const QString& tag) {
+    static const QRegularExpression br("^\\s*<br\\s*/?>\\s*$", QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression token("\\G\\s*<(/?)([A-Za-z][A-Za-z0-9-]*)(?:\\s[^>]*)?>\\s*");
     for (int p : growthPlaces(before, after)) {
         if (!caretPlaceFits(before, p, pos)) continue;
         const QString added = after.mid(p, after.size() - before.size());
-        const QRegularExpressionMatch m = split.match(added);
-        if (!m.hasMatch()) continue;
-        const QString open = m.captured(1);
-        if (open.isEmpty() || open.size() == tag.size() + 2 ||
-            (!id.match(open).hasMatch() && QStringView(before).left(p).contains(open, Qt::CaseInsensitive)))
-            return {true, {}};
+        if (br.match(added).hasMatch()) return {true, {}};
+        QStringList closedInline;
+        bool closedBlock = false, openedBlock = false, fits = true;
+        int at = 0, reopened = 0;
+        for (auto it = token.globalMatch(added); fits && it.hasNext();) {
+            const QRegularExpressionMatch m = it.next();
+            at = m.capturedEnd();
+            const QString name = m.captured(2).toLower();
+            const QString open = m.captured(0).trimmed();
+            if (!m.captured(1).isEmpty()) {  // a close: inline ones first, then the block's
+                if (openedBlock || closedBlock) fits = false;
+                else if (name == tag) closedBlock = true;
+                else if (isInlineTag(name)) closedInline << name;
+                else fits = false;
+            } else if (!openedBlock) {
+                fits = name == tag && openTagFits(before, p, open, name);
+                openedBlock = true;
+            } else {  // the inline ones again, outermost first
+                fits = reopened < closedInline.size() && name == closedInline[closedInline.size() - 1 - reopened] &&
+                       openTagFits(before, p, open, name);
+                ++reopened;
+            }
+        }
+        if (fits && openedBlock && at == added.size() && reopened == closedInline.size()) return {true, {}};
     }
     return {false, "not the block split where the caret was"};
 }
