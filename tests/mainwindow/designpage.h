@@ -2,6 +2,8 @@
 // A main window with the design view on, and what a person does in a page there: clicks before
 // a word, selects it, types, with real events into the web engine's input widget.
 #include <QTest>
+#include <memory>
+#include <optional>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineView>
@@ -35,15 +37,13 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([&] { return doc->mode == tab; }, kWait)) << "the view did not change";
     }
 
+    // The answer may come after the wait has given up: it then goes to storage of its own.
     static QVariant js(DocumentWindow* doc, const QString& script) {
-        QVariant result;
-        bool done = false;
-        doc->dhtm->view()->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
-            result = v;
-            done = true;
-        });
-        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, kWait));
-        return result;
+        auto answer = std::make_shared<std::optional<QVariant>>();
+        doc->dhtm->view()->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                                                 [answer](const QVariant& v) { *answer = v; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return answer->has_value(); }, kWait));
+        return answer->value_or(QVariant());
     }
 
     static QWidget* input(DocumentWindow* doc) { return doc->dhtm->view()->focusProxy(); }
