@@ -1,0 +1,374 @@
+#pragma once
+// How the real-pages measure judges one edit made in Design: the page's source as loaded and as
+// it came back, and whether the change is the one the edit explains and nothing more.
+#include <algorithm>
+
+#include <QList>
+#include <QRegularExpression>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+namespace kavrin::test::realpages {
+
+// The page's text as the source writes it: tags, comments, declarations and the content of
+// script, style, title, template and noscript left out, every other character kept with the
+// source offset it stands at. Entities stay as written, their characters marked.
+struct ShownText {
+    QString text;
+    QList<int> at;
+    QList<bool> entity;
+};
+
+inline bool isInlineTag(const QString& name) {
+    static const QSet<QString> names{"a",    "abbr", "b",     "bdi",  "bdo",    "big", "cite", "code", "data", "dfn",
+                                     "em",   "font", "i",     "kbd",  "label",  "mark", "nobr", "q",    "s",    "samp",
+                                     "small", "span", "strike", "strong", "sub", "sup",  "time", "tt",   "u",    "var"};
+    return names.contains(name.toLower());
+}
+
+// The tag that starts at `pos` ('<'): its end (past '>'), name (lower case) and whether it
+// closes. False when no tag starts there (a '<' of text).
+inline bool tagAt(const QString& s, int pos, int* end, QString* name, bool* closing) {
+    int k = pos + 1;
+    const bool close = k < s.size() && s[k] == '/';
+    if (close) ++k;
+    if (k >= s.size() || !s[k].isLetter()) return false;
+    int n = k;
+    while (n < s.size() && (s[n].isLetterOrNumber() || s[n] == '-' || s[n] == ':')) ++n;
+    int e = n;
+    QChar quote;
+    while (e < s.size()) {
+        const QChar c = s[e];
+        if (!quote.isNull()) {
+            if (c == quote) quote = QChar();
+        } else if (c == '"' || c == '\'') {
+            if (s[e - 1].isSpace() || s[e - 1] == '=') quote = c;
+        } else if (c == '>') {
+            break;
+        }
+        ++e;
+    }
+    *end = e < s.size() ? e + 1 : s.size();
+    *name = s.mid(k, n - k).toLower();
+    *closing = close;
+    return true;
+}
+
+inline ShownText shownText(const QString& s) {
+    ShownText shown;
+    shown.text.reserve(s.size());
+    int i = 0;
+    while (i < s.size()) {
+        const QChar c = s[i];
+        if (c == '<') {
+            if (s.mid(i, 4) == "<!--") {
+                const int e = s.indexOf("-->", i + 4);
+                i = e < 0 ? s.size() : e + 3;
+                continue;
+            }
+            if (i + 1 < s.size() && (s[i + 1] == '!' || s[i + 1] == '?')) {
+                const int e = s.indexOf('>', i);
+                i = e < 0 ? s.size() : e + 1;
+                continue;
+            }
+            int end;
+            QString name;
+            bool closing;
+            if (tagAt(s, i, &end, &name, &closing)) {
+                i = end;
+                static const QSet<QString> raw{"script", "style", "title", "template", "noscript"};
+                if (!closing && raw.contains(name)) {
+                    const int e = s.indexOf("</" + name, i, Qt::CaseInsensitive);
+                    i = e < 0 ? s.size() : e;
+                }
+                continue;
+            }
+        }
+        if (c == '&') {
+            static const QRegularExpression ref("&(#[0-9]+|#[xX][0-9a-fA-F]+|[A-Za-z][A-Za-z0-9]*);?");
+            const QRegularExpressionMatch m = ref.match(s, i, QRegularExpression::NormalMatch,
+                                                        QRegularExpression::AnchorAtOffsetMatchOption);
+            if (m.hasMatch()) {
+                for (int k = 0; k < m.capturedLength(); ++k) {
+                    shown.text += s[i + k];
+                    shown.at << i + k;
+                    shown.entity << true;
+                }
+                i += m.capturedLength();
+                continue;
+            }
+        }
+        shown.text += c;
+        shown.at << i;
+        shown.entity << false;
+        ++i;
+    }
+    return shown;
+}
+
+// Where in the shown text the first occurrence of `word` stands that is written in one piece
+// (no tag or entity within it), as the page's first text node holding it shows it; -1 if none.
+inline int findWord(const ShownText& shown, const QString& word) {
+    for (int k = shown.text.indexOf(word); k >= 0; k = shown.text.indexOf(word, k + 1)) {
+        bool whole = shown.at[k + word.size() - 1] - shown.at[k] == word.size() - 1;
+        for (int n = 0; whole && n < word.size(); ++n) whole = !shown.entity[k + n];
+        if (whole) return k;
+    }
+    return -1;
+}
+
+// How far back from `pos` a caret shown before the character at `pos` may stand in the source:
+// over blanks and the tags of inline elements.
+inline int caretReach(const QString& s, int pos) {
+    int j = pos;
+    while (j > 0) {
+        if (s[j - 1].isSpace()) {
+            --j;
+            continue;
+        }
+        if (s[j - 1] != '>') break;
+        const int open = s.lastIndexOf('<', j - 1);
+        int end;
+        QString name;
+        bool closing;
+        if (open < 0 || !tagAt(s, open, &end, &name, &closing) || end != j || !isInlineTag(name)) break;
+        j = open;
+    }
+    return j;
+}
+
+// A caret at `p` stands before the character at `pos` as the page shows it: only blanks and
+// inline tags lie between, and where blanks do, the caret stands after one of them.
+inline bool caretPlaceFits(const QString& s, int p, int pos) {
+    if (p > pos || p < caretReach(s, pos)) return false;
+    const int reach = caretReach(s, pos);
+    auto hasBlank = [&](int from, int to) {
+        for (int k = from; k < to; ++k)
+            if (s[k].isSpace()) return true;
+        return false;
+    };
+    return !hasBlank(reach, pos) || hasBlank(reach, p);
+}
+
+// Lengths of the common start and end of `a` and `b`, the end not reaching into the start.
+inline void commonEnds(const QString& a, const QString& b, int* prefix, int* suffix, bool overlap = false) {
+    int i = 0;
+    const int n = qMin(a.size(), b.size());
+    while (i < n && a[i] == b[i]) ++i;
+    int j = 0;
+    const int m = overlap ? n : n - i;
+    while (j < m && a[a.size() - 1 - j] == b[b.size() - 1 - j]) ++j;
+    *prefix = i;
+    *suffix = j;
+}
+
+// The places p where `after` is `before` with `inserted` put in at p.
+inline QList<int> insertionPlaces(const QString& before, const QString& after, const QString& inserted) {
+    QList<int> places;
+    if (after.size() != before.size() + inserted.size()) return places;
+    int i, j;
+    commonEnds(before, after, &i, &j, true);
+    for (int p = qMax(0, int(before.size()) - j); p <= i; ++p)
+        if (QStringView(after).mid(p, inserted.size()) == inserted) places << p;
+    return places;
+}
+
+// The text `after` holds at `p` where it is `before` with some text put in at p ("" if it is not).
+inline QList<int> growthPlaces(const QString& before, const QString& after) {
+    QList<int> places;
+    if (after.size() <= before.size()) return places;
+    int i, j;
+    commonEnds(before, after, &i, &j, true);
+    for (int p = qMax(0, int(before.size()) - j); p <= i; ++p) places << p;
+    return places;
+}
+
+struct Judgement {
+    bool exact = false;
+    QString why;  // for a change that is not exact: what is wrong with it
+};
+
+// "Qzx " typed before the word at `pos`: the source holds those characters before it and is
+// otherwise unchanged. A no-break space for the typed one only where a plain one would not
+// show, before a blank of the page's own.
+inline Judgement judgeTyped(const QString& before, const QString& after, int pos, const QString& typed = "Qzx ") {
+    const QString word = typed.trimmed();
+    for (const QString& form : QStringList{typed, word + "&nbsp;", word + QChar(0xa0)}) {
+        const bool plain = form == typed;
+        for (int p : insertionPlaces(before, after, form))
+            if (caretPlaceFits(before, p, pos) && (plain || (p < before.size() && before[p].isSpace())))
+                return {true, {}};
+    }
+    return {false, after.contains(word) ? "the typed text is not alone where the caret was" : "the typed text is lost"};
+}
+
+// Three Backspaces after the word at `pos`: its last three letters gone, nothing else.
+inline Judgement judgeBackspaces(const QString& before, const QString& after, int pos, const QString& word) {
+    const int p = pos + word.size() - 3;
+    QString expected = before;
+    expected.remove(p, 3);
+    if (after == expected) return {true, {}};
+    return {false, "not just the word's last three letters taken away"};
+}
+
+// Whether `open`, a start tag written by the edit, is a bare one or a copy of one the page has
+// before `p` (never one with an id, which the page would then hold twice).
+inline bool openTagFits(const QString& before, int p, const QString& open, const QString& name) {
+    static const QRegularExpression id("\\sid\\s*=", QRegularExpression::CaseInsensitiveOption);
+    return open.size() == name.size() + 2 ||
+           (!id.match(open).hasMatch() && QStringView(before).left(p).contains(open, Qt::CaseInsensitive));
+}
+
+// Enter before the word at `pos` inside a block of tag `tag`: the block split there, put in
+// where the caret was, and nothing else. A split is a close and an open of that tag (the close
+// may be left out where the page leaves it out), the inline elements the caret stood in closed
+// before it and opened again after it in the same order; or a <br>.
+inline Judgement judgeEnter(const QString& before, const QString& after, int pos, const QString& tag) {
+    static const QRegularExpression br("^\\s*<br\\s*/?>\\s*$", QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression token("\\G\\s*<(/?)([A-Za-z][A-Za-z0-9-]*)(?:\\s[^>]*)?>\\s*");
+    for (int p : growthPlaces(before, after)) {
+        if (!caretPlaceFits(before, p, pos)) continue;
+        const QString added = after.mid(p, after.size() - before.size());
+        if (br.match(added).hasMatch()) return {true, {}};
+        QStringList closedInline;
+        bool closedBlock = false, openedBlock = false, fits = true;
+        int at = 0, reopened = 0;
+        for (auto it = token.globalMatch(added); fits && it.hasNext();) {
+            const QRegularExpressionMatch m = it.next();
+            at = m.capturedEnd();
+            const QString name = m.captured(2).toLower();
+            const QString open = m.captured(0).trimmed();
+            if (!m.captured(1).isEmpty()) {  // a close: inline ones first, then the block's
+                if (openedBlock || closedBlock) fits = false;
+                else if (name == tag) closedBlock = true;
+                else if (isInlineTag(name)) closedInline << name;
+                else fits = false;
+            } else if (!openedBlock) {
+                fits = name == tag && openTagFits(before, p, open, name);
+                openedBlock = true;
+            } else {  // the inline ones again, outermost first
+                fits = reopened < closedInline.size() && name == closedInline[closedInline.size() - 1 - reopened] &&
+                       openTagFits(before, p, open, name);
+                ++reopened;
+            }
+        }
+        if (fits && openedBlock && at == added.size() && reopened == closedInline.size()) return {true, {}};
+    }
+    return {false, "not the block split where the caret was"};
+}
+
+// Ctrl+B on the word at `pos`: <b> or <strong> around exactly the word, nothing else.
+inline Judgement judgeBold(const QString& before, const QString& after, int pos, const QString& word) {
+    for (const char* tag : {"b", "strong", "B", "STRONG"}) {
+        const QString expected = before.left(pos) + "<" + tag + ">" + word + "</" + tag + ">" + before.mid(pos + word.size());
+        if (after == expected) return {true, {}};
+    }
+    return {false, "not the word alone put in bold"};
+}
+
+// Where the block holding the text at `pos` ends in the source: the start of the tag that ends
+// its content (`restEnd`) and the end of that tag where it is the block's own (`blockEnd`).
+inline void blockEnd(const QString& s, int pos, const QString& tag, int* restEnd, int* end) {
+    static const QSet<QString> voids{"area", "base", "br", "col", "embed", "hr", "img", "input", "link", "meta",
+                                     "source", "track", "wbr", "param"};
+    static const QSet<QString> closeP{"address", "article", "aside", "blockquote", "div", "dl", "fieldset", "footer",
+                                      "form", "h1", "h2", "h3", "h4", "h5", "h6", "header", "hr", "menu", "nav",
+                                      "ol", "p", "pre", "section", "table", "ul", "details", "figure", "main"};
+    QStringList open;
+    for (int i = s.indexOf('<', pos); i >= 0; i = s.indexOf('<', i + 1)) {
+        int e;
+        QString name;
+        bool closing;
+        if (s.mid(i, 4) == "<!--") {
+            const int c = s.indexOf("-->", i);
+            if (c < 0) break;
+            i = c;
+            continue;
+        }
+        if (!tagAt(s, i, &e, &name, &closing)) continue;
+        if (!closing) {
+            const bool implied = open.isEmpty() && ((tag == "p" && closeP.contains(name)) ||
+                                                    (tag == "li" && name == "li") ||
+                                                    ((tag == "dt" || tag == "dd") && (name == "dt" || name == "dd")));
+            if (implied) {
+                *restEnd = *end = i;
+                return;
+            }
+            if (name == "script" || name == "style") {
+                const int c = s.indexOf("</" + name, e, Qt::CaseInsensitive);
+                if (c < 0) break;
+                i = c;
+                continue;
+            }
+            if (!voids.contains(name) && s[e - 2] != '/') open << name;
+        } else if (open.contains(name)) {
+            while (open.takeLast() != name) {
+            }
+        } else if (!isInlineTag(name)) {
+            *restEnd = i;
+            *end = name == tag ? e : i;
+            return;
+        }
+        i = e - 1;
+    }
+    *restEnd = *end = s.size();
+}
+
+inline QString withoutBlanks(QStringView text) {
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text)
+        if (!c.isSpace()) out += c;
+    return out;
+}
+
+// A selection from before the word at `posA` (in a block of `tagA`) to before the word at
+// `posB` (in the next block, of `tagB`), deleted: the text between them gone, the second block's
+// rest kept as written and joined to the first, nothing before the selection nor after the
+// second block changed, and no tag written that the page did not have.
+inline Judgement judgeCrossDelete(const QString& before, const QString& after, int posA, int posB, const QString& tagB) {
+    int i, j;
+    commonEnds(before, after, &i, &j);
+    if (i < caretReach(before, posA)) return {false, "a change before the selection"};
+    int restEnd, end;
+    blockEnd(before, posB, tagB, &restEnd, &end);
+    if (before.size() - j > end) return {false, "a change past the second block"};
+    const ShownText was = shownText(before), now = shownText(after);
+    auto shownIndex = [&](int offset) {
+        return int(std::lower_bound(was.at.begin(), was.at.end(), offset) - was.at.begin());
+    };
+    const QString expectedText = withoutBlanks(QStringView(was.text).left(shownIndex(posA))) +
+                                 withoutBlanks(QStringView(was.text).mid(shownIndex(posB)));
+    if (withoutBlanks(now.text) != expectedText) return {false, "the text lost is not the text selected"};
+    const QString rest = before.mid(posB, restEnd - posB);
+    if (!QStringView(after).mid(i).contains(rest)) return {false, "the second block's rest is not kept as written"};
+    static const QRegularExpression startTag("<([A-Za-z][A-Za-z0-9-]*)(?:\\s[^>]*)?/?>");
+    const QString changed = after.mid(i, after.size() - i - j);
+    int blocksOpened = 0;
+    for (auto it = startTag.globalMatch(changed); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (!before.contains(m.captured(0))) return {false, "a tag written that the page did not have: " + m.captured(0)};
+        if (m.captured(1).compare(tagB, Qt::CaseInsensitive) == 0) ++blocksOpened;
+    }
+    int restOpens = 0;
+    for (auto it = startTag.globalMatch(rest); it.hasNext();)
+        if (it.next().captured(1).compare(tagB, Qt::CaseInsensitive) == 0) ++restOpens;
+    if (blocksOpened > restOpens) return {false, "the two blocks are not joined"};
+    return {true, {}};
+}
+
+// A short account of what changed: the source as it was and is now where they differ, and the
+// new source around the change, each on one line.
+inline QString describeChange(const QString& before, const QString& after) {
+    int i, j;
+    commonEnds(before, after, &i, &j);
+    auto line = [](QString text) {
+        return text.replace('\\', "\\\\").replace('\r', "\\r").replace('\n', "\\n").replace('\t', "\\t");
+    };
+    return "  was: " + line(before.mid(i, before.size() - i - j).left(300)) + "\n  now: " +
+           line(after.mid(i, after.size() - i - j).left(300)) + "\n  around: " +
+           line(after.mid(qMax(0, i - 80), 240)) + "\n";
+}
+
+}  // namespace kavrin::test::realpages
