@@ -79,8 +79,8 @@ QString siteName(const PageSite& site) {
 }
 
 PageSite siteOf(const QString& path, bool alone) {
-    if (alone) return {QDir::cleanPath(QFileInfo(path).absoluteFilePath()), true};
-    return pageSite(path, projectFolder() ? projectFolder()() : QString());
+    if (alone) return {QDir::cleanPath(QFileInfo(path).absoluteFilePath()), true, {}, {}};
+    return pageSite(path, projectFolder() ? projectFolder()() : QString(), systemSiteLimits());
 }
 
 // The site named by an address of either scheme and the path it asks for; false when the
