@@ -1072,6 +1072,104 @@ TEST_F(ViewsTest, APageInBrowseReadsItsOwnSiteAndNothingElseByAnyChannel) {
     EXPECT_FALSE(text.contains("LEAK"));
 }
 
+// A page kept in a folder of its own beside the site's style sheets, pictures, scripts and frames.
+const QByteArray kFolderSitePage =
+    "<html><head><title>a</title><link rel=\"stylesheet\" href=\"../css/s.css\">\n"
+    "<script>window.errors = []; window.onerror = m => { errors.push(String(m)); };</script>\n"
+    "<script src=\"../js/x.js\"></script><script src=\"../js/bad.js\"></script></head>\n"
+    "<body><h1>Title</h1><p class=more id=more>more</p><img id=dot src=\"../img/dot.png\">\n"
+    "<iframe id=f src=\"../frames/f.htm\"></iframe><pre id=results></pre>\n"
+    "<video><track id=track kind=subtitles src=\"../media/t.vtt\" default></video>\n"
+    "<script>\n"
+    "const settle = p => Promise.race([p, new Promise(r => setTimeout(() => r('no answer'), 4000))]);\n"
+    "const frame = u => new Promise(r => { const f = document.createElement('iframe');\n"
+    "  f.onload = () => { let t; try { t = 'read:' + f.contentDocument.body.textContent; } catch (e) { t = 'opaque'; }\n"
+    "    f.remove(); r(t); }; f.src = u; document.body.appendChild(f); });\n"
+    "const picture = u => new Promise(r => { const i = new Image(); i.onload = () => r('loaded');\n"
+    "  i.onerror = () => r('failed'); i.src = u; });\n"
+    "const read = p => p.then(t => 'read:' + t, () => 'failed');\n"
+    "window.onload = async () => {\n"
+    "  const R = {};\n"
+    "  R.frame = await settle(new Promise(r => { try { r('read:' + document.getElementById('f').contentDocument.body.textContent); }\n"
+    "    catch (e) { r('opaque'); } }));\n"
+    "  R.rules = (() => { try { return 'read:' + document.styleSheets[0].cssRules.length; } catch (e) { return 'hidden'; } })();\n"
+    "  R.canvas = (() => { const c = document.createElement('canvas'); const g = c.getContext('2d');\n"
+    "    g.drawImage(document.getElementById('dot'), 0, 0);\n"
+    "    try { return 'read:' + g.getImageData(0, 0, 1, 1).data[0]; } catch (e) { return 'tainted'; } })();\n"
+    "  R.errors = errors.join('|');\n"
+    "  R.cue = await settle(new Promise(r => { const t = document.getElementById('track').track; t.mode = 'showing';\n"
+    "    const done = () => r(t.cues && t.cues.length ? 'read:' + t.cues[0].text : 'none'); setTimeout(done, 1500); }));\n"
+    "  for (const [name, u] of [['named', '../img/dot.png'], ['notes', '../private/notes.txt'], ['missing', '../private/none.txt']]) {\n"
+    "    R[name + '.fetch'] = await settle(read(fetch(u).then(x => x.text())));\n"
+    "    R[name + '.frame'] = await settle(frame(u));\n"
+    "  }\n"
+    "  R['script.module'] = await settle(read(import('../js/x.js').then(() => 'ran')));\n"
+    "  R['named.frame.made'] = await settle(frame('../frames/f.htm'));\n"
+    "  R['notes.picture'] = await settle(picture('../private/dot.png'));\n"
+    "  R['missing.picture'] = await settle(picture('../private/none.png'));\n"
+    "  document.getElementById('results').textContent = JSON.stringify(R);\n"
+    "  document.title = 'probed';\n"
+    "};\n"
+    "</script></body></html>\n";
+
+// pages/a.htm of a site kept in folders shows styled and whole in Browse and in Design, its
+// style sheet's own import and picture too, though every one of them lies outside its folder:
+// the page names them. What lies outside comes for display only: no script of the page reads
+// the frame, the style rules, the picture's pixels, the named script's error or the subtitles;
+// what the page does not name (the notes beside them) reads as a missing file.
+TEST_F(ViewsTest, ASiteKeptInFoldersShowsWholeAndItsScriptsReadNothingOutsideThePagesFolder) {
+    writeFile("folders/css/s.css", "@import \"more.css\"; h1 { color: rgb(0, 128, 0); }"
+                                   " body { background-image: url(../img/bg.png); }");
+    writeFile("folders/css/more.css", "p.more { color: rgb(0, 0, 255); }");
+    writeFile("folders/img/dot.png", kPng);
+    writeFile("folders/img/bg.png", kPng);
+    writeFile("folders/js/x.js", "document.documentElement.dataset.script = 'ran';");
+    writeFile("folders/js/bad.js", "throw new Error('SECRET in the error');");
+    writeFile("folders/frames/f.htm", "<p>FRAME</p><img src=\"../img/dot.png\">");
+    writeFile("folders/media/t.vtt", "WEBVTT\n\n00:00.000 --> 01:00.000\nSECRET cue\n");
+    writeFile("folders/private/notes.txt", "NOTES");
+    writeFile("folders/private/dot.png", kPng);
+    pagePath = writeFile("folders/pages/a.htm", kFolderSitePage);
+    DocumentWindow* doc = openPage();
+    view(doc, 1);
+    QWebEngineView* page = doc->webBrowser->view();
+    QSignalSpy titled(page, &QWebEngineView::titleChanged);
+    while (page->title() != "probed") ASSERT_TRUE(titled.wait(4 * kWait)) << "the probes never finished";
+
+    EXPECT_EQ(js(page, "getComputedStyle(document.querySelector('h1')).color").toString(), "rgb(0, 128, 0)");
+    EXPECT_EQ(js(page, "getComputedStyle(document.getElementById('more')).color").toString(), "rgb(0, 0, 255)");
+    EXPECT_TRUE(js(page, "getComputedStyle(document.body).backgroundImage").toString().contains("bg.png"));
+    EXPECT_EQ(js(page, "document.getElementById('dot').naturalWidth").toInt(), 1);
+    EXPECT_EQ(js(page, "document.documentElement.dataset.script").toString(), "ran");
+
+    const QString text = js(page, "document.getElementById('results').textContent").toString();
+    const QVariantMap results = QJsonDocument::fromJson(text.toUtf8()).object().toVariantMap();
+    auto outcome = [&](const QString& key) { return results.value(key).toString().toStdString(); };
+    EXPECT_EQ(outcome("frame"), "opaque");
+    EXPECT_EQ(outcome("rules"), "hidden");
+    EXPECT_EQ(outcome("canvas"), "tainted");
+    EXPECT_EQ(outcome("errors"), "Script error.");
+    EXPECT_EQ(outcome("cue"), "none");
+    EXPECT_EQ(outcome("named.frame.made"), "opaque");
+    EXPECT_EQ(outcome("script.module"), "failed");
+    for (const char* name : {"named", "notes"}) {
+        EXPECT_EQ(outcome(QString(name) + ".fetch"), "failed") << name;
+        EXPECT_EQ(outcome(QString(name) + ".frame"), outcome("missing.frame")) << name;
+    }
+    EXPECT_EQ(outcome("notes.picture"), "failed");
+    EXPECT_EQ(outcome("notes.picture"), outcome("missing.picture"));
+    EXPECT_FALSE(text.contains("SECRET") || text.contains("NOTES") || text.contains("FRAME")) << text.toStdString();
+
+    // Design shows it as whole, its scripts not run.
+    design(doc);
+    QWebEngineView* designed = doc->dhtm->view();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return js(designed, "document.images[0] && document.images[0].naturalWidth").toInt() == 1; },
+                                kWait));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return js(designed, "getComputedStyle(document.querySelector('p.more')).color")
+                                                 .toString() == "rgb(0, 0, 255)"; }, kWait));
+    EXPECT_EQ(js(designed, "getComputedStyle(document.querySelector('h1')).color").toString(), "rgb(0, 128, 0)");
+}
+
 // A page as gtk-doc writes them: an XML declaration, a style sheet and navigation pictures beside
 // it, links to places in the page itself and to itself by name.
 const QByteArray kManualPage =
