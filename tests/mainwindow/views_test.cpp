@@ -1,6 +1,7 @@
 // The Edit, Browse and Design views of a document on the real web engine, and the main window's
 // menus, toolbars and boxes that follow them.
 #include <signal.h>
+#include <iostream>
 #include <sys/stat.h>
 
 #include <QApplication>
@@ -1168,6 +1169,72 @@ TEST_F(ViewsTest, ASiteKeptInFoldersShowsWholeAndItsScriptsReadNothingOutsideThe
     EXPECT_TRUE(QTest::qWaitFor([&] { return js(designed, "getComputedStyle(document.querySelector('p.more')).color")
                                                  .toString() == "rgb(0, 0, 255)"; }, kWait));
     EXPECT_EQ(js(designed, "getComputedStyle(document.querySelector('h1')).color").toString(), "rgb(0, 128, 0)");
+}
+
+// A page saved where the user keeps other things (the disk's top, the home folder, Downloads, the
+// temporary folder) shows itself and what it names, and its scripts find nothing beside it: a
+// frame, a picture, a style sheet or a script beside it reads as a missing one.
+TEST_F(ViewsTest, APageInABroadFolderReadsNothingBesideItself) {
+    const QString stem = "kv-" + QFileInfo(root.path()).fileName();
+    QStringList folders{homeDir, homeDir + "Downloads/", QDir::tempPath() + "/"};
+    QDir().mkpath(homeDir + "Downloads");
+    if (QFileInfo(QStringLiteral("/")).isWritable()) folders << "/";
+    else std::cout << "[ SKIPPED part ] the disk's top is not writable here: a page in / is not tried\n";
+    QStringList made;
+    auto put = [&](const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+        f.write(bytes);
+        made << path;
+    };
+    const QByteArray probe =
+        "<html><head><title>page</title></head><body><p id=own>OWN</p><img id=named src=\"" + stem.toUtf8() +
+        "-named.png\"><pre id=results></pre><script>\n"
+        "const settle = p => Promise.race([p, new Promise(r => setTimeout(() => r('no answer'), 4000))]);\n"
+        "const ways = {\n"
+        "  frame: u => new Promise(r => { const f = document.createElement('iframe');\n"
+        "    f.onload = () => { let t; try { t = 'read:' + f.contentDocument.body.textContent; } catch (e) { t = 'opaque'; }\n"
+        "      f.remove(); r(t); }; f.src = u + '.htm'; document.body.appendChild(f); }),\n"
+        "  picture: u => new Promise(r => { const i = new Image(); i.onload = () => r('loaded'); i.onerror = () => r('failed');\n"
+        "    i.src = u + '.png'; }),\n"
+        "  script: u => new Promise(r => { const s = document.createElement('script'); s.onload = () => r('loaded:' + self.leak);\n"
+        "    s.onerror = () => r('failed'); s.src = u + '.js'; document.head.appendChild(s); }),\n"
+        "  sheet: u => new Promise(r => { const l = document.createElement('link'); l.rel = 'stylesheet';\n"
+        "    l.onload = () => r('loaded'); l.onerror = () => r('failed'); l.href = u + '.css'; document.head.appendChild(l); }),\n"
+        "};\n"
+        "window.onload = async () => { const R = {};\n"
+        "  for (const w of Object.keys(ways)) for (const s of ['beside', 'missing'])\n"
+        "    R[w + '.' + s] = await settle(ways[w]('" + stem.toUtf8() + "-' + s));\n"
+        "  R.named = document.getElementById('named').naturalWidth;\n"
+        "  document.getElementById('results').textContent = JSON.stringify(R); document.title = 'probed'; };\n"
+        "</script></body></html>";
+    for (const QString& folder : folders) {
+        SCOPED_TRACE(folder.toStdString());
+        put(folder + stem + "-beside.htm", "<p>LEAK</p>");
+        put(folder + stem + "-beside.png", kPng);
+        put(folder + stem + "-named.png", kPng);
+        put(folder + stem + "-beside.js", "self.leak = 'LEAK';");
+        put(folder + stem + "-beside.css", "p { color: red }");
+        put(folder + stem + ".htm", probe);
+        mainWindow->openFile(folder + stem + ".htm");
+        DocumentWindow* doc = activeDocument();
+        ASSERT_NE(doc, nullptr);
+        view(doc, 1);
+        QWebEngineView* page = doc->webBrowser->view();
+        QSignalSpy titled(page, &QWebEngineView::titleChanged);
+        while (page->title() != "probed") ASSERT_TRUE(titled.wait(4 * kWait)) << "the probes never finished";
+        const QString text = js(page, "document.getElementById('results').textContent").toString();
+        const QVariantMap results = QJsonDocument::fromJson(text.toUtf8()).object().toVariantMap();
+        EXPECT_EQ(js(page, "document.getElementById('own').textContent").toString(), "OWN");
+        EXPECT_EQ(results.value("named").toInt(), 1) << "what the page names shows";
+        for (const char* way : {"frame", "picture", "script", "sheet"})
+            EXPECT_EQ(results.value(QString(way) + ".beside"), results.value(QString(way) + ".missing"))
+                << way << ": " << text.toStdString();
+        EXPECT_FALSE(text.contains("LEAK"));
+        doc->fileSaved = true;
+        doc->unload();
+    }
+    for (const QString& path : std::as_const(made)) QFile::remove(path);
 }
 
 // A page as gtk-doc writes them: an XML declaration, a style sheet and navigation pictures beside
