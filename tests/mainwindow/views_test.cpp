@@ -927,7 +927,8 @@ const char kProbeScript[] = R"js(
 const R = {};
 const own = location.host;
 const ext = { xhr: 'json', fetch: 'json', module: 'js', json: 'json', css: 'css', script: 'js', worker: 'js',
-              sheet: 'css', picture: 'png', frame: 'htm' };
+              sheet: 'css', picture: 'png', frame: 'htm', vtt: 'vtt', xslt: 'xml', imported: 'css', error: 'mjs',
+              events: 'json', beacon: 'json', prefetch: 'json', canvas: 'png' };
 const channel = {
   xhr: u => new Promise(r => { try { const x = new XMLHttpRequest(); x.open('GET', u);
     x.onload = () => r('read:' + x.responseText); x.onerror = () => r('failed'); x.send(); } catch (e) { r('failed'); } }),
@@ -948,6 +949,37 @@ const channel = {
   frame: u => new Promise(r => { const f = document.createElement('iframe');
     f.onload = () => { let t; try { t = 'read:' + f.contentDocument.body.textContent; } catch (e) { t = 'opaque'; }
       f.remove(); r(t); }; f.src = u; document.body.appendChild(f); }),
+  vtt: u => new Promise(r => { const v = document.createElement('video'); const t = document.createElement('track');
+    t.kind = 'subtitles'; t.default = true; const done = () => { const c = t.track.cues; v.remove();
+      r(c && c.length ? 'read:' + c[0].text : 'failed'); };
+    t.onload = done; t.onerror = done; t.src = u; v.appendChild(t); document.body.appendChild(v); t.track.mode = 'hidden'; }),
+  xslt: u => new Promise(r => { try {
+    const x = new DOMParser().parseFromString('<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">' +
+      '<xsl:template match="/"><out><xsl:copy-of select="document(\'' + new URL(u, location.href).href + '\')"/></out>' +
+      '</xsl:template></xsl:stylesheet>', 'application/xml');
+    const p = new XSLTProcessor(); p.importStylesheet(x);
+    const d = p.transformToDocument(new DOMParser().parseFromString('<a/>', 'application/xml'));
+    const t = d && d.documentElement ? d.documentElement.textContent : '';
+    r(t ? 'read:' + t : 'failed'); } catch (e) { r('failed'); } }),
+  imported: u => new Promise(r => { const s = document.createElement('style');
+    s.textContent = '@import url("' + new URL(u, location.href).href + '");';
+    s.onload = () => { let t; try { t = 'read:' + Array.from(s.sheet.cssRules[0].styleSheet.cssRules).map(x => x.cssText).join(); }
+      catch (e) { t = 'hidden'; } s.remove(); r(t); };
+    s.onerror = () => { s.remove(); r('failed'); }; document.head.appendChild(s); }),
+  error: u => new Promise(r => { const s = document.createElement('script'); let m = '';
+    const h = e => { m = e.message; };
+    window.addEventListener('error', h); s.onload = () => { window.removeEventListener('error', h); r('loaded:' + m); };
+    s.onerror = () => { window.removeEventListener('error', h); r('failed'); }; s.src = u; document.head.appendChild(s); }),
+  events: u => new Promise(r => { try { const e = new EventSource(u); e.onmessage = m => { e.close(); r('read:' + m.data); };
+    e.onerror = () => { e.close(); r('failed'); }; } catch (x) { r('failed'); } }),
+  beacon: u => new Promise(r => { let q; try { q = navigator.sendBeacon(u, 'x'); } catch (e) { q = false; }
+    setTimeout(() => r(q ? 'queued' : 'failed'), 50); }),
+  prefetch: u => new Promise(r => { const l = document.createElement('link'); l.rel = 'prefetch';
+    l.onload = () => { l.remove(); r('loaded'); }; l.onerror = () => { l.remove(); r('failed'); }; l.href = u; document.head.appendChild(l); }),
+  canvas: u => new Promise(r => { const i = new Image(); i.onload = () => { const c = document.createElement('canvas');
+      const g = c.getContext('2d'); g.drawImage(i, 0, 0);
+      try { r('read:' + g.getImageData(0, 0, 1, 1).data[0]); } catch (e) { r('tainted'); } };
+    i.onerror = () => r('failed'); i.src = u; }),
 };
 function settle(p) { return Promise.race([p, new Promise(r => setTimeout(() => r('no answer'), 4000))]); }
 // Each way in: the address of a file of the kind a channel reads, by its stem ("secret" or "missing").
@@ -997,7 +1029,9 @@ function probe(way, name, stem) {
 )js";
 
 // Every way a page's script has of reading a file (XHR, fetch, module, JSON and CSS imports,
-// classic scripts, workers, style sheets, pictures, frames) reaches its own site and nothing
+// classic scripts, workers, style sheets, pictures, frames, subtitles, XSLT document(), @import
+// rules, a script's error message, EventSource, beacons, prefetch, a canvas's pixels) reaches
+// its own site and nothing
 // else: not a sibling folder (by "../", "%2e%2e", a file or local address, another scheme or a
 // base the page sets), not a folder or file link inside it, not a hidden folder inside or outside
 // it, not the folder of a page shown earlier. What is refused reads exactly as a missing file.
@@ -1005,7 +1039,10 @@ TEST_F(ViewsTest, APageInBrowseReadsItsOwnSiteAndNothingElseByAnyChannel) {
     const QString secrets[][2] = {{"json", "{\"leak\": \"LEAK\"}"},
                                   {"js", "self.leak = 'LEAK'; if (typeof document === 'undefined') postMessage('LEAK');"},
                                   {"css", "#probe { color: rgb(1, 2, 3) }"},
-                                  {"htm", "<p>LEAK</p>"}};
+                                  {"htm", "<p>LEAK</p>"},
+                                  {"vtt", "WEBVTT\n\n00:00.000 --> 01:00.000\nLEAK\n"},
+                                  {"xml", "<v>LEAK</v>"},
+                                  {"mjs", "throw new Error('LEAK');"}};
     for (const QString folder : {"sibling/", "earlier/", ".docker/", "proj/.hidden/"}) {
         for (const auto& [ext, text] : secrets) writeFile(folder + "secret." + ext, text.toUtf8());
         writeFile(folder + "secret.png", kPng);
@@ -1015,12 +1052,15 @@ TEST_F(ViewsTest, APageInBrowseReadsItsOwnSiteAndNothingElseByAnyChannel) {
     writeFile("proj/lib/own.css", "#probe { color: rgb(4, 5, 6) }");
     writeFile("proj/lib/own.png", kPng);
     writeFile("proj/lib/own.htm", "<p>OWN frame</p>");
+    writeFile("proj/lib/own.vtt", "WEBVTT\n\n00:00.000 --> 01:00.000\nOWN\n");
+    writeFile("proj/lib/own.xml", "<v>OWN</v>");
+    writeFile("proj/lib/own.mjs", "throw new Error('OWN');");
     writeFile("proj/lib/large.json", "{\"v\": \"" + QByteArray(12 * 1024 * 1024, 'x') + "\"}");
     writeFile("proj/site.kvp", "");
     const QString pages = workDir + "proj/pages/";
     QDir().mkpath(pages);
     ASSERT_TRUE(QFile::link(workDir + "sibling", pages + "linked"));
-    for (const char* ext : {"json", "js", "css", "png", "htm"})
+    for (const char* ext : {"json", "js", "css", "png", "htm", "vtt", "xml", "mjs"})
         ASSERT_TRUE(QFile::link(workDir + ".docker/secret." + ext, pages + "link." + ext));
 
     // A page of another folder shown in Browse before.
@@ -1058,6 +1098,14 @@ TEST_F(ViewsTest, APageInBrowseReadsItsOwnSiteAndNothingElseByAnyChannel) {
     EXPECT_EQ(outcome("own.picture"), "loaded:1");
     EXPECT_EQ(outcome("own.frame"), "read:OWN frame");
     EXPECT_EQ(outcome("own.large"), "read:" + std::to_string(12 * 1024 * 1024)) << "a large file read in pieces";
+    // Within its site a script reads what the markup loads: subtitles, imported rules, a script's
+    // own error, a picture's pixels.
+    EXPECT_EQ(outcome("own.vtt"), "read:OWN");
+    EXPECT_EQ(outcome("own.imported"), "read:#probe { color: rgb(4, 5, 6); }");
+    EXPECT_EQ(outcome("own.error"), "loaded:Uncaught Error: OWN");
+    EXPECT_EQ(outcome("own.canvas"), "read:255");
+    std::cout << "within the site, XSLT document() gives " << outcome("own.xslt") << "\n";
+    for (const char* name : {"events", "prefetch"}) EXPECT_EQ(outcome(QString("own.") + name), "failed") << name;
     // What a script would read by itself it does not get even from the site.
     for (const char* name : {"xhr", "fetch", "worker"}) EXPECT_EQ(outcome(QString("own.") + name), "failed") << name;
 
@@ -1066,10 +1114,11 @@ TEST_F(ViewsTest, APageInBrowseReadsItsOwnSiteAndNothingElseByAnyChannel) {
         if (it.key().startsWith("own.") || it.key().endsWith(".missing")) continue;
         ++probes;
         const std::string got = it.value().toString().toStdString();
-        EXPECT_TRUE(got == "failed" || got == "opaque" || got == "no answer") << it.key().toStdString() << " gave " << got;
+        EXPECT_TRUE(got == "failed" || got == "opaque" || got == "no answer" || got == "queued")
+            << it.key().toStdString() << " gave " << got;
         EXPECT_EQ(got, outcome(it.key() + ".missing")) << it.key().toStdString() << ": a refusal unlike a missing file";
     }
-    EXPECT_EQ(probes, 16 * 10);
+    EXPECT_EQ(probes, 16 * 18);
     EXPECT_FALSE(text.contains("LEAK"));
 }
 
