@@ -1,8 +1,8 @@
 // Switching a document between its views on the real web engine: a 200 KB page from Edit to
 // Design; Edit to Design, a typed word and back at 100 KB, 1 MB and 10 MB, on a page of varied
 // blocks and on a generated manual of one block repeated; the write-back of a one-word edit on
-// its own at 1 MB and 10 MB; Browse of a 1 MB page until it is shown; Browse and Design of a page
-// of 2,000 pictures until they show. Beside each, a plain web view (or plain string work) doing
+// its own at 1 MB and 10 MB; Browse of a 1, 10 and 20 MB page until it is shown; Browse and
+// Design of a page of 2,000 pictures until they show. Beside each, a plain web view (or plain string work) doing
 // the least the same step needs. Qt runs offscreen.
 #include <benchmark/benchmark.h>
 
@@ -385,9 +385,9 @@ void plainWriteBack(benchmark::State& state) {
     }
 }
 
-// Browse of a 1 MB page until the engine has shown it.
+// Browse of a page (its size in KB the argument) until the engine has shown it.
 void browsePage(benchmark::State& state) {
-    DocumentWindow* doc = openPage(realPage(1024 * 1024), pagePath("browse.htm"));
+    DocumentWindow* doc = openPage(realPage(state.range(0) * 1024), pagePath("browse.htm"));
     doc->tbsMain->setCurrentIndex(1);
     QWebEngineView* view = doc->webBrowser->view();
     doc->tbsMain->setCurrentIndex(0);
@@ -422,7 +422,7 @@ void plainViewBrowse(benchmark::State& state) {
     const QString path = pagePath("plain.htm");
     QFile file(path);
     file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(realPage(1024 * 1024).toUtf8());
+    file.write(realPage(state.range(0) * 1024).toUtf8());
     file.close();
     QWebEngineView view;
     view.resize(1000, 700);
@@ -562,8 +562,8 @@ BENCHMARK(plainDesignRoundTrip)->Unit(benchmark::kMillisecond)->Args({1024, 1})-
 BENCHMARK(designWriteBack)->Unit(benchmark::kMillisecond)->Args({1024, 0})->Args({10240, 0})->Args({1024, 1})->Args({10240, 1})->Iterations(10);
 BENCHMARK(designAlignment)->Unit(benchmark::kMillisecond)->Args({1024, 0})->Args({10240, 0})->Args({1024, 1})->Args({10240, 1})->Iterations(5);
 BENCHMARK(plainWriteBack)->Unit(benchmark::kMillisecond)->Args({1024, 0})->Args({10240, 0})->Args({1024, 1})->Args({10240, 1})->Iterations(10);
-BENCHMARK(browsePage)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(plainViewBrowse)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(browsePage)->Unit(benchmark::kMillisecond)->Arg(1024)->Arg(10240)->Arg(20480)->Iterations(5);
+BENCHMARK(plainViewBrowse)->Unit(benchmark::kMillisecond)->Arg(1024)->Arg(10240)->Arg(20480)->Iterations(5);
 BENCHMARK(browsePictures)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(designPictures)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(plainViewPictures)->Unit(benchmark::kMillisecond)->Iterations(5);
