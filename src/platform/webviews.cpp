@@ -412,6 +412,10 @@ public:
             }
         }
         const QString shownAs = QDir::cleanPath(path);
+        // A missing file (a page's missing pictures, most often) is missing whatever the site:
+        // said at once, before any link on the way is followed.
+        struct stat asked {};
+        if (::stat(QFile::encodeName(shownAs).constData(), &asked) != 0 && !pageStandIns().contains(shownAs)) return notFound();
         // A copy the program wrote, shown under the name of the page it stands for.
         const QString copy = siteHolds(site, shownAs) ? pageStandIns().value(shownAs) : QString();
         const QString real = copy.isEmpty() ? siteFile(site, shownAs) : QFileInfo(copy).canonicalFilePath();
