@@ -8,8 +8,10 @@
 #include <QMimeDatabase>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStringDecoder>
 #include <QUrlQuery>
+#include <QVarLengthArray>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -21,8 +23,11 @@
 #include <QWebEngineUrlSchemeHandler>
 #include <QWebEngineView>
 
+#include "platform/pagenames.h"
 #include "platform/pagesite.h"
+#include "platform/shownserver.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -78,9 +83,113 @@ QString siteName(const PageSite& site) {
     return name;
 }
 
+// What a site's markup names outside it is shown, never read: each such file comes from the
+// server of shown files under a label of its own (shownserver.h), an origin of the web to the
+// engine, which keeps it from every script of the page as it keeps another web site's files. A
+// frame shown so reaches no other such file either: each has its own origin.
+struct Shown {
+    QString site;  // the name of the site whose markup named it
+    QString path;  // the absolute path as named
+};
+
+QHash<QString, Shown>& shownHosts() {
+    static QHash<QString, Shown> hosts;
+    return hosts;
+}
+
+QString shownHost(const QString& site, const QString& path) {
+    static QHash<QString, QString> names;
+    QString& name = names[site + u'\n' + path];
+    if (name.isEmpty()) {
+        quint32 words[4];
+        QRandomGenerator::system()->fillRange(words);
+        name = QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(words), sizeof words).toHex());
+        shownHosts().insert(name, {site, path});
+    }
+    return name;
+}
+
+// The site a label of the server of shown files belongs to: the one whose markup named what it
+// shows (a site's own name stands for itself).
+QString siteOfHost(const QString& host) {
+    const auto it = shownHosts().constFind(host);
+    return it == shownHosts().cend() ? host : it->site;
+}
+
+// What the pages and style sheets a site has served name, learnt only once a name outside the
+// site is asked for: a site that keeps to itself is never read twice.
+struct Document {
+    QString file;  // what to read
+    QUrl url;      // where it was shown, which its names are found from
+    bool css = false;
+};
+
+struct SiteNames {
+    QSet<QString> named;
+    QList<Document> pending;
+    QHash<QString, QPair<qint64, qint64>> seen;  // size and time of each document when it was noted
+};
+
+QHash<QString, SiteNames>& siteNames() {
+    static QHash<QString, SiteNames> names;
+    return names;
+}
+
+// The most of a document read for its names: beyond, a page or a style sheet names nothing.
+constexpr qint64 kNamesRead = 64 * 1024 * 1024;
+constexpr qint64 kPiece = 1024 * 1024;
+
+void noteDocument(const QString& site, const QString& file, const QUrl& url, bool css, const struct stat& st) {
+    SiteNames& names = siteNames()[site];
+    const QString key = file + u'\n' + url.toString();
+    const QPair<qint64, qint64> stamp{qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    auto it = names.seen.find(key);
+    if (it != names.seen.end() && *it == stamp) return;
+    names.seen.insert(key, stamp);
+    names.pending.append({file, url, css});
+}
+
+void learnNames(SiteNames& names, const Document& document) {
+    const int fd = openSiteFile(document.file);
+    if (fd < 0) return;
+    HtmlNameScanner html;
+    QStringList found;
+    QByteArray piece(kPiece, Qt::Uninitialized);
+    QByteArray css;
+    for (qint64 at = 0; at < kNamesRead;) {
+        const ssize_t got = ::pread(fd, piece.data(), size_t(piece.size()), off_t(at));
+        if (got <= 0) break;
+        if (document.css) css.append(piece.constData(), got);
+        else html.feed(QByteArrayView(piece.constData(), got));
+        at += got;
+    }
+    ::close(fd);
+    if (document.css) {
+        found = cssNames(css);
+    } else {
+        html.finish();
+        found = html.names;
+    }
+    QUrl base = document.url;
+    if (!html.base.isEmpty()) base = base.resolved(QUrl(html.base));
+    const QString site = siteOfHost(document.url.host());
+    for (const QString& name : std::as_const(found)) {
+        const QUrl target = base.resolved(QUrl(name));
+        if (target.scheme() != QLatin1String(kScheme) || siteOfHost(target.host()) != site) continue;
+        names.named.insert(QDir::cleanPath(target.path(QUrl::FullyDecoded)));
+    }
+}
+
+// True when a document the site has served names `path` for loading.
+bool namedBySite(const QString& site, const QString& path) {
+    SiteNames& names = siteNames()[site];
+    while (!names.named.contains(path) && !names.pending.isEmpty()) learnNames(names, names.pending.takeFirst());
+    return names.named.contains(path);
+}
+
 PageSite siteOf(const QString& path, bool alone) {
-    if (alone) return {QDir::cleanPath(QFileInfo(path).absoluteFilePath()), true};
-    return pageSite(path, projectFolder() ? projectFolder()() : QString());
+    if (alone) return {QDir::cleanPath(QFileInfo(path).absoluteFilePath()), true, {}, {}};
+    return pageSite(path, projectFolder() ? projectFolder()() : QString(), systemSiteLimits());
 }
 
 // The site named by an address of either scheme and the path it asks for; false when the
@@ -133,9 +242,37 @@ bool readByScript(QWebEngineUrlRequestInfo::ResourceType type) {
     }
 }
 
+// A page that is not UTF-8: what it declares itself in its opening, else Windows-1252.
+QByteArray notUtf8PageType(const QByteArray& head) {
+    static const QRegularExpression declared(QStringLiteral("<meta[^>]+charset\\s*=\\s*[\"']?[-\\w]+"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    if (QString::fromLatin1(head).contains(declared)) return QByteArrayLiteral("text/html");
+    return QByteArrayLiteral("text/html;charset=windows-1252");
+}
+
+// pageContentType() of the file open as `fd`, read in pieces; a long page is checked no further
+// than its first 64 MB.
+QByteArray pageContentType(int fd, qint64 size) {
+    constexpr qint64 kChecked = 64 * 1024 * 1024;
+    QStringDecoder check(QStringDecoder::Utf8);
+    QByteArray piece(qsizetype(qBound(qint64(1), size, qint64(1024 * 1024))), Qt::Uninitialized);
+    QVarLengthArray<QChar, 1> out(check.requiredSpace(piece.size()));
+    QByteArray head;
+    for (qint64 at = 0; at < qMin(size, kChecked);) {
+        const ssize_t got = ::pread(fd, piece.data(), size_t(piece.size()), off_t(at));
+        if (got <= 0) break;
+        if (at == 0) head = piece.left(qMin<qsizetype>(got, 4096));
+        check.appendToBuffer(out.data(), QByteArrayView(piece.constData(), got));
+        if (check.hasError()) return notUtf8PageType(head);
+        at += got;
+    }
+    return QByteArrayLiteral("text/html;charset=utf-8");
+}
+
 // The engine already keeps a page of these schemes from file addresses; this holds the rest.
-// A page reaches the local scheme of its own site only (the top page's, for every frame in it),
-// and no other local scheme (the design view's, the program's own resources, files). What its
+// A page reaches the local scheme of its own site only (the top page's, for every frame in it)
+// and what that site's markup names outside it (each from a host of its own, for display), and
+// no other local scheme (the design view's, the program's own resources, files). What its
 // scripts would read themselves they do not get even from its site: as a browser does for a
 // page opened from a file.
 class SiteGuard : public QWebEngineUrlRequestInterceptor {
@@ -148,9 +285,33 @@ public:
         const auto type = info.resourceType();
         if (scheme == QLatin1String(kScheme)) {
             // Which site a page shows, the user chose; the scheme's handler keeps it to that site.
-            if (type == QWebEngineUrlRequestInfo::ResourceTypeMainFrame) return;
+            // A link followed out of the site leads to the page at its own site, as a page of
+            // the site it lies in (which a page of another site can neither read nor script).
+            if (type == QWebEngineUrlRequestInfo::ResourceTypeMainFrame) {
+                PageSite site;
+                QString path;
+                if (!splitAddress(url, &site, &path)) return;
+                path = QDir::cleanPath(path);
+                if (!siteHolds(site, path) && !displayFile(site, path).isEmpty()) {
+                    QUrl to = localPageUrl(path);
+                    to.setQuery(url.query());
+                    to.setFragment(url.fragment());
+                    if (to != url) info.redirect(to);
+                }
+                return;
+            }
             const QUrl top = info.firstPartyUrl();
             if (top.scheme() != scheme || top.host() != url.host() || readByScript(type)) info.block(true);
+            return;
+        }
+        const QString label = shownLabel(url);
+        if (!label.isEmpty()) {
+            // What the local scheme's pages show from the server of shown files: for the site
+            // that named it, as that site's markup loads it, and read by no script.
+            const QUrl top = info.firstPartyUrl();
+            if (type == QWebEngineUrlRequestInfo::ResourceTypeMainFrame || readByScript(type) ||
+                top.scheme() != QLatin1String(kScheme) || siteOfHost(label) != top.host())
+                info.block(true);
             return;
         }
         static const QStringList network{QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("ws"),
@@ -160,14 +321,16 @@ public:
     }
 };
 
-// A large file of a site, read as the engine asks for it on its own thread: by position alone,
-// so that nothing but the descriptor is shared with this one.
+// A file of a site, read as the engine asks for it on its own thread, by position alone. It
+// holds no descriptor between reads: a page of thousands of pictures and frames, all asked for
+// at once, would otherwise hold a file open for each until the engine has them all. Each read
+// opens the file again and reads only when it is still the same file.
 class SiteFileDevice : public QIODevice {
 public:
-    SiteFileDevice(int fd, qint64 size, QObject* parent) : QIODevice(parent), fd_(fd), size_(size) {
+    SiteFileDevice(const QString& realPath, const struct stat& st, QObject* parent)
+        : QIODevice(parent), name_(QFile::encodeName(realPath)), size_(st.st_size), dev_(st.st_dev), ino_(st.st_ino) {
         open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
-    ~SiteFileDevice() override { ::close(fd_); }
     bool isSequential() const override { return false; }
     qint64 size() const override { return size_; }
 
@@ -175,20 +338,54 @@ protected:
     qint64 readData(char* data, qint64 most) override {
         const qint64 at = pos();
         if (at >= size_) return 0;
-        const ssize_t got = ::pread(fd_, data, size_t(qMin(most, size_ - at)), off_t(at));
-        // A file cut short while it is read ends the request rather than leaving it waiting.
+        const int fd = ::open(name_.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0) return -1;
+        struct stat st {};
+        ssize_t got = -1;
+        if (::fstat(fd, &st) == 0 && st.st_dev == dev_ && st.st_ino == ino_ && S_ISREG(st.st_mode))
+            got = ::pread(fd, data, size_t(qMin(most, size_ - at)), off_t(at));
+        ::close(fd);
+        // A file cut short or replaced while it is read ends the request rather than leaving it waiting.
         return got > 0 ? got : -1;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
-    const int fd_;
+    const QByteArray name_;
     const qint64 size_;
+    const dev_t dev_;
+    const ino_t ino_;
 };
 
-// Files up to this size are read whole here, which costs a picture or a style sheet less than
-// any handing over between threads.
-constexpr qint64 kReadWhole = 8 * 1024 * 1024;
+// Files up to this size are read at once here, which costs a picture or a small style sheet less
+// than any handing over between threads; the rest is read as the engine takes it.
+constexpr qint64 kReadAtOnce = 64 * 1024;
+
+// What the server of shown files answers for `path` under `label`: the one file the label
+// shows, from the site whose markup named it; what that file names in turn has a label of its own.
+ShownAnswer decideShown(const QString& label, const QString& path) {
+    const auto shown = shownHosts().constFind(label);
+    if (shown == shownHosts().cend()) return {};
+    const auto site = sites().constFind(shown->site);
+    if (site == sites().cend()) return {};
+    QString real = siteFile(*site, path);
+    if (real.isEmpty() && namedBySite(shown->site, path)) real = displayFile(*site, path);
+    if (real.isEmpty()) return {};
+    if (path != shown->path) return {{}, {}, shownFileUrl(shownHost(shown->site, path), path, decideShown)};
+    QByteArray type = QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchExtension).name().toLatin1();
+    const bool page = type == "text/html";
+    if (page || type == "text/css") {
+        const int fd = openSiteFile(real);
+        if (fd < 0) return {};
+        struct stat st {};
+        ::fstat(fd, &st);
+        noteDocument(shown->site, real, addressIn(kScheme, shown->site, path), !page, st);
+        if (page) type = pageContentType(fd, st.st_size);
+        else type += ";charset=utf-8";
+        ::close(fd);
+    }
+    return {real, type, {}};
+}
 
 class LocalPageHandler : public QWebEngineUrlSchemeHandler {
 public:
@@ -198,14 +395,15 @@ public:
         const QUrl url = job->requestUrl();
         // A refusal reads exactly as a missing file: a page learns nothing of what lies outside.
         auto notFound = [job] { job->fail(QWebEngineUrlRequestJob::UrlNotFound); };
+        const QUrl from = job->initiator();
+        const bool browse = url.scheme() == QLatin1String(kScheme);
         // Only a page of the same origin, or the user (no initiator), asks for an address here:
         // another site's page, the design view's and a web page's are refused.
-        const QUrl from = job->initiator();
         if (!from.isEmpty() && (from.scheme() != url.scheme() || from.host() != url.host())) return notFound();
         PageSite site;
         QString path;
         if (!splitAddress(url, &site, &path)) return notFound();
-        if (url.scheme() == QLatin1String(kDesignScheme)) {
+        if (!browse) {
             const QString token = QUrlQuery(url).queryItemValue(QStringLiteral("design"));
             if (!token.isEmpty()) {
                 const auto it = heldPages().constFind(token);
@@ -214,32 +412,58 @@ public:
             }
         }
         const QString shownAs = QDir::cleanPath(path);
+        // A missing file (a page's missing pictures, most often) is missing whatever the site:
+        // said at once, before any link on the way is followed.
+        struct stat asked {};
+        if (::stat(QFile::encodeName(shownAs).constData(), &asked) != 0 && !pageStandIns().contains(shownAs)) return notFound();
         // A copy the program wrote, shown under the name of the page it stands for.
         const QString copy = siteHolds(site, shownAs) ? pageStandIns().value(shownAs) : QString();
         const QString real = copy.isEmpty() ? siteFile(site, shownAs) : QFileInfo(copy).canonicalFilePath();
-        const int fd = real.isEmpty() ? -1 : openSiteFile(real);
-        if (fd < 0) return notFound();
+        if (!real.isEmpty()) return serve(job, real, shownAs, !copy.isEmpty(), browse ? url.host() : QString());
+        // Outside the site. The design view runs no page script: whatever it asks for, its
+        // markup named, and it is shown there as is. A page in Browse is shown what its markup
+        // names from a host of its own.
+        const QString outside = displayFile(site, shownAs);
+        if (outside.isEmpty()) return notFound();
+        if (!browse) return serve(job, outside, shownAs, false, QString());
+        if (!namedBySite(url.host(), shownAs)) return notFound();
+        job->redirect(shownFileUrl(shownHost(url.host(), shownAs), shownAs, decideShown));
+    }
+
+private:
+    // Serves `real` as the file `shownAs`; a page or a style sheet served for the site `noteFor`
+    // ("" for the design view) is noted for the names it gives.
+    static void serve(QWebEngineUrlRequestJob* job, const QString& real, const QString& shownAs, bool copy,
+                      const QString& noteFor) {
+        const int fd = openSiteFile(real);
+        if (fd < 0) return job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         QByteArray type;
-        if (copy.isEmpty() && !shownAs.endsWith(QLatin1String(".browse")))
+        if (!copy && !shownAs.endsWith(QLatin1String(".browse")))
             type = QMimeDatabase().mimeTypeForFile(shownAs, QMimeDatabase::MatchExtension).name().toLatin1();
         const bool page = type.isEmpty() || type == "text/html";
         struct stat st {};
         ::fstat(fd, &st);
-        if (!page && st.st_size > kReadWhole) {
-            // A film or an archive never sits in memory whole.
-            job->reply(type, new SiteFileDevice(fd, st.st_size, job));
+        if (!noteFor.isEmpty() && (page || type == "text/css"))
+            noteDocument(noteFor, real, job->requestUrl(), !page, st);
+        if (page) type = pageContentType(fd, st.st_size);
+        if (st.st_size > kReadAtOnce) {
+            ::close(fd);
+            // A film, an archive or a long page never sits in memory whole.
+            job->reply(type, new SiteFileDevice(real, st, job));
             return;
         }
-        QFile file;
-        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-            ::close(fd);
-            return notFound();
+        QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
+        qint64 got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = ::pread(fd, bytes.data() + got, size_t(bytes.size() - got), off_t(got));
+            if (n <= 0) break;
+            got += n;
         }
-        const QByteArray bytes = file.readAll();
-        reply(job, page ? pageContentType(bytes) : type, bytes);
+        ::close(fd);
+        bytes.truncate(got);
+        reply(job, type, bytes);
     }
 
-private:
     static void reply(QWebEngineUrlRequestJob* job, const QByteArray& type, const QByteArray& bytes) {
         auto* buffer = new QBuffer(job);
         buffer->setData(bytes);
@@ -259,7 +483,7 @@ void registerLocalPageScheme() {
     for (const QByteArray& name : {kScheme, kDesignScheme}) {
         QWebEngineUrlScheme scheme(name);
         scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
-        scheme.setFlags({});
+        scheme.setFlags(QWebEngineUrlScheme::CorsEnabled);
         QWebEngineUrlScheme::registerScheme(scheme);
     }
 }
@@ -330,11 +554,7 @@ QByteArray pageContentType(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString decoded = utf8.decode(bytes);
     (void)decoded;
-    if (!utf8.hasError()) return QByteArrayLiteral("text/html;charset=utf-8");
-    static const QRegularExpression declared(QStringLiteral("<meta[^>]+charset\\s*=\\s*[\"']?[-\\w]+"),
-                                             QRegularExpression::CaseInsensitiveOption);
-    if (QString::fromLatin1(bytes.left(4096)).contains(declared)) return QByteArrayLiteral("text/html");
-    return QByteArrayLiteral("text/html;charset=windows-1252");
+    return utf8.hasError() ? notUtf8PageType(bytes.left(4096)) : QByteArrayLiteral("text/html;charset=utf-8");
 }
 
 LazyWebView::LazyWebView(QWidget* parent) : QWidget(parent) {

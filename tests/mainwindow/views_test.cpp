@@ -1,6 +1,7 @@
 // The Edit, Browse and Design views of a document on the real web engine, and the main window's
 // menus, toolbars and boxes that follow them.
 #include <signal.h>
+#include <iostream>
 #include <sys/stat.h>
 
 #include <QApplication>
@@ -957,7 +958,8 @@ const char kProbeScript[] = R"js(
 const R = {};
 const own = location.host;
 const ext = { xhr: 'json', fetch: 'json', module: 'js', json: 'json', css: 'css', script: 'js', worker: 'js',
-              sheet: 'css', picture: 'png', frame: 'htm' };
+              sheet: 'css', picture: 'png', frame: 'htm', vtt: 'vtt', xslt: 'xml', imported: 'css', error: 'mjs',
+              events: 'json', beacon: 'json', prefetch: 'json', canvas: 'png' };
 const channel = {
   xhr: u => new Promise(r => { try { const x = new XMLHttpRequest(); x.open('GET', u);
     x.onload = () => r('read:' + x.responseText); x.onerror = () => r('failed'); x.send(); } catch (e) { r('failed'); } }),
@@ -978,6 +980,37 @@ const channel = {
   frame: u => new Promise(r => { const f = document.createElement('iframe');
     f.onload = () => { let t; try { t = 'read:' + f.contentDocument.body.textContent; } catch (e) { t = 'opaque'; }
       f.remove(); r(t); }; f.src = u; document.body.appendChild(f); }),
+  vtt: u => new Promise(r => { const v = document.createElement('video'); const t = document.createElement('track');
+    t.kind = 'subtitles'; t.default = true; const done = () => { const c = t.track.cues; v.remove();
+      r(c && c.length ? 'read:' + c[0].text : 'failed'); };
+    t.onload = done; t.onerror = done; t.src = u; v.appendChild(t); document.body.appendChild(v); t.track.mode = 'hidden'; }),
+  xslt: u => new Promise(r => { try {
+    const x = new DOMParser().parseFromString('<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">' +
+      '<xsl:template match="/"><out><xsl:copy-of select="document(\'' + new URL(u, location.href).href + '\')"/></out>' +
+      '</xsl:template></xsl:stylesheet>', 'application/xml');
+    const p = new XSLTProcessor(); p.importStylesheet(x);
+    const d = p.transformToDocument(new DOMParser().parseFromString('<a/>', 'application/xml'));
+    const t = d && d.documentElement ? d.documentElement.textContent : '';
+    r(t ? 'read:' + t : 'failed'); } catch (e) { r('failed'); } }),
+  imported: u => new Promise(r => { const s = document.createElement('style');
+    s.textContent = '@import url("' + new URL(u, location.href).href + '");';
+    s.onload = () => { let t; try { t = 'read:' + Array.from(s.sheet.cssRules[0].styleSheet.cssRules).map(x => x.cssText).join(); }
+      catch (e) { t = 'hidden'; } s.remove(); r(t); };
+    s.onerror = () => { s.remove(); r('failed'); }; document.head.appendChild(s); }),
+  error: u => new Promise(r => { const s = document.createElement('script'); let m = '';
+    const h = e => { m = e.message; };
+    window.addEventListener('error', h); s.onload = () => { window.removeEventListener('error', h); r('loaded:' + m); };
+    s.onerror = () => { window.removeEventListener('error', h); r('failed'); }; s.src = u; document.head.appendChild(s); }),
+  events: u => new Promise(r => { try { const e = new EventSource(u); e.onmessage = m => { e.close(); r('read:' + m.data); };
+    e.onerror = () => { e.close(); r('failed'); }; } catch (x) { r('failed'); } }),
+  beacon: u => new Promise(r => { let q; try { q = navigator.sendBeacon(u, 'x'); } catch (e) { q = false; }
+    setTimeout(() => r(q ? 'queued' : 'failed'), 50); }),
+  prefetch: u => new Promise(r => { const l = document.createElement('link'); l.rel = 'prefetch';
+    l.onload = () => { l.remove(); r('loaded'); }; l.onerror = () => { l.remove(); r('failed'); }; l.href = u; document.head.appendChild(l); }),
+  canvas: u => new Promise(r => { const i = new Image(); i.onload = () => { const c = document.createElement('canvas');
+      const g = c.getContext('2d'); g.drawImage(i, 0, 0);
+      try { r('read:' + g.getImageData(0, 0, 1, 1).data[0]); } catch (e) { r('tainted'); } };
+    i.onerror = () => r('failed'); i.src = u; }),
 };
 function settle(p) { return Promise.race([p, new Promise(r => setTimeout(() => r('no answer'), 4000))]); }
 // Each way in: the address of a file of the kind a channel reads, by its stem ("secret" or "missing").
@@ -1027,7 +1060,9 @@ function probe(way, name, stem) {
 )js";
 
 // Every way a page's script has of reading a file (XHR, fetch, module, JSON and CSS imports,
-// classic scripts, workers, style sheets, pictures, frames) reaches its own site and nothing
+// classic scripts, workers, style sheets, pictures, frames, subtitles, XSLT document(), @import
+// rules, a script's error message, EventSource, beacons, prefetch, a canvas's pixels) reaches
+// its own site and nothing
 // else: not a sibling folder (by "../", "%2e%2e", a file or local address, another scheme or a
 // base the page sets), not a folder or file link inside it, not a hidden folder inside or outside
 // it, not the folder of a page shown earlier. What is refused reads exactly as a missing file.
@@ -1035,7 +1070,10 @@ TEST_F(ViewsTest, APageInBrowseReadsItsOwnSiteAndNothingElseByAnyChannel) {
     const QString secrets[][2] = {{"json", "{\"leak\": \"LEAK\"}"},
                                   {"js", "self.leak = 'LEAK'; if (typeof document === 'undefined') postMessage('LEAK');"},
                                   {"css", "#probe { color: rgb(1, 2, 3) }"},
-                                  {"htm", "<p>LEAK</p>"}};
+                                  {"htm", "<p>LEAK</p>"},
+                                  {"vtt", "WEBVTT\n\n00:00.000 --> 01:00.000\nLEAK\n"},
+                                  {"xml", "<v>LEAK</v>"},
+                                  {"mjs", "throw new Error('LEAK');"}};
     for (const QString folder : {"sibling/", "earlier/", ".docker/", "proj/.hidden/"}) {
         for (const auto& [ext, text] : secrets) writeFile(folder + "secret." + ext, text.toUtf8());
         writeFile(folder + "secret.png", kPng);
@@ -1045,12 +1083,15 @@ TEST_F(ViewsTest, APageInBrowseReadsItsOwnSiteAndNothingElseByAnyChannel) {
     writeFile("proj/lib/own.css", "#probe { color: rgb(4, 5, 6) }");
     writeFile("proj/lib/own.png", kPng);
     writeFile("proj/lib/own.htm", "<p>OWN frame</p>");
+    writeFile("proj/lib/own.vtt", "WEBVTT\n\n00:00.000 --> 01:00.000\nOWN\n");
+    writeFile("proj/lib/own.xml", "<v>OWN</v>");
+    writeFile("proj/lib/own.mjs", "throw new Error('OWN');");
     writeFile("proj/lib/large.json", "{\"v\": \"" + QByteArray(12 * 1024 * 1024, 'x') + "\"}");
     writeFile("proj/site.kvp", "");
     const QString pages = workDir + "proj/pages/";
     QDir().mkpath(pages);
     ASSERT_TRUE(QFile::link(workDir + "sibling", pages + "linked"));
-    for (const char* ext : {"json", "js", "css", "png", "htm"})
+    for (const char* ext : {"json", "js", "css", "png", "htm", "vtt", "xml", "mjs"})
         ASSERT_TRUE(QFile::link(workDir + ".docker/secret." + ext, pages + "link." + ext));
 
     // A page of another folder shown in Browse before.
@@ -1088,6 +1129,14 @@ TEST_F(ViewsTest, APageInBrowseReadsItsOwnSiteAndNothingElseByAnyChannel) {
     EXPECT_EQ(outcome("own.picture"), "loaded:1");
     EXPECT_EQ(outcome("own.frame"), "read:OWN frame");
     EXPECT_EQ(outcome("own.large"), "read:" + std::to_string(12 * 1024 * 1024)) << "a large file read in pieces";
+    // Within its site a script reads what the markup loads: subtitles, imported rules, a script's
+    // own error, a picture's pixels.
+    EXPECT_EQ(outcome("own.vtt"), "read:OWN");
+    EXPECT_EQ(outcome("own.imported"), "read:#probe { color: rgb(4, 5, 6); }");
+    EXPECT_EQ(outcome("own.error"), "loaded:Uncaught Error: OWN");
+    EXPECT_EQ(outcome("own.canvas"), "read:255");
+    std::cout << "within the site, XSLT document() gives " << outcome("own.xslt") << "\n";
+    for (const char* name : {"events", "prefetch"}) EXPECT_EQ(outcome(QString("own.") + name), "failed") << name;
     // What a script would read by itself it does not get even from the site.
     for (const char* name : {"xhr", "fetch", "worker"}) EXPECT_EQ(outcome(QString("own.") + name), "failed") << name;
 
@@ -1096,11 +1145,176 @@ TEST_F(ViewsTest, APageInBrowseReadsItsOwnSiteAndNothingElseByAnyChannel) {
         if (it.key().startsWith("own.") || it.key().endsWith(".missing")) continue;
         ++probes;
         const std::string got = it.value().toString().toStdString();
-        EXPECT_TRUE(got == "failed" || got == "opaque" || got == "no answer") << it.key().toStdString() << " gave " << got;
+        EXPECT_TRUE(got == "failed" || got == "opaque" || got == "no answer" || got == "queued")
+            << it.key().toStdString() << " gave " << got;
         EXPECT_EQ(got, outcome(it.key() + ".missing")) << it.key().toStdString() << ": a refusal unlike a missing file";
     }
-    EXPECT_EQ(probes, 16 * 10);
+    EXPECT_EQ(probes, 16 * 18);
     EXPECT_FALSE(text.contains("LEAK"));
+}
+
+// A page kept in a folder of its own beside the site's style sheets, pictures, scripts and frames.
+const QByteArray kFolderSitePage =
+    "<html><head><title>a</title><link rel=\"stylesheet\" href=\"../css/s.css\">\n"
+    "<script>window.errors = []; window.onerror = m => { errors.push(String(m)); };</script>\n"
+    "<script src=\"../js/x.js\"></script><script src=\"../js/bad.js\"></script></head>\n"
+    "<body><h1>Title</h1><p class=more id=more>more</p><img id=dot src=\"../img/dot.png\">\n"
+    "<iframe id=f src=\"../frames/f.htm\"></iframe><pre id=results></pre>\n"
+    "<video><track id=track kind=subtitles src=\"../media/t.vtt\" default></video>\n"
+    "<script>\n"
+    "const settle = p => Promise.race([p, new Promise(r => setTimeout(() => r('no answer'), 4000))]);\n"
+    "const frame = u => new Promise(r => { const f = document.createElement('iframe');\n"
+    "  f.onload = () => { let t; try { t = 'read:' + f.contentDocument.body.textContent; } catch (e) { t = 'opaque'; }\n"
+    "    f.remove(); r(t); }; f.src = u; document.body.appendChild(f); });\n"
+    "const picture = u => new Promise(r => { const i = new Image(); i.onload = () => r('loaded');\n"
+    "  i.onerror = () => r('failed'); i.src = u; });\n"
+    "const read = p => p.then(t => 'read:' + t, () => 'failed');\n"
+    "window.onload = async () => {\n"
+    "  const R = {};\n"
+    "  R.frame = await settle(new Promise(r => { try { r('read:' + document.getElementById('f').contentDocument.body.textContent); }\n"
+    "    catch (e) { r('opaque'); } }));\n"
+    "  R.rules = (() => { try { return 'read:' + document.styleSheets[0].cssRules.length; } catch (e) { return 'hidden'; } })();\n"
+    "  R.canvas = (() => { const c = document.createElement('canvas'); const g = c.getContext('2d');\n"
+    "    g.drawImage(document.getElementById('dot'), 0, 0);\n"
+    "    try { return 'read:' + g.getImageData(0, 0, 1, 1).data[0]; } catch (e) { return 'tainted'; } })();\n"
+    "  R.errors = errors.join('|');\n"
+    "  R.cue = await settle(new Promise(r => { const t = document.getElementById('track').track; t.mode = 'showing';\n"
+    "    const done = () => r(t.cues && t.cues.length ? 'read:' + t.cues[0].text : 'none'); setTimeout(done, 1500); }));\n"
+    "  for (const [name, u] of [['named', '../img/dot.png'], ['notes', '../private/notes.txt'], ['missing', '../private/none.txt']]) {\n"
+    "    R[name + '.fetch'] = await settle(read(fetch(u).then(x => x.text())));\n"
+    "    R[name + '.frame'] = await settle(frame(u));\n"
+    "  }\n"
+    "  R['script.module'] = await settle(read(import('../js/x.js').then(() => 'ran')));\n"
+    "  R['named.frame.made'] = await settle(frame('../frames/f.htm'));\n"
+    "  R['notes.picture'] = await settle(picture('../private/dot.png'));\n"
+    "  R['missing.picture'] = await settle(picture('../private/none.png'));\n"
+    "  document.getElementById('results').textContent = JSON.stringify(R);\n"
+    "  document.title = 'probed';\n"
+    "};\n"
+    "</script></body></html>\n";
+
+// pages/a.htm of a site kept in folders shows styled and whole in Browse and in Design, its
+// style sheet's own import and picture too, though every one of them lies outside its folder:
+// the page names them. What lies outside comes for display only: no script of the page reads
+// the frame, the style rules, the picture's pixels, the named script's error or the subtitles;
+// what the page does not name (the notes beside them) reads as a missing file.
+TEST_F(ViewsTest, ASiteKeptInFoldersShowsWholeAndItsScriptsReadNothingOutsideThePagesFolder) {
+    writeFile("folders/css/s.css", "@import \"more.css\"; h1 { color: rgb(0, 128, 0); }"
+                                   " body { background-image: url(../img/bg.png); }");
+    writeFile("folders/css/more.css", "p.more { color: rgb(0, 0, 255); }");
+    writeFile("folders/img/dot.png", kPng);
+    writeFile("folders/img/bg.png", kPng);
+    writeFile("folders/js/x.js", "document.documentElement.dataset.script = 'ran';");
+    writeFile("folders/js/bad.js", "throw new Error('SECRET in the error');");
+    writeFile("folders/frames/f.htm", "<p>FRAME</p><img src=\"../img/dot.png\">");
+    writeFile("folders/media/t.vtt", "WEBVTT\n\n00:00.000 --> 01:00.000\nSECRET cue\n");
+    writeFile("folders/private/notes.txt", "NOTES");
+    writeFile("folders/private/dot.png", kPng);
+    pagePath = writeFile("folders/pages/a.htm", kFolderSitePage);
+    DocumentWindow* doc = openPage();
+    view(doc, 1);
+    QWebEngineView* page = doc->webBrowser->view();
+    QSignalSpy titled(page, &QWebEngineView::titleChanged);
+    while (page->title() != "probed") ASSERT_TRUE(titled.wait(4 * kWait)) << "the probes never finished";
+
+    EXPECT_EQ(js(page, "getComputedStyle(document.querySelector('h1')).color").toString(), "rgb(0, 128, 0)");
+    EXPECT_EQ(js(page, "getComputedStyle(document.getElementById('more')).color").toString(), "rgb(0, 0, 255)");
+    EXPECT_TRUE(js(page, "getComputedStyle(document.body).backgroundImage").toString().contains("bg.png"));
+    EXPECT_EQ(js(page, "document.getElementById('dot').naturalWidth").toInt(), 1);
+    EXPECT_EQ(js(page, "document.documentElement.dataset.script").toString(), "ran");
+
+    const QString text = js(page, "document.getElementById('results').textContent").toString();
+    const QVariantMap results = QJsonDocument::fromJson(text.toUtf8()).object().toVariantMap();
+    auto outcome = [&](const QString& key) { return results.value(key).toString().toStdString(); };
+    EXPECT_EQ(outcome("frame"), "opaque");
+    EXPECT_EQ(outcome("rules"), "hidden");
+    EXPECT_EQ(outcome("canvas"), "tainted");
+    EXPECT_EQ(outcome("errors"), "Script error.");
+    EXPECT_EQ(outcome("cue"), "none");
+    EXPECT_EQ(outcome("named.frame.made"), "opaque");
+    EXPECT_EQ(outcome("script.module"), "failed");
+    for (const char* name : {"named", "notes"}) {
+        EXPECT_EQ(outcome(QString(name) + ".fetch"), "failed") << name;
+        EXPECT_EQ(outcome(QString(name) + ".frame"), outcome("missing.frame")) << name;
+    }
+    EXPECT_EQ(outcome("notes.picture"), "failed");
+    EXPECT_EQ(outcome("notes.picture"), outcome("missing.picture"));
+    EXPECT_FALSE(text.contains("SECRET") || text.contains("NOTES") || text.contains("FRAME")) << text.toStdString();
+
+    // Design shows it as whole, its scripts not run.
+    design(doc);
+    QWebEngineView* designed = doc->dhtm->view();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return js(designed, "document.images[0] && document.images[0].naturalWidth").toInt() == 1; },
+                                kWait));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return js(designed, "getComputedStyle(document.querySelector('p.more')).color")
+                                                 .toString() == "rgb(0, 0, 255)"; }, kWait));
+    EXPECT_EQ(js(designed, "getComputedStyle(document.querySelector('h1')).color").toString(), "rgb(0, 128, 0)");
+}
+
+// A page saved where the user keeps other things (the disk's top, the home folder, Downloads, the
+// temporary folder) shows itself and what it names, and its scripts find nothing beside it: a
+// frame, a picture, a style sheet or a script beside it reads as a missing one.
+TEST_F(ViewsTest, APageInABroadFolderReadsNothingBesideItself) {
+    const QString stem = "kv-" + QFileInfo(root.path()).fileName();
+    QStringList folders{homeDir, homeDir + "Downloads/", QDir::tempPath() + "/"};
+    QDir().mkpath(homeDir + "Downloads");
+    if (QFileInfo(QStringLiteral("/")).isWritable()) folders << "/";
+    else std::cout << "[ SKIPPED part ] the disk's top is not writable here: a page in / is not tried\n";
+    QStringList made;
+    auto put = [&](const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+        f.write(bytes);
+        made << path;
+    };
+    const QByteArray probe =
+        "<html><head><title>page</title></head><body><p id=own>OWN</p><img id=named src=\"" + stem.toUtf8() +
+        "-named.png\"><pre id=results></pre><script>\n"
+        "const settle = p => Promise.race([p, new Promise(r => setTimeout(() => r('no answer'), 4000))]);\n"
+        "const ways = {\n"
+        "  frame: u => new Promise(r => { const f = document.createElement('iframe');\n"
+        "    f.onload = () => { let t; try { t = 'read:' + f.contentDocument.body.textContent; } catch (e) { t = 'opaque'; }\n"
+        "      f.remove(); r(t); }; f.src = u + '.htm'; document.body.appendChild(f); }),\n"
+        "  picture: u => new Promise(r => { const i = new Image(); i.onload = () => r('loaded'); i.onerror = () => r('failed');\n"
+        "    i.src = u + '.png'; }),\n"
+        "  script: u => new Promise(r => { const s = document.createElement('script'); s.onload = () => r('loaded:' + self.leak);\n"
+        "    s.onerror = () => r('failed'); s.src = u + '.js'; document.head.appendChild(s); }),\n"
+        "  sheet: u => new Promise(r => { const l = document.createElement('link'); l.rel = 'stylesheet';\n"
+        "    l.onload = () => r('loaded'); l.onerror = () => r('failed'); l.href = u + '.css'; document.head.appendChild(l); }),\n"
+        "};\n"
+        "window.onload = async () => { const R = {};\n"
+        "  for (const w of Object.keys(ways)) for (const s of ['beside', 'missing'])\n"
+        "    R[w + '.' + s] = await settle(ways[w]('" + stem.toUtf8() + "-' + s));\n"
+        "  R.named = document.getElementById('named').naturalWidth;\n"
+        "  document.getElementById('results').textContent = JSON.stringify(R); document.title = 'probed'; };\n"
+        "</script></body></html>";
+    for (const QString& folder : folders) {
+        SCOPED_TRACE(folder.toStdString());
+        put(folder + stem + "-beside.htm", "<p>LEAK</p>");
+        put(folder + stem + "-beside.png", kPng);
+        put(folder + stem + "-named.png", kPng);
+        put(folder + stem + "-beside.js", "self.leak = 'LEAK';");
+        put(folder + stem + "-beside.css", "p { color: red }");
+        put(folder + stem + ".htm", probe);
+        mainWindow->openFile(folder + stem + ".htm");
+        DocumentWindow* doc = activeDocument();
+        ASSERT_NE(doc, nullptr);
+        view(doc, 1);
+        QWebEngineView* page = doc->webBrowser->view();
+        QSignalSpy titled(page, &QWebEngineView::titleChanged);
+        while (page->title() != "probed") ASSERT_TRUE(titled.wait(4 * kWait)) << "the probes never finished";
+        const QString text = js(page, "document.getElementById('results').textContent").toString();
+        const QVariantMap results = QJsonDocument::fromJson(text.toUtf8()).object().toVariantMap();
+        EXPECT_EQ(js(page, "document.getElementById('own').textContent").toString(), "OWN");
+        EXPECT_EQ(results.value("named").toInt(), 1) << "what the page names shows";
+        for (const char* way : {"frame", "picture", "script", "sheet"})
+            EXPECT_EQ(results.value(QString(way) + ".beside"), results.value(QString(way) + ".missing"))
+                << way << ": " << text.toStdString();
+        EXPECT_FALSE(text.contains("LEAK"));
+        doc->fileSaved = true;
+        doc->unload();
+    }
+    for (const QString& path : std::as_const(made)) QFile::remove(path);
 }
 
 // A page as gtk-doc writes them: an XML declaration, a style sheet and navigation pictures beside

@@ -1,5 +1,10 @@
 // The design and browse controls' own rules, and the design control on the real web engine.
+#include <QDir>
 #include <QPointer>
+#include <QTimer>
+
+#include <iostream>
+#include <unistd.h>
 #include <QFile>
 #include <QSignalSpy>
 #include <QUrl>
@@ -274,25 +279,29 @@ TEST_F(WebViewsTest, AControlDestroyedWithAnswersOnTheirWayIsLeftAlone) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return gone.isNull(); }, 20000));
 }
 
-// The design view runs no page script, yet shows nothing of the disk outside the page's site:
-// a picture or frame up and out, by file address, through a link or in a hidden folder stays
-// empty, as does one of the browse view's sites.
-TEST_F(WebViewsTest, DesignShowsNothingFromOutsideThePagesSite) {
+// The design view runs no page script: what its markup names outside the page's site it shows,
+// as Browse does (a picture up and out, or through a link in the site), but nothing in a hidden
+// folder, by file address, or of one of the browse view's sites.
+TEST_F(WebViewsTest, DesignShowsWhatThePageNamesOutsideItsSiteButNothingHidden) {
     const QByteArray dot = QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42m"
                                                   "P8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg==");
-    for (const QString& folder : {"site/img/", "sibling/", "site/.hidden/"}) writeFile(folder + "dot.png", dot);
-    writeFile("sibling/secret.htm", "<p>LEAK</p>");
+    for (const QString& folder : {"site/img/", "sibling/", "site/.hidden/", ".hidden/"}) writeFile(folder + "dot.png", dot);
+    writeFile("site/.hidden/secret.htm", "<p>LEAK</p>");
     const QString path = writeFile("site/page.htm", "");
     ASSERT_TRUE(QFile::link(workDir + "sibling", workDir + "site/linked"));
+    ASSERT_TRUE(QFile::link(workDir + ".hidden", workDir + "site/visible"));
     const QString sibling = workDir + "sibling/";
-    const QStringList pictures{"img/dot.png",
-                               "../sibling/dot.png",
-                               QUrl::fromLocalFile(sibling + "dot.png").toString(),
-                               "linked/dot.png",
-                               ".hidden/dot.png",
-                               localPageUrl(sibling + "page.htm").resolved(QUrl("dot.png")).toString()};
-    QString page = "<p id=p>x</p><iframe id=frame src=\"../sibling/secret.htm\"></iframe>";
-    for (int i = 0; i < pictures.size(); ++i) page += QString("<img id=i%1 src=\"%2\">").arg(i).arg(pictures[i]);
+    const QList<std::pair<QString, int>> pictures{
+        {"img/dot.png", 1},
+        {"../sibling/dot.png", 1},
+        {"linked/dot.png", 1},
+        {QUrl::fromLocalFile(sibling + "dot.png").toString(), 0},
+        {".hidden/dot.png", 0},
+        {"../.hidden/dot.png", 0},
+        {"visible/dot.png", 0},
+        {localPageUrl(sibling + "page.htm").resolved(QUrl("dot.png")).toString(), 0}};
+    QString page = "<p id=p>x</p><iframe id=frame src=\".hidden/secret.htm\"></iframe>";
+    for (int i = 0; i < pictures.size(); ++i) page += QString("<img id=i%1 src=\"%2\">").arg(i).arg(pictures[i].first);
 
     DhtmlEdit edit;
     edit.resize(400, 300);
@@ -302,12 +311,84 @@ TEST_F(WebViewsTest, DesignShowsNothingFromOutsideThePagesSite) {
     ASSERT_TRUE(waitDesignReady(edit));
     for (int i = 0; i < pictures.size(); ++i) {
         const QString picture = QString("document.getElementById('i%1')").arg(i);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return js(edit, picture + ".complete").toBool(); }, 20000)) << str(pictures[i]);
-        EXPECT_EQ(js(edit, picture + ".naturalWidth").toInt(), i == 0 ? 1 : 0) << str(pictures[i]);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return js(edit, picture + ".complete").toBool(); }, 20000)) << str(pictures[i].first);
+        EXPECT_EQ(js(edit, picture + ".naturalWidth").toInt(), pictures[i].second) << str(pictures[i].first);
     }
     const QString frame = "(() => { const d = document.getElementById('frame').contentDocument;"
                           "return d && d.body ? d.body.textContent : ''; })()";
     EXPECT_FALSE(js(edit, frame).toString().contains("LEAK"));
+}
+
+// What this process holds now: its resident memory in KB, and its open files.
+qint64 residentKb() {
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+int openFiles() { return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::System).size()); }
+
+// A page of the browse view with a frame of a 1 GB file (sparse: it costs no disk) and 1,000
+// pictures, in its site and named outside it: the program's memory stays flat while
+// the engine takes them, and the files it holds open at once stay few.
+TEST_F(WebViewsTest, AHugeFrameLeavesMemoryFlatAndAThousandPicturesHoldFewFilesOpen) {
+    const QByteArray dot = QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42m"
+                                                  "P8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg==");
+    constexpr int kPictures = 500;
+    QByteArray album = "<html><body>\n";
+    for (int i = 0; i < kPictures; ++i) {
+        writeFile(QString("site/pages/img/p%1.png").arg(i), dot);
+        writeFile(QString("site/shown/q%1.png").arg(i), dot);
+        album += QString("<img src=\"img/p%1.png\"><img src=\"../shown/q%1.png\">\n").arg(i).toUtf8();
+    }
+    const QString albumPath = writeFile("site/pages/album.htm", album + "</body></html>");
+    const QString huge = writeFile("site/pages/huge.htm", "<html><body><p id=start>start</p>");
+    ASSERT_EQ(::truncate(QFile::encodeName(huge).constData(), off_t(1) << 30), 0);
+    const QString framed = writeFile("site/pages/framed.htm", "<html><body><iframe src=\"huge.htm\"></iframe></body></html>");
+
+    WebBrowser browser;
+    browser.resize(400, 300);
+    browser.show();
+    QWebEngineView* view = browser.view();
+    QTest::qWait(200);
+    qint64 before = residentKb();
+    const int filesBefore = openFiles();
+    qint64 most = before;
+    int mostFiles = filesBefore;
+    QTimer sample;
+    QObject::connect(&sample, &QTimer::timeout, [&] {
+        most = qMax(most, residentKb());
+        mostFiles = qMax(mostFiles, openFiles());
+    });
+    sample.start(10);
+    auto ask = [&](const QString& script) {
+        QVariant result;
+        bool done = false;
+        view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
+            result = v;
+            done = true;
+        });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 20000));
+        return result;
+    };
+    QSignalSpy loaded(view, &QWebEngineView::loadFinished);
+    browser.Navigate2(albumPath);
+    ASSERT_TRUE(loaded.wait(120000)) << "the album never loaded";
+    const QString shown = "Array.from(document.images).filter(i => i.complete && i.naturalWidth === 1).length";
+    EXPECT_EQ(ask(shown).toInt(), 2 * kPictures);
+    std::cout << "open files " << filesBefore << " before the album, at most " << mostFiles << " while it loaded\n";
+    EXPECT_LT(mostFiles - filesBefore, 512);
+
+    // Some seconds of the frame coming in, the page process busy with it.
+    before = most = residentKb();
+    browser.Navigate2(framed);
+    QTest::qWait(8000);
+    sample.stop();
+    browser.Stop();
+    std::cout << "resident " << before / 1024 << " MB before the frame, at most " << most / 1024 << " MB while it came in\n";
+    EXPECT_LT(most - before, 256 * 1024) << "KB more while the frame came in";
 }
 
 }  // namespace
