@@ -125,13 +125,9 @@ void DocumentWindow::designNotCurrent() {
         if (waiter.otherwise) waiter.otherwise();
 }
 
-void DocumentWindow::designTooDeep() {
-    if (mode != 2) return;
-    // Nothing was edited there: the document goes back to Edit as it was.
-    dhtmDocPath.clear();
-    ++alignmentId_;
-    designAlignment_.reset();
-    dhtm->hide();
+// The source in front again after a view that can no longer be used. Commands that waited on
+// the page hear that it will not answer; the user decides anew with the document in front of them.
+void DocumentWindow::showEditAfterLostView() {
     mode = 0;
     {
         const QSignalBlocker block(tbsMain);
@@ -148,6 +144,16 @@ void DocumentWindow::designTooDeep() {
         for (const DesignWaiter& waiter : std::exchange(designWaiters_, {}))
             if (waiter.otherwise) waiter.otherwise();
     }
+}
+
+void DocumentWindow::designTooDeep() {
+    if (mode != 2) return;
+    // Nothing was edited there: the document goes back to Edit as it was.
+    dhtmDocPath.clear();
+    ++alignmentId_;
+    designAlignment_.reset();
+    dhtm->hide();
+    showEditAfterLostView();
     const QString message = "'" + fileTitle(filePath) + "' is not opened in Design. Its elements nest deeper than the " +
                             QString::number(kDesignDeepestNesting) +
                             " levels the design view keeps: it would move the deeper ones and so rewrite that part "
@@ -171,25 +177,7 @@ void DocumentWindow::viewPageEnded(bool design, bool complete) {
     }
     webBrowser->hide();
     dhtm->hide();
-    mode = 0;
-    {
-        const QSignalBlocker block(tbsMain);
-        tbsMain->setCurrentIndex(0);
-    }
-    txtMain->show();
-    const bool active = activeDocument() == this;
-    if (active) {
-        if (mainWindow) mainWindow->setToEdit();
-        txtmain_SelChange();
-        txtMain->setFocus();
-    }
-    // Commands that waited on the page hear that it will not answer; the user decides anew
-    // with the document in front of them.
-    if (!designWaiters_.isEmpty()) {
-        setBusy(false);
-        for (const DesignWaiter& waiter : std::exchange(designWaiters_, {}))
-            if (waiter.otherwise) waiter.otherwise();
-    }
+    showEditAfterLostView();
     QString message = "The " + QString(design ? "design" : "browse") + " view of '" + fileTitle(filePath) +
                       "' has stopped: the web engine's page process ended. The document is back in Edit";
     if (design)

@@ -162,6 +162,7 @@ private:
     void viewPageEnded(bool design, bool complete);
     // The design view would not hold the page as the source writes it.
     void designTooDeep();
+    void showEditAfterLostView();
     struct DesignWaiter {
         std::function<void()> then;
         std::function<void()> otherwise;
