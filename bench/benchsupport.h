@@ -10,9 +10,9 @@
 
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/dialoghooks.h"
-#include "platform/msgbox.h"
-#include "platform/settingsstore.h"
+#include "platform/forms/dialoghooks.h"
+#include "platform/forms/msgbox.h"
+#include "platform/files/settingsstore.h"
 
 namespace kavrin::bench {
 

@@ -4,7 +4,7 @@
 
 #include <QApplication>
 
-#include "documents/colorcoding.h"
+#include "documents/colouring/colorcoding.h"
 #include "documents/docfile.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "documents/colorrtf.h"
+#include "documents/colouring/colorrtf.h"
 
 namespace {
 

@@ -6,13 +6,13 @@
 #include <QClipboard>
 #include <QKeyEvent>
 
-#include "documents/colorcoding.h"
+#include "documents/colouring/colorcoding.h"
 #include "documents/docfile.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "benchsupport.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/richtextbox.h"
+#include "platform/richtext/richtextbox.h"
 
 using namespace kavrin;
 

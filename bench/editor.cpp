@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "benchsupport.h"
-#include "platform/richtextbox.h"
+#include "platform/richtext/richtextbox.h"
 
 using namespace kavrin;
 

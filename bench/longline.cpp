@@ -29,9 +29,9 @@
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/dialoghooks.h"
-#include "platform/msgbox.h"
-#include "platform/richtextbox.h"
+#include "platform/forms/dialoghooks.h"
+#include "platform/forms/msgbox.h"
+#include "platform/richtext/richtextbox.h"
 
 using namespace kavrin;
 

@@ -8,7 +8,7 @@
 #include <QSaveFile>
 #include <QTemporaryDir>
 
-#include "platform/textfile.h"
+#include "platform/files/textfile.h"
 #include "tools/replaceinfiles.h"
 
 using namespace kavrin;

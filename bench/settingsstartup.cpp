@@ -12,7 +12,7 @@
 #include "benchsupport.h"
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/settingsstore.h"
+#include "platform/files/settingsstore.h"
 
 using namespace kavrin;
 

@@ -9,7 +9,7 @@
 
 #include "panes/resourcetree.h"
 #include "panes/tagdata.h"
-#include "platform/textfile.h"
+#include "platform/files/textfile.h"
 
 using namespace kavrin;
 

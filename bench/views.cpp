@@ -28,14 +28,14 @@
 #include <unistd.h>
 
 #include "benchsupport.h"
-#include "documents/designmerge.h"
+#include "documents/design/designmerge.h"
 #include "documents/docfile.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/dhtmledit.h"
-#include "platform/openfilelimit.h"
-#include "platform/webviews.h"
+#include "platform/web/dhtmledit.h"
+#include "platform/system/openfilelimit.h"
+#include "platform/web/webviews.h"
 
 using namespace kavrin;
 

@@ -34,14 +34,14 @@
 
 #include "benchsupport.h"
 #include "taghighlighter.h"
-#include "documents/colorcoding.h"
+#include "documents/colouring/colorcoding.h"
 #include "documents/docfile.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/dialoghooks.h"
-#include "platform/msgbox.h"
-#include "platform/richtextbox.h"
+#include "platform/forms/dialoghooks.h"
+#include "platform/forms/msgbox.h"
+#include "platform/richtext/richtextbox.h"
 #include "tools/frmReplace.h"
 
 using namespace kavrin;

@@ -2,15 +2,15 @@
 // colours the comment.
 #include <array>
 
-#include "documents/colorrange.h"
+#include "documents/colouring/colorrange.h"
 #include "documents/docstate.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "documents/inserthtml.h"
-#include "documents/tagclasses.h"
+#include "documents/colouring/tagclasses.h"
 #include "documents/tiphooks.h"
 #include "documents/tips.h"
-#include "platform/richtextbox.h"
+#include "platform/richtext/richtextbox.h"
 
 namespace kavrin {
 

@@ -4,15 +4,15 @@
 
 #include <QFileInfo>
 
-#include "documents/colorops.h"
+#include "documents/colouring/colorops.h"
 #include "documents/docstate.h"
 #include "documents/documentwindow.h"
 #include "documents/fileops.h"
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/commondialog.h"
-#include "platform/msgbox.h"
-#include "platform/textfile.h"
+#include "platform/forms/commondialog.h"
+#include "platform/forms/msgbox.h"
+#include "platform/files/textfile.h"
 
 namespace kavrin {
 

@@ -8,19 +8,19 @@
 #include <QThreadPool>
 #include <QTimer>
 
-#include "documents/colorcoding.h"
-#include "documents/colorops.h"
-#include "documents/coloredreplace.h"
+#include "documents/colouring/colorcoding.h"
+#include "documents/colouring/colorops.h"
+#include "documents/colouring/coloredreplace.h"
 #include "documents/fileops.h"
-#include "documents/designmerge.h"
+#include "documents/design/designmerge.h"
 #include "documents/docstate.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/msgbox.h"
-#include "platform/ownfiles.h"
-#include "platform/screen.h"
-#include "platform/textfile.h"
+#include "platform/forms/msgbox.h"
+#include "platform/files/ownfiles.h"
+#include "platform/system/screen.h"
+#include "platform/files/textfile.h"
 
 namespace kavrin {
 

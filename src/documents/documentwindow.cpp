@@ -5,15 +5,15 @@
 #include <QMdiSubWindow>
 
 #include "documents/docfile.h"
-#include "documents/colorcoding.h"
+#include "documents/colouring/colorcoding.h"
 #include "documents/docstate.h"
 #include "documents/fileops.h"
 #include "documents/globals.h"
 #include "documents/tips.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/msgbox.h"
-#include "platform/screen.h"
-#include "platform/textfile.h"
+#include "platform/forms/msgbox.h"
+#include "platform/system/screen.h"
+#include "platform/files/textfile.h"
 
 namespace kavrin {
 

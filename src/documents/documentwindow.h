@@ -11,12 +11,12 @@
 #include <memory>
 #include <optional>
 
-#include "documents/designmerge.h"
-#include "platform/form.h"
-#include "platform/richtextbox.h"
-#include "platform/dhtmledit.h"
-#include "platform/textfile.h"
-#include "platform/webbrowser.h"
+#include "documents/design/designmerge.h"
+#include "platform/forms/form.h"
+#include "platform/richtext/richtextbox.h"
+#include "platform/web/dhtmledit.h"
+#include "platform/files/textfile.h"
+#include "platform/web/webbrowser.h"
 
 namespace kavrin {
 

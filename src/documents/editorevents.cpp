@@ -4,15 +4,15 @@
 #include <QEvent>
 #include <QListWidget>
 
-#include "documents/colorrange.h"
+#include "documents/colouring/colorrange.h"
 #include "documents/docstate.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
-#include "documents/tagclasses.h"
+#include "documents/colouring/tagclasses.h"
 #include "documents/tiphooks.h"
 #include "tools/spellcheck.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/richtextbox.h"
+#include "platform/richtext/richtextbox.h"
 
 namespace kavrin {
 

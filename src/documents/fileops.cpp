@@ -6,8 +6,8 @@
 #include "documents/globals.h"
 #include "mainwindow/frmDontShow.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/commondialog.h"
-#include "platform/shell.h"
+#include "platform/forms/commondialog.h"
+#include "platform/system/shell.h"
 
 namespace kavrin {
 

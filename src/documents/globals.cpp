@@ -1,6 +1,6 @@
 #include "documents/globals.h"
 
-#include "platform/paths.h"
+#include "platform/files/paths.h"
 
 namespace kavrin {
 

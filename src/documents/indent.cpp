@@ -3,14 +3,14 @@
 
 #include <QVector>
 
-#include "documents/colorrange.h"
+#include "documents/colouring/colorrange.h"
 #include "documents/docstate.h"
 #include "documents/documentwindow.h"
 #include "documents/editorevents.h"
 #include "documents/globals.h"
 #include "documents/progress.h"
-#include "platform/richtextbox.h"
-#include "platform/screen.h"
+#include "platform/richtext/richtextbox.h"
+#include "platform/system/screen.h"
 
 namespace kavrin {
 

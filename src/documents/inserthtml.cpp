@@ -1,13 +1,13 @@
 #include "documents/inserthtml.h"
 
-#include "documents/colorcoding.h"
-#include "documents/colorrange.h"
-#include "documents/colorrtf.h"
+#include "documents/colouring/colorcoding.h"
+#include "documents/colouring/colorrange.h"
+#include "documents/colouring/colorrtf.h"
 #include "documents/documentwindow.h"
 #include "documents/editorevents.h"
 #include "documents/globals.h"
-#include "platform/richtextbox.h"
-#include "platform/screen.h"
+#include "platform/richtext/richtextbox.h"
+#include "platform/system/screen.h"
 
 namespace kavrin {
 

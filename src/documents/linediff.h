@@ -5,7 +5,7 @@
 #include <QStringView>
 #include <QVector>
 
-#include "platform/richtextbox.h"
+#include "platform/richtext/richtextbox.h"
 
 namespace kavrin {
 

@@ -11,11 +11,11 @@
 #include "mainwindow/frmSplash.h"
 #include "mainwindow/mdiMain.h"
 #include "mainwindow/shutdown.h"
-#include "platform/openfilelimit.h"
-#include "platform/ownfiles.h"
-#include "platform/screen.h"
-#include "platform/terminalsession.h"
-#include "platform/webviews.h"
+#include "platform/system/openfilelimit.h"
+#include "platform/files/ownfiles.h"
+#include "platform/system/screen.h"
+#include "platform/system/terminalsession.h"
+#include "platform/web/webviews.h"
 
 namespace kavrin {
 

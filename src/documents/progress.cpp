@@ -7,7 +7,7 @@
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/richtextbox.h"
+#include "platform/richtext/richtextbox.h"
 
 namespace kavrin {
 

@@ -11,11 +11,11 @@
 #include <QPixmap>
 #include <QTimer>
 
-#include "documents/colorrange.h"
+#include "documents/colouring/colorrange.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "documents/tiphooks.h"
-#include "platform/richtextbox.h"
+#include "platform/richtext/richtextbox.h"
 
 namespace kavrin {
 

@@ -1,13 +1,13 @@
 // The document's own undo and redo history: each change is recorded after the fact from what the
 // editor says it changed and the selection saved just before it.
 
-#include "documents/colorrange.h"
+#include "documents/colouring/colorrange.h"
 #include "documents/docstate.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "documents/linediff.h"
 #include "documents/progress.h"
-#include "platform/screen.h"
+#include "platform/system/screen.h"
 
 namespace kavrin {
 

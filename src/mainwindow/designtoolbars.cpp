@@ -2,7 +2,7 @@
 
 #include "documents/documentwindow.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/dhtmledit.h"
+#include "platform/web/dhtmledit.h"
 #include "tagdialogs/frmColor.h"
 #include "tagdialogs/structure/frmInput.h"
 #include "tagdialogs/structure/frmTableWizard.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The toolbars of the design and browse views: the design toolbar (character formats, element
 // dialogs, table editing), the alignment, list and colour toolbar, and the browse toolbar.
-#include "platform/toolbar.h"
+#include "platform/forms/toolbar.h"
 
 namespace kavrin {
 

@@ -5,8 +5,8 @@
 #include <QLinearGradient>
 #include <QPainter>
 
-#include "platform/screen.h"
-#include "platform/shell.h"
+#include "platform/system/screen.h"
+#include "platform/system/shell.h"
 
 namespace kavrin {
 

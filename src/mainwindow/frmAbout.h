@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "platform/form.h"
+#include "platform/forms/form.h"
 
 class QPainter;
 

@@ -6,7 +6,7 @@
 
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/screen.h"
+#include "platform/system/screen.h"
 
 namespace kavrin {
 

@@ -6,8 +6,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "platform/form.h"
-#include "platform/settingsstore.h"
+#include "platform/forms/form.h"
+#include "platform/files/settingsstore.h"
 
 namespace kavrin {
 

@@ -3,7 +3,7 @@
 #include <QPushButton>
 #include <QTextBrowser>
 
-#include "platform/form.h"
+#include "platform/forms/form.h"
 
 namespace kavrin {
 

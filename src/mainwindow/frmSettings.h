@@ -13,7 +13,7 @@
 #include <QToolButton>
 #include <QVector>
 
-#include "platform/form.h"
+#include "platform/forms/form.h"
 
 namespace kavrin {
 

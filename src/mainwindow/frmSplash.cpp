@@ -4,7 +4,7 @@
 #include <QScreen>
 
 #include "mainwindow/frmAbout.h"
-#include "platform/screen.h"
+#include "platform/system/screen.h"
 
 namespace kavrin {
 

@@ -1,6 +1,6 @@
 #pragma once
 // The window shown while the main window starts: the about picture, on top of other windows.
-#include "platform/form.h"
+#include "platform/forms/form.h"
 
 namespace kavrin {
 

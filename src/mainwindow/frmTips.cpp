@@ -8,10 +8,10 @@
 #include "documents/fileops.h"
 #include "documents/globals.h"
 #include "mainwindow/mainsettings.h"
-#include "platform/convert.h"
-#include "platform/msgbox.h"
-#include "platform/screen.h"
-#include "platform/textfile.h"
+#include "platform/system/convert.h"
+#include "platform/forms/msgbox.h"
+#include "platform/system/screen.h"
+#include "platform/files/textfile.h"
 
 namespace kavrin {
 

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QStringList>
 
-#include "platform/form.h"
+#include "platform/forms/form.h"
 
 namespace kavrin {
 

@@ -1,14 +1,14 @@
 // Colours typed into the source (the colour bar and Tools > Color Palette), the colour bar's
 // custom squares, and Tools > Color Code Document.
-#include "documents/colorcoding.h"
-#include "documents/colorops.h"
+#include "documents/colouring/colorcoding.h"
+#include "documents/colouring/colorops.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "mainwindow/colorbar.h"
 #include "mainwindow/mainsettings.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/convert.h"
-#include "platform/msgbox.h"
+#include "platform/system/convert.h"
+#include "platform/forms/msgbox.h"
 #include "tagdialogs/frmColor.h"
 
 namespace kavrin {

@@ -17,11 +17,11 @@
 #include "panes/fileitems.h"
 #include "panes/filedrag.h"
 #include "panes/frmMenu.h"
-#include "platform/eventwatcher.h"
-#include "platform/filesystem.h"
-#include "platform/msgbox.h"
-#include "platform/screen.h"
-#include "platform/textfile.h"
+#include "platform/forms/eventwatcher.h"
+#include "platform/files/filesystem.h"
+#include "platform/forms/msgbox.h"
+#include "platform/system/screen.h"
+#include "platform/files/textfile.h"
 
 namespace kavrin {
 

@@ -3,21 +3,21 @@
 #include <QClipboard>
 #include <QMimeData>
 
-#include "documents/colorcoding.h"
-#include "documents/coloredreplace.h"
-#include "documents/colorrange.h"
-#include "documents/colorrtf.h"
+#include "documents/colouring/colorcoding.h"
+#include "documents/colouring/coloredreplace.h"
+#include "documents/colouring/colorrange.h"
+#include "documents/colouring/colorrtf.h"
 #include "documents/documentwindow.h"
 #include "documents/editorevents.h"
 #include "documents/globals.h"
 #include "documents/indent.h"
 #include "documents/progress.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/convert.h"
-#include "platform/dhtmledit.h"
-#include "platform/msgbox.h"
-#include "platform/richtextbox.h"
-#include "platform/screen.h"
+#include "platform/system/convert.h"
+#include "platform/web/dhtmledit.h"
+#include "platform/forms/msgbox.h"
+#include "platform/richtext/richtextbox.h"
+#include "platform/system/screen.h"
 
 #include <cmath>
 

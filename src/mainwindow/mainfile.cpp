@@ -11,7 +11,7 @@
 #include <QWebEngineView>
 #include <memory>
 
-#include "documents/colorcoding.h"
+#include "documents/colouring/colorcoding.h"
 #include "documents/docfile.h"
 #include "documents/docstate.h"
 #include "documents/documentwindow.h"
@@ -20,12 +20,12 @@
 #include "mainwindow/mainstartup.h"
 #include "mainwindow/mdiMain.h"
 #include "tools/frmBrowsers.h"
-#include "platform/browsepage.h"
-#include "platform/commondialog.h"
-#include "platform/msgbox.h"
-#include "platform/screen.h"
-#include "platform/textfile.h"
-#include "platform/webviews.h"
+#include "platform/web/browsepage.h"
+#include "platform/forms/commondialog.h"
+#include "platform/forms/msgbox.h"
+#include "platform/system/screen.h"
+#include "platform/files/textfile.h"
+#include "platform/web/webviews.h"
 
 namespace kavrin {
 

@@ -1,7 +1,7 @@
 // The Format and Insert menus, and Edit Tag: taking a start tag at the caret back into its dialog.
 #include <QCursor>
 
-#include "documents/colorops.h"
+#include "documents/colouring/colorops.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "documents/inserthtml.h"

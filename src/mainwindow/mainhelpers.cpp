@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "documents/colorops.h"
+#include "documents/colouring/colorops.h"
 #include "documents/documentwindow.h"
 #include "documents/fileops.h"
 #include "documents/globals.h"
@@ -17,9 +17,9 @@
 #include "mainwindow/mainsettings.h"
 #include "mainwindow/mdiMain.h"
 #include "mainwindow/previewcopy.h"
-#include "platform/msgbox.h"
-#include "platform/settingsstore.h"
-#include "platform/shell.h"
+#include "platform/forms/msgbox.h"
+#include "platform/files/settingsstore.h"
+#include "platform/system/shell.h"
 
 namespace kavrin {
 

@@ -10,9 +10,9 @@
 #include "documents/globals.h"
 #include "documents/progress.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/commondialog.h"
-#include "platform/msgbox.h"
-#include "platform/screen.h"
+#include "platform/forms/commondialog.h"
+#include "platform/forms/msgbox.h"
+#include "platform/system/screen.h"
 
 namespace kavrin {
 

@@ -17,10 +17,10 @@
 #include "panes/fileitems.h"
 #include "panes/frmMenu.h"
 #include "panes/tagdialogcalls.h"
-#include "platform/eventwatcher.h"
-#include "platform/msgbox.h"
-#include "platform/screen.h"
-#include "platform/settingsstore.h"
+#include "platform/forms/eventwatcher.h"
+#include "platform/forms/msgbox.h"
+#include "platform/system/screen.h"
+#include "platform/files/settingsstore.h"
 
 namespace kavrin {
 

@@ -9,10 +9,10 @@
 #include "mainwindow/mdiMain.h"
 #include "panes/fileitems.h"
 #include "panes/frmMenu.h"
-#include "platform/commondialog.h"
-#include "platform/eventwatcher.h"
-#include "platform/msgbox.h"
-#include "platform/screen.h"
+#include "platform/forms/commondialog.h"
+#include "platform/forms/eventwatcher.h"
+#include "platform/forms/msgbox.h"
+#include "platform/system/screen.h"
 
 namespace kavrin {
 

@@ -8,12 +8,12 @@
 #include <cmath>
 #include <tuple>
 
-#include "documents/colorops.h"
+#include "documents/colouring/colorops.h"
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/convert.h"
-#include "platform/msgbox.h"
-#include "platform/screen.h"
+#include "platform/system/convert.h"
+#include "platform/forms/msgbox.h"
+#include "platform/system/screen.h"
 
 namespace kavrin {
 

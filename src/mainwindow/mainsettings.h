@@ -3,7 +3,7 @@
 // and the writer the model saves through.
 #include <QString>
 
-#include "platform/settingsstore.h"
+#include "platform/files/settingsstore.h"
 
 namespace kavrin {
 

@@ -10,7 +10,7 @@
 #include <optional>
 #include <utility>
 
-#include "documents/colorops.h"
+#include "documents/colouring/colorops.h"
 #include "documents/documentwindow.h"
 #include "documents/fileops.h"
 #include "documents/globals.h"
@@ -19,11 +19,11 @@
 #include "mainwindow/frmTips.h"
 #include "mainwindow/mainsettings.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/msgbox.h"
-#include "platform/ownfiles.h"
-#include "platform/paths.h"
-#include "platform/screen.h"
-#include "platform/textfile.h"
+#include "platform/forms/msgbox.h"
+#include "platform/files/ownfiles.h"
+#include "platform/files/paths.h"
+#include "platform/system/screen.h"
+#include "platform/files/textfile.h"
 #include "tools/frmGlobalReplace.h"
 
 namespace kavrin {

@@ -3,7 +3,7 @@
 // browser, and the toolbar buttons that stand for them.
 #include "documents/documentwindow.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/dhtmledit.h"
+#include "platform/web/dhtmledit.h"
 #include "tagdialogs/structure/frmTableWizard.h"
 #include "tagdialogs/tagdialog.h"
 #include "tools/frmDependencies.h"

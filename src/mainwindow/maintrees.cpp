@@ -10,9 +10,9 @@
 #include "panes/frmMenu.h"
 #include "panes/scriptdata.h"
 #include "panes/tagnodeedit.h"
-#include "platform/msgbox.h"
-#include "platform/screen.h"
-#include "platform/textfile.h"
+#include "platform/forms/msgbox.h"
+#include "platform/system/screen.h"
+#include "platform/files/textfile.h"
 #include "tools/spellcheck.h"
 
 namespace kavrin {

@@ -3,7 +3,7 @@
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
 #include "mainwindow/toolbararea.h"
-#include "platform/screen.h"
+#include "platform/system/screen.h"
 
 namespace kavrin {
 

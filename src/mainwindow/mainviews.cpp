@@ -18,10 +18,10 @@
 #include "documents/module1.h"
 #include "mainwindow/designtoolbars.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/dhtmledit.h"
-#include "platform/eventwatcher.h"
-#include "platform/msgbox.h"
-#include "platform/webviews.h"
+#include "platform/web/dhtmledit.h"
+#include "platform/forms/eventwatcher.h"
+#include "platform/forms/msgbox.h"
+#include "platform/web/webviews.h"
 
 #include <memory>
 #include <vector>

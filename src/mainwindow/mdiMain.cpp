@@ -16,7 +16,7 @@
 #include "documents/progress.h"
 #include "mainwindow/frmSettings.h"
 #include "mainwindow/toolbararea.h"
-#include "platform/msgbox.h"
+#include "platform/forms/msgbox.h"
 
 namespace kavrin {
 

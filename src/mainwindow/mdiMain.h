@@ -12,8 +12,8 @@
 #include "mainwindow/menuitems.h"
 #include "mainwindow/toolbararea.h"
 #include "panes/panewidgets.h"
-#include "platform/form.h"
-#include "platform/toolbar.h"
+#include "platform/forms/form.h"
+#include "platform/forms/toolbar.h"
 
 class QComboBox;
 class QHBoxLayout;

@@ -12,9 +12,9 @@
 #include "documents/documentwindow.h"
 #include "documents/fileops.h"
 #include "documents/globals.h"
-#include "platform/ownfiles.h"
-#include "platform/richtextbox.h"
-#include "platform/textfile.h"
+#include "platform/files/ownfiles.h"
+#include "platform/richtext/richtextbox.h"
+#include "platform/files/textfile.h"
 
 namespace kavrin {
 

@@ -8,7 +8,7 @@
 
 #include "mainwindow/colorbar.h"
 #include "mainwindow/tagbuttons.h"
-#include "platform/toolbar.h"
+#include "platform/forms/toolbar.h"
 
 // The program's own button pictures live in a library, where nothing refers to them by name.
 static void initButtonPictures() { Q_INIT_RESOURCE(icons); }

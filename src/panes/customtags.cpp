@@ -1,7 +1,7 @@
 #include "panes/customtags.h"
 
-#include "platform/msgbox.h"
-#include "platform/settingsstore.h"
+#include "platform/forms/msgbox.h"
+#include "platform/files/settingsstore.h"
 
 namespace kavrin {
 

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QVector>
 
-#include "platform/filesystem.h"
+#include "platform/files/filesystem.h"
 
 namespace kavrin {
 

@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QString>
 
-#include "platform/filesystem.h"
+#include "platform/files/filesystem.h"
 
 namespace kavrin {
 

@@ -7,9 +7,9 @@
 #include "mainwindow/mdiMain.h"
 #include "panes/filelistbox.h"
 #include "panes/panetree.h"
-#include "platform/filesystem.h"
-#include "platform/msgbox.h"
-#include "platform/screen.h"
+#include "platform/files/filesystem.h"
+#include "platform/forms/msgbox.h"
+#include "platform/system/screen.h"
 
 namespace kavrin {
 

@@ -5,7 +5,7 @@
 #include <QMenu>
 #include <functional>
 
-#include "platform/form.h"
+#include "platform/forms/form.h"
 
 namespace kavrin {
 

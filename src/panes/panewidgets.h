@@ -15,4 +15,4 @@
 #include "panes/resourcetree.h"
 #include "panes/sidepanel.h"
 #include "panes/tagdata.h"
-#include "platform/filesystem.h"
+#include "platform/files/filesystem.h"

@@ -5,9 +5,9 @@
 #include "mainwindow/frmDontShow.h"
 #include "mainwindow/mdiMain.h"
 #include "panes/frmMenu.h"
-#include "platform/commondialog.h"
-#include "platform/msgbox.h"
-#include "platform/screen.h"
+#include "platform/forms/commondialog.h"
+#include "platform/forms/msgbox.h"
+#include "platform/system/screen.h"
 
 namespace kavrin {
 

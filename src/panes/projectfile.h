@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "platform/textfile.h"
+#include "platform/files/textfile.h"
 
 namespace kavrin {
 

@@ -4,7 +4,7 @@
 #include <QPainter>
 
 #include "panes/panetree.h"
-#include "platform/screen.h"
+#include "platform/system/screen.h"
 
 namespace kavrin {
 

@@ -2,7 +2,7 @@
 
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/screen.h"
+#include "platform/system/screen.h"
 #include "tagdialogs/tagdialog.h"
 #include "tagdialogs/text/frmHrefAnchor.h"
 #include "tagdialogs/text/frmImage.h"

@@ -10,8 +10,8 @@
 #include "panes/frmMenu.h"
 #include "panes/tagdata.h"
 #include "panes/tagnodeedit.h"
-#include "platform/msgbox.h"
-#include "platform/settingsstore.h"
+#include "platform/forms/msgbox.h"
+#include "platform/files/settingsstore.h"
 
 namespace kavrin {
 

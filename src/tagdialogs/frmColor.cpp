@@ -4,9 +4,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "documents/colorops.h"
-#include "platform/dialogsize.h"
-#include "platform/screen.h"
+#include "documents/colouring/colorops.h"
+#include "platform/forms/dialogsize.h"
+#include "platform/system/screen.h"
 #include "tagdialogs/tagdialog.h"
 
 namespace kavrin {

@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QVector>
 
-#include "platform/commondialog.h"
-#include "platform/form.h"
+#include "platform/forms/commondialog.h"
+#include "platform/forms/form.h"
 
 namespace kavrin {
 

@@ -12,13 +12,13 @@
 
 #include <limits>
 
-#include "documents/colorops.h"
+#include "documents/colouring/colorops.h"
 #include "documents/fileops.h"
 #include "documents/inserthtml.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/commondialog.h"
-#include "platform/dialogsize.h"
-#include "platform/screen.h"
+#include "platform/forms/commondialog.h"
+#include "platform/forms/dialogsize.h"
+#include "platform/system/screen.h"
 #include "tagdialogs/frmColor.h"
 #include "tagdialogs/tagparse.h"
 

@@ -16,7 +16,7 @@
 #include <QVector>
 
 #include "documents/globals.h"
-#include "platform/form.h"
+#include "platform/forms/form.h"
 
 namespace kavrin {
 

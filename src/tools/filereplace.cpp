@@ -12,8 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/ownfiles.h"
-#include "platform/textfile.h"
+#include "platform/files/ownfiles.h"
+#include "platform/files/textfile.h"
 #include "tools/textsearch.h"
 
 namespace kavrin {

@@ -6,12 +6,12 @@
 #include <QPainter>
 #include <QPointer>
 
-#include "documents/colorops.h"
+#include "documents/colouring/colorops.h"
 #include "documents/globals.h"
 #include "mainwindow/mainsettings.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/screen.h"
-#include "platform/settingsstore.h"
+#include "platform/system/screen.h"
+#include "platform/files/settingsstore.h"
 
 namespace kavrin {
 

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "documents/documentwindow.h"
-#include "platform/screen.h"
+#include "platform/system/screen.h"
 #include "tools/dependencies.h"
 
 namespace kavrin {

@@ -16,17 +16,17 @@
 
 #include <memory>
 
-#include "documents/colorcoding.h"
-#include "documents/colorops.h"
-#include "documents/colorrtf.h"
+#include "documents/colouring/colorcoding.h"
+#include "documents/colouring/colorops.h"
+#include "documents/colouring/colorrtf.h"
 #include "documents/docstate.h"
 #include "documents/documentwindow.h"
 #include "documents/fileops.h"
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/msgbox.h"
-#include "platform/screen.h"
-#include "platform/textfile.h"
+#include "platform/forms/msgbox.h"
+#include "platform/system/screen.h"
+#include "platform/files/textfile.h"
 #include "tagdialogs/tagdialog.h"
 #include "tools/documentedit.h"
 #include "tools/frmSearchResults.h"

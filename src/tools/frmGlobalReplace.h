@@ -19,7 +19,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/form.h"
+#include "platform/forms/form.h"
 #include "tools/replaceinfiles.h"
 
 namespace kavrin {

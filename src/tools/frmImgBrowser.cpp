@@ -11,14 +11,14 @@
 #include <QPainter>
 #include <QScreen>
 
-#include "documents/colorops.h"
+#include "documents/colouring/colorops.h"
 #include "documents/fileops.h"
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
 #include "panes/sidepanel.h"
 #include "panes/tagdialogcalls.h"
-#include "platform/filesystem.h"
-#include "platform/screen.h"
+#include "platform/files/filesystem.h"
+#include "platform/system/screen.h"
 #include "tools/thumbgrid.h"
 #include "tools/thumbnailloader.h"
 

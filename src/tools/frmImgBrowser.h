@@ -14,7 +14,7 @@
 #include <QTreeView>
 #include <QVector>
 
-#include "platform/form.h"
+#include "platform/forms/form.h"
 
 class QFileSystemModel;
 

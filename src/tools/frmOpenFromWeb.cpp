@@ -5,16 +5,16 @@
 #include <QKeyEvent>
 #include <QPointer>
 
-#include "documents/colorcoding.h"
+#include "documents/colouring/colorcoding.h"
 #include "documents/docfile.h"
 #include "documents/docstate.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
-#include "platform/convert.h"
-#include "platform/internettransfer.h"
-#include "platform/msgbox.h"
-#include "platform/screen.h"
-#include "platform/settingsstore.h"
+#include "platform/system/convert.h"
+#include "platform/files/internettransfer.h"
+#include "platform/forms/msgbox.h"
+#include "platform/system/screen.h"
+#include "platform/files/settingsstore.h"
 #include "tagdialogs/tagdialog.h"
 #include "tools/webpage.h"
 

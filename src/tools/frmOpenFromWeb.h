@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <QTimer>
 
-#include "platform/form.h"
+#include "platform/forms/form.h"
 
 namespace kavrin {
 

@@ -7,16 +7,16 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "documents/colorops.h"
-#include "documents/colorrtf.h"
+#include "documents/colouring/colorops.h"
+#include "documents/colouring/colorrtf.h"
 #include "documents/docstate.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/dialogsize.h"
-#include "platform/msgbox.h"
-#include "platform/richtextbox.h"
-#include "platform/screen.h"
+#include "platform/forms/dialogsize.h"
+#include "platform/forms/msgbox.h"
+#include "platform/richtext/richtextbox.h"
+#include "platform/system/screen.h"
 #include "tools/replaceall.h"
 #include "tools/toolwindow.h"
 #include "tagdialogs/tagdialog.h"

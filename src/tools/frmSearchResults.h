@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "platform/form.h"
+#include "platform/forms/form.h"
 #include "tools/replaceinfiles.h"
 
 namespace kavrin {

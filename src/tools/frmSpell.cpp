@@ -4,10 +4,10 @@
 #include <QKeyEvent>
 #include <QScreen>
 
-#include "documents/colorops.h"
+#include "documents/colouring/colorops.h"
 #include "documents/globals.h"
-#include "platform/msgbox.h"
-#include "platform/screen.h"
+#include "platform/forms/msgbox.h"
+#include "platform/system/screen.h"
 #include "tools/spellcheck.h"
 #include "tools/spelllists.h"
 #include "tools/toolwindow.h"

@@ -6,8 +6,8 @@
 #include <QPointer>
 #include <QVBoxLayout>
 
-#include "platform/dialogsize.h"
-#include "platform/screen.h"
+#include "platform/forms/dialogsize.h"
+#include "platform/system/screen.h"
 #include "tagdialogs/tagdialog.h"
 
 namespace kavrin {

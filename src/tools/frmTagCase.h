@@ -7,7 +7,7 @@
 #include <QRadioButton>
 #include <QVector>
 
-#include "platform/form.h"
+#include "platform/forms/form.h"
 
 namespace kavrin {
 

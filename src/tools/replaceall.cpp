@@ -2,12 +2,12 @@
 
 #include <QVector>
 
-#include "documents/colorrange.h"
+#include "documents/colouring/colorrange.h"
 #include "documents/docstate.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "documents/progress.h"
-#include "platform/richtextbox.h"
+#include "platform/richtext/richtextbox.h"
 
 namespace kavrin {
 

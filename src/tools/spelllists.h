@@ -7,7 +7,7 @@
 #include <QStringView>
 #include <vector>
 
-#include "platform/textfile.h"
+#include "platform/files/textfile.h"
 
 namespace kavrin {
 

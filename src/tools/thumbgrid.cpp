@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "platform/convert.h"
+#include "platform/system/convert.h"
 
 namespace kavrin {
 

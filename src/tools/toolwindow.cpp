@@ -11,10 +11,10 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "documents/colorops.h"
-#include "platform/altletters.h"
-#include "platform/eventwatcher.h"
-#include "platform/msgbox.h"
+#include "documents/colouring/colorops.h"
+#include "platform/forms/altletters.h"
+#include "platform/forms/eventwatcher.h"
+#include "platform/forms/msgbox.h"
 
 namespace kavrin {
 

@@ -3,7 +3,7 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
-#include "platform/convert.h"
+#include "platform/system/convert.h"
 
 namespace kavrin {
 

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "platform/textfile.h"
+#include "platform/files/textfile.h"
 
 namespace kavrin {
 

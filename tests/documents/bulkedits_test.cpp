@@ -16,14 +16,14 @@
 
 #include <map>
 
-#include "documents/colorcoding.h"
+#include "documents/colouring/colorcoding.h"
 #include "documents/docfile.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "editing.h"
 #include "fixture.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/msgbox.h"
+#include "platform/forms/msgbox.h"
 #include "tools/frmReplace.h"
 
 namespace kavrin::test {

@@ -10,8 +10,8 @@
 #include "documents/globals.h"
 #include "fixture.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/msgbox.h"
-#include "platform/textfile.h"
+#include "platform/forms/msgbox.h"
+#include "platform/files/textfile.h"
 
 namespace kavrin::test {
 namespace {

@@ -7,7 +7,7 @@
 #include "documents/globals.h"
 #include "fixture.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/msgbox.h"
+#include "platform/forms/msgbox.h"
 
 namespace kavrin::test {
 namespace {

@@ -4,8 +4,8 @@
 #include <QFile>
 #include <QTest>
 
-#include "documents/colorcoding.h"
-#include "documents/colorrtf.h"
+#include "documents/colouring/colorcoding.h"
+#include "documents/colouring/colorrtf.h"
 #include "documents/docfile.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"

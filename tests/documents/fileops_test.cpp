@@ -5,7 +5,7 @@
 #include "documents/globals.h"
 #include "fixture.h"
 #include "mainwindow/frmDontShow.h"
-#include "platform/settingsstore.h"
+#include "platform/files/settingsstore.h"
 
 namespace kavrin::test {
 namespace {

@@ -6,13 +6,13 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
-#include "documents/colorcoding.h"
+#include "documents/colouring/colorcoding.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "editing.h"
 #include "fixture.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/linechunks.h"
+#include "platform/richtext/linechunks.h"
 
 namespace kavrin::test {
 namespace {

@@ -2,7 +2,7 @@
 // squares kept between runs, and colour coding switched off, on and anew from the Tools menu.
 #include <QTest>
 
-#include "documents/colorrtf.h"
+#include "documents/colouring/colorrtf.h"
 #include "documents/docstate.h"
 #include "mainwindow/colorbar.h"
 #include "mainwindow_fixture.h"

@@ -2,7 +2,7 @@
 
 #include "fixture.h"
 #include "mainwindow/frmDontShow.h"
-#include "platform/settingsstore.h"
+#include "platform/files/settingsstore.h"
 
 namespace kavrin::test {
 namespace {

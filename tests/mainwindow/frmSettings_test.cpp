@@ -3,7 +3,7 @@
 
 #include "mainwindow/frmSettings.h"
 #include "mainwindow_fixture.h"
-#include "platform/webviews.h"
+#include "platform/web/webviews.h"
 #include "tagdialogs/frmColor.h"
 
 namespace kavrin::test {

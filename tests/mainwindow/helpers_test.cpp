@@ -13,7 +13,7 @@
 #include "mainwindow/previewcopy.h"
 #include "mainwindow_fixture.h"
 #include "panes/filelistbox.h"
-#include "platform/shell.h"
+#include "platform/system/shell.h"
 #include "tools/frmBrowsers.h"
 
 namespace kavrin::test {

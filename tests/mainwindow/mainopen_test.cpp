@@ -2,7 +2,7 @@
 #include <QTest>
 
 #include "mainwindow_fixture.h"
-#include "platform/screen.h"
+#include "platform/system/screen.h"
 
 namespace kavrin::test {
 namespace {

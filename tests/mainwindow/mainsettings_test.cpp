@@ -9,7 +9,7 @@
 #include "mainwindow/frmTips.h"
 #include "mainwindow/mainstartup.h"
 #include "mainwindow_fixture.h"
-#include "platform/screen.h"
+#include "platform/system/screen.h"
 
 namespace kavrin::test {
 namespace {

@@ -17,8 +17,8 @@
 #include "mainwindow/mainstartup.h"
 #include "mainwindow/shutdown.h"
 #include "mainwindow_fixture.h"
-#include "platform/dialoghooks.h"
-#include "platform/screen.h"
+#include "platform/forms/dialoghooks.h"
+#include "platform/system/screen.h"
 
 namespace kavrin::test {
 namespace {

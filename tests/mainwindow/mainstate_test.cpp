@@ -4,7 +4,7 @@
 
 #include "../documents/editing.h"
 #include "documents/docstate.h"
-#include "platform/msgbox.h"
+#include "platform/forms/msgbox.h"
 
 namespace kavrin::test {
 namespace {

@@ -9,8 +9,8 @@
 #include "fixture.h"
 #include "mainwindow/mainsettings.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/msgbox.h"
-#include "platform/settingsstore.h"
+#include "platform/forms/msgbox.h"
+#include "platform/files/settingsstore.h"
 
 namespace kavrin::test {
 

@@ -7,7 +7,7 @@
 #include <map>
 
 #include "designpage.h"
-#include "platform/dialoghooks.h"
+#include "platform/forms/dialoghooks.h"
 #include "realpagesjudge.h"
 
 namespace kavrin::test {

@@ -7,7 +7,7 @@
 #include "mainwindow/colorbar.h"
 #include "mainwindow/toolbararea.h"
 #include "mainwindow_fixture.h"
-#include "platform/screen.h"
+#include "platform/system/screen.h"
 
 namespace kavrin::test {
 namespace {

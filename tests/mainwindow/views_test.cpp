@@ -25,7 +25,7 @@
 #include "designwait.h"
 #include "mainwindow/shutdown.h"
 #include "mainwindow_fixture.h"
-#include "platform/designfont.h"
+#include "platform/web/designfont.h"
 #include "tagdialogs/frmColor.h"
 
 // Differences show as text.

@@ -12,8 +12,8 @@
 #include "documents/docfile.h"
 #include "panes/filedrag.h"
 #include "panes_fixture.h"
-#include "platform/screen.h"
-#include "platform/textfile.h"
+#include "platform/system/screen.h"
+#include "platform/files/textfile.h"
 
 namespace kavrin::test {
 namespace {

@@ -8,7 +8,7 @@
 #include "fixture.h"
 #include "panes/fileitems.h"
 #include "panes/sidepanel.h"
-#include "platform/filesystem.h"
+#include "platform/files/filesystem.h"
 
 namespace kavrin::test {
 namespace {

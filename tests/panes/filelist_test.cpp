@@ -7,9 +7,9 @@
 #include "documents/docfile.h"
 #include "documents/fileops.h"
 #include "panes_fixture.h"
-#include "platform/screen.h"
-#include "platform/propertieswindow.h"
-#include "platform/settingsstore.h"
+#include "platform/system/screen.h"
+#include "platform/forms/propertieswindow.h"
+#include "platform/files/settingsstore.h"
 #include "tagdialogs/text/frmHrefAnchor.h"
 
 namespace kavrin::test {

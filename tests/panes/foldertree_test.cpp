@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "panes_fixture.h"
-#include "platform/propertieswindow.h"
+#include "platform/forms/propertieswindow.h"
 
 namespace kavrin::test {
 namespace {

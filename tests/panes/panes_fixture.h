@@ -12,9 +12,9 @@
 #include "mainwindow/mdiMain.h"
 #include "panes/frmMenu.h"
 #include "panes/tagdialogcalls.h"
-#include "platform/filesystem.h"
-#include "platform/msgbox.h"
-#include "platform/screen.h"
+#include "platform/files/filesystem.h"
+#include "platform/forms/msgbox.h"
+#include "platform/system/screen.h"
 
 // Readable failures for texts and lists of texts.
 inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }

@@ -10,8 +10,8 @@
 #include "mainwindow/frmDontShow.h"
 #include "panes/projectfile.h"
 #include "panes_fixture.h"
-#include "platform/screen.h"
-#include "platform/settingsstore.h"
+#include "platform/system/screen.h"
+#include "platform/files/settingsstore.h"
 
 namespace kavrin::test {
 namespace {

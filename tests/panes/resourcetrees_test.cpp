@@ -7,7 +7,7 @@
 #include "mainwindow/mainsettings.h"
 #include "tagdialogs/structure/frmInput.h"
 #include "panes_fixture.h"
-#include "platform/settingsstore.h"
+#include "platform/files/settingsstore.h"
 #include "tagdialogs/structure/frmTable.h"
 #include "tagdialogs/structure/frmThd.h"
 

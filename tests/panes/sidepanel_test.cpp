@@ -2,7 +2,7 @@
 #include <QMdiArea>
 #include <QTabBar>
 
-#include "platform/settingsstore.h"
+#include "platform/files/settingsstore.h"
 
 #include "panes_fixture.h"
 

@@ -4,8 +4,8 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
-#include "platform/linechunks.h"
-#include "platform/richtextbox.h"
+#include "platform/richtext/linechunks.h"
+#include "platform/richtext/richtextbox.h"
 
 namespace kavrin::test {
 

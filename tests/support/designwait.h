@@ -3,7 +3,7 @@
 #include <QString>
 #include <QTest>
 
-#include "platform/dhtmledit.h"
+#include "platform/web/dhtmledit.h"
 
 namespace kavrin::test {
 

@@ -26,10 +26,10 @@
 #include "designwait.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
-#include "platform/dialoghooks.h"
-#include "platform/msgbox.h"
-#include "platform/richtextbox.h"
-#include "platform/settingsstore.h"
+#include "platform/forms/dialoghooks.h"
+#include "platform/forms/msgbox.h"
+#include "platform/richtext/richtextbox.h"
+#include "platform/files/settingsstore.h"
 
 namespace kavrin::test {
 

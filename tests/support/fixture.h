@@ -14,9 +14,9 @@
 #include <string>
 #include <utility>
 
-#include "documents/tagclasses.h"
-#include "platform/commondialog.h"
-#include "platform/form.h"
+#include "documents/colouring/tagclasses.h"
+#include "platform/forms/commondialog.h"
+#include "platform/forms/form.h"
 
 class QTimer;
 

@@ -1,8 +1,8 @@
 // The frame, frameset and inline frame dialogs, each as a new element from the Insert menu and
 // through Edit Tag on an existing start tag.
 #include "documents/globals.h"
-#include "platform/commondialog.h"
-#include "platform/dialogsize.h"
+#include "platform/forms/commondialog.h"
+#include "platform/forms/dialogsize.h"
 #include "tagdialogs/structure/frmFrame.h"
 #include "tagdialogs/structure/frmFrameset.h"
 #include "tagdialogs/structure/frmIFrame.h"

@@ -1,5 +1,5 @@
 // The colour picker: the palette and its hit test, and the window as a user works it.
-#include "documents/colorops.h"
+#include "documents/colouring/colorops.h"
 #include "tagtest.h"
 
 namespace kavrin::test {

@@ -6,7 +6,7 @@
 #include <QImageWriter>
 
 #include "mainwindow/frmDontShow.h"
-#include "platform/screen.h"
+#include "platform/system/screen.h"
 #include "tagdialogs/text/frmImage.h"
 #include "tagtest.h"
 

@@ -1,7 +1,7 @@
 // The meta tag and font dialogs as a user works them: from their menus for a new element, and
 // through Edit Tag for an existing tag.
 #include "documents/module1.h"
-#include "platform/screen.h"
+#include "platform/system/screen.h"
 #include "tagdialogs/text/frmFont.h"
 #include "tagdialogs/text/frmMeta.h"
 #include "tagtest.h"

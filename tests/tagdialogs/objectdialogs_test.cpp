@@ -1,7 +1,7 @@
 // The dialogs of embedded objects and scripts: applets, their parameters, marquees and scripts,
 // each as a new element from the Insert menu and through Edit Tag on an existing start tag.
 #include "documents/globals.h"
-#include "platform/commondialog.h"
+#include "platform/forms/commondialog.h"
 #include "tagdialogs/structure/frmApplet.h"
 #include "tagdialogs/structure/frmMarquee.h"
 #include "tagdialogs/structure/frmParameter.h"

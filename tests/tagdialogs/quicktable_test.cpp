@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 
-#include "platform/settingsstore.h"
+#include "platform/files/settingsstore.h"
 #include "tagdialogs/structure/frmQuickTable.h"
 #include "tagtest.h"
 

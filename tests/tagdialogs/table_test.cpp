@@ -3,8 +3,8 @@
 #include <QFile>
 #include <QWebEngineView>
 
-#include "platform/msgbox.h"
-#include "platform/webviews.h"
+#include "platform/forms/msgbox.h"
+#include "platform/web/webviews.h"
 #include "tagdialogs/structure/frmTable.h"
 #include "tagdialogs/structure/tablebuilder.h"
 #include "tagtest.h"

@@ -1,7 +1,7 @@
 // The dialogs of a table's parts: cells (th and td), rows, captions and row groups, each as a
 // new element around the selection and through Edit Tag on an existing start tag.
 #include "documents/globals.h"
-#include "platform/commondialog.h"
+#include "platform/forms/commondialog.h"
 #include "tagdialogs/structure/frmCaption.h"
 #include "tagdialogs/structure/frmTableSection.h"
 #include "tagdialogs/structure/frmThd.h"

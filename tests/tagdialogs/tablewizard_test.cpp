@@ -3,7 +3,7 @@
 #include <QRandomGenerator>
 
 #include "documents/globals.h"
-#include "platform/msgbox.h"
+#include "platform/forms/msgbox.h"
 #include "tagdialogs/structure/frmTableWizard.h"
 #include "tagdialogs/structure/wizardgrid.h"
 #include "tagtest.h"

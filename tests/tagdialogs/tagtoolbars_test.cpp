@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QToolButton>
 
-#include "platform/msgbox.h"
+#include "platform/forms/msgbox.h"
 #include "tagdialogs/edittag.h"
 #include "tagdialogs/text/frmBody.h"
 #include "tagtest.h"

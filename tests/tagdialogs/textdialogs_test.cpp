@@ -4,7 +4,7 @@
 #include <QPlainTextEdit>
 
 #include "mainwindow/mainsettings.h"
-#include "platform/settingsstore.h"
+#include "platform/files/settingsstore.h"
 #include "tagdialogs/tagdialog.h"
 #include "tagdialogs/text/frmBody.h"
 #include "tagdialogs/text/frmComment.h"

@@ -5,14 +5,14 @@
 #include <QTest>
 #include <QWindow>
 
-#include "documents/colorcoding.h"
+#include "documents/colouring/colorcoding.h"
 #include "documents/docfile.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
-#include "documents/tagclasses.h"
+#include "documents/colouring/tagclasses.h"
 #include "fixture.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/msgbox.h"
+#include "platform/forms/msgbox.h"
 #include "tools/frmReplace.h"
 
 namespace kavrin::test {

@@ -10,7 +10,7 @@
 #include "documents/globals.h"
 #include "fixture.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/msgbox.h"
+#include "platform/forms/msgbox.h"
 #include "tools/frmSpell.h"
 #include "tools/spellcheck.h"
 #include "tools/spelllists.h"

@@ -7,7 +7,7 @@
 
 #include "documents/globals.h"
 #include "fixture.h"
-#include "platform/textfile.h"
+#include "platform/files/textfile.h"
 #include "tools/spelllists.h"
 #include "tools/spellscan.h"
 #include "tools/spellsuggest.h"

@@ -8,7 +8,7 @@
 #include "fixture.h"
 #include "qstringprint.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/msgbox.h"
+#include "platform/forms/msgbox.h"
 #include "tools/frmTagCase.h"
 #include "tools/tagscan.h"
 

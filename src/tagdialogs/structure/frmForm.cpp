@@ -1,6 +1,6 @@
 #include "tagdialogs/structure/frmForm.h"
 
-#include "platform/screen.h"
+#include "platform/system/screen.h"
 
 namespace kavrin {
 

@@ -2,10 +2,10 @@
 
 #include <QStyle>
 
-#include "documents/colorops.h"
+#include "documents/colouring/colorops.h"
 #include "documents/documentwindow.h"
 #include "documents/inserthtml.h"
-#include "platform/screen.h"
+#include "platform/system/screen.h"
 #include "tagdialogs/tagparse.h"
 
 namespace kavrin {

@@ -7,13 +7,13 @@
 #include <QPointer>
 #include <QVBoxLayout>
 
-#include "documents/colorops.h"
+#include "documents/colouring/colorops.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "documents/inserthtml.h"
-#include "platform/convert.h"
-#include "platform/screen.h"
-#include "platform/settingsstore.h"
+#include "platform/system/convert.h"
+#include "platform/system/screen.h"
+#include "platform/files/settingsstore.h"
 
 namespace kavrin {
 

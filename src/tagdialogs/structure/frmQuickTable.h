@@ -8,7 +8,7 @@
 #include <QString>
 #include <QVector>
 
-#include "platform/form.h"
+#include "platform/forms/form.h"
 
 namespace kavrin {
 

@@ -9,10 +9,10 @@
 #include <QWebEngineView>
 
 #include "documents/fileops.h"
-#include "platform/msgbox.h"
-#include "platform/ownfiles.h"
-#include "platform/screen.h"
-#include "platform/webbrowser.h"
+#include "platform/forms/msgbox.h"
+#include "platform/files/ownfiles.h"
+#include "platform/system/screen.h"
+#include "platform/web/webbrowser.h"
 #include "tagdialogs/structure/tablebuilder.h"
 #include "tagdialogs/tagparse.h"
 

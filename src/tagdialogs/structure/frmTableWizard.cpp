@@ -7,12 +7,12 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "documents/colorops.h"
+#include "documents/colouring/colorops.h"
 #include "documents/globals.h"
 #include "documents/inserthtml.h"
-#include "platform/convert.h"
-#include "platform/msgbox.h"
-#include "platform/screen.h"
+#include "platform/system/convert.h"
+#include "platform/forms/msgbox.h"
+#include "platform/system/screen.h"
 #include "tagdialogs/frmColor.h"
 
 namespace kavrin {

@@ -10,7 +10,7 @@
 #include <QToolButton>
 #include <array>
 
-#include "platform/form.h"
+#include "platform/forms/form.h"
 #include "tagdialogs/structure/wizardgrid.h"
 #include "tagdialogs/tagdialog.h"
 

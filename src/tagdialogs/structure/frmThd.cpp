@@ -3,7 +3,7 @@
 #include <QHBoxLayout>
 #include <QStyle>
 
-#include "platform/screen.h"
+#include "platform/system/screen.h"
 
 namespace kavrin {
 

@@ -2,7 +2,7 @@
 
 #include <QHBoxLayout>
 
-#include "platform/screen.h"
+#include "platform/system/screen.h"
 
 namespace kavrin {
 

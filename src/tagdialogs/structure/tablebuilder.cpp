@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/convert.h"
+#include "platform/system/convert.h"
 
 namespace kavrin {
 

@@ -3,12 +3,12 @@
 #include <QEvent>
 #include <QVBoxLayout>
 
-#include "documents/colorops.h"
+#include "documents/colouring/colorops.h"
 #include "documents/documentwindow.h"
 #include "documents/globals.h"
 #include "documents/inserthtml.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/screen.h"
+#include "platform/system/screen.h"
 #include "tagdialogs/frmColor.h"
 #include "tagdialogs/tagparse.h"
 

@@ -9,8 +9,8 @@
 #include "documents/inserthtml.h"
 #include "mainwindow/mainsettings.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/screen.h"
-#include "platform/settingsstore.h"
+#include "platform/system/screen.h"
+#include "platform/files/settingsstore.h"
 
 namespace kavrin {
 

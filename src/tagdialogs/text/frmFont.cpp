@@ -7,7 +7,7 @@
 #include "documents/globals.h"
 #include "documents/inserthtml.h"
 #include "documents/module1.h"
-#include "platform/screen.h"
+#include "platform/system/screen.h"
 #include "tagdialogs/frmColor.h"
 #include "tagdialogs/tagparse.h"
 

@@ -1,6 +1,6 @@
 #include "tagdialogs/text/frmHr.h"
 
-#include "platform/screen.h"
+#include "platform/system/screen.h"
 
 namespace kavrin {
 

@@ -2,16 +2,16 @@
 
 #include <QEvent>
 
-#include "documents/colorops.h"
-#include "documents/colorrtf.h"
+#include "documents/colouring/colorops.h"
+#include "documents/colouring/colorrtf.h"
 #include "documents/documentwindow.h"
 #include "documents/fileops.h"
 #include "documents/globals.h"
 #include "documents/inserthtml.h"
 #include "mainwindow/mainsettings.h"
 #include "mainwindow/mdiMain.h"
-#include "platform/screen.h"
-#include "platform/settingsstore.h"
+#include "platform/system/screen.h"
+#include "platform/files/settingsstore.h"
 #include "tagdialogs/text/frmImage.h"
 
 namespace kavrin {

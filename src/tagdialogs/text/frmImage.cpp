@@ -5,10 +5,10 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "documents/colorops.h"
+#include "documents/colouring/colorops.h"
 #include "documents/fileops.h"
-#include "platform/commondialog.h"
-#include "platform/screen.h"
+#include "platform/forms/commondialog.h"
+#include "platform/system/screen.h"
 #include "tagdialogs/tagparse.h"
 
 namespace kavrin {

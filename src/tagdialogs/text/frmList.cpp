@@ -10,10 +10,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "documents/colorops.h"
+#include "documents/colouring/colorops.h"
 #include "documents/documentwindow.h"
 #include "documents/inserthtml.h"
-#include "platform/screen.h"
+#include "platform/system/screen.h"
 #include "tagdialogs/tagdialog.h"
 
 namespace kavrin {

@@ -6,7 +6,7 @@
 #include <QRadioButton>
 #include <QStringList>
 
-#include "platform/form.h"
+#include "platform/forms/form.h"
 
 class QComboBox;
 class QLabel;

@@ -4,7 +4,7 @@
 #include "documents/editorevents.h"
 #include "documents/globals.h"
 #include "documents/inserthtml.h"
-#include "platform/screen.h"
+#include "platform/system/screen.h"
 #include "tagdialogs/tagparse.h"
 
 namespace kavrin {

@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "documents/inserthtml.h"
-#include "platform/screen.h"
+#include "platform/system/screen.h"
 #include "tagdialogs/tagdialog.h"
 
 namespace kavrin {

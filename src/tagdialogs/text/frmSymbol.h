@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVector>
 
-#include "platform/form.h"
+#include "platform/forms/form.h"
 
 namespace kavrin {
 

@@ -8,7 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "platform/screen.h"
+#include "platform/system/screen.h"
 
 namespace kavrin {
 

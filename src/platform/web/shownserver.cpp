@@ -1,0 +1,197 @@
+#include "platform/web/shownserver.h"
+
+#include <QFile>
+#include <QHostAddress>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/web/pagesite.h"
+
+namespace kavrin {
+
+namespace {
+
+const QString kSuffix = QStringLiteral(".localhost");
+// A request's head is short; one that is not is no browser's.
+constexpr qsizetype kLongestHead = 16 * 1024;
+// What waits in a connection's buffer at most: a film in a frame never sits in memory whole.
+constexpr qint64 kQueued = 256 * 1024;
+constexpr qint64 kPiece = 64 * 1024;
+
+// One request on one connection, which closes after the answer.
+class Exchange : public QObject {
+public:
+    Exchange(QTcpSocket* socket, quint16 port, const ShownDecider& decide)
+        : QObject(socket), socket_(socket), port_(port), decide_(decide) {
+        connect(socket, &QTcpSocket::readyRead, this, &Exchange::readHead);
+        connect(socket, &QTcpSocket::bytesWritten, this, &Exchange::sendMore);
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    }
+    ~Exchange() override {
+        if (fd_ >= 0) ::close(fd_);
+    }
+
+private:
+    void readHead() {
+        if (answered_) return;
+        head_ += socket_->readAll();
+        const qsizetype end = head_.indexOf("\r\n\r\n");
+        if (end < 0) {
+            if (head_.size() > kLongestHead) finish("400 Bad Request");
+            return;
+        }
+        answered_ = true;
+        const QList<QByteArray> lines = head_.left(end).split('\n');
+        const QList<QByteArray> request = lines.value(0).trimmed().split(' ');
+        QByteArray host;
+        QByteArray range;
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            const QByteArray line = lines[i].trimmed();
+            const qsizetype colon = line.indexOf(':');
+            if (colon < 0) continue;
+            const QByteArray name = line.left(colon).trimmed().toLower();
+            if (name == "host") host = line.mid(colon + 1).trimmed().toLower();
+            else if (name == "range") range = line.mid(colon + 1).trimmed();
+        }
+        const QByteArray method = request.value(0);
+        if (request.size() != 3 || (method != "GET" && method != "HEAD")) return finish("405 Method Not Allowed");
+        headOnly_ = method == "HEAD";
+        // Only a name of this server's own form: a page of the web whose name resolves here
+        // does not send it.
+        const QByteArray ending = kSuffix.toLatin1() + ':' + QByteArray::number(port_);
+        if (!host.endsWith(ending)) return finish("404 Not Found");
+        const QString label = QString::fromLatin1(host.left(host.size() - ending.size()));
+        QUrl url(QString::fromLatin1(request[1]));
+        const QString path = url.path(QUrl::FullyDecoded);
+        if (label.isEmpty() || label.contains(u'.') || !path.startsWith(u'/') || path.contains(QChar(0)))
+            return finish("404 Not Found");
+        const ShownAnswer answer = decide_(label, path);
+        if (answer.redirect.isValid())
+            return finish("302 Found", "Location: " + answer.redirect.toEncoded() + "\r\n");
+        if (answer.file.isEmpty()) return finish("404 Not Found");
+        fd_ = openSiteFile(answer.file);
+        struct stat st {};
+        if (fd_ < 0 || ::fstat(fd_, &st) != 0) return finish("404 Not Found");
+        qint64 from = 0;
+        qint64 to = st.st_size - 1;
+        QByteArray status = "200 OK";
+        QByteArray extra = "Content-Type: " + answer.type + "\r\nAccept-Ranges: bytes\r\n";
+        if (range.startsWith("bytes=") && !range.contains(',')) {
+            const QList<QByteArray> ends = range.mid(6).split('-');
+            bool okFrom = false;
+            bool okTo = false;
+            const qint64 a = ends.value(0).toLongLong(&okFrom);
+            const qint64 b = ends.value(1).toLongLong(&okTo);
+            if (ends.size() == 2 && okFrom) {
+                from = a;
+                if (okTo && b < to) to = b;
+            } else if (ends.size() == 2 && ends[0].isEmpty() && okTo) {
+                from = qMax<qint64>(0, st.st_size - b);
+            }
+            if (from > to || from >= st.st_size)
+                return finish("416 Range Not Satisfiable", "Content-Range: bytes */" + QByteArray::number(st.st_size) + "\r\n");
+            status = "206 Partial Content";
+            extra += "Content-Range: bytes " + QByteArray::number(from) + '-' + QByteArray::number(to) + '/' +
+                     QByteArray::number(st.st_size) + "\r\n";
+        }
+        at_ = from;
+        end_ = to + 1;
+        send(status, extra + "Content-Length: " + QByteArray::number(end_ - at_) + "\r\n");
+        if (headOnly_) end_ = at_;
+        sendMore();
+    }
+
+    void send(const QByteArray& status, const QByteArray& headers) {
+        socket_->write("HTTP/1.1 " + status + "\r\n" + headers +
+                       "Cache-Control: no-store\r\nX-Content-Type-Options: nosniff\r\nConnection: close\r\n\r\n");
+    }
+
+    void finish(const QByteArray& status, const QByteArray& headers = QByteArray()) {
+        answered_ = true;
+        send(status, headers + "Content-Length: 0\r\n");
+        socket_->disconnectFromHost();
+    }
+
+    void sendMore() {
+        if (fd_ < 0) return;
+        QByteArray piece;
+        while (at_ < end_ && socket_->bytesToWrite() < kQueued) {
+            piece.resize(qsizetype(qMin(kPiece, end_ - at_)));
+            const ssize_t got = ::pread(fd_, piece.data(), size_t(piece.size()), off_t(at_));
+            if (got <= 0) {
+                // Cut short while it was sent: the connection ends before the length it promised.
+                socket_->abort();
+                return;
+            }
+            socket_->write(piece.constData(), got);
+            at_ += got;
+        }
+        if (at_ >= end_) {
+            ::close(fd_);
+            fd_ = -1;
+            socket_->disconnectFromHost();
+        }
+    }
+
+    QTcpSocket* socket_;
+    const quint16 port_;
+    const ShownDecider& decide_;
+    QByteArray head_;
+    bool answered_ = false;
+    bool headOnly_ = false;
+    int fd_ = -1;
+    qint64 at_ = 0;
+    qint64 end_ = 0;
+};
+
+class ShownServer : public QTcpServer {
+public:
+    explicit ShownServer(ShownDecider decide) : decide_(std::move(decide)) {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = nextPendingConnection()) new Exchange(socket, serverPort(), decide_);
+        });
+        listen(QHostAddress::LocalHost, 0);
+    }
+
+private:
+    const ShownDecider decide_;
+};
+
+ShownServer* server(const ShownDecider& decide) {
+    static ShownServer* running = nullptr;
+    if (!running) running = new ShownServer(decide);
+    return running;
+}
+
+quint16& port() {
+    static quint16 value = 0;
+    return value;
+}
+
+}  // namespace
+
+QUrl shownFileUrl(const QString& label, const QString& path, const ShownDecider& decide) {
+    ShownServer* s = server(decide);
+    port() = s->serverPort();
+    QUrl url;
+    url.setScheme(QStringLiteral("http"));
+    url.setHost(label + kSuffix);
+    url.setPort(s->serverPort());
+    url.setPath(path);
+    return url;
+}
+
+QString shownLabel(const QUrl& url) {
+    if (port() == 0 || url.scheme() != QLatin1String("http") || url.port() != port()) return QString();
+    const QString host = url.host();
+    if (!host.endsWith(kSuffix)) return QString();
+    const QString label = host.left(host.size() - kSuffix.size());
+    return label.contains(u'.') ? QString() : label;
+}
+
+}  // namespace kavrin
