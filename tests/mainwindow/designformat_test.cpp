@@ -51,9 +51,8 @@ protected:
 TEST_F(DesignFormatTest, BoldOffWhereAStyleMakesItBoldAddsAnElementAndBoldAgainTakesItAway) {
     const QByteArray page = "<html>\r\n<body>\r\n<div class=\"badge\" style=\"font-size:11px;font-weight:600;color:red\">"
                             "Modern stack</div>\r\n</body>\r\n</html>\r\n";
-    DocumentWindow* doc = openPage(page);
-    view(doc, 2);
-    ASSERT_TRUE(waitDesignReady(*doc->dhtm, kWait));
+    DocumentWindow* doc = openInDesign(page);
+    ASSERT_TRUE(doc);
     selectWord(doc, "Modern");
     EXPECT_TRUE(boldShownAs(doc, true));
     ctrl(doc, Qt::Key_B, "Modern</span>");
@@ -76,9 +75,8 @@ TEST_F(DesignFormatTest, BoldOffWhereAStyleMakesItBoldAddsAnElementAndBoldAgainT
 TEST_F(DesignFormatTest, BoldOnTheFirstWordOfAnIndentedLineTakesTheWordAloneAndBoldAgainUndoesIt) {
     const QByteArray page = "<table class=\"table\">\r\n  <tr>\r\n    <td>\r\n      Earnings per share\r\n    </td>\r\n"
                             "    <td>\r\n      <strong>4.20</strong>\r\n    </td>\r\n  </tr>\r\n</table>\r\n";
-    DocumentWindow* doc = openPage(page);
-    view(doc, 2);
-    ASSERT_TRUE(waitDesignReady(*doc->dhtm, kWait));
+    DocumentWindow* doc = openInDesign(page);
+    ASSERT_TRUE(doc);
     selectIndentedWord(doc, "Earnings");
     ctrl(doc, Qt::Key_B, "Earnings</b>");
     EXPECT_TRUE(boldShownAs(doc, true));
@@ -103,9 +101,8 @@ TEST_F(DesignFormatTest, BoldOnTheFirstWordOfAnIndentedLineTakesTheWordAloneAndB
 // from the selected part alone, the rest of the element kept.
 TEST_F(DesignFormatTest, BoldAcrossTheEdgeOfABoldElementChangesTheSelectedPartAlone) {
     const QByteArray page = "<p>plain <b class=\"x\">bold</b> more</p>\r\n";
-    DocumentWindow* doc = openPage(page);
-    view(doc, 2);
-    ASSERT_TRUE(waitDesignReady(*doc->dhtm, kWait));
+    DocumentWindow* doc = openInDesign(page);
+    ASSERT_TRUE(doc);
     selectFrom(doc, "ain", 6, "ain bo");
     EXPECT_TRUE(boldShownAs(doc, false));
     ctrl(doc, Qt::Key_B, "ain </b>");
@@ -126,9 +123,8 @@ TEST_F(DesignFormatTest, BoldAcrossTheEdgeOfABoldElementChangesTheSelectedPartAl
 TEST_F(DesignFormatTest, ItalicAndUnderlineChangeTheSelectedWordAlone) {
     const QByteArray page = "<div class=\"card-footer\">\r\n  <span style=\"font-style:italic;color:#555\">Updated 3 mins ago</span>\r\n"
                             "</div>\r\n<p>An <em>emphasised phrase</em> and\r\n  plain words.</p>\r\n";
-    DocumentWindow* doc = openPage(page);
-    view(doc, 2);
-    ASSERT_TRUE(waitDesignReady(*doc->dhtm, kWait));
+    DocumentWindow* doc = openInDesign(page);
+    ASSERT_TRUE(doc);
     selectIndentedWord(doc, "Updated");
     ctrl(doc, Qt::Key_I, "Updated</span>");
     selectWord(doc, "phrase");
@@ -144,9 +140,8 @@ TEST_F(DesignFormatTest, ItalicAndUnderlineChangeTheSelectedWordAlone) {
 // The engine's Undo and Redo keys take the bold back and bring it again, as they do typing.
 TEST_F(DesignFormatTest, BoldIsUndoneAndRedoneWithTheKeys) {
     const QByteArray page = "<p>\r\n  Quarterly revenue grew\r\n</p>\r\n";
-    DocumentWindow* doc = openPage(page);
-    view(doc, 2);
-    ASSERT_TRUE(waitDesignReady(*doc->dhtm, kWait));
+    DocumentWindow* doc = openInDesign(page);
+    ASSERT_TRUE(doc);
     selectWord(doc, "revenue");
     ctrl(doc, Qt::Key_B, "<b>revenue</b>");
     QTest::keyClick(input(doc), Qt::Key_Z, Qt::ControlModifier);
@@ -161,9 +156,8 @@ TEST_F(DesignFormatTest, BoldIsUndoneAndRedoneWithTheKeys) {
 // the table too: the table still comes back as it was put in, without the body the parser gave it.
 TEST_F(DesignFormatTest, BoldAroundATableJustPutInLeavesTheTableAsWritten) {
     const QByteArray page = "<div>\r\n<p>First words</p>\r\n<p>Last words</p>\r\n</div>\r\n";
-    DocumentWindow* doc = openPage(page);
-    view(doc, 2);
-    ASSERT_TRUE(waitDesignReady(*doc->dhtm, kWait));
+    DocumentWindow* doc = openInDesign(page);
+    ASSERT_TRUE(doc);
     clickBefore(doc, "Last");
     insertHtml("<table><tr><td>cell</td></tr></table>", "", "", 3);
     EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("<td>cell</td>"); }, kWait));

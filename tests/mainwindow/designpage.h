@@ -39,6 +39,14 @@ protected:
         return doc;
     }
 
+    // The page opened and shown in Design, ready for keys; null when Design did not get ready.
+    DocumentWindow* openInDesign(const QByteArray& bytes) {
+        DocumentWindow* doc = openPage(bytes);
+        if (!doc) return nullptr;
+        view(doc, 2);
+        return waitDesignReady(*doc->dhtm, kWait) ? doc : nullptr;
+    }
+
     static void view(DocumentWindow* doc, int tab) {
         doc->tbsMain->setCurrentIndex(tab);
         EXPECT_TRUE(QTest::qWaitFor([&] { return doc->mode == tab; }, kWait)) << "the view did not change";

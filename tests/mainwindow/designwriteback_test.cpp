@@ -17,9 +17,8 @@ const QByteArray kDocBook =
     "> when communicating.\r\n\t  </P\r\n></DD\r\n></DL\r\n></BODY\r\n></HTML\r\n>\r\n";
 
 TEST_F(DesignWriteBackTest, BoldOnADocBookPageChangesThatWordAlone) {
-    DocumentWindow* doc = openPage(kDocBook);
-    view(doc, 2);
-    ASSERT_TRUE(waitDesignReady(*doc->dhtm, kWait));
+    DocumentWindow* doc = openInDesign(kDocBook);
+    ASSERT_TRUE(doc);
     selectWord(doc, "Unprivileged");
     QTest::keyClick(input(doc), Qt::Key_B, Qt::ControlModifier);
     EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("Unprivileged</b>"); }, kWait));
@@ -37,9 +36,8 @@ TEST_F(DesignWriteBackTest, EditsFarApartOnAPageOfRepeatedBlocksChangeTheirLines
         page += "<h2>Using the stream</h2>\r\n<p>Call deflate() while avail_in > 0\r\n<p>Check the return code\r\n"
                 "<pre>\r\n    if (ret < 0) return ret;\r\n</pre>\r\n";
     page += "</body></html>\r\n";
-    DocumentWindow* doc = openPage(page);
-    view(doc, 2);
-    ASSERT_TRUE(waitDesignReady(*doc->dhtm, kWait));
+    DocumentWindow* doc = openInDesign(page);
+    ASSERT_TRUE(doc);
     clickBefore(doc, "Using");
     QTest::keyClick(input(doc), Qt::Key_Home, Qt::ControlModifier);
     typeKeys(doc, "START ");
@@ -61,9 +59,8 @@ TEST_F(DesignWriteBackTest, EditsFarApartOnAPageOfRepeatedBlocksChangeTheirLines
 TEST_F(DesignWriteBackTest, LineBreaksBesideTypedTextStay) {
     const QByteArray page = "<html>\r\n<body>\r\n<p>Some <em>emphasised</em>.\r\n<P>\r\n\r\nSecond paragraph here\r\n"
                             "<pre>code</pre>\r\n</body>\r\n</html>\r\n";
-    DocumentWindow* doc = openPage(page);
-    view(doc, 2);
-    ASSERT_TRUE(waitDesignReady(*doc->dhtm, kWait));
+    DocumentWindow* doc = openInDesign(page);
+    ASSERT_TRUE(doc);
     // At the end of a paragraph whose tag is left open, and at the start of one whose text
     // follows a blank line.
     clickBefore(doc, "emphasised");
@@ -117,9 +114,8 @@ TEST_F(DesignWriteBackTest, APageOfManyUnclosedAnchorsOpensInDesign) {
     QByteArray page = "<html><body>\r\n";
     for (int i = 0; i < 600; ++i) page += "<a name=\"t" + QByteArray::number(i) + "\"><b>term " + QByteArray::number(i) + "</b> - its meaning<br>\r\n";
     page += "</body></html>\r\n";
-    DocumentWindow* doc = openPage(page);
-    view(doc, 2);
-    ASSERT_TRUE(waitDesignReady(*doc->dhtm, kWait));
+    DocumentWindow* doc = openInDesign(page);
+    ASSERT_TRUE(doc);
     EXPECT_TRUE(allAnswered());
     clickBefore(doc, "term 300");
     typeKeys(doc, "Qzx ");
