@@ -125,6 +125,7 @@ DhtmlEdit::~DhtmlEdit() {
 
 void DhtmlEdit::viewCreated() {
     auto* page = new DesignPage(localPageProfile(), view());
+    guardDesignPage(page);
     // The page's own scripts stay off: they would rewrite the document (document.write, menus
     // built at load) and the source would take their output for the user's work.
     page->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);

@@ -269,58 +269,6 @@ QByteArray pageContentType(int fd, qint64 size) {
     return QByteArrayLiteral("text/html;charset=utf-8");
 }
 
-// The engine already keeps a page of these schemes from file addresses; this holds the rest.
-// A page reaches the local scheme of its own site only (the top page's, for every frame in it)
-// and what that site's markup names outside it (each from a host of its own, for display), and
-// no other local scheme (the design view's, the program's own resources, files). What its
-// scripts would read themselves they do not get even from its site: as a browser does for a
-// page opened from a file.
-class SiteGuard : public QWebEngineUrlRequestInterceptor {
-public:
-    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
-
-    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
-        const QUrl url = info.requestUrl();
-        const QString scheme = url.scheme();
-        const auto type = info.resourceType();
-        if (scheme == QLatin1String(kScheme)) {
-            // Which site a page shows, the user chose; the scheme's handler keeps it to that site.
-            // A link followed out of the site leads to the page at its own site, as a page of
-            // the site it lies in (which a page of another site can neither read nor script).
-            if (type == QWebEngineUrlRequestInfo::ResourceTypeMainFrame) {
-                PageSite site;
-                QString path;
-                if (!splitAddress(url, &site, &path)) return;
-                path = QDir::cleanPath(path);
-                if (!siteHolds(site, path) && !displayFile(site, path).isEmpty()) {
-                    QUrl to = localPageUrl(path);
-                    to.setQuery(url.query());
-                    to.setFragment(url.fragment());
-                    if (to != url) info.redirect(to);
-                }
-                return;
-            }
-            const QUrl top = info.firstPartyUrl();
-            if (top.scheme() != scheme || top.host() != url.host() || readByScript(type)) info.block(true);
-            return;
-        }
-        const QString label = shownLabel(url);
-        if (!label.isEmpty()) {
-            // What the local scheme's pages show from the server of shown files: for the site
-            // that named it, as that site's markup loads it, and read by no script.
-            const QUrl top = info.firstPartyUrl();
-            if (type == QWebEngineUrlRequestInfo::ResourceTypeMainFrame || readByScript(type) ||
-                top.scheme() != QLatin1String(kScheme) || siteOfHost(label) != top.host())
-                info.block(true);
-            return;
-        }
-        static const QStringList network{QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("ws"),
-                                         QStringLiteral("wss"), QStringLiteral("data"), QStringLiteral("blob"),
-                                         QStringLiteral("about")};
-        if (!network.contains(scheme)) info.block(true);
-    }
-};
-
 // A file of a site, read as the engine asks for it on its own thread, by position alone. It
 // holds no descriptor between reads: a page of thousands of pictures and frames, all asked for
 // at once, would otherwise hold a file open for each until the engine has them all. Each read
@@ -387,47 +335,155 @@ ShownAnswer decideShown(const QString& label, const QString& path) {
     return {real, type, {}};
 }
 
+// What a request of either local scheme gets. The scheme's handler answers by it; the guards ask
+// it first and stop what it refuses before the engine sets up a load for it, which holds a
+// shared-memory buffer (two open files) from then until the handler has answered: a page of
+// thousands of missing pictures, all asked for at once, would otherwise hold thousands open.
+struct LocalAnswer {
+    enum Kind { NotFound, Held, Serve, Redirect } kind = NotFound;
+    QString real;    // Serve: the file to read
+    QString shownAs; // Serve: the name it is shown under
+    bool copy = false;
+    QByteArray held; // Held: the design view's page
+    QUrl redirect;   // Redirect: the server of shown files' address
+};
+
+LocalAnswer decideLocal(const QUrl& url) {
+    LocalAnswer answer;
+    const bool browse = url.scheme() == QLatin1String(kScheme);
+    PageSite site;
+    QString path;
+    if (!splitAddress(url, &site, &path)) return answer;
+    if (!browse) {
+        const QString token = QUrlQuery(url).queryItemValue(QStringLiteral("design"));
+        if (!token.isEmpty()) {
+            const auto it = heldPages().constFind(token);
+            if (it == heldPages().cend()) return answer;
+            answer.kind = LocalAnswer::Held;
+            answer.held = *it;
+            return answer;
+        }
+    }
+    const QString shownAs = QDir::cleanPath(path);
+    answer.shownAs = shownAs;
+    // A missing file (a page's missing pictures, most often) is missing whatever the site:
+    // said at once, before any link on the way is followed.
+    struct stat asked {};
+    if (::stat(QFile::encodeName(shownAs).constData(), &asked) != 0 && !pageStandIns().contains(shownAs)) return answer;
+    // A copy the program wrote, shown under the name of the page it stands for.
+    const QString copy = siteHolds(site, shownAs) ? pageStandIns().value(shownAs) : QString();
+    answer.real = copy.isEmpty() ? siteFile(site, shownAs) : QFileInfo(copy).canonicalFilePath();
+    answer.copy = !copy.isEmpty();
+    if (!answer.real.isEmpty()) {
+        answer.kind = LocalAnswer::Serve;
+        return answer;
+    }
+    // Outside the site. The design view runs no page script: whatever it asks for, its
+    // markup named, and it is shown there as is. A page in Browse is shown what its markup
+    // names from a host of its own.
+    const QString outside = displayFile(site, shownAs);
+    if (outside.isEmpty()) return answer;
+    if (!browse) {
+        answer.kind = LocalAnswer::Serve;
+        answer.real = outside;
+        return answer;
+    }
+    if (!namedBySite(url.host(), shownAs)) return answer;
+    answer.kind = LocalAnswer::Redirect;
+    answer.redirect = shownFileUrl(shownHost(url.host(), shownAs), shownAs, decideShown);
+    return answer;
+}
+
+// The engine already keeps a page of these schemes from file addresses; this holds the rest.
+// A page reaches the local scheme of its own site only (the top page's, for every frame in it)
+// and what that site's markup names outside it (each from a host of its own, for display), and
+// no other local scheme (the design view's, the program's own resources, files). What its
+// scripts would read themselves they do not get even from its site: as a browser does for a
+// page opened from a file.
+class SiteGuard : public QWebEngineUrlRequestInterceptor {
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        const QUrl url = info.requestUrl();
+        const QString scheme = url.scheme();
+        const auto type = info.resourceType();
+        if (scheme == QLatin1String(kScheme)) {
+            // Which site a page shows, the user chose; the scheme's handler keeps it to that site.
+            // A link followed out of the site leads to the page at its own site, as a page of
+            // the site it lies in (which a page of another site can neither read nor script).
+            if (type == QWebEngineUrlRequestInfo::ResourceTypeMainFrame) {
+                PageSite site;
+                QString path;
+                if (!splitAddress(url, &site, &path)) return;
+                path = QDir::cleanPath(path);
+                if (!siteHolds(site, path) && !displayFile(site, path).isEmpty()) {
+                    QUrl to = localPageUrl(path);
+                    to.setQuery(url.query());
+                    to.setFragment(url.fragment());
+                    if (to != url) info.redirect(to);
+                }
+                return;
+            }
+            const QUrl top = info.firstPartyUrl();
+            if (top.scheme() != scheme || top.host() != url.host() || readByScript(type) ||
+                decideLocal(url).kind == LocalAnswer::NotFound)
+                info.block(true);
+            return;
+        }
+        const QString label = shownLabel(url);
+        if (!label.isEmpty()) {
+            // What the local scheme's pages show from the server of shown files: for the site
+            // that named it, as that site's markup loads it, and read by no script.
+            const QUrl top = info.firstPartyUrl();
+            if (type == QWebEngineUrlRequestInfo::ResourceTypeMainFrame || readByScript(type) ||
+                top.scheme() != QLatin1String(kScheme) || siteOfHost(label) != top.host())
+                info.block(true);
+            return;
+        }
+        static const QStringList network{QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("ws"),
+                                         QStringLiteral("wss"), QStringLiteral("data"), QStringLiteral("blob"),
+                                         QStringLiteral("about")};
+        if (!network.contains(scheme)) info.block(true);
+    }
+};
+
+// The design view runs no page script, and what it may show its handler decides; this only
+// stops before the engine sets up a load what the handler would refuse (see LocalAnswer).
+class DesignGuard : public QWebEngineUrlRequestInterceptor {
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        const QUrl url = info.requestUrl();
+        if (url.scheme() != QLatin1String(kDesignScheme) ||
+            info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame)
+            return;
+        if (decideLocal(url).kind == LocalAnswer::NotFound) info.block(true);
+    }
+};
+
 class LocalPageHandler : public QWebEngineUrlSchemeHandler {
 public:
     using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
 
     void requestStarted(QWebEngineUrlRequestJob* job) override {
         const QUrl url = job->requestUrl();
-        // A refusal reads exactly as a missing file: a page learns nothing of what lies outside.
-        auto notFound = [job] { job->fail(QWebEngineUrlRequestJob::UrlNotFound); };
         const QUrl from = job->initiator();
-        const bool browse = url.scheme() == QLatin1String(kScheme);
         // Only a page of the same origin, or the user (no initiator), asks for an address here:
-        // another site's page, the design view's and a web page's are refused.
-        if (!from.isEmpty() && (from.scheme() != url.scheme() || from.host() != url.host())) return notFound();
-        PageSite site;
-        QString path;
-        if (!splitAddress(url, &site, &path)) return notFound();
-        if (!browse) {
-            const QString token = QUrlQuery(url).queryItemValue(QStringLiteral("design"));
-            if (!token.isEmpty()) {
-                const auto it = heldPages().constFind(token);
-                if (it == heldPages().cend()) return notFound();
-                return reply(job, "text/html;charset=utf-8", *it);
-            }
+        // another site's page, the design view's and a web page's are refused. A refusal reads
+        // exactly as a missing file: a page learns nothing of what lies outside.
+        if (!from.isEmpty() && (from.scheme() != url.scheme() || from.host() != url.host()))
+            return job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+        const LocalAnswer answer = decideLocal(url);
+        const bool browse = url.scheme() == QLatin1String(kScheme);
+        switch (answer.kind) {
+        case LocalAnswer::NotFound: return job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+        case LocalAnswer::Held: return reply(job, "text/html;charset=utf-8", answer.held);
+        case LocalAnswer::Redirect: return job->redirect(answer.redirect);
+        case LocalAnswer::Serve:
+            return serve(job, answer.real, answer.shownAs, answer.copy, browse ? url.host() : QString());
         }
-        const QString shownAs = QDir::cleanPath(path);
-        // A missing file (a page's missing pictures, most often) is missing whatever the site:
-        // said at once, before any link on the way is followed.
-        struct stat asked {};
-        if (::stat(QFile::encodeName(shownAs).constData(), &asked) != 0 && !pageStandIns().contains(shownAs)) return notFound();
-        // A copy the program wrote, shown under the name of the page it stands for.
-        const QString copy = siteHolds(site, shownAs) ? pageStandIns().value(shownAs) : QString();
-        const QString real = copy.isEmpty() ? siteFile(site, shownAs) : QFileInfo(copy).canonicalFilePath();
-        if (!real.isEmpty()) return serve(job, real, shownAs, !copy.isEmpty(), browse ? url.host() : QString());
-        // Outside the site. The design view runs no page script: whatever it asks for, its
-        // markup named, and it is shown there as is. A page in Browse is shown what its markup
-        // names from a host of its own.
-        const QString outside = displayFile(site, shownAs);
-        if (outside.isEmpty()) return notFound();
-        if (!browse) return serve(job, outside, shownAs, false, QString());
-        if (!namedBySite(url.host(), shownAs)) return notFound();
-        job->redirect(shownFileUrl(shownHost(url.host(), shownAs), shownAs, decideShown));
     }
 
 private:
@@ -502,9 +558,12 @@ QWebEngineProfile* localPageProfile() {
 }
 
 void guardPageSite(QWebEnginePage* page) {
-    // On the page rather than the profile: every request of a page with an interceptor takes a
-    // trip through this thread, which the design view, running no page script, is spared.
     static SiteGuard* guard = new SiteGuard(localPageProfile());
+    page->setUrlRequestInterceptor(guard);
+}
+
+void guardDesignPage(QWebEnginePage* page) {
+    static DesignGuard* guard = new DesignGuard(localPageProfile());
     page->setUrlRequestInterceptor(guard);
 }
 

@@ -28,6 +28,8 @@ QWebEngineProfile* localPageProfile();
 // itself (XMLHttpRequest, fetch, workers); pictures, style sheets, scripts and frames of the
 // site load as the markup asks. For every page that runs scripts.
 void guardPageSite(QWebEnginePage* page);
+// For the design view's page, which runs no script: stops early what its handler would refuse.
+void guardDesignPage(QWebEnginePage* page);
 // Where the open project lies, asked each time a page's site is decided ("" with none).
 void setProjectFolderSource(std::function<QString()> source);
 // The address a view shows the local file at `path` under: its site is the page's folder tree,
