@@ -85,24 +85,27 @@ const char* const kPickScript = R"JS((mode) => {
     for (const k of order) { const c = found[k]; if (suits[mode](c) && isFirst(c) && clickable(c)) return [c.word, blockOf(c.t).tagName.toLowerCase()]; }
     return [];
   }
-  for (const k of order) {
-    const a = found[k], blockA = blockOf(a.t);
-    if (!plainBlock(blockA) || !inMiddle(blockA, a) || !isFirst(a) || !clickable(a)) continue;
-    let n = k + 1;
-    while (found[n] && blockOf(found[n].t) === blockA) ++n;
-    if (!found[n]) continue;
-    const blockB = blockOf(found[n].t);
-    if (!plainBlock(blockB) || blockA.contains(blockB) || blockB.contains(blockA)) continue;
-    const between = document.createRange();
-    between.setStartAfter(blockA);
-    between.setEndBefore(blockB);
-    if (/\S/.test(between.toString())) continue;
-    for (; found[n] && blockOf(found[n].t) === blockB; ++n) {
-      const b = found[n];
-      if (b.word !== a.word && inMiddle(blockB, b) && isFirst(b) && clickable(b))
-        return [a.word, b.word, blockA.tagName.toLowerCase(), blockB.tagName.toLowerCase(), ...wrappers(blockB, blockA)];
+  // From the middle of one block to the middle of the next; on a page that has no such pair (a
+  // sidebar of one-word items, headings of one word), to the start of the next.
+  for (const bInMiddle of [true, false])
+    for (const k of order) {
+      const a = found[k], blockA = blockOf(a.t);
+      if (!plainBlock(blockA) || !inMiddle(blockA, a) || !isFirst(a) || !clickable(a)) continue;
+      let n = k + 1;
+      while (found[n] && blockOf(found[n].t) === blockA) ++n;
+      if (!found[n]) continue;
+      const blockB = blockOf(found[n].t);
+      if (!plainBlock(blockB) || blockA.contains(blockB) || blockB.contains(blockA)) continue;
+      const between = document.createRange();
+      between.setStartAfter(blockA);
+      between.setEndBefore(blockB);
+      if (/\S/.test(between.toString())) continue;
+      for (; found[n] && blockOf(found[n].t) === blockB; ++n) {
+        const b = found[n];
+        if (b.word !== a.word && (inMiddle(blockB, b) || !bInMiddle) && isFirst(b) && clickable(b))
+          return [a.word, b.word, blockA.tagName.toLowerCase(), blockB.tagName.toLowerCase(), ...wrappers(blockB, blockA)];
+      }
     }
-  }
   return [];
 })JS";
 
