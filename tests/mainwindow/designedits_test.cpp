@@ -116,6 +116,32 @@ TEST_F(DesignEditsTest, DeletingASelectionAcrossTwoBlocksTakesTheSelectedTextAnd
                                                  "<code>ample</code> after</p>"));
 }
 
+// The selection starting at an inline element's word, in a generated manual's signature line,
+// and one from the last cell of a note's table to the paragraph after it: the second block's rest
+// joins the first outside the element the selection emptied, with its own formatting, and the
+// table keeps its shape.
+TEST_F(DesignEditsTest, DeletingAcrossTwoBlocksFromTheEndOfAnElementOrACellJoinsTheRestThere) {
+    const QByteArray page = "<dl><dt><em class=\"sig-param\"><span class=\"o\">**</span><span class=\"n\">options</span></em>)</dt>\r\n"
+                            "<dd><p>Create a default box.</p>\r\n</dd></dl>\r\n"
+                            "<div class=\"note\"><table><tr><td>\r\n<p>Note text here</p>\r\n</td></tr></table></div>\r\n"
+                            "<p>You can upgrade now.</p>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    selectBetween(doc, "options", "default", "options)\nCreate a ");
+    key(doc, Qt::Key_Delete);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("default box.</dt>"); }, kWait))
+        << currentHtml(*doc->dhtm).toStdString();
+    selectBetween(doc, "here", "upgrade", "here\n\nYou can ");
+    key(doc, Qt::Key_Delete);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("text upgrade"); }, kWait))
+        << currentHtml(*doc->dhtm).toStdString();
+    EXPECT_EQ(sourceAfterEdit(doc), QByteArray(page)
+                                        .replace("<span class=\"n\">options</span></em>)</dt>\r\n<dd><p>Create a default box.</p>\r\n</dd>",
+                                                 "</em>default box.</dt>")
+                                        .replace("here</p>\r\n</td></tr></table></div>\r\n<p>You can upgrade now.</p>",
+                                                 "upgrade now.</p>\r\n</td></tr></table></div>"));
+}
+
 TEST_F(DesignEditsTest, EachEditIsUndoneInTurnBackToThePageAsLoadedAndRedone) {
     const QByteArray page = "<html>\r\n<body>\r\n<h1>Title words</h1>\r\n<p>Alpha beta gamma</p>\r\n"
                             "<p><b>Delta</b> epsilon</p>\r\n</body>\r\n</html>\r\n";

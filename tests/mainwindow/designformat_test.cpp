@@ -117,6 +117,35 @@ TEST_F(DesignFormatTest, BoldAcrossTheEdgeOfABoldElementChangesTheSelectedPartAl
     EXPECT_EQ(saved(doc), "<p>plain bo<b class=\"x\">ld</b> more</p>\r\n");
 }
 
+// A word that fills a piece of code or a link, as generated manuals write them: the new element
+// goes inside the author's element, which stays where it stood, and bold again takes it away. A
+// selection that reaches past such an element takes the element in whole.
+TEST_F(DesignFormatTest, BoldOnAWordThatFillsAnInlineElementGoesInsideIt) {
+    const QByteArray page = "<p>Call <code>Entry</code> or see <a href=\"x.html\">Links</a> in <span class=\"pre\">docs</span>"
+                            " here</p>\r\n";
+    DocumentWindow* doc = openInDesign(page);
+    ASSERT_TRUE(doc);
+    selectWord(doc, "Entry");
+    ctrl(doc, Qt::Key_B, "Entry</b>");
+    selectWord(doc, "Links");
+    ctrl(doc, Qt::Key_B, "Links</b>");
+    EXPECT_TRUE(boldShownAs(doc, true));
+    EXPECT_EQ(saved(doc), QByteArray(page)
+                              .replace("<code>Entry</code>", "<code><b>Entry</b></code>")
+                              .replace(">Links</a>", "><b>Links</b></a>"));
+
+    view(doc, 2);
+    ASSERT_TRUE(waitDesignReady(*doc->dhtm, kWait));
+    selectWord(doc, "Entry");
+    QTest::keyClick(input(doc), Qt::Key_B, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !currentHtml(*doc->dhtm).contains("<b>Entry"); }, kWait));
+    selectFrom(doc, "in ", 7, "in docs");
+    ctrl(doc, Qt::Key_B, "docs</span></b>");
+    EXPECT_EQ(saved(doc), QByteArray(page)
+                              .replace(">Links</a>", "><b>Links</b></a>")
+                              .replace("in <span class=\"pre\">docs</span>", "<b>in <span class=\"pre\">docs</span></b>"));
+}
+
 // Italic and underline the same way: the element that makes it so is split around the
 // selection, a new one wraps the selected word alone, and an italic a style gives is turned off
 // by a new element, the card's own style attribute kept.

@@ -68,6 +68,16 @@ const char* const kPickScript = R"JS((mode) => {
     bold: (c) => parseInt(getComputedStyle(c.t.parentElement).fontWeight) < 600,
     enter: (c) => { const b = blockOf(c.t); return splitBlocks.test(b.tagName) && inMiddle(b, c); },
   };
+  // The elements around a block that hold nothing else, innermost first, up to one that holds `other`.
+  const wrappers = (block, other) => {
+    const out = [];
+    for (let e = block; e.parentElement && e.parentElement !== body && !e.parentElement.contains(other); e = e.parentElement) {
+      const alone = [...e.parentElement.childNodes].every((n) => n === e || n.nodeType === 8 || (n.nodeType === 3 && !/\S/.test(n.data)));
+      if (!alone) break;
+      out.push(e.parentElement.tagName.toLowerCase());
+    }
+    return out;
+  };
   const mid = Math.floor(found.length / 2), order = [];
   for (let d = 0; d <= found.length; ++d)
     for (const k of d ? [mid + d, mid - d] : [mid]) if (found[k]) order.push(k);
@@ -75,24 +85,27 @@ const char* const kPickScript = R"JS((mode) => {
     for (const k of order) { const c = found[k]; if (suits[mode](c) && isFirst(c) && clickable(c)) return [c.word, blockOf(c.t).tagName.toLowerCase()]; }
     return [];
   }
-  for (const k of order) {
-    const a = found[k], blockA = blockOf(a.t);
-    if (!plainBlock(blockA) || !inMiddle(blockA, a) || !isFirst(a) || !clickable(a)) continue;
-    let n = k + 1;
-    while (found[n] && blockOf(found[n].t) === blockA) ++n;
-    if (!found[n]) continue;
-    const blockB = blockOf(found[n].t);
-    if (!plainBlock(blockB) || blockA.contains(blockB) || blockB.contains(blockA)) continue;
-    const between = document.createRange();
-    between.setStartAfter(blockA);
-    between.setEndBefore(blockB);
-    if (between.collapsed || /\S/.test(between.toString())) continue;
-    for (; found[n] && blockOf(found[n].t) === blockB; ++n) {
-      const b = found[n];
-      if (b.word !== a.word && inMiddle(blockB, b) && isFirst(b) && clickable(b))
-        return [a.word, b.word, blockA.tagName.toLowerCase(), blockB.tagName.toLowerCase()];
+  // From the middle of one block to the middle of the next; on a page that has no such pair (a
+  // sidebar of one-word items, headings of one word), to the start of the next.
+  for (const bInMiddle of [true, false])
+    for (const k of order) {
+      const a = found[k], blockA = blockOf(a.t);
+      if (!plainBlock(blockA) || !inMiddle(blockA, a) || !isFirst(a) || !clickable(a)) continue;
+      let n = k + 1;
+      while (found[n] && blockOf(found[n].t) === blockA) ++n;
+      if (!found[n]) continue;
+      const blockB = blockOf(found[n].t);
+      if (!plainBlock(blockB) || blockA.contains(blockB) || blockB.contains(blockA)) continue;
+      const between = document.createRange();
+      between.setStartAfter(blockA);
+      between.setEndBefore(blockB);
+      if (/\S/.test(between.toString())) continue;
+      for (; found[n] && blockOf(found[n].t) === blockB; ++n) {
+        const b = found[n];
+        if (b.word !== a.word && (inMiddle(blockB, b) || !bInMiddle) && isFirst(b) && clickable(b))
+          return [a.word, b.word, blockA.tagName.toLowerCase(), blockB.tagName.toLowerCase(), ...wrappers(blockB, blockA)];
+      }
     }
-  }
   return [];
 })JS";
 
@@ -221,7 +234,7 @@ protected:
         else if (edit == "backspace") judged = judgeBackspaces(before, after, pos[0], word);
         else if (edit == "enter") judged = judgeEnter(before, after, pos[0], place[1]);
         else if (edit == "bold") judged = judgeBold(before, after, pos[0], word);
-        else if (edit == "cross") judged = judgeCrossDelete(before, after, pos[0], pos[1], place[3]);
+        else if (edit == "cross") judged = judgeCrossDelete(before, after, pos[0], pos[1], place[3], place.mid(4));
         else judged = {after == before, "the source is not as loaded"};
         if (judged.exact) return {Outcome::Exact, where, {}};
         if (after == before)
@@ -342,6 +355,26 @@ TEST(RealPagesJudge, ADeleteAcrossBlocksCountsWhenTheSecondBlocksRestJoinsTheFir
                                         "<p>After</p>", a, b, "div").exact);
     EXPECT_FALSE(judgeCrossDelete(page, "<h2 id=\"t\">Using the </h2>\r\n<div class=\"example\">while input</div>\r\n"
                                         "<p>After</p>", a, b, "div").exact);
+
+    // The rest may start with the letters the first block's kept part ends with.
+    const QString events = "<div class=\"e\">Go home</div>\r\n<div class=\"e\">Do homework</div>\r\n";
+    EXPECT_TRUE(judgeCrossDelete(events, "<div class=\"e\">Go homework</div>\r\n", events.indexOf("home"),
+                                 events.indexOf("homework"), "div").exact);
+    // Rows of label and text: the row the second label leaves stays, and the source's difference
+    // can be read as starting a row, which does not count against the join.
+    const QString rows = "<div class=\"r\"><div><div class=\"d\">A summary</div></div><i></i></div>\r\n"
+                         "<div class=\"r\"><div><div class=\"l\">Security alerts</div><div class=\"d\">Sign</div></div></div>";
+    EXPECT_TRUE(judgeCrossDelete(rows, "<div class=\"r\"><div><div class=\"d\">A alerts</div></div></div>"
+                                       "<div class=\"r\"><div><div class=\"d\">Sign</div></div></div>",
+                                 rows.indexOf("summary"), rows.indexOf("alerts"), "div").exact);
+    // A wrapper that held the second block alone goes with it; one not named as such stays.
+    const QString wrapped = "<dd>\r\n<p>\r\nThe action will be performed on.\r\n</p>\r\n<div class=\"paragraph\"><p>All "
+                            "actions but those.</p></div>\r\n</dd>";
+    const QString unwrapped = "<dd>\r\n<p>\r\nThe action will be actions but those.</p>\r\n</dd>";
+    const int c = wrapped.indexOf("performed"), d = wrapped.indexOf("actions");
+    EXPECT_TRUE(judgeCrossDelete(wrapped, unwrapped, c, d, "p", {"div"}).exact);
+    EXPECT_FALSE(judgeCrossDelete(wrapped, unwrapped, c, d, "p").exact);
+    EXPECT_FALSE(judgeCrossDelete(wrapped, QString(unwrapped).replace("</dd>", ""), c, d, "p", {"div"}).exact);
 }
 
 }  // namespace

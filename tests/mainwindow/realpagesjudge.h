@@ -323,16 +323,42 @@ inline QString withoutBlanks(QStringView text) {
     return out;
 }
 
+// Past the end tags, at `end`, of the elements `names` (innermost first) where the source writes
+// them, blanks and comments between.
+inline int pastEndTags(const QString& s, int end, const QStringList& names) {
+    for (const QString& name : names) {
+        int k = end;
+        for (;;) {
+            while (k < s.size() && s[k].isSpace()) ++k;
+            if (s.mid(k, 4) != "<!--") break;
+            const int c = s.indexOf("-->", k);
+            if (c < 0) return end;
+            k = c + 3;
+        }
+        int e;
+        QString tag;
+        bool closing;
+        if (k >= s.size() || !tagAt(s, k, &e, &tag, &closing) || !closing || tag != name.toLower()) break;
+        end = e;
+    }
+    return end;
+}
+
 // A selection from before the word at `posA` (in a block of `tagA`) to before the word at
 // `posB` (in the next block, of `tagB`), deleted: the text between them gone, the second block's
 // rest kept as written and joined to the first, nothing before the selection nor after the
-// second block changed, and no tag written that the page did not have.
-inline Judgement judgeCrossDelete(const QString& before, const QString& after, int posA, int posB, const QString& tagB) {
+// second block changed, and no tag written that the page did not have. `wrappers` are the
+// elements around the second block that hold nothing else (innermost first): emptied once its
+// rest has gone to the first, they may go with it.
+inline Judgement judgeCrossDelete(const QString& before, const QString& after, int posA, int posB, const QString& tagB,
+                                  const QStringList& wrappers = {}) {
     int i, j;
     commonEnds(before, after, &i, &j);
-    if (i < caretReach(before, posA)) return {false, "a change before the selection"};
+    const int reach = caretReach(before, posA);
+    if (i < reach) return {false, "a change before the selection"};
     int restEnd, end;
     blockEnd(before, posB, tagB, &restEnd, &end);
+    end = pastEndTags(before, end, wrappers);
     if (before.size() - j > end) return {false, "a change past the second block"};
     const ShownText was = shownText(before), now = shownText(after);
     auto shownIndex = [&](int offset) {
@@ -341,20 +367,21 @@ inline Judgement judgeCrossDelete(const QString& before, const QString& after, i
     const QString expectedText = withoutBlanks(QStringView(was.text).left(shownIndex(posA))) +
                                  withoutBlanks(QStringView(was.text).mid(shownIndex(posB)));
     if (withoutBlanks(now.text) != expectedText) return {false, "the text lost is not the text selected"};
+    // The rest may begin with what the first block's kept part ends with ("home" kept, then
+    // "homework"): it is looked for from where the caret stood, not from where the two differ.
     const QString rest = before.mid(posB, restEnd - posB);
-    if (!QStringView(after).mid(i).contains(rest)) return {false, "the second block's rest is not kept as written"};
+    const int restAt = int(after.indexOf(rest, reach));
+    if (restAt < 0) return {false, "the second block's rest is not kept as written"};
     static const QRegularExpression startTag("<([A-Za-z][A-Za-z0-9-]*)(?:\\s[^>]*)?/?>");
     const QString changed = after.mid(i, after.size() - i - j);
-    int blocksOpened = 0;
     for (auto it = startTag.globalMatch(changed); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
         if (!before.contains(m.captured(0))) return {false, "a tag written that the page did not have: " + m.captured(0)};
-        if (m.captured(1).compare(tagB, Qt::CaseInsensitive) == 0) ++blocksOpened;
     }
-    int restOpens = 0;
-    for (auto it = startTag.globalMatch(rest); it.hasNext();)
-        if (it.next().captured(1).compare(tagB, Qt::CaseInsensitive) == 0) ++restOpens;
-    if (blocksOpened > restOpens) return {false, "the two blocks are not joined"};
+    // Joined: from the caret's place to the rest, nothing but blanks and inline tags.
+    static const QRegularExpression anyTag("<(/?)([A-Za-z][A-Za-z0-9-]*)(?:\\s[^>]*)?/?>");
+    for (auto it = anyTag.globalMatch(QStringView(after).mid(reach, restAt - reach)); it.hasNext();)
+        if (!isInlineTag(it.next().captured(2))) return {false, "the two blocks are not joined"};
     return {true, {}};
 }
 

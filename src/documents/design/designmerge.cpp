@@ -687,9 +687,14 @@ public:
             const QList<uint> chars = decodeHtmlText(part).toUcs4();
             for (const uint c : chars) {
                 if (c == u'\n') out += QStringLiteral("\r\n");
-                else if (c == u' ' || c == 0xA0) {
+                else if (c == 0xA0) {
                     // Every space shows in <pre>; elsewhere a plain one only between text.
                     if (!pre && spaces) spaces->push_back(int(out.size()));
+                    out += u' ';
+                } else if (c == u' ') {
+                    // A plain space of the page's shows as it does there, or not at all: a no-break
+                    // one in its place would show where it showed nothing (text moved with its
+                    // line breaks and indents, from one block into another).
                     out += u' ';
                 } else if (c == u'&') out += QStringLiteral("&amp;");
                 else if (c == u'<') out += QStringLiteral("&lt;");

@@ -68,10 +68,14 @@
   }
   // A place moved out of the elements it is at the start or end of, up to `top`: what goes there
   // then goes beside them rather than into them.
-  function outward(n, o, top) {
+  // `past`: what shows nothing beside the place (an empty text or element) does not hold it in.
+  function outward(n, o, top, past) {
+    const empty = (x) => (x.nodeType === 3 ? x.length === 0 : x.nodeType === 1 && !x.textContent && !x.matches(visibleEmpty) && !x.querySelector(visibleEmpty));
+    const startsAt = (x, k) => { if (!past || x.nodeType !== 1) return k === 0; for (let i = 0; i < k; i++) if (!empty(x.childNodes[i])) return false; return true; };
+    const endsAt = (x, k) => { if (!past || x.nodeType !== 1) return k === length(x); for (let i = k; i < x.childNodes.length; i++) if (!empty(x.childNodes[i])) return false; return true; };
     while (n !== top && n.parentNode) {
-      if (o === 0) { o = index(n); n = n.parentNode; continue; }
-      if (o === length(n)) { o = index(n) + 1; n = n.parentNode; continue; }
+      if (o === 0 || startsAt(n, o)) { o = index(n); n = n.parentNode; continue; }
+      if (o === length(n) || endsAt(n, o)) { o = index(n) + 1; n = n.parentNode; continue; }
       break;
     }
     return { n, o };
@@ -201,7 +205,7 @@
     r = inward(r);
     const sc = r.startContainer, ec = r.endContainer;
     const common = r.commonAncestorContainer;
-    if (cellOf(sc) !== cellOf(ec) || (common.nodeType === 1 && tableParts.has(common.tagName))) return null;
+    if ((cellOf(sc) !== cellOf(ec) && holdsCells(r)) || (common.nodeType === 1 && tableParts.has(common.tagName))) return null;
     const startBlock = nearestBlock(sc);
     const endBlock = nearestBlock(ec);
     const rest = document.createRange();
@@ -215,6 +219,17 @@
     const at = { n: live.startContainer, o: live.startOffset };
     if (tidy) return tidied(at.n, at.o);
     return at;
+  }
+  // Whether a range holds a whole cell or row: taken out, it would leave the table out of
+  // shape. A range from the last cell of a table to the text after it holds none.
+  function holdsCells(r) {
+    const root = elementOf(r.commonAncestorContainer);
+    for (const el of root.querySelectorAll('td,th,tr,caption')) {
+      if (!r.intersectsNode(el)) continue;
+      const parent = el.parentNode, i = index(el);
+      if (r.comparePoint(parent, i) === 0 && r.comparePoint(parent, i + 1) === 0) return true;
+    }
+    return false;
   }
   // A range that starts after a block (or ends before one) as the engine gives it for a key at
   // a block's edge: moved into the block, so that what joins goes into it.
@@ -259,7 +274,9 @@
     if (first.contains(startBlock) || isBlock(first)) return;
     const moving = [];
     for (let x = first; x && !isBlock(x); x = x.nextSibling) moving.push(x);
-    let { n, o } = outward(live.startContainer, live.startOffset, startBlock);
+    // Out of the inline elements the caret is at the end of, once nothing shows after it in them
+    // (what the range emptied is still there): the rest keeps its own formatting, not theirs.
+    let { n, o } = outward(live.startContainer, live.startOffset, startBlock, true);
     if (n.nodeType === 3) { o = index(n) + (o ? 1 : 0); n = n.parentNode; }
     const before = n.childNodes[o] || null;
     for (const x of moving) n.insertBefore(x, before);

@@ -219,15 +219,21 @@
   }
   // The targets gathered into runs of siblings: each run as few nodes as hold its text, in the
   // targets' own parents or in an element around them that holds nothing else. `climbs(el)`
-  // tells whether a new element may go around `el` instead of inside it.
+  // tells whether a new element may go around `el` instead of inside it. Where the selection
+  // ends within such an element the new one goes inside it: a word that fills a link or a piece
+  // of code gets its element there, and the author's element keeps standing where it stood.
   function runsOf(targets, climbs) {
     const set = new Set(targets);
     const memo = new Map();
+    const first = targets[0];
+    const last = targets[targets.length - 1];
+    // The targets run in the document's order: an element holding both ends holds them all.
+    const reachesBeyond = (p) => !p.contains(first) || !p.contains(last);
     const units = [];
     const seen = new Set();
     for (const t of targets) {
       let u = t;
-      for (let p = u.parentElement; p && p !== document.body && climbs(p) && covered(p, set, memo); p = u.parentElement) u = p;
+      for (let p = u.parentElement; p && p !== document.body && reachesBeyond(p) && climbs(p) && covered(p, set, memo); p = u.parentElement) u = p;
       if (!seen.has(u)) { seen.add(u); units.push(u); }
     }
     const runs = [];

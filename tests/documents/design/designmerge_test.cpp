@@ -218,6 +218,17 @@ TEST(DesignMergeTest, SpacesTypedComeBackPlainWhereAPlainOneShows) {
     EXPECT_EQ(merged("<p>oneQzx&nbsp; two</p>"), "<p>oneQzx&nbsp; two</p>\r\n");
 }
 
+// A selection across two blocks deleted moves the second block's rest into the first: its line
+// breaks and indents come back as plain spaces, which show nothing there as they did before.
+TEST(DesignMergeTest, TextMovedIntoAnotherBlockKeepsItsPlainSpaces) {
+    const QString source = "<h3>How To Add A Diagnostic</h3>\r\n<p>Let's say the diagnostic name is \"magic\".\r\n  </p>\r\n"
+                           "<p>Part of the suite</p>\r\n<div>\r\nLast updated\r\n 2024-05-31 UTC\r\n</div>\r\n";
+    const QString loaded = QString(source).replace("\r\n", "\n");
+    const QString edited = "<h3>How To Add A diagnostic name is \"magic\".\n  </h3>\n"
+                           "<p>Part of the updated\n 2024-05-31 UTC\n</p>\n";
+    EXPECT_EQ(designedSource(source, loaded, edited).toStdString(), QString(edited).replace("\n", "\r\n").toStdString());
+}
+
 // Generated pages indent their markup and start elements with a space: what shows nothing there
 // before the edit stays as it was, and the typed text goes in beside it as typed.
 TEST(DesignMergeTest, TypingBesideSpacesThatShowedNothingKeepsThemAndTheTypedSpacePlain) {
