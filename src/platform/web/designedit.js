@@ -330,10 +330,19 @@
         return para;
       }
     }
+    // A named anchor the caret is in (`<a id=x/>` of generated manuals, which the parser keeps open
+    // to the end of the block) stays with the first part alone: split, it would name two places.
+    const anchors = [];
+    for (let x = n.nodeType === 1 ? n : n.parentNode; x && x !== block; x = x.parentNode)
+      if (x.tagName === 'A' && !x.hasAttribute('href') && x !== n) anchors.push(x);
     const r = document.createRange();
     r.setStart(block, 0);
     r.setEnd(n, o);
     const head = r.extractContents();
+    for (const a of anchors) {
+      while (a.firstChild) a.parentNode.insertBefore(a.firstChild, a);
+      a.remove();
+    }
     const first = block.cloneNode(false);
     block.removeAttribute('id');
     first.appendChild(head);
