@@ -217,6 +217,15 @@ TEST_F(WebViewsTest, PositioningAndListKindsAreUndoneInTurnWithTyping) {
     EXPECT_EQ(str(currentHtml(edit)), str(listed));
     edit.ExecCommand(DECMD_REDO);
     EXPECT_EQ(str(currentHtml(edit)), str(menu));
+
+    // Text that is no list yet made a Directory List: the list and its kind are one step.
+    select(edit, "p");
+    const QString plain = currentHtml(edit);
+    edit.ExecCommand(DECMD_SETBLOCKFMT, OLECMDEXECOPT_DONTPROMPTUSER, "Directory List");
+    const QString directory = currentHtml(edit);
+    EXPECT_TRUE(directory.contains("<dir>")) << str(directory);
+    step(edit, DECMD_UNDO, {plain});
+    step(edit, DECMD_REDO, {directory});
 }
 
 // Pictures named relative to the page show in Design from the page's folder, yet the HTML read
