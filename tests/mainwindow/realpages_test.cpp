@@ -126,6 +126,19 @@ const char* const kPickScript = R"JS((mode) => {
   return [];
 })JS";
 
+// Whether the page's own style sheets (from its site, not from the network) are loaded, with
+// the sheets they import.
+const char* const kStylesLoaded = R"JS((() => {
+  const loaded = (sheet) => {
+    let rules;
+    try { rules = sheet.cssRules; } catch (e) { return true; }
+    for (const r of rules) if (r.type === CSSRule.IMPORT_RULE && (!r.styleSheet || !loaded(r.styleSheet))) return false;
+    return true;
+  };
+  return [...document.querySelectorAll('link[rel~=stylesheet][href]')].every((l) =>
+    !l.href.startsWith(location.origin) || (!!l.sheet && loaded(l.sheet)));
+})())JS";
+
 const QStringList kEdits{"type", "backspace", "enter", "bold", "cross", "undo"};
 
 class RealPagesTest : public DesignPageTest {
@@ -173,6 +186,9 @@ protected:
         const QString before = doc->txtMain->text();
         if (!toView(doc, 2)) return skip("Design refused: " + message);
         if (!waitDesignReady(*doc->dhtm, kWait)) return skip("Design not ready");
+        // A person edits the page as it shows once its style sheets are in; some come after Design
+        // is ready (those a sheet imports, later still), and the edit may depend on them.
+        QTest::qWaitFor([&] { return js(doc, kStylesLoaded).toBool(); }, kCaretWait);
         const QStringList place = js(doc, QString("(%1)('%2')").arg(kPickScript, edit)).toStringList();
         if (place.isEmpty()) return skip("no suitable place (or none that a click reaches)");
         const ShownText shown = shownText(before);
