@@ -108,6 +108,54 @@ TEST_F(DesignEditsTest, EnterInAHeadingThatHoldsAnOpenNamedAnchorLeavesTheAnchor
     EXPECT_TRUE(saved.contains("Appendix A. </a></h1>") || saved.contains("Appendix A. </h1>")) << saved.constData();
 }
 
+// A click before a word that starts the second of two inline elements: the engine puts its caret
+// at the end of the first, and before the second of two blanks it shows as one at the first. The
+// text typed goes where the click aimed, with the word: into the second label (a generated
+// manual's pair of boxed labels), before the link that follows a bold word (not into the bold
+// word, nor into the link), after the page's two blanks.
+TEST_F(DesignEditsTest, TextTypedAfterAClickBeforeAWordGoesWithThatWord) {
+    const QByteArray page = "<html><head><style>span.l{margin-right:4px;padding:2px 3px;border:1px solid #555}</style></head>"
+                            "<body>\r\n<p><span class=\"l\">inline</span><span class=\"l\">explicit</span> and <b>bold</b>"
+                            "<a href=\"x.html\">Link</a> here.</p>\r\n<p>\r\n  too many problems.  Like <code>error</code>, it\r\n"
+                            "</p>\r\n</body></html>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    clickBefore(doc, "explicit");
+    typeKeys(doc, "Qzx ");
+    clickBefore(doc, "Link");
+    typeKeys(doc, "Ab ");
+    clickBefore(doc, "Like");
+    typeKeys(doc, "Cd ");
+    EXPECT_EQ(sourceAfterEdit(doc), QByteArray(page)
+                                        .replace("\">explicit", "\">Qzx explicit")
+                                        .replace("</b><a", "</b>Ab <a")
+                                        .replace("problems.  Like", "problems.  Cd Like"));
+}
+
+// Generated manuals write a function's signature as a term of inline elements in a monospace
+// font: Enter before a parameter breaks the signature's line there, the term staying one (its
+// name, its link). A term of plain words splits in two, as a paragraph does.
+TEST_F(DesignEditsTest, EnterInASignatureTermBreaksItsLineAndInAPlainTermSplitsIt) {
+    const QByteArray page = "<html><head><style>.sig{font-family:monospace}</style></head><body>\r\n<dl class=\"py function\">\r\n"
+                            "<dt class=\"sig sig-object py\" id=\"readline.set_auto_history\">\r\n<span class=\"sig-name descname\">"
+                            "<span class=\"pre\">set_auto_history</span></span><span class=\"sig-paren\">(</span><em class=\"sig-param\">"
+                            "<span class=\"n\"><span class=\"pre\">enabled</span></span></em><span class=\"sig-paren\">)</span>"
+                            "<a class=\"headerlink\" href=\"#readline.set_auto_history\">#</a></dt>\r\n<dd><p>Enable it.</p>\r\n</dd>\r\n"
+                            "<dt class=\"term\">Apple pie</dt>\r\n<dd><p>A dish.</p></dd>\r\n</dl>\r\n</body></html>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    clickBefore(doc, "enabled");
+    QString before = currentHtml(*doc->dhtm);
+    key(doc, Qt::Key_Return);
+    before = changedFrom(doc, before);
+    clickBefore(doc, "pie");
+    key(doc, Qt::Key_Return);
+    changedFrom(doc, before);
+    EXPECT_EQ(sourceAfterEdit(doc), QByteArray(page)
+                                        .replace("(</span><em", "(</span><br><em")
+                                        .replace("Apple pie</dt>", "Apple </dt><dt class=\"term\">pie</dt>"));
+}
+
 TEST_F(DesignEditsTest, DeletingASelectionAcrossTwoBlocksTakesTheSelectedTextAndJoinsTheRest) {
     const QByteArray page = "<h2>Getting started</h2>\r\n<div class=\"example\">Example one two</div>\r\n"
                             "<p>First para text</p>\r\n<p><code>code sample</code> after</p>\r\n<p>Untouched</p>\r\n"

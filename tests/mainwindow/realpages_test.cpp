@@ -18,8 +18,8 @@ using namespace realpages;
 // Finds a place for the edit `mode` in the page's shown text, from its middle outwards: a word
 // of four letters or more at the start of a text or after a blank, shown where a click reaches it, that is the first
 // place its letters occur (so that the click and the source find it). Answers [word, its
-// block's tag], for the delete across blocks [first word, second word, their blocks' tags],
-// or [] when the page has no such place.
+// block's tag, the weight a <b> around it would show], for the delete across blocks [first
+// word, second word, their blocks' tags], or [] when the page has no such place.
 const char* const kPickScript = R"JS((mode) => {
   const body = document.body;
   const splitBlocks = /^(P|LI|DD|DT|DIV|H[1-6]|BLOCKQUOTE)$/;
@@ -78,11 +78,28 @@ const char* const kPickScript = R"JS((mode) => {
     }
     return out;
   };
+  // The weight a <b> around the word would show: the browser's own "bold", or what the page's
+  // style sheets say for b (a reset's "bolder" is one step up from the text's weight).
+  const boldWeight = (c) => {
+    let rule = 'bold';
+    for (const sheet of document.styleSheets) {
+      let rules;
+      try { rules = sheet.cssRules; } catch (e) { continue; }
+      for (const r of rules)
+        if (r.selectorText && r.style && r.style.fontWeight && r.selectorText.split(',').some((x) => /^\s*b\s*$/i.test(x))) rule = r.style.fontWeight;
+    }
+    const w = parseInt(getComputedStyle(c.t.parentElement).fontWeight) || 400;
+    if (rule === 'bolder') return w < 350 ? 400 : w < 550 ? 700 : 900;
+    return rule === 'bold' ? 700 : rule === 'normal' ? 400 : parseInt(rule) || 700;
+  };
   const mid = Math.floor(found.length / 2), order = [];
   for (let d = 0; d <= found.length; ++d)
     for (const k of d ? [mid + d, mid - d] : [mid]) if (found[k]) order.push(k);
   if (mode !== 'cross') {
-    for (const k of order) { const c = found[k]; if (suits[mode](c) && isFirst(c) && clickable(c)) return [c.word, blockOf(c.t).tagName.toLowerCase()]; }
+    for (const k of order) {
+      const c = found[k];
+      if (suits[mode](c) && isFirst(c) && clickable(c)) return [c.word, blockOf(c.t).tagName.toLowerCase(), String(boldWeight(c))];
+    }
     return [];
   }
   // From the middle of one block to the middle of the next; on a page that has no such pair (a
@@ -108,6 +125,19 @@ const char* const kPickScript = R"JS((mode) => {
     }
   return [];
 })JS";
+
+// Whether the page's own style sheets (from its site, not from the network) are loaded, with
+// the sheets they import.
+const char* const kStylesLoaded = R"JS((() => {
+  const loaded = (sheet) => {
+    let rules;
+    try { rules = sheet.cssRules; } catch (e) { return true; }
+    for (const r of rules) if (r.type === CSSRule.IMPORT_RULE && (!r.styleSheet || !loaded(r.styleSheet))) return false;
+    return true;
+  };
+  return [...document.querySelectorAll('link[rel~=stylesheet][href]')].every((l) =>
+    !l.href.startsWith(location.origin) || (!!l.sheet && loaded(l.sheet)));
+})())JS";
 
 const QStringList kEdits{"type", "backspace", "enter", "bold", "cross", "undo"};
 
@@ -156,6 +186,9 @@ protected:
         const QString before = doc->txtMain->text();
         if (!toView(doc, 2)) return skip("Design refused: " + message);
         if (!waitDesignReady(*doc->dhtm, kWait)) return skip("Design not ready");
+        // A person edits the page as it shows once its style sheets are in; some come after Design
+        // is ready (those a sheet imports, later still), and the edit may depend on them.
+        QTest::qWaitFor([&] { return js(doc, kStylesLoaded).toBool(); }, kCaretWait);
         const QStringList place = js(doc, QString("(%1)('%2')").arg(kPickScript, edit)).toStringList();
         if (place.isEmpty()) return skip("no suitable place (or none that a click reaches)");
         const ShownText shown = shownText(before);
@@ -233,7 +266,7 @@ protected:
         if (edit == "type") judged = judgeTyped(before, after, pos[0]);
         else if (edit == "backspace") judged = judgeBackspaces(before, after, pos[0], word);
         else if (edit == "enter") judged = judgeEnter(before, after, pos[0], place[1]);
-        else if (edit == "bold") judged = judgeBold(before, after, pos[0], word);
+        else if (edit == "bold") judged = judgeBold(before, after, pos[0], word, place.value(2).toInt());
         else if (edit == "cross") judged = judgeCrossDelete(before, after, pos[0], pos[1], place[3], place.mid(4));
         else judged = {after == before, "the source is not as loaded"};
         if (judged.exact) return {Outcome::Exact, where, {}};
@@ -307,6 +340,13 @@ TEST(RealPagesJudge, TypedTextCountsWhereTheCaretWasAndNowhereElse) {
     EXPECT_FALSE(judgeTyped(page, QString(page).insert(pos - 8, "Qzx "), pos).exact);      // inside <b>, no blank
     EXPECT_FALSE(judgeTyped(page, QString(page).insert(pos, "Qzx&nbsp;"), pos).exact);
     EXPECT_FALSE(judgeTyped(page, "<p>One  <b>two</b> <i>Qzx Word</i> end.</p>", pos).exact);
+    // Two labels side by side: the text goes into the second, with the word; the blanks inside
+    // the tags between are no blanks of the text.
+    const QString labels = "<td><span class=\"l\">inline</span><span class=\"l\">explicit</span></td>";
+    const int at = labels.indexOf("explicit");
+    EXPECT_TRUE(judgeTyped(labels, QString(labels).insert(at, "Qzx "), at).exact);
+    EXPECT_TRUE(judgeTyped(labels, QString(labels).insert(at - 16, "Qzx "), at).exact);  // before the second label
+    EXPECT_FALSE(judgeTyped(labels, QString(labels).insert(at - 23, "Qzx "), at).exact);  // the end of the first
     const QString link = "<li><a href=\"x.html\"><i class=\"ic\"></i>\r\n  <p>Language Menu</p>\r\n</a></li>";
     EXPECT_FALSE(judgeTyped(link, "<li></a><p>Qzx <a href=\"x.html\">Language Menu</a></p><a href=\"x.html\"></li>",
                             link.indexOf("Language")).exact);
@@ -327,6 +367,19 @@ TEST(RealPagesJudge, EnterCountsAsASplitOfItsOwnBlockAtTheCaret) {
     EXPECT_TRUE(judgeEnter(link, QString(link).insert(at, "</a></div><div class=\"d\"><a class=\"small\" href=\"login.html\">"),
                            at, "div").exact);
     EXPECT_FALSE(judgeEnter(link, QString(link).insert(at, "</a></div><div class=\"d\">"), at, "div").exact);
+    // The link's start tag broken over two lines in the source is the same tag on one.
+    const QString broken = "<p class=\"mb-4\">See the <a\r\n    href=\"https://x.org/docs\">Bootstrap Documentation</a> page.</p>";
+    const int doc = broken.indexOf("Documentation");
+    EXPECT_TRUE(judgeEnter(broken, QString(broken).insert(doc, "</a></p><p class=\"mb-4\"><a href=\"https://x.org/docs\">"), doc,
+                           "p").exact);
+    EXPECT_FALSE(judgeEnter(broken, QString(broken).insert(doc, "</a></p><p class=\"mb-4\"><a href=\"https://x.org/doc\">"), doc,
+                            "p").exact);
+    // A signature's term broken where the caret was, between two of its inline elements.
+    const QString term = "<dt class=\"sig\" id=\"f\"><span class=\"n\">f</span><span class=\"p\">(</span><em class=\"a\">"
+                         "<span class=\"pre\">x</span></em>)</dt>";
+    const int x = term.indexOf("x<");
+    EXPECT_TRUE(judgeEnter(term, QString(term).insert(term.indexOf("<em"), "<br>"), x, "dt").exact);
+    EXPECT_FALSE(judgeEnter(term, QString(term).insert(term.indexOf("(<"), "<br>"), x, "dt").exact);
     EXPECT_FALSE(judgeEnter(page,
                             "<dl><dt>-u</dt><dd><div><p class=\"x\">show untracked files </p></div><ul><li>no</li></ul>"
                             "</dd><dd><p>and directories.</p></dd></dl>",
@@ -341,6 +394,13 @@ TEST(RealPagesJudge, BoldCountsAroundExactlyTheWord) {
     const QString styled = "<div style=\"font-size:11px;color:red\">Modern stack</div>";
     EXPECT_FALSE(judgeBold(styled, "<div style=\"font-size: 11px; color: red;\"><b>Modern</b> stack</div>",
                            styled.indexOf("Modern"), "Modern").exact);
+    // In light text a <b> shows a normal weight: a style says bold there, and only there.
+    const QString light = "<p class=\"lead\">123 Testing Ave</p>";  // b is "bolder" there: 400
+    const int w = light.indexOf("Testing");
+    const QString spanned = QString(light).replace("Testing", "<span style=\"font-weight: bold\">Testing</span>");
+    EXPECT_TRUE(judgeBold(light, spanned, w, "Testing", 400).exact);
+    EXPECT_FALSE(judgeBold(light, QString(light).replace("Testing", "<b>Testing</b>"), w, "Testing", 400).exact);
+    EXPECT_FALSE(judgeBold(light, spanned, w, "Testing", 700).exact);
 }
 
 TEST(RealPagesJudge, ADeleteAcrossBlocksCountsWhenTheSecondBlocksRestJoinsTheFirst) {

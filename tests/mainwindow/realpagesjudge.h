@@ -139,16 +139,34 @@ inline int caretReach(const QString& s, int pos) {
 }
 
 // A caret at `p` stands before the character at `pos` as the page shows it: only blanks and
-// inline tags lie between, and where blanks do, the caret stands after one of them.
+// inline tags lie between, and where blanks of the text do (not those inside a tag), the caret
+// stands after one of them.
 inline bool caretPlaceFits(const QString& s, int p, int pos) {
     if (p > pos || p < caretReach(s, pos)) return false;
     const int reach = caretReach(s, pos);
     auto hasBlank = [&](int from, int to) {
-        for (int k = from; k < to; ++k)
-            if (s[k].isSpace()) return true;
+        for (int k = from; k < to; ++k) {
+            int end;
+            QString name;
+            bool closing;
+            if (s[k] == '<' && tagAt(s, k, &end, &name, &closing)) k = end - 1;
+            else if (s[k].isSpace()) return true;
+        }
         return false;
     };
     return !hasBlank(reach, pos) || hasBlank(reach, p);
+}
+
+// Whether an end tag lies between `p` and `pos`: text put at `p` would stand in an element that
+// the character at `pos` is not in.
+inline bool endTagBetween(const QString& s, int p, int pos) {
+    for (int k = s.indexOf("</", p); k >= 0 && k < pos; k = s.indexOf("</", k + 2)) {
+        int end;
+        QString name;
+        bool closing;
+        if (tagAt(s, k, &end, &name, &closing) && end <= pos) return true;
+    }
+    return false;
 }
 
 // Lengths of the common start and end of `a` and `b`, the end not reaching into the start.
@@ -191,13 +209,15 @@ struct Judgement {
 
 // "Qzx " typed before the word at `pos`: the source holds those characters before it and is
 // otherwise unchanged. A no-break space for the typed one only where a plain one would not
-// show, before a blank of the page's own.
+// show, before a blank of the page's own. The typed text goes with the word the caret was put
+// before: not into an element that ends before the word.
 inline Judgement judgeTyped(const QString& before, const QString& after, int pos, const QString& typed = "Qzx ") {
     const QString word = typed.trimmed();
     for (const QString& form : QStringList{typed, word + "&nbsp;", word + QChar(0xa0)}) {
         const bool plain = form == typed;
         for (int p : insertionPlaces(before, after, form))
-            if (caretPlaceFits(before, p, pos) && (plain || (p < before.size() && before[p].isSpace())))
+            if (caretPlaceFits(before, p, pos) && !endTagBetween(before, p, pos) &&
+                (plain || (p < before.size() && before[p].isSpace())))
                 return {true, {}};
     }
     return {false, after.contains(word) ? "the typed text is not alone where the caret was" : "the typed text is lost"};
@@ -214,10 +234,31 @@ inline Judgement judgeBackspaces(const QString& before, const QString& after, in
 
 // Whether `open`, a start tag written by the edit, is a bare one or a copy of one the page has
 // before `p` (never one with an id, which the page would then hold twice).
+// Blanks between a tag's attributes are one space, wherever the source breaks its line there.
+inline QString tagOnOneLine(const QString& tag) {
+    QString out;
+    QChar quote;
+    for (QChar c : tag) {
+        if (quote.isNull() && c.isSpace()) {
+            if (!out.endsWith(' ')) out += ' ';
+            continue;
+        }
+        if (c == quote) quote = QChar();
+        else if (quote.isNull() && (c == '"' || c == '\'')) quote = c;
+        out += c;
+    }
+    return out;
+}
+
 inline bool openTagFits(const QString& before, int p, const QString& open, const QString& name) {
     static const QRegularExpression id("\\sid\\s*=", QRegularExpression::CaseInsensitiveOption);
-    return open.size() == name.size() + 2 ||
-           (!id.match(open).hasMatch() && QStringView(before).left(p).contains(open, Qt::CaseInsensitive));
+    if (open.size() == name.size() + 2) return true;
+    if (id.match(open).hasMatch()) return false;
+    static const QRegularExpression tag("<[A-Za-z][^>]*>");
+    const QString wanted = tagOnOneLine(open);
+    for (auto it = tag.globalMatch(QStringView(before).left(p)); it.hasNext();)
+        if (tagOnOneLine(it.next().captured(0)).compare(wanted, Qt::CaseInsensitive) == 0) return true;
+    return false;
 }
 
 // Enter before the word at `pos` inside a block of tag `tag`: the block split there, put in
@@ -258,10 +299,15 @@ inline Judgement judgeEnter(const QString& before, const QString& after, int pos
     return {false, "not the block split where the caret was"};
 }
 
-// Ctrl+B on the word at `pos`: <b> or <strong> around exactly the word, nothing else.
-inline Judgement judgeBold(const QString& before, const QString& after, int pos, const QString& word) {
-    for (const char* tag : {"b", "strong", "B", "STRONG"}) {
-        const QString expected = before.left(pos) + "<" + tag + ">" + word + "</" + tag + ">" + before.mid(pos + word.size());
+// Ctrl+B on the word at `pos`: <b> or <strong> around exactly the word, nothing else; where a
+// <b> would show the weight `bWeight`, not a bold one (light text, under a style sheet that makes
+// b one step "bolder"), a new element whose style says bold.
+inline Judgement judgeBold(const QString& before, const QString& after, int pos, const QString& word, int bWeight = 700) {
+    const QStringList forms = bWeight >= 600 ? QStringList{"b", "strong", "B", "STRONG"}
+                                             : QStringList{"span style=\"font-weight: bold\""};
+    for (const QString& open : forms) {
+        const QString close = open.section(' ', 0, 0);
+        const QString expected = before.left(pos) + "<" + open + ">" + word + "</" + close + ">" + before.mid(pos + word.size());
         if (after == expected) return {true, {}};
     }
     return {false, "not the word alone put in bold"};

@@ -354,6 +354,10 @@
     return block;
   }
 
+  function holdsCode(el) {
+    return !!el.querySelector('code,tt,kbd,samp,var') || /monospace/i.test(getComputedStyle(el).fontFamily);
+  }
+
   // Shift+Enter: a line break; one at the end of a block takes a second to show its line.
   function lineBreak(n, o) {
     if (preformatted(n)) return insertText(n, o, '\n');
@@ -553,7 +557,62 @@
     return r;
   }
   function withCaret(r, tidy) {
-    return r.collapsed ? { n: r.startContainer, o: r.startOffset } : deleteContent(r, tidy);
+    return r.collapsed ? caretOf(r) : deleteContent(r, tidy);
+  }
+
+  // Where the last click put the caret, as the user aimed it. The engine moves a caret that
+  // stands where one inline element ends and the next begins to the end of the first, and one
+  // among blanks the page shows as one to the first of them: typed there, the text would take
+  // the formatting of the element before the word clicked, or land where the page's own blanks
+  // are no longer the ones it shows. Kept while the caret stays where that click left it.
+  let clicked = null;
+  document.addEventListener('mouseup', (e) => {
+    clicked = null;
+    if (!active || e.button !== 0) return;
+    const r = range();
+    const hit = r && r.collapsed ? document.caretRangeFromPoint(e.clientX, e.clientY) : null;
+    if (hit && inBody(hit.startContainer)) clicked = { caret: place(), n: hit.startContainer, o: hit.startOffset };
+  }, true);
+  function caretOf(r) {
+    const at = { n: r.startContainer, o: r.startOffset };
+    const c = clicked;
+    if (!c || !c.n.isConnected || !samePlace(c.caret, place())) return at;
+    const aimed = outsideLinks(at, c);
+    return aimed && nothingShownBetween(at, aimed) ? aimed : at;
+  }
+  // Text put at the start of a link would lengthen the link, as the engine's own typing never
+  // does: the aimed place goes before the link it is at the start of.
+  function outsideLinks(at, aimed) {
+    let { n, o } = aimed;
+    for (let e = elementOf(n); e && e !== body() && !isBlock(e); e = e.parentElement) {
+      if (e.contains(at.n)) break;
+      if (e.tagName === 'A' && e.hasAttribute('href')) {
+        const before = document.createRange();
+        before.setStart(e, 0);
+        before.setEnd(n, o);
+        if (before.toString() !== '') return null;
+        n = e.parentNode;
+        o = index(e);
+      }
+    }
+    return { n, o };
+  }
+  // Whether two places show as one: within one block, with nothing between them but blanks the
+  // page does not show (ones that follow another blank or start the line).
+  function nothingShownBetween(a, b) {
+    const r = document.createRange();
+    r.setStart(a.n, a.o);
+    if (r.comparePoint(b.n, b.o) < 0) r.setStart(b.n, b.o);
+    r.setEnd(a.n, a.o);
+    if (r.comparePoint(b.n, b.o) > 0) r.setEnd(b.n, b.o);
+    if (r.collapsed) return true;
+    if (nearestBlock(r.startContainer) !== nearestBlock(r.endContainer) || preformatted(r.startContainer)) return false;
+    const between = r.toString();
+    if (/[^ \t\r\n]/.test(between)) return false;
+    const frag = r.cloneContents();
+    if (frag.querySelector(visibleEmpty)) return false;
+    const prev = neighbour(r.startContainer, r.startOffset, true);
+    return between === '' || prev === '' || collapsing.test(prev);
   }
   function deletion(e, r) {
     let target = r;
@@ -601,6 +660,14 @@
             c.startOffset === c.startContainer.length)
           c.startContainer.insertData(c.startOffset, '\n');
         return true;
+      }
+      // A term that holds code, as a generated manual's signature does, is one term however
+      // long: Enter within it breaks its line there, between the inline elements the caret is
+      // at the edge of. Split, the second part would be a term of its own without the name.
+      const block = nearestBlock(at.n);
+      if (block.tagName === 'DT' && holdsCode(block) && neighbour(at.n, at.o, true) !== '' && neighbour(at.n, at.o, false) !== '') {
+        const edge = outward(at.n, at.o, block);
+        return lineBreak(edge.n, edge.o);
       }
       return splitBlock(at.n, at.o) !== null;
     },
