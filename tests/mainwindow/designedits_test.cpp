@@ -132,30 +132,6 @@ TEST_F(DesignEditsTest, TextTypedAfterAClickBeforeAWordGoesWithThatWord) {
                                         .replace("problems.  Like", "problems.  Cd Like"));
 }
 
-// Generated manuals write a function's signature as a term of inline elements in a monospace
-// font: Enter before a parameter breaks the signature's line there, the term staying one (its
-// name, its link). A term of plain words splits in two, as a paragraph does.
-TEST_F(DesignEditsTest, EnterInASignatureTermBreaksItsLineAndInAPlainTermSplitsIt) {
-    const QByteArray page = "<html><head><style>.sig{font-family:monospace}</style></head><body>\r\n<dl class=\"py function\">\r\n"
-                            "<dt class=\"sig sig-object py\" id=\"readline.set_auto_history\">\r\n<span class=\"sig-name descname\">"
-                            "<span class=\"pre\">set_auto_history</span></span><span class=\"sig-paren\">(</span><em class=\"sig-param\">"
-                            "<span class=\"n\"><span class=\"pre\">enabled</span></span></em><span class=\"sig-paren\">)</span>"
-                            "<a class=\"headerlink\" href=\"#readline.set_auto_history\">#</a></dt>\r\n<dd><p>Enable it.</p>\r\n</dd>\r\n"
-                            "<dt class=\"term\">Apple pie</dt>\r\n<dd><p>A dish.</p></dd>\r\n</dl>\r\n</body></html>\r\n";
-    DocumentWindow* doc = openPage(page);
-    design(doc);
-    clickBefore(doc, "enabled");
-    QString before = currentHtml(*doc->dhtm);
-    key(doc, Qt::Key_Return);
-    before = changedFrom(doc, before);
-    clickBefore(doc, "pie");
-    key(doc, Qt::Key_Return);
-    changedFrom(doc, before);
-    EXPECT_EQ(sourceAfterEdit(doc), QByteArray(page)
-                                        .replace("(</span><em", "(</span><br><em")
-                                        .replace("Apple pie</dt>", "Apple </dt><dt class=\"term\">pie</dt>"));
-}
-
 TEST_F(DesignEditsTest, DeletingASelectionAcrossTwoBlocksTakesTheSelectedTextAndJoinsTheRest) {
     const QByteArray page = "<h2>Getting started</h2>\r\n<div class=\"example\">Example one two</div>\r\n"
                             "<p>First para text</p>\r\n<p><code>code sample</code> after</p>\r\n<p>Untouched</p>\r\n"

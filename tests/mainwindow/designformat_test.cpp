@@ -69,28 +69,6 @@ TEST_F(DesignFormatTest, BoldOffWhereAStyleMakesItBoldAddsAnElementAndBoldAgainT
     EXPECT_EQ(saved(doc), page);
 }
 
-// A paragraph in a light font (a landing page's lead text) under a style sheet that makes b one
-// step "bolder", as resets do: a <b> there would show a normal weight. A new element whose style
-// says bold makes the word show bold, and bold again takes it away.
-TEST_F(DesignFormatTest, BoldOnAWordOfLightTextShowsItBoldAndBoldAgainTakesItAway) {
-    const QByteArray page = "<html>\r\n<head><style>b,strong{font-weight:bolder}.lead{font-weight:300}</style></head>\r\n<body>\r\n"
-                            "<p class=\"lead mb-5\">123 Testing Ave, Testtown</p>\r\n</body>\r\n</html>\r\n";
-    DocumentWindow* doc = openInDesign(page);
-    ASSERT_TRUE(doc);
-    selectWord(doc, "Testing");
-    ctrl(doc, Qt::Key_B, "Testing</span>");
-    EXPECT_TRUE(boldShownAs(doc, true));
-    EXPECT_EQ(js(doc, "getComputedStyle(getSelection().anchorNode.parentElement).fontWeight").toString(), "700");
-    EXPECT_EQ(saved(doc), QByteArray(page).replace("Testing", "<span style=\"font-weight: bold\">Testing</span>"));
-
-    view(doc, 2);
-    ASSERT_TRUE(waitDesignReady(*doc->dhtm, kWait));
-    selectWord(doc, "Testing");
-    QTest::keyClick(input(doc), Qt::Key_B, Qt::ControlModifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !currentHtml(*doc->dhtm).contains("<span"); }, kWait));
-    EXPECT_EQ(saved(doc), page);
-}
-
 // An admin dashboard's cells: the first word of an indented line goes bold without the line
 // break and indent before it, and bold again gives the page back as it was; a bold number
 // loses its element, and gets a new one.

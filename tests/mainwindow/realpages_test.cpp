@@ -374,11 +374,15 @@ TEST(RealPagesJudge, EnterCountsAsASplitOfItsOwnBlockAtTheCaret) {
                            "p").exact);
     EXPECT_FALSE(judgeEnter(broken, QString(broken).insert(doc, "</a></p><p class=\"mb-4\"><a href=\"https://x.org/doc\">"), doc,
                             "p").exact);
-    // A signature's term broken where the caret was, between two of its inline elements.
+    // A signature's term split where the caret was, between two of its inline elements: the
+    // second part has the term's attributes but its id, which stays with the first.
     const QString term = "<dt class=\"sig\" id=\"f\"><span class=\"n\">f</span><span class=\"p\">(</span><em class=\"a\">"
                          "<span class=\"pre\">x</span></em>)</dt>";
     const int x = term.indexOf("x<");
-    EXPECT_TRUE(judgeEnter(term, QString(term).insert(term.indexOf("<em"), "<br>"), x, "dt").exact);
+    const int em = term.indexOf("<em");
+    EXPECT_TRUE(judgeEnter(term, QString(term).insert(em, "</dt><dt class=\"sig\">"), x, "dt").exact);
+    EXPECT_FALSE(judgeEnter(term, QString(term).insert(em, "</dt><dt class=\"sig\" id=\"f\">"), x, "dt").exact);
+    EXPECT_FALSE(judgeEnter(term, QString(term).insert(em, "</dt><dt class=\"fig\">"), x, "dt").exact);
     EXPECT_FALSE(judgeEnter(term, QString(term).insert(term.indexOf("(<"), "<br>"), x, "dt").exact);
     EXPECT_FALSE(judgeEnter(page,
                             "<dl><dt>-u</dt><dd><div><p class=\"x\">show untracked files </p></div><ul><li>no</li></ul>"

@@ -232,8 +232,6 @@ inline Judgement judgeBackspaces(const QString& before, const QString& after, in
     return {false, "not just the word's last three letters taken away"};
 }
 
-// Whether `open`, a start tag written by the edit, is a bare one or a copy of one the page has
-// before `p` (never one with an id, which the page would then hold twice).
 // Blanks between a tag's attributes are one space, wherever the source breaks its line there.
 inline QString tagOnOneLine(const QString& tag) {
     QString out;
@@ -250,14 +248,19 @@ inline QString tagOnOneLine(const QString& tag) {
     return out;
 }
 
+// Whether `open`, a start tag written by the edit, is a bare one or a copy of one the page has
+// before `p` (never one with an id, which the page would then hold twice).
 inline bool openTagFits(const QString& before, int p, const QString& open, const QString& name) {
     static const QRegularExpression id("\\sid\\s*=", QRegularExpression::CaseInsensitiveOption);
     if (open.size() == name.size() + 2) return true;
     if (id.match(open).hasMatch()) return false;
     static const QRegularExpression tag("<[A-Za-z][^>]*>");
+    // The second part of a split block is a copy of the first without its id.
+    static const QRegularExpression idAttribute("\\s+id\\s*=\\s*(\"[^\"]*\"|'[^']*'|[^\\s>]+)",
+                                                QRegularExpression::CaseInsensitiveOption);
     const QString wanted = tagOnOneLine(open);
     for (auto it = tag.globalMatch(QStringView(before).left(p)); it.hasNext();)
-        if (tagOnOneLine(it.next().captured(0)).compare(wanted, Qt::CaseInsensitive) == 0) return true;
+        if (tagOnOneLine(it.next().captured(0).remove(idAttribute)).compare(wanted, Qt::CaseInsensitive) == 0) return true;
     return false;
 }
 

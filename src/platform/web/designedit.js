@@ -354,10 +354,6 @@
     return block;
   }
 
-  function holdsCode(el) {
-    return !!el.querySelector('code,tt,kbd,samp,var') || /monospace/i.test(getComputedStyle(el).fontFamily);
-  }
-
   // Shift+Enter: a line break; one at the end of a block takes a second to show its line.
   function lineBreak(n, o) {
     if (preformatted(n)) return insertText(n, o, '\n');
@@ -660,14 +656,6 @@
             c.startOffset === c.startContainer.length)
           c.startContainer.insertData(c.startOffset, '\n');
         return true;
-      }
-      // A term that holds code, as a generated manual's signature does, is one term however
-      // long: Enter within it breaks its line there, between the inline elements the caret is
-      // at the edge of. Split, the second part would be a term of its own without the name.
-      const block = nearestBlock(at.n);
-      if (block.tagName === 'DT' && holdsCode(block) && neighbour(at.n, at.o, true) !== '' && neighbour(at.n, at.o, false) !== '') {
-        const edge = outward(at.n, at.o, block);
-        return lineBreak(edge.n, edge.o);
       }
       return splitBlock(at.n, at.o) !== null;
     },
