@@ -50,6 +50,8 @@ private:
         const QList<QByteArray> request = lines.value(0).trimmed().split(' ');
         QByteArray host;
         QByteArray range;
+        QByteArray fetchSite;
+        QByteArray fetchDest;
         for (qsizetype i = 1; i < lines.size(); ++i) {
             const QByteArray line = lines[i].trimmed();
             const qsizetype colon = line.indexOf(':');
@@ -57,6 +59,8 @@ private:
             const QByteArray name = line.left(colon).trimmed().toLower();
             if (name == "host") host = line.mid(colon + 1).trimmed().toLower();
             else if (name == "range") range = line.mid(colon + 1).trimmed();
+            else if (name == "sec-fetch-site") fetchSite = line.mid(colon + 1).trimmed().toLower();
+            else if (name == "sec-fetch-dest") fetchDest = line.mid(colon + 1).trimmed().toLower();
         }
         const QByteArray method = request.value(0);
         if (request.size() != 3 || (method != "GET" && method != "HEAD")) return finish("405 Method Not Allowed");
@@ -70,7 +74,11 @@ private:
         const QString path = url.path(QUrl::FullyDecoded);
         if (label.isEmpty() || label.contains(u'.') || !path.startsWith(u'/') || path.contains(QChar(0)))
             return finish("404 Not Found");
-        const ShownAnswer answer = decide_(label, path);
+        // The engine tells every name of this server (each a host of loopback's own name, which
+        // it trusts as a secure one) who asks: the page's own origin, the user, or another.
+        const bool foreign = !fetchSite.isEmpty() && fetchSite != "same-origin" && fetchSite != "none" &&
+                             fetchDest != "document";
+        const ShownAnswer answer = decide_(label, path, foreign);
         if (answer.redirect.isValid())
             return finish("302 Found", "Location: " + answer.redirect.toEncoded() + "\r\n");
         if (answer.file.isEmpty()) return finish("404 Not Found");
@@ -81,6 +89,9 @@ private:
         qint64 to = st.st_size - 1;
         QByteArray status = "200 OK";
         QByteArray extra = "Content-Type: " + answer.type + "\r\nAccept-Ranges: bytes\r\n";
+        // What a page shows from outside its site is never taken for another kind of file.
+        if (!answer.own) extra += "X-Content-Type-Options: nosniff\r\n";
+        if (!answer.sharedWith.isEmpty()) extra += "Access-Control-Allow-Origin: " + answer.sharedWith + "\r\n";
         if (range.startsWith("bytes=") && !range.contains(',')) {
             const QList<QByteArray> ends = range.mid(6).split('-');
             bool okFrom = false;
@@ -107,8 +118,12 @@ private:
     }
 
     void send(const QByteArray& status, const QByteArray& headers) {
+        // No page tells another the name it came from (a site's name is what keeps a page out
+        // of it), and no two labels share their pages' scripts (document.domain): each is an
+        // origin on its own.
         socket_->write("HTTP/1.1 " + status + "\r\n" + headers +
-                       "Cache-Control: no-store\r\nX-Content-Type-Options: nosniff\r\nConnection: close\r\n\r\n");
+                       "Cache-Control: no-store\r\nReferrer-Policy: no-referrer\r\nOrigin-Agent-Cluster: ?1\r\n"
+                       "Connection: close\r\n\r\n");
     }
 
     void finish(const QByteArray& status, const QByteArray& headers = QByteArray()) {
@@ -153,7 +168,12 @@ class ShownServer : public QTcpServer {
 public:
     explicit ShownServer(ShownDecider decide) : decide_(std::move(decide)) {
         connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = nextPendingConnection()) new Exchange(socket, serverPort(), decide_);
+            while (QTcpSocket* socket = nextPendingConnection()) {
+                // An answer's head and a small file go out at once: held back for the head's
+                // acknowledgement (Nagle's rule), each picture of a page would wait for the engine's.
+                socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+                new Exchange(socket, serverPort(), decide_);
+            }
         });
         listen(QHostAddress::LocalHost, 0);
     }
