@@ -19,9 +19,13 @@ namespace {
 const QString kSuffix = QStringLiteral(".localhost");
 // A request's head is short; one that is not is no browser's.
 constexpr qsizetype kLongestHead = 16 * 1024;
-// What waits in a connection's buffer at most: a film in a frame never sits in memory whole.
-constexpr qint64 kQueued = 256 * 1024;
-constexpr qint64 kPiece = 64 * 1024;
+// What waits in a connection's buffer at most: a film in a frame never sits in memory whole. A
+// long page goes out as fast as the engine takes it only when each turn of this thread, which
+// also answers the engine's every request of the page, hands it megabytes: in pieces of 64 KB
+// behind 256 KB, a 10 MB page took the engine 2.1 times as long to show as from its file, in
+// these 1.6 times.
+constexpr qint64 kQueued = 4 * 1024 * 1024;
+constexpr qint64 kPiece = 1024 * 1024;
 
 // One request on one connection, which closes after the answer.
 class Exchange : public QObject {
