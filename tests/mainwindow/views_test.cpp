@@ -956,7 +956,7 @@ TEST_F(ViewsTest, BrowseLeavesALinkOrAUsersFileAtTheCopysNameAloneAndStillShowsT
 // and on what lies outside it. `P` names the folders; each probe's outcome lands in #results.
 const char kProbeScript[] = R"js(
 const R = {};
-const own = location.host;
+const own = location.hostname.split('.')[0];
 const ext = { xhr: 'json', fetch: 'json', module: 'js', json: 'json', css: 'css', script: 'js', worker: 'js',
               sheet: 'css', picture: 'png', frame: 'htm', vtt: 'vtt', xslt: 'xml', imported: 'css', error: 'mjs',
               events: 'json', beacon: 'json', prefetch: 'json', canvas: 'png' };
@@ -1019,16 +1019,16 @@ const ways = {
   siblingUp: (s, e) => '../../sibling/' + s + '.' + e,
   siblingEncoded: (s, e) => '%2e%2e/%2e%2e/sibling/' + s + '.' + e,
   siblingFile: (s, e) => 'file://' + P.sibling + s + '.' + e,
-  siblingOwnSite: (s, e) => 'kvpage://' + own + P.sibling + s + '.' + e,
+  siblingOwnSite: (s, e) => location.origin + P.sibling + s + '.' + e,
   siblingBare: (s, e) => 'kvpage:' + P.sibling + s + '.' + e,
   siblingDesign: (s, e) => 'kvdesign://page/' + own + P.sibling + s + '.' + e,
   folderLink: (s, e) => 'linked/' + s + '.' + e,
   fileLink: (s, e) => (s === 'secret' ? 'link' : 'nolink') + '.' + e,
   hiddenInside: (s, e) => '../.hidden/' + s + '.' + e,
   hiddenFile: (s, e) => 'file://' + P.docker + s + '.' + e,
-  hiddenOwnSite: (s, e) => 'kvpage://' + own + P.docker + s + '.' + e,
+  hiddenOwnSite: (s, e) => location.origin + P.docker + s + '.' + e,
   hiddenUp: (s, e) => '../../.docker/' + s + '.' + e,
-  earlier: (s, e) => 'kvpage://' + P.earlierSite + P.earlier + s + '.' + e,
+  earlier: (s, e) => P.earlierSite + P.earlier + s + '.' + e,
   earlierBare: (s, e) => 'kvpage:' + P.earlier + s + '.' + e,
   baseFile: (s, e) => s + '.' + e,
   baseUp: (s, e) => s + '.' + e,
@@ -1101,7 +1101,8 @@ TEST_F(ViewsTest, APageInBrowseReadsItsOwnSiteAndNothingElseByAnyChannel) {
     view(earlier, 1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return js(earlier->webBrowser->view(), "document.images[0] && "
                                                   "document.images[0].naturalWidth").toInt() == 1; }, kWait));
-    const QString earlierSite = earlier->webBrowser->view()->url().host();
+    // The earlier page's origin: its site's own address.
+    const QString earlierSite = earlier->webBrowser->view()->url().adjusted(QUrl::RemovePath).toString();
 
     projectFilePath = workDir + "proj/site.kvp";
     const QString folders = QString("const P = { sibling: '%1', earlier: '%2', docker: '%3', earlierSite: '%4' };")

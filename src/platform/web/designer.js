@@ -772,9 +772,14 @@
     if (bridge) push(); else { showOwed = true; connect(); }
   }
   kv.show = function () { show(); return snapshot(false); };
-  function awaitPictures() {
-    for (const img of document.images)
-      if (!img.complete && img.loading !== 'lazy' && /^kvdesign:/i.test(img.currentSrc || img.src)) unsettled.add(img);
+  // The page's own pictures, from its folder (`base`, at the program's server) or its scheme, are
+  // waited for; a web site's are not.
+  function awaitPictures(base) {
+    const own = base ? new URL(base).origin + '/' : null;
+    for (const img of document.images) {
+      const src = img.currentSrc || img.src;
+      if (!img.complete && img.loading !== 'lazy' && (/^kvdesign:/i.test(src) || (own && src.startsWith(own)))) unsettled.add(img);
+    }
     if (!unsettled.size) return;
     shown = false;
     document.addEventListener('load', pictureSettled, true);
@@ -803,7 +808,7 @@
   kv.init = function (o) {
     if (typeof o.page === 'string') {
       build(o.page);
-      awaitPictures();
+      awaitPictures(o.base);
     }
     const depth = nestingDepth();
     flags = o.flags || flags;

@@ -35,10 +35,14 @@ namespace kavrin {
 
 namespace {
 
-// Browse and the previews: "kvpage://<site>/<absolute path>". Each site has a host of its own, so
-// the engine takes it for an origin of its own: a page shares nothing with another site's pages,
-// while the pages, scripts and frames of one site are of one origin, as on a web server. A site's
-// name is drawn at random, so a page cannot name a site it was not shown from.
+// Browse and the previews: "http://<site>.localhost:<port>/<absolute path>", from the program's
+// server on the loopback address (shownserver.h). Each site has a host of its own, so the engine
+// takes it for an origin of its own: a page shares nothing with another site's pages, while the
+// pages, scripts and frames of one site are of one origin, as on a web server. A site's name is
+// drawn at random, so a page cannot name a site it was not shown from. Served over HTTP, a page
+// comes through the engine's own network loader, which takes it in large pieces and asks a
+// host for a few files at a time: a page of thousands of pictures holds a few files open, not
+// one for each. The scheme these pages had before stays registered, and serves nothing.
 const QByteArray kScheme = QByteArrayLiteral("kvpage");
 // The design view's pages: "kvdesign://page/<site>/<absolute path>". Addresses with hosts of their
 // own would start a new page process for every page, about 100 ms each time the user enters
@@ -46,6 +50,21 @@ const QByteArray kScheme = QByteArrayLiteral("kvpage");
 // so what shares an origin here cannot read another page.
 const QByteArray kDesignScheme = QByteArrayLiteral("kvdesign");
 const QString kDesignHost = QStringLiteral("page");
+const QByteArray kDesignOrigin = QByteArrayLiteral("kvdesign://page");
+
+// The design view's page itself comes through its scheme; what it loads from its folder (its
+// pictures, style sheets) comes from the server under this label, as
+// "http://<label>.localhost:<port>/<site>/<absolute path>": the engine's network stack asks a
+// host for a few files at a time, where a scheme's loads are all set up at once, each holding
+// open files until answered. Drawn at random, and reached by no page of Browse (SiteGuard).
+const QString& designLabel() {
+    static const QString label = [] {
+        quint32 words[4];
+        QRandomGenerator::system()->fillRange(words);
+        return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(words), sizeof words).toHex());
+    }();
+    return label;
+}
 
 QHash<QString, QByteArray>& heldPages() {
     static QHash<QString, QByteArray> pages;
@@ -116,6 +135,21 @@ QString siteOfHost(const QString& host) {
     return it == shownHosts().cend() ? host : it->site;
 }
 
+ShownAnswer decideServed(const QString& label, const QString& path, bool foreign);
+
+// The address of `path` in the site named `site`.
+QUrl siteAddress(const QString& site, const QString& path) { return shownFileUrl(site, path, decideServed); }
+
+// The site an address of the server names, else "".
+QString siteLabel(const QUrl& url) {
+    const QString label = shownLabel(url);
+    return sites().contains(label) ? label : QString();
+}
+
+bool sameOrigin(const QUrl& a, const QUrl& b) {
+    return a.scheme() == b.scheme() && a.host() == b.host() && a.port() == b.port();
+}
+
 // What the pages and style sheets a site has served name, learnt only once a name outside the
 // site is asked for: a site that keeps to itself is never read twice.
 struct Document {
@@ -172,10 +206,11 @@ void learnNames(SiteNames& names, const Document& document) {
     }
     QUrl base = document.url;
     if (!html.base.isEmpty()) base = base.resolved(QUrl(html.base));
-    const QString site = siteOfHost(document.url.host());
+    const QString site = siteOfHost(shownLabel(document.url));
     for (const QString& name : std::as_const(found)) {
         const QUrl target = base.resolved(QUrl(name));
-        if (target.scheme() != QLatin1String(kScheme) || siteOfHost(target.host()) != site) continue;
+        const QString label = shownLabel(target);
+        if (label.isEmpty() || siteOfHost(label) != site) continue;
         names.named.insert(QDir::cleanPath(target.path(QUrl::FullyDecoded)));
     }
 }
@@ -197,9 +232,10 @@ PageSite siteOf(const QString& path, bool alone) {
 bool splitAddress(const QUrl& url, PageSite* site, QString* path) {
     QString name;
     QString rest = url.path(QUrl::FullyDecoded);
-    if (url.scheme() == QLatin1String(kScheme)) {
-        name = url.host();
-    } else if (url.scheme() == QLatin1String(kDesignScheme) && url.host() == kDesignHost) {
+    const bool designFiles = url.scheme() == QLatin1String("http") && shownLabel(url) == designLabel();
+    if (url.scheme() == QLatin1String("http") && !designFiles) {
+        name = siteLabel(url);
+    } else if (designFiles || (url.scheme() == QLatin1String(kDesignScheme) && url.host() == kDesignHost)) {
         const qsizetype slash = rest.indexOf(u'/', 1);
         if (slash < 0) return false;
         name = rest.mid(1, slash - 1);
@@ -319,7 +355,7 @@ ShownAnswer decideShown(const QString& label, const QString& path) {
     QString real = siteFile(*site, path);
     if (real.isEmpty() && namedBySite(shown->site, path)) real = displayFile(*site, path);
     if (real.isEmpty()) return {};
-    if (path != shown->path) return {{}, {}, shownFileUrl(shownHost(shown->site, path), path, decideShown)};
+    if (path != shown->path) return {{}, {}, shownFileUrl(shownHost(shown->site, path), path, decideServed), false, {}};
     QByteArray type = QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchExtension).name().toLatin1();
     const bool page = type == "text/html";
     if (page || type == "text/css") {
@@ -327,12 +363,12 @@ ShownAnswer decideShown(const QString& label, const QString& path) {
         if (fd < 0) return {};
         struct stat st {};
         ::fstat(fd, &st);
-        noteDocument(shown->site, real, addressIn(kScheme, shown->site, path), !page, st);
+        noteDocument(shown->site, real, siteAddress(shown->site, path), !page, st);
         if (page) type = pageContentType(fd, st.st_size);
         else type += ";charset=utf-8";
         ::close(fd);
     }
-    return {real, type, {}};
+    return {real, type, {}, false, {}};
 }
 
 // What a request of either local scheme gets. The scheme's handler answers by it; the guards ask
@@ -350,11 +386,11 @@ struct LocalAnswer {
 
 LocalAnswer decideLocal(const QUrl& url) {
     LocalAnswer answer;
-    const bool browse = url.scheme() == QLatin1String(kScheme);
+    const QString browse = siteLabel(url);
     PageSite site;
     QString path;
     if (!splitAddress(url, &site, &path)) return answer;
-    if (!browse) {
+    if (browse.isEmpty()) {
         const QString token = QUrlQuery(url).queryItemValue(QStringLiteral("design"));
         if (!token.isEmpty()) {
             const auto it = heldPages().constFind(token);
@@ -383,15 +419,51 @@ LocalAnswer decideLocal(const QUrl& url) {
     // names from a host of its own.
     const QString outside = displayFile(site, shownAs);
     if (outside.isEmpty()) return answer;
-    if (!browse) {
+    if (browse.isEmpty()) {
         answer.kind = LocalAnswer::Serve;
         answer.real = outside;
         return answer;
     }
-    if (!namedBySite(url.host(), shownAs)) return answer;
+    if (!namedBySite(browse, shownAs)) return answer;
     answer.kind = LocalAnswer::Redirect;
-    answer.redirect = shownFileUrl(shownHost(url.host(), shownAs), shownAs, decideShown);
+    answer.redirect = shownFileUrl(shownHost(browse, shownAs), shownAs, decideServed);
     return answer;
+}
+
+// The content type a file served as `shownAs` goes out with: a page's by what its bytes are,
+// the rest by the name's extension. A page or a style sheet served to the site `noteFor` ("" for
+// the design view) is noted for the names it gives.
+QByteArray servedType(int fd, const QString& real, const QUrl& url, const QString& shownAs, bool copy,
+                      const QString& noteFor) {
+    QByteArray type;
+    if (!copy && !shownAs.endsWith(QLatin1String(".browse")))
+        type = QMimeDatabase().mimeTypeForFile(shownAs, QMimeDatabase::MatchExtension).name().toLatin1();
+    const bool page = type.isEmpty() || type == "text/html";
+    struct stat st {};
+    ::fstat(fd, &st);
+    if (!noteFor.isEmpty() && (page || type == "text/css")) noteDocument(noteFor, real, url, !page, st);
+    if (page) type = pageContentType(fd, st.st_size);
+    return type;
+}
+
+// What the server answers for `path` under `label`: a file of the site `label` names, to its own
+// pages and the user alone (the guards stop the rest before; this holds for a view without
+// them), or the file a shown label stands for.
+ShownAnswer decideServed(const QString& label, const QString& path, bool foreign) {
+    const bool design = label == designLabel();
+    if (!design && !sites().contains(label)) return decideShown(label, path);
+    // The design view's page is of its own scheme: what it loads from here is of another origin
+    // to it, and its fonts are shared with it alone.
+    if (foreign && !design) return {};
+    const QUrl url = siteAddress(label, path);
+    const LocalAnswer answer = decideLocal(url);
+    if (answer.kind == LocalAnswer::Redirect) return {{}, {}, answer.redirect, false, {}};
+    if (answer.kind != LocalAnswer::Serve) return {};
+    const int fd = openSiteFile(answer.real);
+    if (fd < 0) return {};
+    const QByteArray type = servedType(fd, answer.real, url, answer.shownAs, answer.copy, design ? QString() : label);
+    ::close(fd);
+    return {answer.real, type, {}, true, design ? kDesignOrigin : QByteArray()};
 }
 
 // The engine already keeps a page of these schemes from file addresses; this holds the rest.
@@ -408,7 +480,7 @@ public:
         const QUrl url = info.requestUrl();
         const QString scheme = url.scheme();
         const auto type = info.resourceType();
-        if (scheme == QLatin1String(kScheme)) {
+        if (!siteLabel(url).isEmpty()) {
             // Which site a page shows, the user chose; the scheme's handler keeps it to that site.
             // A link followed out of the site leads to the page at its own site, as a page of
             // the site it lies in (which a page of another site can neither read nor script).
@@ -425,8 +497,11 @@ public:
                 }
                 return;
             }
+            // Only a page of the site asks for its files: not another site's page, nor what
+            // the site shows from outside it (a frame of it, a style sheet's names).
             const QUrl top = info.firstPartyUrl();
-            if (top.scheme() != scheme || top.host() != url.host() || readByScript(type) ||
+            const QUrl from = info.initiator();
+            if (!sameOrigin(top, url) || (!from.isEmpty() && !sameOrigin(from, url)) || readByScript(type) ||
                 decideLocal(url).kind == LocalAnswer::NotFound)
                 info.block(true);
             return;
@@ -437,7 +512,7 @@ public:
             // that named it, as that site's markup loads it, and read by no script.
             const QUrl top = info.firstPartyUrl();
             if (type == QWebEngineUrlRequestInfo::ResourceTypeMainFrame || readByScript(type) ||
-                top.scheme() != QLatin1String(kScheme) || siteOfHost(label) != top.host())
+                siteLabel(top).isEmpty() || siteOfHost(label) != siteLabel(top))
                 info.block(true);
             return;
         }
@@ -456,6 +531,15 @@ public:
 
     void interceptRequest(QWebEngineUrlRequestInfo& info) override {
         const QUrl url = info.requestUrl();
+        // Of the server, the design view reaches its own label alone: the sites and shown files
+        // are Browse's.
+        const QString label = shownLabel(url);
+        if (!label.isEmpty()) {
+            if (label != designLabel() || info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame ||
+                decideLocal(url).kind == LocalAnswer::NotFound)
+                info.block(true);
+            return;
+        }
         if (url.scheme() != QLatin1String(kDesignScheme) ||
             info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame)
             return;
@@ -476,32 +560,22 @@ public:
         if (!from.isEmpty() && (from.scheme() != url.scheme() || from.host() != url.host()))
             return job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         const LocalAnswer answer = decideLocal(url);
-        const bool browse = url.scheme() == QLatin1String(kScheme);
         switch (answer.kind) {
         case LocalAnswer::NotFound: return job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         case LocalAnswer::Held: return reply(job, "text/html;charset=utf-8", answer.held);
         case LocalAnswer::Redirect: return job->redirect(answer.redirect);
-        case LocalAnswer::Serve:
-            return serve(job, answer.real, answer.shownAs, answer.copy, browse ? url.host() : QString());
+        case LocalAnswer::Serve: return serve(job, answer.real, answer.shownAs, answer.copy);
         }
     }
 
 private:
-    // Serves `real` as the file `shownAs`; a page or a style sheet served for the site `noteFor`
-    // ("" for the design view) is noted for the names it gives.
-    static void serve(QWebEngineUrlRequestJob* job, const QString& real, const QString& shownAs, bool copy,
-                      const QString& noteFor) {
+    // Serves `real` as the file `shownAs`.
+    static void serve(QWebEngineUrlRequestJob* job, const QString& real, const QString& shownAs, bool copy) {
         const int fd = openSiteFile(real);
         if (fd < 0) return job->fail(QWebEngineUrlRequestJob::UrlNotFound);
-        QByteArray type;
-        if (!copy && !shownAs.endsWith(QLatin1String(".browse")))
-            type = QMimeDatabase().mimeTypeForFile(shownAs, QMimeDatabase::MatchExtension).name().toLatin1();
-        const bool page = type.isEmpty() || type == "text/html";
+        const QByteArray type = servedType(fd, real, job->requestUrl(), shownAs, copy, QString());
         struct stat st {};
         ::fstat(fd, &st);
-        if (!noteFor.isEmpty() && (page || type == "text/css"))
-            noteDocument(noteFor, real, job->requestUrl(), !page, st);
-        if (page) type = pageContentType(fd, st.st_size);
         if (st.st_size > kReadAtOnce) {
             ::close(fd);
             // A film, an archive or a long page never sits in memory whole.
@@ -571,7 +645,7 @@ void setProjectFolderSource(std::function<QString()> source) { projectFolder() =
 
 QUrl localPageUrl(const QString& path, bool alone) {
     const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    return addressIn(kScheme, siteName(siteOf(absolute, alone)), absolute);
+    return siteAddress(siteName(siteOf(absolute, alone)), absolute);
 }
 
 QUrl designPageUrl(const QString& path, const QString& token) {
@@ -582,9 +656,8 @@ QUrl designPageUrl(const QString& path, const QString& token) {
 }
 
 QUrl designFolderUrl(const QString& path) {
-    QUrl url = designPageUrl(path, QString());
-    url.setQuery(QString());
-    return url.resolved(QUrl(QStringLiteral(".")));
+    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    return siteAddress(designLabel(), u'/' + siteName(siteOf(absolute, false)) + absolute).resolved(QUrl(QStringLiteral(".")));
 }
 
 void showLocalPageAs(const QString& shownAs, const QString& copyPath) {

@@ -1,10 +1,12 @@
 #pragma once
 // What the design view and the browse view share: a web engine view created only when first
-// needed (a document that never leaves its source costs nothing), and the schemes through which
-// both show local pages. No page is given a file address: the engine's file loader would serve
-// it any file of the user's. Served through these schemes instead, a page reaches its own site
-// alone (pagesite.h), whatever its links, base or scripts ask; and a preview copy named
-// "page.htm.browse" renders as HTML, which from a file address it would not.
+// needed (a document that never leaves its source costs nothing), and the ways both are given
+// local pages: Browse's from the program's server on the loopback address (shownserver.h), the
+// design view's page through a scheme of its own and its pictures from that server. No page is
+// given a file address: the engine's file loader would serve it any file of the user's. Served
+// so instead, a page reaches its own site alone (pagesite.h), whatever its links, base or
+// scripts ask; and a preview copy named "page.htm.browse" renders as HTML, which from a file
+// address it would not.
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
@@ -32,11 +34,12 @@ void guardPageSite(QWebEnginePage* page);
 void guardDesignPage(QWebEnginePage* page);
 // Where the open project lies, asked each time a page's site is decided ("" with none).
 void setProjectFolderSource(std::function<QString()> source);
-// The address a view shows the local file at `path` under: its site is the page's folder tree,
-// or the project's (see pagesite.h); with `alone`, the file itself and nothing else.
+// The address a view shows the local file at `path` under, at the server: its site is the page's
+// folder tree, or the project's (see pagesite.h); with `alone`, the file itself and nothing else.
 QUrl localPageUrl(const QString& path, bool alone = false);
 // The address the design view loads the page held under `token` from, as if from `path`, and
-// the address of that page's folder, which its relative pictures and style sheets are found from.
+// the address of that page's folder at the server, which its relative pictures and style sheets
+// are found from.
 QUrl designPageUrl(const QString& path, const QString& token);
 QUrl designFolderUrl(const QString& path);
 // The local path an address of the schemes above (or a file address) stands for, else "".
