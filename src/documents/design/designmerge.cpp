@@ -755,13 +755,30 @@ QVector<Change> engineChanges(QStringView loaded, const Tokens& lt, QStringView 
 
 class Writer {
 public:
-    Writer(QStringView edited, const Tokens& tokens, const Spelling& spelling)
-        : edited_(edited), tokens_(tokens), spelling_(spelling) {}
+    // `replaced`: what the edit replaced of the engine's page before.
+    Writer(QStringView edited, const Tokens& tokens, const Spelling& spelling, QStringView replaced)
+        : edited_(edited), tokens_(tokens), spelling_(spelling), replaced_(replaced) {}
 
     // The engine's text of [from, to) as the source writes it; `spaces` receives the places of
     // the spaces whose spelling depends on what ends up beside them.
     QString write(int from, int to, QVector<int>* spaces) const {
         QString out;
+        // A no-break space the page had, with the same word beside it, in what the edit
+        // replaced: the author's, carried over (text a delete moved), not one the engine made
+        // beside the edit, and it stays one.
+        const auto authors = [&](const QList<uint>& chars, qsizetype at) {
+            qsizetype b = at;
+            while (b > 0 && !collapsible(QChar(char16_t(chars[b - 1]))) && chars[b - 1] != 0xA0) --b;
+            qsizetype e = at + 1;
+            while (e < chars.size() && !collapsible(QChar(char16_t(chars[e]))) && chars[e] != 0xA0) ++e;
+            if (b == at && e == at + 1) return false;
+            if (!decoded_) {
+                replacedText_ = decodeHtmlText(replaced_);
+                decoded_ = true;
+            }
+            const QList<uint> word = chars.mid(b, e - b);
+            return replacedText_.contains(QString::fromUcs4(reinterpret_cast<const char32_t*>(word.constData()), word.size()));
+        };
         for (int k = tokenAt(tokens_, from); k < count(tokens_) && tokens_[k].begin < to; ++k) {
             const HtmlToken& t = tokens_[k];
             const int b = std::max(t.begin, from);
@@ -778,8 +795,10 @@ public:
             }
             const bool pre = t.flags & HtmlToken::Pre;
             const QList<uint> chars = decodeHtmlText(part).toUcs4();
-            for (const uint c : chars) {
+            for (qsizetype i = 0; i < chars.size(); ++i) {
+                const uint c = chars[i];
                 if (c == u'\n') out += QStringLiteral("\r\n");
+                else if (c == 0xA0 && !pre && authors(chars, i)) out += spelling_.nbsp();
                 else if (c == 0xA0) {
                     // Every space shows in <pre>; elsewhere a plain one only between text.
                     if (!pre && spaces) spaces->push_back(int(out.size()));
@@ -804,6 +823,9 @@ private:
     QStringView edited_;
     const Tokens& tokens_;
     const Spelling& spelling_;
+    QStringView replaced_;
+    mutable QString replacedText_;  // decoded when first needed
+    mutable bool decoded_ = false;
 
     void writeMarkupChar(QString& out, uint c) const {
         if (c == u'\n') out += QStringLiteral("\r\n");
@@ -939,6 +961,7 @@ QString designedSource(const QString& source, const QString& loaded, const QStri
         int sa, sb, ea, eb, lead, trail;
     };
     QVector<Splice> splices;
+    std::pair<int, int> replaced{merged.front().la, merged.back().lb};
     int lastEnd = 0;
     for (const Change& c : merged) {
         int sa = map.map(c.la, c.la == c.lb ? Role::Insert : Role::Start);
@@ -947,6 +970,7 @@ QString designedSource(const QString& source, const QString& loaded, const QStri
             // Not to be placed more closely (it never is once widened): the whole stretch
             // compared comes back in the engine's form rather than losing the edit.
             splices = {{w.s0, w.s1, w.l0, w.l1 + (nE - nL), 0, 0}};
+            replaced = {w.l0, w.l1};
             et = tokenizeHtml(edited, w.l0, w.l1 + (nE - nL), w.lPre);
             break;
         }
@@ -958,7 +982,7 @@ QString designedSource(const QString& source, const QString& loaded, const QStri
     }
 
     const Spelling spelling = sourceSpelling(source, w, st, charset);
-    const Writer writer(edited, et, spelling);
+    const Writer writer(edited, et, spelling, QStringView(loaded).mid(replaced.first, replaced.second - replaced.first));
     // Each change written as the source writes, its spaces settled against what stands beside
     // it; then the source put together once around them.
     constexpr int kBeside = 1024;

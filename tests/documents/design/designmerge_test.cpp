@@ -248,6 +248,17 @@ TEST(DesignMergeTest, SpacesTypedComeBackPlainWhereAPlainOneShows) {
     EXPECT_EQ(merged("<p>oneQzx&nbsp; two</p>"), "<p>oneQzx&nbsp; two</p>\r\n");
 }
 
+// Only the spaces an edit made are written as a plain space where one shows: a no-break space
+// the author wrote, which the edit carries elsewhere (the rest of a block a delete moved into
+// the one before), stays one.
+TEST(DesignMergeTest, ANoBreakSpaceTheAuthorWroteStaysOneWhereTheEditCarriesIt) {
+    const QString loaded = "<div><p>\nThis page is an example.</p>\n</div>\n<div class=\"c\"><div class=\"b\">When "
+                           "the&nbsp;top</div></div>\n";
+    const QString edited = "<div><p>\nThis page is an the&nbsp;top</p></div>\n";
+    EXPECT_EQ(designedSource(QString(loaded).replace("\n", "\r\n"), loaded, edited).toStdString(),
+              QString(edited).replace("\n", "\r\n").toStdString());
+}
+
 // A selection across two blocks deleted moves the second block's rest into the first: its line
 // breaks and indents come back as plain spaces, which show nothing there as they did before.
 TEST(DesignMergeTest, TextMovedIntoAnotherBlockKeepsItsPlainSpaces) {
