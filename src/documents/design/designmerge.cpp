@@ -686,9 +686,9 @@ void rangeChanges(QStringView loaded, const Tokens& lt, QStringView edited, int 
     forEachStretch(pairs, int(b.size()), refine);
 }
 
-// The longest stretch a change kept as it was, shorter than this, is left to the comparison
-// above; longer, it is taken as kept (text a delete moved into another block).
-constexpr int kKeptStretch = 20;
+// The longest stretch the two sides of a change share is taken as kept (text a delete moved
+// into another block) from this length on; a shorter one is left to the comparison above.
+constexpr int kKeptStretch = 12;
 constexpr int kMostSplit = 1 << 16;  // characters on the smaller side searched for one
 
 // The changes between [l0, l1) of the engine's page before and [e0, e1) of it after, read

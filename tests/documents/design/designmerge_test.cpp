@@ -288,6 +288,11 @@ TEST(DesignMergeTest, TextADeleteMovedIntoTheFirstBlockComesBackAsItWas) {
     const QString joined = "<div class=\"card-body\">\n    <p class=\"mb-0\">\n        This page is an scrolling, the "
                            "navigation stays at the top of the page.</p></div>\n";
     EXPECT_EQ(merged(navigation, joined), expected(joined));
+    // ... also when it is two words the deleted text has too.
+    const QString words = "<div><p>\nThis page is an example of static navigation, the top one.\n</p>\n</div>\n<div class=\"c\">"
+                          "<div class=\"b\">When the&nbsp;top</div></div>\n";
+    const QString wordsJoined = "<div><p>\nThis page is an the&nbsp;top</p></div>\n";
+    EXPECT_EQ(merged(words, wordsJoined), expected(wordsJoined));
     // The rest keeps its own line breaks and indents.
     const QString heading = "<div class=\"card-footer\">\n  Visit <a href=\"s/\">Summernote</a> documentation for more "
                             "examples.\n</div>\n<!-- /.col-->\n<div class=\"card\">\n  <div class=\"card-header\">\n    <h3 "
