@@ -690,6 +690,7 @@ void rangeChanges(QStringView loaded, const Tokens& lt, QStringView edited, int 
 // into another block) from this length on; a shorter one is left to the comparison above.
 constexpr int kKeptStretch = 12;
 constexpr int kMostSplit = 1 << 16;  // characters on the smaller side searched for one
+constexpr int kMostRead = 1 << 22;   // ... and on the larger (a search reads it once, ~10 ms a MB)
 
 // The changes between [l0, l1) of the engine's page before and [e0, e1) of it after, read
 // alike on both sides back to `lo` and on to `hi` of the page before. The longest stretch the
@@ -700,7 +701,7 @@ void splitChanges(QStringView loaded, const Tokens& lt, QStringView edited, cons
                   int e0, int e1, int lo, int hi, int depth, QVector<Change>& changes) {
     const int nl = l1 - l0;
     const int ne = e1 - e0;
-    if (depth < 8 && std::min(nl, ne) >= kKeptStretch && std::min(nl, ne) <= kMostSplit) {
+    if (depth < 8 && std::min(nl, ne) >= kKeptStretch && std::min(nl, ne) <= kMostSplit && std::max(nl, ne) <= kMostRead) {
         const bool shorter = ne <= nl;
         const CommonStretch c = shorter ? longestCommonStretch(loaded.mid(l0, nl), edited.mid(e0, ne))
                                         : longestCommonStretch(edited.mid(e0, ne), loaded.mid(l0, nl));
