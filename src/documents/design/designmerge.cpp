@@ -777,6 +777,11 @@ public:
                 replacedText_ = decodeHtmlText(replaced_);
                 decoded_ = true;
             }
+            // Each look reads what was replaced: past a bound (a large paste over a large
+            // selection) the spaces are settled as any other.
+            constexpr qint64 kMostRead = 64 << 20;
+            if (read_ + replacedText_.size() > kMostRead) return false;
+            read_ += replacedText_.size();
             const QList<uint> word = chars.mid(b, e - b);
             return replacedText_.contains(QString::fromUcs4(reinterpret_cast<const char32_t*>(word.constData()), word.size()));
         };
@@ -827,6 +832,7 @@ private:
     QStringView replaced_;
     mutable QString replacedText_;  // decoded when first needed
     mutable bool decoded_ = false;
+    mutable qint64 read_ = 0;
 
     void writeMarkupChar(QString& out, uint c) const {
         if (c == u'\n') out += QStringLiteral("\r\n");
