@@ -524,33 +524,51 @@ struct Change {
     int trail = 0;  // ... and after it
 };
 
-// The changes between the two engine pages, in their stretch [p, end - q): tags whole, text
-// character by character, with the spaces the engine dropped out of sight beside an edit left
-// out of them.
-QVector<Change> engineChanges(QStringView loaded, const Tokens& lt, QStringView edited, int p, int q, Tokens& et) {
+// The tokens of the engine's page before that a comparison of its stretch [l0, l1) reads,
+// [t0, t1], the stretch they cover, [wl0, wl1), and whether <pre> holds its start.
+struct Reach {
+    int t0 = 0, t1 = -1;
+    int wl0 = 0, wl1 = 0;
+    bool pre = false;
+};
+
+Reach reachOf(QStringView loaded, const Tokens& lt, int l0, int l1) {
     const int nL = int(loaded.size());
-    const int nE = int(edited.size());
-    int t0 = tokenAt(lt, p);
+    Reach r;
+    int& t0 = r.t0;
+    int& t1 = r.t1;
+    t0 = tokenAt(lt, l0);
     if (t0 < count(lt) && t0 > 0 && (lt[t0].flags & HtmlToken::Raw)) --t0;
-    int t1 = tokenAt(lt, std::max(nL - q - 1, 0));
-    if (nL - q <= (t0 < count(lt) ? lt[t0].begin : nL)) t1 = t0 - 1;
+    t1 = tokenAt(lt, std::max(l1 - 1, 0));
+    if (l1 <= (t0 < count(lt) ? lt[t0].begin : nL)) t1 = t0 - 1;
     t1 = std::min<int>(t1, int(count(lt)) - 1);
-    const int wl0 = t0 < count(lt) ? lt[t0].begin : nL;
-    const int wl1 = t1 >= t0 ? lt[t1].end : wl0;
-    const int we1 = wl1 + (nE - nL);
+    r.wl0 = t0 < count(lt) ? lt[t0].begin : nL;
+    r.wl1 = t1 >= t0 ? lt[t1].end : r.wl0;
     // A token's flag tells whether <pre> holds the place where it starts (a </pre> is inside, a
     // <pre> is not), which is what the edited page is read from. Past the last token, what the
     // last one leaves.
-    bool pre = false;
     if (t0 < count(lt)) {
-        pre = lt[t0].flags & HtmlToken::Pre;
+        r.pre = lt[t0].flags & HtmlToken::Pre;
     } else if (t0 > 0) {
         const HtmlToken& last = lt[t0 - 1];
         const QString name = last.kind == HtmlToken::Text ? QString() : htmlTagName(loaded, last);
         const bool preLike = name == u"pre" || name == u"listing" || name == u"textarea";
-        pre = preLike ? last.kind == HtmlToken::StartTag : bool(last.flags & HtmlToken::Pre);
+        r.pre = preLike ? last.kind == HtmlToken::StartTag : bool(last.flags & HtmlToken::Pre);
     }
-    et = tokenizeHtml(edited, wl0, we1, pre);
+    return r;
+}
+
+// The changes that turned [l0, l1) of the engine's page before into [e0, e1) of it after (what
+// precedes and follows each reads alike on both): tags whole, text character by character,
+// with the spaces the engine dropped out of sight beside an edit left out of them.
+void rangeChanges(QStringView loaded, const Tokens& lt, QStringView edited, int l0, int l1, int e0, int e1,
+                  QVector<Change>& changes) {
+    const Reach r = reachOf(loaded, lt, l0, l1);
+    const int t0 = r.t0;
+    const int t1 = r.t1;
+    const int wl1 = r.wl1;
+    const int we1 = wl1 + (e1 - l1);
+    const Tokens et = tokenizeHtml(edited, r.wl0 + (e0 - l0), we1, r.pre);
 
     std::vector<quint64> a;
     std::vector<quint64> b;
@@ -558,7 +576,6 @@ QVector<Change> engineChanges(QStringView loaded, const Tokens& lt, QStringView 
     for (const HtmlToken& t : et) b.push_back(t.key);
     const std::vector<int> pairs = pairSequences(a.data(), int(a.size()), b.data(), int(b.size()));
 
-    QVector<Change> changes;
     auto refine = [&](int la0, int la1, int eb0, int eb1) {
         QVector<Unit> lu;
         QVector<Unit> eu;
@@ -596,9 +613,21 @@ QVector<Change> engineChanges(QStringView loaded, const Tokens& lt, QStringView 
         std::vector<quint64> kb(size_t(eu.size()));
         for (int i = 0; i < lu.size(); ++i) ka[size_t(i)] = lu[i].key;
         for (int j = 0; j < eu.size(); ++j) kb[size_t(j)] = eu[j].key;
-        std::vector<int> up = pairSequences(ka.data(), int(ka.size()), kb.data(), int(kb.size()));
         const int n = int(lu.size());
         const int m = int(eu.size());
+        // What the two share at their start and end pairs as it stands: text a delete moved
+        // sits whole at one end, and the characters in between would pair it piecemeal with
+        // what was deleted.
+        int same0 = 0;
+        while (same0 < n && same0 < m && ka[size_t(same0)] == kb[size_t(same0)]) ++same0;
+        int same1 = 0;
+        while (same1 < n - same0 && same1 < m - same0 && ka[size_t(n - 1 - same1)] == kb[size_t(m - 1 - same1)]) ++same1;
+        std::vector<int> up(size_t(n), -1);
+        for (int k = 0; k < same0; ++k) up[size_t(k)] = k;
+        for (int k = 1; k <= same1; ++k) up[size_t(n - k)] = m - k;
+        const std::vector<int> middle = pairSequences(ka.data() + same0, n - same0 - same1, kb.data() + same0, m - same0 - same1);
+        for (int k = 0; k < int(middle.size()); ++k)
+            if (middle[size_t(k)] >= 0) up[size_t(same0 + k)] = same0 + middle[size_t(k)];
         auto lOff = [&](int k) { return k < n ? lu[k].begin : (n ? lu[n - 1].end : lStart); };
         auto eOff = [&](int k) { return k < m ? eu[k].begin : (m ? eu[m - 1].end : eStart); };
         // The stretches between pairs; `inserted` tells, for each unit of the edited side,
@@ -655,6 +684,71 @@ QVector<Change> engineChanges(QStringView loaded, const Tokens& lt, QStringView 
     };
 
     forEachStretch(pairs, int(b.size()), refine);
+}
+
+// The longest stretch the two sides of a change share is taken as kept (text a delete moved
+// into another block) from this length on; a shorter one is left to the comparison above.
+constexpr int kKeptStretch = 12;
+constexpr int kMostSplit = 1 << 16;  // characters on the smaller side searched for one
+constexpr int kMostRead = 1 << 22;   // ... and on the larger (a search reads it once, ~10 ms a MB)
+
+// The changes between [l0, l1) of the engine's page before and [e0, e1) of it after, read
+// alike on both sides back to `lo` and on to `hi` of the page before. The longest stretch the
+// two share is kept as it is, and what lies on either side of it compared apart: text a delete
+// moved from one block into another is found where it was, not paired a character at a time
+// with the text deleted around it.
+void splitChanges(QStringView loaded, const Tokens& lt, QStringView edited, const Tokens& et, int l0, int l1,
+                  int e0, int e1, int lo, int hi, int depth, QVector<Change>& changes) {
+    const int nl = l1 - l0;
+    const int ne = e1 - e0;
+    if (depth < 8 && std::min(nl, ne) >= kKeptStretch && std::min(nl, ne) <= kMostSplit && std::max(nl, ne) <= kMostRead) {
+        const bool shorter = ne <= nl;
+        const CommonStretch c = shorter ? longestCommonStretch(loaded.mid(l0, nl), edited.mid(e0, ne))
+                                        : longestCommonStretch(edited.mid(e0, ne), loaded.mid(l0, nl));
+        const int x = l0 + (shorter ? c.a : c.b);
+        const int y = e0 + (shorter ? c.b : c.a);
+        const int x1 = x + c.length;
+        const int y1 = y + c.length;
+        const bool left = x > l0 || y > e0;
+        const bool right = x1 < l1 || y1 < e1;
+        const Reach rl = reachOf(loaded, lt, l0, x);
+        const Reach rr = reachOf(loaded, lt, x1, l1);
+        // The edited page read from (or up to) a place of the page before: outside any tag and
+        // any entity there too, and in the same kind of text.
+        const auto inStep = [&](int l, int e) {
+            const int lk = tokenAt(lt, l);
+            const int ek = tokenAt(et, e);
+            if (lk >= count(lt) || ek >= count(et)) return lk >= count(lt) && ek >= count(et);
+            const HtmlToken& a = lt[lk];
+            const HtmlToken& b = et[ek];
+            if (((a.flags | b.flags) & HtmlToken::Raw) || (a.flags & HtmlToken::Pre) != (b.flags & HtmlToken::Pre))
+                return false;
+            if (b.begin == e) return a.begin == l;
+            const QStringView before = edited.mid(std::max(b.begin, e - 32), e - std::max(b.begin, e - 32));
+            return isText(b) && before.lastIndexOf(u'&') <= before.lastIndexOf(u';');
+        };
+        const bool fits = c.length >= kKeptStretch && (left || right) &&
+                          (!left || (rl.wl0 >= lo && rl.wl1 <= (right ? x1 : hi) && inStep(rl.wl1, rl.wl1 + (y - x)))) &&
+                          (!right || (rr.wl0 >= (left ? x : lo) && rr.wl1 <= hi && inStep(rr.wl0, rr.wl0 + (y - x)))) &&
+                          (!left || !right || rl.wl1 <= rr.wl0);
+        if (fits) {
+            if (left) splitChanges(loaded, lt, edited, et, l0, x, e0, y, lo, x1, depth + 1, changes);
+            if (right) splitChanges(loaded, lt, edited, et, x1, l1, y1, e1, x, hi, depth + 1, changes);
+            return;
+        }
+    }
+    rangeChanges(loaded, lt, edited, l0, l1, e0, e1, changes);
+}
+
+// The changes between the two engine pages, in their stretch [p, end - q); `et` receives the
+// tokens of the edited page they are read from.
+QVector<Change> engineChanges(QStringView loaded, const Tokens& lt, QStringView edited, int p, int q, Tokens& et) {
+    const int nL = int(loaded.size());
+    const int nE = int(edited.size());
+    const Reach r = reachOf(loaded, lt, p, nL - q);
+    et = tokenizeHtml(edited, r.wl0, r.wl1 + (nE - nL), r.pre);
+    QVector<Change> changes;
+    splitChanges(loaded, lt, edited, et, p, nL - q, p, nE - q, 0, nL, 0, changes);
     return changes;
 }
 
@@ -662,13 +756,35 @@ QVector<Change> engineChanges(QStringView loaded, const Tokens& lt, QStringView 
 
 class Writer {
 public:
-    Writer(QStringView edited, const Tokens& tokens, const Spelling& spelling)
-        : edited_(edited), tokens_(tokens), spelling_(spelling) {}
+    // `replaced`: what the edit replaced of the engine's page before.
+    Writer(QStringView edited, const Tokens& tokens, const Spelling& spelling, QStringView replaced)
+        : edited_(edited), tokens_(tokens), spelling_(spelling), replaced_(replaced) {}
 
     // The engine's text of [from, to) as the source writes it; `spaces` receives the places of
     // the spaces whose spelling depends on what ends up beside them.
     QString write(int from, int to, QVector<int>* spaces) const {
         QString out;
+        // A no-break space the page had, with the same word beside it, in what the edit
+        // replaced: the author's, carried over (text a delete moved), not one the engine made
+        // beside the edit, and it stays one.
+        const auto authors = [&](const QList<uint>& chars, qsizetype at) {
+            qsizetype b = at;
+            while (b > 0 && !collapsible(QChar(char16_t(chars[b - 1]))) && chars[b - 1] != 0xA0) --b;
+            qsizetype e = at + 1;
+            while (e < chars.size() && !collapsible(QChar(char16_t(chars[e]))) && chars[e] != 0xA0) ++e;
+            if (b == at && e == at + 1) return false;
+            if (!decoded_) {
+                replacedText_ = decodeHtmlText(replaced_);
+                decoded_ = true;
+            }
+            // Each look reads what was replaced: past a bound (a large paste over a large
+            // selection) the spaces are settled as any other.
+            constexpr qint64 kMostRead = 64 << 20;
+            if (read_ + replacedText_.size() > kMostRead) return false;
+            read_ += replacedText_.size();
+            const QList<uint> word = chars.mid(b, e - b);
+            return replacedText_.contains(QString::fromUcs4(reinterpret_cast<const char32_t*>(word.constData()), word.size()));
+        };
         for (int k = tokenAt(tokens_, from); k < count(tokens_) && tokens_[k].begin < to; ++k) {
             const HtmlToken& t = tokens_[k];
             const int b = std::max(t.begin, from);
@@ -685,8 +801,10 @@ public:
             }
             const bool pre = t.flags & HtmlToken::Pre;
             const QList<uint> chars = decodeHtmlText(part).toUcs4();
-            for (const uint c : chars) {
+            for (qsizetype i = 0; i < chars.size(); ++i) {
+                const uint c = chars[i];
                 if (c == u'\n') out += QStringLiteral("\r\n");
+                else if (c == 0xA0 && !pre && authors(chars, i)) out += spelling_.nbsp();
                 else if (c == 0xA0) {
                     // Every space shows in <pre>; elsewhere a plain one only between text.
                     if (!pre && spaces) spaces->push_back(int(out.size()));
@@ -711,6 +829,10 @@ private:
     QStringView edited_;
     const Tokens& tokens_;
     const Spelling& spelling_;
+    QStringView replaced_;
+    mutable QString replacedText_;  // decoded when first needed
+    mutable bool decoded_ = false;
+    mutable qint64 read_ = 0;
 
     void writeMarkupChar(QString& out, uint c) const {
         if (c == u'\n') out += QStringLiteral("\r\n");
@@ -846,6 +968,7 @@ QString designedSource(const QString& source, const QString& loaded, const QStri
         int sa, sb, ea, eb, lead, trail;
     };
     QVector<Splice> splices;
+    std::pair<int, int> replaced{merged.front().la, merged.back().lb};
     int lastEnd = 0;
     for (const Change& c : merged) {
         int sa = map.map(c.la, c.la == c.lb ? Role::Insert : Role::Start);
@@ -854,6 +977,7 @@ QString designedSource(const QString& source, const QString& loaded, const QStri
             // Not to be placed more closely (it never is once widened): the whole stretch
             // compared comes back in the engine's form rather than losing the edit.
             splices = {{w.s0, w.s1, w.l0, w.l1 + (nE - nL), 0, 0}};
+            replaced = {w.l0, w.l1};
             et = tokenizeHtml(edited, w.l0, w.l1 + (nE - nL), w.lPre);
             break;
         }
@@ -865,7 +989,7 @@ QString designedSource(const QString& source, const QString& loaded, const QStri
     }
 
     const Spelling spelling = sourceSpelling(source, w, st, charset);
-    const Writer writer(edited, et, spelling);
+    const Writer writer(edited, et, spelling, QStringView(loaded).mid(replaced.first, replaced.second - replaced.first));
     // Each change written as the source writes, its spaces settled against what stands beside
     // it; then the source put together once around them.
     constexpr int kBeside = 1024;

@@ -1,6 +1,7 @@
 #include "documents/design/seqdiff.h"
 
 #include <algorithm>
+#include <QHash>
 #include <climits>
 
 namespace kavrin {
@@ -107,6 +108,68 @@ std::vector<int> pairSequences(const quint64* a, int n, const quint64* b, int m,
                   std::max(effort, 16), out};
     differ.run(0, n, 0, m);
     return out;
+}
+
+CommonStretch longestCommonStretch(QStringView a, QStringView b) {
+    struct State {
+        int length;
+        int link;
+        int end;  // where its first occurrence in `b` ends
+    };
+    std::vector<State> states{{0, -1, 0}};
+    states.reserve(size_t(b.size()) * 2 + 1);
+    // The moves, state and character in one key: pages' characters are spread too widely for
+    // a table per state.
+    QHash<quint64, int> next;
+    next.reserve(int(b.size()) * 2);
+    std::vector<std::vector<QChar>> leaves{{}};  // the characters each state has a move for
+    auto key = [](int state, QChar c) { return quint64(state) << 16 | c.unicode(); };
+    auto move = [&](int state, QChar c) { return next.value(key(state, c), -1); };
+    auto add = [&](int state, QChar c, int to) {
+        leaves[size_t(state)].push_back(c);
+        next.insert(key(state, c), to);
+    };
+    int last = 0;
+    for (qsizetype i = 0; i < b.size(); ++i) {
+        const QChar c = b[i];
+        const int made = int(states.size());
+        states.push_back({states[size_t(last)].length + 1, 0, int(i) + 1});
+        leaves.emplace_back();
+        int s = last;
+        for (; s >= 0 && move(s, c) < 0; s = states[size_t(s)].link) add(s, c, made);
+        if (s >= 0) {
+            const int t = move(s, c);
+            if (states[size_t(s)].length + 1 == states[size_t(t)].length) {
+                states[size_t(made)].link = t;
+            } else {
+                const int clone = int(states.size());
+                states.push_back({states[size_t(s)].length + 1, states[size_t(t)].link, states[size_t(t)].end});
+                leaves.emplace_back();
+                // The clone leaves by the same moves as the state it was split from.
+                for (const QChar d : std::vector<QChar>(leaves[size_t(t)])) add(clone, d, move(t, d));
+                for (; s >= 0 && move(s, c) == t; s = states[size_t(s)].link) next.insert(key(s, c), clone);
+                states[size_t(t)].link = clone;
+                states[size_t(made)].link = clone;
+            }
+        }
+        last = made;
+    }
+    CommonStretch best;
+    int state = 0;
+    int length = 0;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        const QChar c = a[i];
+        while (state > 0 && move(state, c) < 0) {
+            state = states[size_t(state)].link;
+            length = states[size_t(state)].length;
+        }
+        const int t = move(state, c);
+        if (t < 0) continue;
+        state = t;
+        ++length;
+        if (length > best.length) best = {int(i) + 1 - length, states[size_t(state)].end - length, length};
+    }
+    return best;
 }
 
 }  // namespace kavrin

@@ -178,6 +178,36 @@ TEST(DesignMergeTest, PairingKeepsOrderAndFindsTheLongestCommonPart) {
     }
 }
 
+TEST(DesignMergeTest, TheLongestCommonStretchIsFoundWhereverItLies) {
+    auto found = [](const QString& a, const QString& b) {
+        const CommonStretch c = longestCommonStretch(a, b);
+        EXPECT_EQ(a.mid(c.a, c.length), b.mid(c.b, c.length));
+        return a.mid(c.a, c.length).toStdString();
+    };
+    EXPECT_EQ(found("example of static. When scrolling, it stays.", "an scrolling, it stays.</p>"), "n scrolling, it stays.");
+    EXPECT_EQ(found("abcab", "xxcabyy"), "cab");
+    EXPECT_EQ(found("abc", "xyz"), "");
+    EXPECT_EQ(found("", "xyz"), "");
+    // Of two as long, the first in `a`; characters past Latin-1 and repeats that split states.
+    EXPECT_EQ(found("ab--cd", "cd..ab"), "ab");
+    EXPECT_EQ(found("\u00e9\u20ac\u20ac\u20acx", "y\u20ac\u20acx\u20ac"), "\u20ac\u20acx");
+    std::mt19937 random(5);
+    for (int n = 0; n < 200; ++n) {
+        QString a;
+        QString b;
+        for (int k = int(random() % 40); k > 0; --k) a += QChar(char16_t(u'a' + random() % 3));
+        for (int k = int(random() % 40); k > 0; --k) b += QChar(char16_t(u'a' + random() % 3));
+        int longest = 0;
+        for (int i = 0; i < a.size(); ++i)
+            for (int j = 0; j < b.size(); ++j) {
+                int k = 0;
+                while (i + k < a.size() && j + k < b.size() && a[i + k] == b[j + k]) ++k;
+                longest = std::max(longest, k);
+            }
+        EXPECT_EQ(int(found(a, b).size()), longest) << a.toStdString() << " " << b.toStdString();
+    }
+}
+
 TEST(DesignMergeTest, TypedTextKeepsTheSourcesEntitiesAndItsEncoding) {
     // Characters the source writes as entities are written so again; ">" stays raw where the
     // source has it raw.
@@ -218,6 +248,17 @@ TEST(DesignMergeTest, SpacesTypedComeBackPlainWhereAPlainOneShows) {
     EXPECT_EQ(merged("<p>oneQzx&nbsp; two</p>"), "<p>oneQzx&nbsp; two</p>\r\n");
 }
 
+// Only the spaces an edit made are written as a plain space where one shows: a no-break space
+// the author wrote, which the edit carries elsewhere (the rest of a block a delete moved into
+// the one before), stays one.
+TEST(DesignMergeTest, ANoBreakSpaceTheAuthorWroteStaysOneWhereTheEditCarriesIt) {
+    const QString loaded = "<div><p>\nThis page is an example.</p>\n</div>\n<div class=\"c\"><div class=\"b\">When "
+                           "the&nbsp;top</div></div>\n";
+    const QString edited = "<div><p>\nThis page is an the&nbsp;top</p></div>\n";
+    EXPECT_EQ(designedSource(QString(loaded).replace("\n", "\r\n"), loaded, edited).toStdString(),
+              QString(edited).replace("\n", "\r\n").toStdString());
+}
+
 // A selection across two blocks deleted moves the second block's rest into the first: its line
 // breaks and indents come back as plain spaces, which show nothing there as they did before.
 TEST(DesignMergeTest, TextMovedIntoAnotherBlockKeepsItsPlainSpaces) {
@@ -227,6 +268,69 @@ TEST(DesignMergeTest, TextMovedIntoAnotherBlockKeepsItsPlainSpaces) {
     const QString edited = "<h3>How To Add A diagnostic name is \"magic\".\n  </h3>\n"
                            "<p>Part of the updated\n 2024-05-31 UTC\n</p>\n";
     EXPECT_EQ(designedSource(source, loaded, edited).toStdString(), QString(edited).replace("\n", "\r\n").toStdString());
+}
+
+// A selection across two blocks deleted: the second block's rest, moved into the first, is text
+// the page kept as it was, found where it stood. Paired a character at a time with the text
+// deleted before it, it took that text's line breaks and spaces, or came back doubled. Cut from
+// real pages; each source is the engine's page with CR LF line ends.
+TEST(DesignMergeTest, TextADeleteMovedIntoTheFirstBlockComesBackAsItWas) {
+    auto merged = [](const QString& loaded, const QString& edited) {
+        return designedSource(QString(loaded).replace("\n", "\r\n"), loaded, edited).toStdString();
+    };
+    auto expected = [](const QString& edited) { return QString(edited).replace("\n", "\r\n").toStdString(); };
+    // The rest is a few words on one line, where the deleted text broke its lines.
+    const QString navigation =
+        "<div class=\"card-body\">\n    <p class=\"mb-0\">\n        This page is an example of using static navigation. By "
+        "removing the\n        <code>.sb-nav-fixed</code>\n        class from the\n        <code>body</code>\n        , the "
+        "top navigation and side navigation will become static on scroll.\n    </p>\n</div>\n<div class=\"card\"><div "
+        "class=\"card-body\">When scrolling, the navigation stays at the top of the page.</div></div>\n";
+    const QString joined = "<div class=\"card-body\">\n    <p class=\"mb-0\">\n        This page is an scrolling, the "
+                           "navigation stays at the top of the page.</p></div>\n";
+    EXPECT_EQ(merged(navigation, joined), expected(joined));
+    // ... also when it is two words the deleted text has too.
+    const QString words = "<div><p>\nThis page is an example of static navigation, the top one.\n</p>\n</div>\n<div class=\"c\">"
+                          "<div class=\"b\">When the&nbsp;top</div></div>\n";
+    const QString wordsJoined = "<div><p>\nThis page is an the&nbsp;top</p></div>\n";
+    EXPECT_EQ(merged(words, wordsJoined), expected(wordsJoined));
+    // The rest keeps its own line breaks and indents.
+    const QString heading = "<div class=\"card-footer\">\n  Visit <a href=\"s/\">Summernote</a> documentation for more "
+                            "examples.\n</div>\n<!-- /.col-->\n<div class=\"card\">\n  <div class=\"card-header\">\n    <h3 "
+                            "class=\"card-title\">\n      CodeMirror\n    </h3>\n  </div>\n  <!-- /.card-header -->\n</div>\n";
+    const QString headingJoined = "<div class=\"card-footer\">\n  Visit <a href=\"s/\">Summernote</a> \n      CodeMirror\n  "
+                                  "  </div><div class=\"card\">\n  <!-- /.card-header -->\n</div>\n";
+    EXPECT_EQ(merged(heading, headingJoined), expected(headingJoined));
+    // Its no-break space, which the author wrote, stays one.
+    const QString inherited =
+        "<div class=\"block\">Returns the set of flags which contains an illegal combination.</div>\n</div>\n</div>\n</div>\n"
+        "</div>\n<div class=\"inherited-list\">\n<h3 id=\"methods-inherited-from-class-java.lang.Throwable\">Methods declared "
+        "in class&nbsp;java.lang.<a href=\"../lang/Throwable.html\" title=\"class in java.lang\">Throwable</a></h3>\n<code>x</code></div>";
+    const QString inheritedJoined =
+        "<div class=\"block\">Returns the set of flags which declared in class&nbsp;java.lang.<a href=\"../lang/Throwable.html\" "
+        "title=\"class in java.lang\">Throwable</a></div></div></div></div></div><div class=\"inherited-list\">\n<code>x</code></div>";
+    EXPECT_EQ(merged(inherited, inheritedJoined), expected(inheritedJoined));
+    // A long paragraph deleted before it: the rest comes back once.
+    const QString licence =
+        QStringLiteral(
+            "format that is used as a compiler intermediate representation, or used<br>\nfor producing a compiler intermediate "
+            "representation.<br>\n<br>\nJava Virtual Machine byte code, into Target Code. Thus, for example,<br>\nuse of source "
+            "code generators and preprocessors need not be considered<br>\npreprocessors.<br>\nwith other GPL-compatible "
+            "software, or if it is done without using any<br>\nwork based on GCC. For example, using non-GPL-compatible Software "
+            "to<br>\noptimize any GCC intermediate representations would not qualify as an<br>\nEligible Compilation "
+            "Process.<br>\n1. Grant of Additional Permission.<br>\n<br>\nYou have permission to propagate a work of Target Code "
+            "formed by<br>\ncombining the Runtime Library with Independent Modules, even if such<br>\npropagation would otherwise "
+            "violate the terms of GPLv3, provided that<br>\nall Target Code was generated by Eligible Compilation Processes. "
+            "You<br>\nconsistent with the licensing of the Independent Modules.<br>\n2. No Weakening of GCC Copyleft.<br>\n<br>\n"
+            "presumption that third-party software is unaffected by the copyleft<br>\nrequirements of the license of "
+            "GCC.<br>\n    ")
+            .replace(" ", "&nbsp;");
+    const QString lawyer = "text is self-explanatory.  If it isn't, you need to speak\n      to your lawyer, or the Free "
+                           "Software Foundation.\n    </p></div>";
+    const QString licenceJoined = "<div><div><p>\nformat&nbsp;that&nbsp;is&nbsp;used&nbsp;as&nbsp;a&nbsp;compiler&nbsp;" + lawyer +
+                                  "</div><div class=\"section\">x</div>";
+    EXPECT_EQ(merged("<div><div><p>\n" + licence + "</p></div><p>\n      Hopefully " + lawyer + "<div class=\"section\">x</div>",
+                     licenceJoined),
+              expected(licenceJoined));
 }
 
 // Generated pages indent their markup and start elements with a space: what shows nothing there
