@@ -402,58 +402,6 @@ TEST_F(WebViewsTest, AHugeFrameLeavesMemoryFlatAndAThousandPicturesHoldFewFilesO
     EXPECT_LT(most - before, 256 * 1024) << "KB more while the frame came in";
 }
 
-// Pictures that are not there, as a page carried from a web site has them by the thousand: each
-// is known missing before the engine sets up its load, which would hold a shared-memory buffer
-// (two open files) until the handler had answered, thousands at once.
-TEST_F(WebViewsTest, APageOfThousandsOfMissingPicturesHoldsFewFilesOpenInDesignAndBrowse) {
-    constexpr int kMissing = 20000;
-    QByteArray page = "<html><body>\n";
-    for (int i = 0; i < kMissing; ++i) page += QString("<p>%1 <img src=\"gone/p%1.gif\" width=4 height=4></p>\n").arg(i).toUtf8();
-    page += "<p id=end>end</p></body></html>";
-    const QString path = writeFile("site/missing.htm", page);
-    int mostFiles = 0;
-    QTimer sample;
-    QObject::connect(&sample, &QTimer::timeout, [&] { mostFiles = qMax(mostFiles, openFiles()); });
-    // The engine asks for one picture after another, each through this thread: a wait that
-    // sleeps between looks would stretch the load to minutes.
-    auto waitUntil = [](const std::function<bool()>& done, int ms) {
-        QEventLoop loop;
-        QTimer look;
-        QObject::connect(&look, &QTimer::timeout, [&] {
-            if (done()) loop.quit();
-        });
-        look.start(5);
-        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-        loop.exec();
-        return done();
-    };
-
-    DhtmlEdit edit;
-    edit.resize(400, 300);
-    edit.show();
-    QTest::qWait(200);
-    int filesBefore = mostFiles = openFiles();
-    sample.start(5);
-    edit.setBaseURL(path);
-    edit.setDocumentHTML(QString::fromUtf8(page));
-    EXPECT_TRUE(waitUntil([&] { return edit.isReady(); }, 30000)) << "the page never showed in Design";
-    std::cout << "Design: open files " << filesBefore << " before, at most " << mostFiles << " while it loaded\n";
-    EXPECT_LT(mostFiles - filesBefore, 256);
-
-    WebBrowser browser;
-    browser.resize(400, 300);
-    browser.show();
-    QWebEngineView* view = browser.view();
-    QTest::qWait(200);
-    filesBefore = mostFiles = openFiles();
-    bool loaded = false;
-    QObject::connect(view, &QWebEngineView::loadFinished, [&] { loaded = true; });
-    browser.Navigate2(path);
-    EXPECT_TRUE(waitUntil([&] { return loaded; }, 30000)) << "the page never showed in Browse";
-    std::cout << "Browse: open files " << filesBefore << " before, at most " << mostFiles << " while it loaded\n";
-    EXPECT_LT(mostFiles - filesBefore, 256);
-}
-
 // Waits in an event loop that never sleeps: the engine asks for a page's files one after another,
 // each through this thread, and a wait that slept between looks would stretch the load to minutes.
 bool waitLooking(const std::function<bool()>& done, int ms) {
@@ -469,6 +417,45 @@ bool waitLooking(const std::function<bool()>& done, int ms) {
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     if (!done()) loop.exec();
     return done();
+}
+
+// Pictures that are not there, as a page carried from a web site has them by the thousand: each
+// is known missing before the engine sets up its load, which would hold a shared-memory buffer
+// (two open files) until the handler had answered, thousands at once.
+TEST_F(WebViewsTest, APageOfThousandsOfMissingPicturesHoldsFewFilesOpenInDesignAndBrowse) {
+    constexpr int kMissing = 20000;
+    QByteArray page = "<html><body>\n";
+    for (int i = 0; i < kMissing; ++i) page += QString("<p>%1 <img src=\"gone/p%1.gif\" width=4 height=4></p>\n").arg(i).toUtf8();
+    page += "<p id=end>end</p></body></html>";
+    const QString path = writeFile("site/missing.htm", page);
+    int mostFiles = 0;
+    QTimer sample;
+    QObject::connect(&sample, &QTimer::timeout, [&] { mostFiles = qMax(mostFiles, openFiles()); });
+
+    DhtmlEdit edit;
+    edit.resize(400, 300);
+    edit.show();
+    QTest::qWait(200);
+    int filesBefore = mostFiles = openFiles();
+    sample.start(5);
+    edit.setBaseURL(path);
+    edit.setDocumentHTML(QString::fromUtf8(page));
+    EXPECT_TRUE(waitLooking([&] { return edit.isReady(); }, 30000)) << "the page never showed in Design";
+    std::cout << "Design: open files " << filesBefore << " before, at most " << mostFiles << " while it loaded\n";
+    EXPECT_LT(mostFiles - filesBefore, 256);
+
+    WebBrowser browser;
+    browser.resize(400, 300);
+    browser.show();
+    QWebEngineView* view = browser.view();
+    QTest::qWait(200);
+    filesBefore = mostFiles = openFiles();
+    bool loaded = false;
+    QObject::connect(view, &QWebEngineView::loadFinished, [&] { loaded = true; });
+    browser.Navigate2(path);
+    EXPECT_TRUE(waitLooking([&] { return loaded; }, 30000)) << "the page never showed in Browse";
+    std::cout << "Browse: open files " << filesBefore << " before, at most " << mostFiles << " while it loaded\n";
+    EXPECT_LT(mostFiles - filesBefore, 256);
 }
 
 // An album of 2,000 pictures that are all there, as photo albums and generated manuals have them:
