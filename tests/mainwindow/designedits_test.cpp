@@ -73,6 +73,19 @@ TEST_F(DesignEditsTest, TypingEnterAndDeleteInALinkThatHoldsABlockChangeThatPara
     EXPECT_EQ(sourceAfterEdit(doc), expected);
 }
 
+// A page with pictures stays out of layout until they have come, and the caret Design opens with
+// is put meanwhile: keys typed there before the user moves it go in all the same.
+TEST_F(DesignEditsTest, KeysTypedAtTheCaretDesignOpensWithOnAPageOfPicturesGoIn) {
+    writeFile("site/dot.png", QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42m"
+                                                     "P8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg=="));
+    const QByteArray page = "<html><body>\r\n<h1>Styled heading</h1>\r\n<p><img src=\"dot.png\" width=\"8\" height=\"8\"> here</p>\r\n"
+                            "</body></html>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    typeKeys(doc, "ab");
+    EXPECT_EQ(sourceAfterEdit(doc), QByteArray(page).replace("<h1>Styled", "<h1>abStyled"));
+}
+
 TEST_F(DesignEditsTest, EnterSplitsTheParagraphAroundTheCaretInPlaceAndShiftEnterBreaksTheLine) {
     const QByteArray page = "<dl><dt>-u</dt><dd><div><p>show untracked files and directories.</p></div>"
                             "<ul><li>no</li></ul></dd></dl>\r\n<pre>one two</pre>\r\n<p>last line here</p>\r\n";

@@ -769,6 +769,14 @@
     document.removeEventListener('load', pictureSettled, true);
     document.removeEventListener('error', pictureSettled, true);
     document.adoptedStyleSheets = [sheet, detailSheet];
+    // A caret put while the page was out of layout has no place the engine shows or types at:
+    // keys typed before the user moves it would go nowhere. Put again, it is laid out.
+    const s = getSelection();
+    if (s.rangeCount) {
+      const r = s.getRangeAt(0);
+      s.removeAllRanges();
+      s.addRange(r);
+    }
     if (bridge) push(); else { showOwed = true; connect(); }
   }
   kv.show = function () { show(); return snapshot(false); };
