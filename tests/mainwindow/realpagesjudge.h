@@ -302,16 +302,15 @@ inline Judgement judgeEnter(const QString& before, const QString& after, int pos
     return {false, "not the block split where the caret was"};
 }
 
-// Ctrl+B on the word at `pos`: <b> or <strong> around exactly the word, nothing else; where a
-// <b> would show the weight `bWeight`, not a bold one (light text, under a style sheet that makes
-// b one step "bolder"), a new element whose style says bold.
-inline Judgement judgeBold(const QString& before, const QString& after, int pos, const QString& word, int bWeight = 700) {
-    const QStringList forms = bWeight >= 600 ? QStringList{"b", "strong", "B", "STRONG"}
-                                             : QStringList{"span style=\"font-weight: bold\""};
-    for (const QString& open : forms) {
+// Ctrl+B on the word at `pos`: <b> or <strong> around exactly the word, or a new <span> whose
+// style says bold (where the page's style sheets keep a <b> from showing bold, as a reset's
+// "bolder" does in light text), nothing else; and the word shows bold (`shownWeight`, the
+// weight the page shows it in after the edit).
+inline Judgement judgeBold(const QString& before, const QString& after, int pos, const QString& word, int shownWeight = 700) {
+    for (const QString& open : {"b", "strong", "B", "STRONG", "span style=\"font-weight: bold\""}) {
         const QString close = open.section(' ', 0, 0);
         const QString expected = before.left(pos) + "<" + open + ">" + word + "</" + close + ">" + before.mid(pos + word.size());
-        if (after == expected) return {true, {}};
+        if (after == expected) return shownWeight >= 600 ? Judgement{true, {}} : Judgement{false, "the word does not show bold"};
     }
     return {false, "not the word alone put in bold"};
 }
