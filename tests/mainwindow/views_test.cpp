@@ -14,6 +14,9 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QSignalSpy>
+
+#include <memory>
+#include <optional>
 #include <QTabBar>
 #include <QTest>
 #include <QWebEnginePage>
@@ -95,16 +98,16 @@ protected:
         ASSERT_TRUE(waitDesignReady(*doc->dhtm, kWait)) << "the design view never loaded";
     }
 
-    // Runs a script in the design page's own world and returns its result.
+    // Runs a script in the page's own world and returns its result; an invalid one when no answer
+    // comes (the engine drops a script's answer when the page it ran in is replaced by a load, as
+    // a reload is: the callers compare what they get). An answer that comes after the wait has
+    // given up goes to storage of its own.
     static QVariant js(QWebEngineView* view, const QString& script) {
-        QVariant result;
-        bool done = false;
-        view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
-            result = v;
-            done = true;
-        });
-        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, kWait));
-        return result;
+        auto answer = std::make_shared<std::optional<QVariant>>();
+        view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                                    [answer](const QVariant& v) { *answer = v; });
+        QTest::qWaitFor([&] { return answer->has_value(); }, kWait);
+        return answer->value_or(QVariant());
     }
 
     // Puts the design caret into the element with this id (its start, or its whole text).
