@@ -14,6 +14,11 @@
   // What the control needs to tell whether a report is current: how many keys the page has
   // seen (the control counts the keys it sent) and how many changes the page has had.
   let keys = 0;
+  // A key's press and the text it types reach the page as two events, and the control's
+  // question can come between them: until the key has typed, or been let go, it is not yet
+  // counted as seen, or a page without the letter would be taken for the page with it.
+  let keyUnfinished = false;
+  const keysSeen = () => keys - (keyUnfinished ? 1 : 0);
   let changes = 0;
   let pushQueued = false;
   let controlElement = null;  // an image or control clicked on, selected as a whole
@@ -582,7 +587,7 @@
   function snapshot(withHtml) {
     noteMutations(observer.takeRecords());
     const st = state();
-    const out = { seq: ++seq, dirty, changes, keys, shown, focused: document.hasFocus(), states: st.s, values: st.v };
+    const out = { seq: ++seq, dirty, changes, keys: keysSeen(), shown, focused: document.hasFocus(), states: st.s, values: st.v };
     if (withHtml) out.html = serialize();
     return out;
   }
@@ -863,7 +868,7 @@
   // the page out again, which on a long page costs far more than the HTML itself.
   kv.flush = function (id) {
     noteMutations(observer.takeRecords());
-    const out = { seq: ++seq, dirty, changes, keys, html: serialize(), flush: id };
+    const out = { seq: ++seq, dirty, changes, keys: keysSeen(), html: serialize(), flush: id };
     // The channel brings it sooner than the answer to the call; the control takes the first.
     if (bridge) bridge.update(out);
     return out;
@@ -884,7 +889,11 @@
   window.addEventListener('focus', () => { if (editable) schedule(); });
   // No report at the key's press: nothing has changed yet, and what the key does reports itself
   // (the input, the selection's move, or the key's release).
-  document.addEventListener('keydown', () => { keys++; }, true);
+  const modifierKeys = new Set(['Shift', 'Control', 'Alt', 'AltGraph', 'Meta', 'CapsLock', 'NumLock', 'ScrollLock', 'Fn', 'OS', 'Super', 'Hyper']);
+  document.addEventListener('keydown', (e) => { keys++; keyUnfinished = !modifierKeys.has(e.key); }, true);
+  // A key's text goes in while its keypress is handled, so no question comes between them.
+  for (const type of ['keypress', 'input', 'keyup', 'mousedown']) document.addEventListener(type, () => { keyUnfinished = false; }, true);
+  window.addEventListener('blur', () => { keyUnfinished = false; });
   document.addEventListener('keyup', () => { if (editable) schedule(); }, true);
   document.addEventListener('mousedown', (e) => {
     if (!editable) return;
