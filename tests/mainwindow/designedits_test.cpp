@@ -194,6 +194,25 @@ TEST_F(DesignEditsTest, DeletingAcrossTwoBlocksFromTheEndOfAnElementOrACellJoins
                                                  "upgrade now.</p>\r\n</td></tr></table></div>"));
 }
 
+// A dashboard's posts, whose user line is a span the style sheet shows as a block: a selection
+// from a paragraph into it takes the user line's rest alone into the paragraph, and the line
+// under it, another such span, stays where it was.
+TEST_F(DesignEditsTest, DeletingIntoASpanShownAsABlockJoinsThatSpansRestAlone) {
+    const QByteArray page = "<html><head><style>.user .name, .user .note { display: block }</style></head><body>\r\n"
+                            "<div class=\"post\"><p>Lorem ipsum text.</p>\r\n<p><a href=\"#\">Demo File one</a></p>\r\n</div>\r\n"
+                            "<div class=\"post\"><div class=\"user\">\r\n<span class=\"name\">Sarah Ross</span>\r\n"
+                            "<span class=\"note\">Sent you a message</span>\r\n</div>\r\n<p>Second post</p>\r\n</div>\r\n"
+                            "</body></html>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    selectBetween(doc, "File", "Ross", "File one\n\nSarah ");
+    key(doc, Qt::Key_Delete);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("Demo </a>Ross"); }, kWait))
+        << currentHtml(*doc->dhtm).toStdString();
+    EXPECT_EQ(sourceAfterEdit(doc),
+              QByteArray(page).replace("File one</a>", "</a>Ross").replace("<span class=\"name\">Sarah Ross</span>\r\n", ""));
+}
+
 TEST_F(DesignEditsTest, EachEditIsUndoneInTurnBackToThePageAsLoadedAndRedone) {
     const QByteArray page = "<html>\r\n<body>\r\n<h1>Title words</h1>\r\n<p>Alpha beta gamma</p>\r\n"
                             "<p><b>Delta</b> epsilon</p>\r\n</body>\r\n</html>\r\n";

@@ -23,7 +23,17 @@
   const visibleEmpty = 'img,br,input,select,textarea,hr,iframe,object,embed,video,audio,canvas,svg,button,table';
 
   function body() { return document.body; }
-  function isBlock(n) { return !!n && n.nodeType === 1 && blockTags.has(n.tagName); }
+  // A block is what the page shows as one: a span a style sheet lays out as a block is one, a
+  // list item shown inline is not (as the engine's own editing has it). An element not shown, or
+  // not in the page yet, is taken by its tag.
+  function isBlock(n) {
+    if (!n || n.nodeType !== 1) return false;
+    if (n.isConnected) {
+      const d = getComputedStyle(n).display;
+      if (d && d !== 'none') return !d.startsWith('inline') && d !== 'contents';
+    }
+    return blockTags.has(n.tagName);
+  }
   function inBody(n) { return !!n && !!body() && body().contains(n); }
   function elementOf(n) { return n.nodeType === 1 ? n : n.parentElement; }
   function nearestBlock(n) {
