@@ -194,23 +194,37 @@ TEST_F(DesignEditsTest, DeletingAcrossTwoBlocksFromTheEndOfAnElementOrACellJoins
                                                  "upgrade now.</p>\r\n</td></tr></table></div>"));
 }
 
-// A dashboard's posts, whose user line is a span the style sheet shows as a block: a selection
-// from a paragraph into it takes the user line's rest alone into the paragraph, and the line
-// under it, another such span, stays where it was.
-TEST_F(DesignEditsTest, DeletingIntoASpanShownAsABlockJoinsThatSpansRestAlone) {
-    const QByteArray page = "<html><head><style>.user .name, .user .note { display: block }</style></head><body>\r\n"
+// Blocks as a dashboard's style sheet shows them. A post's user line is a span shown as a block:
+// a selection from a paragraph into it takes the user line's rest alone into the paragraph, and
+// the line under it, another such span, stays where it was. A footer starts with a note hidden
+// in narrow windows, and the engine ends a selection to the footer's first shown word before
+// that note: the note goes with the selection, and the footer's text joins the heading.
+TEST_F(DesignEditsTest, DeletingAcrossBlocksTakesTheBlocksAsThePageShowsThem) {
+    const QByteArray page = "<html><head><style>.user .name, .user .note { display: block } .wide { display: none }</style>"
+                            "</head><body>\r\n"
                             "<div class=\"post\"><p>Lorem ipsum text.</p>\r\n<p><a href=\"#\">Demo File one</a></p>\r\n</div>\r\n"
                             "<div class=\"post\"><div class=\"user\">\r\n<span class=\"name\">Sarah Ross</span>\r\n"
                             "<span class=\"note\">Sent you a message</span>\r\n</div>\r\n<p>Second post</p>\r\n</div>\r\n"
-                            "</body></html>\r\n";
+                            "<div class=\"card\"><h3>Line Chart</h3>\r\n<div class=\"chart\"></div></div>\r\n"
+                            "<footer>\r\n<div class=\"wide\"><b>Version</b> 3</div>\r\n<strong>Copyright 2021</strong> All rights.\r\n"
+                            "</footer>\r\n</body></html>\r\n";
     DocumentWindow* doc = openPage(page);
     design(doc);
     selectBetween(doc, "File", "Ross", "File one\n\nSarah ");
     key(doc, Qt::Key_Delete);
     EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("Demo </a>Ross"); }, kWait))
         << currentHtml(*doc->dhtm).toStdString();
+    selectBetween(doc, "Chart", "Copyright", "Chart\n");
+    key(doc, Qt::Key_Delete);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("Line <strong>"); }, kWait))
+        << currentHtml(*doc->dhtm).toStdString();
     EXPECT_EQ(sourceAfterEdit(doc),
-              QByteArray(page).replace("File one</a>", "</a>Ross").replace("<span class=\"name\">Sarah Ross</span>\r\n", ""));
+              QByteArray(page)
+                  .replace("File one</a>", "</a>Ross")
+                  .replace("<span class=\"name\">Sarah Ross</span>\r\n", "")
+                  .replace("Chart</h3>\r\n<div class=\"chart\"></div></div>\r\n<footer>\r\n<div class=\"wide\"><b>Version</b> 3</div>\r\n"
+                           "<strong>Copyright 2021</strong> All rights.\r\n</footer>",
+                           "<strong>Copyright 2021</strong> All rights.\r\n</h3></div>"));
 }
 
 TEST_F(DesignEditsTest, EachEditIsUndoneInTurnBackToThePageAsLoadedAndRedone) {

@@ -34,6 +34,7 @@
     }
     return blockTags.has(n.tagName);
   }
+  function unshown(n) { return n.nodeType === 1 && n.isConnected && getComputedStyle(n).display === 'none'; }
   function inBody(n) { return !!n && !!body() && body().contains(n); }
   function elementOf(n) { return n.nodeType === 1 ? n : n.parentElement; }
   function nearestBlock(n) {
@@ -258,9 +259,20 @@
     for (;;) {
       if (m.nodeType !== 1) break;
       let i = p;
-      while (i < m.childNodes.length && m.childNodes[i].nodeType === 3 && !/[^ \t\r\n]/.test(m.childNodes[i].data)) i++;
+      let hidden = false;
+      for (; i < m.childNodes.length; i++) {
+        const c = m.childNodes[i];
+        if (c.nodeType === 3 && !/[^ \t\r\n]/.test(c.data)) continue;
+        if (!unshown(c)) break;
+        hidden = true;
+      }
       const next = m.childNodes[i];
-      if (!next || !isBlock(next) || tableParts.has(next.tagName) || /^(HR|TD|TH)$/.test(next.tagName)) break;
+      if (!next || !isBlock(next) || tableParts.has(next.tagName) || /^(HR|TD|TH)$/.test(next.tagName)) {
+        // The engine ends a selection before what a style hides ahead of the text it shows
+        // first: that goes with the selection, which shows ending at that text.
+        if (hidden) p = i;
+        break;
+      }
       m = next;
       p = 0;
     }
