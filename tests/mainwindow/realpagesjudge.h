@@ -353,7 +353,9 @@ inline void blockEnd(const QString& s, int pos, const QString& tag, int* restEnd
         } else if (open.contains(name)) {
             while (open.takeLast() != name) {
             }
-        } else if (!isInlineTag(name)) {
+        } else if (name == tag || !isInlineTag(name)) {
+            // The block's own end tag ends it, also that of an inline tag a style sheet shows
+            // as a block.
             *restEnd = i;
             *end = name == tag ? e : i;
             return;
