@@ -130,7 +130,8 @@ TEST_F(DesignEditsTest, TextTypedAfterAClickBeforeAWordGoesWithThatWord) {
     const QByteArray page = "<html><head><style>span.l{margin-right:4px;padding:2px 3px;border:1px solid #555}</style></head>"
                             "<body>\r\n<p><span class=\"l\">inline</span><span class=\"l\">explicit</span> and <b>bold</b>"
                             "<a href=\"x.html\">Link</a> here.</p>\r\n<p>\r\n  too many problems.  Like <code>error</code>, it\r\n"
-                            "</p>\r\n</body></html>\r\n";
+                            "</p>\r\n<p><input type=\"checkbox\" id=\"r\"><label for=\"r\">Remember me</label></p>\r\n"
+                            "</body></html>\r\n";
     DocumentWindow* doc = openPage(page);
     design(doc);
     clickBefore(doc, "explicit");
@@ -139,10 +140,14 @@ TEST_F(DesignEditsTest, TextTypedAfterAClickBeforeAWordGoesWithThatWord) {
     typeKeys(doc, "Ab ");
     clickBefore(doc, "Like");
     typeKeys(doc, "Cd ");
+    // A click on a label's word edits the label: the keys do not go to its field.
+    clickBefore(doc, "Remember");
+    typeKeys(doc, "Ef ");
     EXPECT_EQ(sourceAfterEdit(doc), QByteArray(page)
                                         .replace("\">explicit", "\">Qzx explicit")
                                         .replace("</b><a", "</b>Ab <a")
-                                        .replace("problems.  Like", "problems.  Cd Like"));
+                                        .replace("problems.  Like", "problems.  Cd Like")
+                                        .replace(">Remember", ">Ef Remember"));
 }
 
 TEST_F(DesignEditsTest, DeletingASelectionAcrossTwoBlocksTakesTheSelectedTextAndJoinsTheRest) {
