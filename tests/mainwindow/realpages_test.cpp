@@ -69,6 +69,17 @@ const char* const kPickScript = R"JS((mode) => {
     bold: (c) => parseInt(getComputedStyle(c.t.parentElement).fontWeight) < 600,
     enter: (c) => { const b = blockOf(c.t); return splitBlocks.test(b.tagName) && inMiddle(b, c); },
   };
+  // The element after a word in its block that the page shows as a block of its own (a form's
+  // field under its label): the line the word is on ends there. Its tag, or ''.
+  const lineEnd = (block, c) => {
+    const w = document.createTreeWalker(block, NodeFilter.SHOW_ELEMENT);
+    for (let e = w.nextNode(); e; e = w.nextNode()) {
+      if (!(c.t.compareDocumentPosition(e) & Node.DOCUMENT_POSITION_FOLLOWING) || e.contains(c.t)) continue;
+      const d = getComputedStyle(e).display;
+      if (d !== 'none' && !d.startsWith('inline') && d !== 'contents') return e.tagName.toLowerCase();
+    }
+    return '';
+  };
   // The elements around a block that hold nothing else, innermost first, up to one that holds `other`.
   const wrappers = (block, other) => {
     const out = [];
@@ -114,7 +125,8 @@ const char* const kPickScript = R"JS((mode) => {
       for (; found[n] && blockOf(found[n].t) === blockB; ++n) {
         const b = found[n];
         if (b.word !== a.word && (inMiddle(blockB, b) || !bInMiddle) && isFirst(b) && clickable(b))
-          return [a.word, b.word, blockA.tagName.toLowerCase(), blockB.tagName.toLowerCase(), ...wrappers(blockB, blockA)];
+          return [a.word, b.word, blockA.tagName.toLowerCase(), blockB.tagName.toLowerCase(), lineEnd(blockB, b),
+                  ...wrappers(blockB, blockA)];
       }
       no('no second word fits');
     }
@@ -300,7 +312,7 @@ protected:
         else if (edit == "backspace") judged = judgeBackspaces(before, after, pos[0], word);
         else if (edit == "enter") judged = judgeEnter(before, after, pos[0], place[1]);
         else if (edit == "bold") judged = judgeBold(before, after, pos[0], word, shownWeight);
-        else if (edit == "cross") judged = judgeCrossDelete(before, after, pos[0], pos[1], place[3], place.mid(4));
+        else if (edit == "cross") judged = judgeCrossDelete(before, after, pos[0], pos[1], place[3], place.mid(5), place[4]);
         else judged = {after == before, "the source is not as loaded"};
         if (judged.exact) return {Outcome::Exact, where, {}};
         if (after == before)
@@ -482,6 +494,16 @@ TEST(RealPagesJudge, ADeleteAcrossBlocksCountsWhenTheSecondBlocksRestJoinsTheFir
                                        "<span class=\"note\">Sent you</span></div>", e, f, "span").exact);
     EXPECT_FALSE(judgeCrossDelete(post, "<p><a href=\"#\">Demo </a><a href=\"#\">Ross</a>\r\n<span class=\"note\">Sent you</span>"
                                         "</p>", e, f, "span").exact);
+    // A form's label over a field shown as a block: the label's line ends at the field, which stays.
+    const QString form = "<p class=\"lead\">123 Testing Ave</p>\r\n<div class=\"group\"><label for=\"n\">Your Name</label>\r\n"
+                         "<input type=\"text\" id=\"n\" class=\"control\">\r\n</div>";
+    const int g = form.indexOf("Testing"), h = form.indexOf("Name");
+    const QString labelJoined = "<p class=\"lead\">123 Name</label>\r\n</p><div class=\"group\"><input type=\"text\" id=\"n\" "
+                                "class=\"control\">\r\n</div>";
+    EXPECT_TRUE(judgeCrossDelete(form, labelJoined, g, h, "div", {}, "input").exact);
+    EXPECT_FALSE(judgeCrossDelete(form, labelJoined, g, h, "div").exact);
+    EXPECT_FALSE(judgeCrossDelete(form, "<p class=\"lead\">123 Name</label>\r\n</p><div class=\"group\"></div>", g, h, "div", {},
+                                  "input").exact);
 }
 
 }  // namespace
