@@ -130,7 +130,8 @@ TEST_F(DesignEditsTest, TextTypedAfterAClickBeforeAWordGoesWithThatWord) {
     const QByteArray page = "<html><head><style>span.l{margin-right:4px;padding:2px 3px;border:1px solid #555}</style></head>"
                             "<body>\r\n<p><span class=\"l\">inline</span><span class=\"l\">explicit</span> and <b>bold</b>"
                             "<a href=\"x.html\">Link</a> here.</p>\r\n<p>\r\n  too many problems.  Like <code>error</code>, it\r\n"
-                            "</p>\r\n</body></html>\r\n";
+                            "</p>\r\n<p><input type=\"checkbox\" id=\"r\"><label for=\"r\">Remember me</label></p>\r\n"
+                            "</body></html>\r\n";
     DocumentWindow* doc = openPage(page);
     design(doc);
     clickBefore(doc, "explicit");
@@ -139,10 +140,14 @@ TEST_F(DesignEditsTest, TextTypedAfterAClickBeforeAWordGoesWithThatWord) {
     typeKeys(doc, "Ab ");
     clickBefore(doc, "Like");
     typeKeys(doc, "Cd ");
+    // A click on a label's word edits the label: the keys do not go to its field.
+    clickBefore(doc, "Remember");
+    typeKeys(doc, "Ef ");
     EXPECT_EQ(sourceAfterEdit(doc), QByteArray(page)
                                         .replace("\">explicit", "\">Qzx explicit")
                                         .replace("</b><a", "</b>Ab <a")
-                                        .replace("problems.  Like", "problems.  Cd Like"));
+                                        .replace("problems.  Like", "problems.  Cd Like")
+                                        .replace(">Remember", ">Ef Remember"));
 }
 
 TEST_F(DesignEditsTest, DeletingASelectionAcrossTwoBlocksTakesTheSelectedTextAndJoinsTheRest) {
@@ -192,6 +197,39 @@ TEST_F(DesignEditsTest, DeletingAcrossTwoBlocksFromTheEndOfAnElementOrACellJoins
                                                  "</em>default box.</dt>")
                                         .replace("here</p>\r\n</td></tr></table></div>\r\n<p>You can upgrade now.</p>",
                                                  "upgrade now.</p>\r\n</td></tr></table></div>"));
+}
+
+// Blocks as a dashboard's style sheet shows them. A post's user line is a span shown as a block:
+// a selection from a paragraph into it takes the user line's rest alone into the paragraph, and
+// the line under it, another such span, stays where it was. A footer starts with a note hidden
+// in narrow windows, and the engine ends a selection to the footer's first shown word before
+// that note: the note goes with the selection, and the footer's text joins the heading.
+TEST_F(DesignEditsTest, DeletingAcrossBlocksTakesTheBlocksAsThePageShowsThem) {
+    const QByteArray page = "<html><head><style>.user .name, .user .note { display: block } .wide { display: none }</style>"
+                            "</head><body>\r\n"
+                            "<div class=\"post\"><p>Lorem ipsum text.</p>\r\n<p><a href=\"#\">Demo File one</a></p>\r\n</div>\r\n"
+                            "<div class=\"post\"><div class=\"user\">\r\n<span class=\"name\">Sarah Ross</span>\r\n"
+                            "<span class=\"note\">Sent you a message</span>\r\n</div>\r\n<p>Second post</p>\r\n</div>\r\n"
+                            "<div class=\"card\"><h3>Line Chart</h3>\r\n<div class=\"chart\"></div></div>\r\n"
+                            "<footer>\r\n<div class=\"wide\"><b>Version</b> 3</div>\r\n<strong>Copyright 2021</strong> All rights.\r\n"
+                            "</footer>\r\n</body></html>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    selectBetween(doc, "File", "Ross", "File one\n\nSarah ");
+    key(doc, Qt::Key_Delete);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("Demo </a>Ross"); }, kWait))
+        << currentHtml(*doc->dhtm).toStdString();
+    selectBetween(doc, "Chart", "Copyright", "Chart\n");
+    key(doc, Qt::Key_Delete);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return currentHtml(*doc->dhtm).contains("Line <strong>"); }, kWait))
+        << currentHtml(*doc->dhtm).toStdString();
+    EXPECT_EQ(sourceAfterEdit(doc),
+              QByteArray(page)
+                  .replace("File one</a>", "</a>Ross")
+                  .replace("<span class=\"name\">Sarah Ross</span>\r\n", "")
+                  .replace("Chart</h3>\r\n<div class=\"chart\"></div></div>\r\n<footer>\r\n<div class=\"wide\"><b>Version</b> 3</div>\r\n"
+                           "<strong>Copyright 2021</strong> All rights.\r\n</footer>",
+                           "<strong>Copyright 2021</strong> All rights.\r\n</h3></div>"));
 }
 
 TEST_F(DesignEditsTest, EachEditIsUndoneInTurnBackToThePageAsLoadedAndRedone) {

@@ -353,7 +353,9 @@ inline void blockEnd(const QString& s, int pos, const QString& tag, int* restEnd
         } else if (open.contains(name)) {
             while (open.takeLast() != name) {
             }
-        } else if (!isInlineTag(name)) {
+        } else if (name == tag || !isInlineTag(name)) {
+            // The block's own end tag ends it, also that of an inline tag a style sheet shows
+            // as a block.
             *restEnd = i;
             *end = name == tag ? e : i;
             return;
@@ -395,17 +397,29 @@ inline int pastEndTags(const QString& s, int end, const QStringList& names) {
 // A selection from before the word at `posA` (in a block of `tagA`) to before the word at
 // `posB` (in the next block, of `tagB`), deleted: the text between them gone, the second block's
 // rest kept as written and joined to the first, nothing before the selection nor after the
-// second block changed, and no tag written that the page did not have. `wrappers` are the
+// second block changed, and no tag written that the page did not have. The rest ends where the
+// block's line does: at the first element of tag `lineEnd` after the word, one the page shows as
+// a block of its own (a field under its label), if any. `wrappers` are the
 // elements around the second block that hold nothing else (innermost first): emptied once its
 // rest has gone to the first, they may go with it.
 inline Judgement judgeCrossDelete(const QString& before, const QString& after, int posA, int posB, const QString& tagB,
-                                  const QStringList& wrappers = {}) {
+                                  const QStringList& wrappers = {}, const QString& lineEnd = {}) {
     int i, j;
     commonEnds(before, after, &i, &j);
     const int reach = caretReach(before, posA);
     if (i < reach) return {false, "a change before the selection"};
     int restEnd, end;
     blockEnd(before, posB, tagB, &restEnd, &end);
+    // What follows the line in the second block stays there as written.
+    QString stays;
+    if (!lineEnd.isEmpty()) {
+        const QRegularExpression startTag("<" + lineEnd + "[\\s/>]", QRegularExpression::CaseInsensitiveOption);
+        const int at = int(before.indexOf(startTag, posB));
+        if (at >= 0 && at < restEnd) {
+            stays = before.mid(at, restEnd - at);
+            restEnd = at;
+        }
+    }
     end = pastEndTags(before, end, wrappers);
     if (before.size() - j > end) return {false, "a change past the second block"};
     const ShownText was = shownText(before), now = shownText(after);
@@ -420,6 +434,7 @@ inline Judgement judgeCrossDelete(const QString& before, const QString& after, i
     const QString rest = before.mid(posB, restEnd - posB);
     const int restAt = int(after.indexOf(rest, reach));
     if (restAt < 0) return {false, "the second block's rest is not kept as written"};
+    if (!stays.isEmpty() && !after.mid(reach).contains(stays)) return {false, "what follows the second block's line is not kept"};
     static const QRegularExpression startTag("<([A-Za-z][A-Za-z0-9-]*)(?:\\s[^>]*)?/?>");
     const QString changed = after.mid(i, after.size() - i - j);
     for (auto it = startTag.globalMatch(changed); it.hasNext();) {

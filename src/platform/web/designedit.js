@@ -23,7 +23,18 @@
   const visibleEmpty = 'img,br,input,select,textarea,hr,iframe,object,embed,video,audio,canvas,svg,button,table';
 
   function body() { return document.body; }
-  function isBlock(n) { return !!n && n.nodeType === 1 && blockTags.has(n.tagName); }
+  // A block is what the page shows as one: a span a style sheet lays out as a block is one, a
+  // list item shown inline is not (as the engine's own editing has it). An element not shown, or
+  // not in the page yet, is taken by its tag.
+  function isBlock(n) {
+    if (!n || n.nodeType !== 1) return false;
+    if (n.isConnected) {
+      const d = getComputedStyle(n).display;
+      if (d && d !== 'none') return !d.startsWith('inline') && d !== 'contents';
+    }
+    return blockTags.has(n.tagName);
+  }
+  function unshown(n) { return n.nodeType === 1 && n.isConnected && getComputedStyle(n).display === 'none'; }
   function inBody(n) { return !!n && !!body() && body().contains(n); }
   function elementOf(n) { return n.nodeType === 1 ? n : n.parentElement; }
   function nearestBlock(n) {
@@ -248,9 +259,20 @@
     for (;;) {
       if (m.nodeType !== 1) break;
       let i = p;
-      while (i < m.childNodes.length && m.childNodes[i].nodeType === 3 && !/[^ \t\r\n]/.test(m.childNodes[i].data)) i++;
+      let hidden = false;
+      for (; i < m.childNodes.length; i++) {
+        const c = m.childNodes[i];
+        if (c.nodeType === 3 && !/[^ \t\r\n]/.test(c.data)) continue;
+        if (!unshown(c)) break;
+        hidden = true;
+      }
       const next = m.childNodes[i];
-      if (!next || !isBlock(next) || tableParts.has(next.tagName) || /^(HR|TD|TH)$/.test(next.tagName)) break;
+      if (!next || !isBlock(next) || tableParts.has(next.tagName) || /^(HR|TD|TH)$/.test(next.tagName)) {
+        // The engine ends a selection before what a style hides ahead of the text it shows
+        // first: that goes with the selection, which shows ending at that text.
+        if (hidden) p = i;
+        break;
+      }
       m = next;
       p = 0;
     }

@@ -905,6 +905,7 @@
       document.addEventListener('mouseup', () => { if (inDocument(t)) { selectNode(t); schedule(); } }, { once: true, capture: true });
     }
   }, true);
-  // A click on a link in the design view edits it; it never leaves the page.
-  document.addEventListener('click', (e) => { if (editable && e.target.closest && e.target.closest('a')) e.preventDefault(); }, true);
+  // A click on a link in the design view edits it; it never leaves the page. One on a label
+  // edits the label's text: passed on to the label's field, it would take the focus and the keys.
+  document.addEventListener('click', (e) => { if (editable && e.target.closest && e.target.closest('a,label')) e.preventDefault(); }, true);
 })();
