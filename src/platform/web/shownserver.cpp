@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -26,36 +27,60 @@ constexpr qsizetype kLongestHead = 16 * 1024;
 // these 1.6 times.
 constexpr qint64 kQueued = 4 * 1024 * 1024;
 constexpr qint64 kPiece = 1024 * 1024;
+// How long a connection waits for its next request. The engine keeps a few connections to each
+// host and asks each for the next file as soon as the last has come: a page of a thousand
+// pictures then costs it no new connection for each (2,000 pictures showed in Browse about a
+// tenth sooner). An idle connection holds no file, but two descriptors of this process (the
+// engine's network stack runs in it too), and a page's shown files each have a host of their
+// own: beyond the few a site's pages reuse, the connection that has waited longest ends.
+constexpr int kIdleMs = 30 * 1000;
+constexpr qsizetype kMostIdle = 16;
 
-// One request on one connection, which closes after the answer.
+class Exchange;
+// The connections waiting for their next request, the one that has waited longest first.
+using Waiting = QList<Exchange*>;
+
+// The requests of one connection, answered one after another.
 class Exchange : public QObject {
 public:
-    Exchange(QTcpSocket* socket, quint16 port, const ShownDecider& decide)
-        : QObject(socket), socket_(socket), port_(port), decide_(decide) {
+    Exchange(QTcpSocket* socket, quint16 port, const ShownDecider& decide, Waiting& waiting)
+        : QObject(socket), socket_(socket), port_(port), decide_(decide), waiting_(waiting) {
+        idle_.setSingleShot(true);
+        idle_.setInterval(kIdleMs);
+        connect(&idle_, &QTimer::timeout, this, &Exchange::end);
         connect(socket, &QTcpSocket::readyRead, this, &Exchange::readHead);
         connect(socket, &QTcpSocket::bytesWritten, this, &Exchange::sendMore);
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        idle_.start();
     }
     ~Exchange() override {
         if (fd_ >= 0) ::close(fd_);
+        setIdle(false);
     }
 
 private:
     void readHead() {
-        if (answered_) return;
+        // The engine asks for the next file once this answer is out; until then what it sends
+        // stays in the socket.
+        if (busy_ || closing_) return;
         head_ += socket_->readAll();
         const qsizetype end = head_.indexOf("\r\n\r\n");
         if (end < 0) {
-            if (head_.size() > kLongestHead) finish("400 Bad Request");
+            if (head_.size() > kLongestHead) finish("400 Bad Request", QByteArray(), true);
             return;
         }
-        answered_ = true;
-        const QList<QByteArray> lines = head_.left(end).split('\n');
+        busy_ = true;
+        idle_.stop();
+        setIdle(false);
+        const QByteArray wholeHead = head_.left(end);
+        head_.remove(0, end + 4);
+        const QList<QByteArray> lines = wholeHead.split('\n');
         const QList<QByteArray> request = lines.value(0).trimmed().split(' ');
         QByteArray host;
         QByteArray range;
         QByteArray fetchSite;
         QByteArray fetchDest;
+        QByteArray connection;
         for (qsizetype i = 1; i < lines.size(); ++i) {
             const QByteArray line = lines[i].trimmed();
             const qsizetype colon = line.indexOf(':');
@@ -65,9 +90,13 @@ private:
             else if (name == "range") range = line.mid(colon + 1).trimmed();
             else if (name == "sec-fetch-site") fetchSite = line.mid(colon + 1).trimmed().toLower();
             else if (name == "sec-fetch-dest") fetchDest = line.mid(colon + 1).trimmed().toLower();
+            else if (name == "connection") connection = line.mid(colon + 1).trimmed().toLower();
         }
+        if (request.value(2) != "HTTP/1.1" || connection.contains("close")) closing_ = true;
         const QByteArray method = request.value(0);
-        if (request.size() != 3 || (method != "GET" && method != "HEAD")) return finish("405 Method Not Allowed");
+        // A body would be taken for the next request: a request that may carry one ends the connection.
+        if (request.size() != 3 || (method != "GET" && method != "HEAD"))
+            return finish("405 Method Not Allowed", QByteArray(), true);
         headOnly_ = method == "HEAD";
         // Only a name of this server's own form: a page of the web whose name resolves here
         // does not send it.
@@ -121,19 +150,45 @@ private:
         sendMore();
     }
 
+    // Ready for the connection's next request, which may have come already.
+    void answered() {
+        busy_ = false;
+        idle_.start();
+        setIdle(true);
+        if (!head_.isEmpty() || socket_->bytesAvailable() > 0) QTimer::singleShot(0, this, &Exchange::readHead);
+    }
+
+    void setIdle(bool idle) {
+        waiting_.removeOne(this);
+        if (!idle) return;
+        waiting_.append(this);
+        if (waiting_.size() > kMostIdle) waiting_.takeFirst()->end();
+    }
+
+    // Ends the connection while it waits.
+    void end() {
+        setIdle(false);
+        closing_ = true;
+        socket_->disconnectFromHost();
+    }
+
     void send(const QByteArray& status, const QByteArray& headers) {
         // No page tells another the name it came from (a site's name is what keeps a page out
         // of it), and no two labels share their pages' scripts (document.domain): each is an
         // origin on its own.
         socket_->write("HTTP/1.1 " + status + "\r\n" + headers +
                        "Cache-Control: no-store\r\nReferrer-Policy: no-referrer\r\nOrigin-Agent-Cluster: ?1\r\n"
-                       "Connection: close\r\n\r\n");
+                       + (closing_ ? "Connection: close\r\n" : "") + "\r\n");
     }
 
-    void finish(const QByteArray& status, const QByteArray& headers = QByteArray()) {
-        answered_ = true;
+    // An answer without a body; `last` ends the connection after it.
+    void finish(const QByteArray& status, const QByteArray& headers = QByteArray(), bool last = false) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+        closing_ = closing_ || last;
         send(status, headers + "Content-Length: 0\r\n");
-        socket_->disconnectFromHost();
+        if (closing_) socket_->disconnectFromHost();
+        else answered();
     }
 
     void sendMore() {
@@ -153,15 +208,19 @@ private:
         if (at_ >= end_) {
             ::close(fd_);
             fd_ = -1;
-            socket_->disconnectFromHost();
+            if (closing_) socket_->disconnectFromHost();
+            else answered();
         }
     }
 
     QTcpSocket* socket_;
     const quint16 port_;
     const ShownDecider& decide_;
+    Waiting& waiting_;
+    QTimer idle_;
     QByteArray head_;
-    bool answered_ = false;
+    bool busy_ = false;     // a request is being answered
+    bool closing_ = false;  // the connection ends after this answer
     bool headOnly_ = false;
     int fd_ = -1;
     qint64 at_ = 0;
@@ -176,7 +235,7 @@ public:
                 // An answer's head and a small file go out at once: held back for the head's
                 // acknowledgement (Nagle's rule), each picture of a page would wait for the engine's.
                 socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-                new Exchange(socket, serverPort(), decide_);
+                new Exchange(socket, serverPort(), decide_, waiting_);
             }
         });
         listen(QHostAddress::LocalHost, 0);
@@ -184,6 +243,7 @@ public:
 
 private:
     const ShownDecider decide_;
+    Waiting waiting_;
 };
 
 ShownServer* server(const ShownDecider& decide) {

@@ -8,6 +8,8 @@
 #include <iostream>
 #include <unistd.h>
 #include <QFile>
+#include <QHostAddress>
+#include <QTcpSocket>
 #include <QSignalSpy>
 #include <QUrl>
 #include <QTest>
@@ -431,6 +433,43 @@ int extraFilesWhile(const std::function<void()>& start, const std::function<bool
     start();
     *finished = waitLooking(done, ms);
     return most - before;
+}
+
+// The files of the program's server that the process holds open now.
+int heldOpen(const QString& path) {
+    const QString real = QFileInfo(path).canonicalFilePath();
+    int held = 0;
+    for (const QFileInfo& fd : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot))
+        if (fd.symLinkTarget() == real) ++held;
+    return held;
+}
+
+// The engine keeps a few connections to the server and asks on each for one file after another:
+// each request of a kept connection is answered, and one whose answer has no body (a range
+// beyond the file's end) leaves no file open behind it while the connection waits for the next.
+TEST_F(WebViewsTest, TheServerAnswersEveryRequestOfAKeptConnectionAndHoldsNoFileBetween) {
+    const QString path = writeFile("kept/page.htm", "<p>kept</p>");
+    const QUrl url = localPageUrl(path);
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, quint16(url.port()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }, 5000));
+    const QByteArray request = "GET " + url.path(QUrl::FullyEncoded).toLatin1() + " HTTP/1.1\r\nHost: " +
+                               url.host().toLatin1() + ':' + QByteArray::number(url.port()) + "\r\n";
+    const auto ask = [&](const QByteArray& headers, const QByteArray& ending) {
+        QByteArray answer;
+        socket.write(request + headers + "\r\n");
+        QTest::qWaitFor([&] {
+            answer += socket.readAll();
+            return answer.endsWith(ending) || socket.state() != QAbstractSocket::ConnectedState;
+        }, 5000);
+        return answer;
+    };
+    EXPECT_TRUE(ask({}, "<p>kept</p>").startsWith("HTTP/1.1 200 "));
+    EXPECT_TRUE(ask("Range: bytes=100-200\r\n", "\r\n\r\n").startsWith("HTTP/1.1 416 "));
+    QTest::qWait(50);
+    EXPECT_EQ(heldOpen(path), 0);
+    EXPECT_TRUE(ask({}, "<p>kept</p>").startsWith("HTTP/1.1 200 "));
+    EXPECT_EQ(socket.state(), QAbstractSocket::ConnectedState);
 }
 
 // Pictures that are not there, as a page carried from a web site has them by the thousand: each
