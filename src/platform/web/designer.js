@@ -876,7 +876,8 @@
     out.html = html;
     out.depth = depth;
     out.init = o.load;
-    return answer(out);
+    if (bridge) bridge.update(out);
+    return out;
   };
 
   kv.state = function () { return snapshot(false); };
@@ -887,15 +888,10 @@
   kv.flush = function (id) {
     noteMutations(observer.takeRecords());
     const out = { seq: ++seq, dirty, changes, keys, html: serialize(), flush: id };
-    return answer(out);
+    // The channel brings it sooner than the answer to the call; the control takes the first.
+    if (bridge) bridge.update(out);
+    return out;
   };
-  // The channel brings a report sooner than the answer to the call. A long page's HTML is handed
-  // over once: by the channel once it is there (the answer then only says so), else by the answer.
-  function answer(out) {
-    if (!bridge) return out;
-    bridge.update(out);
-    return { sent: true };
-  }
 
   // The engine's own edits and anything a key with Ctrl or Alt or a click may have set (the style
   // of what is typed next) are worked out anew.

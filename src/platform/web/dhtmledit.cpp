@@ -320,8 +320,8 @@ void DhtmlEdit::pageLoaded(bool ok) {
                         {"deepest", kDesignDeepestNesting},
                         {"load", double(++loadId_)}};
     const QString script = QStringLiteral("window.kv ? kv.init(%1) : null").arg(jsValue(options));
-    // The page sends its answer over the channel once that is set up, which comes in sooner than
-    // the answer to the call (which then only says it was sent); else the call's answer has it.
+    // The page sends its answer over the channel as well, which comes in sooner than the answer
+    // to the call; whichever comes first is taken.
     initPending_ = true;
     // The page answers pending calls as it is destroyed, which happens while the control is
     // being destroyed and is no longer a DhtmlEdit: the answer checks what the object still is
@@ -334,7 +334,7 @@ void DhtmlEdit::pageLoaded(bool ok) {
 }
 
 void DhtmlEdit::finishInit(const QVariantMap& map, quint64 load) {
-    if (!initPending_ || load != loadId_ || map.value(QStringLiteral("sent")).toBool()) return;
+    if (!initPending_ || load != loadId_) return;
     initPending_ = false;
     if (const int levels = map.value(QStringLiteral("depth")).toInt(); levels > kDesignDeepestNesting) {
         refuseTooDeep(levels);
@@ -660,8 +660,7 @@ void DhtmlEdit::sendFlush() {
 }
 
 void DhtmlEdit::takeFlush(const QVariantMap& map) {
-    // The page answers by the channel, or by the call's answer when the channel is not set up
-    // yet; a copy that comes both ways is no news the second time.
+    // The page answers by the channel and by the call's answer: the second copy is no news.
     const quint64 id = map.value(QStringLiteral("flush")).toULongLong();
     if (!flushing_ || id != flushId_ || id == answeredFlush_) return;
     answeredFlush_ = id;
