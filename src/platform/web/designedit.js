@@ -541,12 +541,15 @@
     if (ed.onTyped) ed.onTyped(typedInPlace(made));
     return true;
   }
-  // The text node the caret is in after a step that changed nothing but letters of text nodes
-  // (no element, no attribute): nothing about the formatting at the caret can have changed.
+  // The text node the caret is in after a step that changed nothing but text (letters, or text
+  // nodes put in or taken out; no element, no attribute): nothing about the formatting at the
+  // caret can have changed.
   function typedInPlace(made) {
     const n = getSelection().anchorNode;
     if (!made || !made.records.length || !n || n.nodeType !== 3 || !caretIs(n, getSelection().anchorOffset)) return null;
-    return made.records.every((r) => r.type === 'characterData') ? n : null;
+    const texts = (nodes) => Array.prototype.every.call(nodes, (x) => x.nodeType === 3);
+    const textOnly = (r) => r.type === 'characterData' || (r.type === 'childList' && texts(r.addedNodes) && texts(r.removedNodes));
+    return made.records.every(textOnly) ? n : null;
   }
 
   // ---- The user's edits ---------------------------------------------------------------------

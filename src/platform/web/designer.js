@@ -582,7 +582,7 @@
 
   // Most of the states are the engine's answers, and it lays the page out before it gives one:
   // on a long page that takes longer than a frame, after every key. A key that changed only
-  // letters, the caret still in the text node it was in when the states were last worked out,
+  // text, the caret still in the text node it was in when the states were last worked out,
   // changed none but the history's, and the others are taken as they were.
   let worked = null;
   let typedIn = null;
