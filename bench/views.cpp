@@ -1,11 +1,12 @@
-// Switching a document between its views on the real web engine: a 200 KB page from Edit to
-// Design; Edit to Design, a typed word and back at 100 KB, 1 MB and 10 MB, on a page of varied
-// blocks and on a generated manual of one block repeated; the write-back of a one-word edit on
-// its own at 1 MB and 10 MB; Browse of a page of 1, 10 and 20 MB until it is shown, a catalogue
-// whose every section's picture is missing and a generated manual without pictures (and at 1 MB
-// a plain web view given the catalogue by the program's server); Browse and
-// Design of a page of 2,000 pictures until they show. Beside each, a plain web view (or plain
-// string work) doing the least the same step needs. Qt runs offscreen.
+// Switching a document between its views on the real web engine: a key typed into Design on a
+// 1 MB page until the engine shows it; a 200 KB page from Edit to Design; Edit to Design, a typed
+// word and back at 100 KB, 1 MB and 10 MB, on a page of varied blocks and on a generated manual
+// of one block repeated; the write-back of a one-word edit on its own at 1 MB and 10 MB; Browse
+// of a page of 1, 10 and 20 MB until it is shown, a catalogue whose every section's picture is
+// missing and a generated manual without pictures (and at 1 MB a plain web view given the
+// catalogue by the program's server); Browse and Design of a page of 2,000 pictures until they
+// show. Beside each, a plain web view (or plain string work) doing the least the same step
+// needs. Qt runs offscreen.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -590,8 +591,134 @@ void plainViewPictures(benchmark::State& state) {
     }
 }
 
+
+// ---- A key typed into Design on a long page ---------------------------------------------------
+
+// Watches a page from a script world of its own, which nothing of ours uses: when a key reaches
+// the page, when its change is in the page, and when the engine has laid out and painted the
+// frame that shows it (a message posted from the first animation frame after the change is taken
+// once that frame's work is done).
+constexpr int kProbeWorld = 7;
+const QString kProbe = QStringLiteral(
+    "(() => { if (window.kvProbe) return true; const p = window.kvProbe = { state: 0 };"
+    "window.addEventListener('keydown', () => { if (p.state !== 1) return; p.state = 2; p.down = performance.now(); }, true);"
+    "const ch = new MessageChannel(); ch.port1.onmessage = () => { p.shown = performance.now(); p.state = 4; };"
+    "new MutationObserver(() => { if (p.state !== 2) return; p.state = 3; p.changed = performance.now();"
+    "  requestAnimationFrame(() => ch.port2.postMessage(0)); })"
+    ".observe(document, { subtree: true, childList: true, characterData: true });"
+    "return true; })()");
+
+struct KeyTimes {
+    double toChange = 0;  // the key's press in the page to its change of the page
+    double toShown = 0;   // ... to the frame that shows the change
+    int keys = 0;
+};
+
+// Types `word` a key at a time into the widget with the focus, each once the last has shown and
+// what it set going has settled, and adds up the times.
+bool timeKeys(QWebEngineView* view, QWidget* taker, const QString& word, KeyTimes& times) {
+    if (!runJs(view, kProbe, kProbeWorld).toBool()) return false;
+    for (const QChar c : word) {
+        runJs(view, "kvProbe.state = 1", kProbeWorld);
+        QTest::keyClick(taker, c.toLatin1());
+        QVariantList got;
+        if (!waitFor([&] {
+                got = runJs(view, "kvProbe.state === 4 ? [kvProbe.down, kvProbe.changed, kvProbe.shown] : []", kProbeWorld).toList();
+                return got.size() == 3;
+            },
+                     10000))
+            return false;
+        times.toChange += got[1].toDouble() - got[0].toDouble();
+        times.toShown += got[2].toDouble() - got[0].toDouble();
+        ++times.keys;
+        QTest::qWait(100);
+    }
+    return true;
+}
+
+void keyCounters(benchmark::State& state, const KeyTimes& t) {
+    if (!t.keys) return;
+    state.counters["key_change_ms"] = t.toChange / t.keys;
+    state.counters["key_shown_ms"] = t.toShown / t.keys;
+}
+
+// A key typed into Design at the middle section of the page, timed in the page from its press to
+// the frame that shows it. Each run types a word, a key at a time.
+void designKey(benchmark::State& state) {
+    const auto [page, section, anchorText] = tripPage(state);
+    DocumentWindow* doc = openPage(page, pagePath("key.htm"));
+    doc->dhtm->view();
+    doc->tbsMain->setCurrentIndex(2);
+    if (!waitFor([&] { return doc->dhtm->isReady(); }, 120000) || !caretAtSection(doc, section)) {
+        state.SkipWithError("the design view never loaded the page");
+        closeAll();
+        return;
+    }
+    doc->dhtm->setFocus();
+    KeyTimes times;
+    for (auto _ : state) {
+        if (!timeKeys(doc->dhtm->view(), doc->dhtm->view()->focusProxy(), QStringLiteral("abcde"), times)) {
+            state.SkipWithError("a key never showed");
+            break;
+        }
+    }
+    keyCounters(state, times);
+    closeAll();
+}
+
+// The floor: a plain web view holding the same page in design mode, nothing of ours in it, the
+// same keys at the same place.
+void plainDesignKey(benchmark::State& state) {
+    const auto [page, section, anchorText] = tripPage(state);
+    const QString path = pagePath("keyfloor.htm");
+    QFile file(path);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(page.toUtf8());
+    file.close();
+    QWebEngineView view;
+    view.resize(1000, 700);
+    view.show();
+    bool loaded = false;
+    QObject::connect(&view, &QWebEngineView::loadFinished, &view, [&] { loaded = true; });
+    view.load(QUrl::fromLocalFile(path));
+    waitFor([&] { return loaded; }, 120000);
+    runJs(&view, "document.designMode = 'on'", QWebEngineScript::MainWorld);
+    // Clicked into, as the design view is, then the caret put at the start of the anchor's text.
+    const QVariantList box = runJs(&view,
+                                   QStringLiteral("(() => { const a = document.getElementsByName('s%1')[0]; a.scrollIntoView();"
+                                                  "const b = a.getBoundingClientRect(); return [b.left + b.width / 2, b.top + b.height / 2]; })()")
+                                       .arg(section),
+                                   QWebEngineScript::MainWorld)
+                                 .toList();
+    view.setFocus();
+    QTest::mouseClick(view.focusProxy(), Qt::LeftButton, {}, QPoint(box.value(0).toInt(), box.value(1).toInt()));
+    QTest::qWait(200);
+    runJs(&view,
+          QStringLiteral("(() => { const a = document.getElementsByName('s%1')[0]; const r = document.createRange();"
+                         "r.setStart(a.firstChild, 0); getSelection().removeAllRanges(); getSelection().addRange(r); })()")
+              .arg(section),
+          QWebEngineScript::MainWorld);
+    KeyTimes times;
+    for (auto _ : state) {
+        if (!timeKeys(&view, view.focusProxy(), QStringLiteral("abcde"), times)) {
+            state.SkipWithError("a key never showed");
+            break;
+        }
+    }
+    const QString text = runJs(&view, QStringLiteral("document.getElementsByName('s%1')[0].textContent").arg(section),
+                               QWebEngineScript::MainWorld)
+                             .toString();
+    if (!text.startsWith(QStringLiteral("abcde"))) state.SkipWithError("the keys did not land at the anchor");
+    keyCounters(state, times);
+}
+
 }  // namespace
 
+// A key at the middle of a 1 MB page, varied blocks and one block repeated, beside the floor.
+BENCHMARK(designKey)->Unit(benchmark::kMillisecond)->Args({1024, 0})->Iterations(3);
+BENCHMARK(plainDesignKey)->Unit(benchmark::kMillisecond)->Args({1024, 0})->Iterations(3);
+BENCHMARK(designKey)->Unit(benchmark::kMillisecond)->Args({1024, 1})->Iterations(3);
+BENCHMARK(plainDesignKey)->Unit(benchmark::kMillisecond)->Args({1024, 1})->Iterations(3);
 BENCHMARK(editToDesign)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(plainViewLoad)->Unit(benchmark::kMillisecond)->Iterations(5);
 // A round trip at 100 KB takes well under a second and varies from run to run by a good part of

@@ -68,6 +68,12 @@
   function setCaret(n, o) {
     getSelection().collapse(n, Math.min(o, length(n)));
   }
+  // Whether the selection is a caret at a place. Asked whether it is collapsed after a change,
+  // the selection has the engine lay the page out first; its ends it gives as they are.
+  function caretIs(n, o) {
+    const s = getSelection();
+    return s.anchorNode === n && s.anchorOffset === o && s.focusNode === n && s.focusOffset === o;
+  }
   function setRange(sc, so, ec, eo) {
     getSelection().setBaseAndExtent(sc, Math.min(so, length(sc)), ec, Math.min(eo, length(ec)));
   }
@@ -195,9 +201,8 @@
       holder.appendData(text);
     } else n.insertData(0, text);
     if (text.endsWith('\u00a0')) shownSpace = { node: holder, offset: end - 1 };
-    const s = getSelection();
     const caretAt = holder === n ? [n, end] : [n, 0];
-    if (!s.isCollapsed || s.anchorNode !== caretAt[0] || s.anchorOffset !== caretAt[1]) setCaret(caretAt[0], caretAt[1]);
+    if (!caretIs(caretAt[0], caretAt[1])) setCaret(caretAt[0], caretAt[1]);
     return true;
   }
 
@@ -371,8 +376,7 @@
     if (!hasContent(first)) first.appendChild(document.createElement('br'));
     block.parentNode.insertBefore(first, block);
     if (!hasContent(block)) block.appendChild(document.createElement('br'));
-    const s = getSelection();
-    if (!s.isCollapsed || s.anchorNode !== n || s.anchorOffset !== 0) setCaret(n, 0);
+    if (!caretIs(n, 0)) setCaret(n, 0);
     return block;
   }
 
@@ -554,8 +558,20 @@
       if (open) open.kind = 'engine';
       return false;
     }
+    const made = open;
     close();
+    if (ed.onTyped) ed.onTyped(typedInPlace(made));
     return true;
+  }
+  // The text node the caret is in after a step that changed nothing but text (letters, or text
+  // nodes put in or taken out; no element, no attribute): nothing about the formatting at the
+  // caret can have changed.
+  function typedInPlace(made) {
+    const n = getSelection().anchorNode;
+    if (!made || !made.records.length || !n || n.nodeType !== 3 || !caretIs(n, getSelection().anchorOffset)) return null;
+    const texts = (nodes) => Array.prototype.every.call(nodes, (x) => x.nodeType === 3);
+    const textOnly = (r) => r.type === 'characterData' || (r.type === 'childList' && texts(r.addedNodes) && texts(r.removedNodes));
+    return made.records.every(textOnly) ? n : null;
   }
 
   // ---- The user's edits ---------------------------------------------------------------------

@@ -579,21 +579,43 @@
     const el = sel ? positionable() : null;
     s[5028] = !el ? 1 : isAbsolute(el) ? 7 : 3;
     s[5040] = s[5041] = el && isAbsolute(el) ? 3 : 1;
+    const at = getSelection().anchorNode;
+    worked = { s, v, caretIn: collapsed && at && at.nodeType === 3 ? at : null };
+    typedIn = null;
     return { s, v };
+  }
+
+  // Most of the states are the engine's answers, and it lays the page out before it gives one:
+  // on a long page that takes longer than a frame, after every key. A key that changed only
+  // text, the caret still in the text node it was in when the states were last worked out,
+  // changed none but the history's, and the others are taken as they were.
+  let worked = null;
+  let typedIn = null;
+  if (window.kvEdit) kvEdit.onTyped = (n) => { typedIn = n; };
+  function statesAfterTyping() {
+    const n = typedIn;
+    const s = getSelection();
+    if (!n || !worked || worked.caretIn !== n || !n.isConnected || s.anchorNode !== n || s.focusNode !== n || s.anchorOffset !== s.focusOffset) return null;
+    const states = Object.assign({}, worked.s);
+    states[5049] = kvEdit.canUndo() ? 3 : 1;
+    states[5033] = kvEdit.canRedo() ? 3 : 1;
+    return { s: states, v: worked.v };
   }
 
   // A report: the command states and the change count after every change; the HTML only when
   // the control asks for it, since serialising a long page after each key would slow typing.
-  function snapshot(withHtml) {
+  // `afterEvent`: a report of what the user did, which may be typing (a command's report always
+  // works the states out).
+  function snapshot(withHtml, afterEvent) {
     noteMutations(observer.takeRecords());
-    const st = state();
+    const st = (afterEvent && statesAfterTyping()) || state();
     const out = { seq: ++seq, dirty, changes, keys: keysSeen(), shown, focused: document.hasFocus(), states: st.s, values: st.v };
     if (withHtml) out.html = serialize();
     return out;
   }
   function push() {
     if (!bridge) { connect(); return; }
-    bridge.update(snapshot(false));
+    bridge.update(snapshot(false, true));
   }
   // Reports go out once the event that caused them is over, one for all the changes it made.
   function schedule() {
@@ -824,6 +846,11 @@
       awaitPictures(o.base);
     }
     const depth = nestingDepth();
+    // A page deeper than the engine keeps is not the page the source holds: it is not edited.
+    editable = !o.readOnly && !(o.deepest && depth > o.deepest);
+    // Editing on before anything lays the page out: turned on after, it has the engine work out
+    // the style of every element of a long page again.
+    if (editable) document.designMode = 'on';
     flags = o.flags || flags;
     const first = o.base ? document.querySelector('base') : null;
     fileBase = first && first.getAttribute('href') === o.base ? first : null;
@@ -831,10 +858,7 @@
     document.adoptedStyleSheets = shown ? [sheet, detailSheet] : [sheet, detailSheet, unlaid];
     applyOptions(o);
     const html = serialize();
-    // A page deeper than the engine keeps is not the page the source holds: it is not edited.
-    editable = !o.readOnly && !(o.deepest && depth > o.deepest);
     if (editable) {
-      document.designMode = 'on';
       // A caret at the start, as the page opens for editing.
       if (body() && !hasSelection()) {
         const walker = document.createTreeWalker(body(), NodeFilter.SHOW_TEXT);
@@ -874,7 +898,9 @@
     return out;
   };
 
-  document.addEventListener('input', () => { if (editable) schedule(); }, true);
+  // The engine's own edits and anything a key with Ctrl or Alt or a click may have set (the style
+  // of what is typed next) are worked out anew.
+  document.addEventListener('input', () => { typedIn = null; if (editable) schedule(); }, true);
   document.addEventListener('selectionchange', () => { if (editable) schedule(); });
   // Ctrl+B, Ctrl+I and Ctrl+U: made here as the toolbar's commands are.
   const formatInputs = { formatBold: 'bold', formatItalic: 'italic', formatUnderline: 'underline' };
@@ -890,12 +916,17 @@
   // No report at the key's press: nothing has changed yet, and what the key does reports itself
   // (the input, the selection's move, or the key's release).
   const modifierKeys = new Set(['Shift', 'Control', 'Alt', 'AltGraph', 'Meta', 'CapsLock', 'NumLock', 'ScrollLock', 'Fn', 'OS', 'Super', 'Hyper']);
-  document.addEventListener('keydown', (e) => { keys++; keyUnfinished = !modifierKeys.has(e.key); }, true);
+  document.addEventListener('keydown', (e) => {
+    keys++;
+    keyUnfinished = !modifierKeys.has(e.key);
+    if (e.ctrlKey || e.altKey || e.metaKey || e.isComposing) typedIn = null;
+  }, true);
   // A key's text goes in while its keypress is handled, so no question comes between them.
   for (const type of ['keypress', 'input', 'keyup', 'mousedown']) document.addEventListener(type, () => { keyUnfinished = false; }, true);
   window.addEventListener('blur', () => { keyUnfinished = false; });
   document.addEventListener('keyup', () => { if (editable) schedule(); }, true);
   document.addEventListener('mousedown', (e) => {
+    typedIn = null;
     if (!editable) return;
     const t = e.target;
     controlElement = null;
