@@ -157,6 +157,15 @@ QString pagePath(const char* name) {
     return dir.path() + "/" + name;
 }
 
+// Writes the page as the file `name` in the benchmark's folder and gives its path.
+QString writtenPage(const char* name, const QString& page) {
+    const QString path = pagePath(name);
+    QFile file(path);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(page.toUtf8());
+    return path;
+}
+
 // Times the switch to view `tab` until `shown` says it is there, then goes back to Edit untimed.
 // False when it never is: the run is void and timing stops there, rather than being paused and
 // resumed.
@@ -286,11 +295,7 @@ void designRoundTrip(benchmark::State& state) {
 void plainDesignRoundTrip(benchmark::State& state) {
     const auto [page, section, anchorText] = tripPage(state);
     // From a file: a page given as a string may not exceed 2 MB.
-    const QString path = pagePath("floor.htm");
-    QFile file(path);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(page.toUtf8());
-    file.close();
+    const QString path = writtenPage("floor.htm", page);
     QWebEngineView view;
     view.resize(1000, 700);
     view.show();
@@ -447,11 +452,7 @@ QSize browseViewSize() {
 
 // `through` gives the address the plain view loads the file from.
 void plainViewBrowseThrough(benchmark::State& state, const std::function<QUrl(const QString&)>& through) {
-    const QString path = pagePath("plain.htm");
-    QFile file(path);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(browsedPage(state).toUtf8());
-    file.close();
+    const QString path = writtenPage("plain.htm", browsedPage(state));
     const QSize size = browseViewSize();
     QWebEngineView view;
     view.resize(size);
@@ -670,11 +671,7 @@ void designKey(benchmark::State& state) {
 // same keys at the same place.
 void plainDesignKey(benchmark::State& state) {
     const auto [page, section, anchorText] = tripPage(state);
-    const QString path = pagePath("keyfloor.htm");
-    QFile file(path);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(page.toUtf8());
-    file.close();
+    const QString path = writtenPage("keyfloor.htm", page);
     QWebEngineView view;
     view.resize(1000, 700);
     view.show();
