@@ -223,13 +223,52 @@ inline Judgement judgeTyped(const QString& before, const QString& after, int pos
     return {false, after.contains(word) ? "the typed text is not alone where the caret was" : "the typed text is lost"};
 }
 
+// `count` characters of the text at `pos` taken away, nothing else.
+inline Judgement judgeRemoved(const QString& before, const QString& after, int pos, int count) {
+    if (after == QString(before).remove(pos, count)) return {true, {}};
+    return {false, "not just the letters taken away"};
+}
+
 // Three Backspaces after the word at `pos`: its last three letters gone, nothing else.
 inline Judgement judgeBackspaces(const QString& before, const QString& after, int pos, const QString& word) {
-    const int p = pos + word.size() - 3;
-    QString expected = before;
-    expected.remove(p, 3);
-    if (after == expected) return {true, {}};
-    return {false, "not just the word's last three letters taken away"};
+    return judgeRemoved(before, after, pos + word.size() - 3, 3);
+}
+
+// The word at `copiedAt`, copied in the page and pasted before the word at `pos`: the source
+// holds it there as typed text would stand, and nothing else changed. The inline elements that
+// wrap exactly the word in the source (written right against it) may come with it, as
+// the page writes them, innermost first: a selection that held them whole holds their tags.
+inline Judgement judgePasted(const QString& before, const QString& after, int pos, const QString& word, int copiedAt) {
+    QStringList opens, closes;
+    for (int k = copiedAt; k > 0 && before[k - 1] == '>';) {
+        const int open = before.lastIndexOf('<', k - 1);
+        int end;
+        QString name;
+        bool closing;
+        if (open < 0 || !tagAt(before, open, &end, &name, &closing) || end != k || closing || !isInlineTag(name)) break;
+        opens << before.mid(open, end - open);
+        k = open;
+    }
+    for (int k = copiedAt + word.size(); closes.size() < opens.size() && k < before.size() && before[k] == '<';) {
+        int end;
+        QString name;
+        bool closing;
+        int openEnd;
+        QString openName;
+        if (!tagAt(before, k, &end, &name, &closing) || !closing ||
+            !tagAt(opens[closes.size()], 0, &openEnd, &openName, &closing) || openName != name)
+            break;
+        closes << before.mid(k, end - k);
+        k = end;
+    }
+    QString piece = word;
+    for (int n = 0;; ++n) {
+        if (judgeTyped(before, after, pos, piece).exact) return {true, {}};
+        if (n == closes.size()) break;
+        piece = opens[n] + piece + closes[n];
+    }
+    return {false, after.count(word) > before.count(word) ? "the pasted word is not alone where the caret was"
+                                                          : "the pasted word is lost"};
 }
 
 // Blanks between a tag's attributes are one space, wherever the source breaks its line there.
