@@ -20,7 +20,8 @@ using namespace realpages;
 // Finds a place for the edit `mode` in the page's shown text, from its middle outwards: a word
 // of four letters or more at the start of a text or after a blank, shown where a click reaches it, that is the first
 // place its letters occur (so that the click and the source find it). Answers [word, its
-// block's tag], for the delete across blocks [first word, second word, their blocks' tags],
+// block's tag, 'alone' where the word is all the block shows], for a paste [word, its block's tag,
+// a word of another block to copy], for the delete across blocks [first word, second word, their blocks' tags],
 // or [] when the page has no such place.
 const char* const kPickScript = R"JS((mode) => {
   const body = document.body;
@@ -112,7 +113,10 @@ const char* const kPickScript = R"JS((mode) => {
   if (mode !== 'cross') {
     for (const k of order) {
       const c = found[k];
-      if (suits[mode](c) && isFirst(c) && clickable(c)) return [c.word, blockOf(c.t).tagName.toLowerCase()];
+      if (suits[mode](c) && isFirst(c) && clickable(c)) {
+        const block = blockOf(c.t);
+        return [c.word, block.tagName.toLowerCase(), block.innerText.trim() === c.word ? 'alone' : ''];
+      }
     }
     return [];
   }
@@ -358,7 +362,7 @@ protected:
         else if (edit == "bold") judged = judgeBold(before, after, pos[0], word, shownWeight);
         else if (edit == "paste") judged = judgePasted(before, after, pos[0], place[2], pos[1]);
         else if (edit == "pastetext") judged = judgeTyped(before, after, pos[0], kPastedText);
-        else if (edit == "cut") judged = judgeRemoved(before, after, pos[0], word.size());
+        else if (edit == "cut") judged = judgeCut(before, after, pos[0], word, place[2] == "alone");
         else if (edit == "cross") judged = judgeCrossDelete(before, after, pos[0], pos[1], place[3], place.mid(5), place[4]);
         else judged = {after == before, "the source is not as loaded"};
         if (judged.exact && !cutNotCopied.isEmpty()) return {Outcome::Damaged, where + cutNotCopied, {}};
@@ -458,6 +462,23 @@ TEST(RealPagesJudge, APastedWordCountsAloneOrInTheElementsThatWrapJustIt) {
     EXPECT_FALSE(judgePasted(page, QString(page).insert(pos - 3, "Bold"), pos, "Bold", bold).exact);  // before <p>
     EXPECT_TRUE(judgePasted(page, QString(page).insert(pos, "more"), pos, "more", more).exact);
     EXPECT_FALSE(judgePasted(page, QString(page).insert(pos, "<i>more</i>"), pos, "more", more).exact);
+}
+
+// A cut word may take a blank beside it only where a blank stays on its other side, and leave a
+// line break only in a block it was all of.
+TEST(RealPagesJudge, ACutWordCountsGoneWithWhatShowsTheSame) {
+    const QString page = "<p>ligula eget\r\n  dolor <b>sit</b> amet</p>\r\n<td>Lynx</td>";
+    const int pos = page.indexOf("eget");
+    EXPECT_TRUE(judgeCut(page, QString(page).remove(pos, 4), pos, "eget", false).exact);
+    EXPECT_TRUE(judgeCut(page, QString(page).remove(pos, 8), pos, "eget", false).exact);
+    EXPECT_TRUE(judgeCut(page, QString(page).remove(pos - 1, 5), pos, "eget", false).exact);
+    EXPECT_FALSE(judgeCut(page, QString(page).remove(pos - 1, 10), pos, "eget", false).exact);  // no blank left
+    const int sit = page.indexOf("sit");
+    EXPECT_TRUE(judgeCut(page, QString(page).remove(sit - 3, 10), sit, "sit", false).exact);  // its <b> too
+    EXPECT_FALSE(judgeCut(page, QString(page).replace(sit, 3, "<br>"), sit, "sit", false).exact);
+    const int lynx = page.indexOf("Lynx");
+    EXPECT_TRUE(judgeCut(page, QString(page).replace(lynx, 4, "<br>"), lynx, "Lynx", true).exact);
+    EXPECT_FALSE(judgeCut(page, QString(page).replace(lynx, 4, "<br>"), lynx, "Lynx", false).exact);
 }
 
 TEST(RealPagesJudge, EnterCountsAsASplitOfItsOwnBlockAtTheCaret) {
