@@ -289,6 +289,18 @@ TEST_F(DesignEditsTest, PastedTextGoesInAsTextAndCutElementsComeBackAsTheyWere) 
                                     "&lt;i&gt;plain&lt;/i&gt; &amp; text line</p>\r\n");
 }
 
+// A word cut from between two no-break spaces leaves both, as the page shows them: the source
+// loses the word alone, and nothing of the text after it.
+TEST_F(DesignEditsTest, AWordCutFromBetweenNoBreakSpacesTakesItsLettersAlone) {
+    const QByteArray page = "<p>a compiler&nbsp;intermediate&nbsp;representation,&nbsp;or used</p>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    selectWord(doc, "intermediate");
+    key(doc, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !currentHtml(*doc->dhtm).contains("intermediate"); }, kWait));
+    EXPECT_EQ(sourceAfterEdit(doc), "<p>a compiler&nbsp;&nbsp;representation,&nbsp;or used</p>\r\n");
+}
+
 // The Edit menu's Cut and Paste and the Delete command make the same edits as the keys.
 TEST_F(DesignEditsTest, CutPasteAndDeleteCommandsMakeTheSameLeastChanges) {
     const QByteArray page = "<p>One <i>two</i> three</p>\r\n<p>Four five</p>\r\n<h3>Six seven</h3>\r\n<p>Eight</p>\r\n";

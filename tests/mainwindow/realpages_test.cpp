@@ -1,6 +1,8 @@
 // The real-pages measure: on each page of a list, each edit in Design on a fresh open of the
 // page, with real keys and clicks, and the source that comes back judged against what the edit
 // explains. Not run by default (see the README); the judging itself is tested below.
+#include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <array>
 #include <iostream>
@@ -18,7 +20,8 @@ using namespace realpages;
 // Finds a place for the edit `mode` in the page's shown text, from its middle outwards: a word
 // of four letters or more at the start of a text or after a blank, shown where a click reaches it, that is the first
 // place its letters occur (so that the click and the source find it). Answers [word, its
-// block's tag], for the delete across blocks [first word, second word, their blocks' tags],
+// block's tag, 'alone' where the word is all the block shows], for a paste [word, its block's tag,
+// a word of another block to copy], for the delete across blocks [first word, second word, their blocks' tags],
 // or [] when the page has no such place.
 const char* const kPickScript = R"JS((mode) => {
   const body = document.body;
@@ -65,7 +68,7 @@ const char* const kPickScript = R"JS((mode) => {
   const inMiddle = (block, c) => /\S/.test(textBefore(block, c));
   const plainBlock = (block) => block !== body && !getComputedStyle(block).display.startsWith('table');
   const suits = {
-    type: () => true, backspace: () => true, undo: () => true,
+    type: () => true, backspace: () => true, undo: () => true, pastetext: () => true, cut: () => true,
     bold: (c) => parseInt(getComputedStyle(c.t.parentElement).fontWeight) < 600,
     enter: (c) => { const b = blockOf(c.t); return splitBlocks.test(b.tagName) && inMiddle(b, c); },
   };
@@ -93,10 +96,27 @@ const char* const kPickScript = R"JS((mode) => {
   const mid = Math.floor(found.length / 2), order = [];
   for (let d = 0; d <= found.length; ++d)
     for (const k of d ? [mid + d, mid - d] : [mid]) if (found[k]) order.push(k);
+  // For a paste, [word, its block's tag, the word copied]: a word of another block, to copy.
+  if (mode === 'paste') {
+    for (const k of order) {
+      const c = found[k];
+      if (!isFirst(c) || !clickable(c)) continue;
+      const block = blockOf(c.t);
+      for (const j of order) {
+        const s = found[j];
+        if (s.word !== c.word && blockOf(s.t) !== block && isFirst(s) && clickable(s))
+          return [c.word, block.tagName.toLowerCase(), s.word];
+      }
+    }
+    return [];
+  }
   if (mode !== 'cross') {
     for (const k of order) {
       const c = found[k];
-      if (suits[mode](c) && isFirst(c) && clickable(c)) return [c.word, blockOf(c.t).tagName.toLowerCase()];
+      if (suits[mode](c) && isFirst(c) && clickable(c)) {
+        const block = blockOf(c.t);
+        return [c.word, block.tagName.toLowerCase(), block.innerText.trim() === c.word ? 'alone' : ''];
+      }
     }
     return [];
   }
@@ -155,7 +175,10 @@ const char* const kShownWeight = R"JS((word) => {
   return 0;
 })JS";
 
-const QStringList kEdits{"type", "backspace", "enter", "bold", "cross", "undo"};
+const QStringList kEdits{"type", "backspace", "enter", "bold", "cross", "undo", "paste", "pastetext", "cut"};
+
+// Text from outside, as another program puts it on the clipboard.
+const QString kPastedText = "Qzx pasted ";
 
 class RealPagesTest : public DesignPageTest {
 protected:
@@ -209,15 +232,18 @@ protected:
         if (place.isEmpty()) return skip("no suitable place (or none that a click reaches)");
         if (place[0].isEmpty()) return skip("no two blocks to select across: " + place.value(1));
         const ShownText shown = shownText(before);
+        // The words the edit goes to: for a paste, the one before which it goes, then the one copied.
+        const QStringList words = edit == "cross" ? place.mid(0, 2) : edit == "paste" ? QStringList{place[0], place[2]} : place.mid(0, 1);
         QList<int> pos;
-        for (const QString& word : place.mid(0, edit == "cross" ? 2 : 1)) {
+        for (const QString& word : words) {
             const int k = findWord(shown, word);
             if (k < 0) return skip("the source does not write [" + word + "] in one piece");
             pos << shown.at[k];
         }
-        const QString where = "[" + place.mid(0, edit == "cross" ? 2 : 1).join("] .. [") + "]";
+        const QString where = "[" + words.join(edit == "paste" ? "] from [" : "] .. [") + "]";
         const QString word = place[0];
         QWidget* keys = input(doc);
+        QString cutNotCopied;
         const QString shownHtml = "document.documentElement.outerHTML";
         const QString pageLoaded = js(doc, shownHtml).toString();
         if (edit == "type" || edit == "undo") {
@@ -239,6 +265,28 @@ protected:
         } else if (edit == "enter") {
             if (!clickBefore(doc, word, kCaretWait)) return skip("the click put no caret before " + where);
             QTest::keyClick(keys, Qt::Key_Return);
+        } else if (edit == "paste" || edit == "pastetext") {
+            QApplication::clipboard()->clear();
+            if (edit == "paste") {
+                if (!selectWord(doc, place[2], kCaretWait)) return skip("the word to copy did not select " + where);
+                QTest::keyClick(keys, Qt::Key_C, Qt::ControlModifier);
+                if (!QTest::qWaitFor([&] { return QApplication::clipboard()->text() == place[2]; }, kCaretWait))
+                    return {Outcome::Damaged, where + ": Ctrl+C put \"" + QApplication::clipboard()->text().left(80) + "\" on the clipboard", {}};
+            } else {
+                QApplication::clipboard()->setText(kPastedText);
+            }
+            if (!clickBefore(doc, word, kCaretWait)) return skip("the click put no caret before " + where);
+            const QString loaded = currentHtml(*doc->dhtm);
+            QTest::keyClick(keys, Qt::Key_V, Qt::ControlModifier);
+            (void)QTest::qWaitFor([&] { return currentHtml(*doc->dhtm) != loaded; }, kCaretWait);
+        } else if (edit == "cut") {
+            QApplication::clipboard()->clear();
+            if (!selectWord(doc, word, kCaretWait)) return skip("the word did not select " + where);
+            const QString loaded = currentHtml(*doc->dhtm);
+            QTest::keyClick(keys, Qt::Key_X, Qt::ControlModifier);
+            (void)QTest::qWaitFor([&] { return currentHtml(*doc->dhtm) != loaded; }, kCaretWait);
+            if (!QTest::qWaitFor([&] { return QApplication::clipboard()->text() == word; }, kCaretWait))
+                cutNotCopied = ": the clipboard holds \"" + QApplication::clipboard()->text().left(80) + "\", not the word";
         } else if (edit == "bold") {
             if (!selectWord(doc, word, kCaretWait)) return skip("the word did not select " + where);
             QTest::keyClick(keys, Qt::Key_B, Qt::ControlModifier);
@@ -312,8 +360,12 @@ protected:
         else if (edit == "backspace") judged = judgeBackspaces(before, after, pos[0], word);
         else if (edit == "enter") judged = judgeEnter(before, after, pos[0], place[1]);
         else if (edit == "bold") judged = judgeBold(before, after, pos[0], word, shownWeight);
+        else if (edit == "paste") judged = judgePasted(before, after, pos[0], place[2], pos[1]);
+        else if (edit == "pastetext") judged = judgeTyped(before, after, pos[0], kPastedText);
+        else if (edit == "cut") judged = judgeCut(before, after, pos[0], word, place[2] == "alone");
         else if (edit == "cross") judged = judgeCrossDelete(before, after, pos[0], pos[1], place[3], place.mid(5), place[4]);
         else judged = {after == before, "the source is not as loaded"};
+        if (judged.exact && !cutNotCopied.isEmpty()) return {Outcome::Damaged, where + cutNotCopied, {}};
         if (judged.exact) return {Outcome::Exact, where, {}};
         if (after == before)
             return {Outcome::Damaged, where + ": the edit is lost, the source is as loaded",
@@ -395,6 +447,38 @@ TEST(RealPagesJudge, TypedTextCountsWhereTheCaretWasAndNowhereElse) {
     const QString link = "<li><a href=\"x.html\"><i class=\"ic\"></i>\r\n  <p>Language Menu</p>\r\n</a></li>";
     EXPECT_FALSE(judgeTyped(link, "<li></a><p>Qzx <a href=\"x.html\">Language Menu</a></p><a href=\"x.html\"></li>",
                             link.indexOf("Language")).exact);
+}
+
+// A word copied in the page comes with the inline elements that wrap exactly it, as written, or
+// alone; never with an element that holds more than it, nor one the page did not write.
+TEST(RealPagesJudge, APastedWordCountsAloneOrInTheElementsThatWrapJustIt) {
+    const QString page = "<p>Some <a href=\"x\"><b>Bold</b></a> and <i>more words</i></p>\r\n<p>Target here</p>";
+    const int pos = page.indexOf("Target"), bold = page.indexOf("Bold"), more = page.indexOf("more");
+    EXPECT_TRUE(judgePasted(page, QString(page).insert(pos, "Bold"), pos, "Bold", bold).exact);
+    EXPECT_TRUE(judgePasted(page, QString(page).insert(pos, "<b>Bold</b>"), pos, "Bold", bold).exact);
+    EXPECT_TRUE(judgePasted(page, QString(page).insert(pos, "<a href=\"x\"><b>Bold</b></a>"), pos, "Bold", bold).exact);
+    EXPECT_FALSE(judgePasted(page, QString(page).insert(pos, "<b style=\"color: red;\">Bold</b>"), pos, "Bold", bold).exact);
+    EXPECT_FALSE(judgePasted(page, QString(page).insert(pos, "<span>Bold</span>"), pos, "Bold", bold).exact);
+    EXPECT_FALSE(judgePasted(page, QString(page).insert(pos - 3, "Bold"), pos, "Bold", bold).exact);  // before <p>
+    EXPECT_TRUE(judgePasted(page, QString(page).insert(pos, "more"), pos, "more", more).exact);
+    EXPECT_FALSE(judgePasted(page, QString(page).insert(pos, "<i>more</i>"), pos, "more", more).exact);
+}
+
+// A cut word may take a blank beside it only where a blank stays on its other side, and leave a
+// line break only in a block it was all of.
+TEST(RealPagesJudge, ACutWordCountsGoneWithWhatShowsTheSame) {
+    const QString page = "<p>ligula eget\r\n  dolor <b>sit</b> amet</p>\r\n<td>Lynx</td>";
+    const int pos = page.indexOf("eget");
+    EXPECT_TRUE(judgeCut(page, QString(page).remove(pos, 4), pos, "eget", false).exact);
+    EXPECT_TRUE(judgeCut(page, QString(page).remove(pos, 8), pos, "eget", false).exact);
+    EXPECT_TRUE(judgeCut(page, QString(page).remove(pos - 1, 5), pos, "eget", false).exact);
+    EXPECT_FALSE(judgeCut(page, QString(page).remove(pos - 1, 10), pos, "eget", false).exact);  // no blank left
+    const int sit = page.indexOf("sit");
+    EXPECT_TRUE(judgeCut(page, QString(page).remove(sit - 3, 10), sit, "sit", false).exact);  // its <b> too
+    EXPECT_FALSE(judgeCut(page, QString(page).replace(sit, 3, "<br>"), sit, "sit", false).exact);
+    const int lynx = page.indexOf("Lynx");
+    EXPECT_TRUE(judgeCut(page, QString(page).replace(lynx, 4, "<br>"), lynx, "Lynx", true).exact);
+    EXPECT_FALSE(judgeCut(page, QString(page).replace(lynx, 4, "<br>"), lynx, "Lynx", false).exact);
 }
 
 TEST(RealPagesJudge, EnterCountsAsASplitOfItsOwnBlockAtTheCaret) {

@@ -232,6 +232,75 @@ inline Judgement judgeBackspaces(const QString& before, const QString& after, in
     return {false, "not just the word's last three letters taken away"};
 }
 
+// The inline elements that wrap exactly the word at `at` in the source, written right against
+// it, innermost first: their start tags and end tags.
+inline void wrappingTags(const QString& before, int at, const QString& word, QStringList* opens, QStringList* closes) {
+    for (int k = at; k > 0 && before[k - 1] == '>';) {
+        const int open = before.lastIndexOf('<', k - 1);
+        int end;
+        QString name;
+        bool closing;
+        if (open < 0 || !tagAt(before, open, &end, &name, &closing) || end != k || closing || !isInlineTag(name)) break;
+        *opens << before.mid(open, end - open);
+        k = open;
+    }
+    for (int k = at + word.size(); closes->size() < opens->size() && k < before.size() && before[k] == '<';) {
+        int end;
+        QString name;
+        bool closing;
+        int openEnd;
+        QString openName;
+        if (!tagAt(before, k, &end, &name, &closing) || !closing ||
+            !tagAt((*opens)[closes->size()], 0, &openEnd, &openName, &closing) || openName != name)
+            break;
+        *closes << before.mid(k, end - k);
+        k = end;
+    }
+    *opens = opens->mid(0, closes->size());
+}
+
+// The word at `copiedAt`, copied in the page and pasted before the word at `pos`: the source
+// holds it there as typed text would stand, and nothing else changed. The inline elements that
+// wrap exactly the word in the source may come with it, as the page writes them: a selection
+// that held them whole holds their tags.
+inline Judgement judgePasted(const QString& before, const QString& after, int pos, const QString& word, int copiedAt) {
+    QStringList opens, closes;
+    wrappingTags(before, copiedAt, word, &opens, &closes);
+    QString piece = word;
+    for (int n = 0;; ++n) {
+        if (judgeTyped(before, after, pos, piece).exact) return {true, {}};
+        if (n == closes.size()) break;
+        piece = opens[n] + piece + closes[n];
+    }
+    return {false, after.count(word) > before.count(word) ? "the pasted word is not alone where the caret was"
+                                                          : "the pasted word is lost"};
+}
+
+// The word at `pos` selected and cut: the word gone, and with it the inline elements that held
+// it alone, which it leaves empty. A blank beside it may go too where one stays on its other
+// side: the page shows the same. Where the word was all its block showed (`alone`), a line
+// break may stand in its place, which keeps the block's line.
+inline Judgement judgeCut(const QString& before, const QString& after, int pos, const QString& word, bool alone) {
+    QStringList opens, closes;
+    wrappingTags(before, pos, word, &opens, &closes);
+    int from = pos, to = pos + word.size();
+    for (int n = 0;; ++n) {
+        int blankFrom = from, blankTo = to;
+        while (blankFrom > 0 && before[blankFrom - 1].isSpace()) --blankFrom;
+        while (blankTo < before.size() && before[blankTo].isSpace()) ++blankTo;
+        QList<std::pair<int, int>> spans{{from, to}};
+        if (blankFrom < from) spans.append({from, blankTo});
+        if (blankTo > to) spans.append({blankFrom, to});
+        for (const auto& [a, b] : spans)
+            if (after == QString(before).remove(a, b - a)) return {true, {}};
+        if (alone && after == QString(before).replace(from, to - from, "<br>")) return {true, {}};
+        if (n == closes.size()) break;
+        from -= opens[n].size();
+        to += closes[n].size();
+    }
+    return {false, "not just the word taken away"};
+}
+
 // Blanks between a tag's attributes are one space, wherever the source breaks its line there.
 inline QString tagOnOneLine(const QString& tag) {
     QString out;

@@ -676,6 +676,24 @@ void rangeChanges(QStringView loaded, const Tokens& lt, QStringView edited, int 
             if (e < 0 || lu[k].key != kSpaceRunKey) continue;
             const int typed = lu[k].plain ? eu[e].shows - 1 : eu[e].length - lu[k].length;
             if (typed <= 0) continue;
+            // Text deleted between two runs of spaces joins them: the run the delete took along
+            // is what the kept one grew by, and it stays in the source where it was written.
+            const auto joined = [&](int la, bool after) {
+                for (int c = first; c < changes.size(); ++c) {
+                    Change& d = changes[c];
+                    if (d.ea != d.eb || (after ? d.la : d.lb) != la) continue;
+                    for (int r = 0; r < n; ++r) {
+                        const Unit& u = lu[r];
+                        if ((after ? u.end != d.lb : u.begin != d.la) || u.key != kSpaceRunKey || u.length != typed ||
+                            (after ? u.begin : u.end) == (after ? d.la : d.lb))
+                            continue;
+                        (after ? d.lb : d.la) = after ? u.begin : u.end;
+                        return true;
+                    }
+                }
+                return false;
+            };
+            if (joined(lu[k].end, true) || joined(lu[k].begin, false)) continue;
             if (e > 0 && inserted[size_t(e - 1)] >= 0) changes[inserted[size_t(e - 1)]].trail += typed;
             else if (e + 1 < m && inserted[size_t(e + 1)] >= 0) changes[inserted[size_t(e + 1)]].lead += typed;
             else changes.push_back({lu[k].end, lu[k].end, eu[e].end, eu[e].end, typed, 0});
