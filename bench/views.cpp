@@ -719,6 +719,9 @@ BENCHMARK(designRoundTrip)->Unit(benchmark::kMillisecond)->Args({1024, 1})->Args
 BENCHMARK(plainDesignRoundTrip)->Unit(benchmark::kMillisecond)->Args({100, 0})->Args({100, 1})->Iterations(10);
 BENCHMARK(plainDesignRoundTrip)->Unit(benchmark::kMillisecond)->Args({1024, 0})->Args({10240, 0})->Iterations(3);
 BENCHMARK(plainDesignRoundTrip)->Unit(benchmark::kMillisecond)->Args({1024, 1})->Args({10240, 1})->Iterations(3);
+// At 20 MB a run takes about a minute: one of each.
+BENCHMARK(designRoundTrip)->Unit(benchmark::kMillisecond)->Args({20480, 0})->Args({20480, 1})->Iterations(1);
+BENCHMARK(plainDesignRoundTrip)->Unit(benchmark::kMillisecond)->Args({20480, 0})->Args({20480, 1})->Iterations(1);
 BENCHMARK(designWriteBack)->Unit(benchmark::kMillisecond)->Args({1024, 0})->Args({10240, 0})->Args({1024, 1})->Args({10240, 1})->Iterations(10);
 BENCHMARK(designAlignment)->Unit(benchmark::kMillisecond)->Args({1024, 0})->Args({10240, 0})->Args({1024, 1})->Args({10240, 1})->Iterations(5);
 BENCHMARK(plainWriteBack)->Unit(benchmark::kMillisecond)->Args({1024, 0})->Args({10240, 0})->Args({1024, 1})->Args({10240, 1})->Iterations(10);
