@@ -703,11 +703,14 @@ void plainDesignKey(benchmark::State& state) {
 
 }  // namespace
 
-// A key at the middle of a 1 MB page, varied blocks and one block repeated, beside the floor.
+// A key at the middle of a 1 MB page, varied blocks and one block repeated, beside the floor ...
 BENCHMARK(designKey)->Unit(benchmark::kMillisecond)->Args({1024, 0})->Iterations(3);
 BENCHMARK(plainDesignKey)->Unit(benchmark::kMillisecond)->Args({1024, 0})->Iterations(3);
 BENCHMARK(designKey)->Unit(benchmark::kMillisecond)->Args({1024, 1})->Iterations(3);
 BENCHMARK(plainDesignKey)->Unit(benchmark::kMillisecond)->Args({1024, 1})->Iterations(3);
+// ... and on pages of 10 and 20 MB, where loading takes most of a minute: a word each.
+BENCHMARK(designKey)->Unit(benchmark::kMillisecond)->Args({10240, 0})->Args({20480, 0})->Iterations(1);
+BENCHMARK(plainDesignKey)->Unit(benchmark::kMillisecond)->Args({10240, 0})->Args({20480, 0})->Iterations(1);
 BENCHMARK(editToDesign)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(plainViewLoad)->Unit(benchmark::kMillisecond)->Iterations(5);
 // A round trip at 100 KB takes well under a second and varies from run to run by a good part of
