@@ -106,6 +106,21 @@ TEST_F(DesignEditsTest, EnterSplitsTheParagraphAroundTheCaretInPlaceAndShiftEnte
                                         .replace("line here", "line <br>Zhere"));
 }
 
+// The admin sidebar as its style sheet shows it: the link a block, the item's text inline in it, a
+// submenu after the link. Enter splits the item at the caret, the submenu staying with the rest.
+TEST_F(DesignEditsTest, EnterInALinkShownAsABlockSplitsTheListItemThatHoldsIt) {
+    const QByteArray page = "<html><head><style>a { display: block } p { display: inline }</style></head><body>\r\n"
+                            "<ul>\r\n<li class=\"item\"><a href=\"x.html\"><i class=\"ic\"></i>\r\n  <p>Language Menu</p>\r\n"
+                            "</a><ul><li>Sub</li></ul></li>\r\n</ul>\r\n</body></html>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    clickBefore(doc, "Menu");
+    key(doc, Qt::Key_Return);
+    typeKeys(doc, "X");
+    EXPECT_EQ(sourceAfterEdit(doc),
+              QByteArray(page).replace("Language Menu", "Language </p></a></li><li class=\"item\"><a href=\"x.html\"><p>XMenu"));
+}
+
 // Generated manuals write their anchors as `<a id="x"/>`, which the parser keeps open to the end of
 // the heading: Enter there splits the heading, and the anchor names the first part alone.
 TEST_F(DesignEditsTest, EnterInAHeadingThatHoldsAnOpenNamedAnchorLeavesTheAnchorInTheFirstPart) {
