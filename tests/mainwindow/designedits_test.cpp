@@ -107,8 +107,9 @@ TEST_F(DesignEditsTest, EnterSplitsTheParagraphAroundTheCaretInPlaceAndShiftEnte
 }
 
 // The admin sidebar as its style sheet shows it: the link a block, the item's text inline in it, a
-// submenu after the link. Enter splits the item at the caret, the submenu staying with the rest.
-TEST_F(DesignEditsTest, EnterInALinkShownAsABlockSplitsTheListItemThatHoldsIt) {
+// submenu after the link. Enter splits the item at the caret, the submenu staying with the rest;
+// Backspace makes it one item again.
+TEST_F(DesignEditsTest, EnterInALinkShownAsABlockSplitsTheListItemThatHoldsItAndBackspaceJoinsIt) {
     const QByteArray page = "<html><head><style>a { display: block } p { display: inline }</style></head><body>\r\n"
                             "<ul>\r\n<li class=\"item\"><a href=\"x.html\"><i class=\"ic\"></i>\r\n  <p>Language Menu</p>\r\n"
                             "</a><ul><li>Sub</li></ul></li>\r\n</ul>\r\n</body></html>\r\n";
@@ -117,8 +118,15 @@ TEST_F(DesignEditsTest, EnterInALinkShownAsABlockSplitsTheListItemThatHoldsIt) {
     clickBefore(doc, "Menu");
     key(doc, Qt::Key_Return);
     typeKeys(doc, "X");
-    EXPECT_EQ(sourceAfterEdit(doc),
-              QByteArray(page).replace("Language Menu", "Language </p></a></li><li class=\"item\"><a href=\"x.html\"><p>XMenu"));
+    const QByteArray split =
+        QByteArray(page).replace("Language Menu", "Language </p></a></li><li class=\"item\"><a href=\"x.html\"><p>XMenu");
+    ASSERT_EQ(sourceAfterEdit(doc), split);
+
+    design(doc);
+    clickBefore(doc, "XMenu");
+    key(doc, Qt::Key_Backspace);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return js(doc, "document.querySelectorAll('li.item').length").toInt() == 1; }, kWait));
+    EXPECT_EQ(sourceAfterEdit(doc), QByteArray(page).replace("Language Menu", "Language XMenu"));
 }
 
 // Generated manuals write their anchors as `<a id="x"/>`, which the parser keeps open to the end of

@@ -224,6 +224,8 @@
     if ((cellOf(sc) !== cellOf(ec) && holdsCells(r)) || (common.nodeType === 1 && tableParts.has(common.tagName))) return null;
     const startBlock = nearestBlock(sc);
     const endBlock = nearestBlock(ec);
+    const startItem = blockToSplit(sc);
+    const endItem = blockToSplit(ec);
     const rest = document.createRange();
     rest.setStart(ec, r.endOffset);
     // The start kept as a range of its own: deleting leaves a range after the top element it
@@ -232,6 +234,7 @@
     live.setStart(sc, r.startOffset);
     r.cloneRange().deleteContents();
     if (startBlock !== endBlock) join(live, rest, startBlock, endBlock, common);
+    if (startItem !== endItem && (startItem !== startBlock || endItem !== endBlock)) joinItems(startItem, endItem);
     const at = { n: live.startContainer, o: live.startOffset };
     if (tidy) return tidied(at.n, at.o);
     return at;
@@ -307,12 +310,32 @@
     if (n.nodeType === 3) { o = index(n) + (o ? 1 : 0); n = n.parentNode; }
     const before = n.childNodes[o] || null;
     for (const x of moving) n.insertBefore(x, before);
+    // Split by Enter, a paragraph's two parts come together again as one.
+    const head = moving[0].previousSibling;
+    if (twins(head, moving[0])) {
+      while (moving[0].firstChild) head.appendChild(moving[0].firstChild);
+      moving[0].remove();
+    }
     // The second block and what held it, once they hold nothing.
     for (let x = endBlock; x && x !== common && !x.contains(startBlock) && blank(x);) {
       const up = x.parentNode;
       x.remove();
       x = up;
     }
+  }
+  function twins(a, b) {
+    return !!a && !!b && a.nodeType === 1 && b.nodeType === 1 && a.cloneNode(false).isEqualNode(b.cloneNode(false));
+  }
+  // Two list items (or blocks) whose text lies in links a style sheet shows as blocks: once those
+  // have joined, what is left of the second item (a submenu) joins the first, as after Enter
+  // there the item is one again.
+  function joinItems(first, second) {
+    if (!first.isConnected || !second.isConnected || first.tagName !== second.tagName || !splitTags.has(first.tagName)) return;
+    let next = first.nextSibling;
+    while (next && next.nodeType === 3 && !/[^ \t\r\n]/.test(next.data)) next = next.nextSibling;
+    if (next !== second) return;
+    while (second.firstChild) first.appendChild(second.firstChild);
+    second.remove();
   }
   // After a deletion: an empty text node and the inline elements it leaves empty go; a block
   // left with nothing gets a line break, so that it keeps its line.
