@@ -106,27 +106,38 @@ TEST_F(DesignEditsTest, EnterSplitsTheParagraphAroundTheCaretInPlaceAndShiftEnte
                                         .replace("line here", "line <br>Zhere"));
 }
 
-// The admin sidebar as its style sheet shows it: the link a block, the item's text inline in it, a
-// submenu after the link. Enter splits the item at the caret, the submenu staying with the rest;
-// Backspace makes it one item again.
-TEST_F(DesignEditsTest, EnterInALinkShownAsABlockSplitsTheListItemThatHoldsItAndBackspaceJoinsIt) {
+// An admin sidebar as its style sheet shows it: the link a block, the item's text inline in it, a
+// submenu after the link; and a list of links shown as blocks. Enter splits the sidebar's item at
+// the caret, the submenu staying with the rest, and a link of the list in two; Backspace makes
+// each one again.
+TEST_F(DesignEditsTest, EnterInALinkShownAsABlockSplitsTheListItemThatHoldsItOrElseTheLinkAndBackspaceJoinsIt) {
     const QByteArray page = "<html><head><style>a { display: block } p { display: inline }</style></head><body>\r\n"
                             "<ul>\r\n<li class=\"item\"><a href=\"x.html\"><i class=\"ic\"></i>\r\n  <p>Language Menu</p>\r\n"
-                            "</a><ul><li>Sub</li></ul></li>\r\n</ul>\r\n</body></html>\r\n";
+                            "</a><ul><li>Sub</li></ul></li>\r\n</ul>\r\n"
+                            "<div class=\"list\"><a href=\"a.html\">First entry</a><a href=\"b.html\">Second entry</a></div>\r\n"
+                            "</body></html>\r\n";
     DocumentWindow* doc = openPage(page);
     design(doc);
     clickBefore(doc, "Menu");
     key(doc, Qt::Key_Return);
     typeKeys(doc, "X");
-    const QByteArray split =
-        QByteArray(page).replace("Language Menu", "Language </p></a></li><li class=\"item\"><a href=\"x.html\"><p>XMenu");
+    clickBefore(doc, "entry");
+    key(doc, Qt::Key_Return);
+    typeKeys(doc, "Y");
+    const QByteArray split = QByteArray(page)
+                                 .replace("Language Menu", "Language </p></a></li><li class=\"item\"><a href=\"x.html\"><p>XMenu")
+                                 .replace("First entry", "First </a><a href=\"a.html\">Yentry");
     ASSERT_EQ(sourceAfterEdit(doc), split);
 
     design(doc);
     clickBefore(doc, "XMenu");
     key(doc, Qt::Key_Backspace);
     EXPECT_TRUE(QTest::qWaitFor([&] { return js(doc, "document.querySelectorAll('li.item').length").toInt() == 1; }, kWait));
-    EXPECT_EQ(sourceAfterEdit(doc), QByteArray(page).replace("Language Menu", "Language XMenu"));
+    clickBefore(doc, "Yentry");
+    key(doc, Qt::Key_Backspace);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return js(doc, "document.querySelectorAll('.list a').length").toInt() == 2; }, kWait));
+    EXPECT_EQ(sourceAfterEdit(doc),
+              QByteArray(page).replace("Language Menu", "Language XMenu").replace("First entry", "First Yentry"));
 }
 
 // Generated manuals write their anchors as `<a id="x"/>`, which the parser keeps open to the end of

@@ -360,18 +360,23 @@
   // Enter: the block around the caret splits there, both parts with its tag and attributes
   // (an id stays with the first); a heading ended at its end is followed by a paragraph. Gives
   // the element the split put after the caret, or null where the engine's Enter is wanted.
-  // The block Enter splits: the nearest, but an inline element a style sheet shows as a block (the
-  // link of an admin sidebar's item, around the item's text) is split inside the block that holds it.
+  // The block Enter splits: the nearest. An inline element a style sheet shows as a block splits
+  // as one (a link of a list of links becomes two), but inside a list item it is the item that
+  // splits (the link of an admin sidebar's item, around the item's text and before its submenu).
   function blockToSplit(n) {
-    for (let e = elementOf(n); e; e = e.parentElement) if (isBlock(e) && blockTags.has(e.tagName)) return e;
-    return body();
+    const near = nearestBlock(n);
+    if (blockTags.has(near.tagName)) return near;
+    for (let e = near.parentElement; e; e = e.parentElement) {
+      if (isBlock(e) && blockTags.has(e.tagName)) return /^(LI|DD|DT)$/.test(e.tagName) ? e : near;
+    }
+    return near;
   }
   // The part before the caret is what moves, into a copy of the block put before it: the caret
   // stays where it was, at the start of what is left, and the engine need not lay the page out
   // to put it there.
   function splitBlock(n, o) {
     const block = blockToSplit(n);
-    if (!splitTags.has(block.tagName)) return null;
+    if (!splitTags.has(block.tagName) && blockTags.has(block.tagName)) return null;
     if (block.tagName === 'LI' && !hasContent(block)) return null;
     ({ n, o } = outward(n, o, block));
     if (/^H[1-6]$/.test(block.tagName)) {
