@@ -140,6 +140,20 @@ TEST_F(DesignEditsTest, EnterInALinkShownAsABlockSplitsTheListItemThatHoldsItOrE
               QByteArray(page).replace("Language Menu", "Language XMenu").replace("First entry", "First Yentry"));
 }
 
+// An icon font's picture is an empty element the style sheet draws: text typed at the start of its
+// line goes after it, not into it (where it would take the icon's font).
+TEST_F(DesignEditsTest, TextTypedAtAnIconGoesBesideItNotIntoIt) {
+    const QByteArray page = "<html><head><style>a { display: block } .ic { display: inline-block; width: 1em } .ic::before { content: \"*\" }</style></head><body>\r\n"
+                            "<ul>\r\n<li><a href=\"x.html\"><i class=\"ic\"></i>\r\n  <span>Dashboard</span></a></li>\r\n</ul>\r\n"
+                            "</body></html>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    clickBefore(doc, "Dashboard");
+    key(doc, Qt::Key_Home);
+    typeKeys(doc, "My");
+    EXPECT_EQ(sourceAfterEdit(doc), QByteArray(page).replace("</i>", "</i>My"));
+}
+
 // Generated manuals write their anchors as `<a id="x"/>`, which the parser keeps open to the end of
 // the heading: Enter there splits the heading, and the anchor names the first part alone.
 TEST_F(DesignEditsTest, EnterInAHeadingThatHoldsAnOpenNamedAnchorLeavesTheAnchorInTheFirstPart) {

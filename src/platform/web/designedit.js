@@ -143,10 +143,19 @@
 
   // ---- Changes ------------------------------------------------------------------------------
 
+  // An empty inline element that shows a picture of the style sheet's (an icon font's
+  // `<i class="fa ...">`) holds no text: what goes in at it goes just after it, where it shows.
+  function besideIcon(n, o) {
+    if (n.nodeType !== 1 || n.firstChild || n === body() || isBlock(n) || n.matches(visibleEmpty)) return { n, o };
+    const drawn = (p) => { const c = getComputedStyle(n, p).content; return !!c && c !== 'none' && c !== 'normal'; };
+    if (!drawn('::before') && !drawn('::after')) return { n, o };
+    return { n: n.parentNode, o: index(n) + 1 };
+  }
   // A space typed where the page would not show it (beside another, at the edge of a line) goes
   // in as a no-break space, and back to a plain one once the next letter follows it.
   let shownSpace = null;
   function insertText(n, o, text) {
+    ({ n, o } = besideIcon(n, o));
     if (n.nodeType !== 3) {
       // Text has no place between rows, list items or the like: the engine finds it one.
       if (/^(HTML|HEAD|TABLE|TBODY|THEAD|TFOOT|TR|COLGROUP|UL|OL|DL|MENU|DIR|SELECT|OPTGROUP)$/.test(n.tagName)) return false;
@@ -474,6 +483,7 @@
   function insertFragment(n, o, frag) {
     const nodes = Array.from(frag.childNodes);
     if (!nodes.length) return true;
+    ({ n, o } = besideIcon(n, o));
     const blocks = nodes.some(isBlock);
     const block = nearestBlock(n);
     if (blocks && splitTags.has(block.tagName)) {
