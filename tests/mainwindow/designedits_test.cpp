@@ -154,6 +154,25 @@ TEST_F(DesignEditsTest, TextTypedAtAnIconGoesBesideItNotIntoIt) {
     EXPECT_EQ(sourceAfterEdit(doc), QByteArray(page).replace("</i>", "</i>My"));
 }
 
+// A selection from inside one sidebar item to the start of the next item's line, where its icon
+// stands, deleted: the next item's icon and text join the first item together.
+TEST_F(DesignEditsTest, DeletingToTheStartOfALineThatStartsWithAnIconKeepsTheIconWithItsText) {
+    const QByteArray page = "<html><head><style>a { display: block } p { display: inline }"
+                            " .ic { display: inline-block; width: 1em } .ic::before { content: \"*\" }</style></head><body>\r\n"
+                            "<ul><li><a href=\"a.html\"><i class=\"ic\"></i> <p>First one</p></a></li>\r\n"
+                            "<li><a href=\"b.html\"><i class=\"ic\"></i> <p>Second two</p></a></li></ul>\r\n</body></html>\r\n";
+    DocumentWindow* doc = openPage(page);
+    design(doc);
+    clickBefore(doc, "one");
+    key(doc, Qt::Key_Down, Qt::ShiftModifier);
+    key(doc, Qt::Key_Home, Qt::ShiftModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return js(doc, "getSelection().toString()").toString().trimmed() == "one"; }, kWait))
+        << js(doc, "getSelection().toString()").toString().toStdString();
+    key(doc, Qt::Key_Delete);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return js(doc, "document.querySelectorAll('li').length").toInt() == 1; }, kWait));
+    EXPECT_EQ(sourceAfterEdit(doc), QByteArray(page).replace("one</p></a></li>\r\n<li><a href=\"b.html\">", "</p>"));
+}
+
 // Generated manuals write their anchors as `<a id="x"/>`, which the parser keeps open to the end of
 // the heading: Enter there splits the heading, and the anchor names the first part alone.
 TEST_F(DesignEditsTest, EnterInAHeadingThatHoldsAnOpenNamedAnchorLeavesTheAnchorInTheFirstPart) {

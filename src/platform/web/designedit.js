@@ -304,6 +304,8 @@
     const rn = rest.startContainer, ro = rest.startOffset;
     if (rn.nodeType === 3) first = rn;
     else if (ro < rn.childNodes.length) first = rn.childNodes[ro];
+    // Inside an empty element (an icon, where a line that starts with one begins): it is the rest.
+    else if (ro === 0 && rn !== endBlock) first = rn;
     else {
       first = null;
       for (let x = rn; x && x !== endBlock; x = x.parentNode) if (x.nextSibling) { first = x.nextSibling; break; }
@@ -332,8 +334,10 @@
       x = up;
     }
   }
+  // Two copies of one element, each holding something: an empty one (an icon) is not merged away.
   function twins(a, b) {
-    return !!a && !!b && a.nodeType === 1 && b.nodeType === 1 && a.cloneNode(false).isEqualNode(b.cloneNode(false));
+    return !!a && !!b && a.nodeType === 1 && b.nodeType === 1 && !!a.firstChild && !!b.firstChild &&
+      a.cloneNode(false).isEqualNode(b.cloneNode(false));
   }
   // Two list items (or blocks) whose text lies in links a style sheet shows as blocks: once those
   // have joined, what is left of the second item (a submenu) joins the first, as after Enter
