@@ -370,9 +370,6 @@
     return { n, o };
   }
 
-  // Enter: the block around the caret splits there, both parts with its tag and attributes
-  // (an id stays with the first); a heading ended at its end is followed by a paragraph. Gives
-  // the element the split put after the caret, or null where the engine's Enter is wanted.
   // The block Enter splits: the nearest. An inline element a style sheet shows as a block splits
   // as one (a link of a list of links becomes two), but inside a list item it is the item that
   // splits (the link of an admin sidebar's item, around the item's text and before its submenu).
@@ -384,6 +381,9 @@
     }
     return near;
   }
+  // Enter: the block around the caret splits there, both parts with its tag and attributes
+  // (an id stays with the first); a heading ended at its end is followed by a paragraph. Gives
+  // the element the split put after the caret, or null where the engine's Enter is wanted.
   // The part before the caret is what moves, into a copy of the block put before it: the caret
   // stays where it was, at the start of what is left, and the engine need not lay the page out
   // to put it there.
